@@ -1,0 +1,65 @@
+#pragma once
+// The one working bitmap of the program: 24 bits per pixel, rows top to bottom, each row blue,
+// green, red bytes padded to a multiple of four. A new bitmap is white. For drawing it hands out a
+// QImage (Format_BGR888) over the same memory, so QPainter writes straight into our bytes.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include <QImage>
+
+#include "platform/color.h"
+#include "platform/rect.h"
+
+class Bitmap24 {
+public:
+    // Largest side we accept; keeps every size computation far from overflow.
+    static constexpr int MaxSide = 65535;
+
+    Bitmap24() = default;
+    Bitmap24(int width, int height) { SetSize(width, height); }
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    int Stride() const { return stride_; }
+    bool IsEmpty() const { return width_ <= 0 || height_ <= 0; }
+    Rect Bounds() const { return SizeRect(width_, height_); }
+    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+
+    // Changes the size; pixels inside both the old and new size are kept, the rest become white.
+    // Negative sizes count as 0; sides above MaxSide are clamped.
+    void SetSize(int width, int height);
+
+    uint8_t* Row(int y) { return data_.data() + size_t(y) * size_t(stride_); }
+    const uint8_t* Row(int y) const { return data_.data() + size_t(y) * size_t(stride_); }
+    uint8_t* Bits() { return data_.data(); }
+    const uint8_t* Bits() const { return data_.data(); }
+    size_t ByteCount() const { return data_.size(); }
+
+    // Pixel as a colour value (r + g*256 + b*65536); outside the bitmap reads 0 and writes nothing.
+    TColor Pixel(int x, int y) const;
+    void SetPixel(int x, int y, TColor c);
+    // The first (blue) byte of a pixel: where masks keep their transparency.
+    uint8_t Byte0(int x, int y) const { return Contains(x, y) ? Row(y)[x * 3] : 0; }
+
+    void Fill(TColor c);
+
+    // A QImage over our own memory (no copy). Valid until the next SetSize or destruction.
+    QImage Image();
+    // A read-only QImage over our memory (no copy).
+    QImage ConstImage() const;
+    // A deep copy as a QImage of the given format, for hand-over to Qt (clipboard, previews).
+    QImage ToQImage(QImage::Format format = QImage::Format_RGB32) const;
+    // Copies a QImage of any format in (size and pixels); alpha is dropped.
+    void FromQImage(const QImage& image);
+
+    friend bool operator==(const Bitmap24& a, const Bitmap24& b);
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    int stride_ = 0;
+    std::vector<uint8_t> data_;
+};
+
+inline int Bitmap24Stride(int width) { return ((width * 3) + 3) & ~3; }

@@ -1,0 +1,9 @@
+#pragma once
+// Every file the program writes goes through here: the new content replaces the old in one step,
+// so a failed or cancelled write leaves the old file byte-identical, and failures are reported.
+#include <QByteArray>
+#include <QString>
+
+bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error = nullptr);
+// Reads a whole file; false (and an error text) when it cannot be opened or read.
+bool ReadWholeFile(const QString& path, QByteArray& data, QString* error = nullptr);

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+
+#include "platform/app_paths.h"
+#include "platform/bitmap24.h"
+#include "platform/bytes.h"
+#include "platform/ini_file.h"
+#include "platform/rounding.h"
+#include "platform/save_file.h"
+#include "support/test_support.h"
+
+TEST(Bitmap24, NewBitmapIsWhiteAndRowsArePadded)
+{
+    Bitmap24 b(5, 3);
+    EXPECT_EQ(b.Stride(), 16);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) EXPECT_EQ(b.Pixel(x, y), 0xFFFFFFu);
+}
+
+TEST(Bitmap24, PaintingThroughTheQImageChangesOurBytes)
+{
+    Bitmap24 b(10, 10);
+    const uint8_t* before = b.Bits();
+    {
+        QImage img = b.Image();
+        ASSERT_EQ(img.format(), QImage::Format_BGR888);
+        QPainter p(&img);
+        p.fillRect(QRect(2, 3, 4, 2), QColor(10, 20, 30));
+    }
+    EXPECT_EQ(b.Bits(), before);
+    // Stored blue, green, red; read as a colour value red is low.
+    EXPECT_EQ(b.Row(3)[2 * 3 + 0], 30);
+    EXPECT_EQ(b.Row(3)[2 * 3 + 1], 20);
+    EXPECT_EQ(b.Row(3)[2 * 3 + 2], 10);
+    EXPECT_EQ(b.Pixel(5, 4), MakeColor(10, 20, 30));
+    EXPECT_EQ(b.Pixel(6, 4), 0xFFFFFFu);
+    EXPECT_EQ(b.Pixel(2, 5), 0xFFFFFFu);
+}
+
+TEST(Bitmap24, ResizeKeepsOverlapAndWhitensTheRest)
+{
+    Bitmap24 b(4, 4);
+    b.Fill(MakeColor(1, 2, 3));
+    b.SetSize(6, 2);
+    EXPECT_EQ(b.Pixel(3, 1), MakeColor(1, 2, 3));
+    EXPECT_EQ(b.Pixel(4, 1), 0xFFFFFFu);
+    EXPECT_EQ(b.Pixel(0, 2), 0u); // outside reads 0
+    b.SetSize(-3, 7);
+    EXPECT_TRUE(b.IsEmpty());
+    EXPECT_TRUE(b.Image().isNull());
+}
+
+TEST(Bitmap24, QImageRoundTrip)
+{
+    const Bitmap24 src = NoiseBitmap(7, 5, 1);
+    Bitmap24 back;
+    back.FromQImage(src.ToQImage(QImage::Format_ARGB32));
+    EXPECT_TRUE(back == src);
+}
+
+TEST(Rounding, HalvesGoToEvenAndConversionsAreClamped)
+{
+    EXPECT_EQ(RoundInt(2.5), 2);
+    EXPECT_EQ(RoundInt(3.5), 4);
+    EXPECT_EQ(RoundInt(-0.5), 0);
+    EXPECT_EQ(TruncInt(-2.7), -2);
+    EXPECT_EQ(TruncInt(1e30), std::numeric_limits<int>::max());
+    EXPECT_EQ(TruncByte(std::nan("")), 0);
+    EXPECT_EQ(TruncByte(254.99), 254);
+    EXPECT_EQ(RoundByte(300.0), 255);
+    EXPECT_EQ(CompositeChannel(255, 0, 0), 255);
+    EXPECT_EQ(CompositeChannel(0, 255, 255), 255);
+    EXPECT_EQ(CompositeChannel(200, 100, 128), (200 * 127 + 100 * 128 + 127) / 255);
+}
+
+TEST(Bytes, ReaderIsBoundedAndStickyOnFailure)
+{
+    const uint8_t data[] = {0x01, 0x02, 0x03, 0x04, 0x05};
+    ByteReader r(data, sizeof data);
+    EXPECT_EQ(r.U16(), 0x0201);
+    EXPECT_EQ(r.U16(), 0x0403);
+    EXPECT_TRUE(r.Ok());
+    EXPECT_EQ(r.U32(), 0u); // only one byte left
+    EXPECT_FALSE(r.Ok());
+    EXPECT_EQ(r.U8(), 0); // failure sticks
+    EXPECT_FALSE(r.HasRange(0xFFFFFFFFFFFFFFF0ull, 0x20));
+    EXPECT_FALSE(r.Sub(4, 2).Ok());
+    ByteReader sub = ByteReader(data, sizeof data).Sub(1, 3);
+    EXPECT_TRUE(sub.Ok());
+    EXPECT_EQ(sub.U8(), 2);
+    EXPECT_FALSE(ByteReader(data, sizeof data).Seek(6));
+    EXPECT_FALSE(ByteReader(data, sizeof data).Skip(~0ull));
+}
+
+TEST(Bytes, WriterIsLittleEndianAndPatches)
+{
+    ByteWriter w;
+    w.U16(0x1234);
+    w.U32(0xAABBCCDD);
+    w.I32(-2);
+    w.PatchU32(2, 0x01020304);
+    w.PatchU32(9, 1); // out of range: ignored
+    const std::vector<uint8_t> expect = {0x34, 0x12, 0x04, 0x03, 0x02, 0x01, 0xFE, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(w.Buffer(), expect);
+}
+
+TEST(IniFile, RoundTripsAwkwardPathsAndIgnoresCase)
+{
+    ScopedAppDir dir;
+    const QString path = dir.FilePath(QStringLiteral("tavrin.cfg"));
+    const QStringList values = {
+        QStringLiteral("C:\\Icons\\old one.ico"),
+        QStringLiteral("/home/ana/icons, set 2/\"best\".ico"),
+        QStringLiteral("/home/ana/Ικόνες/ёлка;=x.ico"),
+        QStringLiteral("'quoted'"),
+        QStringLiteral("\"both\""),
+    };
+    {
+        IniFile ini(path);
+        for (int i = 0; i < values.size(); ++i) ini.WriteString(QStringLiteral("reopen"), QString::number(i), values[i]);
+        ini.WriteInteger(QStringLiteral("frm_main"), QStringLiteral("left"), -12);
+        ini.WriteBool(QStringLiteral("frm_main"), QStringLiteral("showing"), true);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    IniFile again(path);
+    for (int i = 0; i < values.size(); ++i)
+        EXPECT_EQ(again.ReadString(QStringLiteral("REOPEN"), QString::number(i)), values[i]);
+    EXPECT_EQ(again.ReadInteger(QStringLiteral("Frm_Main"), QStringLiteral("LEFT"), 0), -12);
+    EXPECT_TRUE(again.ReadBool(QStringLiteral("frm_main"), QStringLiteral("showing"), false));
+    EXPECT_EQ(again.ReadSection(QStringLiteral("reopen")).size(), values.size());
+}
+
+TEST(IniFile, KeepsUnknownLinesAndParsesLikeTheProfileFunctions)
+{
+    IniFile ini{QString()};
+    ini.SetText(QStringLiteral("; comment\r\n[A]\r\n  key  =  spaced value  \r\nodd line\r\nhex=$1F\r\nbad=12x\r\n\r\n[B]\r\nk=1\r\n"));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("a"), QStringLiteral("KEY")), QStringLiteral("spaced value"));
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("A"), QStringLiteral("hex"), 0), 31);
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("A"), QStringLiteral("bad"), 7), 7);
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("A"), QStringLiteral("missing"), 9), 9);
+    ini.WriteString(QStringLiteral("a"), QStringLiteral("new"), QStringLiteral("v\nw"));
+    ini.DeleteKey(QStringLiteral("B"), QStringLiteral("K"));
+    EXPECT_FALSE(ini.ValueExists(QStringLiteral("B"), QStringLiteral("k")));
+    EXPECT_TRUE(ini.SectionExists(QStringLiteral("b")));
+    const QString text = ini.Text();
+    EXPECT_TRUE(text.contains(QStringLiteral("; comment")));
+    EXPECT_TRUE(text.contains(QStringLiteral("odd line")));
+    EXPECT_TRUE(text.contains(QStringLiteral("new=v w\n\n[B]")));
+    ini.EraseSection(QStringLiteral("A"));
+    EXPECT_FALSE(ini.SectionExists(QStringLiteral("a")));
+}
+
+TEST(SaveFile, FailedWriteLeavesTheOldFile)
+{
+    ScopedAppDir dir;
+    const QString path = dir.FilePath(QStringLiteral("x.bin"));
+    ASSERT_TRUE(WriteFileAtomic(path, "old"));
+    QString error;
+    EXPECT_FALSE(WriteFileAtomic(dir.FilePath(QStringLiteral("no/such/dir/x.bin")), "new", &error));
+    EXPECT_FALSE(error.isEmpty());
+    QByteArray back;
+    ASSERT_TRUE(ReadWholeFile(path, back));
+    EXPECT_EQ(back, QByteArray("old"));
+}
+
+TEST(AppPaths, WorkFoldersArePerRunAndStaleOnesAreSwept)
+{
+    ScopedAppDir dir;
+    // A folder left behind by a run that is gone (no live lock).
+    QDir().mkpath(dir.FilePath(QStringLiteral("history/run-999999999")));
+    QFile stale(dir.FilePath(QStringLiteral("history/run-999999999/~1-0.qvi")));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.close();
+
+    const QString mine = AppPaths::WorkFolder(QStringLiteral("history"));
+    EXPECT_TRUE(QDir(mine).exists());
+    EXPECT_TRUE(mine.startsWith(dir.FilePath(QStringLiteral("history/"))));
+    EXPECT_FALSE(QDir(dir.FilePath(QStringLiteral("history/run-999999999"))).exists());
+    EXPECT_EQ(AppPaths::WorkFolder(QStringLiteral("history")), mine);
+    EXPECT_EQ(AppPaths::SettingsFile(QStringLiteral("position.cfg")), dir.FilePath(QStringLiteral("position.cfg")));
+    AppPaths::RemoveWorkFolder(QStringLiteral("history"));
+    EXPECT_FALSE(QDir(mine).exists());
+}
