@@ -1,0 +1,226 @@
+#include "imaging/resample.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "iconfiles/small_routines.h"
+#include "platform/canvas_ops.h"
+
+namespace {
+
+// Each channel of the four pixels weighted, truncated and clamped.
+inline void Weigh4(uint8_t* out, const std::array<double, 4>& w, const uint8_t* p0, const uint8_t* p1,
+                   const uint8_t* p2, const uint8_t* p3)
+{
+    for (int c = 0; c < 3; ++c)
+        out[c] = TruncForgivingByte(p0[c] * w[0] + p1[c] * w[1] + p2[c] * w[2] + p3[c] * w[3]);
+}
+
+inline std::array<double, 4> CubicWeights(double t)
+{
+    return {CubicWeight(t + 1), CubicWeight(t), CubicWeight(t - 1), CubicWeight(t - 2)};
+}
+
+// A source that is also the destination is read from a copy, so no pixel is read after it was written.
+const Bitmap24& Unaliased(const Bitmap24& src, const Bitmap24& dst, Bitmap24& copy)
+{
+    if (&src != &dst) return src;
+    copy = src;
+    return copy;
+}
+
+} // namespace
+
+double CubicWeight(double x)
+{
+    const double b = x < 0 ? -x : x;
+    if (b < 1) return b * b * b - 2 * b * b + 1;
+    if (b < 2) return 4 - 8 * b + 5 * b * b - b * b * b;
+    return 0;
+}
+
+void CubicInterpolate(uint8_t* result, double t, const uint8_t* p0, const uint8_t* p1, const uint8_t* p2,
+                      const uint8_t* p3)
+{
+    Weigh4(result, CubicWeights(t), p0, p1, p2, p3);
+}
+
+void ResampleRect(const Bitmap24& src, Bitmap24& dst, Rect srcRect, Rect dstRect)
+{
+    ClipRectToBounds(srcRect, src.Width(), src.Height());
+    ClipRectToBounds(dstRect, dst.Width(), dst.Height());
+    if (srcRect.Width() <= 0 || srcRect.Height() <= 0 || dstRect.Width() <= 0 || dstRect.Height() <= 0) return;
+    if (srcRect.Width() == dstRect.Width() && srcRect.Height() == dstRect.Height()) {
+        CopyBitmapRect(src, srcRect, dst, dstRect.Left, dstRect.Top);
+    } else if (srcRect.Width() < dstRect.Width() || srcRect.Height() < dstRect.Height()) {
+        EnlargeBicubic(src, dst, srcRect, dstRect);
+    } else {
+        ShrinkAreaAverage(src, dst, srcRect, dstRect);
+    }
+}
+
+void ResampleBitmap(const Bitmap24& src, Bitmap24& dst, int srcWidth, int srcHeight, int dstWidth, int dstHeight)
+{
+    ResampleRect(src, dst, SizeRect(srcWidth, srcHeight), SizeRect(dstWidth, dstHeight));
+}
+
+void EnlargeBicubic(const Bitmap24& srcIn, Bitmap24& dst, Rect srcRect, Rect dstRect)
+{
+    ClipRectToBounds(srcRect, srcIn.Width(), srcIn.Height());
+    ClipRectToBounds(dstRect, dst.Width(), dst.Height());
+    const int sw = srcRect.Width(), sh = srcRect.Height();
+    const int dw = dstRect.Width(), dh = dstRect.Height();
+    if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
+    Bitmap24 copy;
+    const Bitmap24& src = Unaliased(srcIn, dst, copy);
+    const int lastCol = src.Width() - 1, lastRow = src.Height() - 1;
+
+    // Columns: the four source columns and their weights, the same for every row.
+    const double scaleX = double(dw) / double(sw);
+    std::vector<std::array<int, 4>> cols(static_cast<size_t>(dw));
+    std::vector<std::array<double, 4>> colW(static_cast<size_t>(dw));
+    for (int u = 0; u < dw; ++u) {
+        const double x = u / scaleX + srcRect.Left;
+        const int k = TruncForgiving(x);
+        const double tx = std::max(0.0, x - k);
+        for (int i = 0; i < 4; ++i) cols[size_t(u)][size_t(i)] = std::clamp(k - 1 + i, 0, lastCol);
+        colW[size_t(u)] = CubicWeights(tx);
+    }
+
+    // Source rows interpolated across, four at a time: the rows in use are always four
+    // consecutive indices, so a ring of four keyed by the row index serves them all.
+    std::array<std::vector<uint8_t>, 4> ring;
+    std::array<int, 4> ringRow{-1, -1, -1, -1};
+    for (auto& r : ring) r.resize(size_t(dw) * 3);
+    const auto across = [&](int row) -> const uint8_t* {
+        const size_t slot = size_t(row & 3);
+        if (ringRow[slot] != row) {
+            const uint8_t* s = src.Row(row);
+            uint8_t* out = ring[slot].data();
+            for (int u = 0; u < dw; ++u) {
+                const auto& c = cols[size_t(u)];
+                Weigh4(out + u * 3, colW[size_t(u)], s + c[0] * 3, s + c[1] * 3, s + c[2] * 3, s + c[3] * 3);
+            }
+            ringRow[slot] = row;
+        }
+        return ring[slot].data();
+    };
+
+    const double scaleY = double(dh) / double(sh);
+    for (int r = 0; r < dh; ++r) {
+        const double y = r / scaleY + srcRect.Top;
+        const int c = TruncForgiving(y);
+        const auto w = CubicWeights(std::max(0.0, y - c));
+        std::array<const uint8_t*, 4> rows;
+        for (int i = 0; i < 4; ++i) rows[size_t(i)] = across(std::clamp(c - 1 + i, 0, lastRow));
+        uint8_t* d = dst.Row(dstRect.Top + r) + dstRect.Left * 3;
+        for (int u = 0; u < dw; ++u)
+            Weigh4(d + u * 3, w, rows[0] + u * 3, rows[1] + u * 3, rows[2] + u * 3, rows[3] + u * 3);
+    }
+}
+
+void ShrinkAreaAverage(const Bitmap24& srcIn, Bitmap24& dst, Rect srcRect, Rect dstRect)
+{
+    ClipRectToBounds(srcRect, srcIn.Width(), srcIn.Height());
+    ClipRectToBounds(dstRect, dst.Width(), dst.Height());
+    const int sw = srcRect.Width(), sh = srcRect.Height();
+    const int dw = dstRect.Width(), dh = dstRect.Height();
+    if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
+    // An area average cannot enlarge: its cells would lie beyond the accumulators.
+    if (sw < dw || sh < dh) {
+        EnlargeBicubic(srcIn, dst, srcRect, dstRect);
+        return;
+    }
+    Bitmap24 copy;
+    const Bitmap24& src = Unaliased(srcIn, dst, copy);
+
+    const double sx = double(sw) / double(dw), sy = double(sh) / double(dh);
+    std::vector<int> cellX(static_cast<size_t>(sw));
+    std::vector<double> fracX(static_cast<size_t>(sw));
+    for (int i = 0; i < sw; ++i) {
+        const int X = std::min(TruncForgiving(i / sx), dw - 1);
+        cellX[size_t(i)] = X;
+        fracX[size_t(i)] = std::min(1.0, (X + 1) * sx - i);
+    }
+
+    // Every source row adds to its own row of cells and spills into the next, and the cell row
+    // only grows from one source row to the next: two rows of accumulators suffice.
+    const size_t rowCells = size_t(dw + 1) * 3;
+    std::vector<double> cur(rowCells, 0.0), next(rowCells, 0.0);
+    const double area = sx * sy;
+    int curY = 0;
+    const auto flush = [&](int y, const std::vector<double>& acc) {
+        if (y < 0 || y >= dh) return;
+        uint8_t* d = dst.Row(dstRect.Top + y) + dstRect.Left * 3;
+        for (int x = 0; x < dw * 3; ++x) d[x] = TruncForgivingByte(acc[size_t(x)] / area);
+    };
+
+    for (int j = 0; j < sh; ++j) {
+        const int Y = std::min(TruncForgiving(j / sy), dh - 1);
+        while (curY < Y) {
+            flush(curY, cur);
+            cur.swap(next);
+            std::fill(next.begin(), next.end(), 0.0);
+            ++curY;
+        }
+        const double fy = std::min(1.0, (Y + 1) * sy - j);
+        const uint8_t* s = src.Row(srcRect.Top + j) + srcRect.Left * 3;
+        for (int i = 0; i < sw; ++i) {
+            const double fx = fracX[size_t(i)];
+            const double fxy = fx * fy;
+            const double w00 = fxy, w10 = fy - fxy, w01 = fx - fxy, w11 = 1 - fx - fy + fxy;
+            const size_t at = size_t(cellX[size_t(i)]) * 3;
+            const uint8_t* p = s + i * 3;
+            for (int c = 0; c < 3; ++c) {
+                const double v = p[c];
+                cur[at + size_t(c)] += v * w00;
+                cur[at + 3 + size_t(c)] += v * w10;
+                next[at + size_t(c)] += v * w01;
+                next[at + 3 + size_t(c)] += v * w11;
+            }
+        }
+    }
+    flush(curY, cur);
+    flush(curY + 1, next);
+}
+
+void StretchBilinear(const Bitmap24& srcIn, Bitmap24& dst, int srcWidth, int srcHeight, int dstWidth, int dstHeight)
+{
+    const int sw = std::min(srcWidth, srcIn.Width()), sh = std::min(srcHeight, srcIn.Height());
+    const int dw = std::min(dstWidth, dst.Width()), dh = std::min(dstHeight, dst.Height());
+    if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
+    Bitmap24 copy;
+    const Bitmap24& src = Unaliased(srcIn, dst, copy);
+    // The scale follows the sizes asked for, even where the bitmaps hold less.
+    const double scaleX = double(dstWidth) / double(srcWidth);
+    const double scaleY = double(dstHeight) / double(srcHeight);
+    std::vector<int> colL(static_cast<size_t>(dw)), colM(static_cast<size_t>(dw));
+    std::vector<double> fracX(static_cast<size_t>(dw));
+    for (int u = 0; u < dw; ++u) {
+        const double x = u / scaleX;
+        const int l = std::clamp(TruncForgiving(x), 0, sw - 1);
+        colL[size_t(u)] = l;
+        colM[size_t(u)] = std::min(l + 1, sw - 1);
+        fracX[size_t(u)] = std::max(0.0, x - l);
+    }
+    for (int r = 0; r < dh; ++r) {
+        const double y = r / scaleY;
+        const int f = std::clamp(TruncForgiving(y), 0, sh - 1);
+        const int g = std::min(f + 1, sh - 1);
+        const double fy = std::max(0.0, y - f);
+        const uint8_t* rowF = src.Row(f);
+        const uint8_t* rowG = src.Row(g);
+        uint8_t* d = dst.Row(r);
+        for (int u = 0; u < dw; ++u) {
+            const int l = colL[size_t(u)] * 3, m = colM[size_t(u)] * 3;
+            const double fx = fracX[size_t(u)];
+            for (int c = 0; c < 3; ++c) {
+                const int top = TruncForgiving(fx * (rowF[m + c] - rowF[l + c]) + rowF[l + c]);
+                const int bottom = TruncForgiving(fx * (rowG[m + c] - rowG[l + c]) + rowG[l + c]);
+                d[u * 3 + c] = TruncForgivingByte(fy * (bottom - top) + top);
+            }
+        }
+    }
+}
