@@ -1,14 +1,25 @@
-// The editor's entry.
+// The editor's entry: makes the application's windows in order, runs the event loop, and frees
+// the windows in the reverse order when the main window has closed.
 #include <QApplication>
-#include <QMainWindow>
+
+#include "workspace/app_windows.h"
+#include "workspace/main_form.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrin"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Tavrin"));
-    window.resize(900, 650);
-    window.show();
-    return app.exec();
+    QApplication::setApplicationDisplayName(QStringLiteral("Tavrin"));
+
+    auto* mainWindow = new Tfrm_main;
+    AppWindows::Register(mainWindow);
+    // The other long-lived windows are created here, in this order, as each joins the program:
+    // about box, add-format dialog, gradient editor, font window, icon library, paste window,
+    // delete-format dialog, preview window, photo-to-icon, cartoon options.
+
+    mainWindow->CommandLine = QApplication::arguments().mid(1);
+    mainWindow->show();
+    const int result = app.exec();
+    AppWindows::FreeAll();
+    return result;
 }

@@ -1,0 +1,169 @@
+#include "workspace/base_form.h"
+
+#include <QWidget>
+
+#include "platform/app_paths.h"
+#include "platform/ini_file.h"
+#include "platform/ui/work_area.h"
+
+namespace {
+
+const QString kLeft = QStringLiteral("left");
+const QString kTop = QStringLiteral("top");
+const QString kWidth = QStringLiteral("width");
+const QString kHeight = QStringLiteral("height");
+const QString kWindowState = QStringLiteral("WindowState");
+const QString kShowing = QStringLiteral("showing");
+
+// Frame sizes the window manager adds around the client area (zero until it has told us).
+QSize FrameExtra(const QWidget* w)
+{
+    const QRect outer = w->frameGeometry();
+    const QRect inner = w->geometry();
+    return QSize(outer.width() - inner.width(), outer.height() - inner.height());
+}
+
+} // namespace
+
+QString PositionFilePath() { return AppPaths::SettingsFile(QStringLiteral("position.cfg")); }
+
+TPlacement ReadPlacement(const QString& file, const QString& section)
+{
+    const IniFile ini(file);
+    TPlacement p;
+    p.Left = ini.ReadInteger(section, kLeft, -1);
+    p.Top = ini.ReadInteger(section, kTop, -1);
+    p.Width = ini.ReadInteger(section, kWidth, -1);
+    p.Height = ini.ReadInteger(section, kHeight, -1);
+    p.WindowState = ini.ReadInteger(section, kWindowState, -1);
+    if (p.Width <= 0) p.Width = -1;
+    if (p.Height <= 0) p.Height = -1;
+    if (p.WindowState < 0 || p.WindowState > 2) p.WindowState = -1;
+    return p;
+}
+
+bool WritePlacement(const QString& file, const QString& section, const TPlacement& placement)
+{
+    IniFile ini(file);
+    ini.WriteInteger(section, kLeft, placement.Left);
+    ini.WriteInteger(section, kTop, placement.Top);
+    ini.WriteInteger(section, kWidth, placement.Width);
+    ini.WriteInteger(section, kHeight, placement.Height);
+    ini.WriteInteger(section, kWindowState, placement.WindowState);
+    return ini.UpdateFile();
+}
+
+bool ReadShowing(const QString& file, const QString& section, bool defaultValue)
+{
+    return IniFile(file).ReadBool(section, kShowing, defaultValue);
+}
+
+bool WriteShowing(const QString& file, const QString& section, bool showing)
+{
+    IniFile ini(file);
+    ini.WriteBool(section, kShowing, showing);
+    return ini.UpdateFile();
+}
+
+TBaseFormCore::TBaseFormCore(QWidget* self) : PositionFile(PositionFilePath()), self_(self) {}
+
+bool TBaseFormCore::IsSizeable() const { return self_->minimumSize() != self_->maximumSize(); }
+
+TPlacement TBaseFormCore::CurrentPlacement() const
+{
+    const Qt::WindowStates state = self_->windowState();
+    TPlacement p;
+    p.WindowState = (state & Qt::WindowMinimized) ? 1 : (state & Qt::WindowMaximized) ? 2 : 0;
+    QRect outer = self_->frameGeometry();
+    if (p.WindowState != 0) {
+        const QRect normal = self_->normalGeometry();
+        if (normal.isValid()) {
+            const QSize extra = FrameExtra(self_);
+            const int frameLeft = self_->geometry().x() - self_->frameGeometry().x();
+            const int frameTop = self_->geometry().y() - self_->frameGeometry().y();
+            outer = QRect(normal.x() - frameLeft, normal.y() - frameTop, normal.width() + extra.width(),
+                          normal.height() + extra.height());
+        }
+    }
+    p.Left = outer.x();
+    p.Top = outer.y();
+    p.Width = outer.width();
+    p.Height = outer.height();
+    return p;
+}
+
+void TBaseFormCore::SavePlacement()
+{
+    // A window that was never on screen carries no placement of the user's.
+    if (!RememberPlacement || PositionFile.isEmpty() || !shownOnce_) return;
+    WritePlacement(PositionFile, self_->objectName(), CurrentPlacement());
+}
+
+void TBaseFormCore::RestorePlacement()
+{
+    if (!RememberPlacement || PositionFile.isEmpty()) return;
+    const TPlacement p = ReadPlacement(PositionFile, self_->objectName());
+    // With its native window made, the platform can tell the frame's size where it knows it already.
+    self_->createWinId();
+
+    const Qt::WindowStates designed = self_->windowState();
+    Qt::WindowStates target = designed;
+    if (p.WindowState == 0) target = designed & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    if (p.WindowState == 1) target = (designed & ~Qt::WindowMaximized) | Qt::WindowMinimized;
+    if (p.WindowState == 2) target = (designed & ~Qt::WindowMinimized) | Qt::WindowMaximized;
+
+    const bool sizeable = IsSizeable();
+    const bool givesSize = sizeable && (p.Width != -1 || p.Height != -1);
+    if (p.Left != -1 || p.Top != -1 || givesSize) {
+        // The rectangle is set in the normal state, so it is what the window returns to.
+        if (designed & (Qt::WindowMinimized | Qt::WindowMaximized))
+            self_->setWindowState(designed & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+        const QRect outer = self_->frameGeometry();
+        const QSize extra = FrameExtra(self_);
+        int x = p.Left != -1 ? p.Left : outer.x();
+        int y = p.Top != -1 ? p.Top : outer.y();
+        int w = outer.width();
+        int h = outer.height();
+        if (sizeable && p.Width != -1) w = p.Width;
+        if (sizeable && p.Height != -1) h = p.Height;
+        const Rect area = WorkAreaOf(self_);
+        KeepOnWorkArea(x, y, w, h, area);
+        if (SnapToEdges) SnapToWorkArea(x, y, w, h, area);
+        adjusting_ = true;
+        if (givesSize) self_->resize(qMax(1, w - extra.width()), qMax(1, h - extra.height()));
+        self_->move(x, y);
+        adjusting_ = false;
+        pendingOuter_ = (givesSize && extra.isNull()) ? QSize(w, h) : QSize();
+    }
+    if (self_->windowState() != target) self_->setWindowState(target);
+}
+
+void TBaseFormCore::ApplyPendingSize()
+{
+    if (!pendingOuter_.isValid() || adjusting_) return;
+    const QSize extra = FrameExtra(self_);
+    if (extra.isNull()) return;
+    const QSize outer = pendingOuter_;
+    pendingOuter_ = QSize();
+    adjusting_ = true;
+    self_->resize(qMax(1, outer.width() - extra.width()), qMax(1, outer.height() - extra.height()));
+    adjusting_ = false;
+}
+
+void TBaseFormCore::PositionChanging()
+{
+    if (adjusting_ || !self_->isVisible()) return;
+    if (self_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
+    ApplyPendingSize();
+
+    const QRect outer = self_->frameGeometry();
+    int x = outer.x();
+    int y = outer.y();
+    const Rect area = WorkAreaOf(self_);
+    KeepOnWorkArea(x, y, outer.width(), outer.height(), area);
+    if (SnapToEdges) SnapToWorkArea(x, y, outer.width(), outer.height(), area);
+    if (x == outer.x() && y == outer.y()) return;
+    adjusting_ = true;
+    self_->move(x, y);
+    adjusting_ = false;
+}

@@ -1,0 +1,695 @@
+#include "workspace/main_form.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include "iconfiles/small_routines.h"
+#include "imaging/imaging_state.h"
+#include "platform/app_paths.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/work_area.h"
+
+Tfrm_main* frm_main = nullptr;
+
+namespace {
+
+// A menu caption or item text that shows a path: "&" is the accelerator marker, so it is doubled.
+QString LiteralMenuText(const QString& text)
+{
+    QString out = text;
+    out.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return out;
+}
+
+// A hint "short|long": the short part is the tool tip, the long part the status-bar text.
+void SetHint(QAction* action, const QString& hint)
+{
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    const QString shortPart = bar < 0 ? hint : hint.left(bar);
+    const QString longPart = bar < 0 ? hint : hint.mid(bar + 1);
+    action->setToolTip(shortPart);
+    action->setStatusTip(longPart);
+}
+
+// Tile Horizontal stacks the documents one above the other, each as wide as the frame; Tile
+// Vertical sets them side by side. Minimized documents stay where they are.
+void TileDocuments(QMdiArea* mdi, Qt::Orientation orientation)
+{
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : mdi->subWindowList(QMdiArea::CreationOrder))
+        if (w->isVisible() && !w->isMinimized()) windows << w;
+    if (windows.isEmpty()) return;
+    const QRect area = mdi->viewport()->rect();
+    const int n = int(windows.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* w = windows[i];
+        if (w->isMaximized()) w->showNormal();
+        QRect r;
+        if (orientation == Qt::Horizontal) {
+            const int top = area.height() * i / n;
+            r = QRect(0, top, area.width(), area.height() * (i + 1) / n - top);
+        } else {
+            const int left = area.width() * i / n;
+            r = QRect(left, 0, area.width() * (i + 1) / n - left, area.height());
+        }
+        w->setGeometry(r);
+    }
+}
+
+QIcon Glyph(const char* themeName, const char* ownName)
+{
+    return QIcon::fromTheme(QLatin1String(themeName), QIcon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(ownName))));
+}
+
+} // namespace
+
+TEditCommandState EditCommandStates(bool documentActive, bool hasSelection, bool clipboardHasPicture, bool textEditing)
+{
+    TEditCommandState s;
+    if (!documentActive) return s;
+    s.Cut = s.Copy = s.Clear = hasSelection;
+    s.Paste = clipboardHasPicture;
+    s.SelectAll = s.SelectNone = !textEditing;
+    return s;
+}
+
+TToolWindowLayout LayOutToolWindows(const QRect& mainOuter, const QSize& tools, const QSize& colors,
+                                    const QSize& history, const QSize& library)
+{
+    const int L = mainOuter.x();
+    const int T = mainOuter.y();
+    const int W = mainOuter.width();
+    TToolWindowLayout out;
+    out.Tools.setY(T + 80);
+    out.Colors.setY(T + 80);
+    out.History.setY(out.Colors.y() + colors.height());
+    out.Library.setY(out.History.y());
+    out.Tools.setX(L + 5);
+    out.Colors.setX(L + W - colors.width() - 5);
+    out.History.setX(out.Colors.x());
+    out.Library.setX(out.History.x() - library.width());
+    out.LibraryHeight = history.height();
+    out.Preview.setX(L);
+    out.Preview.setY(out.Tools.y() + tools.height());
+    return out;
+}
+
+QString SaveAsExtension(int filterIndex)
+{
+    switch (filterIndex) {
+    case 2: return QStringLiteral(".bmp");
+    case 3: return QStringLiteral(".jpg");
+    case 4: return QStringLiteral(".png");
+    case 5: return QStringLiteral(".gif");
+    default: return QStringLiteral(".ico");
+    }
+}
+
+QString WithSaveAsExtension(const QString& name, int filterIndex)
+{
+    const QString expected = SaveAsExtension(filterIndex);
+    const QString fileName = QFileInfo(name).fileName();
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QString ext = dot < 0 ? QString() : fileName.mid(dot);
+    if (ext.toLower() == expected) return name;
+    return name + expected;
+}
+
+QString SaveAsProposal(const QString& fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? fileName : fileName.left(dot);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+Tfrm_main::Tfrm_main(QWidget* parent) : TBaseForm<QMainWindow>(QStringLiteral("frm_main"), parent)
+{
+    frm_main = this;
+    FormCreate();
+}
+
+Tfrm_main::~Tfrm_main()
+{
+    Timer1.stop();
+    ReopenList.reset(); // writes the recent-files list
+    imaging_.reset();
+    if (frm_main == this) frm_main = nullptr;
+}
+
+void Tfrm_main::FormCreate()
+{
+    setWindowTitle(QStringLiteral("Tavrin"));
+    setWindowIcon(QIcon(QStringLiteral(":/tavrin.ico")));
+    setMinimumSize(450, 530);
+    setWindowState(Qt::WindowMaximized);
+
+    // The shared display state: white background, the working bitmaps.
+    imaging_ = std::make_unique<ImagingState>();
+    imaging_->BackgroundColor = 0xFFFFFF;
+    setAcceptDrops(true);
+
+    mdi_ = new QMdiArea(this);
+    mdi_->setObjectName(QStringLiteral("mdi"));
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdi_);
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+
+    dlgOpenPic.Title = QStringLiteral("Open Icons or Images");
+    dlgOpenPic.DefaultExt = QStringLiteral("ico");
+    dlgOpenPic.AllowMultiSelect = true;
+    dlgOpenPic.Filter = QStringLiteral(
+        "All(*.ico, *.bmp, *.jpg, *.jpeg, *.png, *.gif, *.exe; *.dll; *.icl; *.cpl; *.ocx)"
+        "|*.ico;*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.exe;*.dll;*.icl;*.cpl;*.ocx"
+        "|Icons(*.ico)|*.ico"
+        "|Images(*.bmp, *.jpg, *.jpeg, *.png, *.gif)|*.bmp;*.jpg;*.jpeg;*.png;*.gif"
+        "|Icon Library(*.exe; *.dll; *.icl; *.cpl; *.ocx)|*.exe;*.dll;*.icl;*.cpl;*.ocx");
+    dlgOpenPic.FilterIndex = 0;
+
+    dlgOpenPic2.Title = QStringLiteral("Open Picture");
+    dlgOpenPic2.Filter = QStringLiteral(
+        "All (*.jpg;*.jpeg;*.bmp;*.gif;*.png)|*.jpg;*.jpeg;*.bmp;*.gif;*.png"
+        "|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp"
+        "|PNG Image File (*.png)|*.png|GIF Image File (*.gif)|*.gif");
+    dlgOpenPic2.FilterIndex = 0;
+
+    dlgSavePicAs.DefaultExt = QStringLiteral("ico");
+    dlgSavePicAs.OverwritePrompt = true;
+    dlgSavePicAs.Filter = QStringLiteral(
+        "Icons (*.ICO)|*.ico|Bitmaps (*.BMP)|*.bmp|JPEG (*.JPG)|*.jpg|PNG (*.PNG)|*.png|GIF (*.GIF)|*.gif");
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    ConnectCommands();
+
+    TextEditing = false;
+    Timer1.setInterval(200);
+    connect(&Timer1, &QTimer::timeout, this, &Tfrm_main::UpdateEditCommands);
+    Timer1.start();
+}
+
+void Tfrm_main::CreateActions()
+{
+    auto make = [this](QAction*& slot, const char* name, const QString& caption, const QKeySequence& shortcut = {}) {
+        slot = new QAction(caption, this);
+        slot->setObjectName(QLatin1String(name));
+        if (!shortcut.isEmpty()) slot->setShortcut(shortcut);
+        return slot;
+    };
+    make(FileNew1, "FileNew1", QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    make(FileOpen1, "FileOpen1", QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    make(FileSave1, "FileSave1", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    make(FileSaveAs1, "FileSaveAs1", QStringLiteral("Save &As..."));
+    make(act_IconProperties, "act_IconProperties", QStringLiteral("Icon Properties"));
+    make(act_saveToLib, "act_saveToLib", QStringLiteral("Save to Icon library"));
+    make(FileClose1, "FileClose1", QStringLiteral("&Close"));
+    make(FileExit1, "FileExit1", QStringLiteral("E&xit"));
+    make(act_EditCut, "act_EditCut", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    make(act_EditCopy, "act_EditCopy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    make(act_EditPaste, "act_EditPaste", QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    make(act_EditClear, "act_EditClear", QStringLiteral("Clear"), QKeySequence(Qt::Key_Delete));
+    make(act_SelectAll, "act_SelectAll", QStringLiteral("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    make(act_SelectNone, "act_SelectNone", QStringLiteral("Select None"), QKeySequence(Qt::CTRL | Qt::Key_D));
+    make(act_EditUndo, "act_EditUndo", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    make(act_EditRedo, "act_EditRedo", QStringLiteral("Redo"), QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Z));
+    make(act_Preview_window, "act_Preview_window", QStringLiteral("Preview Window"));
+    make(act_History_window, "act_History_window", QStringLiteral("History Window"));
+    make(act_icon_lib, "act_icon_lib", QStringLiteral("Icon Library"));
+    make(act_effect_filters, "act_effect_filters", QStringLiteral("Filters"));
+    make(act_effect_Contrast_Brightness, "act_effect_Contrast_Brightness", QStringLiteral("Brightness / Contrast"));
+    make(act_effect_Saturation, "act_effect_Saturation", QStringLiteral("Saturation"));
+    make(act_effect_ColorBalance, "act_effect_ColorBalance", QStringLiteral("Color Balance"));
+    make(act_effect_InvertColor, "act_effect_InvertColor", QStringLiteral("Invert Color"));
+    make(act_effect_blur, "act_effect_blur", QStringLiteral("Blur"));
+    make(act_effect_Sharpen, "act_effect_Sharpen", QStringLiteral("Sharpen"));
+    make(act_effect_Shadow, "act_effect_Shadow", QStringLiteral("Shadow"));
+    make(act_effect_Stroke, "act_effect_Stroke", QStringLiteral("Stroke"));
+    make(act_effect_flip_horizontal, "act_effect_flip_horizontal", QStringLiteral("Flip Horizontal"));
+    make(act_effect_flip_vertical, "act_effect_flip_vertical", QStringLiteral("Flip Vertical"));
+    make(act_effect_rotate180, "act_effect_rotate180", QStringLiteral("Rotate 180"));
+    make(act_effect_rotate90CW, "act_effect_rotate90CW", QStringLiteral("Rotate 90 CW"));
+    make(act_effect_rotate90CCW, "act_effect_rotate90CCW", QStringLiteral("Rotate 90 CCW"));
+    make(act_effect_rotate, "act_effect_rotate", QStringLiteral("Rotate  Arbitrary "));
+    make(act_effect_zoom, "act_effect_zoom", QStringLiteral("Zoom"));
+    make(act_photo_to_icon, "act_photo_to_icon", QStringLiteral("Photo to Icon"));
+    make(act_icon_mixer, "act_icon_mixer", QStringLiteral("Icons Mixer"));
+    make(act_load_icl, "act_load_icl", QStringLiteral("Load from Icon Library"));
+    make(WindowCascade1, "WindowCascade1", QStringLiteral("&Cascade"));
+    make(WindowTileHorizontal1, "WindowTileHorizontal1", QStringLiteral("Tile &Horizontal"));
+    make(WindowTileVertical1, "WindowTileVertical1", QStringLiteral("Tile &Vertical"));
+    make(WindowMinimizeAll1, "WindowMinimizeAll1", QStringLiteral("&Minimize All"));
+    make(act_help, "act_help", QStringLiteral("Help"), QKeySequence(Qt::Key_F1));
+    make(HelpAbout1, "HelpAbout1", QStringLiteral("&About..."));
+    make(act_homepage, "act_homepage", QStringLiteral("Home Page"));
+
+    SetHint(FileNew1, QStringLiteral("New|Create a new file"));
+    SetHint(FileOpen1, QStringLiteral("Open|Open a file"));
+    SetHint(FileClose1, QStringLiteral("Close|Close current file"));
+    SetHint(FileSave1, QStringLiteral("Save|Save current file"));
+    SetHint(FileSaveAs1, QStringLiteral("Save As|Save current file with different name"));
+    SetHint(FileExit1, QStringLiteral("Exit|Exit application"));
+    SetHint(WindowCascade1, QStringLiteral("Cascade"));
+    SetHint(WindowTileHorizontal1, QStringLiteral("Tile Horizontally"));
+    SetHint(WindowTileVertical1, QStringLiteral("Tile Vertically"));
+    SetHint(WindowMinimizeAll1, QStringLiteral("Minimize All"));
+
+    FileNew1->setIcon(Glyph("document-new", "new"));
+    FileOpen1->setIcon(Glyph("document-open", "open"));
+    FileSave1->setIcon(Glyph("document-save", "save"));
+    act_EditCut->setIcon(Glyph("edit-cut", "cut"));
+    act_EditCopy->setIcon(Glyph("edit-copy", "copy"));
+    act_EditPaste->setIcon(Glyph("edit-paste", "paste"));
+    WindowCascade1->setIcon(Glyph("window-cascade", "cascade"));
+    WindowTileHorizontal1->setIcon(Glyph("window-tile-horizontal", "tile_horizontal"));
+    WindowTileVertical1->setIcon(Glyph("window-tile-vertical", "tile_vertical"));
+
+    for (QAction* a : {act_Preview_window, act_History_window, act_icon_lib}) a->setCheckable(true);
+
+    // Off until the history window says otherwise.
+    act_EditUndo->setEnabled(false);
+    act_EditRedo->setEnabled(false);
+    FileClose1->setEnabled(false);
+    for (QAction* a : {act_EditCut, act_EditCopy, act_EditPaste, act_EditClear, act_SelectAll, act_SelectNone})
+        a->setEnabled(false);
+
+    // Commands whose windows are not in the program yet: they keep their place in the menus.
+    unavailable_ = {FileNew1,         act_IconProperties,      act_saveToLib,
+                    act_EditPaste,    act_SelectAll,           act_SelectNone,
+                    act_Preview_window, act_History_window,    act_icon_lib,
+                    act_effect_filters, act_effect_Contrast_Brightness, act_effect_Saturation,
+                    act_effect_ColorBalance, act_effect_blur,  act_effect_Sharpen,
+                    act_effect_Shadow, act_effect_Stroke,      act_effect_rotate,
+                    act_effect_zoom,  act_photo_to_icon,       act_icon_mixer,
+                    HelpAbout1};
+    for (QAction* a : unavailable_) a->setEnabled(false);
+}
+
+bool Tfrm_main::IsCommandAvailable(const QAction* action) const
+{
+    return !unavailable_.contains(const_cast<QAction*>(action));
+}
+
+QList<QAction*> Tfrm_main::EffectActions() const
+{
+    return {act_effect_flip_horizontal, act_effect_flip_vertical, act_effect_rotate180, act_effect_rotate90CW,
+            act_effect_rotate90CCW,     act_effect_InvertColor,   act_effect_Contrast_Brightness,
+            act_effect_ColorBalance,    act_effect_Saturation,    act_effect_blur,
+            act_effect_Sharpen,         act_effect_filters,       act_effect_rotate,
+            act_effect_Stroke,          act_effect_Shadow,        act_effect_zoom};
+}
+
+void Tfrm_main::CreateMenus()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->menuAction()->setStatusTip(QStringLiteral("File related commands"));
+    file->addAction(FileNew1);
+    file->addAction(FileOpen1);
+    Mnu_Reopen = file->addMenu(QStringLiteral("Reopen"));
+    Mnu_Reopen->setObjectName(QStringLiteral("Mnu_Reopen"));
+    file->addAction(FileSave1);
+    file->addAction(FileSaveAs1);
+    file->addAction(act_IconProperties);
+    file->addAction(act_saveToLib);
+    file->addAction(FileClose1);
+    file->addSeparator();
+    file->addAction(FileExit1);
+
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    edit->menuAction()->setStatusTip(QStringLiteral("Edit commands"));
+    edit->addAction(act_EditCut);
+    edit->addAction(act_EditCopy);
+    edit->addAction(act_EditPaste);
+    edit->addSeparator();
+    edit->addAction(act_EditClear);
+    edit->addSeparator();
+    edit->addAction(act_SelectAll);
+    edit->addAction(act_SelectNone);
+    edit->addSeparator();
+    edit->addAction(act_EditUndo);
+    edit->addAction(act_EditRedo);
+
+    QMenu* view = bar->addMenu(QStringLiteral("View"));
+    view->addAction(act_Preview_window);
+    view->addAction(act_History_window);
+    view->addAction(act_icon_lib);
+
+    QMenu* effect = bar->addMenu(QStringLiteral("Effect"));
+    effect->addAction(act_effect_filters);
+    effect->addSeparator();
+    effect->addAction(act_effect_Contrast_Brightness);
+    effect->addAction(act_effect_Saturation);
+    effect->addAction(act_effect_ColorBalance);
+    effect->addAction(act_effect_InvertColor);
+    effect->addSeparator();
+    effect->addAction(act_effect_blur);
+    effect->addAction(act_effect_Sharpen);
+    effect->addSeparator();
+    effect->addAction(act_effect_Shadow);
+    effect->addAction(act_effect_Stroke);
+    effect->addSeparator();
+    effect->addAction(act_effect_flip_horizontal);
+    effect->addAction(act_effect_flip_vertical);
+    effect->addAction(act_effect_rotate180);
+    effect->addAction(act_effect_rotate90CW);
+    effect->addAction(act_effect_rotate90CCW);
+    effect->addAction(act_effect_rotate);
+    effect->addAction(act_effect_zoom);
+
+    QMenu* creators = bar->addMenu(QStringLiteral("Icon Creators"));
+    creators->addAction(act_photo_to_icon);
+    creators->addAction(act_icon_mixer);
+    creators->addSeparator();
+    creators->addAction(act_load_icl);
+    creators->addAction(act_saveToLib);
+
+    windowMenu_ = bar->addMenu(QStringLiteral("&Window"));
+    windowMenu_->setObjectName(QStringLiteral("Window1"));
+    windowMenu_->menuAction()->setStatusTip(QStringLiteral("Window related commands"));
+    connect(windowMenu_, &QMenu::aboutToShow, this, &Tfrm_main::UpdateWindowMenu);
+    UpdateWindowMenu();
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->menuAction()->setStatusTip(QStringLiteral("Help topics"));
+    help->addAction(act_help);
+    help->addAction(HelpAbout1);
+    help->addSeparator();
+    help->addAction(act_homepage);
+
+    for (QMenu* m : {file, edit, view, effect, creators, windowMenu_, help, Mnu_Reopen}) m->setToolTipsVisible(false);
+}
+
+void Tfrm_main::UpdateWindowMenu()
+{
+    // The window list after the arrangements, as a multiple-document frame's Window menu has it.
+    windowMenu_->clear();
+    windowMenu_->addAction(WindowCascade1);
+    windowMenu_->addAction(WindowTileHorizontal1);
+    windowMenu_->addAction(WindowTileVertical1);
+    windowMenu_->addAction(WindowMinimizeAll1);
+    const QList<QMdiSubWindow*> windows = mdi_->subWindowList(QMdiArea::CreationOrder);
+    if (windows.isEmpty()) return;
+    windowMenu_->addSeparator();
+    QMdiSubWindow* current = mdi_->currentSubWindow();
+    int n = 0;
+    for (QMdiSubWindow* w : windows) {
+        ++n;
+        QAction* item = windowMenu_->addAction(QStringLiteral("&%1 %2").arg(n).arg(LiteralMenuText(w->windowTitle())));
+        item->setCheckable(true);
+        item->setChecked(w == current);
+        connect(item, &QAction::triggered, this, [this, sub = QPointer<QMdiSubWindow>(w)] {
+            if (sub) mdi_->setActiveSubWindow(sub);
+        });
+    }
+}
+
+void Tfrm_main::CreateToolBar()
+{
+    ToolBar2 = addToolBar(QStringLiteral("ToolBar2"));
+    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+    ToolBar2->setMovable(false);
+    ToolBar2->setFixedHeight(30);
+    ToolBar2->setIconSize(QSize(16, 16));
+    ToolBar2->addAction(FileNew1);
+    ToolBar2->addAction(FileOpen1);
+    ToolBar2->addAction(FileSave1);
+    ToolBar2->addSeparator();
+    ToolBar2->addAction(act_EditCut);
+    ToolBar2->addAction(act_EditCopy);
+    ToolBar2->addAction(act_EditPaste);
+    ToolBar2->addSeparator();
+    ToolBar2->addAction(WindowCascade1);
+    ToolBar2->addAction(WindowTileHorizontal1);
+    ToolBar2->addAction(WindowTileVertical1);
+}
+
+void Tfrm_main::ConnectCommands()
+{
+    connect(FileNew1, &QAction::triggered, this, &Tfrm_main::FileNew1Execute);
+    connect(FileOpen1, &QAction::triggered, this, &Tfrm_main::FileOpen1Execute);
+    connect(FileSave1, &QAction::triggered, this, &Tfrm_main::FileSave1Execute);
+    connect(FileSaveAs1, &QAction::triggered, this, &Tfrm_main::FileSaveAs1Execute);
+    connect(FileClose1, &QAction::triggered, this, &Tfrm_main::FileClose1Execute);
+    connect(FileExit1, &QAction::triggered, this, &QWidget::close);
+    connect(act_load_icl, &QAction::triggered, this, &Tfrm_main::act_load_iclExecute);
+    connect(act_icon_mixer, &QAction::triggered, this, &Tfrm_main::act_icon_mixerExecute);
+    connect(act_help, &QAction::triggered, this, &Tfrm_main::act_helpExecute);
+    connect(act_homepage, &QAction::triggered, this, &Tfrm_main::act_homepageExecute);
+
+    connect(act_effect_flip_horizontal, &QAction::triggered, this, [this] { DirectEffect(TDirectEffect::FlipHorizontal); });
+    connect(act_effect_flip_vertical, &QAction::triggered, this, [this] { DirectEffect(TDirectEffect::FlipVertical); });
+    connect(act_effect_rotate180, &QAction::triggered, this, [this] { DirectEffect(TDirectEffect::Rotate180); });
+    connect(act_effect_rotate90CW, &QAction::triggered, this, [this] { DirectEffect(TDirectEffect::Rotate90CW); });
+    connect(act_effect_rotate90CCW, &QAction::triggered, this, [this] { DirectEffect(TDirectEffect::Rotate90CCW); });
+    connect(act_effect_InvertColor, &QAction::triggered, this, [this] { DirectEffect(TDirectEffect::InvertColor); });
+
+    connect(WindowCascade1, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
+    connect(WindowTileHorizontal1, &QAction::triggered, this, [this] { TileDocuments(mdi_, Qt::Horizontal); });
+    connect(WindowTileVertical1, &QAction::triggered, this, [this] { TileDocuments(mdi_, Qt::Vertical); });
+    connect(WindowMinimizeAll1, &QAction::triggered, this, [this] {
+        const QList<QMdiSubWindow*> windows = mdi_->subWindowList(QMdiArea::CreationOrder);
+        for (auto it = windows.rbegin(); it != windows.rend(); ++it) (*it)->showMinimized();
+    });
+
+    connect(act_Preview_window, &QAction::triggered, this, [this] { ToggleToolWindow(PreviewWindow, act_Preview_window); });
+    connect(act_History_window, &QAction::triggered, this, [this] { ToggleToolWindow(HistoryWindow, act_History_window); });
+    connect(act_icon_lib, &QAction::triggered, this, [this] { ToggleToolWindow(LibraryWindow, act_icon_lib); });
+
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { FileClose1->setEnabled(!mdi_->subWindowList().isEmpty()); });
+}
+
+void Tfrm_main::ToggleToolWindow(QWidget* window, QAction* action)
+{
+    if (!window) return;
+    if (window->isVisible())
+        window->close();
+    else
+        window->show();
+    action->setChecked(window->isVisible());
+}
+
+// ---- services that need no document ----
+
+void Tfrm_main::SetTextEditing(bool on)
+{
+    TextEditing = on;
+    for (QAction* a : EffectActions()) a->setEnabled(!on && IsCommandAvailable(a));
+}
+
+void Tfrm_main::AddRecentFile(const QString& path)
+{
+    if (!ReopenList) return;
+    ReopenList->Add(path);
+    RebuildReopenMenu();
+}
+
+void Tfrm_main::RemoveRecentFile(const QString& path)
+{
+    if (!ReopenList) return;
+    ReopenList->Remove(path);
+    RebuildReopenMenu();
+}
+
+void Tfrm_main::RebuildReopenMenu()
+{
+    Mnu_Reopen->clear();
+    if (!ReopenList) return;
+    for (int i = 0; i < ReopenList->Count(); ++i) {
+        QAction* item = Mnu_Reopen->addAction(LiteralMenuText(ReopenList->Get(i)));
+        connect(item, &QAction::triggered, this, [this, i] { reopenClick(i); });
+    }
+}
+
+void Tfrm_main::reopenClick(int position)
+{
+    const QString path = ReopenList ? ReopenList->Get(position) : QString();
+    OpenFiles(path.isEmpty() ? QStringList() : QStringList{path});
+}
+
+bool Tfrm_main::ClipboardHasPicture() const
+{
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasImage();
+}
+
+void Tfrm_main::UpdateEditCommands()
+{
+    Tfrm_childwin* doc = ActiveDocument();
+    const TEditCommandState s = EditCommandStates(doc != nullptr, doc && DocumentHasSelection(doc),
+                                                  doc && ClipboardHasPicture(), TextEditing);
+    act_EditCut->setEnabled(s.Cut);
+    act_EditCopy->setEnabled(s.Copy);
+    act_EditClear->setEnabled(s.Clear);
+    const bool paste = s.Paste && IsCommandAvailable(act_EditPaste);
+    if (act_EditPaste->isEnabled() != paste) act_EditPaste->setEnabled(paste);
+    act_SelectAll->setEnabled(s.SelectAll && IsCommandAvailable(act_SelectAll));
+    act_SelectNone->setEnabled(s.SelectNone && IsCommandAvailable(act_SelectNone));
+}
+
+// ---- first show and shut-down ----
+
+void Tfrm_main::setVisible(bool visible)
+{
+    TBaseForm<QMainWindow>::setVisible(visible);
+    if (visible && !firstShowDone_) {
+        firstShowDone_ = true;
+        FormShow();
+    }
+}
+
+void Tfrm_main::FormShow()
+{
+    // The tools, colour and history windows are created here, in this order, as each joins the program.
+    LayOutToolWindowsNow();
+    for (QWidget* w : {ToolsWindow.data(), ColorWindow.data()})
+        if (w) w->show();
+    RestoreToolWindowVisibility();
+
+    ReopenList = std::make_unique<TReopenList>();
+    RebuildReopenMenu();
+    OpenCommandLineFiles(CommandLine);
+}
+
+void Tfrm_main::OpenCommandLineFiles(const QStringList& arguments)
+{
+    QStringList paths;
+    for (const QString& a : arguments) paths << a;
+    OpenFiles(paths);
+}
+
+void Tfrm_main::LayOutToolWindowsNow()
+{
+    auto outerSize = [](QWidget* w) { return w ? w->frameGeometry().size() : QSize(0, 0); };
+    // A maximized frame covers the work area even before the window manager has said so.
+    QRect outer = frameGeometry();
+    if (isMaximized()) {
+        const Rect area = WorkAreaOf(this);
+        outer = QRect(area.Left, area.Top, area.Width(), area.Height());
+    }
+    const TToolWindowLayout l = LayOutToolWindows(outer, outerSize(ToolsWindow), outerSize(ColorWindow),
+                                                  outerSize(HistoryWindow), outerSize(LibraryWindow));
+    if (ToolsWindow) ToolsWindow->move(l.Tools);
+    if (ColorWindow) ColorWindow->move(l.Colors);
+    if (HistoryWindow) HistoryWindow->move(l.History);
+    if (LibraryWindow) {
+        LibraryWindow->move(l.Library);
+        if (l.LibraryHeight > 0) LibraryWindow->resize(LibraryWindow->width(), l.LibraryHeight);
+    }
+    if (PreviewWindow) PreviewWindow->move(l.Preview);
+}
+
+namespace {
+// The placement base of a tool window, when it has one.
+TBaseFormCore* BaseOf(QWidget* w) { return dynamic_cast<TBaseFormCore*>(w); }
+} // namespace
+
+void Tfrm_main::RestoreToolWindowVisibility()
+{
+    const struct {
+        QWidget* window;
+        bool defaultShowing;
+    } windows[] = {{HistoryWindow, true}, {LibraryWindow, false}, {PreviewWindow, false}};
+    for (const auto& w : windows) {
+        TBaseFormCore* base = BaseOf(w.window);
+        if (!base || !base->RememberPlacement) continue;
+        if (ReadShowing(PositionFile, w.window->objectName(), w.defaultShowing)) w.window->show();
+    }
+}
+
+void Tfrm_main::WriteToolWindowVisibility()
+{
+    for (QWidget* w : {HistoryWindow.data(), LibraryWindow.data(), PreviewWindow.data()}) {
+        TBaseFormCore* base = BaseOf(w);
+        if (!base || !base->RememberPlacement) continue;
+        WriteShowing(PositionFile, w->objectName(), w->isVisible());
+    }
+}
+
+void Tfrm_main::closeEvent(QCloseEvent* event)
+{
+    // Every document closes first, the most recent first; each may ask to save, and a refusal
+    // (Cancel, or a Yes whose save did not happen) keeps it open and stops the exit.
+    const QList<QMdiSubWindow*> windows = mdi_->subWindowList(QMdiArea::CreationOrder);
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if (!(*it)->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    SavePlacement();
+    WriteToolWindowVisibility();
+    event->accept();
+}
+
+// ---- drops ----
+
+void Tfrm_main::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void Tfrm_main::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    event->acceptProposedAction();
+    OpenFiles(paths);
+}
+
+// ---- commands ----
+
+void Tfrm_main::FileOpen1Execute()
+{
+    if (dlgOpenPic.Execute(this)) OpenFiles(dlgOpenPic.Files);
+}
+
+void Tfrm_main::act_load_iclExecute()
+{
+    dlgOpenPic.FilterIndex = 2;
+    FileOpen1Execute();
+}
+
+void Tfrm_main::FileClose1Execute()
+{
+    if (QMdiSubWindow* sub = mdi_->currentSubWindow()) sub->close();
+}
+
+int Tfrm_main::DocumentCount() const { return int(mdi_->subWindowList().size()); }
+
+void Tfrm_main::act_icon_mixerExecute()
+{
+    if (DocumentCount() < 2) {
+        MessageBox(this, QStringLiteral("At least two icons opening."), QStringLiteral("Icons Mixer"));
+        return;
+    }
+}
+
+QString Tfrm_main::HelpFilePath() { return QDir(AppPaths::ExecutableDir()).filePath(QStringLiteral("tavrin.chm")); }
+
+QString Tfrm_main::HomePagePath() { return QDir(AppPaths::ExecutableDir()).filePath(QStringLiteral("homepage.html")); }
+
+void Tfrm_main::act_helpExecute() { ShellOpen(HelpFilePath()); }
+
+void Tfrm_main::act_homepageExecute() { ShellOpen(HomePagePath()); }

@@ -1,0 +1,221 @@
+#pragma once
+// The main window: the multiple-document frame with the menus, the tool bar and the command table,
+// the recent-files list, the 200 ms edit-command timer, file drops, the first-show layout of the
+// tool windows, and the services the other windows call (one instance, `frm_main`).
+#include <cstdint>
+#include <memory>
+
+#include <QList>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+#include "workspace/base_form.h"
+#include "workspace/picture_dialogs.h"
+#include "workspace/reopen_list.h"
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+class ImagingState;
+class Tfrm_childwin;
+struct TIconImageRec;
+
+// What the edit-command timer decides.
+struct TEditCommandState {
+    bool Cut = false;
+    bool Copy = false;
+    bool Clear = false;
+    bool Paste = false;
+    bool SelectAll = false;
+    bool SelectNone = false;
+    friend bool operator==(const TEditCommandState&, const TEditCommandState&) = default;
+};
+TEditCommandState EditCommandStates(bool documentActive, bool hasSelection, bool clipboardHasPicture, bool textEditing);
+
+// Where the tool windows go on first show, from the main window's outer rectangle (left, top,
+// width) and the windows' outer sizes. A window that does not exist has an empty size.
+struct TToolWindowLayout {
+    QPoint Tools, Colors, History, Library, Preview;
+    int LibraryHeight = 0;
+};
+TToolWindowLayout LayOutToolWindows(const QRect& mainOuter, const QSize& tools, const QSize& colors,
+                                    const QSize& history, const QSize& library);
+
+// The direct effects of the Effect menu.
+enum class TDirectEffect { FlipHorizontal, FlipVertical, Rotate180, Rotate90CW, Rotate90CCW, InvertColor };
+// Applies one to a format over its whole rectangle; returns the history caption.
+QString ApplyDirectEffect(TIconImageRec& format, TDirectEffect effect);
+
+// Save As: the extension that the chosen filter stands for (1 ".ico" ... 5 ".gif").
+QString SaveAsExtension(int filterIndex);
+// The name with that extension appended when its own (compared in lower case) differs.
+QString WithSaveAsExtension(const QString& name, int filterIndex);
+// The name proposed by Save As: the document's file name without its extension.
+QString SaveAsProposal(const QString& fileName);
+
+class Tfrm_main : public TBaseForm<QMainWindow> {
+    Q_OBJECT
+
+public:
+    explicit Tfrm_main(QWidget* parent = nullptr);
+    ~Tfrm_main() override;
+
+    // ---- services of the other windows ----
+    // The frame's active child (its current one, also while a tool window has the focus), or null.
+    Tfrm_childwin* ActiveDocument() const;
+    // The current format of the active document, or null when there is none or its index is not valid.
+    TIconImageRec* ActiveImage() const;
+    void RefreshActiveDocument();
+    // The colour type of the active document's current format; 5 without one.
+    int32_t ActiveColorType() const;
+    void ToolChanged();
+    void PaletteChanged();
+    void SetTextEditing(bool on);
+    bool IsTextEditing() const { return TextEditing; }
+    void AddRecentFile(const QString& path);
+    void RemoveRecentFile(const QString& path);
+    void OpenFiles(const QStringList& paths);
+
+    // ---- documents ----
+    // The document windows in the frame's order (order of creation).
+    QList<Tfrm_childwin*> Documents() const;
+    int DocumentCount() const;
+    // Makes a document window in the frame (empty; the caller names it and adds formats).
+    Tfrm_childwin* CreateDocumentWindow();
+    QMdiArea* MdiArea() const { return mdi_; }
+
+    // ---- opening and saving ----
+    bool ActivateIfOpen(const QString& path);
+    void OpenPictureAsIcon(const QString& path);
+    void NewIcon(const QString& name);
+    void OpenCommandLineFiles(const QStringList& arguments);
+    TReopenList* Reopen() const { return ReopenList.get(); }
+    void RebuildReopenMenu();
+
+    // The edit-command timer's rule, run once.
+    void UpdateEditCommands();
+
+    // ---- commands ----
+    QAction* FileNew1 = nullptr;
+    QAction* FileOpen1 = nullptr;
+    QAction* FileSave1 = nullptr;
+    QAction* FileSaveAs1 = nullptr;
+    QAction* act_IconProperties = nullptr;
+    QAction* act_saveToLib = nullptr;
+    QAction* FileClose1 = nullptr;
+    QAction* FileExit1 = nullptr;
+    QAction* act_EditCut = nullptr;
+    QAction* act_EditCopy = nullptr;
+    QAction* act_EditPaste = nullptr;
+    QAction* act_EditClear = nullptr;
+    QAction* act_SelectAll = nullptr;
+    QAction* act_SelectNone = nullptr;
+    QAction* act_EditUndo = nullptr;
+    QAction* act_EditRedo = nullptr;
+    QAction* act_Preview_window = nullptr;
+    QAction* act_History_window = nullptr;
+    QAction* act_icon_lib = nullptr;
+    QAction* act_effect_filters = nullptr;
+    QAction* act_effect_Contrast_Brightness = nullptr;
+    QAction* act_effect_Saturation = nullptr;
+    QAction* act_effect_ColorBalance = nullptr;
+    QAction* act_effect_InvertColor = nullptr;
+    QAction* act_effect_blur = nullptr;
+    QAction* act_effect_Sharpen = nullptr;
+    QAction* act_effect_Shadow = nullptr;
+    QAction* act_effect_Stroke = nullptr;
+    QAction* act_effect_flip_horizontal = nullptr;
+    QAction* act_effect_flip_vertical = nullptr;
+    QAction* act_effect_rotate180 = nullptr;
+    QAction* act_effect_rotate90CW = nullptr;
+    QAction* act_effect_rotate90CCW = nullptr;
+    QAction* act_effect_rotate = nullptr;
+    QAction* act_effect_zoom = nullptr;
+    QAction* act_photo_to_icon = nullptr;
+    QAction* act_icon_mixer = nullptr;
+    QAction* act_load_icl = nullptr;
+    QAction* WindowCascade1 = nullptr;
+    QAction* WindowTileHorizontal1 = nullptr;
+    QAction* WindowTileVertical1 = nullptr;
+    QAction* WindowMinimizeAll1 = nullptr;
+    QAction* act_help = nullptr;
+    QAction* HelpAbout1 = nullptr;
+    QAction* act_homepage = nullptr;
+
+    QMenu* Mnu_Reopen = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+    QTimer Timer1;
+
+    TOpenPictureDialogEx dlgOpenPic;
+    TOpenPictureDialogEx dlgOpenPic2;
+    TSavePictureDialogEx dlgSavePicAs;
+
+    // The tool windows laid out on first show; each later window registers itself here.
+    QPointer<QWidget> ToolsWindow;
+    QPointer<QWidget> ColorWindow;
+    QPointer<QWidget> HistoryWindow;
+    QPointer<QWidget> LibraryWindow;
+    QPointer<QWidget> PreviewWindow;
+
+    // The sixteen Effect commands, in the order the text lock lists them.
+    QList<QAction*> EffectActions() const;
+    // Commands whose windows are not part of the program yet: shown as tabled, kept disabled.
+    bool IsCommandAvailable(const QAction* action) const;
+
+    // The program's arguments (file paths), opened on first show.
+    QStringList CommandLine;
+
+    // The home page's address (a local page next to the executable).
+    static QString HomePagePath();
+    // The help file's path.
+    static QString HelpFilePath();
+
+protected:
+    void setVisible(bool visible) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void ConnectCommands();
+    void UpdateWindowMenu();
+    bool ClipboardHasPicture() const;
+    static bool DocumentHasSelection(Tfrm_childwin* document);
+    void LayOutToolWindowsNow();
+    void RestoreToolWindowVisibility();
+    void WriteToolWindowVisibility();
+
+    // Command handlers.
+    void FileNew1Execute();
+    void FileOpen1Execute();
+    void FileSave1Execute();
+    void FileSaveAs1Execute();
+    void FileClose1Execute();
+    void reopenClick(int position);
+    void DirectEffect(TDirectEffect effect);
+    void act_load_iclExecute();
+    void act_icon_mixerExecute();
+    void act_helpExecute();
+    void act_homepageExecute();
+    void ToggleToolWindow(QWidget* window, QAction* action);
+
+    QMdiArea* mdi_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    std::unique_ptr<ImagingState> imaging_;
+    std::unique_ptr<TReopenList> ReopenList;
+    bool TextEditing = false;
+    bool firstShowDone_ = false;
+    QList<QAction*> unavailable_;
+};
+
+// The one main window while it exists.
+extern Tfrm_main* frm_main;
