@@ -1,0 +1,246 @@
+#include "imaging/effect_kernels.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "iconfiles/small_routines.h"
+#include "imaging/gauss_kernel.h"
+#include "imaging/imaging_state.h"
+#include "imaging/point_lookups.h"
+#include "platform/rounding.h"
+
+namespace {
+
+// The rectangle clipped to both bitmaps.
+Rect ClipToBoth(Rect rect, const Bitmap24& a, const Bitmap24& b)
+{
+    NormalizeRect(rect);
+    ClipRectToBounds(rect, std::min(a.Width(), b.Width()), std::min(a.Height(), b.Height()));
+    return rect;
+}
+
+// Runs one lookup per channel (blue, green, red) over the rectangle.
+void ApplyLookups(const Bitmap24& src, Bitmap24& dst, const Rect& rect, const ByteLookup& blue,
+                  const ByteLookup& green, const ByteLookup& red)
+{
+    const Rect r = ClipToBoth(rect, src, dst);
+    if (r.IsEmpty()) return;
+    for (int y = r.Top; y < r.Bottom; ++y) {
+        const uint8_t* s = src.Row(y) + size_t(r.Left) * 3;
+        uint8_t* d = dst.Row(y) + size_t(r.Left) * 3;
+        for (int x = r.Left; x < r.Right; ++x, s += 3, d += 3) {
+            d[0] = blue[s[0]];
+            d[1] = green[s[1]];
+            d[2] = red[s[2]];
+        }
+    }
+}
+
+}  // namespace
+
+void ApplyChannelOffsets(const Bitmap24& Src, Bitmap24& Dst, const Rect& rect, int DR, int DG, int DB)
+{
+    ByteLookup red{}, green{}, blue{};
+    BuildOffsetLookup(DR, red);
+    BuildOffsetLookup(DG, green);
+    BuildOffsetLookup(DB, blue);
+    ApplyLookups(Src, Dst, rect, blue, green, red);
+}
+
+void OffsetPaletteChannels(const TPalette& Src, TPalette& Dst, int DR, int DG, int DB)
+{
+    ByteLookup red{}, green{}, blue{};
+    BuildOffsetLookup(DR, red);
+    BuildOffsetLookup(DG, green);
+    BuildOffsetLookup(DB, blue);
+    const int count = std::min<int>(Src.palNumEntries, int(Src.palPalEntry.size()));
+    for (int i = 0; i < count; ++i) {
+        const TPaletteEntry& s = Src.palPalEntry[size_t(i)];
+        TPaletteEntry& d = Dst.palPalEntry[size_t(i)];
+        d.peRed = red[s.peRed];
+        d.peGreen = green[s.peGreen];
+        d.peBlue = blue[s.peBlue];
+    }
+}
+
+void ApplyContrast(const Bitmap24& Src, Bitmap24& Dst, const Rect& rect, int Pivot, int K)
+{
+    ByteLookup t{};
+    BuildContrastLookup(Pivot, K, t);
+    ApplyLookups(Src, Dst, rect, t, t, t);
+}
+
+void ApplySaturation(const Bitmap24& Src, Bitmap24& Dst, const Rect& rect, int Level)
+{
+    std::array<int32_t, 256> scaled{};
+    BuildSaturationLookup(Level, scaled);
+    const Rect r = ClipToBoth(rect, Src, Dst);
+    if (r.IsEmpty()) return;
+    for (int y = r.Top; y < r.Bottom; ++y) {
+        const uint8_t* s = Src.Row(y) + size_t(r.Left) * 3;
+        uint8_t* d = Dst.Row(y) + size_t(r.Left) * 3;
+        for (int x = r.Left; x < r.Right; ++x, s += 3, d += 3) {
+            uint8_t px[3] = {s[0], s[1], s[2]};
+            SaturatePixel(px, scaled);
+            d[0] = px[0];
+            d[1] = px[1];
+            d[2] = px[2];
+        }
+    }
+}
+
+void GaussianBlurColors(TColor* Colors, int Width, double Sigma, int Height)
+{
+    if (!Colors || Width <= 0 || Height <= 0) return;
+    const size_t count = size_t(Width) * size_t(Height);
+    std::vector<uint8_t> packed(count * 3);
+    for (size_t i = 0; i < count; ++i) {
+        packed[i * 3] = uint8_t(ColorR(Colors[i]));
+        packed[i * 3 + 1] = uint8_t(ColorG(Colors[i]));
+        packed[i * 3 + 2] = uint8_t(ColorB(Colors[i]));
+    }
+    const TGaussKernel kernel = BuildGaussKernel(Sigma);
+    GaussianBlurPixels24(packed.data(), Width * 3, packed.data(), Width * 3, Width, Height, kernel);
+    for (size_t i = 0; i < count; ++i) Colors[i] = MakeColor(packed[i * 3], packed[i * 3 + 1], packed[i * 3 + 2]);
+}
+
+void GaussianBlurRect(const Bitmap24& Src, Bitmap24& Dst, const Rect& rect, double Sigma)
+{
+    Rect r = rect;
+    NormalizeRect(r);
+    ClipRectToBounds(r, Src.Width(), Src.Height());
+    if (r.IsEmpty()) return;
+    const int w = r.Width(), h = r.Height();
+    const TGaussKernel kernel = BuildGaussKernel(Sigma);
+    const uint8_t* from = Src.Row(r.Top) + size_t(r.Left) * 3;
+    if (Dst.Width() >= w && Dst.Height() >= h) {
+        // The blur keeps its row results apart, so Src and Dst may overlap in any way.
+        GaussianBlurPixels24(from, Src.Stride(), Dst.Row(0), Dst.Stride(), w, h, kernel);
+        return;
+    }
+    std::vector<uint8_t> out(size_t(w) * size_t(h) * 3);
+    GaussianBlurPixels24(from, Src.Stride(), out.data(), w * 3, w, h, kernel);
+    const int cw = std::min(w, Dst.Width()), ch = std::min(h, Dst.Height());
+    for (int y = 0; y < ch; ++y)
+        std::copy_n(out.data() + size_t(y) * size_t(w) * 3, size_t(cw) * 3, Dst.Row(y));
+}
+
+void SharpenRect(const Bitmap24& Src, Bitmap24& Dst, const Rect& rect, double Amount)
+{
+    const Rect r = ClipToBoth(rect, Src, Dst);
+    if (r.IsEmpty()) return;
+    const size_t bytes = size_t(r.Width() - 1) * 3;
+    // Bottom up, so that in place every row still reads the untouched row above it.
+    for (int y = r.Bottom - 1; y >= r.Top + 1; --y) {
+        const uint8_t* s = Src.Row(y) + size_t(r.Left) * 3;
+        const uint8_t* above = Src.Row(y - 1) + size_t(r.Left) * 3;
+        uint8_t* d = Dst.Row(y) + size_t(r.Left) * 3;
+        for (size_t i = 0; i < bytes; ++i) {
+            const double c = s[i];
+            d[i] = uint8_t(ClampReal(0, 255, c + Amount * (c - double(above[i]))));
+        }
+    }
+}
+
+void GrowStrokeMark(Bitmap24& Mark, Bitmap24& Grown, const Rect& rect, int V)
+{
+    const Rect r = ClipToBoth(rect, Mark, Grown);
+    if (r.IsEmpty()) return;
+    const size_t bytes = size_t(r.Width()) * 3;
+    for (int y = r.Top; y < r.Bottom; ++y)
+        std::copy_n(Mark.Row(y) + size_t(r.Left) * 3, bytes, Grown.Row(y) + size_t(r.Left) * 3);
+    for (int y = r.Top; y < r.Bottom - 1; ++y) {
+        const uint8_t* top = Mark.Row(y);
+        const uint8_t* bottom = Mark.Row(y + 1);
+        for (int x = r.Left; x < r.Right - 1; ++x) {
+            const int tl = top[x * 3], tr = top[(x + 1) * 3];
+            const int bl = bottom[x * 3], br = bottom[(x + 1) * 3];
+            if (tl == V && (tr == 128 || bl == 128 || br == 128)) Grown.Row(y)[x * 3] = 128;
+            if (br == V && (tl == 128 || tr == 128 || bl == 128)) Grown.Row(y + 1)[(x + 1) * 3] = 128;
+        }
+    }
+    for (int y = r.Top; y < r.Bottom; ++y)
+        std::copy_n(Grown.Row(y) + size_t(r.Left) * 3, bytes, Mark.Row(y) + size_t(r.Left) * 3);
+}
+
+void ApplyStroke(const TIconImageRec& Src, TIconImageRec& Dst, TColor Colour, int Position, int Opacity, int Size)
+{
+    if (!Src.Bitmap || !Src.Mask) return;
+    const int W = std::min({Src.Width, Src.Bitmap->Width(), Src.Mask->Width()});
+    const int H = std::min({Src.Height, Src.Bitmap->Height(), Src.Mask->Height()});
+    if (W <= 0 || H <= 0) return;
+    Bitmap24& mark = Imaging().ScratchBitmap1;
+    Bitmap24& grown = Imaging().ScratchBitmap2;
+    const int mw = std::min({W, mark.Width(), grown.Width()});
+    const int mh = std::min({H, mark.Height(), grown.Height()});
+    const Rect area = SizeRect(mw, mh);
+    const Bitmap24& sm = *Src.Mask;
+
+    // The mark: 0 outside the picture, 255 inside, 128 on the band of transparent pixels that touch
+    // it and on partly transparent pixels.
+    FillBitmapRect(mark, 0, area);
+    for (int y = 0; y < mh; ++y) {
+        const uint8_t* m = sm.Row(y);
+        const uint8_t* below = y + 1 < mh ? sm.Row(y + 1) : nullptr;
+        uint8_t* k = mark.Row(y);
+        uint8_t* kBelow = below ? mark.Row(y + 1) : nullptr;
+        for (int x = 0; x < mw; ++x) {
+            const int p = m[x * 3];
+            if (x + 1 < mw) {
+                const int q = m[(x + 1) * 3];
+                if ((p == 255) != (q == 255)) (p == 255 ? k[x * 3] : k[(x + 1) * 3]) = 128;
+            }
+            if (below) {
+                const int q = below[x * 3];
+                if ((p == 255) != (q == 255)) (p == 255 ? k[x * 3] : kBelow[x * 3]) = 128;
+            }
+            if (p != 0 && p != 255) k[x * 3] = 128;
+            if (k[x * 3] != 128 && p != 255) k[x * 3] = 255;
+        }
+    }
+    for (int step = 0; step < Size - 1; ++step) {
+        int v;
+        if (Position > 0) v = 0;
+        else if (Position < 0) v = 255;
+        else v = step % 2 == 0 ? 255 : 0;
+        GrowStrokeMark(mark, grown, area, v);
+    }
+
+    const bool palette = IsPaletteColorType(Src.ColorType);
+    const int o = ClampInt(0, 255, Opacity);
+    const int cr = ColorR(Colour), cg = ColorG(Colour), cb = ColorB(Colour);
+    Dst.Width = Src.Width;
+    Dst.Height = Src.Height;
+    Dst.ColorType = Src.ColorType;
+    Dst.Id = Src.Id;
+    if (!Dst.Bitmap) Dst.Bitmap = NewBitmap24(Src.Width, Src.Height);
+    if (!Dst.Mask) Dst.Mask = NewBitmap24(Src.Width, Src.Height);
+    if (&Dst != &Src) {
+        *Dst.Bitmap = *Src.Bitmap;
+        *Dst.Mask = *Src.Mask;
+    }
+    for (int y = 0; y < mh; ++y) {
+        const uint8_t* k = mark.Row(y);
+        uint8_t* d = Dst.Bitmap->Row(y);
+        uint8_t* m = Dst.Mask->Row(y);
+        for (int x = 0; x < mw; ++x) {
+            if (k[x * 3] != 128) continue;
+            uint8_t* px = d + x * 3;
+            if (palette) {
+                // Palette formats are stroked on their indices: the chosen index itself.
+                px[0] = 0;
+                px[1] = 0;
+                px[2] = uint8_t(cr);
+            } else {
+                px[0] = uint8_t(CompositeChannel(cb, px[0], 255 - o));
+                px[1] = uint8_t(CompositeChannel(cg, px[1], 255 - o));
+                px[2] = uint8_t(CompositeChannel(cr, px[2], 255 - o));
+            }
+            int a = std::max(0, int(m[x * 3]) - o);
+            // Only 32-bit formats keep partial transparency; the others are opaque or clear.
+            if (Src.ColorType != ctTrueAlpha && a != 255) a = 0;
+            m[x * 3] = uint8_t(a);
+        }
+    }
+}

@@ -1,0 +1,453 @@
+#include "platform/quantizer.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <limits>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+struct Colour3 {
+    double r = 0, g = 0, b = 0;
+};
+
+double Dist2(const Colour3& a, double r, double g, double b)
+{
+    const double dr = a.r - r, dg = a.g - g, db = a.b - b;
+    return dr * dr + dg * dg + db * db;
+}
+
+// Exact nearest-colour search: the entries are sorted along the axis where they spread most, and
+// the search walks outwards from the query's place on that axis until the axis distance alone
+// exceeds the best distance found.
+class NearestFinder {
+public:
+    explicit NearestFinder(const std::vector<Colour3>& entries) : entries_(entries)
+    {
+        double lo[3] = {1e9, 1e9, 1e9}, hi[3] = {-1e9, -1e9, -1e9};
+        for (const Colour3& e : entries_) {
+            const double v[3] = {e.r, e.g, e.b};
+            for (int a = 0; a < 3; ++a) {
+                lo[a] = std::min(lo[a], v[a]);
+                hi[a] = std::max(hi[a], v[a]);
+            }
+        }
+        axis_ = 0;
+        for (int a = 1; a < 3; ++a)
+            if (hi[a] - lo[a] > hi[axis_] - lo[axis_]) axis_ = a;
+        order_.resize(entries_.size());
+        std::iota(order_.begin(), order_.end(), 0);
+        std::stable_sort(order_.begin(), order_.end(),
+                         [&](int x, int y) { return AxisOf(entries_[size_t(x)]) < AxisOf(entries_[size_t(y)]); });
+        keys_.resize(order_.size());
+        for (size_t i = 0; i < order_.size(); ++i) keys_[i] = AxisOf(entries_[size_t(order_[i])]);
+    }
+
+    // The index of the nearest entry; ties go to the lower index. hint, when valid, is tried first.
+    int Find(double r, double g, double b, int hint = -1) const
+    {
+        const int n = int(order_.size());
+        int best = -1;
+        double bestD = std::numeric_limits<double>::infinity();
+        if (hint >= 0 && hint < n) {
+            best = hint;
+            bestD = Dist2(entries_[size_t(hint)], r, g, b);
+        }
+        const double q = axis_ == 0 ? r : axis_ == 1 ? g : b;
+        int hi = int(std::lower_bound(keys_.begin(), keys_.end(), q) - keys_.begin());
+        int lo = hi - 1;
+        while (lo >= 0 || hi < n) {
+            const double dl = lo >= 0 ? q - keys_[size_t(lo)] : std::numeric_limits<double>::infinity();
+            const double dh = hi < n ? keys_[size_t(hi)] - q : std::numeric_limits<double>::infinity();
+            const bool left = dl <= dh;
+            const double da = left ? dl : dh;
+            if (da * da > bestD) break;
+            const int idx = order_[size_t(left ? lo : hi)];
+            const double d = Dist2(entries_[size_t(idx)], r, g, b);
+            if (d < bestD || (d == bestD && idx < best)) {
+                bestD = d;
+                best = idx;
+            }
+            if (left)
+                --lo;
+            else
+                ++hi;
+        }
+        return best;
+    }
+
+private:
+    double AxisOf(const Colour3& c) const { return axis_ == 0 ? c.r : axis_ == 1 ? c.g : c.b; }
+
+    std::vector<Colour3> entries_;
+    int axis_ = 0;
+    std::vector<int> order_;
+    std::vector<double> keys_;
+};
+
+// The distinct colours of a picture with their counts, and for every pixel the number of its colour.
+struct Histogram {
+    std::vector<uint32_t> colour;  // r << 16 | g << 8 | b
+    std::vector<uint32_t> count;
+    std::vector<uint32_t> ofPixel;
+};
+
+uint32_t KeyOf(const uint8_t* p) { return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | uint32_t(p[0]); }
+
+Histogram BuildHistogram(const uint8_t* input, size_t pixels)
+{
+    // A stable radix sort of (colour, pixel) pairs on the 24 colour bits.
+    std::vector<uint64_t> a(pixels), b(pixels);
+    for (size_t i = 0; i < pixels; ++i) a[i] = uint64_t(KeyOf(input + i * 3)) << 32 | uint64_t(i);
+    for (int shift = 32; shift < 56; shift += 8) {
+        std::array<size_t, 257> start{};
+        for (uint64_t v : a) ++start[size_t((v >> shift) & 0xFF) + 1];
+        for (size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
+        for (uint64_t v : a) b[start[size_t((v >> shift) & 0xFF)]++] = v;
+        a.swap(b);
+    }
+    Histogram h;
+    h.ofPixel.resize(pixels);
+    for (size_t i = 0; i < pixels; ++i) {
+        const uint32_t key = uint32_t(a[i] >> 32);
+        if (h.colour.empty() || h.colour.back() != key) {
+            h.colour.push_back(key);
+            h.count.push_back(0);
+        }
+        ++h.count.back();
+        h.ofPixel[size_t(uint32_t(a[i]))] = uint32_t(h.colour.size() - 1);
+    }
+    return h;
+}
+
+Colour3 ToColour3(uint32_t key) { return {double(key >> 16 & 0xFF), double(key >> 8 & 0xFF), double(key & 0xFF)}; }
+
+// Wu's colour quantizer: cumulative moments over a 32 x 32 x 32 grid, boxes cut where the summed
+// variance falls most.
+class WuCuts {
+public:
+    explicit WuCuts(const Histogram& h)
+    {
+        for (size_t i = 0; i < h.colour.size(); ++i) {
+            const uint32_t key = h.colour[i];
+            const int r = int(key >> 16 & 0xFF), g = int(key >> 8 & 0xFF), b = int(key & 0xFF);
+            const size_t at = Index((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1);
+            const double c = h.count[i];
+            wt_[at] += c;
+            mr_[at] += c * r;
+            mg_[at] += c * g;
+            mb_[at] += c * b;
+            m2_[at] += c * double(r * r + g * g + b * b);
+        }
+        Cumulate();
+    }
+
+    // At most `wanted` box means, weighted by the pixels inside.
+    std::vector<Colour3> Means(int wanted)
+    {
+        std::vector<Box> boxes(size_t(std::max(wanted, 1)));
+        std::vector<double> variance(boxes.size(), 0.0);
+        boxes[0] = Box{0, S - 1, 0, S - 1, 0, S - 1};
+        int made = 1, next = 0;
+        for (int i = 1; i < wanted; ++i) {
+            if (CutBox(boxes[size_t(next)], boxes[size_t(i)])) {
+                variance[size_t(next)] = Volume(boxes[size_t(next)]) > 1 ? Variance(boxes[size_t(next)]) : 0.0;
+                variance[size_t(i)] = Volume(boxes[size_t(i)]) > 1 ? Variance(boxes[size_t(i)]) : 0.0;
+                made = i + 1;
+            } else {
+                variance[size_t(next)] = 0.0;
+                --i;
+            }
+            next = 0;
+            double top = variance[0];
+            for (int k = 1; k <= i; ++k)
+                if (variance[size_t(k)] > top) {
+                    top = variance[size_t(k)];
+                    next = k;
+                }
+            if (top <= 0.0) break;
+        }
+        std::vector<Colour3> means;
+        for (int i = 0; i < made; ++i) {
+            const Box& box = boxes[size_t(i)];
+            const double w = Vol(box, wt_);
+            if (w > 0) means.push_back({Vol(box, mr_) / w, Vol(box, mg_) / w, Vol(box, mb_) / w});
+        }
+        return means;
+    }
+
+private:
+    static constexpr int S = 33;
+    enum Dir { Red, Green, Blue };
+    struct Box {
+        int r0, r1, g0, g1, b0, b1;  // lower bounds exclusive, upper inclusive
+    };
+    using Moments = std::vector<double>;
+
+    static size_t Index(int r, int g, int b) { return (size_t(r) * S + size_t(g)) * S + size_t(b); }
+    static int Volume(const Box& x) { return (x.r1 - x.r0) * (x.g1 - x.g0) * (x.b1 - x.b0); }
+
+    void Cumulate()
+    {
+        for (Moments* m : {&wt_, &mr_, &mg_, &mb_, &m2_}) {
+            Moments& v = *m;
+            for (int r = 1; r < S; ++r) {
+                std::array<double, S> area{};
+                for (int g = 1; g < S; ++g) {
+                    double line = 0;
+                    for (int b = 1; b < S; ++b) {
+                        line += v[Index(r, g, b)];
+                        area[size_t(b)] += line;
+                        v[Index(r, g, b)] = v[Index(r - 1, g, b)] + area[size_t(b)];
+                    }
+                }
+            }
+        }
+    }
+
+    static double Vol(const Box& x, const Moments& m)
+    {
+        return m[Index(x.r1, x.g1, x.b1)] - m[Index(x.r1, x.g1, x.b0)] - m[Index(x.r1, x.g0, x.b1)] +
+               m[Index(x.r1, x.g0, x.b0)] - m[Index(x.r0, x.g1, x.b1)] + m[Index(x.r0, x.g1, x.b0)] +
+               m[Index(x.r0, x.g0, x.b1)] - m[Index(x.r0, x.g0, x.b0)];
+    }
+
+    static double Bottom(const Box& x, Dir d, const Moments& m)
+    {
+        switch (d) {
+        case Red:
+            return -m[Index(x.r0, x.g1, x.b1)] + m[Index(x.r0, x.g1, x.b0)] + m[Index(x.r0, x.g0, x.b1)] -
+                   m[Index(x.r0, x.g0, x.b0)];
+        case Green:
+            return -m[Index(x.r1, x.g0, x.b1)] + m[Index(x.r1, x.g0, x.b0)] + m[Index(x.r0, x.g0, x.b1)] -
+                   m[Index(x.r0, x.g0, x.b0)];
+        default:
+            return -m[Index(x.r1, x.g1, x.b0)] + m[Index(x.r1, x.g0, x.b0)] + m[Index(x.r0, x.g1, x.b0)] -
+                   m[Index(x.r0, x.g0, x.b0)];
+        }
+    }
+
+    static double Top(const Box& x, Dir d, int pos, const Moments& m)
+    {
+        switch (d) {
+        case Red:
+            return m[Index(pos, x.g1, x.b1)] - m[Index(pos, x.g1, x.b0)] - m[Index(pos, x.g0, x.b1)] +
+                   m[Index(pos, x.g0, x.b0)];
+        case Green:
+            return m[Index(x.r1, pos, x.b1)] - m[Index(x.r1, pos, x.b0)] - m[Index(x.r0, pos, x.b1)] +
+                   m[Index(x.r0, pos, x.b0)];
+        default:
+            return m[Index(x.r1, x.g1, pos)] - m[Index(x.r1, x.g0, pos)] - m[Index(x.r0, x.g1, pos)] +
+                   m[Index(x.r0, x.g0, pos)];
+        }
+    }
+
+    double Variance(const Box& x) const
+    {
+        const double dr = Vol(x, mr_), dg = Vol(x, mg_), db = Vol(x, mb_), w = Vol(x, wt_);
+        return w > 0 ? Vol(x, m2_) - (dr * dr + dg * dg + db * db) / w : 0.0;
+    }
+
+    double Maximize(const Box& x, Dir d, int first, int last, int& cut, double wr, double wg, double wb,
+                    double ww) const
+    {
+        const double br = Bottom(x, d, mr_), bg = Bottom(x, d, mg_), bb = Bottom(x, d, mb_), bw = Bottom(x, d, wt_);
+        double best = 0.0;
+        cut = -1;
+        for (int i = first; i < last; ++i) {
+            double hr = br + Top(x, d, i, mr_), hg = bg + Top(x, d, i, mg_), hb = bb + Top(x, d, i, mb_);
+            double hw = bw + Top(x, d, i, wt_);
+            if (hw <= 0) continue;
+            double score = (hr * hr + hg * hg + hb * hb) / hw;
+            hr = wr - hr;
+            hg = wg - hg;
+            hb = wb - hb;
+            hw = ww - hw;
+            if (hw <= 0) continue;
+            score += (hr * hr + hg * hg + hb * hb) / hw;
+            if (score > best) {
+                best = score;
+                cut = i;
+            }
+        }
+        return best;
+    }
+
+    bool CutBox(Box& a, Box& b) const
+    {
+        const double wr = Vol(a, mr_), wg = Vol(a, mg_), wb = Vol(a, mb_), ww = Vol(a, wt_);
+        int cr, cg, cb;
+        const double maxR = Maximize(a, Red, a.r0 + 1, a.r1, cr, wr, wg, wb, ww);
+        const double maxG = Maximize(a, Green, a.g0 + 1, a.g1, cg, wr, wg, wb, ww);
+        const double maxB = Maximize(a, Blue, a.b0 + 1, a.b1, cb, wr, wg, wb, ww);
+        b.r1 = a.r1;
+        b.g1 = a.g1;
+        b.b1 = a.b1;
+        if (maxR >= maxG && maxR >= maxB) {
+            if (cr < 0) return false;
+            b.r0 = a.r1 = cr;
+            b.g0 = a.g0;
+            b.b0 = a.b0;
+        } else if (maxG >= maxR && maxG >= maxB) {
+            b.g0 = a.g1 = cg;
+            b.r0 = a.r0;
+            b.b0 = a.b0;
+        } else {
+            b.b0 = a.b1 = cb;
+            b.r0 = a.r0;
+            b.g0 = a.g0;
+        }
+        return true;
+    }
+
+    Moments wt_ = Moments(size_t(S) * S * S, 0.0);
+    Moments mr_ = wt_, mg_ = wt_, mb_ = wt_, m2_ = wt_;
+};
+
+// Lloyd's k-means over the distinct colours, weighted by their counts, starting from the given
+// centres and growing to `wanted` clusters: an empty or missing cluster restarts at the colour
+// that is worst served.
+std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centres, int wanted)
+{
+    const size_t n = h.colour.size();
+    std::vector<Colour3> points(n);
+    for (size_t i = 0; i < n; ++i) points[i] = ToColour3(h.colour[i]);
+    std::vector<int> assign(n, -1);
+    std::vector<double> err(n, 0.0);
+    centres.resize(size_t(wanted), Colour3{-1e6, -1e6, -1e6});  // far away: empty until reseeded
+    constexpr int MaxRounds = 12;
+    for (int round = 0; round < MaxRounds; ++round) {
+        const NearestFinder finder(centres);
+        size_t changed = 0;
+        std::vector<double> sr(centres.size(), 0.0), sg = sr, sb = sr, sw = sr;
+        for (size_t i = 0; i < n; ++i) {
+            const Colour3& p = points[i];
+            const int k = finder.Find(p.r, p.g, p.b, assign[i]);
+            if (k != assign[i]) ++changed;
+            assign[i] = k;
+            const double c = h.count[i];
+            err[i] = c * Dist2(centres[size_t(k)], p.r, p.g, p.b);
+            sr[size_t(k)] += c * p.r;
+            sg[size_t(k)] += c * p.g;
+            sb[size_t(k)] += c * p.b;
+            sw[size_t(k)] += c;
+        }
+        std::vector<size_t> empty;
+        for (size_t k = 0; k < centres.size(); ++k) {
+            if (sw[k] > 0)
+                centres[k] = {sr[k] / sw[k], sg[k] / sw[k], sb[k] / sw[k]};
+            else
+                empty.push_back(k);
+        }
+        if (!empty.empty()) {
+            // Restart each empty cluster at one of the worst served colours.
+            std::vector<size_t> worst(n);
+            std::iota(worst.begin(), worst.end(), size_t(0));
+            const size_t take = std::min(empty.size(), n);
+            std::partial_sort(worst.begin(), worst.begin() + ptrdiff_t(take), worst.end(),
+                              [&](size_t a, size_t b) { return err[a] > err[b]; });
+            for (size_t e = 0; e < take; ++e) {
+                if (err[worst[e]] <= 0) break;
+                centres[empty[e]] = points[worst[e]];
+                err[worst[e]] = 0;
+            }
+            continue;
+        }
+        if (changed == 0 || changed * 1000 < n) break;
+    }
+    return centres;
+}
+
+uint8_t ToByte(double v)
+{
+    if (!(v > 0)) return 0;
+    if (v >= 255) return 255;
+    return uint8_t(std::nearbyint(v));
+}
+
+void MapNearest(const Histogram& h, const NearestFinder& finder, uint8_t* output, size_t pixels)
+{
+    std::vector<uint8_t> indexOf(h.colour.size());
+    for (size_t i = 0; i < h.colour.size(); ++i) {
+        const Colour3 c = ToColour3(h.colour[i]);
+        indexOf[i] = uint8_t(finder.Find(c.r, c.g, c.b));
+    }
+    for (size_t i = 0; i < pixels; ++i) output[i * 3 + 2] = indexOf[h.ofPixel[i]];
+}
+
+void MapDithered(const uint8_t* input, uint8_t* output, int width, int height, const std::vector<Colour3>& pal,
+                 const NearestFinder& finder)
+{
+    // Errors in sixteenths, one spare slot at each end of the row.
+    const size_t slots = (size_t(width) + 2) * 3;
+    std::vector<int> cur(slots, 0), next(slots, 0);
+    int hint = -1;
+    for (int y = 0; y < height; ++y) {
+        std::fill(next.begin(), next.end(), 0);
+        for (int x = 0; x < width; ++x) {
+            const size_t at = size_t(y) * size_t(width) + size_t(x);
+            const uint8_t* p = input + at * 3;
+            int v[3];  // red, green, blue
+            for (int c = 0; c < 3; ++c) {
+                const int e = cur[(size_t(x) + 1) * 3 + size_t(c)];
+                v[c] = std::clamp(int(p[2 - c]) + ((e + 8) >> 4), 0, 255);
+            }
+            const int k = finder.Find(v[0], v[1], v[2], hint);
+            hint = k;
+            output[at * 3 + 2] = uint8_t(k);
+            const double pv[3] = {pal[size_t(k)].r, pal[size_t(k)].g, pal[size_t(k)].b};
+            for (int c = 0; c < 3; ++c) {
+                const int e = v[c] - int(pv[c]);
+                cur[(size_t(x) + 2) * 3 + size_t(c)] += e * 7;
+                next[size_t(x) * 3 + size_t(c)] += e * 3;
+                next[(size_t(x) + 1) * 3 + size_t(c)] += e * 5;
+                next[(size_t(x) + 2) * 3 + size_t(c)] += e;
+            }
+        }
+        cur.swap(next);
+    }
+}
+
+}  // namespace
+
+int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t height, uint8_t* palette,
+                  int32_t colors, int32_t dither, int32_t paletteMode)
+{
+    if (!input || !output || !palette || width <= 0 || height <= 0) return -1;
+    const int wanted = std::clamp(colors, 1, 256);
+    const size_t pixels = size_t(width) * size_t(height);
+    const Histogram h = BuildHistogram(input, pixels);
+
+    std::vector<Colour3> pal;
+    bool dithered = dither != 0;
+    if (paletteMode == 0) {
+        for (int i = 0; i < wanted; ++i) pal.push_back({double(palette[i * 3]), double(palette[i * 3 + 1]),
+                                                         double(palette[i * 3 + 2])});
+    } else {
+        if (paletteMode == 1) dithered = false;
+        if (h.colour.size() <= size_t(wanted)) {
+            for (uint32_t key : h.colour) pal.push_back(ToColour3(key));
+        } else {
+            WuCuts wu(h);
+            pal = RefineKMeans(h, wu.Means(wanted), wanted);
+            for (Colour3& c : pal) c = {double(ToByte(c.r)), double(ToByte(c.g)), double(ToByte(c.b))};
+        }
+        for (size_t i = 0; i < pal.size(); ++i) {
+            palette[i * 3] = uint8_t(pal[i].r);
+            palette[i * 3 + 1] = uint8_t(pal[i].g);
+            palette[i * 3 + 2] = uint8_t(pal[i].b);
+        }
+    }
+
+    std::memset(output, 0, pixels * 3);
+    const NearestFinder finder(pal);
+    if (dithered)
+        MapDithered(input, output, width, height, pal, finder);
+    else
+        MapNearest(h, finder, output, pixels);
+    return 0;
+}

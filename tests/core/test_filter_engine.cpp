@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "imaging/filter_engine.h"
+#include "support/test_support.h"
+
+namespace {
+
+const TFilterDef& Named(const char* name)
+{
+    for (const TFilterDef& f : FilterPresets)
+        if (std::strcmp(f.Name, name) == 0) return f;
+    ADD_FAILURE() << "no preset " << name;
+    return FilterPresets[0];
+}
+
+int KernelSum(const TFilterDef& f)
+{
+    int s = 0;
+    for (const auto& row : f.Kernel)
+        for (int w : row) s += w;
+    return s;
+}
+
+Bitmap24 Uniform(int w, int h, TColor c)
+{
+    Bitmap24 b(w, h);
+    b.Fill(c);
+    return b;
+}
+
+}  // namespace
+
+TEST(FilterEngine, PresetTable)
+{
+    const char* names[FilterPresetCount] = {
+        "Null", "Color Emboss", "Light Emboss", "Median Emboss", "Dark Emboss", "Edge Enhance", "Bartlett Blur",
+        "Gaussian Blur", "Negative", "Average filter", "Blur", "Blur Softly", "Blur More", "Prewitt Edges",
+        "Trace Contour", "Sharpen", "Sharpen More", "Sharpen Less", "Unsharp Mask", "Strong Edges", "Weak Edges",
+        "Etch", "Laplacian  Horz./Vert", "Laplacian Omni-directional", "Sharpen Directional"};
+    const int sums[FilterPresetCount] = {1, 1, 0, 0, 0, 4, 256, 999, -1, 9, 16, 32, 64, 0, 2, 8, 4, 16, 4, 0, 0, 6, 0, 0, 10};
+    const int sizes[FilterPresetCount] = {1, 1, 1, 1, 1, 1, 3, 3, 1, 1, 1, 1, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    for (int i = 0; i < FilterPresetCount; ++i) {
+        const TFilterDef& f = FilterPresets[size_t(i)];
+        EXPECT_STREQ(f.Name, names[i]);
+        EXPECT_EQ(f.Kind, 1) << i;
+        EXPECT_EQ(f.SizeCode, sizes[i]) << i;
+        EXPECT_EQ(KernelSum(f), sums[i]) << f.Name;
+        // Smaller kernels sit in the centre with zeros around them.
+        const int r = f.SizeCode == 3 ? 3 : f.SizeCode == 2 ? 2 : 1;
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 7; ++x)
+                if (std::abs(y - 3) > r || std::abs(x - 3) > r) EXPECT_EQ(f.Kernel[y][x], 0) << f.Name;
+    }
+    // Rows run top to bottom, columns left to right.
+    EXPECT_EQ(Named("Sharpen Directional").Kernel[2][2], -3);
+    EXPECT_EQ(Named("Sharpen Directional").Kernel[4][4], 1);
+    EXPECT_EQ(Named("Etch").Kernel[2][3], 2);
+    EXPECT_EQ(Named("Etch").Kernel[4][3], -2);
+    EXPECT_EQ(Named("Gaussian Blur").Kernel[3][3], 67);
+    EXPECT_EQ(Named("Blur More").Kernel[1][3], 2);
+}
+
+TEST(FilterEngine, UniformAreasLandWhereKernelSumAndBiasPutThem)
+{
+    // Blurs keep a flat area; the rest give bias + value * sum / divisor, truncated and clamped.
+    for (const TFilterDef& f : FilterPresets) {
+        for (int v : {0, 77, 200, 255}) {
+            const Bitmap24 src = Uniform(9, 8, MakeColor(v, v, v));
+            Bitmap24 dst;
+            ApplyFilter(src, dst, f, f.SizeCode, 0, true, true, true);
+            const double exact = f.Bias + double(v) * KernelSum(f) / f.Divisor;
+            const int want = exact <= 0 ? 0 : exact >= 255 ? 255 : int(exact);
+            ASSERT_EQ(dst, Uniform(9, 8, MakeColor(want, want, want))) << f.Name << " " << v;
+        }
+    }
+    EXPECT_EQ(Named("Light Emboss").Bias, 192);
+}
+
+TEST(FilterEngine, NullNegativeAndChannelSwitches)
+{
+    const Bitmap24 noise = NoiseBitmap(13, 11, 6);
+    Bitmap24 dst;
+    ApplyFilter(noise, dst, Named("Null"), 0, 0, true, true, true);
+    EXPECT_EQ(dst, noise);
+    ApplyFilter(noise, dst, Named("Negative"), 0, 0, true, false, false);
+    for (int y = 0; y < 11; ++y)
+        for (int x = 0; x < 13; ++x) {
+            const TColor s = noise.Pixel(x, y);
+            ASSERT_EQ(dst.Pixel(x, y), MakeColor(255 - ColorR(s), ColorG(s), ColorB(s)));
+        }
+    // Src and Dst the same bitmap.
+    Bitmap24 same = noise;
+    ApplyFilter(same, same, Named("Blur"), 0, 0, true, true, true);
+    ApplyFilter(noise, dst, Named("Blur"), 0, 0, true, true, true);
+    EXPECT_EQ(same, dst);
+}
+
+TEST(FilterEngine, AverageMirrorsThroughTheEdges)
+{
+    Bitmap24 src = Uniform(3, 3, 0);
+    src.SetPixel(1, 1, MakeColor(9, 9, 9));
+    Bitmap24 dst;
+    ApplyFilter(src, dst, Named("Average filter"), 0, 0, true, true, true);
+    EXPECT_EQ(dst.Pixel(1, 1), MakeColor(1, 1, 1));
+    // A corner reads rows 1, 0, 1 and columns 1, 0, 1: the centre four times.
+    EXPECT_EQ(dst.Pixel(0, 0), MakeColor(4, 4, 4));
+    EXPECT_EQ(dst.Pixel(2, 2), MakeColor(4, 4, 4));
+    EXPECT_EQ(dst.Pixel(1, 0), MakeColor(2, 2, 2));
+}
+
+TEST(FilterEngine, EdgeRuleReflectsWithinTheRadius)
+{
+    // A kernel that reads only the left neighbour: near the left edge (x <= r) it reads the right
+    // one instead; near the right edge offsets to the left are read as they are.
+    TFilterDef left;
+    left.Kernel[3][2] = 1;
+    Bitmap24 ramp(6, 1);
+    for (int x = 0; x < 6; ++x) ramp.SetPixel(x, 0, MakeColor(x * 10, 0, 0));
+    Bitmap24 dst;
+    ApplyFilter(ramp, dst, left, 1, 0, true, true, true);
+    const int want[6] = {10, 20, 10, 20, 30, 40};
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(ColorR(dst.Pixel(x, 0)), want[x]) << x;
+    // Offsets to the right near the right edge (x >= W - r - 1) read to the left.
+    TFilterDef right;
+    right.Kernel[3][4] = 1;
+    ApplyFilter(ramp, dst, right, 1, 0, true, true, true);
+    const int want2[6] = {10, 20, 30, 40, 30, 40};
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(ColorR(dst.Pixel(x, 0)), want2[x]) << x;
+}
+
+TEST(FilterEngine, ImagesSmallerThanTheKernelStayInside)
+{
+    for (auto [w, h] : {std::pair{1, 1}, std::pair{2, 3}, std::pair{6, 2}, std::pair{5, 7}}) {
+        const Bitmap24 src = NoiseBitmap(w, h, unsigned(w + h));
+        for (const TFilterDef& f : FilterPresets) {
+            Bitmap24 dst;
+            ApplyFilter(src, dst, f, f.SizeCode, 0, true, true, true);
+            ASSERT_EQ(dst.Width(), w);
+            ASSERT_EQ(dst.Height(), h);
+        }
+        Bitmap24 dst;
+        ApplyFilter(src, dst, Named("Null"), 3, 0, true, true, true);
+        EXPECT_EQ(dst, src);
+        // A one-pixel picture averages with itself only.
+        if (w == 1 && h == 1) {
+            ApplyFilter(src, dst, Named("Bartlett Blur"), 0, 0, true, true, true);
+            EXPECT_EQ(dst, src);
+        }
+    }
+}
+
+TEST(FilterEngine, ZeroDivisorCopiesAndOtherKindsDoNothing)
+{
+    const Bitmap24 src = NoiseBitmap(5, 5, 2);
+    TFilterDef f = Named("Sharpen");
+    f.Divisor = 0;
+    Bitmap24 dst(2, 2);
+    ApplyFilter(src, dst, f, 0, 0, true, true, true);
+    EXPECT_EQ(dst, src);
+    TFilterDef odd = Named("Sharpen");
+    odd.Kind = 7;
+    Bitmap24 untouched(2, 2);
+    ApplyFilter(src, untouched, odd, 0, 0, true, true, true);
+    EXPECT_EQ(untouched, Bitmap24(2, 2));
+}
+
+TEST(FilterEngine, SizeCodeOverridesThePresetAndProgressRunsPerRow)
+{
+    // The "Null" kernel read as 7 x 7 is still the identity; a 3 x 3 blur read as 5 x 5 uses
+    // only its centre taps, so the result is the same.
+    const Bitmap24 big = NoiseBitmap(10, 10, 3);
+    Bitmap24 a, b;
+    ApplyFilter(big, a, Named("Blur"), 2, 0, true, true, true);
+    ApplyFilter(big, b, Named("Blur"), 0, 0, true, true, true);
+    EXPECT_NE(a, b);  // near the edges the wider radius mirrors more offsets
+    for (int y = 3; y < 7; ++y)
+        for (int x = 3; x < 7; ++x) EXPECT_EQ(a.Pixel(x, y), b.Pixel(x, y));
+
+    const Bitmap24 src = NoiseBitmap(10, 4, 3);
+
+    std::vector<int> positions;
+    ApplyFilter(src, a, Named("Blur"), 0, 0, true, true, true, [&](int lo, int hi, int pos) {
+        EXPECT_EQ(lo, 0);
+        EXPECT_EQ(hi, 100);
+        positions.push_back(pos);
+    });
+    EXPECT_EQ(positions, (std::vector<int>{0, 25, 50, 75}));
+}
+
+TEST(FilterEngine, RankAndHueModesStayInRange)
+{
+    Bitmap24 src(3, 3);
+    src.Fill(MakeColor(100, 100, 100));
+    src.SetPixel(1, 1, MakeColor(250, 250, 250));
+    src.SetPixel(0, 0, MakeColor(5, 5, 5));
+    TFilterDef rank;
+    rank.Kind = 0;
+    std::strcpy(rank.Name, "Maximum (Static)");
+    Bitmap24 dst;
+    ApplyFilter(src, dst, rank, 1, 0, true, true, true);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(dst.Pixel(x, y), MakeColor(250, 250, 250));
+    std::strcpy(rank.Name, "Minimum (Static)");
+    ApplyFilter(src, dst, rank, 1, 0, true, false, true);
+    EXPECT_EQ(dst.Pixel(1, 1), MakeColor(5, 250, 5));
+    std::strcpy(rank.Name, "Median");
+    ApplyFilter(src, dst, rank, 1, 0, true, true, true);
+    EXPECT_EQ(dst.Pixel(1, 1), MakeColor(100, 100, 100));
+
+    // Hue modes: the identity kernel gives back the picture within the conversions' rounding.
+    const Bitmap24 noise = NoiseBitmap(8, 8, 5);
+    for (int mode : {fmHSV, fmHSL}) {
+        ApplyFilter(noise, dst, Named("Null"), 0, mode, true, true, true);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) {
+                const TColor s = noise.Pixel(x, y), d = dst.Pixel(x, y);
+                EXPECT_NEAR(ColorR(d), ColorR(s), 12) << mode;
+                EXPECT_NEAR(ColorG(d), ColorG(s), 12) << mode;
+                EXPECT_NEAR(ColorB(d), ColorB(s), 12) << mode;
+            }
+        ApplyFilter(noise, dst, Named("Trace Contour"), 0, mode, true, true, true);
+        EXPECT_EQ(dst.Width(), 8);
+    }
+}
