@@ -28,6 +28,10 @@
 
 Tfrm_main* frm_main = nullptr;
 
+// The glyphs and the program's icon are compiled into the library; a static library's resources
+// must be registered by name.
+static void InitFormResources() { Q_INIT_RESOURCE(forms); }
+
 namespace {
 
 // A menu caption or item text that shows a path: "&" is the accelerator marker, so it is doubled.
@@ -156,6 +160,7 @@ Tfrm_main::~Tfrm_main()
 
 void Tfrm_main::FormCreate()
 {
+    InitFormResources();
     setWindowTitle(QStringLiteral("Tavrin"));
     setWindowIcon(QIcon(QStringLiteral(":/tavrin.ico")));
     setMinimumSize(450, 530);
