@@ -1,0 +1,684 @@
+#include "iconfiles/file_access.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <unordered_map>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "iconfiles/bmp_codec.h"
+#include "iconfiles/png_codec.h"
+#include "platform/save_file.h"
+
+namespace {
+
+const QString TextNotAvailable = QStringLiteral("The file format is not available.");
+const QString TextFileNotFound = QStringLiteral("File not found.");
+const QString TextWriteError = QStringLiteral("Written into the document error.");
+const QString TextDirectoryError = QStringLiteral("Written into the document error");
+const QString TextBadSnapshot = QStringLiteral("The snapshot file is damaged.");
+
+constexpr uint32_t DibHeaderSize = 40;
+// No icon file comes near this; a bigger file is not read into memory at all.
+constexpr qint64 MaxIconFileBytes = qint64(256) << 20;
+
+int DibStride(int width, int bits) { return int(((int64_t(width) * bits + 31) / 32) * 4); }
+
+bool IsDibBitCount(int bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32; }
+
+bool IsSideInRange(int64_t side) { return side >= 1 && side <= MaxIconSide; }
+
+// One row of a pixel block: a pointer into the data when the row is complete, else a copy of the
+// bytes that are there followed by zeros.
+const uint8_t* RowOrZeroFilled(const ByteReader& block, uint64_t offset, size_t stride, std::vector<uint8_t>& buffer)
+{
+    if (block.HasRange(offset, stride)) return block.Data() + offset;
+    std::fill(buffer.begin(), buffer.end(), 0);
+    if (offset < block.Size()) {
+        const size_t have = std::min<size_t>(stride, size_t(block.Size() - offset));
+        std::memcpy(buffer.data(), block.Data() + offset, have);
+    }
+    return buffer.data();
+}
+
+void SetMaskByte(uint8_t* maskPixel, uint8_t value) { maskPixel[0] = maskPixel[1] = maskPixel[2] = value; }
+
+// A format whose bitmaps exist and match its size, which is one an icon can hold.
+bool IsWritableFormat(const TIconImageRec& f)
+{
+    return IsSideInRange(f.Width) && IsSideInRange(f.Height) && f.Bitmap && f.Mask &&
+           f.Bitmap->Width() == f.Width && f.Bitmap->Height() == f.Height && f.Mask->Width() == f.Width &&
+           f.Mask->Height() == f.Height;
+}
+
+// The index bits a palette writer keeps: the palette's own size when it is a power of two that
+// fits the bit count, else the bit count's.
+uint8_t IndexMask(const TPalette& palette, int bits)
+{
+    const int capacity = 1 << bits;
+    const int n = palette.palNumEntries;
+    const bool usable = n >= 2 && n <= capacity && (n & (n - 1)) == 0;
+    return uint8_t((usable ? n : capacity) - 1);
+}
+
+void EnsureBitmaps(TIconImageRec& format)
+{
+    if (!format.Bitmap) format.Bitmap = std::make_unique<Bitmap24>();
+    if (!format.Mask) format.Mask = std::make_unique<Bitmap24>();
+}
+
+// Takes a fully read image into the caller's record, keeping its Id and its bitmap objects.
+void CommitImage(TIconImageRec& image, TIconImageRec& format)
+{
+    EnsureBitmaps(format);
+    format.Width = image.Width;
+    format.Height = image.Height;
+    format.ColorType = image.ColorType;
+    format.Palette = image.Palette;
+    *format.Bitmap = std::move(*image.Bitmap);
+    *format.Mask = std::move(*image.Mask);
+}
+
+// A working record for one image: the caller's palette (entries a true-colour image leaves
+// alone), opaque mask, bitmaps of the given size.
+TIconImageRec NewWorkImage(const TIconImageRec& like, int width, int height)
+{
+    TIconImageRec image;
+    image.Width = width;
+    image.Height = height;
+    image.Palette = like.Palette;
+    image.Palette.palVersion = 0x300;
+    image.Palette.palNumEntries = 0;
+    image.Bitmap = std::make_unique<Bitmap24>(width, height);
+    image.Mask = std::make_unique<Bitmap24>(width, height);
+    image.Mask->Fill(0);
+    return image;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Reading icon files
+
+int32_t TIconFileAccess::LoadIconFile(const QString& fileName, TIconImageArray& formats)
+{
+    LastError = QStringLiteral("Unknown error.");
+    if (fileName.trimmed().size() <= 1 || !QFileInfo(fileName).isFile()) {
+        LastError = TextFileNotFound;
+        return -1;
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        LastError = file.errorString();
+        return -1;
+    }
+    if (file.size() > MaxIconFileBytes) {
+        LastError = TextNotAvailable;
+        return -1;
+    }
+    QByteArray data;
+    try {
+        data = file.readAll();
+    } catch (const std::bad_alloc&) {
+        LastError = TextNotAvailable;
+        return -1;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        LastError = file.errorString();
+        return -1;
+    }
+    return LoadIconData(data, formats);
+}
+
+int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& formats)
+{
+    LastError = QStringLiteral("Unknown error.");
+    ByteReader file(data);
+    const uint16_t reserved = file.U16();
+    const uint16_t type = file.U16();
+    const uint16_t count = file.U16();
+    if (!file.Ok() || reserved != 0 || type != 1 || count == 0) {
+        LastError = TextNotAvailable;
+        return -1;
+    }
+    int64_t pixels = 0;
+    for (int k = 0; k < count && pixels < MaxIconPixelsTotal; ++k) {
+        TIconImageRec slot;
+        slot.Id = -1;
+        try {
+            if (ReadDirEntry(file, k, slot) != 0) continue;
+        } catch (const std::bad_alloc&) {
+            LastError = TextNotAvailable;
+            break;
+        }
+        pixels += int64_t(slot.Width) * slot.Height;
+        if (pixels > MaxIconPixelsTotal) break;
+        formats.Add(std::move(slot));
+    }
+    return 0;
+}
+
+int32_t TIconFileAccess::ReadDirEntry(ByteReader& file, int index, TIconImageRec& format)
+{
+    ByteReader entry = file.Sub(6 + 16 * uint64_t(index), 16);
+    entry.Skip(6);                            // width, height, colour count, reserved, planes
+    const uint16_t bits = entry.U16();
+    const uint64_t size = entry.U32();
+    const uint64_t offset = entry.U32();
+    if (!entry.Ok() || offset >= file.Size()) {
+        LastError = TextNotAvailable;
+        return -1;
+    }
+    // The block ends where the entry says, or at the end of the file when the entry's size is
+    // missing or reaches past it.
+    const uint64_t available = file.Size() - offset;
+    const uint64_t length = (size > 0 && size <= available) ? size : available;
+    ByteReader block = file.Sub(offset, length);
+    return ReadIconImage(block, bits, format);
+}
+
+int32_t TIconFileAccess::ReadIconImage(ByteReader& stream, int entryBits, TIconImageRec& format)
+{
+    ByteReader block = stream.Sub(stream.Pos(), stream.Size() - stream.Pos());
+    if (!stream.Ok() || !block.HasRange(0, DibHeaderSize)) {
+        LastError = TextNotAvailable;
+        return -1;
+    }
+    if (HasPngSignature(block.Data(), block.Size())) return ReadPngImage(block, entryBits, format);
+    ByteReader header = block.Sub(16, 4);
+    if (header.U32() == 0) return ReadDibImage(block, format);
+    LastError = TextNotAvailable;
+    return -1;
+}
+
+int32_t TIconFileAccess::ReadDibImage(ByteReader& block, TIconImageRec& format)
+{
+    ByteReader h = block.Sub(0, DibHeaderSize);
+    const uint32_t headerSize = h.U32();
+    const int32_t width = h.I32();
+    const int32_t height = h.I32() / 2;
+    h.U16(); // planes
+    const int bits = h.U16();
+    h.Skip(16); // compression, image size, resolution
+    const uint32_t colorsUsed = h.U32();
+    if (!IsSideInRange(width) || !IsSideInRange(height) || !IsDibBitCount(bits)) {
+        LastError = TextNotAvailable;
+        return -1;
+    }
+
+    TIconImageRec image = NewWorkImage(format, width, height);
+    uint64_t pos = std::max(headerSize, DibHeaderSize);
+    if (bits <= 8) {
+        const uint32_t capacity = 1u << bits;
+        // Tools that store fewer colours say so in the colours-used field.
+        const uint32_t stored = (colorsUsed >= 1 && colorsUsed <= capacity) ? colorsUsed : capacity;
+        ByteReader table = block.Sub(pos, uint64_t(stored) * 4);
+        if (!table.Ok()) {
+            LastError = TextNotAvailable;
+            return -1;
+        }
+        for (uint32_t i = 0; i < capacity; ++i) {
+            TPaletteEntry e{};
+            if (i < stored) {
+                e.peBlue = table.U8();
+                e.peGreen = table.U8();
+                e.peRed = table.U8();
+                table.U8();
+            }
+            image.Palette.palPalEntry[i] = e;
+        }
+        image.Palette.palNumEntries = uint16_t(capacity);
+        pos += uint64_t(stored) * 4;
+    }
+    image.ColorType = BitsToColorType(bits);
+
+    Bitmap24& bmp = *image.Bitmap;
+    Bitmap24& mask = *image.Mask;
+    const size_t stride = size_t(DibStride(width, bits));
+    std::vector<uint8_t> buffer(stride);
+    for (int i = 0; i < height; ++i) {
+        const int y = height - 1 - i;
+        const uint8_t* src = RowOrZeroFilled(block, pos + uint64_t(i) * stride, stride, buffer);
+        uint8_t* dst = bmp.Row(y);
+        uint8_t* m = mask.Row(y);
+        for (int x = 0; x < width; ++x, dst += 3, m += 3) {
+            switch (bits) {
+            case 1: dst[0] = 0; dst[1] = 0; dst[2] = (src[x >> 3] >> (7 - (x & 7))) & 1; break;
+            case 4: dst[0] = 0; dst[1] = 0; dst[2] = (x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4); break;
+            case 8: dst[0] = 0; dst[1] = 0; dst[2] = src[x]; break;
+            case 24: std::memcpy(dst, src + 3 * x, 3); break;
+            default:
+                std::memcpy(dst, src + 4 * x, 3);
+                SetMaskByte(m, uint8_t(255 - src[4 * x + 3]));
+                break;
+            }
+        }
+    }
+    pos += uint64_t(stride) * uint64_t(height);
+
+    // AND rows: a set bit makes the pixel fully transparent; missing rows leave the mask alone, so
+    // a 32-bit image without them keeps the transparency of its alpha channel.
+    const size_t andStride = size_t(DibStride(width, 1));
+    std::vector<uint8_t> andBuffer(andStride);
+    for (int i = 0; i < height && pos + uint64_t(i) * andStride < block.Size(); ++i) {
+        const uint8_t* src = RowOrZeroFilled(block, pos + uint64_t(i) * andStride, andStride, andBuffer);
+        uint8_t* m = mask.Row(height - 1 - i);
+        for (int x = 0; x < width; ++x, m += 3)
+            if ((src[x >> 3] >> (7 - (x & 7))) & 1) SetMaskByte(m, 255);
+    }
+    CommitImage(image, format);
+    return 0;
+}
+
+namespace {
+
+// The palette index whose colour is nearest to c (squared distance; the first of equals wins).
+int NearestPaletteIndex(const std::vector<std::array<uint8_t, 3>>& palette, const std::array<uint8_t, 3>& c)
+{
+    int best = 0;
+    int bestDistance = -1;
+    for (size_t i = 0; i < palette.size(); ++i) {
+        int d = 0;
+        for (int k = 0; k < 3; ++k) {
+            const int diff = int(palette[i][size_t(k)]) - int(c[size_t(k)]);
+            d += diff * diff;
+        }
+        if (bestDistance < 0 || d < bestDistance) {
+            bestDistance = d;
+            best = int(i);
+        }
+    }
+    return best;
+}
+
+// The raw index that stands for "transparent" in a palette PNG read as a palette format.
+int TransparentIndex(const PngImage& png)
+{
+    int below = 0;
+    for (uint8_t a : png.Transparency)
+        if (a < 255) ++below;
+    if (below != 1) return 0;
+    std::array<uint8_t, 3> colour{0, 0, 0};
+    for (size_t i = 0; i < png.Transparency.size(); ++i)
+        if (png.Transparency[i] == 0) {
+            if (i < png.Palette.size()) colour = png.Palette[i];
+            break;
+        }
+    return NearestPaletteIndex(png.Palette, colour);
+}
+
+void ReadPaletteIndices(const PngImage& png, int entryBits, TIconImageRec& image)
+{
+    // Index i is stored as i - 1 and index 0 as 255 (the last slot of every palette size). The
+    // palette takes enough slots for the highest stored index, so no index folds onto another.
+    int highest = 0;
+    for (uint8_t raw : png.Pixels)
+        if (raw > 0) highest = std::max(highest, raw - 1);
+    const int wanted = std::max(1 << entryBits, highest + 1);
+    const int n = wanted <= 2 ? 2 : (wanted <= 16 ? 16 : 256);
+    image.ColorType = n == 2 ? ctColors2 : (n == 16 ? ctColors16 : ctColors256);
+    image.Palette.palNumEntries = uint16_t(n);
+    for (int k = 0; k < n; ++k) {
+        const int source = (n == 256 && k == 255) ? 255 : k + 1;
+        TPaletteEntry e{};
+        if (source < int(png.Palette.size())) {
+            e.peRed = png.Palette[size_t(source)][0];
+            e.peGreen = png.Palette[size_t(source)][1];
+            e.peBlue = png.Palette[size_t(source)][2];
+        }
+        image.Palette.palPalEntry[size_t(k)] = e;
+    }
+    const int transparent = TransparentIndex(png);
+    for (int y = 0; y < png.Height; ++y) {
+        const uint8_t* src = png.Pixels.data() + size_t(y) * size_t(png.Width);
+        uint8_t* dst = image.Bitmap->Row(y);
+        uint8_t* m = image.Mask->Row(y);
+        for (int x = 0; x < png.Width; ++x, dst += 3, m += 3) {
+            dst[0] = 0;
+            dst[1] = 0;
+            dst[2] = uint8_t(src[x] - 1);
+            SetMaskByte(m, src[x] == transparent ? 255 : 0);
+        }
+    }
+}
+
+} // namespace
+
+int32_t TIconFileAccess::ReadPngImage(ByteReader& block, int entryBits, TIconImageRec& format)
+{
+    const bool paletteBits = entryBits == 1 || entryBits == 4 || entryBits == 8;
+    PngImage png;
+    if (!DecodePng(block.Data(), block.Size(), paletteBits, MaxIconSide, png)) return -1;
+
+    TIconImageRec image = NewWorkImage(format, png.Width, png.Height);
+    if (png.Indexed) {
+        ReadPaletteIndices(png, entryBits, image);
+        CommitImage(image, format);
+        return 0;
+    }
+    bool partialAlpha = false;
+    for (int y = 0; y < png.Height; ++y) {
+        const uint8_t* src = png.Pixels.data() + size_t(y) * size_t(png.Width) * 4;
+        uint8_t* dst = image.Bitmap->Row(y);
+        uint8_t* m = image.Mask->Row(y);
+        for (int x = 0; x < png.Width; ++x, src += 4, dst += 3, m += 3) {
+            dst[0] = src[2];
+            dst[1] = src[1];
+            dst[2] = src[0];
+            SetMaskByte(m, uint8_t(255 - src[3]));
+            partialAlpha = partialAlpha || (src[3] != 0 && src[3] != 255);
+        }
+    }
+    if (!png.HasAlpha)
+        image.ColorType = ctTrueColor;
+    else if (partialAlpha)
+        // Only the alpha type keeps levels between opaque and transparent.
+        image.ColorType = ctTrueAlpha;
+    else if (paletteBits)
+        BuildExactPalette(image, entryBits);
+    else
+        image.ColorType = BitsToColorType(entryBits);
+    CommitImage(image, format);
+    return 0;
+}
+
+void TIconFileAccess::BuildExactPalette(TIconImageRec& format, int entryBits)
+{
+    if (!format.Bitmap) return;
+    Bitmap24& bmp = *format.Bitmap;
+    std::unordered_map<TColor, int> indexOf;
+    indexOf.reserve(512);
+    TPalette& pal = format.Palette;
+    int distinct = 0;
+    for (int y = 0; y < bmp.Height(); ++y) {
+        const uint8_t* p = bmp.Row(y);
+        for (int x = 0; x < bmp.Width(); ++x, p += 3) {
+            const TColor c = ReadPixel(p);
+            auto it = indexOf.find(c);
+            if (it != indexOf.end()) {
+                ++pal.palPalEntry[size_t(it->second)].peFlags;
+                continue;
+            }
+            if (distinct == 256) {
+                format.ColorType = ctTrueColor;
+                return;
+            }
+            indexOf.emplace(c, distinct);
+            pal.palPalEntry[size_t(distinct)] = TPaletteEntry{uint8_t(ColorR(c)), uint8_t(ColorG(c)), uint8_t(ColorB(c)), 0};
+            ++distinct;
+        }
+    }
+    const int m = std::max(1 << std::clamp(entryBits, 0, 8), distinct);
+    const int n = m <= 2 ? 2 : (m <= 16 ? 16 : 256);
+    format.ColorType = n == 2 ? ctColors2 : (n == 16 ? ctColors16 : ctColors256);
+    format.Palette.palNumEntries = uint16_t(n);
+    for (int k = distinct; k < n; ++k) pal.palPalEntry[size_t(k)] = TPaletteEntry{};
+    for (int y = 0; y < bmp.Height(); ++y) {
+        uint8_t* p = bmp.Row(y);
+        for (int x = 0; x < bmp.Width(); ++x, p += 3) p[2] = uint8_t(indexOf[ReadPixel(p)]);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing icon files
+
+int32_t TIconFileAccess::SaveIconFile(const QString& fileName, const TIconImageArray& formats)
+{
+    LastError = QStringLiteral("Unknown error");
+    QByteArray data;
+    if (!BuildIconData(formats, data)) return -1;
+    return SaveBytes(fileName, data);
+}
+
+bool TIconFileAccess::BuildIconData(const TIconImageArray& formats, QByteArray& data)
+{
+    // The image count is a 16-bit field.
+    if (formats.IsEmpty() || formats.Count() > 65535) return false;
+    ByteWriter out;
+    out.U16(0);
+    out.U16(1);
+    out.U16(uint16_t(formats.Count()));
+    if (WriteDirectory(out, formats) != 0) return false;
+    for (int i = 0; i < formats.Count(); ++i) {
+        const size_t start = out.Size();
+        if (WriteIconImage(out, formats[i]) != 0) return false;
+        const size_t entry = 6 + 16 * size_t(i);
+        out.PatchU32(entry + 8, uint32_t(out.Size() - start));
+        out.PatchU32(entry + 12, uint32_t(start));
+    }
+    data = out.ToByteArray();
+    return true;
+}
+
+int32_t TIconFileAccess::WriteDirectory(ByteWriter& stream, const TIconImageArray& formats)
+{
+    const size_t start = stream.Size();
+    for (int i = 0; i < formats.Count(); ++i) {
+        const TIconImageRec& f = formats[i];
+        stream.U8(uint8_t(f.Width & 255));
+        stream.U8(uint8_t(f.Height & 255));
+        stream.U8(f.ColorType == ctColors2 ? 2 : (f.ColorType == ctColors16 ? 16 : 0));
+        stream.U8(0);
+        stream.U16(1);
+        stream.U16(uint16_t(ColorTypeToBits(f.ColorType)));
+        stream.U32(0);
+        stream.U32(0);
+    }
+    if (stream.Size() - start != 16 * size_t(formats.Count())) {
+        LastError = TextDirectoryError;
+        return -1;
+    }
+    return 0;
+}
+
+int32_t TIconFileAccess::WriteIconImage(ByteWriter& stream, const TIconImageRec& format)
+{
+    if (!IsWritableFormat(format)) {
+        LastError = TextWriteError;
+        return -1;
+    }
+    if (format.Width > 128 || format.Height > 128) return WritePngImage(stream, format);
+    return WriteDibImage(stream, format);
+}
+
+int32_t TIconFileAccess::WriteDibImage(ByteWriter& stream, const TIconImageRec& format)
+{
+    LastError = TextWriteError;
+    const int w = format.Width;
+    const int h = format.Height;
+    const int bits = ColorTypeToBits(format.ColorType);
+    const int stride = DibStride(w, bits);
+
+    stream.U32(DibHeaderSize);
+    stream.I32(w);
+    stream.I32(2 * h);
+    stream.U16(1);
+    stream.U16(uint16_t(bits));
+    stream.U32(0);
+    stream.U32(uint32_t(stride) * uint32_t(h));
+    stream.Zeros(16);
+
+    uint8_t indexMask = 0;
+    if (bits <= 8) {
+        // The table always has 2^bits entries; entries past the palette are zero.
+        const int capacity = 1 << bits;
+        const int used = std::min<int>(format.Palette.palNumEntries, capacity);
+        for (int i = 0; i < capacity; ++i) {
+            const TPaletteEntry e = i < used ? format.Palette.palPalEntry[size_t(i)] : TPaletteEntry{};
+            stream.U8(e.peBlue);
+            stream.U8(e.peGreen);
+            stream.U8(e.peRed);
+            stream.U8(0);
+        }
+        indexMask = IndexMask(format.Palette, bits);
+    }
+
+    const Bitmap24& bmp = *format.Bitmap;
+    const Bitmap24& mask = *format.Mask;
+    std::vector<uint8_t> row(static_cast<size_t>(stride));
+    for (int y = h - 1; y >= 0; --y) {
+        std::fill(row.begin(), row.end(), 0);
+        const uint8_t* src = bmp.Row(y);
+        const uint8_t* m = mask.Row(y);
+        for (int x = 0; x < w; ++x, src += 3, m += 3) {
+            const uint8_t index = src[2] & indexMask;
+            switch (bits) {
+            case 1: row[size_t(x >> 3)] |= uint8_t(index << (7 - (x & 7))); break;
+            case 4: row[size_t(x >> 1)] |= (x & 1) ? index : uint8_t(index << 4); break;
+            case 8: row[size_t(x)] = index; break;
+            case 24: std::memcpy(&row[size_t(3 * x)], src, 3); break;
+            default:
+                std::memcpy(&row[size_t(4 * x)], src, 3);
+                row[size_t(4 * x + 3)] = uint8_t(255 - m[0]);
+                break;
+            }
+        }
+        stream.Bytes(row.data(), row.size());
+    }
+
+    const int andStride = DibStride(w, 1);
+    row.assign(size_t(andStride), 0);
+    for (int y = h - 1; y >= 0; --y) {
+        std::fill(row.begin(), row.end(), 0);
+        const uint8_t* m = mask.Row(y);
+        for (int x = 0; x < w; ++x, m += 3)
+            if (m[0] == 255) row[size_t(x >> 3)] |= uint8_t(0x80 >> (x & 7));
+        stream.Bytes(row.data(), row.size());
+    }
+    return 0;
+}
+
+int32_t TIconFileAccess::WritePngImage(ByteWriter& stream, const TIconImageRec& format)
+{
+    const bool twoLevel = format.ColorType >= ctColors2 && format.ColorType <= ctTrueColor;
+    if (!IsPaletteColorType(format.ColorType))
+        return WritePngRgba(stream, *format.Bitmap, *format.Mask, twoLevel);
+    Bitmap24 expanded;
+    ExpandPalette(*format.Bitmap, expanded, format.Palette);
+    return WritePngRgba(stream, expanded, *format.Mask, twoLevel);
+}
+
+int32_t TIconFileAccess::WritePngRgba(ByteWriter& stream, const Bitmap24& colour, const Bitmap24& mask, bool twoLevelMask)
+{
+    if (!EncodePngRgba(colour, mask, twoLevelMask, stream.Buffer())) {
+        LastError = TextWriteError;
+        return -1;
+    }
+    return 0;
+}
+
+void TIconFileAccess::ExpandPalette(const Bitmap24& indices, Bitmap24& target, const TPalette& palette)
+{
+    target = indices;
+    ExpandPaletteIndices(target, target.Bounds(), &palette);
+}
+
+int32_t TIconFileAccess::SaveBytes(const QString& fileName, const QByteArray& data)
+{
+    QString error;
+    if (!WriteFileAtomic(fileName, data, &error)) {
+        LastError = error;
+        return -1;
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Snapshot files
+
+int32_t TIconFileAccess::SaveSnapshot(const TIconImageRec& format, const QString& fileName)
+{
+    QByteArray data;
+    if (!BuildSnapshotData(format, data)) return -1;
+    return SaveBytes(fileName, data);
+}
+
+bool TIconFileAccess::BuildSnapshotData(const TIconImageRec& format, QByteArray& data)
+{
+    const bool hasPalette = format.ColorType <= ctColors256;
+    if (!format.Bitmap || !format.Mask || format.Bitmap->Width() != format.Width ||
+        format.Bitmap->Height() != format.Height || format.Mask->Width() != format.Width ||
+        format.Mask->Height() != format.Height || (hasPalette && format.Palette.palNumEntries > 256)) {
+        LastError = TextWriteError;
+        return false;
+    }
+    ByteWriter out;
+    out.I32(format.Id);
+    out.I32(format.Width);
+    out.I32(format.Height);
+    out.I32(format.ColorType);
+    if (hasPalette) {
+        out.U16(format.Palette.palVersion);
+        out.U16(format.Palette.palNumEntries);
+        for (int i = 0; i < format.Palette.palNumEntries; ++i) {
+            const TPaletteEntry& e = format.Palette.palPalEntry[size_t(i)];
+            out.U8(e.peRed);
+            out.U8(e.peGreen);
+            out.U8(e.peBlue);
+            out.U8(e.peFlags);
+        }
+    }
+    WriteBmp24(out, *format.Bitmap);
+    WriteBmp24(out, *format.Mask);
+    data = out.ToByteArray();
+    return true;
+}
+
+int32_t TIconFileAccess::LoadSnapshot(TIconImageRec& format, const QString& fileName)
+{
+    if (!QFileInfo(fileName).isFile()) return -1;
+    QByteArray data;
+    QString error;
+    if (!ReadWholeFile(fileName, data, &error)) {
+        LastError = error;
+        return -1;
+    }
+    return ParseSnapshotData(data, format);
+}
+
+int32_t TIconFileAccess::ParseSnapshotData(const QByteArray& data, TIconImageRec& format)
+{
+    ByteReader in(data);
+    const int32_t id = in.I32();
+    const int32_t width = in.I32();
+    const int32_t height = in.I32();
+    const int32_t colorType = in.I32();
+    bool ok = in.Ok() && colorType >= ctColors2 && colorType <= ctTrueAlpha && IsSideInRange(width) &&
+              IsSideInRange(height);
+    TPalette palette = format.Palette;
+    if (ok && colorType <= ctColors256) {
+        palette.palVersion = in.U16();
+        palette.palNumEntries = in.U16();
+        const int n = palette.palNumEntries;
+        ok = in.Ok() && (n == 2 || n == 16 || n == 256);
+        for (int i = 0; ok && i < n; ++i) {
+            TPaletteEntry& e = palette.palPalEntry[size_t(i)];
+            e.peRed = in.U8();
+            e.peGreen = in.U8();
+            e.peBlue = in.U8();
+            e.peFlags = in.U8();
+        }
+        ok = ok && in.Ok();
+    } else {
+        palette.palNumEntries = 0;
+    }
+    Bitmap24 bitmap;
+    Bitmap24 mask;
+    ok = ok && ReadBmp24(in, bitmap, MaxIconSide) && ReadBmp24(in, mask, MaxIconSide) && bitmap.Width() == width &&
+         bitmap.Height() == height && mask.Width() == width && mask.Height() == height;
+    if (!ok) {
+        LastError = TextBadSnapshot;
+        return -1;
+    }
+    EnsureBitmaps(format);
+    format.Id = id;
+    format.Width = width;
+    format.Height = height;
+    format.ColorType = colorType;
+    format.Palette = palette;
+    *format.Bitmap = std::move(bitmap);
+    *format.Mask = std::move(mask);
+    return 0;
+}

@@ -1,0 +1,92 @@
+#pragma once
+// The file service of the imaging core: icon files (".ico"), the images inside them that icon
+// libraries reuse, snapshot files (".qvi") and single-format export (BMP, JPEG, PNG, GIF).
+//
+// A caller makes one object per operation, calls it and, when the result is -1, shows LastError.
+// Every operation returns 0 on success or -1 on failure and never throws. Every file is written
+// through an atomic replace: a failed save leaves the old file byte-identical.
+#include <cstdint>
+#include <vector>
+
+#include <QByteArray>
+#include <QString>
+
+#include "imaging/icon_image.h"
+#include "platform/bytes.h"
+
+// Largest side of an image taken from a file, a library or the private clipboard block.
+constexpr int MaxIconSide = 256;
+// Reading stops adding images once their decoded pixels together pass this many; icon previews
+// and the readers of icon libraries apply the same cap.
+constexpr int64_t MaxIconPixelsTotal = int64_t(64) << 20;
+
+class TIconFileAccess {
+public:
+    // Text of the last failure. LoadIconFile, SaveIconFile and ExportImage first set a starting
+    // text; the other operations only write it on failure.
+    QString LastError;
+
+    // ---- Icon files
+    // Reads an icon file into Formats (expected empty; the caller owns what is added). The result
+    // is 0 whenever the header is accepted, with only the images that could be read, in directory
+    // order. -1 with "File not found." or "The file format is not available." (or the system's
+    // text when the file cannot be read).
+    int32_t LoadIconFile(const QString& fileName, TIconImageArray& formats);
+    // The same on the bytes of an icon file in memory.
+    int32_t LoadIconData(const QByteArray& data, TIconImageArray& formats);
+    // Writes every format as one icon file, creating or replacing it; formats are not changed.
+    // Formats up to 128 x 128 are stored as DIB images, larger ones as RGBA PNG.
+    int32_t SaveIconFile(const QString& fileName, const TIconImageArray& formats);
+    // The bytes SaveIconFile writes; false (with LastError) when a format cannot be written.
+    bool BuildIconData(const TIconImageArray& formats, QByteArray& data);
+
+    // Reads one image block (DIB or PNG) starting at the reader's position, bounded by the
+    // reader's end. EntryBits is the bit count of the directory entry (it matters to PNG images
+    // only). On success Format gets size, ColorType, Palette and both bitmaps (made when missing;
+    // the mask starts opaque); Id is not touched. On failure Format is left as it was.
+    int32_t ReadIconImage(ByteReader& stream, int entryBits, TIconImageRec& format);
+    // Appends one image block (DIB up to 128 x 128, PNG above) for the format.
+    int32_t WriteIconImage(ByteWriter& stream, const TIconImageRec& format);
+
+    // ---- Snapshot files
+    // Writes Id, size, colour type, the palette of palette formats and both bitmaps.
+    int32_t SaveSnapshot(const TIconImageRec& format, const QString& fileName);
+    // Reads a snapshot into Format (bitmaps are made when missing and take the stored size). A
+    // missing file gives -1 and leaves LastError as it was; a damaged file gives -1 with a text.
+    // The record changes only when the whole file was read.
+    int32_t LoadSnapshot(TIconImageRec& format, const QString& fileName);
+    // The snapshot content in memory, both ways.
+    bool BuildSnapshotData(const TIconImageRec& format, QByteArray& data);
+    int32_t ParseSnapshotData(const QByteArray& data, TIconImageRec& format);
+
+    // ---- Single-format export
+    // Writes the format as a picture chosen by the file name's extension (any case): ".bmp",
+    // ".jpg", ".png" or ".gif"; anything else gives -1 with "Unknown error". BMP, JPEG and GIF
+    // are flattened on white; PNG keeps the transparency as alpha.
+    int32_t ExportImage(const QString& fileName, const TIconImageRec& format);
+    int32_t ExportBmp(const QString& fileName, const TIconImageRec& format);
+    int32_t ExportJpeg(const QString& fileName, const TIconImageRec& format);
+    int32_t ExportPng(const QString& fileName, const TIconImageRec& format);
+    int32_t ExportGif(const QString& fileName, const TIconImageRec& format);
+
+    // ---- Steps shared with the export and the clipboard
+    // Appends a 24-bit colour bitmap with alpha = 255 - mask as an RGBA PNG stream. With
+    // twoLevelMask every mask value but 255 is written opaque (the non-alpha colour types).
+    int32_t WritePngRgba(ByteWriter& stream, const Bitmap24& colour, const Bitmap24& mask, bool twoLevelMask);
+    // Target becomes a copy of the index bitmap with every index replaced by its palette colour.
+    static void ExpandPalette(const Bitmap24& indices, Bitmap24& target, const TPalette& palette);
+    // Turns a true-colour image read from a PNG into a palette format when it has at most 256
+    // colours: the palette takes the colours in the order first met.
+    static void BuildExactPalette(TIconImageRec& format, int entryBits);
+    // Target becomes the format composited over white (24-bit, the format's size).
+    static void FlattenOnWhite(const TIconImageRec& format, Bitmap24& target);
+
+private:
+    int32_t ReadDirEntry(ByteReader& file, int index, TIconImageRec& format);
+    int32_t ReadDibImage(ByteReader& block, TIconImageRec& format);
+    int32_t ReadPngImage(ByteReader& block, int entryBits, TIconImageRec& format);
+    int32_t WriteDirectory(ByteWriter& stream, const TIconImageArray& formats);
+    int32_t WriteDibImage(ByteWriter& stream, const TIconImageRec& format);
+    int32_t WritePngImage(ByteWriter& stream, const TIconImageRec& format);
+    int32_t SaveBytes(const QString& fileName, const QByteArray& data);
+};

@@ -1,0 +1,121 @@
+// Single-format export: one image format written as an ordinary picture.
+#include "iconfiles/file_access.h"
+
+#include <QFileInfo>
+
+#include "iconfiles/bmp_codec.h"
+#include "iconfiles/gif_codec.h"
+#include "iconfiles/jpeg_codec.h"
+#include "iconfiles/png_codec.h"
+
+namespace {
+
+const QString TextEncodeError = QStringLiteral("The picture could not be encoded.");
+const QString TextNoImage = QStringLiteral("The image has no pixels to export.");
+
+bool HasPixels(const TIconImageRec& f)
+{
+    return f.Bitmap && f.Mask && !f.Bitmap->IsEmpty() && f.Mask->Width() == f.Bitmap->Width() &&
+           f.Mask->Height() == f.Bitmap->Height();
+}
+
+QByteArray ToBytes(const std::vector<uint8_t>& v)
+{
+    return QByteArray(reinterpret_cast<const char*>(v.data()), qsizetype(v.size()));
+}
+
+} // namespace
+
+int32_t TIconFileAccess::ExportImage(const QString& fileName, const TIconImageRec& format)
+{
+    LastError = QStringLiteral("Unknown error");
+    const QString ext = QFileInfo(fileName).suffix().toLower();
+    if (ext == QLatin1String("bmp")) return ExportBmp(fileName, format);
+    if (ext == QLatin1String("jpg")) return ExportJpeg(fileName, format);
+    if (ext == QLatin1String("png")) return ExportPng(fileName, format);
+    if (ext == QLatin1String("gif")) return ExportGif(fileName, format);
+    return -1;
+}
+
+void TIconFileAccess::FlattenOnWhite(const TIconImageRec& format, Bitmap24& target)
+{
+    if (!HasPixels(format)) {
+        target.SetSize(0, 0);
+        return;
+    }
+    const Bitmap24& bmp = *format.Bitmap;
+    const Bitmap24& mask = *format.Mask;
+    const TPalette* palette = IsPaletteColorType(format.ColorType) ? &format.Palette : nullptr;
+    target.SetSize(bmp.Width(), bmp.Height());
+    for (int y = 0; y < bmp.Height(); ++y) {
+        const uint8_t* c = bmp.Row(y);
+        const uint8_t* m = mask.Row(y);
+        uint8_t* d = target.Row(y);
+        for (int x = 0; x < bmp.Width(); ++x, c += 3, m += 3, d += 3) {
+            const TColor colour = PaletteColor(ReadPixel(c), palette);
+            WritePixel(d, MakeColor(CompositeChannel(ColorR(colour), 255, m[0]),
+                                    CompositeChannel(ColorG(colour), 255, m[0]),
+                                    CompositeChannel(ColorB(colour), 255, m[0])));
+        }
+    }
+}
+
+int32_t TIconFileAccess::ExportBmp(const QString& fileName, const TIconImageRec& format)
+{
+    if (!HasPixels(format)) {
+        LastError = TextNoImage;
+        return -1;
+    }
+    Bitmap24 flat;
+    FlattenOnWhite(format, flat);
+    ByteWriter out;
+    WriteBmp24(out, flat);
+    return SaveBytes(fileName, out.ToByteArray());
+}
+
+int32_t TIconFileAccess::ExportJpeg(const QString& fileName, const TIconImageRec& format)
+{
+    if (!HasPixels(format)) {
+        LastError = TextNoImage;
+        return -1;
+    }
+    Bitmap24 flat;
+    FlattenOnWhite(format, flat);
+    std::vector<uint8_t> bytes;
+    if (!EncodeJpeg(flat, 90, bytes)) {
+        LastError = TextEncodeError;
+        return -1;
+    }
+    return SaveBytes(fileName, ToBytes(bytes));
+}
+
+int32_t TIconFileAccess::ExportPng(const QString& fileName, const TIconImageRec& format)
+{
+    if (!HasPixels(format)) {
+        LastError = TextNoImage;
+        return -1;
+    }
+    ByteWriter out;
+    const int32_t result = WritePngImage(out, format);
+    if (result != 0) {
+        LastError = TextEncodeError;
+        return -1;
+    }
+    return SaveBytes(fileName, out.ToByteArray());
+}
+
+int32_t TIconFileAccess::ExportGif(const QString& fileName, const TIconImageRec& format)
+{
+    if (!HasPixels(format)) {
+        LastError = TextNoImage;
+        return -1;
+    }
+    Bitmap24 flat;
+    FlattenOnWhite(format, flat);
+    std::vector<uint8_t> bytes;
+    if (!EncodeGif216(flat, bytes)) {
+        LastError = TextEncodeError;
+        return -1;
+    }
+    return SaveBytes(fileName, ToBytes(bytes));
+}

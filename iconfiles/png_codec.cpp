@@ -1,0 +1,202 @@
+#include "iconfiles/png_codec.h"
+
+#include <csetjmp>
+#include <cstring>
+#include <new>
+
+#include <png.h>
+
+// libpng reports errors by longjmp. Every routine below that calls into libpng keeps its C++
+// objects in the caller's frame and reaches them through a pointer, so the jump never skips a
+// destructor and never leaves an object of the jumping frame half-changed.
+
+namespace {
+
+struct ReadSource {
+    const uint8_t* data;
+    size_t size;
+    size_t pos;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, size_t count)
+{
+    auto* src = static_cast<ReadSource*>(png_get_io_ptr(png));
+    if (count > src->size - src->pos) png_error(png, "truncated stream");
+    std::memcpy(out, src->data + src->pos, count);
+    src->pos += count;
+}
+
+[[noreturn]] void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void OnPngWarning(png_structp, png_const_charp) {}
+
+struct DecodeJob {
+    ReadSource source;
+    bool keepPaletteIndices;
+    int maxSide;
+    PngImage* out;
+    std::vector<png_bytep> rows;
+};
+
+// Sizes the output buffers; kept out of the jumping frame because it allocates.
+bool PrepareDecodeBuffers(DecodeJob& job, size_t rowBytes)
+{
+    PngImage& img = *job.out;
+    try {
+        img.Pixels.assign(rowBytes * size_t(img.Height), 0);
+        job.rows.resize(size_t(img.Height));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (int y = 0; y < img.Height; ++y) job.rows[size_t(y)] = img.Pixels.data() + size_t(y) * rowBytes;
+    return true;
+}
+
+bool ReadPalette(png_structp png, png_infop info, PngImage& img)
+{
+    png_colorp palette = nullptr;
+    int count = 0;
+    if (png_get_PLTE(png, info, &palette, &count) == 0) count = 0;
+    png_bytep trans = nullptr;
+    int transCount = 0;
+    png_color_16p transColor = nullptr;
+    if (png_get_tRNS(png, info, &trans, &transCount, &transColor) == 0) transCount = 0;
+    try {
+        img.Palette.resize(size_t(count));
+        for (int i = 0; i < count; ++i) img.Palette[size_t(i)] = {palette[i].red, palette[i].green, palette[i].blue};
+        img.Transparency.assign(trans, trans + (trans ? transCount : 0));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool DecodeWithLibpng(png_structp png, png_infop info, DecodeJob* job)
+{
+    if (setjmp(png_jmpbuf(png))) return false;
+
+    png_set_read_fn(png, &job->source, ReadFromMemory);
+    png_set_user_limits(png, png_uint_32(job->maxSide), png_uint_32(job->maxSide));
+    png_read_info(png, info);
+
+    const png_uint_32 width = png_get_image_width(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    if (width < 1 || height < 1 || width > png_uint_32(job->maxSide) || height > png_uint_32(job->maxSide))
+        return false;
+    const int colorType = png_get_color_type(png, info);
+    PngImage& img = *job->out;
+    img.Width = int(width);
+    img.Height = int(height);
+    img.Indexed = job->keepPaletteIndices && colorType == PNG_COLOR_TYPE_PALETTE;
+
+    if (img.Indexed) {
+        if (!ReadPalette(png, info, img)) return false;
+        png_set_packing(png);
+    } else {
+        img.HasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0 || colorType == PNG_COLOR_TYPE_PALETTE ||
+                       png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+        png_set_expand(png);
+        png_set_strip_16(png);
+        png_set_gray_to_rgb(png);
+        png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    }
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+
+    const size_t rowBytes = png_get_rowbytes(png, info);
+    if (rowBytes != size_t(width) * (img.Indexed ? 1u : 4u)) return false;
+    if (!PrepareDecodeBuffers(*job, rowBytes)) return false;
+    png_read_image(png, job->rows.data());
+    png_read_end(png, nullptr);
+    return true;
+}
+
+struct EncodeJob {
+    std::vector<uint8_t>* out;
+    std::vector<png_bytep> rows;
+    int width;
+    int height;
+    bool writeFailed;
+};
+
+void WriteToMemory(png_structp png, png_bytep data, size_t count)
+{
+    auto* job = static_cast<EncodeJob*>(png_get_io_ptr(png));
+    try {
+        job->out->insert(job->out->end(), data, data + count);
+    } catch (const std::bad_alloc&) {
+        job->writeFailed = true;
+    }
+    if (job->writeFailed) png_error(png, "out of memory");
+}
+
+void FlushNothing(png_structp) {}
+
+bool EncodeWithLibpng(png_structp png, png_infop info, EncodeJob* job)
+{
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_write_fn(png, job, WriteToMemory, FlushNothing);
+    png_set_IHDR(png, info, png_uint_32(job->width), png_uint_32(job->height), 8, PNG_COLOR_TYPE_RGBA,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(png, 7);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    png_set_compression_buffer_size(png, 65535);
+    png_write_info(png, info);
+    png_write_image(png, job->rows.data());
+    png_write_end(png, info);
+    return true;
+}
+
+} // namespace
+
+bool DecodePng(const uint8_t* data, size_t size, bool keepPaletteIndices, int maxSide, PngImage& out)
+{
+    out = PngImage();
+    if (!data || !HasPngSignature(data, size) || maxSide < 1) return false;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    DecodeJob job{ReadSource{data, size, 0}, keepPaletteIndices, maxSide, &out, {}};
+    const bool ok = DecodeWithLibpng(png, info, &job);
+    png_destroy_read_struct(&png, &info, nullptr);
+    if (!ok) out = PngImage();
+    return ok;
+}
+
+bool EncodePngRgba(const Bitmap24& colour, const Bitmap24& mask, bool twoLevelMask, std::vector<uint8_t>& out)
+{
+    const int w = colour.Width();
+    const int h = colour.Height();
+    if (w < 1 || h < 1 || mask.Width() != w || mask.Height() != h) return false;
+
+    std::vector<uint8_t> pixels(size_t(w) * 4 * size_t(h));
+    EncodeJob job{&out, std::vector<png_bytep>(size_t(h)), w, h, false};
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* c = colour.Row(y);
+        const uint8_t* m = mask.Row(y);
+        uint8_t* d = pixels.data() + size_t(y) * size_t(w) * 4;
+        job.rows[size_t(y)] = d;
+        for (int x = 0; x < w; ++x, c += 3, m += 3, d += 4) {
+            d[0] = c[2];
+            d[1] = c[1];
+            d[2] = c[0];
+            d[3] = twoLevelMask ? (m[0] == 255 ? 0 : 255) : uint8_t(255 - m[0]);
+        }
+    }
+
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    const size_t before = out.size();
+    const bool ok = EncodeWithLibpng(png, info, &job);
+    png_destroy_write_struct(&png, &info);
+    if (!ok) out.resize(before);
+    return ok;
+}

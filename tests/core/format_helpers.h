@@ -1,0 +1,34 @@
+#pragma once
+// Formats with known pixels for the file, export and clipboard tests.
+#include <cstdint>
+
+#include "imaging/icon_image.h"
+#include "support/test_support.h"
+
+// A format of the given colour type whose pixels and mask follow a fixed pattern: palette types
+// hold indices spread over the palette, true colour holds noise, type 5 every mask level, the
+// others only 0 and 255.
+inline TIconImageRec PatternFormat(int width, int height, int32_t colorType, unsigned seed = 1)
+{
+    TIconImageRec f;
+    InitIconImage(f, width, height, colorType, 7);
+    const Bitmap24 noise = NoiseBitmap(width, height, seed);
+    const int entries = f.Palette.palNumEntries;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const TColor c = noise.Pixel(x, y);
+            if (entries > 0)
+                f.Bitmap->SetPixel(x, y, MakeColor(int(c & 0xFF) % entries, 0, 0));
+            else
+                f.Bitmap->SetPixel(x, y, c);
+            const int level = colorType == ctTrueAlpha ? int((c >> 8) & 0xFF) : (((c >> 16) & 1) ? 255 : 0);
+            f.Mask->SetPixel(x, y, MakeColor(level, level, level));
+        }
+    return f;
+}
+
+// The colour a person sees at (x, y): the palette colour for palette types.
+inline TColor ShownColor(const TIconImageRec& f, int x, int y)
+{
+    return PaletteColor(f.Bitmap->Pixel(x, y), IsPaletteColorType(f.ColorType) ? &f.Palette : nullptr);
+}

@@ -1,0 +1,782 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "core/format_helpers.h"
+#include "iconfiles/file_access.h"
+#include "iconfiles/png_codec.h"
+#include "platform/bytes.h"
+
+namespace {
+
+QByteArray Bytes(const ByteWriter& w) { return w.ToByteArray(); }
+
+// An icon file whose entries point at the given image blocks (size and offset filled in).
+QByteArray IconWithBlocks(const std::vector<QByteArray>& blocks, const std::vector<int>& bits)
+{
+    ByteWriter w;
+    w.U16(0);
+    w.U16(1);
+    w.U16(uint16_t(blocks.size()));
+    uint32_t offset = uint32_t(6 + 16 * blocks.size());
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        w.Zeros(4);
+        w.U16(1);
+        w.U16(uint16_t(bits[i]));
+        w.U32(uint32_t(blocks[i].size()));
+        w.U32(offset);
+        offset += uint32_t(blocks[i].size());
+    }
+    QByteArray out = Bytes(w);
+    for (const QByteArray& b : blocks) out += b;
+    return out;
+}
+
+// A DIB block: header, colour table of tableEntries, then raw pixel bytes.
+QByteArray DibBlock(int width, int headerHeight, int bits, uint32_t colorsUsed, int tableEntries,
+                    const QByteArray& pixels, uint32_t compression = 0)
+{
+    ByteWriter w;
+    w.U32(40);
+    w.I32(width);
+    w.I32(headerHeight);
+    w.U16(1);
+    w.U16(uint16_t(bits));
+    w.U32(compression);
+    w.U32(0);
+    w.Zeros(8);
+    w.U32(colorsUsed);
+    w.U32(0);
+    for (int i = 0; i < tableEntries; ++i) {
+        w.U8(uint8_t(10 * i));     // blue
+        w.U8(uint8_t(10 * i + 1)); // green
+        w.U8(uint8_t(10 * i + 2)); // red
+        w.U8(0);
+    }
+    return Bytes(w) + pixels;
+}
+
+QByteArray PngOf(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+void ExpectSameFormat(const TIconImageRec& a, const TIconImageRec& b, bool samePalette = true)
+{
+    ASSERT_EQ(a.Width, b.Width);
+    ASSERT_EQ(a.Height, b.Height);
+    EXPECT_EQ(a.ColorType, b.ColorType);
+    EXPECT_EQ(a.Palette.palNumEntries, b.Palette.palNumEntries);
+    for (int i = 0; samePalette && i < a.Palette.palNumEntries; ++i) {
+        EXPECT_EQ(a.Palette.palPalEntry[size_t(i)].peRed, b.Palette.palPalEntry[size_t(i)].peRed) << i;
+        EXPECT_EQ(a.Palette.palPalEntry[size_t(i)].peGreen, b.Palette.palPalEntry[size_t(i)].peGreen) << i;
+        EXPECT_EQ(a.Palette.palPalEntry[size_t(i)].peBlue, b.Palette.palPalEntry[size_t(i)].peBlue) << i;
+    }
+    int bad = 0;
+    for (int y = 0; y < a.Height; ++y)
+        for (int x = 0; x < a.Width; ++x) {
+            if (ShownColor(a, x, y) != ShownColor(b, x, y) || a.Mask->Pixel(x, y) != b.Mask->Pixel(x, y)) ++bad;
+        }
+    EXPECT_EQ(bad, 0);
+}
+
+int32_t LoadBytes(const QByteArray& data, TIconImageArray& formats, TIconFileAccess* fa = nullptr)
+{
+    TIconFileAccess local;
+    return (fa ? fa : &local)->LoadIconData(data, formats);
+}
+
+} // namespace
+
+TEST(IconFileWriter, TwoByTwoMonochromeIconIsByteExact)
+{
+    TIconImageArray formats;
+    TIconImageRec& f = formats.Add();
+    InitIconImage(f, 2, 2, ctColors2, -1);
+    // Row 0: black, white; row 1: white, black. Top-right pixel transparent.
+    f.Bitmap->SetPixel(0, 0, 0);
+    f.Bitmap->SetPixel(1, 0, 1);
+    f.Bitmap->SetPixel(0, 1, 1);
+    f.Bitmap->SetPixel(1, 1, 0);
+    f.Mask->Fill(0);
+    f.Mask->SetPixel(1, 0, 0xFFFFFF);
+
+    TIconFileAccess fa;
+    QByteArray data;
+    ASSERT_TRUE(fa.BuildIconData(formats, data));
+    const uint8_t expected[86] = {
+        0, 0, 1, 0, 1, 0,                                   // header
+        2, 2, 2, 0, 1, 0, 1, 0, 64, 0, 0, 0, 22, 0, 0, 0,   // entry: 2 x 2, 2 colours, 1 bit, 64 bytes at 22
+        40, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 1, 0, 1, 0,    // DIB header
+        0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0, 0, 0, 0, 255, 255, 255, 0,                       // colour table
+        0x80, 0, 0, 0, 0x40, 0, 0, 0,                       // XOR rows, bottom row first
+        0, 0, 0, 0, 0x40, 0, 0, 0,                          // AND rows
+    };
+    ASSERT_EQ(data.size(), 86);
+    EXPECT_EQ(data, QByteArray(reinterpret_cast<const char*>(expected), 86));
+
+    TIconImageArray back;
+    ASSERT_EQ(LoadBytes(data, back), 0);
+    ASSERT_EQ(back.Count(), 1);
+    ExpectSameFormat(f, back[0]);
+    EXPECT_EQ(back[0].Id, -1);
+}
+
+TEST(IconFileWriter, ThirtyTwoBitIconLayout)
+{
+    TIconImageArray formats;
+    formats.Add(PatternFormat(32, 32, ctTrueAlpha));
+    TIconImageRec& f = formats[0];
+    f.Mask->SetPixel(3, 0, 0xFFFFFF);
+    f.Mask->SetPixel(4, 0, MakeColor(55, 55, 55));
+    f.Bitmap->SetPixel(4, 0, MakeColor(1, 2, 3));
+    TIconFileAccess fa;
+    QByteArray data;
+    ASSERT_TRUE(fa.BuildIconData(formats, data));
+    ASSERT_EQ(data.size(), 4286);
+    ByteReader r(data);
+    r.Seek(6);
+    EXPECT_EQ(r.U8(), 32);
+    EXPECT_EQ(r.U8(), 32);
+    EXPECT_EQ(r.U8(), 0);
+    r.Seek(12);
+    EXPECT_EQ(r.U16(), 32);
+    EXPECT_EQ(r.U32(), 4264u);
+    EXPECT_EQ(r.U32(), 22u);
+    EXPECT_EQ(r.U32(), 40u);
+    EXPECT_EQ(r.I32(), 32);
+    EXPECT_EQ(r.I32(), 64);
+    r.Seek(22 + 20);
+    EXPECT_EQ(r.U32(), 4096u); // image size: XOR rows only
+    // Top row is the last XOR row: pixel 4 is blue, green, red, alpha 200.
+    r.Seek(22 + 40 + 31 * 128 + 16);
+    EXPECT_EQ(r.U8(), 3);
+    EXPECT_EQ(r.U8(), 2);
+    EXPECT_EQ(r.U8(), 1);
+    EXPECT_EQ(r.U8(), 200);
+    // Its AND row: only pixel 3 (mask 255) is set.
+    r.Seek(22 + 40 + 4096 + 31 * 4);
+    EXPECT_EQ(r.U8() & 0x18, 0x10);
+
+    TIconImageArray back;
+    ASSERT_EQ(LoadBytes(data, back), 0);
+    ASSERT_EQ(back.Count(), 1);
+    ExpectSameFormat(f, back[0]);
+}
+
+TEST(IconFileWriter, EveryColourTypeAndSizeReadsBackIdentically)
+{
+    TIconImageArray formats;
+    formats.Add(PatternFormat(16, 16, ctColors2, 1));
+    formats.Add(PatternFormat(24, 24, ctColors16, 2));
+    formats.Add(PatternFormat(32, 32, ctColors256, 3));
+    formats.Add(PatternFormat(48, 48, ctTrueColor, 4));
+    formats.Add(PatternFormat(128, 128, ctTrueAlpha, 5));
+    formats.Add(PatternFormat(256, 256, ctTrueAlpha, 6));
+    formats.Add(PatternFormat(256, 256, ctTrueColor, 7));
+    formats.Add(PatternFormat(3, 5, ctColors16, 8));
+    formats.Add(PatternFormat(1, 1, ctColors2, 9));
+    formats[1].Palette.palPalEntry[4] = TPaletteEntry{1, 2, 3, 0};
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("all.ico"));
+    TIconFileAccess fa;
+    ASSERT_EQ(fa.SaveIconFile(path, formats), 0) << fa.LastError.toStdString();
+    TIconImageArray back;
+    TIconFileAccess reader;
+    ASSERT_EQ(reader.LoadIconFile(path, back), 0);
+    ASSERT_EQ(back.Count(), formats.Count());
+    for (int i = 0; i < formats.Count(); ++i) {
+        SCOPED_TRACE(i);
+        ExpectSameFormat(formats[i], back[i]);
+    }
+    // 256 x 256 goes as PNG with width and height bytes 0; 128 x 128 as a DIB of height 256.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray data = file.readAll();
+    ByteReader r(data);
+    r.Seek(6 + 16 * 5);
+    EXPECT_EQ(r.U16(), 0);
+    r.Seek(6 + 16 * 5 + 12);
+    const uint32_t pngAt = r.U32();
+    EXPECT_TRUE(HasPngSignature(reinterpret_cast<const uint8_t*>(data.constData()) + pngAt, 8));
+    r.Seek(6 + 16 * 4 + 12);
+    r.Seek(r.U32() + 8);
+    EXPECT_EQ(r.I32(), 256);
+    // Sixteen colours: colour count 16, bit count 4.
+    r.Seek(6 + 16 + 2);
+    EXPECT_EQ(r.U8(), 16);
+    r.Seek(6 + 16 + 6);
+    EXPECT_EQ(r.U16(), 4);
+}
+
+TEST(IconFileWriter, LargePaletteFormatGoesAsPngAndComesBackWithItsColoursInOrderMet)
+{
+    TIconImageArray formats;
+    TIconImageRec& f = formats.Add();
+    InitIconImage(f, 200, 200, ctColors256, -1);
+    f.Mask->Fill(0);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x) f.Bitmap->SetPixel(x, y, MakeColor(200 - (x + y) % 40, 0, 0));
+    TIconFileAccess fa;
+    QByteArray data;
+    ASSERT_TRUE(fa.BuildIconData(formats, data));
+    ByteReader r(data);
+    r.Seek(12);
+    EXPECT_EQ(r.U16(), 8);
+    TIconImageArray back;
+    ASSERT_EQ(LoadBytes(data, back), 0);
+    ASSERT_EQ(back.Count(), 1);
+    ExpectSameFormat(f, back[0], false); // the palette comes back in a new order
+    EXPECT_EQ(back[0].ColorType, ctColors256);
+    // The first colour met is the top-left pixel's.
+    const TPaletteEntry& first = back[0].Palette.palPalEntry[0];
+    EXPECT_EQ(MakeColor(first.peRed, first.peGreen, first.peBlue), ShownColor(f, 0, 0));
+    EXPECT_EQ(back[0].Bitmap->Pixel(0, 0) & 0xFF, 0u);
+}
+
+TEST(IconFileWriter, IndicesAreMaskedByThePaletteSizeAndTablesAreFull)
+{
+    TIconImageArray formats;
+    TIconImageRec& four = formats.Add();
+    InitIconImage(four, 2, 1, ctColors16, -1);
+    four.Bitmap->SetPixel(0, 0, MakeColor(19, 0, 0)); // 19 AND 15 = 3, never spilling into pixel 1
+    four.Bitmap->SetPixel(1, 0, MakeColor(5, 0, 0));
+    TIconImageRec& one = formats.Add();
+    InitIconImage(one, 2, 1, ctColors2, -1);
+    one.Bitmap->SetPixel(0, 0, MakeColor(2, 0, 0)); // shown as entry 0, so written as 0
+    one.Bitmap->SetPixel(1, 0, MakeColor(255, 0, 0));
+    TIconImageRec& eight = formats.Add();
+    InitIconImage(eight, 1, 1, ctColors256, -1);
+    eight.Palette.palNumEntries = 16; // a short palette still gives a full table of 256
+    eight.Bitmap->SetPixel(0, 0, MakeColor(200, 0, 0));
+    TIconFileAccess fa;
+    QByteArray data;
+    ASSERT_TRUE(fa.BuildIconData(formats, data));
+    ByteReader r(data);
+    r.Seek(6 + 12);
+    const uint32_t fourAt = r.U32();
+    r.Seek(fourAt + 40 + 64);
+    EXPECT_EQ(r.U8(), 0x35);
+    r.Seek(6 + 16 + 12);
+    const uint32_t oneAt = r.U32();
+    r.Seek(oneAt + 40 + 8);
+    EXPECT_EQ(r.U8(), 0x40);
+    r.Seek(6 + 32 + 8);
+    EXPECT_EQ(r.U32(), 40u + 256 * 4 + 4 + 4);
+    r.Seek(6 + 32 + 12);
+    const uint32_t eightAt = r.U32();
+    r.Seek(eightAt + 40 + 16 * 4);
+    EXPECT_EQ(r.U32(), 0u); // entries past the palette are zero
+    r.Seek(eightAt + 40 + 256 * 4);
+    EXPECT_EQ(r.U8(), 200 & 15);
+
+    TIconImageArray back;
+    ASSERT_EQ(LoadBytes(data, back), 0);
+    ASSERT_EQ(back.Count(), 3);
+    EXPECT_EQ(ShownColor(back[0], 0, 0), ShownColor(four, 0, 0));
+    EXPECT_EQ(ShownColor(back[0], 1, 0), ShownColor(four, 1, 0));
+    EXPECT_EQ(ShownColor(back[1], 0, 0), 0u);
+    EXPECT_EQ(ShownColor(back[1], 1, 0), 0xFFFFFFu);
+}
+
+TEST(IconFileWriter, RefusalsWriteNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("keep.ico"));
+    TIconImageArray good;
+    good.Add(PatternFormat(16, 16, ctTrueAlpha));
+    TIconFileAccess fa;
+    ASSERT_EQ(fa.SaveIconFile(path, good), 0);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    TIconImageArray empty;
+    EXPECT_EQ(fa.SaveIconFile(path, empty), -1);
+    EXPECT_EQ(fa.LastError, QStringLiteral("Unknown error"));
+
+    TIconImageArray broken;
+    broken.Add(PatternFormat(16, 16, ctTrueAlpha));
+    broken.Add(PatternFormat(16, 16, ctTrueAlpha));
+    broken[1].Mask.reset();
+    EXPECT_EQ(fa.SaveIconFile(path, broken), -1);
+    EXPECT_EQ(fa.LastError, QStringLiteral("Written into the document error."));
+
+    TIconImageArray tooMany;
+    tooMany.SetLength(65536);
+    EXPECT_EQ(fa.SaveIconFile(path, tooMany), -1);
+
+    // A target that cannot be written (a folder) reports the failure.
+    EXPECT_EQ(fa.SaveIconFile(dir.path(), good), -1);
+    EXPECT_FALSE(fa.LastError.isEmpty());
+
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
+
+TEST(IconFileReader, FileAndHeaderRefusals)
+{
+    QTemporaryDir dir;
+    TIconFileAccess fa;
+    TIconImageArray formats;
+    EXPECT_EQ(fa.LoadIconFile(QStringLiteral(" x "), formats), -1);
+    EXPECT_EQ(fa.LastError, QStringLiteral("File not found."));
+    EXPECT_EQ(fa.LoadIconFile(dir.filePath(QStringLiteral("none.ico")), formats), -1);
+    EXPECT_EQ(fa.LastError, QStringLiteral("File not found."));
+
+    const auto refuse = [&](const QByteArray& data) {
+        TIconFileAccess f;
+        TIconImageArray out;
+        EXPECT_EQ(f.LoadIconData(data, out), -1);
+        EXPECT_EQ(f.LastError, QStringLiteral("The file format is not available."));
+        EXPECT_EQ(out.Count(), 0);
+    };
+    refuse(QByteArray("\0\0\1\0", 4));               // short header
+    refuse(QByteArray("\0\0\2\0\1\0", 6));           // a cursor
+    refuse(QByteArray("\1\0\1\0\1\0", 6));           // reserved not 0
+    refuse(QByteArray("\0\0\1\0\0\0", 6));           // no images
+
+    // A file that exists and is not an icon, through the file path.
+    const QString junk = dir.filePath(QStringLiteral("junk.ico"));
+    QFile f(junk);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("hello world");
+    f.close();
+    EXPECT_EQ(fa.LoadIconFile(junk, formats), -1);
+    EXPECT_EQ(fa.LastError, QStringLiteral("The file format is not available."));
+}
+
+TEST(IconFileReader, BadImagesAreDroppedAndTheRestLoad)
+{
+    const QByteArray good = DibBlock(2, 4, 24, 0, 0, QByteArray(2 * 8 + 2 * 4, '\0'));
+    const std::vector<std::pair<const char*, QByteArray>> bad = {
+        {"height 0", DibBlock(2, 0, 24, 0, 0, QByteArray(64, '\0'))},
+        {"height 1 (half is 0)", DibBlock(2, 1, 24, 0, 0, QByteArray(64, '\0'))},
+        {"negative height", DibBlock(2, -4, 24, 0, 0, QByteArray(64, '\0'))},
+        {"height INT_MIN", DibBlock(2, INT32_MIN, 24, 0, 0, QByteArray(64, '\0'))},
+        {"width 0", DibBlock(0, 4, 24, 0, 0, QByteArray(64, '\0'))},
+        {"width 257", DibBlock(257, 4, 24, 0, 0, QByteArray(64, '\0'))},
+        {"huge", DibBlock(0x10000, 0x20000, 32, 0, 0, QByteArray(64, '\0'))},
+        {"16 bits", DibBlock(2, 4, 16, 0, 0, QByteArray(64, '\0'))},
+        {"bit count 0", DibBlock(2, 4, 0, 0, 0, QByteArray(64, '\0'))},
+        {"compressed", DibBlock(2, 4, 8, 0, 256, QByteArray(64, '\0'), 1)},
+        {"short colour table", DibBlock(2, 4, 8, 0, 100, QByteArray())},
+        {"short header", QByteArray(30, '\0')},
+        {"broken png", QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(40, 'x')},
+    };
+    for (const auto& [name, block] : bad) {
+        SCOPED_TRACE(name);
+        TIconImageArray formats;
+        ASSERT_EQ(LoadBytes(IconWithBlocks({good, block, good}, {24, 24, 24}), formats), 0);
+        EXPECT_EQ(formats.Count(), 2);
+        // A single bad image reports its own text to a direct caller.
+        TIconFileAccess fa;
+        ByteReader r(block);
+        TIconImageRec rec;
+        InitIconImage(rec, 4, 4, ctTrueColor, 3);
+        EXPECT_EQ(fa.ReadIconImage(r, 24, rec), -1);
+        EXPECT_EQ(rec.Width, 4); // left as it was
+        EXPECT_EQ(rec.Bitmap->Width(), 4);
+    }
+}
+
+TEST(IconFileReader, EntriesPastTheEndAndFilesWithoutGoodImages)
+{
+    TIconImageArray formats;
+    const QByteArray block = DibBlock(32, 64, 32, 0, 0, QByteArray(4096 + 128, '\x11'));
+    QByteArray two = IconWithBlocks({block, block}, {32, 32});
+    two.chop(block.size());
+    // The second entry now points past the end of the file.
+    ASSERT_EQ(uint8_t(two[22 + 12]), uint8_t((38 + block.size()) & 0xFF));
+    ASSERT_EQ(LoadBytes(two, formats), 0);
+    EXPECT_EQ(formats.Count(), 1);
+    EXPECT_EQ(formats[0].Width, 32);
+
+    TIconImageArray none;
+    ASSERT_EQ(LoadBytes(IconWithBlocks({QByteArray(10, '\0'), QByteArray(50, '\1')}, {32, 32}), none), 0);
+    EXPECT_EQ(none.Count(), 0);
+
+    // More entries than the file holds.
+    TIconImageArray some;
+    QByteArray many = IconWithBlocks({DibBlock(1, 2, 24, 0, 0, QByteArray(8, '\0'))}, {24});
+    many[4] = char(0xFF);
+    many[5] = char(0xFF);
+    ASSERT_EQ(LoadBytes(many, some), 0);
+    EXPECT_LE(some.Count(), 1);
+}
+
+TEST(IconFileReader, DibDetails)
+{
+    // 8-bit with a colours-used count of 3: three entries are read, the rest are black, and the
+    // pixels start right after the three.
+    {
+        QByteArray px;
+        px += QByteArray("\x02\x01\0\0", 4);   // bottom row: index 2, 1
+        px += QByteArray("\0\x02\0\0", 4);     // top row: index 0, 2
+        px += QByteArray(8, '\0');             // AND rows
+        TIconImageArray formats;
+        ASSERT_EQ(LoadBytes(IconWithBlocks({DibBlock(2, 4, 8, 3, 3, px)}, {8}), formats), 0);
+        ASSERT_EQ(formats.Count(), 1);
+        const TIconImageRec& f = formats[0];
+        EXPECT_EQ(f.ColorType, ctColors256);
+        EXPECT_EQ(f.Palette.palNumEntries, 256);
+        EXPECT_EQ(ShownColor(f, 0, 1), MakeColor(22, 21, 20));
+        EXPECT_EQ(ShownColor(f, 1, 1), MakeColor(12, 11, 10));
+        EXPECT_EQ(ShownColor(f, 0, 0), MakeColor(2, 1, 0));
+        EXPECT_EQ(f.Palette.palPalEntry[3].peRed, 0);
+        EXPECT_EQ(f.Palette.palPalEntry[255].peBlue, 0);
+    }
+    // 32-bit: the AND bit makes a pixel of alpha 200 fully transparent; without it mask is 55.
+    {
+        QByteArray px;
+        px += QByteArray("\x01\x02\x03\xC8\x04\x05\x06\xC8", 8);
+        px += QByteArray("\x80\0\0\0", 4);
+        TIconImageArray formats;
+        ASSERT_EQ(LoadBytes(IconWithBlocks({DibBlock(2, 2, 32, 0, 0, px)}, {32}), formats), 0);
+        ASSERT_EQ(formats.Count(), 1);
+        EXPECT_EQ(formats[0].ColorType, ctTrueAlpha);
+        EXPECT_EQ(formats[0].Mask->Pixel(0, 0), 0xFFFFFFu);
+        EXPECT_EQ(formats[0].Mask->Pixel(1, 0), MakeColor(55, 55, 55));
+        EXPECT_EQ(formats[0].Bitmap->Pixel(1, 0), MakeColor(6, 5, 4));
+    }
+    // A 24-bit image cut short inside its rows: the missing bytes read as 0, not as the previous
+    // row, and with no AND rows it is opaque.
+    {
+        QByteArray px;
+        px += QByteArray("\x09\x09\x09\x09\x09\x09\0\0", 8); // bottom row, both pixels (9, 9, 9)
+        px += QByteArray("\x07\x07", 2);                     // top row cut after two bytes
+        TIconImageArray formats;
+        ASSERT_EQ(LoadBytes(IconWithBlocks({DibBlock(2, 4, 24, 0, 0, px)}, {24}), formats), 0);
+        ASSERT_EQ(formats.Count(), 1);
+        const TIconImageRec& f = formats[0];
+        EXPECT_EQ(f.Bitmap->Pixel(0, 1), MakeColor(9, 9, 9));
+        EXPECT_EQ(f.Bitmap->Pixel(0, 0), MakeColor(0, 7, 7));
+        EXPECT_EQ(f.Bitmap->Pixel(1, 0), 0u);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 2; ++x) EXPECT_EQ(f.Mask->Pixel(x, y), 0u);
+    }
+    // An entry whose size is short of its rows: the next image's bytes are not taken as AND rows.
+    {
+        const QByteArray first = DibBlock(1, 2, 32, 0, 0, QByteArray("\1\2\3\xFF", 4));
+        const QByteArray second = DibBlock(1, 2, 32, 0, 0, QByteArray("\1\2\3\xFF\xFF\xFF\xFF\xFF", 8));
+        TIconImageArray formats;
+        ASSERT_EQ(LoadBytes(IconWithBlocks({first, second}, {32, 32}), formats), 0);
+        ASSERT_EQ(formats.Count(), 2);
+        EXPECT_EQ(formats[0].Mask->Pixel(0, 0), 0u);
+        EXPECT_EQ(formats[1].Mask->Pixel(0, 0), 0xFFFFFFu);
+    }
+}
+
+TEST(IconFileReader, MaskOfAReusedRecordStartsOpaque)
+{
+    // ReadIconImage into a record that holds a transparent mask from an earlier image.
+    TIconImageRec rec;
+    InitIconImage(rec, 256, 256, 0, -1); // white and fully transparent
+    const QByteArray block = DibBlock(2, 4, 24, 0, 0, QByteArray(8, '\x40')); // no AND rows
+    ByteReader r(block);
+    TIconFileAccess fa;
+    ASSERT_EQ(fa.ReadIconImage(r, 24, rec), 0);
+    EXPECT_EQ(rec.Width, 2);
+    EXPECT_EQ(rec.Mask->Width(), 2);
+    EXPECT_EQ(rec.Mask->Pixel(0, 0), 0u);
+    EXPECT_EQ(rec.Mask->Pixel(1, 1), 0u);
+    EXPECT_EQ(rec.Id, -1);
+}
+
+TEST(IconFileReader, PalettePngUnderPaletteEntries)
+{
+    // A 4 x 1 palette PNG: indices 0, 1, 2, 3; palette entry k is (k, 2k, 3k).
+    QImage img(4, 1, QImage::Format_Indexed8);
+    QVector<QRgb> table;
+    for (int k = 0; k < 4; ++k) table.append(qRgb(k * 10, k * 20, k * 30));
+    img.setColorTable(table);
+    for (int x = 0; x < 4; ++x) img.setPixel(x, 0, uint(x));
+    const QByteArray png = PngOf(img);
+
+    TIconImageArray formats;
+    ASSERT_EQ(LoadBytes(IconWithBlocks({png}, {4}), formats), 0);
+    ASSERT_EQ(formats.Count(), 1);
+    const TIconImageRec& f = formats[0];
+    EXPECT_EQ(f.ColorType, ctColors16);
+    EXPECT_EQ(f.Palette.palNumEntries, 16);
+    // Index i lands as i - 1 and index 0 as 255; slot k holds PNG entry k + 1.
+    EXPECT_EQ(f.Bitmap->Pixel(0, 0) & 0xFF, 255u);
+    EXPECT_EQ(f.Bitmap->Pixel(2, 0) & 0xFF, 1u);
+    EXPECT_EQ(ShownColor(f, 2, 0), MakeColor(20, 40, 60));
+    EXPECT_EQ(ShownColor(f, 3, 0), MakeColor(30, 60, 90));
+    EXPECT_EQ(f.Palette.palPalEntry[5].peRed, 0); // no PNG entry 6: black
+    // Without a transparency chunk every pixel of index 0 is transparent.
+    EXPECT_EQ(f.Mask->Pixel(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(f.Mask->Pixel(1, 0), 0u);
+
+    // Index 20 under a 4-bit entry would fold onto index 3 in 16 slots: the palette grows to 256.
+    QImage wide(2, 1, QImage::Format_Indexed8);
+    QVector<QRgb> many;
+    for (int k = 0; k < 32; ++k) many.append(qRgb(k, k, 100));
+    wide.setColorTable(many);
+    wide.setPixel(0, 0, 20);
+    wide.setPixel(1, 0, 4);
+    TIconImageArray big;
+    ASSERT_EQ(LoadBytes(IconWithBlocks({PngOf(wide)}, {4}), big), 0);
+    ASSERT_EQ(big.Count(), 1);
+    EXPECT_EQ(big[0].ColorType, ctColors256);
+    EXPECT_EQ(ShownColor(big[0], 0, 0), MakeColor(20, 20, 100));
+    EXPECT_EQ(ShownColor(big[0], 1, 0), MakeColor(4, 4, 100));
+}
+
+TEST(IconFileReader, PalettePngTransparentIndex)
+{
+    // Exactly one entry (index 2) fully transparent: the pixels of index 2 are transparent.
+    QImage img(3, 1, QImage::Format_Indexed8);
+    img.setColorTable({qRgba(0, 0, 0, 255), qRgba(50, 50, 50, 255), qRgba(90, 10, 10, 0)});
+    for (int x = 0; x < 3; ++x) img.setPixel(x, 0, uint(x));
+    TIconImageArray formats;
+    ASSERT_EQ(LoadBytes(IconWithBlocks({PngOf(img)}, {8}), formats), 0);
+    ASSERT_EQ(formats.Count(), 1);
+    EXPECT_EQ(formats[0].ColorType, ctColors256);
+    EXPECT_EQ(formats[0].Mask->Pixel(0, 0), 0u);
+    EXPECT_EQ(formats[0].Mask->Pixel(1, 0), 0u);
+    EXPECT_EQ(formats[0].Mask->Pixel(2, 0), 0xFFFFFFu);
+}
+
+TEST(IconFileReader, PalettePngUnderTrueColourEntryIsExpanded)
+{
+    QImage img(2, 1, QImage::Format_Indexed8);
+    img.setColorTable({qRgba(10, 20, 30, 0), qRgba(40, 50, 60, 255)});
+    img.setPixel(0, 0, 0);
+    img.setPixel(1, 0, 1);
+    for (int bits : {32, 24, 0}) {
+        SCOPED_TRACE(bits);
+        TIconImageArray formats;
+        ASSERT_EQ(LoadBytes(IconWithBlocks({PngOf(img)}, {bits}), formats), 0);
+        ASSERT_EQ(formats.Count(), 1);
+        EXPECT_EQ(formats[0].ColorType, bits == 24 ? ctTrueColor : ctTrueAlpha);
+        EXPECT_EQ(formats[0].Palette.palNumEntries, 0);
+        EXPECT_EQ(formats[0].Bitmap->Pixel(1, 0), MakeColor(40, 50, 60));
+        EXPECT_EQ(formats[0].Mask->Pixel(0, 0), 0xFFFFFFu);
+        EXPECT_EQ(formats[0].Mask->Pixel(1, 0), 0u);
+    }
+}
+
+TEST(IconFileReader, RgbaPngUnderPaletteEntries)
+{
+    // Three colours under a 4-bit entry: 16 entries, 13 of them black.
+    QImage img(3, 2, QImage::Format_ARGB32);
+    img.fill(qRgba(1, 2, 3, 255));
+    img.setPixel(1, 0, qRgba(200, 100, 0, 255));
+    img.setPixel(2, 1, qRgba(9, 9, 9, 0));
+    TIconImageArray formats;
+    ASSERT_EQ(LoadBytes(IconWithBlocks({PngOf(img)}, {4}), formats), 0);
+    ASSERT_EQ(formats.Count(), 1);
+    const TIconImageRec& f = formats[0];
+    EXPECT_EQ(f.ColorType, ctColors16);
+    EXPECT_EQ(f.Palette.palNumEntries, 16);
+    EXPECT_EQ(f.Palette.palPalEntry[0].peRed, 1);
+    EXPECT_EQ(f.Palette.palPalEntry[1].peRed, 200);
+    EXPECT_EQ(f.Palette.palPalEntry[0].peFlags, 3); // met four times
+    for (int k = 3; k < 16; ++k) EXPECT_EQ(MakeColor(f.Palette.palPalEntry[size_t(k)].peRed, f.Palette.palPalEntry[size_t(k)].peGreen, f.Palette.palPalEntry[size_t(k)].peBlue), 0u);
+    EXPECT_EQ(f.Bitmap->Pixel(1, 0) & 0xFF, 1u);
+    EXPECT_EQ(f.Mask->Pixel(2, 1), 0xFFFFFFu);
+
+    // Partial alpha keeps its levels: colour type 5 whatever the entry says.
+    img.setPixel(0, 0, qRgba(1, 2, 3, 100));
+    TIconImageArray partial;
+    ASSERT_EQ(LoadBytes(IconWithBlocks({PngOf(img)}, {8}), partial), 0);
+    ASSERT_EQ(partial.Count(), 1);
+    EXPECT_EQ(partial[0].ColorType, ctTrueAlpha);
+    EXPECT_EQ(partial[0].Mask->Pixel(0, 0), MakeColor(155, 155, 155));
+
+    // More than 256 colours under an 8-bit entry stay true colour.
+    QImage rich(20, 20, QImage::Format_ARGB32);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) rich.setPixel(x, y, qRgba(x, y, 7, 255));
+    TIconImageArray many;
+    ASSERT_EQ(LoadBytes(IconWithBlocks({PngOf(rich)}, {8}), many), 0);
+    ASSERT_EQ(many.Count(), 1);
+    EXPECT_EQ(many[0].ColorType, ctTrueColor);
+    EXPECT_EQ(many[0].Bitmap->Pixel(5, 6), MakeColor(5, 6, 7));
+
+    // An opaque RGB PNG is true colour, opaque.
+    QImage rgb(2, 2, QImage::Format_RGB32);
+    rgb.fill(qRgb(4, 5, 6));
+    TIconImageArray plain;
+    ASSERT_EQ(LoadBytes(IconWithBlocks({PngOf(rgb)}, {32}), plain), 0);
+    ASSERT_EQ(plain.Count(), 1);
+    EXPECT_EQ(plain[0].ColorType, ctTrueColor);
+    EXPECT_EQ(plain[0].Mask->Pixel(1, 1), 0u);
+}
+
+TEST(IconFileReader, SixteenBitAndGreyPngsAreRead)
+{
+    QImage grey(2, 2, QImage::Format_Grayscale16);
+    grey.fill(QColor(128, 128, 128));
+    QImage deep(2, 2, QImage::Format_RGBA64);
+    deep.fill(QColor(10, 20, 30, 255));
+    TIconImageArray formats;
+    ASSERT_EQ(LoadBytes(IconWithBlocks({PngOf(grey), PngOf(deep)}, {32, 32}), formats), 0);
+    ASSERT_EQ(formats.Count(), 2);
+    EXPECT_EQ(formats[0].Bitmap->Pixel(1, 1), MakeColor(128, 128, 128));
+    EXPECT_EQ(formats[1].Bitmap->Pixel(0, 0), MakeColor(10, 20, 30));
+}
+
+namespace {
+
+struct Expected {
+    int size;
+    int32_t colorType;
+    const char* source;
+};
+
+// Compares a format read from another tool's file with the picture the tool was given.
+// andThreshold: the tool sets the AND bit of a 32-bit image where alpha is at most this (icotool:
+// 127); the bit makes the pixel fully transparent.
+void ExpectLikeSource(const TIconImageRec& f, const QString& sourceName, int andThreshold)
+{
+    QImage src(TestDataPath(QStringLiteral("ico/") + sourceName));
+    ASSERT_FALSE(src.isNull()) << sourceName.toStdString();
+    src = src.convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(src.width(), f.Width);
+    ASSERT_EQ(src.height(), f.Height);
+    int badColour = 0;
+    int badMask = 0;
+    for (int y = 0; y < f.Height; ++y)
+        for (int x = 0; x < f.Width; ++x) {
+            const QRgb s = src.pixel(x, y);
+            const int alpha = qAlpha(s);
+            const int mask = int(f.Mask->Byte0(x, y));
+            int expectedMask = f.ColorType == ctTrueAlpha ? 255 - alpha : (alpha == 0 ? 255 : 0);
+            if (alpha <= andThreshold) expectedMask = 255;
+            if (mask != expectedMask) ++badMask;
+            if (alpha > 0 && ShownColor(f, x, y) != MakeColor(qRed(s), qGreen(s), qBlue(s))) ++badColour;
+        }
+    EXPECT_EQ(badColour, 0) << sourceName.toStdString();
+    EXPECT_EQ(badMask, 0) << sourceName.toStdString();
+}
+
+void ExpectIconFromTool(const char* file, const std::vector<Expected>& expected, int andThreshold = 0)
+{
+    SCOPED_TRACE(file);
+    TIconFileAccess fa;
+    TIconImageArray formats;
+    ASSERT_EQ(fa.LoadIconFile(TestDataPath(QStringLiteral("ico/") + QLatin1String(file)), formats), 0);
+    ASSERT_EQ(formats.Count(), int(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(formats[int(i)].Width, expected[i].size);
+        EXPECT_EQ(formats[int(i)].ColorType, expected[i].colorType);
+        const bool dib = expected[i].size < 256;
+        ExpectLikeSource(formats[int(i)], QLatin1String(expected[i].source), dib ? andThreshold : 0);
+    }
+}
+
+} // namespace
+
+TEST(IconFileInterop, FilesMadeByIcotool)
+{
+    ExpectIconFromTool("icotool_alpha.ico", {{16, ctTrueAlpha, "src_alpha_16.png"},
+                                             {32, ctTrueAlpha, "src_alpha_32.png"},
+                                             {48, ctTrueAlpha, "src_alpha_48.png"},
+                                             {256, ctTrueAlpha, "src_alpha_256.png"}},
+                       127);
+    ExpectIconFromTool("icotool_1bit.ico", {{16, ctColors2, "src_mono_16.png"}});
+    ExpectIconFromTool("icotool_4bit.ico", {{32, ctColors16, "src_pal16_32.png"}});
+    ExpectIconFromTool("icotool_8bit.ico", {{48, ctColors256, "src_pal256_48.png"}});
+    ExpectIconFromTool("icotool_24bit.ico", {{24, ctTrueColor, "src_opaque_24.png"}});
+    // A two-bit palette PNG under a 32-bit entry.
+    ExpectIconFromTool("icotool_palpng.ico", {{256, ctTrueAlpha, "src_flat_256.png"}});
+}
+
+TEST(IconFileInterop, FilesMadeByImageMagickAndPillow)
+{
+    ExpectIconFromTool("magick_alpha.ico", {{16, ctTrueAlpha, "src_alpha_16.png"},
+                                            {32, ctTrueAlpha, "src_alpha_32.png"},
+                                            {48, ctTrueAlpha, "src_alpha_48.png"},
+                                            {256, ctTrueAlpha, "src_alpha_256.png"}});
+    ExpectIconFromTool("magick_palette.ico", {{16, ctTrueAlpha, "src_mono_16.png"},
+                                              {32, ctTrueAlpha, "src_pal16_32.png"},
+                                              {48, ctTrueAlpha, "src_pal256_48.png"}});
+    ExpectIconFromTool("magick_flat256.ico", {{256, ctTrueAlpha, "src_flat_256.png"}});
+    ExpectIconFromTool("pillow_png.ico", {{16, ctTrueAlpha, "src_alpha_16.png"},
+                                          {32, ctTrueAlpha, "src_alpha_32.png"},
+                                          {48, ctTrueAlpha, "src_alpha_48.png"},
+                                          {256, ctTrueAlpha, "src_alpha_256.png"}});
+    // 32-bit DIB images without AND rows, each entry's size ending at its XOR rows.
+    ExpectIconFromTool("pillow_bmp.ico", {{16, ctTrueAlpha, "src_alpha_16.png"},
+                                          {32, ctTrueAlpha, "src_alpha_32.png"},
+                                          {48, ctTrueAlpha, "src_alpha_48.png"}});
+}
+
+namespace {
+
+bool RunTool(const QString& program, const QStringList& args, QString* output)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(20000)) return false;
+    *output = QString::fromUtf8(p.readAllStandardOutput());
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+} // namespace
+
+TEST(IconFileInterop, OtherToolsAcceptWhatWeWrite)
+{
+    TIconImageArray formats;
+    formats.Add(PatternFormat(16, 16, ctColors2, 1));
+    formats.Add(PatternFormat(16, 16, ctColors16, 2));
+    formats.Add(PatternFormat(32, 32, ctColors256, 3));
+    formats.Add(PatternFormat(32, 32, ctTrueColor, 4));
+    formats.Add(PatternFormat(48, 48, ctTrueAlpha, 5));
+    formats.Add(PatternFormat(256, 256, ctTrueAlpha, 6));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ours.ico"));
+    TIconFileAccess fa;
+    ASSERT_EQ(fa.SaveIconFile(path, formats), 0);
+
+    QString out;
+    ASSERT_TRUE(RunTool(QStringLiteral("icotool"), {QStringLiteral("-l"), path}, &out));
+    EXPECT_EQ(out.count(QStringLiteral("--icon")), 6);
+    EXPECT_TRUE(out.contains(QStringLiteral("--width=16 --height=16 --bit-depth=4 --palette-size=16")));
+    EXPECT_TRUE(out.contains(QStringLiteral("--width=256 --height=256 --bit-depth=32")));
+    ASSERT_TRUE(RunTool(QStringLiteral("identify"), {path}, &out));
+    EXPECT_EQ(out.count(QStringLiteral("ours.ico[")), 6);
+    EXPECT_TRUE(out.contains(QStringLiteral("ours.ico[5] PNG 256x256")));
+
+    // Qt's own icon reader sees the same pixels.
+    QImageReader reader(path, "ico");
+    ASSERT_TRUE(reader.canRead());
+    int index = 0;
+    do {
+        const QImage img = reader.read().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_FALSE(img.isNull()) << index;
+        const TIconImageRec& f = formats[index];
+        ASSERT_EQ(img.width(), f.Width);
+        int bad = 0;
+        for (int y = 0; y < f.Height; ++y)
+            for (int x = 0; x < f.Width; ++x) {
+                const QRgb q = img.pixel(x, y);
+                const int mask = f.Mask->Byte0(x, y);
+                int alpha = f.ColorType == ctTrueAlpha ? 255 - mask : (mask == 255 ? 0 : 255);
+                // Qt's reader ignores the AND rows of 24-bit images.
+                if (f.ColorType == ctTrueColor) alpha = 255;
+                if (qAlpha(q) != alpha) ++bad;
+                else if (alpha == 255 && MakeColor(qRed(q), qGreen(q), qBlue(q)) != ShownColor(f, x, y)) ++bad;
+            }
+        EXPECT_EQ(bad, 0) << index;
+        ++index;
+    } while (reader.jumpToNextImage());
+    EXPECT_EQ(index, formats.Count());
+}
