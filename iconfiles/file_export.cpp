@@ -7,6 +7,7 @@
 #include "iconfiles/gif_codec.h"
 #include "iconfiles/jpeg_codec.h"
 #include "iconfiles/png_codec.h"
+#include "imaging/compositing.h"
 
 namespace {
 
@@ -43,21 +44,9 @@ void TIconFileAccess::FlattenOnWhite(const TIconImageRec& format, Bitmap24& targ
         target.SetSize(0, 0);
         return;
     }
-    const Bitmap24& bmp = *format.Bitmap;
-    const Bitmap24& mask = *format.Mask;
     const TPalette* palette = IsPaletteColorType(format.ColorType) ? &format.Palette : nullptr;
-    target.SetSize(bmp.Width(), bmp.Height());
-    for (int y = 0; y < bmp.Height(); ++y) {
-        const uint8_t* c = bmp.Row(y);
-        const uint8_t* m = mask.Row(y);
-        uint8_t* d = target.Row(y);
-        for (int x = 0; x < bmp.Width(); ++x, c += 3, m += 3, d += 3) {
-            const TColor colour = PaletteColor(ReadPixel(c), palette);
-            WritePixel(d, MakeColor(CompositeChannel(ColorR(colour), 255, m[0]),
-                                    CompositeChannel(ColorG(colour), 255, m[0]),
-                                    CompositeChannel(ColorB(colour), 255, m[0])));
-        }
-    }
+    target.SetSize(format.Bitmap->Width(), format.Bitmap->Height());
+    CompositeOnColor(*format.Bitmap, *format.Mask, palette, target, 0xFFFFFF, target.Bounds());
 }
 
 int32_t TIconFileAccess::ExportBmp(const QString& fileName, const TIconImageRec& format)
