@@ -54,11 +54,13 @@ bool TColorStep::Loaded() const
 
 void TColorStep::Load(const Bitmap24& source, int left, int top, int width, int height)
 {
-    data_.clear();
-    reduced_.clear();
-    smoothed_.clear();
-    blurred_.clear();
-    result_.clear();
+    auto emptyAll = [this] {
+        data_.clear();
+        reduced_.clear();
+        smoothed_.clear();
+        blurred_.clear();
+        result_.clear();
+    };
     sourceWidth_ = std::max(0, source.Width());
     sourceHeight_ = std::max(0, source.Height());
     // The region is held to the source, computed in 64 bits so that no sum of the values wraps.
@@ -72,23 +74,28 @@ void TColorStep::Load(const Bitmap24& source, int left, int top, int width, int 
     bottom_ = int(b);
     width_ = right_ - left_;
     height_ = bottom_ - top_;
-    if (sourceWidth_ == 0 || sourceHeight_ == 0) return;
+    if (sourceWidth_ == 0 || sourceHeight_ == 0) {
+        emptyAll();
+        return;
+    }
 
     const uint8_t& cancel = Imaging().CancelRequested;
     const size_t rowBytes = size_t(sourceWidth_) * 3;
     data_.resize(rowBytes * size_t(sourceHeight_));
     for (int y = 0; y < sourceHeight_; ++y) {
         if (cancel) {
-            data_.clear();
+            emptyAll();
             return;
         }
         std::memcpy(data_.data() + size_t(y) * rowBytes, source.Row(y), rowBytes);
     }
+    // Every pass writes the whole of its output buffer, and the reduction starts from the picture
+    // itself, so the work buffers need sizing only (repeated runs of one size reuse them as they are).
     const size_t regionBytes = RegionPixels() * 3;
-    reduced_.assign(regionBytes, 0);
-    smoothed_.assign(regionBytes, 0);
-    blurred_.assign(regionBytes, 0);
-    result_.assign(regionBytes, 0);
+    reduced_.resize(regionBytes);
+    smoothed_.resize(regionBytes);
+    blurred_.resize(regionBytes);
+    result_.resize(regionBytes);
 }
 
 void TColorStep::ColorReduce(int step, int kind, int keepAverage, int bandCount, const uint8_t thresholds[5])
@@ -120,7 +127,7 @@ void TColorStep::ColorReduce(int step, int kind, int keepAverage, int bandCount,
 
     const size_t sourcePixels = size_t(sourceWidth_) * size_t(sourceHeight_);
     visited_.assign(sourcePixels, 0);
-    region_.resize(sourcePixels);
+    region_.reset(new XY[sourcePixels]);
     regionCount_ = 0;
 
     const uint8_t& cancel = Imaging().CancelRequested;
@@ -142,7 +149,7 @@ void TColorStep::ColorReduce(int step, int kind, int keepAverage, int bandCount,
     }
 
     visited_ = {};
-    region_ = {};
+    region_.reset();
     frontier_ = {};
     next_ = {};
     regionCount_ = 0;
@@ -178,7 +185,7 @@ bool TColorStep::ReduceByStep(int seedX, int seedY, int step)
                 const uint8_t* q = data_.data() + qi * 3;
                 if (q[0] / step != cls[0] || q[1] / step != cls[1] || q[2] / step != cls[2]) continue;
                 next_.push_back(XY{qx, qy});
-                region_[size_t(regionCount_++)] = XY{qx, qy};
+                region_[regionCount_++] = XY{qx, qy};
                 visited_[qi] = 1;
                 if (InRegion(qx, qy)) inside = true;
                 for (int c = 0; c < 3; ++c) m[c] = (m[c] + double(q[c])) / 2.0;
@@ -191,7 +198,7 @@ bool TColorStep::ReduceByStep(int seedX, int seedY, int step)
     if (regionCount_ > 0 && inside) {
         const uint8_t color[3] = {RoundByte(m[0]), RoundByte(m[1]), RoundByte(m[2])};
         for (int i = 0; i < regionCount_; ++i) {
-            const XY p = region_[size_t(i)];
+            const XY p = region_[i];
             if (!InRegion(p.X, p.Y)) continue;
             std::memcpy(reduced_.data() + (size_t(p.Y - top_) * size_t(width_) + size_t(p.X - left_)) * 3, color, 3);
         }
@@ -225,7 +232,7 @@ bool TColorStep::ReduceByBands(int seedX, int seedY, int keepAverage)
                 const size_t qi = size_t(qy) * size_t(sourceWidth_) + size_t(qx);
                 if (visited_[qi] || classOf(data_.data() + qi * 3) != cls) continue;
                 next_.push_back(XY{qx, qy});
-                region_[size_t(regionCount_++)] = XY{qx, qy};
+                region_[regionCount_++] = XY{qx, qy};
                 visited_[qi] = 1;
                 if (InRegion(qx, qy)) inside = true;
             }
@@ -239,17 +246,17 @@ bool TColorStep::ReduceByBands(int seedX, int seedY, int keepAverage)
         };
         // Starting from the middle pixel, fold in the mean of each pair taken from both ends of the
         // growth order, halving each time: the region's colour leans toward its centre pairs.
-        const uint8_t* mid = pixelAt(region_[size_t(regionCount_ / 2)]);
+        const uint8_t* mid = pixelAt(region_[regionCount_ / 2]);
         regionColor_ = Color3{mid[0], mid[1], mid[2]};
         for (int i = 0; i <= (regionCount_ - 1) / 2; ++i) {
-            const uint8_t* a = pixelAt(region_[size_t(i)]);
-            const uint8_t* b = pixelAt(region_[size_t(regionCount_ - 1 - i)]);
+            const uint8_t* a = pixelAt(region_[i]);
+            const uint8_t* b = pixelAt(region_[regionCount_ - 1 - i]);
             for (int c = 0; c < 3; ++c)
                 regionColor_[size_t(c)] = uint8_t((((int(a[c]) + int(b[c])) / 2) + int(regionColor_[size_t(c)])) / 2);
         }
         if (keepAverage == 0) regionColor_ = NearestListColor(regionColor_);
         for (int i = 0; i < regionCount_; ++i) {
-            const XY p = region_[size_t(i)];
+            const XY p = region_[i];
             if (!InRegion(p.X, p.Y)) continue;
             std::memcpy(reduced_.data() + (size_t(p.Y - top_) * size_t(width_) + size_t(p.X - left_)) * 3,
                         regionColor_.data(), 3);

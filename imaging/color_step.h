@@ -5,6 +5,7 @@
 // Data -> Reduced -> Result -> Smoothed -> Blurred -> Result.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "imaging/progress.h"
@@ -74,7 +75,8 @@ private:
     ProgressTargets progress_;
 
     std::vector<uint8_t> visited_;
-    std::vector<XY> region_;
+    // One slot per source pixel, left uninitialised: a region only ever reads what it wrote.
+    std::unique_ptr<XY[]> region_;
     int regionCount_ = 0;
     Color3 regionColor_{};
     std::vector<uint8_t> reduced_;

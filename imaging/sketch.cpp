@@ -66,45 +66,53 @@ void TSketch::Draw(int sketchType, int detail, int darkness, int cutOff, int thr
     }
     progress_.Caption(QStringLiteral("Draw Sketch"));
 
-    // Edge sums. Each pair is visited once, from its right or lower pixel.
-    const uint8_t* d = data_.data();
-    auto at = [&](int x, int y, int c) { return int(d[size_t(y) * stride + size_t(x) * 3 + size_t(c)]); };
+    // Edge sums. Across each horizontal and vertical pair the channel difference goes to the pixel
+    // with the larger inverted value, so a pixel's sum is what it exceeds each of its four
+    // neighbours by; it is gathered per pixel rather than scattered pair by pair.
+    //
+    // Ridge terms, for a pixel above both neighbours on a line (a thin dark line of the picture):
+    // weight/5 x (2c - a - b) x 5/20, that is weight x (2c - a - b) / 20, rounded half to even in
+    // integers. 2c - a - b is at most 510, so the terms come from a table.
     const bool ridges = ridgeWeightFifths > 0;
-    // Ridge lines through a pixel as pairs of offsets: horizontal, vertical, diagonal, anti-diagonal.
-    static constexpr int Lines[4][4] = {{-1, 0, 1, 0}, {0, -1, 0, 1}, {-1, -1, 1, 1}, {1, -1, -1, 1}};
+    std::vector<long long> ridgeTerm(ridges ? 511 : 0);
+    for (size_t i = 0; i < ridgeTerm.size(); ++i)
+        ridgeTerm[i] = DivRoundHalfEven(static_cast<long long>(ridgeWeightFifths) * static_cast<long long>(i), 20);
+    const uint8_t* d = data_.data();
     for (int y = 0; y < h; ++y) {
+        const uint8_t* row = d + size_t(y) * stride;
+        const uint8_t* up = y > 0 ? row - stride : nullptr;
+        const uint8_t* down = y < h - 1 ? row + stride : nullptr;
         for (int x = 0; x < w; ++x) {
             if (cancel) return;
+            const bool hasL = x > 0, hasR = x < w - 1;
+            const size_t at = size_t(x) * 3;
+            long long sum = 0;
             for (int ch = 0; ch < 3; ++ch) {
-                const int c = at(x, y, ch);
-                if (x > 0) {
-                    const int l = at(x - 1, y, ch);
-                    if (l < c)
-                        AddEdge(x, y, c - l);
-                    else
-                        AddEdge(x - 1, y, l - c);
-                }
-                if (y > 0) {
-                    const int u = at(x, y - 1, ch);
-                    if (u < c)
-                        AddEdge(x, y, c - u);
-                    else
-                        AddEdge(x, y - 1, u - c);
+                const size_t i = at + size_t(ch);
+                const int c = row[i];
+                if (hasL) sum += std::max(0, c - row[i - 3]);
+                if (hasR) sum += std::max(0, c - row[i + 3]);
+                if (up) sum += std::max(0, c - up[i]);
+                if (down) sum += std::max(0, c - down[i]);
+            }
+            if (ridges) {
+                for (int ch = 2; ch >= 0; --ch) { // red, green, blue
+                    const size_t i = at + size_t(ch);
+                    const int c = row[i];
+                    auto ridge = [&](int a, int b) {
+                        if (c > a && c > b) sum += ridgeTerm[size_t(2 * c - a - b)];
+                    };
+                    if (hasL && hasR) ridge(row[i - 3], row[i + 3]);
+                    if (up && down) {
+                        ridge(up[i], down[i]);
+                        if (hasL && hasR) {
+                            ridge(up[i - 3], down[i + 3]);
+                            ridge(up[i + 3], down[i - 3]);
+                        }
+                    }
                 }
             }
-            if (!ridges) continue;
-            // Red, green, blue: the buffer holds them as bytes 2, 1, 0.
-            for (int ch = 2; ch >= 0; --ch) {
-                const int c = at(x, y, ch);
-                for (const auto& line : Lines) {
-                    const int ax = x + line[0], ay = y + line[1], bx = x + line[2], by = y + line[3];
-                    if (ax < 0 || ay < 0 || bx < 0 || by < 0 || ax >= w || bx >= w || ay >= h || by >= h) continue;
-                    const int a = at(ax, ay, ch), b = at(bx, by, ch);
-                    if (c <= a || c <= b) continue;
-                    // weight/5 x (2c - a - b) x 5/20, exactly: weight x (2c - a - b) / 20.
-                    AddEdge(x, y, DivRoundHalfEven(static_cast<long long>(ridgeWeightFifths) * (2 * c - a - b), 20));
-                }
-            }
+            AddEdge(x, y, sum);
         }
         progress_.PassAt(y, h - 1);
     }
