@@ -146,13 +146,17 @@ TEST(CartoonSketch, OneDarkPixelTakesAllEdgesAndRidges)
     // A centre of 100 in every channel: c = 155, ridge 3/5 x 310 x 5/20 = 46.5, rounded to 46.
     b.SetPixel(1, 1, MakeColor(100, 100, 100));
     s.LoadInverted(b, 0, 0, 3, 3);
-    s.Draw(0, 0, 1, 0, 0, 0, 0, 0.0, 3);
-    // (4 x 155 x 3 + 12 x 46) = 2412, times 1 div 32 = 75.
-    EXPECT_EQ(s.Result()[4], 2412 / 32);
+    // The sum is 4 x 155 x 3 + 12 x 46 = 2412; Detail brings it into view.
+    s.Draw(0, 2412 - 100, 32, 0, 0, 0, 0, 0.0, 3);
+    EXPECT_EQ(s.Result()[4], 100);
     // Without ridge terms only the pairs count.
     s.LoadInverted(b, 0, 0, 3, 3);
-    s.Draw(0, 0, 1, 0, 0, 0, 0, 0.0, 0);
-    EXPECT_EQ(s.Result()[4], 4 * 155 * 3 / 32);
+    s.Draw(0, 1860 - 50, 32, 0, 0, 0, 0, 0.0, 0);
+    EXPECT_EQ(s.Result()[4], 50);
+    // Darkness scales before Detail is taken off: 2412 x 3 div 32 = 226.
+    s.LoadInverted(b, 0, 0, 3, 3);
+    s.Draw(0, 26, 3, 0, 0, 0, 0, 0.0, 3);
+    EXPECT_EQ(s.Result()[4], 200);
 
     // Mapped as dark lines on paper: the centre is the line, everything else paper.
     s.LoadInverted(b, 0, 0, 3, 3);
