@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "iconfiles/small_routines.h"
+#include "imaging/compositing.h"
 #include "imaging/gauss_kernel.h"
 #include "imaging/imaging_state.h"
 #include "imaging/point_lookups.h"
+#include "platform/canvas_ops.h"
 #include "platform/rounding.h"
 
 namespace {
@@ -141,6 +144,37 @@ void SharpenRect(const Bitmap24& Src, Bitmap24& Dst, const Rect& rect, double Am
             d[i] = uint8_t(ClampReal(0, 255, c + Amount * (c - double(above[i]))));
         }
     }
+}
+
+void ApplyDropShadow(const TIconImageRec& Src, TIconImageRec& Dst, TColor Colour, int Distance, int Opacity,
+                     int Angle, double Sigma)
+{
+    if (!Src.Bitmap || !Src.Mask || Src.Width <= 0 || Src.Height <= 0) return;
+    const int W = Src.Width, H = Src.Height;
+    Bitmap24& scratch = Imaging().ScratchBitmap1;
+
+    // The shadow: the source's mask moved by the offset onto a transparent ground, then blurred.
+    TIconImageRec shadow;
+    shadow.Width = W;
+    shadow.Height = H;
+    shadow.ColorType = Src.ColorType;
+    shadow.Bitmap = NewBitmap24(W, H);
+    shadow.Mask = NewBitmap24(W, H);
+    scratch.Fill(0xFFFFFF);
+    const double radians = double(Angle) * std::numbers::pi / 180.0;
+    const int dx = -TruncInt(std::cos(radians) * Distance);
+    const int dy = TruncInt(std::sin(radians) * Distance);
+    CopyBitmapRect(*Src.Mask, SizeRect(W, H), scratch, dx, dy);
+    const Rect area = SizeRect(std::min(W, scratch.Width()), std::min(H, scratch.Height()));
+    GaussianBlurRect(scratch, scratch, area, Sigma);
+    // The whole shadow takes the colour; its mask decides where it shows.
+    shadow.Bitmap->Fill(Colour);
+    CopyBitmapRect(scratch, area, *shadow.Mask, 0, 0);
+
+    if (!Dst.Bitmap) Dst.Bitmap = NewBitmap24(W, H);
+    if (!Dst.Mask) Dst.Mask = NewBitmap24(W, H);
+    CopyIconImage(&Src, &Dst);
+    MergeIconImageOver(Dst, shadow, SizeRect(W, H), Opacity);
 }
 
 void GrowStrokeMark(Bitmap24& Mark, Bitmap24& Grown, const Rect& rect, int V)

@@ -324,3 +324,74 @@ TEST(EffectKernels, GrowStrokeMarkGrowsThroughBlocks)
     EXPECT_EQ(mark.Row(2)[3 * 3], 128);
     EXPECT_EQ(mark.Row(2)[1 * 3], 0);
 }
+
+TEST(EffectKernels, DropShadowFallsAlongTheAngle)
+{
+    ImagingState state;
+    const Rect block = MakeRect(4, 4, 10, 10);
+    TIconImageRec src = PictureWithOpaqueBlock(20, 20, block);
+    src.Palette.palPalEntry[0].peRed = 77;
+    TIconImageRec dst;
+    InitIconImage(dst, 20, 20, ctTrueAlpha, 0);
+    // The dialog's default direction: 135 degrees and distance 5 move the shadow 3 right, 3 down.
+    ApplyDropShadow(src, dst, MakeColor(0, 0, 255), 5, 255, 135, 0.0);
+    EXPECT_EQ(dst.Id, 7);
+    EXPECT_EQ(dst.Palette.palPalEntry[0].peRed, 77);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) {
+            const bool picture = InBlock(x, y, block);
+            const bool shadow = InBlock(x - 3, y - 3, block);
+            if (picture) {
+                ASSERT_EQ(dst.Bitmap->Pixel(x, y), MakeColor(10, 20, 30)) << x << "," << y;
+                ASSERT_EQ(dst.Mask->Byte0(x, y), 0);
+            } else if (shadow) {
+                // A coloured shadow takes its colour everywhere, its opaque core included.
+                ASSERT_EQ(dst.Bitmap->Pixel(x, y), MakeColor(0, 0, 255)) << x << "," << y;
+                ASSERT_EQ(dst.Mask->Byte0(x, y), 0);
+            } else {
+                ASSERT_EQ(dst.Mask->Byte0(x, y), 255) << x << "," << y;
+            }
+        }
+    // Angle 0 throws it to the left, 270 upwards.
+    ApplyDropShadow(src, dst, 0, 4, 255, 0, 0.0);
+    EXPECT_EQ(dst.Mask->Byte0(0, 5), 0);
+    EXPECT_EQ(dst.Mask->Byte0(10, 5), 255);
+    ApplyDropShadow(src, dst, 0, 4, 255, 270, 0.0);
+    EXPECT_EQ(dst.Mask->Byte0(5, 0), 0);
+    EXPECT_EQ(dst.Mask->Byte0(5, 10), 255);
+}
+
+TEST(EffectKernels, DropShadowOpacityBlurAndEdges)
+{
+    ImagingState state;
+    const Rect block = MakeRect(4, 4, 10, 10);
+    const TIconImageRec src = PictureWithOpaqueBlock(20, 20, block);
+    TIconImageRec dst;
+    InitIconImage(dst, 20, 20, ctTrueAlpha, 0);
+    // Opacity 0 gives back the picture.
+    ApplyDropShadow(src, dst, MakeColor(0, 0, 255), 5, 0, 135, 2.0);
+    EXPECT_EQ(*dst.Bitmap, *src.Bitmap);
+    EXPECT_EQ(*dst.Mask, *src.Mask);
+    // Half opacity: the shadow's core is half transparent.
+    ApplyDropShadow(src, dst, MakeColor(0, 0, 255), 5, 128, 135, 0.0);
+    EXPECT_EQ(dst.Mask->Byte0(11, 11), 127);
+    EXPECT_EQ(dst.Bitmap->Pixel(11, 11), MakeColor(0, 0, 255));
+    // Blurred: the shadow fades out beyond its edge, monotonically.
+    ApplyDropShadow(src, dst, 0, 5, 255, 135, 2.0);
+    int last = -1;
+    for (int x = 10; x < 20; ++x) {
+        const int m = dst.Mask->Byte0(x, 10);
+        EXPECT_GE(m, last) << x;
+        last = m;
+    }
+    EXPECT_LT(dst.Mask->Byte0(10, 10), dst.Mask->Byte0(12, 12));
+    EXPECT_LT(dst.Mask->Byte0(12, 12), dst.Mask->Byte0(14, 14));
+    EXPECT_LT(dst.Mask->Byte0(14, 14), 255);
+    EXPECT_EQ(dst.Mask->Byte0(19, 19), 255);
+    // A shadow thrown far off the image leaves the picture alone, and into itself works.
+    TIconImageRec self = src.Clone();
+    ApplyDropShadow(self, self, 0, 5000, 255, 135, 1.0);
+    EXPECT_EQ(*self.Mask, *src.Mask);
+    ApplyDropShadow(self, self, 0, 5, 255, 135, 0.0);
+    EXPECT_EQ(self.Mask->Byte0(12, 12), 0);
+}
