@@ -34,8 +34,12 @@ inline int TruncForgiving(double x)
     if (v >= 2147483647.0) return 2147483647;
     return int(v);
 }
+// The same for a channel value, clamped to 0..255 (NaN gives 0); free of branches so that
+// loops over it vectorise.
 inline uint8_t TruncForgivingByte(double x)
 {
-    const int v = TruncForgiving(x);
-    return uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
+    double v = x + 1e-6;
+    v = v > 0.0 ? v : 0.0;
+    v = v < 255.0 ? v : 255.0;
+    return uint8_t(int(v));
 }

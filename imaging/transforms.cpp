@@ -87,18 +87,33 @@ void RotateRectBilinear(Bitmap24& bitmap, Rect rect, int angle)
     const auto at = [&](int i, int j) -> const uint8_t* {
         return (i >= 0 && j >= 0 && i < w && j < h) ? buffer.Row(j) + i * 3 : white;
     };
+    // floor() of a value already limited to a small range, without a library call.
+    const auto floorSmall = [](double v) {
+        const int t = int(v);
+        return t > v ? t - 1 : t;
+    };
     for (int y = 0; y < h; ++y) {
         uint8_t* d = bitmap.Row(rect.Top + y) + rect.Left * 3;
         const double dy = y - cy;
         for (int x = 0; x < w; ++x) {
             const double dx = x - cx;
-            const double u = cx + dx * c - dy * s;
-            const double v = cy + dy * c + dx * s;
-            const double fu = std::floor(u), fv = std::floor(v);
-            const int i = int(std::clamp(fu, -2.0, double(w) + 1)), j = int(std::clamp(fv, -2.0, double(h) + 1));
-            const double w00 = (fv + 1 - v) * (fu + 1 - u), w10 = (fv + 1 - v) * (u - fu);
-            const double w01 = (v - fv) * (fu + 1 - u), w11 = (v - fv) * (u - fu);
-            const uint8_t *p00 = at(i, j), *p10 = at(i + 1, j), *p01 = at(i, j + 1), *p11 = at(i + 1, j + 1);
+            const double u = std::clamp(cx + dx * c - dy * s, -4.0, double(w) + 4);
+            const double v = std::clamp(cy + dy * c + dx * s, -4.0, double(h) + 4);
+            const int i = floorSmall(u), j = floorSmall(v);
+            const double fu = u - i, fv = v - j;
+            const double w00 = (1 - fv) * (1 - fu), w10 = (1 - fv) * fu, w01 = fv * (1 - fu), w11 = fv * fu;
+            const uint8_t *p00, *p10, *p01, *p11;
+            if (i >= 0 && j >= 0 && i + 1 < w && j + 1 < h) {
+                p00 = buffer.Row(j) + i * 3;
+                p10 = p00 + 3;
+                p01 = buffer.Row(j + 1) + i * 3;
+                p11 = p01 + 3;
+            } else {
+                p00 = at(i, j);
+                p10 = at(i + 1, j);
+                p01 = at(i, j + 1);
+                p11 = at(i + 1, j + 1);
+            }
             for (int ch = 0; ch < 3; ++ch)
                 d[x * 3 + ch] = TruncForgivingByte(p00[ch] * w00 + p10[ch] * w10 + p01[ch] * w01 + p11[ch] * w11);
         }

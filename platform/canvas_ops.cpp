@@ -55,11 +55,19 @@ void StretchCopyNearest(const Bitmap24& srcIn, const Rect& srcRect, Bitmap24& ds
         const int64_t sx = srcRect.Left + (int64_t(x) - dstRect.Left) * sw / dw;
         column[size_t(x - x0)] = (sx >= 0 && sx < src->Width()) ? int(sx) : -1;
     }
+    const bool allColumns = std::find(column.begin(), column.end(), -1) == column.end();
+    int64_t lastSy = -1;
     for (int y = y0; y < y1; ++y) {
         const int64_t sy = srcRect.Top + (int64_t(y) - dstRect.Top) * sh / dh;
         if (sy < 0 || sy >= src->Height()) continue;
-        const uint8_t* s = src->Row(int(sy));
         uint8_t* d = dst.Row(y);
+        if (sy == lastSy && allColumns) {
+            // Enlarging repeats source rows: the row just made serves again.
+            std::memcpy(d + x0 * 3, dst.Row(y - 1) + x0 * 3, size_t(x1 - x0) * 3);
+            continue;
+        }
+        lastSy = sy;
+        const uint8_t* s = src->Row(int(sy));
         for (int x = x0; x < x1; ++x) {
             const int sx = column[size_t(x - x0)];
             if (sx < 0) continue;
