@@ -156,9 +156,51 @@ void TColorStep::ColorReduce(int step, int kind, int keepAverage, int bandCount,
     if (finished) progress_.StepTotal();
 }
 
-bool TColorStep::ReduceByStep(int seedX, int seedY, int step)
+template <class Join>
+int TColorStep::GrowRegion(int seedX, int seedY, Join&& join)
 {
     const uint8_t& cancel = Imaging().CancelRequested;
+    regionCount_ = 0;
+    bool inside = false;
+    // The seed is not marked: it joins only when the growth reaches it again like any pixel.
+    frontier_.clear();
+    frontier_.push_back(XY{seedX, seedY});
+    while (!frontier_.empty()) {
+        next_.clear();
+        for (const XY p : frontier_) {
+            if (cancel) return -1;
+            for (int n = 0; n < 8; ++n) {
+                const int qx = p.X + NeighbourDX[n], qy = p.Y + NeighbourDY[n];
+                if (qx < 0 || qy < 0 || qx >= sourceWidth_ || qy >= sourceHeight_) continue;
+                const size_t qi = size_t(qy) * size_t(sourceWidth_) + size_t(qx);
+                if (visited_[qi] || !join(data_.data() + qi * 3)) continue;
+                next_.push_back(XY{qx, qy});
+                region_[regionCount_++] = XY{qx, qy};
+                visited_[qi] = 1;
+                if (InRegion(qx, qy)) inside = true;
+            }
+        }
+        std::swap(frontier_, next_);
+    }
+    return regionCount_ > 0 && inside ? 1 : 0;
+}
+
+void TColorStep::PaintRegion(const uint8_t* color, bool grown, int seedX, int seedY)
+{
+    if (grown) {
+        for (int i = 0; i < regionCount_; ++i) {
+            const XY p = region_[i];
+            if (InRegion(p.X, p.Y))
+                std::memcpy(reduced_.data() + (size_t(p.Y - top_) * size_t(width_) + size_t(p.X - left_)) * 3, color, 3);
+        }
+    } else if (InRegion(seedX, seedY)) {
+        std::memcpy(reduced_.data() + (size_t(seedY - top_) * size_t(width_) + size_t(seedX - left_)) * 3,
+                    data_.data() + (size_t(seedY) * size_t(sourceWidth_) + size_t(seedX)) * 3, 3);
+    }
+}
+
+bool TColorStep::ReduceByStep(int seedX, int seedY, int step)
+{
     const uint8_t* seed = data_.data() + (size_t(seedY) * size_t(sourceWidth_) + size_t(seedX)) * 3;
     // The running mean starts at the seed; halving it with every pixel that joins lets the region
     // drift slowly along a gradient.
@@ -168,82 +210,30 @@ bool TColorStep::ReduceByStep(int seedX, int seedY, int step)
         for (int c = 0; c < 3; ++c) cls[c] = int(RoundByte(m[c])) / step;
     };
     classOfMean();
-
-    regionCount_ = 0;
-    bool inside = false;
-    frontier_.clear();
-    frontier_.push_back(XY{seedX, seedY});
-    while (!frontier_.empty()) {
-        next_.clear();
-        for (const XY p : frontier_) {
-            if (cancel) return false;
-            for (int n = 0; n < 8; ++n) {
-                const int qx = p.X + NeighbourDX[n], qy = p.Y + NeighbourDY[n];
-                if (qx < 0 || qy < 0 || qx >= sourceWidth_ || qy >= sourceHeight_) continue;
-                const size_t qi = size_t(qy) * size_t(sourceWidth_) + size_t(qx);
-                if (visited_[qi]) continue;
-                const uint8_t* q = data_.data() + qi * 3;
-                if (q[0] / step != cls[0] || q[1] / step != cls[1] || q[2] / step != cls[2]) continue;
-                next_.push_back(XY{qx, qy});
-                region_[regionCount_++] = XY{qx, qy};
-                visited_[qi] = 1;
-                if (InRegion(qx, qy)) inside = true;
-                for (int c = 0; c < 3; ++c) m[c] = (m[c] + double(q[c])) / 2.0;
-                classOfMean();
-            }
-        }
-        std::swap(frontier_, next_);
-    }
-
-    if (regionCount_ > 0 && inside) {
-        const uint8_t color[3] = {RoundByte(m[0]), RoundByte(m[1]), RoundByte(m[2])};
-        for (int i = 0; i < regionCount_; ++i) {
-            const XY p = region_[i];
-            if (!InRegion(p.X, p.Y)) continue;
-            std::memcpy(reduced_.data() + (size_t(p.Y - top_) * size_t(width_) + size_t(p.X - left_)) * 3, color, 3);
-        }
-    } else if (InRegion(seedX, seedY)) {
-        std::memcpy(reduced_.data() + (size_t(seedY - top_) * size_t(width_) + size_t(seedX - left_)) * 3, seed, 3);
-    }
+    const int grown = GrowRegion(seedX, seedY, [&](const uint8_t* q) {
+        if (q[0] / step != cls[0] || q[1] / step != cls[1] || q[2] / step != cls[2]) return false;
+        for (int c = 0; c < 3; ++c) m[c] = (m[c] + double(q[c])) / 2.0;
+        classOfMean();
+        return true;
+    });
+    if (grown < 0) return false;
+    const uint8_t color[3] = {RoundByte(m[0]), RoundByte(m[1]), RoundByte(m[2])};
+    PaintRegion(color, grown == 1, seedX, seedY);
     return true;
 }
 
 bool TColorStep::ReduceByBands(int seedX, int seedY, int keepAverage)
 {
-    const uint8_t& cancel = Imaging().CancelRequested;
     auto classOf = [&](const uint8_t* p) {
         return bandOf_[p[0]] | (bandOf_[p[1]] << 4) | (bandOf_[p[2]] << 8);
     };
-
-    const uint8_t* seed = data_.data() + (size_t(seedY) * size_t(sourceWidth_) + size_t(seedX)) * 3;
-    const int cls = classOf(seed);
-
-    regionCount_ = 0;
-    bool inside = false;
-    frontier_.clear();
-    frontier_.push_back(XY{seedX, seedY});
-    while (!frontier_.empty()) {
-        next_.clear();
-        for (const XY p : frontier_) {
-            if (cancel) return false;
-            for (int n = 0; n < 8; ++n) {
-                const int qx = p.X + NeighbourDX[n], qy = p.Y + NeighbourDY[n];
-                if (qx < 0 || qy < 0 || qx >= sourceWidth_ || qy >= sourceHeight_) continue;
-                const size_t qi = size_t(qy) * size_t(sourceWidth_) + size_t(qx);
-                if (visited_[qi] || classOf(data_.data() + qi * 3) != cls) continue;
-                next_.push_back(XY{qx, qy});
-                region_[regionCount_++] = XY{qx, qy};
-                visited_[qi] = 1;
-                if (InRegion(qx, qy)) inside = true;
-            }
-        }
-        std::swap(frontier_, next_);
-    }
-
-    if (regionCount_ > 0 && inside) {
-        auto pixelAt = [&](const XY& p) {
-            return data_.data() + (size_t(p.Y) * size_t(sourceWidth_) + size_t(p.X)) * 3;
-        };
+    auto pixelAt = [&](const XY& p) {
+        return data_.data() + (size_t(p.Y) * size_t(sourceWidth_) + size_t(p.X)) * 3;
+    };
+    const int cls = classOf(pixelAt(XY{seedX, seedY}));
+    const int grown = GrowRegion(seedX, seedY, [&](const uint8_t* q) { return classOf(q) == cls; });
+    if (grown < 0) return false;
+    if (grown == 1) {
         // Starting from the middle pixel, fold in the mean of each pair taken from both ends of the
         // growth order, halving each time: the region's colour leans toward its centre pairs.
         const uint8_t* mid = pixelAt(region_[regionCount_ / 2]);
@@ -255,15 +245,8 @@ bool TColorStep::ReduceByBands(int seedX, int seedY, int keepAverage)
                 regionColor_[size_t(c)] = uint8_t((((int(a[c]) + int(b[c])) / 2) + int(regionColor_[size_t(c)])) / 2);
         }
         if (keepAverage == 0) regionColor_ = NearestListColor(regionColor_);
-        for (int i = 0; i < regionCount_; ++i) {
-            const XY p = region_[i];
-            if (!InRegion(p.X, p.Y)) continue;
-            std::memcpy(reduced_.data() + (size_t(p.Y - top_) * size_t(width_) + size_t(p.X - left_)) * 3,
-                        regionColor_.data(), 3);
-        }
-    } else if (InRegion(seedX, seedY)) {
-        std::memcpy(reduced_.data() + (size_t(seedY - top_) * size_t(width_) + size_t(seedX - left_)) * 3, seed, 3);
     }
+    PaintRegion(regionColor_.data(), grown == 1, seedX, seedY);
     return true;
 }
 
@@ -347,28 +330,21 @@ void TColorStep::Contrast(int level)
     ApplyTables(result_, table.data(), table.data(), table.data());
 }
 
-void TColorStep::Brightness(int red, int green, int blue)
+void TColorStep::OffsetPass(const std::vector<uint8_t>& from, int red, int green, int blue)
 {
     if (!Loaded() || Imaging().CancelRequested) return;
+    // The colour balance is this same brightness pass with an offset per channel, and shows as such.
     progress_.Caption(QStringLiteral("Brightness"));
     ByteLookup tr, tg, tb;
     BuildOffsetLookup(std::clamp(red, -255, 255), tr);
     BuildOffsetLookup(std::clamp(green, -255, 255), tg);
     BuildOffsetLookup(std::clamp(blue, -255, 255), tb);
-    ApplyTables(result_, tb.data(), tg.data(), tr.data());
+    ApplyTables(from, tb.data(), tg.data(), tr.data());
 }
 
-void TColorStep::ColorBalance(int red, int green, int blue)
-{
-    if (!Loaded() || Imaging().CancelRequested) return;
-    // The balance is the brightness pass with an offset per channel, and shows as such.
-    progress_.Caption(QStringLiteral("Brightness"));
-    ByteLookup tr, tg, tb;
-    BuildOffsetLookup(std::clamp(red, -255, 255), tr);
-    BuildOffsetLookup(std::clamp(green, -255, 255), tg);
-    BuildOffsetLookup(std::clamp(blue, -255, 255), tb);
-    ApplyTables(blurred_, tb.data(), tg.data(), tr.data());
-}
+void TColorStep::Brightness(int red, int green, int blue) { OffsetPass(result_, red, green, blue); }
+
+void TColorStep::ColorBalance(int red, int green, int blue) { OffsetPass(blurred_, red, green, blue); }
 
 void TColorStep::ColorSmooth(int radius, int mode)
 {

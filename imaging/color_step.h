@@ -66,10 +66,20 @@ private:
     bool Loaded() const;
     size_t RegionPixels() const { return size_t(width_) * size_t(height_); }
     bool InRegion(int x, int y) const { return x >= left_ && x < right_ && y >= top_ && y < bottom_; }
+    // Grows an 8-connected region from the seed, breadth first; join tells whether an unvisited
+    // pixel joins (and may update the region's class). 1 when the region has pixels and some lie
+    // in the processed region, 0 otherwise, -1 when cancelled.
+    template <class Join>
+    int GrowRegion(int seedX, int seedY, Join&& join);
+    // Writes the colour over the region's pixels in the processed region, or, when it did not
+    // grow there, the seed's own colour at the seed.
+    void PaintRegion(const uint8_t* color, bool grown, int seedX, int seedY);
     // Grows one region from the seed and writes its colour; false when cancelled.
     bool ReduceByStep(int seedX, int seedY, int step);
     bool ReduceByBands(int seedX, int seedY, int keepAverage);
     Color3 NearestListColor(const Color3& c) const;
+    // Channel offsets from a buffer into Result.
+    void OffsetPass(const std::vector<uint8_t>& from, int red, int green, int blue);
     void ApplyTables(const std::vector<uint8_t>& from, const uint8_t* tb, const uint8_t* tg, const uint8_t* tr);
 
     ProgressTargets progress_;
