@@ -7,7 +7,6 @@
 
 #include "imaging/cartoon_options.h"
 #include "imaging/draw_effect.h"
-#include "imaging/imaging_state.h"
 #include "platform/bitmap24.h"
 #include "platform/bytes.h"
 
@@ -40,7 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // the kernel's 100 taps anyway.
     o.SmoothRadius %= 8;
 
-    ImagingState state;
     TDrawEffect fx;
     fx.SetOptions(o);
     fx.Execute();
