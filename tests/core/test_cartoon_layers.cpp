@@ -53,47 +53,18 @@ const uint8_t NoBands[5] = {};
 
 } // namespace
 
-TEST(CartoonBlur, KernelRadiiAndWeights)
-{
-    const std::pair<double, int> radii[] = {{1.0, 2}, {1.25, 3}, {5.0, 14}, {12.75, 38}};
-    for (auto [sigma, r] : radii) {
-        const TGaussKernel k = BuildGaussKernel(sigma);
-        EXPECT_EQ(k.Radius, r) << sigma;
-        int sum = 0;
-        for (int i = -r; i <= r; ++i) sum += k.IntWeight(i);
-        EXPECT_EQ(sum, 1024) << sigma;
-        for (int i = 1; i <= r; ++i) {
-            EXPECT_EQ(k.IntWeight(-i), k.IntWeight(i));
-            EXPECT_LE(k.IntWeight(i), k.IntWeight(i - 1));
-        }
-        EXPECT_EQ(k.IntWeight(r + 1), 0);
-    }
-    // A twentieth: the outer taps vanish and the kernel is (0, 1, 0).
-    const TGaussKernel tiny = BuildGaussKernel(0.05);
-    EXPECT_EQ(tiny.Radius, 1);
-    EXPECT_EQ(tiny.IntWeight(0), 1024);
-    EXPECT_EQ(tiny.IntWeight(1), 0);
-}
-
-TEST(CartoonBlur, UniformStaysUniformAndInPlaceMatchesCopy)
+TEST(CartoonBlur, PackedBufferInPlaceMatchesCopy)
 {
     ImagingState state;
-    for (double sigma : {0.05, 1.25, 5.0, 12.75}) {
-        std::vector<uint8_t> flat = Packed(Filled(37, 23, MakeColor(200, 13, 77)));
-        const std::vector<uint8_t> before = flat;
-        GaussianBlurBuffer(flat.data(), flat.data(), 37, 23, sigma);
-        EXPECT_EQ(flat, before) << sigma;
-    }
     const std::vector<uint8_t> noise = Packed(NoiseBitmap(41, 29, 3));
     std::vector<uint8_t> copy(noise.size()), inPlace = noise;
     GaussianBlurBuffer(noise.data(), copy.data(), 41, 29, 2.0);
     GaussianBlurBuffer(inPlace.data(), inPlace.data(), 41, 29, 2.0);
     EXPECT_EQ(copy, inPlace);
     EXPECT_NE(copy, noise);
-    // Small sigma: nothing moves.
-    std::vector<uint8_t> tiny(noise.size());
-    GaussianBlurBuffer(noise.data(), tiny.data(), 41, 29, 0.05);
-    EXPECT_EQ(tiny, noise);
+    // A twentieth: the kernel is (0, 1, 0) and nothing moves.
+    GaussianBlurBuffer(noise.data(), copy.data(), 41, 29, 0.05);
+    EXPECT_EQ(copy, noise);
 }
 
 TEST(CartoonBlur, SingleRowIsBlurredAlongTheRowOnly)
@@ -405,10 +376,8 @@ TEST(ColorStep, SmoothingMatchesAPlainWindowSearch)
     TColorStep cs;
     cs.Load(noise, 0, 0, 11, 9);
     cs.ColorReduce(1, 0, 1, 0, NoBands);
-    cs.Saturation(-127);
-    cs.Contrast(0);
-    cs.Brightness(0, 0, 0);
-    // Turn the greys back into colours so the red-green-blue order matters.
+    cs.Adjust(0, 0, 0);
+    // Noise colours: ordering by red, then green, then blue differs from any single channel's.
     const std::vector<uint8_t> input = cs.Result();
     for (int mode : {0, 1}) {
         for (int r : {1, 2, 3}) {
@@ -437,26 +406,6 @@ TEST(ColorStep, SmoothingMatchesAPlainWindowSearch)
     EXPECT_EQ(cs.Smoothed(), input);
     cs.ColorSmooth(2000000000, 1);
     EXPECT_EQ(cs.Smoothed(), input);
-}
-
-TEST(ColorStep, MedianOrdersByRedFirst)
-{
-    ImagingState state;
-    // Colours whose order by red differs from their order by green or blue.
-    Bitmap24 b(3, 3);
-    const TColor cells[9] = {MakeColor(9, 0, 0),   MakeColor(1, 255, 255), MakeColor(2, 0, 0),
-                             MakeColor(8, 0, 0),   MakeColor(5, 1, 1),     MakeColor(3, 200, 0),
-                             MakeColor(7, 0, 255), MakeColor(4, 0, 0),     MakeColor(6, 0, 0)};
-    for (int i = 0; i < 9; ++i) b.SetPixel(i % 3, i / 3, cells[i]);
-    TColorStep cs;
-    cs.Load(b, 0, 0, 3, 3);
-    cs.ColorReduce(1, 0, 1, 0, NoBands);
-    cs.Adjust(0, 0, 0);
-    const TColor centre = At(cs.Result(), 3, 1, 1);
-    cs.ColorSmooth(1, 0);
-    EXPECT_EQ(ColorR(At(cs.Smoothed(), 3, 1, 1)), ColorR(centre)); // 5 is the median red
-    cs.ColorSmooth(1, 1);
-    EXPECT_EQ(ColorR(At(cs.Smoothed(), 3, 1, 1)), 9);
 }
 
 TEST(ColorStep, CancelledReductionKeepsThePictureAndProgressIsSafe)
