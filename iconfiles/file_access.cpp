@@ -294,7 +294,7 @@ int NearestPaletteIndex(const std::vector<std::array<uint8_t, 3>>& palette, cons
 }
 
 // The raw index that stands for "transparent" in a palette PNG read as a palette format.
-int TransparentIndex(const PngImage& png)
+int TransparentIndex(const PngInfo& png)
 {
     int below = 0;
     for (uint8_t a : png.Transparency)
@@ -309,61 +309,40 @@ int TransparentIndex(const PngImage& png)
     return NearestPaletteIndex(png.Palette, colour);
 }
 
-void ReadPaletteIndices(const PngImage& png, int entryBits, TIconImageRec& image)
-{
-    // Index i is stored as i - 1 and index 0 as 255 (the last slot of every palette size). The
-    // palette takes enough slots for the highest stored index, so no index folds onto another.
-    int highest = 0;
-    for (uint8_t raw : png.Pixels)
-        if (raw > 0) highest = std::max(highest, raw - 1);
-    const int wanted = std::max(1 << entryBits, highest + 1);
-    const int n = wanted <= 2 ? 2 : (wanted <= 16 ? 16 : 256);
-    image.ColorType = n == 2 ? ctColors2 : (n == 16 ? ctColors16 : ctColors256);
-    image.Palette.palNumEntries = uint16_t(n);
-    for (int k = 0; k < n; ++k) {
-        const int source = (n == 256 && k == 255) ? 255 : k + 1;
-        TPaletteEntry e{};
-        if (source < int(png.Palette.size())) {
-            e.peRed = png.Palette[size_t(source)][0];
-            e.peGreen = png.Palette[size_t(source)][1];
-            e.peBlue = png.Palette[size_t(source)][2];
+// Takes the decoded rows of a PNG image straight into a working record.
+class IconPngSink : public PngRowSink {
+public:
+    explicit IconPngSink(const TIconImageRec& like) : like_(like) {}
+
+    bool Begin(const PngInfo& info) override
+    {
+        width_ = info.Width;
+        indexed = info.Indexed;
+        hasAlpha = info.HasAlpha;
+        image = NewWorkImage(like_, info.Width, info.Height);
+        if (indexed) {
+            palette_ = info.Palette;
+            transparent_ = TransparentIndex(info);
         }
-        image.Palette.palPalEntry[size_t(k)] = e;
+        return true;
     }
-    const int transparent = TransparentIndex(png);
-    for (int y = 0; y < png.Height; ++y) {
-        const uint8_t* src = png.Pixels.data() + size_t(y) * size_t(png.Width);
+
+    void Row(int y, const uint8_t* src) override
+    {
         uint8_t* dst = image.Bitmap->Row(y);
         uint8_t* m = image.Mask->Row(y);
-        for (int x = 0; x < png.Width; ++x, dst += 3, m += 3) {
-            dst[0] = 0;
-            dst[1] = 0;
-            dst[2] = uint8_t(src[x] - 1);
-            SetMaskByte(m, src[x] == transparent ? 255 : 0);
+        if (indexed) {
+            // Index i is stored as i - 1 and index 0 as 255 (the last slot of every palette size).
+            for (int x = 0; x < width_; ++x, dst += 3, m += 3) {
+                dst[0] = 0;
+                dst[1] = 0;
+                dst[2] = uint8_t(src[x] - 1);
+                if (src[x] > 0) highestStored = std::max(highestStored, src[x] - 1);
+                SetMaskByte(m, src[x] == transparent_ ? 255 : 0);
+            }
+            return;
         }
-    }
-}
-
-} // namespace
-
-int32_t TIconFileAccess::ReadPngImage(ByteReader& block, int entryBits, TIconImageRec& format)
-{
-    const bool paletteBits = entryBits == 1 || entryBits == 4 || entryBits == 8;
-    PngImage png;
-    if (!DecodePng(block.Data(), block.Size(), paletteBits, MaxIconSide, png)) return -1;
-
-    TIconImageRec image = NewWorkImage(format, png.Width, png.Height);
-    if (png.Indexed) {
-        ReadPaletteIndices(png, entryBits, image);
-        CommitImage(image, format);
-        return 0;
-    }
-    bool partialAlpha = false;
-    for (int y = 0; y < png.Height; ++y) {
-        const uint8_t* src = png.Pixels.data() + size_t(y) * size_t(png.Width) * 4;
-        uint8_t* dst = image.Bitmap->Row(y);
-        uint8_t* m = image.Mask->Row(y);
-        for (int x = 0; x < png.Width; ++x, src += 4, dst += 3, m += 3) {
+        for (int x = 0; x < width_; ++x, src += 4, dst += 3, m += 3) {
             dst[0] = src[2];
             dst[1] = src[1];
             dst[2] = src[0];
@@ -371,9 +350,53 @@ int32_t TIconFileAccess::ReadPngImage(ByteReader& block, int entryBits, TIconIma
             partialAlpha = partialAlpha || (src[3] != 0 && src[3] != 255);
         }
     }
-    if (!png.HasAlpha)
+
+    // The palette of an indexed image: enough slots for the highest stored index, so no index
+    // folds onto another; slot k holds PNG entry k + 1 (slot 255 of 256 keeps entry 255).
+    void FinishIndexed(int entryBits)
+    {
+        const int wanted = std::max(1 << entryBits, highestStored + 1);
+        const int n = wanted <= 2 ? 2 : (wanted <= 16 ? 16 : 256);
+        image.ColorType = n == 2 ? ctColors2 : (n == 16 ? ctColors16 : ctColors256);
+        image.Palette.palNumEntries = uint16_t(n);
+        for (int k = 0; k < n; ++k) {
+            const size_t source = (n == 256 && k == 255) ? 255 : size_t(k) + 1;
+            TPaletteEntry e{};
+            if (source < palette_.size()) {
+                e.peRed = palette_[source][0];
+                e.peGreen = palette_[source][1];
+                e.peBlue = palette_[source][2];
+            }
+            image.Palette.palPalEntry[size_t(k)] = e;
+        }
+    }
+
+    TIconImageRec image;
+    bool indexed = false;
+    bool hasAlpha = false;
+    bool partialAlpha = false;
+    int highestStored = 0;
+
+private:
+    const TIconImageRec& like_;
+    int width_ = 0;
+    std::vector<std::array<uint8_t, 3>> palette_;
+    int transparent_ = 0;
+};
+
+} // namespace
+
+int32_t TIconFileAccess::ReadPngImage(ByteReader& block, int entryBits, TIconImageRec& format)
+{
+    const bool paletteBits = entryBits == 1 || entryBits == 4 || entryBits == 8;
+    IconPngSink sink(format);
+    if (!DecodePng(block.Data(), block.Size(), paletteBits, MaxIconSide, sink)) return -1;
+    TIconImageRec& image = sink.image;
+    if (sink.indexed)
+        sink.FinishIndexed(entryBits);
+    else if (!sink.hasAlpha)
         image.ColorType = ctTrueColor;
-    else if (partialAlpha)
+    else if (sink.partialAlpha)
         // Only the alpha type keeps levels between opaque and transparent.
         image.ColorType = ctTrueAlpha;
     else if (paletteBits)

@@ -18,7 +18,7 @@
 constexpr int MaxIconSide = 256;
 // Reading stops adding images once their decoded pixels together pass this many; icon previews
 // and the readers of icon libraries apply the same cap.
-constexpr int64_t MaxIconPixelsTotal = int64_t(64) << 20;
+constexpr int64_t MaxIconPixelsTotal = int64_t(16) << 20;
 
 class TIconFileAccess {
 public:
@@ -89,4 +89,7 @@ private:
     int32_t WriteDibImage(ByteWriter& stream, const TIconImageRec& format);
     int32_t WritePngImage(ByteWriter& stream, const TIconImageRec& format);
     int32_t SaveBytes(const QString& fileName, const QByteArray& data);
+    // Flattens the format on white, encodes it and saves the bytes.
+    int32_t ExportFlattened(const QString& fileName, const TIconImageRec& format,
+                            bool (*encode)(const Bitmap24&, std::vector<uint8_t>&));
 };

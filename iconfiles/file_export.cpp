@@ -49,20 +49,8 @@ void TIconFileAccess::FlattenOnWhite(const TIconImageRec& format, Bitmap24& targ
     CompositeOnColor(*format.Bitmap, *format.Mask, palette, target, 0xFFFFFF, target.Bounds());
 }
 
-int32_t TIconFileAccess::ExportBmp(const QString& fileName, const TIconImageRec& format)
-{
-    if (!HasPixels(format)) {
-        LastError = TextNoImage;
-        return -1;
-    }
-    Bitmap24 flat;
-    FlattenOnWhite(format, flat);
-    ByteWriter out;
-    WriteBmp24(out, flat);
-    return SaveBytes(fileName, out.ToByteArray());
-}
-
-int32_t TIconFileAccess::ExportJpeg(const QString& fileName, const TIconImageRec& format)
+int32_t TIconFileAccess::ExportFlattened(const QString& fileName, const TIconImageRec& format,
+                                         bool (*encode)(const Bitmap24&, std::vector<uint8_t>&))
 {
     if (!HasPixels(format)) {
         LastError = TextNoImage;
@@ -71,11 +59,32 @@ int32_t TIconFileAccess::ExportJpeg(const QString& fileName, const TIconImageRec
     Bitmap24 flat;
     FlattenOnWhite(format, flat);
     std::vector<uint8_t> bytes;
-    if (!EncodeJpeg(flat, 90, bytes)) {
+    if (!encode(flat, bytes)) {
         LastError = TextEncodeError;
         return -1;
     }
     return SaveBytes(fileName, ToBytes(bytes));
+}
+
+int32_t TIconFileAccess::ExportBmp(const QString& fileName, const TIconImageRec& format)
+{
+    return ExportFlattened(fileName, format, [](const Bitmap24& flat, std::vector<uint8_t>& out) {
+        ByteWriter bmp;
+        WriteBmp24(bmp, flat);
+        out.swap(bmp.Buffer());
+        return true;
+    });
+}
+
+int32_t TIconFileAccess::ExportJpeg(const QString& fileName, const TIconImageRec& format)
+{
+    return ExportFlattened(fileName, format,
+                           [](const Bitmap24& flat, std::vector<uint8_t>& out) { return EncodeJpeg(flat, 90, out); });
+}
+
+int32_t TIconFileAccess::ExportGif(const QString& fileName, const TIconImageRec& format)
+{
+    return ExportFlattened(fileName, format, EncodeGif216);
 }
 
 int32_t TIconFileAccess::ExportPng(const QString& fileName, const TIconImageRec& format)
@@ -85,26 +94,9 @@ int32_t TIconFileAccess::ExportPng(const QString& fileName, const TIconImageRec&
         return -1;
     }
     ByteWriter out;
-    const int32_t result = WritePngImage(out, format);
-    if (result != 0) {
+    if (WritePngImage(out, format) != 0) {
         LastError = TextEncodeError;
         return -1;
     }
     return SaveBytes(fileName, out.ToByteArray());
-}
-
-int32_t TIconFileAccess::ExportGif(const QString& fileName, const TIconImageRec& format)
-{
-    if (!HasPixels(format)) {
-        LastError = TextNoImage;
-        return -1;
-    }
-    Bitmap24 flat;
-    FlattenOnWhite(format, flat);
-    std::vector<uint8_t> bytes;
-    if (!EncodeGif216(flat, bytes)) {
-        LastError = TextEncodeError;
-        return -1;
-    }
-    return SaveBytes(fileName, ToBytes(bytes));
 }

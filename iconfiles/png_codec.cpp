@@ -33,25 +33,28 @@ struct DecodeJob {
     ReadSource source;
     bool keepPaletteIndices;
     int maxSide;
-    PngImage* out;
+    PngRowSink* sink;
+    PngInfo info;
+    std::vector<uint8_t> pixels;
     std::vector<png_bytep> rows;
 };
 
-// Sizes the output buffers; kept out of the jumping frame because it allocates.
-bool PrepareDecodeBuffers(DecodeJob& job, size_t rowBytes)
+// Sizes the row buffers: one row, or the whole image when it is interlaced. Kept out of the
+// jumping frame because it allocates.
+bool PrepareDecodeBuffers(DecodeJob& job, size_t rowBytes, bool interlaced)
 {
-    PngImage& img = *job.out;
+    const size_t count = interlaced ? size_t(job.info.Height) : 1;
     try {
-        img.Pixels.assign(rowBytes * size_t(img.Height), 0);
-        job.rows.resize(size_t(img.Height));
+        job.pixels.assign(rowBytes * count, 0);
+        job.rows.resize(count);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    for (int y = 0; y < img.Height; ++y) job.rows[size_t(y)] = img.Pixels.data() + size_t(y) * rowBytes;
+    for (size_t y = 0; y < count; ++y) job.rows[y] = job.pixels.data() + y * rowBytes;
     return true;
 }
 
-bool ReadPalette(png_structp png, png_infop info, PngImage& img)
+bool ReadPalette(png_structp png, png_infop info, PngInfo& out)
 {
     png_colorp palette = nullptr;
     int count = 0;
@@ -61,9 +64,9 @@ bool ReadPalette(png_structp png, png_infop info, PngImage& img)
     png_color_16p transColor = nullptr;
     if (png_get_tRNS(png, info, &trans, &transCount, &transColor) == 0) transCount = 0;
     try {
-        img.Palette.resize(size_t(count));
-        for (int i = 0; i < count; ++i) img.Palette[size_t(i)] = {palette[i].red, palette[i].green, palette[i].blue};
-        img.Transparency.assign(trans, trans + (trans ? transCount : 0));
+        out.Palette.resize(size_t(count));
+        for (int i = 0; i < count; ++i) out.Palette[size_t(i)] = {palette[i].red, palette[i].green, palette[i].blue};
+        out.Transparency.assign(trans, trans + (trans ? transCount : 0));
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -83,29 +86,38 @@ bool DecodeWithLibpng(png_structp png, png_infop info, DecodeJob* job)
     if (width < 1 || height < 1 || width > png_uint_32(job->maxSide) || height > png_uint_32(job->maxSide))
         return false;
     const int colorType = png_get_color_type(png, info);
-    PngImage& img = *job->out;
-    img.Width = int(width);
-    img.Height = int(height);
-    img.Indexed = job->keepPaletteIndices && colorType == PNG_COLOR_TYPE_PALETTE;
+    PngInfo& out = job->info;
+    out.Width = int(width);
+    out.Height = int(height);
+    out.Indexed = job->keepPaletteIndices && colorType == PNG_COLOR_TYPE_PALETTE;
 
-    if (img.Indexed) {
-        if (!ReadPalette(png, info, img)) return false;
+    if (out.Indexed) {
+        if (!ReadPalette(png, info, out)) return false;
         png_set_packing(png);
     } else {
-        img.HasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0 || colorType == PNG_COLOR_TYPE_PALETTE ||
+        out.HasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0 || colorType == PNG_COLOR_TYPE_PALETTE ||
                        png_get_valid(png, info, PNG_INFO_tRNS) != 0;
         png_set_expand(png);
         png_set_strip_16(png);
         png_set_gray_to_rgb(png);
         png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
     }
-    png_set_interlace_handling(png);
+    const bool interlaced = png_set_interlace_handling(png) > 1;
     png_read_update_info(png, info);
 
     const size_t rowBytes = png_get_rowbytes(png, info);
-    if (rowBytes != size_t(width) * (img.Indexed ? 1u : 4u)) return false;
-    if (!PrepareDecodeBuffers(*job, rowBytes)) return false;
-    png_read_image(png, job->rows.data());
+    if (rowBytes != size_t(width) * (out.Indexed ? 1u : 4u)) return false;
+    if (!PrepareDecodeBuffers(*job, rowBytes, interlaced)) return false;
+    if (!job->sink->Begin(out)) return false;
+    if (interlaced) {
+        png_read_image(png, job->rows.data());
+        for (int y = 0; y < out.Height; ++y) job->sink->Row(y, job->rows[size_t(y)]);
+    } else {
+        for (int y = 0; y < out.Height; ++y) {
+            png_read_row(png, job->rows[0], nullptr);
+            job->sink->Row(y, job->rows[0]);
+        }
+    }
     png_read_end(png, nullptr);
     return true;
 }
@@ -148,9 +160,8 @@ bool EncodeWithLibpng(png_structp png, png_infop info, EncodeJob* job)
 
 } // namespace
 
-bool DecodePng(const uint8_t* data, size_t size, bool keepPaletteIndices, int maxSide, PngImage& out)
+bool DecodePng(const uint8_t* data, size_t size, bool keepPaletteIndices, int maxSide, PngRowSink& sink)
 {
-    out = PngImage();
     if (!data || !HasPngSignature(data, size) || maxSide < 1) return false;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
     if (!png) return false;
@@ -159,10 +170,14 @@ bool DecodePng(const uint8_t* data, size_t size, bool keepPaletteIndices, int ma
         png_destroy_read_struct(&png, nullptr, nullptr);
         return false;
     }
-    DecodeJob job{ReadSource{data, size, 0}, keepPaletteIndices, maxSide, &out, {}};
-    const bool ok = DecodeWithLibpng(png, info, &job);
+    DecodeJob job{ReadSource{data, size, 0}, keepPaletteIndices, maxSide, &sink, {}, {}, {}};
+    bool ok = false;
+    try {
+        ok = DecodeWithLibpng(png, info, &job);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
     png_destroy_read_struct(&png, &info, nullptr);
-    if (!ok) out = PngImage();
     return ok;
 }
 

@@ -9,27 +9,35 @@
 
 #include "platform/bitmap24.h"
 
-struct PngImage {
+struct PngInfo {
     int Width = 0;
     int Height = 0;
-    // True when Pixels holds one palette index per pixel (a palette PNG read with its indices);
-    // otherwise Pixels holds red, green, blue, alpha per pixel.
+    // True when rows hold one palette index per pixel (a palette PNG read with its indices);
+    // otherwise rows hold red, green, blue, alpha per pixel.
     bool Indexed = false;
     // True when the stream carries transparency (an alpha channel, a transparency chunk, or a
     // palette that was expanded). A stream without it decodes with alpha 255 everywhere.
     bool HasAlpha = false;
-    std::vector<uint8_t> Pixels;
     // Indexed images only: the palette (red, green, blue) and the transparency chunk's alpha
     // values in palette order (empty when the stream has none).
     std::vector<std::array<uint8_t, 3>> Palette;
     std::vector<uint8_t> Transparency;
 };
 
+// Receives a decoded image row by row, top to bottom, so no whole-image buffer is needed.
+class PngRowSink {
+public:
+    virtual ~PngRowSink() = default;
+    // Called once before the rows; false stops decoding.
+    virtual bool Begin(const PngInfo& info) = 0;
+    virtual void Row(int y, const uint8_t* pixels) = 0;
+};
+
 // Decodes the PNG stream at data. Any colour type and bit depth is accepted: grey becomes RGB,
 // 16-bit samples become 8-bit. A palette image keeps its indices (unpacked to one per byte) when
 // keepPaletteIndices is true, else it is expanded to RGBA. Images wider or higher than maxSide
-// are refused.
-bool DecodePng(const uint8_t* data, size_t size, bool keepPaletteIndices, int maxSide, PngImage& out);
+// are refused. False when the stream is broken, also after some rows were delivered.
+bool DecodePng(const uint8_t* data, size_t size, bool keepPaletteIndices, int maxSide, PngRowSink& sink);
 
 inline bool HasPngSignature(const uint8_t* data, size_t size)
 {

@@ -780,3 +780,37 @@ TEST(IconFileInterop, OtherToolsAcceptWhatWeWrite)
     } while (reader.jumpToNextImage());
     EXPECT_EQ(index, formats.Count());
 }
+
+TEST(IconFileReader, ShapesThatBrokeOtherReaders)
+{
+    // Each file holds one bad image (or a bad directory); none may crash, none gives an image,
+    // except where noted.
+    const std::vector<std::pair<const char*, int>> files = {
+        {"height_zero.ico", 0},      {"height_int_min.ico", 0}, {"height_negative.ico", 0},
+        {"size_overflow.ico", 0},    {"width_negative.ico", 0}, {"offset_past_end.ico", 0},
+        {"table_16bit.ico", 0},      {"table_9bit.ico", 0},     {"png_huge_header.ico", 0},
+        {"png_truncated.ico", 0},
+        // The one good image of a directory that claims 500 entries.
+        {"count_past_file.ico", 1},
+        // An entry whose size runs past the end of the file: read up to the end.
+        {"size_past_end.ico", 1},
+        // A colours-used count far above 256: the full table of 256 is read.
+        {"table_used_huge.ico", 1},
+    };
+    for (const auto& [name, count] : files) {
+        SCOPED_TRACE(name);
+        TIconFileAccess fa;
+        TIconImageArray formats;
+        EXPECT_EQ(fa.LoadIconFile(TestDataPath(QStringLiteral("ico/regress/") + QLatin1String(name)), formats), 0);
+        EXPECT_EQ(formats.Count(), count);
+    }
+}
+
+TEST(IconFileReader, ManyEntriesOnOnePngStopAtThePixelCap)
+{
+    TIconFileAccess fa;
+    TIconImageArray formats;
+    ASSERT_EQ(fa.LoadIconFile(TestDataPath(QStringLiteral("ico/regress/many_entries_one_png.ico")), formats), 0);
+    EXPECT_EQ(int64_t(formats.Count()), MaxIconPixelsTotal / (256 * 256));
+    EXPECT_EQ(formats[0].Width, 256);
+}

@@ -1,0 +1,138 @@
+// Reading and writing a seven-format icon (16 x 16 at 4 bits, 24 x 24 at 8, 32 x 32 at 24, 48 x 48,
+// 64 x 64 and 128 x 128 at 32 as DIB images, 256 x 256 as PNG), compared in the same run with Qt's
+// own icon reader reading the same file with all its images.
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QList>
+#include <QTemporaryDir>
+
+#include "iconfiles/file_access.h"
+
+namespace {
+
+// A picture with smooth areas and edges, like a drawn icon, so PNG has something to compress.
+TIconImageRec DrawnFormat(int size, int32_t colorType)
+{
+    TIconImageRec f;
+    InitIconImage(f, size, size, colorType, -1);
+    const int entries = f.Palette.palNumEntries;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const int dx = x - size / 2;
+            const int dy = y - size / 2;
+            const bool inside = dx * dx + dy * dy < size * size / 5;
+            const TColor c = MakeColor(x * 255 / size, y * 255 / size, (x + y) * 127 / size);
+            f.Bitmap->SetPixel(x, y, entries ? MakeColor((x / 3 + y / 5) % entries, 0, 0) : c);
+            const int level = !inside ? 255 : (colorType == ctTrueAlpha ? (dx * dx + dy * dy) * 255 / (size * size) : 0);
+            f.Mask->SetPixel(x, y, MakeColor(level, level, level));
+        }
+    return f;
+}
+
+struct Fixture {
+    Fixture()
+    {
+        formats.Add(DrawnFormat(16, ctColors16));
+        formats.Add(DrawnFormat(24, ctColors256));
+        formats.Add(DrawnFormat(32, ctTrueColor));
+        formats.Add(DrawnFormat(48, ctTrueAlpha));
+        formats.Add(DrawnFormat(64, ctTrueAlpha));
+        formats.Add(DrawnFormat(128, ctTrueAlpha));
+        formats.Add(DrawnFormat(256, ctTrueAlpha));
+        path = dir.filePath(QStringLiteral("bench.ico"));
+        TIconFileAccess fa;
+        if (fa.SaveIconFile(path, formats) != 0) qFatal("cannot write the benchmark icon");
+    }
+    QTemporaryDir dir;
+    QString path;
+    TIconImageArray formats;
+};
+
+Fixture& Shared()
+{
+    static Fixture fixture;
+    return fixture;
+}
+
+void BM_ReadOurs(benchmark::State& state)
+{
+    const QString path = Shared().path;
+    for (auto _ : state) {
+        TIconFileAccess fa;
+        TIconImageArray formats;
+        if (fa.LoadIconFile(path, formats) != 0 || formats.Count() != 7) state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(formats);
+    }
+}
+
+void BM_ReadOursInMemory(benchmark::State& state)
+{
+    QFile file(Shared().path);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray data = file.readAll();
+    for (auto _ : state) {
+        TIconFileAccess fa;
+        TIconImageArray formats;
+        if (fa.LoadIconData(data, formats) != 0 || formats.Count() != 7) state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(formats);
+    }
+}
+
+void BM_ReadQtIcoPlugin(benchmark::State& state)
+{
+    const QString path = Shared().path;
+    for (auto _ : state) {
+        // Like an editor opening the icon, every image is kept until the end.
+        QImageReader reader(path, "ico");
+        QList<QImage> images;
+        do {
+            QImage image = reader.read();
+            if (image.isNull()) break;
+            images.append(std::move(image));
+        } while (reader.jumpToNextImage());
+        if (images.size() != 7) state.SkipWithError("Qt read failed");
+        benchmark::DoNotOptimize(images);
+    }
+}
+
+void BM_WriteOurs(benchmark::State& state)
+{
+    const Fixture& f = Shared();
+    const QString path = f.dir.filePath(QStringLiteral("out.ico"));
+    for (auto _ : state) {
+        TIconFileAccess fa;
+        if (fa.SaveIconFile(path, f.formats) != 0) state.SkipWithError("write failed");
+    }
+}
+
+void BM_WriteOursInMemory(benchmark::State& state)
+{
+    const Fixture& f = Shared();
+    for (auto _ : state) {
+        TIconFileAccess fa;
+        QByteArray data;
+        if (!fa.BuildIconData(f.formats, data)) state.SkipWithError("write failed");
+        benchmark::DoNotOptimize(data.constData());
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_ReadOurs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadOursInMemory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadQtIcoPlugin)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteOurs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteOursInMemory)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
