@@ -233,6 +233,11 @@ int32_t TIconFileAccess::ReadDibImage(ByteReader& block, TIconImageRec& format)
         pos += uint64_t(stored) * 4;
     }
     image.ColorType = BitsToColorType(bits);
+    // A header whose size field points past the block leaves no pixels to read.
+    if (pos >= block.Size()) {
+        LastError = TextNotAvailable;
+        return -1;
+    }
 
     Bitmap24& bmp = *image.Bitmap;
     Bitmap24& mask = *image.Mask;

@@ -814,3 +814,25 @@ TEST(IconFileReader, ManyEntriesOnOnePngStopAtThePixelCap)
     EXPECT_EQ(int64_t(formats.Count()), MaxIconPixelsTotal / (256 * 256));
     EXPECT_EQ(formats[0].Width, 256);
 }
+
+TEST(IconFileReader, HeaderSizeDecidesWhereTheTableStarts)
+{
+    // A 108-byte header (as some tools write): the table follows it, not the first 40 bytes.
+    QByteArray block = DibBlock(1, 2, 1, 0, 0, QByteArray());
+    block[0] = char(108);
+    block += QByteArray(68, '\x77');                           // rest of the larger header
+    block += QByteArray("\0\0\0\0\x10\x20\x30\0", 8);          // table: black, (48, 32, 16)
+    block += QByteArray("\x80\0\0\0", 4);                      // the pixel takes index 1
+    block += QByteArray(4, '\0');                              // AND row
+    TIconImageArray formats;
+    ASSERT_EQ(LoadBytes(IconWithBlocks({block}, {1}), formats), 0);
+    ASSERT_EQ(formats.Count(), 1);
+    EXPECT_EQ(ShownColor(formats[0], 0, 0), MakeColor(48, 32, 16));
+
+    // A header size pointing past the block: nothing to read, refused.
+    QByteArray far = DibBlock(2, 4, 32, 0, 0, QByteArray(64, '\0'));
+    far[2] = char(0x10);
+    TIconImageArray none;
+    ASSERT_EQ(LoadBytes(IconWithBlocks({far}, {32}), none), 0);
+    EXPECT_EQ(none.Count(), 0);
+}
