@@ -1,0 +1,255 @@
+#include "workspace/document_model.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "iconfiles/small_routines.h"
+#include "platform/color.h"
+
+QString DepthLabel(int32_t colorType)
+{
+    switch (colorType) {
+    case ctColors2: return QStringLiteral("1 ");
+    case ctColors16: return QStringLiteral("4 ");
+    case ctColors256: return QStringLiteral("8 ");
+    case ctTrueColor: return QStringLiteral("24");
+    default: return QStringLiteral("32");
+    }
+}
+
+QString DepthBits(int32_t colorType) { return QString::number(ColorTypeToBits(colorType)); }
+
+TDocumentModel::TDocumentModel() : Points(MaxPoints) {}
+
+QString TDocumentModel::Caption() const
+{
+    QString caption = LibIconName.isEmpty() ? FileName : QStringLiteral("%1 in %2 library").arg(LibIconName, LibName);
+    if (Modified == 1) caption += QStringLiteral(" *");
+    return caption;
+}
+
+bool TDocumentModel::SetModified(bool modified)
+{
+    const uint8_t value = modified ? 1 : 0;
+    if (Modified == value) return false;
+    Modified = value;
+    return true;
+}
+
+namespace {
+
+// A source bitmap is taken only when it covers the whole format.
+bool Covers(const Bitmap24* bitmap, int width, int height)
+{
+    return bitmap && bitmap->Width() >= width && bitmap->Height() >= height;
+}
+
+void CopyArea(const Bitmap24& src, Bitmap24& dst, int width, int height)
+{
+    const size_t bytes = size_t(width) * 3;
+    for (int y = 0; y < height; ++y) std::memcpy(dst.Row(y), src.Row(y), bytes);
+}
+
+} // namespace
+
+int TDocumentModel::AppendFormat(const TIconImageRec& rec)
+{
+    TIconImageRec& f = Images.Add();
+    f.Width = rec.Width;
+    f.Height = rec.Height;
+    f.ColorType = rec.ColorType;
+    f.Id = -1;
+    f.Bitmap = NewBitmap24(rec.Width, rec.Height);
+    f.Mask = NewBitmap24(rec.Width, rec.Height);
+    if (Covers(rec.Bitmap.get(), rec.Width, rec.Height)) CopyArea(*rec.Bitmap, *f.Bitmap, rec.Width, rec.Height);
+    if (Covers(rec.Mask.get(), rec.Width, rec.Height)) CopyArea(*rec.Mask, *f.Mask, rec.Width, rec.Height);
+    f.Palette.palVersion = rec.Palette.palVersion;
+    // The record has room for 256 entries in use; a larger count would read past them.
+    f.Palette.palNumEntries = std::min<uint16_t>(rec.Palette.palNumEntries, 256);
+    std::copy_n(rec.Palette.palPalEntry.begin(), f.Palette.palNumEntries, f.Palette.palPalEntry.begin());
+    return Images.Count() - 1;
+}
+
+int TDocumentModel::FindFormat(int32_t width, int32_t height, int32_t colorType) const
+{
+    for (int i = 0; i < Images.Count(); ++i) {
+        const TIconImageRec& f = Images[i];
+        if (f.Width == width && f.Height == height && f.ColorType == colorType) return i;
+    }
+    return -1;
+}
+
+bool TDocumentModel::RemoveFormat(int index)
+{
+    if (!Images.IsValidIndex(index)) return false;
+    Images.Delete(index);
+    if (CurrentIndex >= Images.Count()) CurrentIndex = Images.Count() - 1;
+    return true;
+}
+
+TCanvasFit TDocumentModel::ComputeFit(int freeWidth, int freeHeight, int imageWidth, int imageHeight)
+{
+    TCanvasFit fit;
+    if (imageWidth <= 0 || imageHeight <= 0) return fit;
+    const int zoom = std::min((freeWidth - CanvasMargin) / imageWidth, (freeHeight - CanvasMargin) / imageHeight);
+    if (zoom < 1) {
+        fit.Zoom = 1;
+        fit.TooSmall = true;
+    } else {
+        fit.Zoom = zoom;
+    }
+    fit.Width = imageWidth * fit.Zoom + 1;
+    fit.Height = imageHeight * fit.Zoom + 1;
+    fit.Left = (freeWidth - fit.Width) / 2;
+    fit.Top = (freeHeight - fit.Height) / 2;
+    return fit;
+}
+
+TCanvasFit TDocumentModel::FitCanvas(int freeWidth, int freeHeight)
+{
+    const TIconImageRec* f = CurrentImage();
+    if (!f) return TCanvasFit{};
+    const TCanvasFit fit = ComputeFit(freeWidth, freeHeight, f->Width, f->Height);
+    ZoomFactor = fit.Zoom;
+    if (BackBuffer.Width() != fit.Width || BackBuffer.Height() != fit.Height) BackBuffer.SetSize(fit.Width, fit.Height);
+    return fit;
+}
+
+bool TDocumentModel::GridFits() const
+{
+    const TIconImageRec* f = CurrentImage();
+    if (!f || f->Width <= 0 || f->Height <= 0) return false;
+    return BackBuffer.Width() / f->Width >= 3 && BackBuffer.Height() / f->Height >= 3;
+}
+
+Point TDocumentModel::CellAt(int canvasX, int canvasY) const
+{
+    const int zoom = std::max(ZoomFactor, 1);
+    return Point{canvasX / zoom, canvasY / zoom};
+}
+
+Rect TDocumentModel::RenderRect(Rect rect)
+{
+    const TIconImageRec* f = CurrentImage();
+    if (ZoomFactor < 1 || !f || !f->Bitmap || !f->Mask || f->Width <= 0 || f->Height <= 0) return Rect{};
+    NormalizeRect(rect);
+    ClipRectToBounds(rect, BackBuffer.Width(), BackBuffer.Height());
+    if (rect.IsEmpty()) return Rect{};
+
+    const int zoom = ZoomFactor;
+    const bool grid = GridVisible();
+    const int w = std::min(f->Width, f->Bitmap->Width());
+    const int h = std::min(f->Height, f->Bitmap->Height());
+    if (w <= 0 || h <= 0 || f->Mask->Width() < w || f->Mask->Height() < h) return Rect{};
+    const TPalette* palette = IsPaletteColorType(f->ColorType) ? &f->Palette : nullptr;
+
+    // The checkerboard has two greys only, so each image pixel of a row has two possible
+    // outputs; they are worked out once per image row and then copied to every canvas pixel.
+    const int ix0 = std::min(rect.Left / zoom, w - 1);
+    const int ix1 = std::min((rect.Right - 1) / zoom, w - 1);
+    const int spanCells = ix1 - ix0 + 1;
+    std::vector<std::array<uint8_t, 3>> onLight(static_cast<size_t>(spanCells)), onDark(static_cast<size_t>(spanCells));
+
+    const int rowBytes = rect.Width() * 3;
+    int cachedImageRow = -1;
+    // Last canvas row rendered for each checker phase of the current image row.
+    int phaseRow[2] = {-1, -1};
+    int gridRow = -1;
+
+    for (int y = rect.Top; y < rect.Bottom; ++y) {
+        uint8_t* out = BackBuffer.Row(y) + rect.Left * 3;
+        if (grid && y % zoom == 0) {
+            if (gridRow >= 0) {
+                std::memcpy(out, BackBuffer.Row(gridRow) + rect.Left * 3, size_t(rowBytes));
+            } else {
+                for (int x = rect.Left; x < rect.Right; ++x, out += 3) WritePixel(out, GridColor);
+                gridRow = y;
+            }
+            continue;
+        }
+        const int iy = std::min(y / zoom, h - 1);
+        if (iy != cachedImageRow) {
+            cachedImageRow = iy;
+            phaseRow[0] = phaseRow[1] = -1;
+            const uint8_t* colorRow = f->Bitmap->Row(iy);
+            const uint8_t* maskRow = f->Mask->Row(iy);
+            for (int i = 0; i < spanCells; ++i) {
+                const int ix = ix0 + i;
+                const TColor c = PaletteColor(ReadPixel(colorRow + ix * 3), palette);
+                const int m = maskRow[ix * 3];
+                const int cb = ColorB(c), cg = ColorG(c), cr = ColorR(c);
+                onLight[size_t(i)] = {uint8_t(CompositeChannel(cb, 255, m)), uint8_t(CompositeChannel(cg, 255, m)),
+                                      uint8_t(CompositeChannel(cr, 255, m))};
+                onDark[size_t(i)] = {uint8_t(CompositeChannel(cb, 220, m)), uint8_t(CompositeChannel(cg, 220, m)),
+                                     uint8_t(CompositeChannel(cr, 220, m))};
+            }
+        }
+        const int phase = (y >> 2) & 1;
+        if (phaseRow[phase] >= 0) {
+            std::memcpy(out, BackBuffer.Row(phaseRow[phase]) + rect.Left * 3, size_t(rowBytes));
+            continue;
+        }
+        phaseRow[phase] = y;
+        int ix = rect.Left / zoom;
+        int sub = rect.Left % zoom; // position of x inside its cell
+        for (int x = rect.Left; x < rect.Right; ++x, out += 3) {
+            if (grid && sub == 0) {
+                WritePixel(out, GridColor);
+            } else {
+                const size_t i = size_t(std::min(ix, w - 1) - ix0);
+                // Light where bit 2 of x differs from bit 2 of y: 4 x 4 checks.
+                const auto& px = (((x >> 2) & 1) != phase) ? onLight[i] : onDark[i];
+                out[0] = px[0];
+                out[1] = px[1];
+                out[2] = px[2];
+            }
+            if (++sub == zoom) {
+                sub = 0;
+                ++ix;
+            }
+        }
+    }
+    return rect;
+}
+
+bool TDocumentModel::PanelNeedsFormatPalette(int32_t panelColorType, const TPalette& panelPalette,
+                                             const TIconImageRec& format)
+{
+    if (panelColorType != format.ColorType) return true;
+    if (panelPalette.palNumEntries != format.Palette.palNumEntries) return false;
+    const int n = std::min<int>(panelPalette.palNumEntries, 256);
+    return !std::equal(panelPalette.palPalEntry.begin(), panelPalette.palPalEntry.begin() + n,
+                       format.Palette.palPalEntry.begin());
+}
+
+bool TDocumentModel::ApplyPalette(const TPalette& palette)
+{
+    TIconImageRec* f = CurrentImage();
+    if (!f || !IsPaletteColorType(f->ColorType) || palette.palNumEntries == 0) return false;
+    const uint16_t n = std::min<uint16_t>(palette.palNumEntries, 256);
+    const bool same = f->Palette.palNumEntries == n &&
+                      std::equal(palette.palPalEntry.begin(), palette.palPalEntry.begin() + n, f->Palette.palPalEntry.begin());
+    if (same) return false;
+    f->Palette.palNumEntries = n;
+    std::copy_n(palette.palPalEntry.begin(), n, f->Palette.palPalEntry.begin());
+    return true;
+}
+
+void TDocumentModel::TakeBackups()
+{
+    const TIconImageRec* f = CurrentImage();
+    if (!f || !f->Bitmap || !f->Mask) return;
+    BackupBitmap = *f->Bitmap;
+    BackupMask = *f->Mask;
+}
+
+void TDocumentModel::RestoreBackups()
+{
+    TIconImageRec* f = CurrentImage();
+    if (!f || !f->Bitmap || !f->Mask) return;
+    if (BackupBitmap.Width() != f->Bitmap->Width() || BackupBitmap.Height() != f->Bitmap->Height()) return;
+    if (BackupMask.Width() != f->Mask->Width() || BackupMask.Height() != f->Mask->Height()) return;
+    *f->Bitmap = BackupBitmap;
+    *f->Mask = BackupMask;
+}

@@ -1,0 +1,124 @@
+#pragma once
+// The undo history of every format of every open icon, and the recycle bin of deleted formats,
+// apart from any window. Each format has a track of steps; every step is a whole snapshot of the
+// format in a file of this run's "history" folder, with a caption, a time and a 32 x 32
+// thumbnail in memory. Deleted formats go to files of this run's "recycle" folder. Every file is
+// deleted when the model goes away.
+#include <cstdint>
+#include <vector>
+
+#include <QString>
+#include <QTime>
+
+#include "imaging/icon_image.h"
+#include "platform/bitmap24.h"
+
+struct THistoryStepItem {
+    QString Caption;
+    QString Time; // "hh:mm am" / "hh:mm pm"
+    Bitmap24 Thumbnail;
+};
+
+struct THistoryTrack {
+    int32_t Id = -1;     // the Id of the format the track belongs to
+    int32_t Current = 0; // the step the format now shows
+    std::vector<THistoryStepItem> Steps;
+    int32_t Count() const { return int32_t(Steps.size()); }
+};
+
+struct TRecycleItem {
+    int32_t Width = 0;
+    int32_t Height = 0;
+    int32_t ColorType = 0;
+    QString FileName; // full path of the recycle file
+    Bitmap24 Thumbnail;
+    // "16x16:4 " and the like.
+    QString Caption() const;
+};
+
+class THistoryModel {
+public:
+    static constexpr int ThumbnailSide = 32;
+
+    // Uses this run's working folders "history" and "recycle", creating them.
+    THistoryModel();
+    ~THistoryModel();
+    THistoryModel(const THistoryModel&) = delete;
+    THistoryModel& operator=(const THistoryModel&) = delete;
+
+    const QString& HistoryDir() const { return historyDir_; }
+    const QString& RecycleDir() const { return recycleDir_; }
+    QString StepFile(int32_t id, int32_t step) const;
+    QString RecycleFile(int32_t id) const;
+    // Empty unless a working folder could not be created.
+    QString FolderError() const;
+
+    const std::vector<THistoryTrack>& Tracks() const { return tracks_; }
+    // Index into Tracks() of the listed track, -1 for none.
+    int ActiveTrack() const { return activeTrack_; }
+    const THistoryTrack* ListedTrack() const;
+    int32_t NextId() const { return nextId_; }
+    const std::vector<TRecycleItem>& Recycle() const { return recycle_; }
+    // The text of the last failure.
+    const QString& LastError() const { return lastError_; }
+
+    // Records a new step of the format's track (giving the format a track number when it has
+    // none), after cutting the steps that were undone. Nothing happens for a null format. When
+    // the snapshot cannot be written the track is left as it was and false is returned.
+    bool AddSnapshot(TIconImageRec* format, const QString& caption);
+
+    bool CanUndo() const;
+    bool CanRedo() const;
+
+    enum class StepResult {
+        Nothing,  // not possible, or the format is not the listed track's
+        Restored, // the format now shows the step
+        Failed,   // the step could not be read; format and track are unchanged (LastError says why)
+    };
+    // Move the listed track one step back or forward, or to a step, loading that step's snapshot
+    // into the format, which must be the one the listed track belongs to.
+    StepResult Undo(TIconImageRec* format);
+    StepResult Redo(TIconImageRec* format);
+    StepResult JumpTo(int32_t step, TIconImageRec* format);
+
+    // Makes the format's track the listed one (none when it has no track). Null changes nothing.
+    void ShowTrackOf(const TIconImageRec* format);
+    // Deletes the format's track and its files. The listed track stays listed (or becomes none
+    // when it was the one removed).
+    void RemoveTrack(const TIconImageRec* format);
+
+    // Keeps a deleted format in the recycle bin. False (and LastError) when it cannot be written.
+    bool AddToRecycle(TIconImageRec* format);
+
+    enum class RecycleResult {
+        Nothing, // no such entry
+        Exists,  // the icon already has a format of that size and colour type (LastError: message)
+        Failed,  // the file could not be read (LastError says why)
+        Loaded,  // the format was read into the record
+    };
+    // Reads recycle entry `index` into `out` for restoring into an icon with the given formats.
+    RecycleResult LoadRecycled(int index, const TIconImageArray& target, TIconImageRec& out);
+    // Removes a recycle entry and its file.
+    void RemoveRecycled(int index);
+
+    // "hh:mm am/pm" with hours 01..12.
+    static QString FormatTime(const QTime& time);
+    // Tests fix the clock; an invalid time restores the real one.
+    void SetClockForTesting(const QTime& time) { fixedTime_ = time; }
+
+private:
+    int FindTrack(int32_t id) const;
+    void DeleteStepFile(int32_t id, int32_t step);
+    StepResult RestoreStep(int32_t step, TIconImageRec* format);
+    void MakeThumbnail(const TIconImageRec& format, Bitmap24& thumbnail) const;
+    void RemoveEverything();
+
+    QString historyDir_;
+    QString recycleDir_;
+    std::vector<THistoryTrack> tracks_;
+    int activeTrack_ = -1;
+    int32_t nextId_ = 0;
+    std::vector<TRecycleItem> recycle_;
+    QString lastError_;
+    QTime fixedTime_;
+};
