@@ -1,0 +1,215 @@
+#include "workspace/format_strip.h"
+
+#include <algorithm>
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include "imaging/compositing.h"
+#include "imaging/imaging_state.h"
+#include "workspace/document_model.h"
+
+// The strip picture itself: shows the canvas and reports presses and left-button drags.
+class TStripImage : public QWidget {
+public:
+    explicit TStripImage(TFormatStrip* strip, QWidget* parent) : QWidget(parent), strip_(strip)
+    {
+        setObjectName(QStringLiteral("img_preview"));
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPainter p(this);
+        const QImage image = strip_->canvas_.ConstImage();
+        p.drawImage(event->rect(), image, event->rect());
+    }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        emit strip_->CellPressed(int(event->position().x()));
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        if (event->buttons() & Qt::LeftButton) emit strip_->CellPressed(int(event->position().x()));
+    }
+
+private:
+    TFormatStrip* strip_;
+};
+
+TFormatStrip::TFormatStrip(QWidget* parent)
+    : QWidget(parent), btnLeft_(new QToolButton(this)), btnRight_(new QToolButton(this)), panel_(new QFrame(this)),
+      clip_(new QWidget(panel_)), image_(new TStripImage(this, clip_))
+{
+    btnLeft_->setObjectName(QStringLiteral("btn_ScrollLeft"));
+    btnRight_->setObjectName(QStringLiteral("btn_ScrollRight"));
+    btnLeft_->setArrowType(Qt::LeftArrow);
+    btnRight_->setArrowType(Qt::RightArrow);
+    btnLeft_->setFocusPolicy(Qt::NoFocus);
+    btnRight_->setFocusPolicy(Qt::NoFocus);
+    panel_->setObjectName(QStringLiteral("Panel1"));
+    panel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel_->setLineWidth(1);
+
+    timer_.setInterval(TickMs);
+    connect(&timer_, &QTimer::timeout, this, &TFormatStrip::TimerTick);
+    connect(btnLeft_, &QToolButton::pressed, this, [this] { StartScroll(ScrollingLeft); });
+    connect(btnRight_, &QToolButton::pressed, this, [this] { StartScroll(ScrollingRight); });
+    connect(btnLeft_, &QToolButton::released, this, &TFormatStrip::StopScroll);
+    connect(btnRight_, &QToolButton::released, this, &TFormatStrip::StopScroll);
+
+    resize(2 * ButtonWidth + 394, 106);
+    SizeCanvas();
+}
+
+TFormatStrip::~TFormatStrip() = default;
+
+QWidget* TFormatStrip::StripImage() const { return image_; }
+
+void TFormatStrip::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    LayoutChildren();
+}
+
+void TFormatStrip::LayoutChildren()
+{
+    const int h = height();
+    btnLeft_->setGeometry(0, 0, ButtonWidth, h);
+    btnRight_->setGeometry(width() - ButtonWidth, 0, ButtonWidth, h);
+    panel_->setGeometry(ButtonWidth, 0, std::max(0, width() - 2 * ButtonWidth), h);
+    clip_->setGeometry(panel_->contentsRect());
+    SizeCanvas();
+}
+
+int TFormatStrip::PanelWidth() const { return clip_->width(); }
+
+void TFormatStrip::SizeCanvas()
+{
+    const int width = std::max(PanelWidth(), cellCount_ * CellWidth);
+    if (canvas_.Width() != width || canvas_.Height() != ImageHeight) canvas_.SetSize(width, ImageHeight);
+    const int top = std::max(0, (clip_->height() - ImageHeight) / 2);
+    image_->setGeometry(left_, top, std::max(width, 1), ImageHeight);
+}
+
+void TFormatStrip::SetCellCount(int count)
+{
+    cellCount_ = std::max(count, 0);
+    SizeCanvas();
+}
+
+void TFormatStrip::Changed() { image_->update(); }
+
+void TFormatStrip::DrawFormats(const TIconImageArray& formats, int selected, bool paddedDepth)
+{
+    SetCellCount(formats.Count());
+    canvas_.Fill(0xFFFFFF);
+    {
+        QImage image = canvas_.Image();
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        QFont font = p.font();
+        font.setPixelSize(11); // 8 points at 96 dots per inch
+        p.setFont(font);
+        const QFontMetrics metrics(font);
+        for (int i = 0; i < formats.Count(); ++i) {
+            const TIconImageRec& f = formats[i];
+            const int x0 = i * CellWidth;
+            // GDI's rounded rectangle: right and bottom exclusive, a 15 x 15 corner ellipse.
+            QPen pen(ToQColor(i == selected ? 0x0000FF : 0x800000));
+            pen.setWidth(3);
+            p.setPen(pen);
+            p.setBrush(ToQColor(Imaging().BackgroundColor));
+            p.drawRoundedRect(QRectF(x0 + 5, 7, 64, 64), 7.5, 7.5);
+
+            const QString label = QStringLiteral("%1 x %2 : %3")
+                                      .arg(f.Width)
+                                      .arg(f.Height)
+                                      .arg(paddedDepth ? DepthLabel(f.ColorType) : DepthBits(f.ColorType));
+            const int textWidth = metrics.horizontalAdvance(label);
+            const QRect textRect(x0 + (CellWidth - textWidth) / 2, 77, textWidth, metrics.height());
+            p.setPen(Qt::NoPen);
+            p.fillRect(textRect, Qt::white);
+            p.setPen(ToQColor(0x800000));
+            p.drawText(textRect, Qt::AlignLeft | Qt::AlignTop, label);
+        }
+    }
+    for (int i = 0; i < formats.Count(); ++i) DrawFormatThumbnail(canvas_, formats, i);
+    Changed();
+}
+
+void TFormatStrip::SetStripLeft(int left)
+{
+    left_ = left;
+    image_->move(left_, image_->y());
+}
+
+int TFormatStrip::GlideTarget(int index, int count, int panelWidth)
+{
+    int target = panelWidth / 2 - index * CellWidth;
+    if (target + count * CellWidth < panelWidth) target = panelWidth - count * CellWidth;
+    return std::min(target, 0);
+}
+
+void TFormatStrip::GlideToCell(int index) { GlideTo(GlideTarget(index, cellCount_, PanelWidth())); }
+
+void TFormatStrip::GlideTo(int target)
+{
+    target_ = target;
+    mode_ = Gliding;
+    timer_.start();
+}
+
+void TFormatStrip::StartScroll(Mode mode)
+{
+    mode_ = mode;
+    timer_.start();
+}
+
+void TFormatStrip::StopScroll() { EndMode(); }
+
+void TFormatStrip::EndMode()
+{
+    mode_ = Idle;
+    timer_.stop();
+}
+
+void TFormatStrip::TimerTick()
+{
+    switch (mode_) {
+    case ScrollingLeft:
+        // Toward the first cell; never past it.
+        if (left_ < 0) {
+            SetStripLeft(std::min(left_ + ScrollStep, 0));
+            return;
+        }
+        break;
+    case ScrollingRight: {
+        // Toward the last cell, until its right end meets the panel's.
+        const int end = PanelWidth() - cellCount_ * CellWidth;
+        if (left_ > end) {
+            SetStripLeft(std::max(left_ - ScrollStep, end));
+            return;
+        }
+        break;
+    }
+    case Gliding:
+        if (left_ < target_ - GlideStep) {
+            SetStripLeft(left_ + GlideStep);
+            return;
+        }
+        if (left_ > target_ + GlideStep) {
+            SetStripLeft(left_ - GlideStep);
+            return;
+        }
+        SetStripLeft(target_);
+        break;
+    default:
+        break;
+    }
+    EndMode();
+}

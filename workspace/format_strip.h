@@ -1,0 +1,100 @@
+#pragma once
+// A horizontal strip of 80-pixel thumbnail cells in a clipping panel, with an arrow button on
+// each side that scrolls it while held and a 10 ms timer that also glides it to a chosen cell.
+// The document window's format strip uses it, and so can every other strip of cells (the
+// add-format dialog's source strip, photo-to-icon's output formats and frames): the owner draws
+// the cells into Canvas() (DrawFormats does the whole format strip) and listens to CellPressed.
+//
+// Layout: btn_ScrollLeft (17 px wide) | Panel1 (lowered, clips) holding img_preview | btn_ScrollRight.
+// img_preview's left edge is the scroll position, 0 or negative.
+#include <QFrame>
+#include <QTimer>
+#include <QToolButton>
+#include <QWidget>
+
+#include "imaging/icon_image.h"
+#include "platform/bitmap24.h"
+
+class TStripImage;
+
+class TFormatStrip : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int CellWidth = 80;
+    static constexpr int ImageHeight = 100;
+    static constexpr int ButtonWidth = 17;
+    static constexpr int ScrollStep = 5; // per tick while an arrow button is held
+    static constexpr int GlideStep = 12; // per tick while gliding
+    static constexpr int TickMs = 10;
+
+    enum Mode { Idle = 0, ScrollingLeft = 1, ScrollingRight = 2, Gliding = 3 };
+
+    explicit TFormatStrip(QWidget* parent = nullptr);
+    ~TFormatStrip() override;
+
+    // ---- cells ----
+    // Number of cells the strip holds; the picture is as wide as they are (at least the panel),
+    // so every cell can be scrolled to and picked.
+    void SetCellCount(int count);
+    int CellCount() const { return cellCount_; }
+    // The picture to draw cells into: cell i spans x = i * 80 .. i * 80 + 79, 100 pixels high.
+    // Call Changed() after drawing.
+    Bitmap24& Canvas() { return canvas_; }
+    void Changed();
+    // The whole strip of an icon's formats: a white picture; per format a rounded frame (red
+    // for the selected one, navy otherwise) filled with the background colour, the label
+    // "W x H : depth" and the thumbnail. With paddedDepth the depth reads "1 ", "4 ", "8 ", else
+    // "1", "4", "8".
+    void DrawFormats(const TIconImageArray& formats, int selected, bool paddedDepth = true);
+
+    // ---- scrolling ----
+    int StripLeft() const { return left_; } // img_preview.Left
+    void SetStripLeft(int left);
+    int StripMode() const { return mode_; }
+    int StripTarget() const { return target_; }
+    // Visible width of the strip panel.
+    int PanelWidth() const;
+    // Where the strip glides to show cell `index`: centred when possible, never past either end.
+    static int GlideTarget(int index, int count, int panelWidth);
+    // Glides (mode 3) to show cell `index`.
+    void GlideToCell(int index);
+    void GlideTo(int target);
+    // One timer tick (Timer1Timer).
+    void TimerTick();
+    // The arrow buttons' press and release (mode 1 scrolls toward the first cell, 2 toward the
+    // last; release stops).
+    void StartScroll(Mode mode);
+    void StopScroll();
+
+    QToolButton* ScrollLeftButton() const { return btnLeft_; }
+    QToolButton* ScrollRightButton() const { return btnRight_; }
+    QFrame* Panel() const { return panel_; }
+    QWidget* StripImage() const;
+    QTimer* Timer() { return &timer_; }
+
+signals:
+    // A press on the strip, or a move with the left button held, at this strip x (picture
+    // coordinates, the scroll position already added).
+    void CellPressed(int stripX);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    friend class TStripImage;
+    void LayoutChildren();
+    void SizeCanvas();
+    void EndMode();
+
+    QToolButton* btnLeft_;
+    QToolButton* btnRight_;
+    QFrame* panel_;
+    QWidget* clip_;
+    TStripImage* image_;
+    QTimer timer_;
+    Bitmap24 canvas_;
+    int cellCount_ = 0;
+    int left_ = 0;
+    int mode_ = Idle;
+    int target_ = 0;
+};
