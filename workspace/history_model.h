@@ -14,6 +14,7 @@
 #include "platform/bitmap24.h"
 
 struct THistoryStepItem {
+    uint64_t Serial = 0; // unique within the run: tells a step from one that replaced it
     QString Caption;
     QString Time; // "hh:mm am" / "hh:mm pm"
     Bitmap24 Thumbnail;
@@ -118,6 +119,7 @@ private:
     std::vector<THistoryTrack> tracks_;
     int activeTrack_ = -1;
     int32_t nextId_ = 0;
+    uint64_t nextSerial_ = 1;
     std::vector<TRecycleItem> recycle_;
     QString lastError_;
     QTime fixedTime_;
