@@ -25,6 +25,8 @@
 #include "platform/app_paths.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/work_area.h"
+#include "workspace/app_windows.h"
+#include "workspace/history_form.h"
 
 Tfrm_main* frm_main = nullptr;
 
@@ -477,6 +479,13 @@ void Tfrm_main::ConnectCommands()
         for (auto it = windows.rbegin(); it != windows.rend(); ++it) (*it)->showMinimized();
     });
 
+    connect(act_EditUndo, &QAction::triggered, this, [] {
+        if (frm_history && frm_history->CanUndo()) frm_history->Undo();
+    });
+    connect(act_EditRedo, &QAction::triggered, this, [] {
+        if (frm_history && frm_history->CanRedo()) frm_history->Redo();
+    });
+
     connect(act_Preview_window, &QAction::triggered, this, [this] { ToggleToolWindow(PreviewWindow, act_Preview_window); });
     connect(act_History_window, &QAction::triggered, this, [this] { ToggleToolWindow(HistoryWindow, act_History_window); });
     connect(act_icon_lib, &QAction::triggered, this, [this] { ToggleToolWindow(LibraryWindow, act_icon_lib); });
@@ -566,6 +575,11 @@ void Tfrm_main::setVisible(bool visible)
 void Tfrm_main::FormShow()
 {
     // The tools, colour and history windows are created here, in this order, as each joins the program.
+    if (!HistoryWindow) {
+        auto* history = new Tfrm_history;
+        AppWindows::Register(history);
+        HistoryWindow = history;
+    }
     LayOutToolWindowsNow();
     for (QWidget* w : {ToolsWindow.data(), ColorWindow.data()})
         if (w) w->show();

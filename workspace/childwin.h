@@ -1,0 +1,212 @@
+#pragma once
+// The document window: one open icon in the main window's frame. It shows the current format
+// magnified over a transparency checkerboard with an optional pixel grid, all formats as a strip
+// of thumbnails, adds, deletes and switches formats, routes canvas mouse input to the current
+// tool, tracks the modified state in its caption, saves the icon and asks before a modified icon
+// is closed. Its state lives in TDocumentModel; this class is the window around it.
+//
+// Making one (the main window's new and open commands, the icon library, the icon mixer):
+//     auto* doc = new Tfrm_childwin;
+//     doc->AttachTo(mdiArea);                  // a child window of the design size, centred
+//     doc->Document().Folder = folder;         // with a trailing "/"; empty: never saved
+//     doc->Document().FileName = name;
+//     for (each format read) doc->AddImageFormat(format);  // the last one added ends current
+//     doc->UpdateCaption();
+//     doc->parentWidget()->show();
+// The caller keeps and frees the records it passed; the window copies them. Close the document
+// through its child window (QMdiSubWindow::close, QMdiArea::closeActiveSubWindow): the window
+// asks its save question there and is deleted with the child window once the close is accepted.
+#include <cstdint>
+#include <functional>
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "imaging/icon_image.h"
+#include "platform/rect.h"
+#include "workspace/document_model.h"
+#include "workspace/picture_dialogs.h"
+
+class QFrame;
+class QMdiArea;
+class QMdiSubWindow;
+class QPainter;
+class QStatusBar;
+class QToolButton;
+class TCanvasBox;
+class TFormatStrip;
+class TSwatchBar;
+class Tfrm_childwin;
+
+// Mouse phases handed to the tools.
+enum TMousePhase : int { mpRelease = 1, mpPress = 2, mpMove = 3 };
+
+// The tool identifiers of the tools window.
+enum TToolId : int {
+    tiNone = 0,
+    tiRectSelect = 1,
+    tiLasso = 3,
+    tiPencil = 5,
+    tiBrush = 6,
+    tiText = 7,
+    tiBucket = 8,
+    tiPicker = 9,
+    tiEraser = 10,
+    tiRectangle = 11,
+    tiEllipse = 12,
+    tiLine = 13,
+};
+
+// What the document windows call in the windows and dialogs around them that are made apart
+// from the frame: the tools window, the colour window, the preview window, the icon library and
+// the add-format and delete-format dialogs. Each fills its entries when it is created; an empty
+// entry means that window is not there, and the document does without it.
+struct TDocumentPeers {
+    // ---- tools window ----
+    // The current tool (TToolId).
+    std::function<int()> CurrentToolId;
+    // A format became current: the tools window leaves the text tool and, for palette formats,
+    // forces a hard brush without anti-aliasing.
+    std::function<void(Tfrm_childwin* doc, int index, int32_t colorType)> ActiveImageChanged;
+    // Leaves the text tool without committing its text.
+    std::function<void()> LeaveTextTool;
+    // Shows the image cell under the mouse.
+    std::function<void(int cellX, int cellY)> ShowCell;
+    // ---- painting tools ----
+    // A mouse event on the canvas for the current tool (phase: TMousePhase; x, y: canvas pixels).
+    std::function<void(Tfrm_childwin& doc, int toolId, int phase, int x, int y, Qt::MouseButtons buttons,
+                       Qt::KeyboardModifiers modifiers)>
+        ToolMouse;
+    // Opens a text frame over the current format (the text tool was chosen).
+    std::function<void(Tfrm_childwin& doc)> StartTextFrame;
+    // Draws what the current tool shows over the canvas (brush outline, selection outline, text
+    // frame); called inside the canvas's paint event.
+    std::function<void(Tfrm_childwin& doc, QPainter& painter)> PaintToolOverlay;
+    // ---- colour window ----
+    // The colour window's colour type and palette; false when there is no colour window.
+    std::function<bool(int32_t& colorType, TPalette& palette)> GetPanelPalette;
+    // Switches the colour window to a format's colour type and palette.
+    std::function<void(int32_t colorType, const TPalette& palette)> SetPanelColorType;
+    // ---- preview window ----
+    std::function<void(const TIconImageArray* formats, int index)> PreviewShowImage;
+    // ---- icon library ----
+    // Saves the document's formats under its library icon name; false with a message text.
+    std::function<bool(Tfrm_childwin& doc, QString& error)> SaveToLibrary;
+    // ---- dialogs ----
+    // The add-format dialog on the icon's formats: the new format's record on OK (owned by the
+    // dialog, valid until its next run), null on Cancel.
+    std::function<const TIconImageRec*(QWidget* parent, TIconImageArray& formats, int currentIndex)> AddFormatDialog;
+    // The delete-format confirmation for a format: true on OK.
+    std::function<bool(QWidget* parent, const TIconImageRec& format)> ConfirmDeleteFormat;
+};
+TDocumentPeers& DocumentPeers();
+
+class Tfrm_childwin : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int DesignWidth = 475;
+    static constexpr int DesignHeight = 553;
+    static constexpr int MinWidth = 350;
+    static constexpr int MinHeight = 486;
+    static constexpr int MaxWidth = 1290;
+    static constexpr int MaxHeight = 1024;
+    static constexpr int StripPanelHeight = 153; // Panel5
+    static constexpr int BevelSize = 5;
+
+    explicit Tfrm_childwin(QWidget* parent = nullptr);
+    ~Tfrm_childwin() override;
+
+    // Puts the window into a frame as a child window of the design size, centred in it.
+    QMdiSubWindow* AttachTo(QMdiArea* area);
+
+    // ---- state ----
+    TDocumentModel& Document() { return doc_; }
+    const TDocumentModel& Document() const { return doc_; }
+    TIconImageArray& Images() { return doc_.Images; }
+    const TIconImageArray& Images() const { return doc_.Images; }
+    int CurrentIndex() const { return doc_.CurrentIndex; }
+    TIconImageRec* CurrentImage() { return doc_.CurrentImage(); }
+    bool IsModified() const { return doc_.Modified == 1; }
+    int ZoomFactor() const { return doc_.ZoomFactor; }
+    // The path the icon was loaded from or saved to; empty while never saved.
+    QString FilePath() const;
+
+    // ---- services ----
+    // Appends a copy of the record as a new format, makes it current and records its first
+    // history step "New". Returns 0.
+    int AddImageFormat(const TIconImageRec& rec);
+    // Brings the tools, colour and history windows and the canvas in line with the current format.
+    void ActivateCurrentFormat();
+    // Makes the format whose strip cell holds x current.
+    void SelectFormatAt(int stripX);
+    void SetModified(bool modified);
+    void UpdateCaption();
+    // File > Save. True when the icon was written.
+    bool Save();
+    // Copies the colour window's palette into the current format and repaints.
+    void ApplyPanelPalette();
+    // The tools window chose another tool (or the same again).
+    void ToolChanged();
+    // Commits an open text frame: a step "Text", the document modified, the text lock released.
+    void CommitText();
+    // Drops an open text frame: the format goes back to how it was when the frame opened.
+    void DiscardText();
+    bool HasSelection() const { return doc_.HasSelection(); }
+    // Hands a canvas mouse event to the current tool when this is the active document.
+    void DispatchToolMouse(int phase, int x, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int y);
+    // Repaint part or all of the canvas from the current format.
+    void RenderRect(const Rect& rect);
+    void RenderAll();
+    // The canvas re-rendered whole (the paint of the whole window).
+    void FormPaint();
+    void FitCanvas();
+    void DrawFormatStrip();
+
+    // ---- handlers of the controls ----
+    void btn_ShowGridClick();
+    void btn_PreviewClick();
+    void btn_AddImageClick();
+    void btn_deleImageClick();
+    void PickStripBackground();
+
+    // ---- controls ----
+    QWidget* Panel5 = nullptr;
+    TFormatStrip* FormatStrip = nullptr; // btn_ScrollLeft, Panel1 with img_preview, btn_ScrollRight
+    QToolButton* btn_ShowGrid = nullptr;
+    TSwatchBar* Image1 = nullptr;
+    QToolButton* btn_Preview = nullptr;
+    QToolButton* btn_AddImage = nullptr;
+    QToolButton* btn_deleImage = nullptr;
+    QFrame* bev_left = nullptr;
+    QFrame* bev_right = nullptr;
+    QFrame* bev_top = nullptr;
+    QFrame* bev_bottom = nullptr;
+    QWidget* CanvasArea = nullptr; // the free area inside the bevels; clips the canvas
+    QWidget* PaintBox1 = nullptr; // the canvas
+    QStatusBar* StatusBar1 = nullptr;
+    TSavePictureDialogEx dlgSavePic;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    friend class TCanvasBox;
+    void LayoutControls();
+    void FormActivate();
+    void PaintBox1MouseDown(int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+    void PaintBox1MouseMove(int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+    void PaintBox1MouseUp(int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+    // ApplyPanelPalette without the strip, for callers that draw the strip next anyway.
+    void TakePanelPalette();
+    bool IsActiveDocument() const;
+    int CurrentToolId() const;
+    // Asks the save question; false when the window must stay open.
+    bool ConfirmClose();
+
+    TDocumentModel doc_;
+    QPointer<QMdiSubWindow> subWindow_;
+    bool tooSmallShown_ = false;
+};
