@@ -13,13 +13,6 @@
 
 namespace {
 
-// Rect limited to a Width x Height area, never normalised: an inverted rectangle stays empty.
-Rect Within(const Rect& rect, int width, int height)
-{
-    return Rect{std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, width),
-                std::min(rect.Bottom, height)};
-}
-
 // Colour of every possible pixel value's red byte through a palette; only used when the
 // palette has entries, since then only the red byte picks the entry.
 struct PaletteLookup {
@@ -40,7 +33,7 @@ template <typename GroundAt>
 void Composite(const Bitmap24& bitmap, const Bitmap24& mask, const TPalette* palette, Bitmap24& dst, Rect r,
                GroundAt groundAt)
 {
-    r = Within(r, std::min({bitmap.Width(), mask.Width(), dst.Width()}),
+    r = LimitRect(r, std::min({bitmap.Width(), mask.Width(), dst.Width()}),
                std::min({bitmap.Height(), mask.Height(), dst.Height()}));
     if (r.IsEmpty()) return;
     const PaletteLookup lookup(palette);
@@ -126,7 +119,7 @@ void CompositeOnColor(const Bitmap24& bitmap, const Bitmap24& mask, const TPalet
 void CompositeOnBitmap(const Bitmap24& bitmap, const Bitmap24& mask, const Bitmap24& ground, Bitmap24& dst,
                        const Rect& rect, const TPalette* palette)
 {
-    const Rect r = Within(rect, ground.Width(), ground.Height());
+    const Rect r = LimitRect(rect, ground.Width(), ground.Height());
     Composite(bitmap, mask, palette, dst, r, [&ground](int x, int y) { return ground.Row(y) + x * 3; });
 }
 
@@ -185,7 +178,7 @@ void DrawFormatThumbnail(QPainter& canvas, const TIconImageArray& formats, int i
 
 void DrawCheckerSwatch(const Rect& rect, TColor color, TColor level, Bitmap24& bitmap)
 {
-    const Rect r = Within(rect, bitmap.Width(), bitmap.Height());
+    const Rect r = LimitRect(rect, bitmap.Width(), bitmap.Height());
     if (r.IsEmpty()) return;
     const int l = ColorB(level); // the third byte
     const int cb = ColorB(color), cg = ColorG(color), cr = ColorR(color);
@@ -206,7 +199,7 @@ void MergeIconImageOver(TIconImageRec& a, const TIconImageRec& b, const Rect& re
     // Opacity 0 lets nothing of B through, colour included.
     if (opacity <= 0) return;
     if (!a.Bitmap || !a.Mask || !b.Bitmap || !b.Mask) return;
-    const Rect r = Within(rect, std::min({a.Bitmap->Width(), a.Mask->Width(), b.Bitmap->Width(), b.Mask->Width()}),
+    const Rect r = LimitRect(rect, std::min({a.Bitmap->Width(), a.Mask->Width(), b.Bitmap->Width(), b.Mask->Width()}),
                           std::min({a.Bitmap->Height(), a.Mask->Height(), b.Bitmap->Height(), b.Mask->Height()}));
     if (r.IsEmpty()) return;
     const double o = std::min(opacity, 255) / 255.0;
@@ -244,7 +237,7 @@ void InvertColors(Bitmap24& bitmap, const Rect& rect, TPalette* palette)
         }
         return;
     }
-    const Rect r = Within(rect, bitmap.Width(), bitmap.Height());
+    const Rect r = LimitRect(rect, bitmap.Width(), bitmap.Height());
     if (r.IsEmpty()) return;
     for (int y = r.Top; y < r.Bottom; ++y) {
         uint8_t* p = bitmap.Row(y) + r.Left * 3;
@@ -254,7 +247,7 @@ void InvertColors(Bitmap24& bitmap, const Rect& rect, TPalette* palette)
 
 void WhitenTransparent(Bitmap24& bitmap, const Bitmap24& mask, const Rect& rect)
 {
-    const Rect r = Within(rect, std::min(bitmap.Width(), mask.Width()), std::min(bitmap.Height(), mask.Height()));
+    const Rect r = LimitRect(rect, std::min(bitmap.Width(), mask.Width()), std::min(bitmap.Height(), mask.Height()));
     if (r.IsEmpty()) return;
     for (int y = r.Top; y < r.Bottom; ++y) {
         uint8_t* c = bitmap.Row(y);

@@ -21,12 +21,6 @@ constexpr TColor White = 0xFFFFFF;
 
 double Frac(double x) { return x - std::floor(x); }
 
-Rect Within(const Rect& rect, int width, int height)
-{
-    return Rect{std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, width),
-                std::min(rect.Bottom, height)};
-}
-
 bool Inside(const Rect& inner, const Bitmap24& bitmap)
 {
     return inner.Left >= 0 && inner.Top >= 0 && inner.Right <= bitmap.Width() && inner.Bottom <= bitmap.Height();
@@ -199,7 +193,7 @@ void PaintStamp(const Bitmap24& stamp, Bitmap24& bitmap, Bitmap24& mask, int col
                 const Rect& rect)
 {
     if (mode != StampErase && (colorType < ctColors2 || colorType > ctTrueAlpha)) return;
-    Rect r = Within(rect, std::min(bitmap.Width(), mask.Width()), std::min(bitmap.Height(), mask.Height()));
+    Rect r = LimitRect(rect, std::min(bitmap.Width(), mask.Width()), std::min(bitmap.Height(), mask.Height()));
     // Only where the stamp has pixels.
     r.Right = int(std::min<int64_t>(r.Right, int64_t(rect.Left) + stamp.Width()));
     r.Bottom = int(std::min<int64_t>(r.Bottom, int64_t(rect.Top) + stamp.Height()));

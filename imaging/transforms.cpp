@@ -32,12 +32,6 @@ void SinCos(int degrees, double& s, double& c)
     c = std::cos(r);
 }
 
-Rect Within(const Rect& rect, int width, int height)
-{
-    return Rect{std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, width),
-                std::min(rect.Bottom, height)};
-}
-
 } // namespace
 
 void RotateBitmapNearest(const Bitmap24& srcIn, Bitmap24& dst, const Rect& rect, int angle)
@@ -123,7 +117,7 @@ void RotateRectBilinear(Bitmap24& bitmap, Rect rect, int angle)
 void ShiftRectContent(Bitmap24& bitmap, const Rect& rect, int dx, int dy, TColor fill)
 {
     if (dx == 0 && dy == 0) return;
-    const Rect r = Within(rect, bitmap.Width(), bitmap.Height());
+    const Rect r = LimitRect(rect, bitmap.Width(), bitmap.Height());
     if (r.IsEmpty()) return;
     Bitmap24 saved(r.Width(), r.Height());
     CopyBitmapRect(bitmap, r, saved, 0, 0);
@@ -136,7 +130,7 @@ void ShiftRectContent(Bitmap24& bitmap, const Rect& rect, int dx, int dy, TColor
 
 void FlipRectVertical(Bitmap24& bitmap, const Rect& rect)
 {
-    const Rect r = Within(rect, bitmap.Width(), bitmap.Height());
+    const Rect r = LimitRect(rect, bitmap.Width(), bitmap.Height());
     if (r.IsEmpty()) return;
     const size_t bytes = size_t(r.Width()) * 3;
     std::vector<uint8_t> temp(bytes);
@@ -151,7 +145,7 @@ void FlipRectVertical(Bitmap24& bitmap, const Rect& rect)
 
 void FlipRectHorizontal(Bitmap24& bitmap, const Rect& rect)
 {
-    const Rect r = Within(rect, bitmap.Width(), bitmap.Height());
+    const Rect r = LimitRect(rect, bitmap.Width(), bitmap.Height());
     if (r.IsEmpty()) return;
     for (int y = r.Top; y < r.Bottom; ++y) {
         uint8_t* row = bitmap.Row(y);
