@@ -90,18 +90,23 @@ void EnlargeBicubic(const Bitmap24& srcIn, Bitmap24& dst, Rect srcRect, Rect dst
     }
 
     // Source rows interpolated across, four at a time: the rows in use are always four
-    // consecutive indices, so a ring of four keyed by the row index serves them all.
-    std::array<std::vector<uint8_t>, 4> ring;
+    // consecutive indices, so a ring of four keyed by the row index serves them all. The
+    // truncated channel values are kept as reals, ready for the pass down.
+    std::array<std::vector<double>, 4> ring;
     std::array<int, 4> ringRow{-1, -1, -1, -1};
     for (auto& r : ring) r.resize(size_t(dw) * 3);
-    const auto across = [&](int row) -> const uint8_t* {
+    const auto across = [&](int row) -> const double* {
         const size_t slot = size_t(row & 3);
         if (ringRow[slot] != row) {
             const uint8_t* s = src.Row(row);
-            uint8_t* out = ring[slot].data();
+            double* out = ring[slot].data();
+            uint8_t pixel[3];
             for (int u = 0; u < dw; ++u) {
                 const auto& c = cols[size_t(u)];
-                Weigh4(out + u * 3, colW[size_t(u)], s + c[0] * 3, s + c[1] * 3, s + c[2] * 3, s + c[3] * 3);
+                Weigh4(pixel, colW[size_t(u)], s + c[0] * 3, s + c[1] * 3, s + c[2] * 3, s + c[3] * 3);
+                out[u * 3] = pixel[0];
+                out[u * 3 + 1] = pixel[1];
+                out[u * 3 + 2] = pixel[2];
             }
             ringRow[slot] = row;
         }
@@ -113,12 +118,12 @@ void EnlargeBicubic(const Bitmap24& srcIn, Bitmap24& dst, Rect srcRect, Rect dst
         const double y = r / scaleY + srcRect.Top;
         const int c = TruncForgiving(y);
         const auto w = CubicWeights(std::max(0.0, y - c));
-        std::array<const uint8_t*, 4> rows;
+        std::array<const double*, 4> rows;
         for (int i = 0; i < 4; ++i) rows[size_t(i)] = across(std::clamp(c - 1 + i, 0, lastRow));
         uint8_t* d = dst.Row(dstRect.Top + r) + dstRect.Left * 3;
         // The same arithmetic as Weigh4, laid out flat so the compiler can vectorise it.
         const double w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3];
-        const uint8_t *r0 = rows[0], *r1 = rows[1], *r2 = rows[2], *r3 = rows[3];
+        const double *r0 = rows[0], *r1 = rows[1], *r2 = rows[2], *r3 = rows[3];
         for (int i = 0; i < dw * 3; ++i) d[i] = TruncForgivingByte(r0[i] * w0 + r1[i] * w1 + r2[i] * w2 + r3[i] * w3);
     }
 }
