@@ -21,72 +21,79 @@ double Dist2(const Colour3& a, double r, double g, double b)
     return dr * dr + dg * dg + db * db;
 }
 
-// Exact nearest-colour search: the entries are sorted along the axis where they spread most, and
-// the search walks outwards from the query's place on that axis until the axis distance alone
-// exceeds the best distance found.
+// Exact nearest-colour search. Colour space is split into cells of 32 x 32 x 32; the first query in
+// a cell lists the entries that can be nearest to any point of it (those whose least distance to
+// the cell is within the smallest greatest distance of any entry), nearest first, and queries walk
+// that list only until the least distance alone exceeds the best found.
 class NearestFinder {
 public:
-    explicit NearestFinder(const std::vector<Colour3>& entries) : entries_(entries)
+    explicit NearestFinder(const std::vector<Colour3>& entries)
+        : entries_(entries), start_(size_t(Cells) * Cells * Cells, -1), count_(start_.size(), 0)
     {
-        double lo[3] = {1e9, 1e9, 1e9}, hi[3] = {-1e9, -1e9, -1e9};
-        for (const Colour3& e : entries_) {
-            const double v[3] = {e.r, e.g, e.b};
-            for (int a = 0; a < 3; ++a) {
-                lo[a] = std::min(lo[a], v[a]);
-                hi[a] = std::max(hi[a], v[a]);
-            }
-        }
-        axis_ = 0;
-        for (int a = 1; a < 3; ++a)
-            if (hi[a] - lo[a] > hi[axis_] - lo[axis_]) axis_ = a;
-        order_.resize(entries_.size());
-        std::iota(order_.begin(), order_.end(), 0);
-        std::stable_sort(order_.begin(), order_.end(),
-                         [&](int x, int y) { return AxisOf(entries_[size_t(x)]) < AxisOf(entries_[size_t(y)]); });
-        keys_.resize(order_.size());
-        for (size_t i = 0; i < order_.size(); ++i) keys_[i] = AxisOf(entries_[size_t(order_[i])]);
     }
 
-    // The index of the nearest entry; ties go to the lower index. hint, when valid, is tried first.
-    int Find(double r, double g, double b, int hint = -1) const
+    // The index of the nearest entry; ties go to the lower index. Queries lie in 0..255.
+    int Find(double r, double g, double b)
     {
-        const int n = int(order_.size());
-        int best = -1;
-        double bestD = std::numeric_limits<double>::infinity();
-        if (hint >= 0 && hint < n) {
-            best = hint;
-            bestD = Dist2(entries_[size_t(hint)], r, g, b);
-        }
-        const double q = axis_ == 0 ? r : axis_ == 1 ? g : b;
-        int hi = int(std::lower_bound(keys_.begin(), keys_.end(), q) - keys_.begin());
-        int lo = hi - 1;
-        while (lo >= 0 || hi < n) {
-            const double dl = lo >= 0 ? q - keys_[size_t(lo)] : std::numeric_limits<double>::infinity();
-            const double dh = hi < n ? keys_[size_t(hi)] - q : std::numeric_limits<double>::infinity();
-            const bool left = dl <= dh;
-            const double da = left ? dl : dh;
-            if (da * da > bestD) break;
-            const int idx = order_[size_t(left ? lo : hi)];
-            const double d = Dist2(entries_[size_t(idx)], r, g, b);
-            if (d < bestD || (d == bestD && idx < best)) {
+        const int cr = Cell(r), cg = Cell(g), cb = Cell(b);
+        const size_t cell = (size_t(cr) * Cells + size_t(cg)) * Cells + size_t(cb);
+        if (start_[cell] < 0) Fill(cell, cr, cg, cb);
+        const Candidate* cand = pool_.data() + start_[cell];
+        int best = cand[0].index;
+        double bestD = Dist2(entries_[size_t(best)], r, g, b);
+        for (int i = 1; i < count_[cell] && cand[i].nearest <= bestD; ++i) {
+            const double d = Dist2(entries_[cand[i].index], r, g, b);
+            if (d < bestD || (d == bestD && cand[i].index < best)) {
                 bestD = d;
-                best = idx;
+                best = cand[i].index;
             }
-            if (left)
-                --lo;
-            else
-                ++hi;
         }
         return best;
     }
 
 private:
-    double AxisOf(const Colour3& c) const { return axis_ == 0 ? c.r : axis_ == 1 ? c.g : c.b; }
+    static constexpr int Side = 32;
+    static constexpr int Cells = 256 / Side;
+    struct Candidate {
+        double nearest;  // least squared distance from the entry to the cell
+        int index;
+    };
+
+    static int Cell(double v) { return std::clamp(int(v), 0, 255) / Side; }
+
+    void Fill(size_t cell, int cr, int cg, int cb)
+    {
+        const double lo[3] = {double(cr * Side), double(cg * Side), double(cb * Side)};
+        double limit = std::numeric_limits<double>::infinity();
+        nearest_.resize(entries_.size());
+        for (size_t i = 0; i < entries_.size(); ++i) {
+            const double v[3] = {entries_[i].r, entries_[i].g, entries_[i].b};
+            double nd = 0, fd = 0;
+            for (int a = 0; a < 3; ++a) {
+                const double below = lo[a] - v[a], above = v[a] - (lo[a] + Side);
+                const double n = below > 0 ? below : above > 0 ? above : 0.0;
+                const double f = std::max(std::abs(v[a] - lo[a]), std::abs(v[a] - (lo[a] + Side)));
+                nd += n * n;
+                fd += f * f;
+            }
+            nearest_[i] = nd;
+            limit = std::min(limit, fd);
+        }
+        const size_t first = pool_.size();
+        for (size_t i = 0; i < entries_.size(); ++i)
+            if (nearest_[i] <= limit) pool_.push_back({nearest_[i], int(i)});
+        std::sort(pool_.begin() + ptrdiff_t(first), pool_.end(), [](const Candidate& a, const Candidate& b) {
+            return a.nearest < b.nearest || (a.nearest == b.nearest && a.index < b.index);
+        });
+        start_[cell] = int32_t(first);
+        count_[cell] = int32_t(pool_.size() - first);
+    }
 
     std::vector<Colour3> entries_;
-    int axis_ = 0;
-    std::vector<int> order_;
-    std::vector<double> keys_;
+    std::vector<int32_t> start_;
+    std::vector<int32_t> count_;
+    std::vector<Candidate> pool_;
+    std::vector<double> nearest_;
 };
 
 // The distinct colours of a picture with their counts, and for every pixel the number of its colour.
@@ -96,12 +103,28 @@ struct Histogram {
     std::vector<uint32_t> ofPixel;
 };
 
+// Every buffer of one call, kept from call to call: the effect dialogs re-quantise on every change,
+// and fresh pages for a few megabytes cost more than the work done in them.
+struct Workspace {
+    std::vector<uint64_t> sortA, sortB;
+    Histogram histogram;
+    std::vector<double> moments;
+    std::vector<Colour3> points;
+    std::vector<int> assign;
+    std::vector<double> err;
+    std::vector<size_t> worst;
+    std::vector<uint8_t> indexOf;
+};
+
 uint32_t KeyOf(const uint8_t* p) { return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | uint32_t(p[0]); }
 
-Histogram BuildHistogram(const uint8_t* input, size_t pixels)
+void BuildHistogram(const uint8_t* input, size_t pixels, Workspace& ws)
 {
     // A stable radix sort of (colour, pixel) pairs on the 24 colour bits.
-    std::vector<uint64_t> a(pixels), b(pixels);
+    std::vector<uint64_t>& a = ws.sortA;
+    std::vector<uint64_t>& b = ws.sortB;
+    a.resize(pixels);
+    b.resize(pixels);
     for (size_t i = 0; i < pixels; ++i) a[i] = uint64_t(KeyOf(input + i * 3)) << 32 | uint64_t(i);
     for (int shift = 32; shift < 56; shift += 8) {
         std::array<size_t, 257> start{};
@@ -110,7 +133,9 @@ Histogram BuildHistogram(const uint8_t* input, size_t pixels)
         for (uint64_t v : a) b[start[size_t((v >> shift) & 0xFF)]++] = v;
         a.swap(b);
     }
-    Histogram h;
+    Histogram& h = ws.histogram;
+    h.colour.clear();
+    h.count.clear();
     h.ofPixel.resize(pixels);
     for (size_t i = 0; i < pixels; ++i) {
         const uint32_t key = uint32_t(a[i] >> 32);
@@ -121,7 +146,6 @@ Histogram BuildHistogram(const uint8_t* input, size_t pixels)
         ++h.count.back();
         h.ofPixel[size_t(uint32_t(a[i]))] = uint32_t(h.colour.size() - 1);
     }
-    return h;
 }
 
 Colour3 ToColour3(uint32_t key) { return {double(key >> 16 & 0xFF), double(key >> 8 & 0xFF), double(key & 0xFF)}; }
@@ -130,8 +154,15 @@ Colour3 ToColour3(uint32_t key) { return {double(key >> 16 & 0xFF), double(key >
 // variance falls most.
 class WuCuts {
 public:
-    explicit WuCuts(const Histogram& h)
+    WuCuts(const Histogram& h, std::vector<double>& moments)
     {
+        const size_t cells = size_t(S) * S * S;
+        moments.assign(5 * cells, 0.0);
+        wt_ = moments.data();
+        mr_ = wt_ + cells;
+        mg_ = mr_ + cells;
+        mb_ = mg_ + cells;
+        m2_ = mb_ + cells;
         for (size_t i = 0; i < h.colour.size(); ++i) {
             const uint32_t key = h.colour[i];
             const int r = int(key >> 16 & 0xFF), g = int(key >> 8 & 0xFF), b = int(key & 0xFF);
@@ -186,15 +217,14 @@ private:
     struct Box {
         int r0, r1, g0, g1, b0, b1;  // lower bounds exclusive, upper inclusive
     };
-    using Moments = std::vector<double>;
+    using Moments = const double*;
 
     static size_t Index(int r, int g, int b) { return (size_t(r) * S + size_t(g)) * S + size_t(b); }
     static int Volume(const Box& x) { return (x.r1 - x.r0) * (x.g1 - x.g0) * (x.b1 - x.b0); }
 
     void Cumulate()
     {
-        for (Moments* m : {&wt_, &mr_, &mg_, &mb_, &m2_}) {
-            Moments& v = *m;
+        for (double* v : {wt_, mr_, mg_, mb_, m2_}) {
             for (int r = 1; r < S; ++r) {
                 std::array<double, S> area{};
                 for (int g = 1; g < S; ++g) {
@@ -304,33 +334,55 @@ private:
         return true;
     }
 
-    Moments wt_ = Moments(size_t(S) * S * S, 0.0);
-    Moments mr_ = wt_, mg_ = wt_, mb_ = wt_, m2_ = wt_;
+    double* wt_ = nullptr;
+    double* mr_ = nullptr;
+    double* mg_ = nullptr;
+    double* mb_ = nullptr;
+    double* m2_ = nullptr;
 };
 
 // Lloyd's k-means over the distinct colours, weighted by their counts, starting from the given
 // centres and growing to `wanted` clusters: an empty or missing cluster restarts at the colour
 // that is worst served.
-std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centres, int wanted)
+std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centres, int wanted, Workspace& ws)
 {
     const size_t n = h.colour.size();
-    std::vector<Colour3> points(n);
+    std::vector<Colour3>& points = ws.points;
+    points.resize(n);
     for (size_t i = 0; i < n; ++i) points[i] = ToColour3(h.colour[i]);
-    std::vector<int> assign(n, -1);
-    std::vector<double> err(n, 0.0);
+    std::vector<int>& assign = ws.assign;
+    assign.assign(n, -1);
+    std::vector<double>& err = ws.err;
+    err.assign(n, 0.0);
     centres.resize(size_t(wanted), Colour3{-1e6, -1e6, -1e6});  // far away: empty until reseeded
-    constexpr int MaxRounds = 12;
+    // Later rounds move the palette less and less; the last few hundredths of a decibel are not
+    // worth their time.
+    constexpr int MaxRounds = 10;
+    std::vector<double> reach(centres.size());
     for (int round = 0; round < MaxRounds; ++round) {
-        const NearestFinder finder(centres);
+        NearestFinder finder(centres);
+        // A colour nearer to its centre than half the distance from that centre to any other
+        // cannot have a nearer centre: no search needed.
+        for (size_t k = 0; k < centres.size(); ++k) {
+            double nearest = std::numeric_limits<double>::infinity();
+            for (size_t j = 0; j < centres.size(); ++j)
+                if (j != k) nearest = std::min(nearest, Dist2(centres[k], centres[j].r, centres[j].g, centres[j].b));
+            reach[k] = nearest / 4;
+        }
         size_t changed = 0;
         std::vector<double> sr(centres.size(), 0.0), sg = sr, sb = sr, sw = sr;
         for (size_t i = 0; i < n; ++i) {
             const Colour3& p = points[i];
-            const int k = finder.Find(p.r, p.g, p.b, assign[i]);
+            int k = assign[i];
+            double d = k >= 0 ? Dist2(centres[size_t(k)], p.r, p.g, p.b) : 0.0;
+            if (k < 0 || d >= reach[size_t(k)]) {
+                k = finder.Find(p.r, p.g, p.b);
+                d = Dist2(centres[size_t(k)], p.r, p.g, p.b);
+            }
             if (k != assign[i]) ++changed;
             assign[i] = k;
             const double c = h.count[i];
-            err[i] = c * Dist2(centres[size_t(k)], p.r, p.g, p.b);
+            err[i] = c * d;
             sr[size_t(k)] += c * p.r;
             sg[size_t(k)] += c * p.g;
             sb[size_t(k)] += c * p.b;
@@ -345,7 +397,8 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
         }
         if (!empty.empty()) {
             // Restart each empty cluster at one of the worst served colours.
-            std::vector<size_t> worst(n);
+            std::vector<size_t>& worst = ws.worst;
+            worst.resize(n);
             std::iota(worst.begin(), worst.end(), size_t(0));
             const size_t take = std::min(empty.size(), n);
             std::partial_sort(worst.begin(), worst.begin() + ptrdiff_t(take), worst.end(),
@@ -357,7 +410,7 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
             }
             continue;
         }
-        if (changed == 0 || changed * 1000 < n) break;
+        if (changed * 500 <= n) break;
     }
     return centres;
 }
@@ -369,9 +422,9 @@ uint8_t ToByte(double v)
     return uint8_t(std::nearbyint(v));
 }
 
-void MapNearest(const Histogram& h, const NearestFinder& finder, uint8_t* output, size_t pixels)
+void MapNearest(const Histogram& h, NearestFinder& finder, uint8_t* output, size_t pixels, std::vector<uint8_t>& indexOf)
 {
-    std::vector<uint8_t> indexOf(h.colour.size());
+    indexOf.resize(h.colour.size());
     for (size_t i = 0; i < h.colour.size(); ++i) {
         const Colour3 c = ToColour3(h.colour[i]);
         indexOf[i] = uint8_t(finder.Find(c.r, c.g, c.b));
@@ -380,12 +433,11 @@ void MapNearest(const Histogram& h, const NearestFinder& finder, uint8_t* output
 }
 
 void MapDithered(const uint8_t* input, uint8_t* output, int width, int height, const std::vector<Colour3>& pal,
-                 const NearestFinder& finder)
+                 NearestFinder& finder)
 {
     // Errors in sixteenths, one spare slot at each end of the row.
     const size_t slots = (size_t(width) + 2) * 3;
     std::vector<int> cur(slots, 0), next(slots, 0);
-    int hint = -1;
     for (int y = 0; y < height; ++y) {
         std::fill(next.begin(), next.end(), 0);
         for (int x = 0; x < width; ++x) {
@@ -396,8 +448,7 @@ void MapDithered(const uint8_t* input, uint8_t* output, int width, int height, c
                 const int e = cur[(size_t(x) + 1) * 3 + size_t(c)];
                 v[c] = std::clamp(int(p[2 - c]) + ((e + 8) >> 4), 0, 255);
             }
-            const int k = finder.Find(v[0], v[1], v[2], hint);
-            hint = k;
+            const int k = finder.Find(v[0], v[1], v[2]);
             output[at * 3 + 2] = uint8_t(k);
             const double pv[3] = {pal[size_t(k)].r, pal[size_t(k)].g, pal[size_t(k)].b};
             for (int c = 0; c < 3; ++c) {
@@ -420,7 +471,9 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
     if (!input || !output || !palette || width <= 0 || height <= 0) return -1;
     const int wanted = std::clamp(colors, 1, 256);
     const size_t pixels = size_t(width) * size_t(height);
-    const Histogram h = BuildHistogram(input, pixels);
+    thread_local Workspace ws;
+    BuildHistogram(input, pixels, ws);
+    const Histogram& h = ws.histogram;
 
     std::vector<Colour3> pal;
     bool dithered = dither != 0;
@@ -432,8 +485,8 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
         if (h.colour.size() <= size_t(wanted)) {
             for (uint32_t key : h.colour) pal.push_back(ToColour3(key));
         } else {
-            WuCuts wu(h);
-            pal = RefineKMeans(h, wu.Means(wanted), wanted);
+            WuCuts wu(h, ws.moments);
+            pal = RefineKMeans(h, wu.Means(wanted), wanted, ws);
             for (Colour3& c : pal) c = {double(ToByte(c.r)), double(ToByte(c.g)), double(ToByte(c.b))};
         }
         for (size_t i = 0; i < pal.size(); ++i) {
@@ -444,10 +497,12 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
     }
 
     std::memset(output, 0, pixels * 3);
-    const NearestFinder finder(pal);
+    NearestFinder finder(pal);
     if (dithered)
         MapDithered(input, output, width, height, pal, finder);
     else
-        MapNearest(h, finder, output, pixels);
+        MapNearest(h, finder, output, pixels, ws.indexOf);
+    // Keep the buffers for icon-sized pictures only.
+    if (pixels > (size_t(1) << 20)) ws = Workspace{};
     return 0;
 }

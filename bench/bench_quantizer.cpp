@@ -1,0 +1,104 @@
+// Speed and quality of our colour quantizer. bench/compare_peers.sh runs it next to pngquant on
+// the same picture; with --out it also writes the 256-colour result as a PNG and prints its mean
+// squared error and the median time of a few runs.
+//
+//   build/bench/bench_quantizer [--image=picture.png] [--out=result.png [--runs=N]] [benchmark flags]
+#include <benchmark/benchmark.h>
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "bench_pictures.h"
+#include "imaging/icon_image.h"
+#include "imaging/quantizer_dither.h"
+
+namespace {
+
+QString g_image;
+
+void BM_Quantize256(benchmark::State& state)
+{
+    const Bitmap24 src = BenchPicture(g_image, 256, 256);
+    const int dither = int(state.range(0)), mode = int(state.range(1));
+    state.SetLabel((mode == 0 ? std::string("fixed palette") : std::string("computed palette")) +
+                   (dither ? ", dithered" : ""));
+    Bitmap24 dst;
+    for (auto _ : state) {
+        TPalette pal;
+        LoadDefaultPalette(pal, ctColors256);
+        QuantizeToPalette(src, dst, pal, 256, dither, mode);
+        benchmark::DoNotOptimize(dst.Bits());
+    }
+}
+BENCHMARK(BM_Quantize256)->Args({0, 2})->Args({1, 2})->Args({1, 0})->Unit(benchmark::kMillisecond);
+
+void BM_Quantize16(benchmark::State& state)
+{
+    const Bitmap24 src = BenchPicture(g_image, 256, 256);
+    Bitmap24 dst;
+    for (auto _ : state) {
+        TPalette pal;
+        LoadDefaultPalette(pal, ctColors16);
+        QuantizeToPalette(src, dst, pal, 16, 0, 2);
+        benchmark::DoNotOptimize(dst.Bits());
+    }
+}
+BENCHMARK(BM_Quantize16)->Unit(benchmark::kMillisecond);
+
+// Quantizes once more for the record: median time of several runs, the error, and the picture.
+int WriteResult(const QString& out, int runs)
+{
+    const Bitmap24 src = BenchPicture(g_image, 256, 256);
+    Bitmap24 dst;
+    TPalette pal;
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        LoadDefaultPalette(pal, ctColors256);
+        QElapsedTimer t;
+        t.start();
+        QuantizeToPalette(src, dst, pal, 256, 0, 2);
+        times.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    Bitmap24 shown(src.Width(), src.Height());
+    double sum = 0;
+    for (int y = 0; y < src.Height(); ++y)
+        for (int x = 0; x < src.Width(); ++x) {
+            const TPaletteEntry& e = pal.palPalEntry[dst.Row(y)[x * 3 + 2]];
+            const TColor s = src.Pixel(x, y);
+            const int dr = ColorR(s) - e.peRed, dg = ColorG(s) - e.peGreen, db = ColorB(s) - e.peBlue;
+            sum += dr * dr + dg * dg + db * db;
+            shown.SetPixel(x, y, MakeColor(e.peRed, e.peGreen, e.peBlue));
+        }
+    const double mse = sum / (3.0 * src.Width() * src.Height());
+    std::printf("ours: mse %.3f psnr %.2f dB, median %.2f ms over %zu runs\n", mse,
+                10 * std::log10(255.0 * 255.0 / mse), times[times.size() / 2], times.size());
+    return shown.ToQImage(QImage::Format_RGB888).save(out) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QString out;
+    int runs = 15;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--runs=", 7) == 0) runs = std::max(1, std::atoi(argv[i] + 7));
+        if (std::strncmp(argv[i], "--image=", 8) == 0) g_image = QString::fromLocal8Bit(argv[i] + 8);
+        if (std::strncmp(argv[i], "--out=", 6) == 0) out = QString::fromLocal8Bit(argv[i] + 6);
+    }
+    if (!out.isEmpty()) return WriteResult(out, runs);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
