@@ -23,21 +23,28 @@ Rect ClipToBoth(Rect rect, const Bitmap24& a, const Bitmap24& b)
     return rect;
 }
 
-// Runs one lookup per channel (blue, green, red) over the rectangle.
-void ApplyLookups(const Bitmap24& src, Bitmap24& dst, const Rect& rect, const ByteLookup& blue,
-                  const ByteLookup& green, const ByteLookup& red)
+// Calls Fn(source pixel, destination pixel) for every pixel of the rectangle (clipped to both).
+template <class Fn>
+void MapPixels(const Bitmap24& src, Bitmap24& dst, const Rect& rect, Fn fn)
 {
     const Rect r = ClipToBoth(rect, src, dst);
     if (r.IsEmpty()) return;
     for (int y = r.Top; y < r.Bottom; ++y) {
         const uint8_t* s = src.Row(y) + size_t(r.Left) * 3;
         uint8_t* d = dst.Row(y) + size_t(r.Left) * 3;
-        for (int x = r.Left; x < r.Right; ++x, s += 3, d += 3) {
-            d[0] = blue[s[0]];
-            d[1] = green[s[1]];
-            d[2] = red[s[2]];
-        }
+        for (int x = r.Left; x < r.Right; ++x, s += 3, d += 3) fn(s, d);
     }
+}
+
+// Runs one lookup per channel (blue, green, red) over the rectangle.
+void ApplyLookups(const Bitmap24& src, Bitmap24& dst, const Rect& rect, const ByteLookup& blue,
+                  const ByteLookup& green, const ByteLookup& red)
+{
+    MapPixels(src, dst, rect, [&](const uint8_t* s, uint8_t* d) {
+        d[0] = blue[s[0]];
+        d[1] = green[s[1]];
+        d[2] = red[s[2]];
+    });
 }
 
 }  // namespace
@@ -78,19 +85,11 @@ void ApplySaturation(const Bitmap24& Src, Bitmap24& Dst, const Rect& rect, int L
 {
     std::array<int32_t, 256> scaled{};
     BuildSaturationLookup(Level, scaled);
-    const Rect r = ClipToBoth(rect, Src, Dst);
-    if (r.IsEmpty()) return;
-    for (int y = r.Top; y < r.Bottom; ++y) {
-        const uint8_t* s = Src.Row(y) + size_t(r.Left) * 3;
-        uint8_t* d = Dst.Row(y) + size_t(r.Left) * 3;
-        for (int x = r.Left; x < r.Right; ++x, s += 3, d += 3) {
-            uint8_t px[3] = {s[0], s[1], s[2]};
-            SaturatePixel(px, scaled);
-            d[0] = px[0];
-            d[1] = px[1];
-            d[2] = px[2];
-        }
-    }
+    MapPixels(Src, Dst, rect, [&](const uint8_t* s, uint8_t* d) {
+        uint8_t px[3] = {s[0], s[1], s[2]};
+        SaturatePixel(px, scaled);
+        std::copy_n(px, 3, d);
+    });
 }
 
 void GaussianBlurColors(TColor* Colors, int Width, double Sigma, int Height)

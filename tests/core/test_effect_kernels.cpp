@@ -20,6 +20,15 @@ TIconImageRec PictureWithOpaqueBlock(int w, int h, const Rect& block, int colorT
     return rec;
 }
 
+// A fresh 32-bit format stroked from Src.
+TIconImageRec Stroked(const TIconImageRec& src, TColor colour, int position, int opacity, int size)
+{
+    TIconImageRec out;
+    InitIconImage(out, src.Width, src.Height, ctTrueAlpha, 0);
+    ApplyStroke(src, out, colour, position, opacity, size);
+    return out;
+}
+
 bool InBlock(int x, int y, const Rect& r) { return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom; }
 
 // Pixels that share an edge with the block but lie outside it.
@@ -172,10 +181,7 @@ TEST(EffectKernels, OuterStrokeOfSizeOneRingsThePicture)
 {
     ImagingState state;
     const Rect block = MakeRect(3, 2, 6, 6);
-    const TIconImageRec src = PictureWithOpaqueBlock(10, 9, block);
-    TIconImageRec dst;
-    InitIconImage(dst, 10, 9, ctTrueAlpha, 0);
-    ApplyStroke(src, dst, MakeColor(255, 0, 0), 1, 255, 1);
+    const TIconImageRec dst = Stroked(PictureWithOpaqueBlock(10, 9, block), MakeColor(255, 0, 0), 1, 255, 1);
     EXPECT_EQ(dst.Id, 7);
     EXPECT_EQ(dst.ColorType, ctTrueAlpha);
     for (int y = 0; y < 9; ++y)
@@ -226,10 +232,7 @@ TEST(EffectKernels, StrokeReachesTheLastRowAndColumn)
     ImagingState state;
     // The picture fills the right and bottom edges: those opaque pixels are picture, not ground.
     const Rect block = MakeRect(3, 3, 8, 8);
-    const TIconImageRec src = PictureWithOpaqueBlock(8, 8, block);
-    TIconImageRec out;
-    InitIconImage(out, 8, 8, ctTrueAlpha, 0);
-    ApplyStroke(src, out, MakeColor(0, 255, 0), 1, 255, 1);
+    const TIconImageRec out = Stroked(PictureWithOpaqueBlock(8, 8, block), MakeColor(0, 255, 0), 1, 255, 1);
     EXPECT_EQ(out.Bitmap->Pixel(7, 7), MakeColor(10, 20, 30));
     EXPECT_EQ(out.Bitmap->Pixel(7, 5), MakeColor(10, 20, 30));
     EXPECT_EQ(out.Bitmap->Pixel(2, 7), MakeColor(0, 255, 0));
@@ -243,9 +246,7 @@ TEST(EffectKernels, StrokeOpacityAndColourTypes)
     const Rect block = MakeRect(2, 2, 4, 4);
     TIconImageRec src = PictureWithOpaqueBlock(6, 6, block);
     src.Mask->SetPixel(1, 2, MakeColor(200, 200, 200));  // a transparent-ish ring pixel
-    TIconImageRec out;
-    InitIconImage(out, 6, 6, ctTrueAlpha, 0);
-    ApplyStroke(src, out, MakeColor(255, 0, 100), 1, 100, 1);
+    TIconImageRec out = Stroked(src, MakeColor(255, 0, 100), 1, 100, 1);
     // (s (255 - O) + O C + 127) div 255 with s = (10, 20, 30).
     const TColor blended = MakeColor((10 * 155 + 100 * 255 + 127) / 255, (20 * 155 + 127) / 255,
                                      (30 * 155 + 100 * 100 + 127) / 255);
