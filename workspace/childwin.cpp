@@ -249,8 +249,12 @@ void Tfrm_childwin::LayoutControls()
 void Tfrm_childwin::FitCanvas()
 {
     if (doc_.Images.IsEmpty() || !doc_.CurrentImage()) return;
+    const int oldZoom = doc_.ZoomFactor;
     const TCanvasFit fit = doc_.FitCanvas(CanvasArea->width(), CanvasArea->height());
     PaintBox1->setGeometry(fit.Left, fit.Top, fit.Width, fit.Height);
+    if (doc_.LastTool == tiText && fit.Zoom != oldZoom) {
+        if (const auto& place = DocumentPeers().PlaceTextFrame) place(*this);
+    }
     if (fit.TooSmall && !tooSmallShown_) {
         // One box at a time: a resize while it is up must not stack another.
         tooSmallShown_ = true;

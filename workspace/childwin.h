@@ -80,6 +80,9 @@ struct TDocumentPeers {
         ToolMouse;
     // Opens a text frame over the current format (the text tool was chosen).
     std::function<void(Tfrm_childwin& doc)> StartTextFrame;
+    // The zoom changed while a text frame is open: the frame is placed again over the text, which
+    // keeps its place in image pixels (TextX, TextY, TextW, TextH, TextAngle).
+    std::function<void(Tfrm_childwin& doc)> PlaceTextFrame;
     // Draws what the current tool shows over the canvas (brush outline, selection outline, text
     // frame); called inside the canvas's paint event.
     std::function<void(Tfrm_childwin& doc, QPainter& painter)> PaintToolOverlay;

@@ -462,6 +462,11 @@ TEST_F(ChildwinTest, TextFrameCommitsBeforeSwitchingAndDiscardsOnEscape)
     doc->ToolChanged();
     EXPECT_EQ(framesStarted, 1);
     EXPECT_EQ(doc->Document().LastTool, tiText);
+    // A new zoom places the open frame again.
+    int placed = 0;
+    DocumentPeers().PlaceTextFrame = [&](Tfrm_childwin&) { ++placed; };
+    doc->resize(doc->width() + 300, doc->height() + 300);
+    EXPECT_EQ(placed, 1);
 
     // Switching format commits: a step "Text" on the format the text was on.
     ClickStrip(0);
