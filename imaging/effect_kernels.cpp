@@ -15,12 +15,10 @@
 
 namespace {
 
-// The rectangle clipped to both bitmaps.
-Rect ClipToBoth(Rect rect, const Bitmap24& a, const Bitmap24& b)
+// The rectangle limited to both bitmaps; an inverted rectangle stays empty.
+Rect ClipToBoth(const Rect& rect, const Bitmap24& a, const Bitmap24& b)
 {
-    NormalizeRect(rect);
-    ClipRectToBounds(rect, std::min(a.Width(), b.Width()), std::min(a.Height(), b.Height()));
-    return rect;
+    return LimitRect(rect, std::min(a.Width(), b.Width()), std::min(a.Height(), b.Height()));
 }
 
 // Calls Fn(source pixel, destination pixel) for every pixel of the rectangle (clipped to both).
@@ -109,9 +107,7 @@ void GaussianBlurColors(TColor* Colors, int Width, double Sigma, int Height)
 
 void GaussianBlurRect(const Bitmap24& Src, Bitmap24& Dst, const Rect& rect, double Sigma)
 {
-    Rect r = rect;
-    NormalizeRect(r);
-    ClipRectToBounds(r, Src.Width(), Src.Height());
+    const Rect r = LimitRect(rect, Src.Width(), Src.Height());
     if (r.IsEmpty()) return;
     const int w = r.Width(), h = r.Height();
     const TGaussKernel kernel = BuildGaussKernel(Sigma);

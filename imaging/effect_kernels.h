@@ -3,7 +3,8 @@
 // untouched backup) and writes a destination (the format being edited), so a dialog can recompute
 // from the backup whenever a value changes. Source and destination may be the same bitmap.
 //
-// Rectangles are clipped to both bitmaps. Every caller passes the whole image, (0, 0, W, H).
+// Rectangles are clipped to both bitmaps; an inverted one changes nothing. Every caller passes the
+// whole image, (0, 0, W, H).
 #include <cstdint>
 
 #include "imaging/icon_image.h"

@@ -54,6 +54,10 @@ TEST(EffectKernels, ChannelOffsetsClampAndWorkInPlace)
     ApplyChannelOffsets(src, src, MakeRect(2, 0, 50, 50), -300, 300, 1);
     EXPECT_EQ(src.Pixel(2, 1), MakeColor(0, 255, 129));
     EXPECT_EQ(src.Pixel(0, 0), MakeColor(250, 5, 100));
+    // An inverted rectangle is empty.
+    const Bitmap24 before = src;
+    ApplyChannelOffsets(src, src, MakeRect(3, 2, 0, 0), 9, 9, 9);
+    EXPECT_EQ(src, before);
 }
 
 TEST(EffectKernels, PaletteOffsetsTouchOnlyTheEntriesInUse)
