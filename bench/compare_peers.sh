@@ -39,9 +39,13 @@ mse8() { compare -metric MSE "$1" "$2" null: 2>&1 | sed -E 's/.*\((.*)\).*/\1/' 
 echo "== Quantizer, 256 colours, no dithering, 256 x 256 photo-like picture"
 "$bench_dir/bench_quantizer" --image="$work/photo256.png" --out="$work/ours.png" --runs=15
 pq_ms=$(median_ms pngquant --nofs --force --output "$work/pq.png" 256 "$work/photo256.png")
+pq1_ms=$(OMP_NUM_THREADS=1 median_ms pngquant --nofs --force --output "$work/pq1.png" 256 "$work/photo256.png")
 ours_ms=$(median_ms "$bench_dir/bench_quantizer" --image="$work/photo256.png" --out="$work/ours1.png" --runs=1)
-echo "ours:     PSNR $(psnr "$work/photo256.png" "$work/ours.png") dB, MSE $(mse8 "$work/photo256.png" "$work/ours.png"), whole process (read, quantize, write) ${ours_ms} ms"
-echo "pngquant: PSNR $(psnr "$work/photo256.png" "$work/pq.png") dB, MSE $(mse8 "$work/photo256.png" "$work/pq.png"), whole process ${pq_ms} ms"
+# The same process on a one-pixel picture: what start-up, reading and writing cost us.
+convert -size 1x1 xc:gray "$work/one.png"
+start_ms=$(median_ms "$bench_dir/bench_quantizer" --image="$work/one.png" --out="$work/one_out.png" --runs=1)
+echo "ours:     PSNR $(psnr "$work/photo256.png" "$work/ours.png") dB, MSE $(mse8 "$work/photo256.png" "$work/ours.png"), whole process (read, quantize, write) ${ours_ms} ms, of which start-up ${start_ms} ms"
+echo "pngquant: PSNR $(psnr "$work/photo256.png" "$work/pq.png") dB, MSE $(mse8 "$work/photo256.png" "$work/pq.png"), whole process ${pq_ms} ms (one thread: ${pq1_ms} ms)"
 
 echo "== Gaussian blur, 800 x 800, sigma 10"
 im_blur=$(median_ms convert "$work/photo800.png" -blur 0x10 "$work/im_blur.png")
