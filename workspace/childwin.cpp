@@ -181,6 +181,7 @@ Tfrm_childwin::~Tfrm_childwin()
     // The history keeps no track of a format that no longer exists.
     for (int i = 0; i < doc_.Images.Count(); ++i)
         if (frm_history) frm_history->RemoveTrack(&doc_.Images[i]);
+    if (const auto& forget = DocumentPeers().PreviewForgetFormats) forget(&doc_.Images);
     doc_.Images.Clear();
     doc_.CurrentIndex = -1;
 }

@@ -93,6 +93,8 @@ struct TDocumentPeers {
     std::function<void(int32_t colorType, const TPalette& palette)> SetPanelColorType;
     // ---- preview window ----
     std::function<void(const TIconImageArray* formats, int index)> PreviewShowImage;
+    // The document that owns these formats is going away.
+    std::function<void(const TIconImageArray* formats)> PreviewForgetFormats;
     // ---- icon library ----
     // Saves the document's formats under its library icon name; false with a message text.
     std::function<bool(Tfrm_childwin& doc, QString& error)> SaveToLibrary;

@@ -60,6 +60,5 @@ Tfrm_childwin* Tfrm_main::CreateDocumentWindow()
 
 void Tfrm_main::OpenFiles(const QStringList&) {}
 void Tfrm_main::DirectEffect(TDirectEffect) {}
-void Tfrm_main::FileNew1Execute() {}
 void Tfrm_main::FileSave1Execute() {}
 void Tfrm_main::FileSaveAs1Execute() {}

@@ -299,14 +299,13 @@ void Tfrm_main::CreateActions()
         a->setEnabled(false);
 
     // Commands whose windows are not in the program yet: they keep their place in the menus.
-    unavailable_ = {FileNew1,         act_IconProperties,      act_saveToLib,
+    unavailable_ = {act_saveToLib,
                     act_EditPaste,    act_SelectAll,           act_SelectNone,
-                    act_Preview_window, act_History_window,    act_icon_lib,
+                    act_History_window, act_icon_lib,
                     act_effect_filters, act_effect_Contrast_Brightness, act_effect_Saturation,
                     act_effect_ColorBalance, act_effect_blur,  act_effect_Sharpen,
                     act_effect_Shadow, act_effect_Stroke,      act_effect_rotate,
-                    act_effect_zoom,  act_photo_to_icon,       act_icon_mixer,
-                    HelpAbout1};
+                    act_effect_zoom,  act_photo_to_icon,       act_icon_mixer};
     for (QAction* a : unavailable_) a->setEnabled(false);
 }
 
@@ -454,6 +453,8 @@ void Tfrm_main::CreateToolBar()
 void Tfrm_main::ConnectCommands()
 {
     connect(FileNew1, &QAction::triggered, this, &Tfrm_main::FileNew1Execute);
+    connect(act_IconProperties, &QAction::triggered, this, &Tfrm_main::act_IconPropertiesExecute);
+    connect(HelpAbout1, &QAction::triggered, this, &Tfrm_main::HelpAbout1Execute);
     connect(FileOpen1, &QAction::triggered, this, &Tfrm_main::FileOpen1Execute);
     connect(FileSave1, &QAction::triggered, this, &Tfrm_main::FileSave1Execute);
     connect(FileSaveAs1, &QAction::triggered, this, &Tfrm_main::FileSaveAs1Execute);

@@ -196,6 +196,8 @@ private:
 
     // Command handlers.
     void FileNew1Execute();
+    void act_IconPropertiesExecute();
+    void HelpAbout1Execute();
     void FileOpen1Execute();
     void FileSave1Execute();
     void FileSaveAs1Execute();

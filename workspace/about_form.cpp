@@ -1,0 +1,122 @@
+#include "workspace/about_form.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include "iconfiles/small_routines.h"
+#include "workspace/main_form.h"
+
+Tfrm_about* frm_about = nullptr;
+
+QString GetFileVersionText(bool shortForm)
+{
+#if defined(TAVRIN_VERSION) && defined(TAVRIN_FULL_VERSION)
+    return QString::fromLatin1(shortForm ? TAVRIN_VERSION : TAVRIN_FULL_VERSION);
+#else
+    (void)shortForm;
+    return QString();
+#endif
+}
+
+QString AboutVersionLine()
+{
+    return QStringLiteral("Version: %1 (Build %2)").arg(GetFileVersionText(true), GetFileVersionText(false));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TLinkLabel::TLinkLabel(QWidget* parent) : QLabel(parent)
+{
+    setCursor(Qt::PointingHandCursor);
+    setWordWrap(true);
+    setTextFormat(Qt::PlainText);
+    QFont f = font();
+    f.setUnderline(true);
+    setFont(f);
+    QPalette pal = palette();
+    pal.setColor(QPalette::WindowText, Qt::blue);
+    setPalette(pal);
+}
+
+void TLinkLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) ShellOpen(text());
+}
+
+// ---------------------------------------------------------------------------------------------
+
+Tfrm_about::Tfrm_about(QWidget* parent)
+    : Tfrm_base(QStringLiteral("frm_about"), parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+{
+    frm_about = this;
+    setWindowTitle(QStringLiteral("About Tavrin"));
+    setFixedSize(ClientWidth, ClientHeight);
+
+    ProgramIcon = new QLabel(this);
+    ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
+    ProgramIcon->setGeometry(12, 12, 64, 64);
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull()) icon = QIcon(QStringLiteral(":/tavrin.ico"));
+    ProgramIcon->setPixmap(icon.pixmap(64, 64));
+
+    lab_ProductName = new QLabel(QStringLiteral("Tavrin"), this);
+    lab_ProductName->setObjectName(QStringLiteral("lab_ProductName"));
+    QFont nameFont(QStringLiteral("MS Sans Serif"));
+    nameFont.setPixelSize(16);
+    nameFont.setBold(true);
+    lab_ProductName->setFont(nameFont);
+    lab_ProductName->setGeometry(92, 18, 196, 24);
+
+    lab_Version = new QLabel(this);
+    lab_Version->setObjectName(QStringLiteral("lab_Version"));
+    lab_Version->setGeometry(92, 48, 196, 20);
+
+    auto* bevel1 = new QFrame(this);
+    bevel1->setFrameShape(QFrame::HLine);
+    bevel1->setFrameShadow(QFrame::Sunken);
+    bevel1->setGeometry(8, 86, ClientWidth - 16, 2);
+
+    lab_Comments = new TLinkLabel(this);
+    lab_Comments->setObjectName(QStringLiteral("lab_Comments"));
+    lab_Comments->setText(Tfrm_main::HomePagePath());
+    lab_Comments->setGeometry(12, 96, ClientWidth - 24, 64);
+    lab_Comments->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    auto* bevel2 = new QFrame(this);
+    bevel2->setFrameShape(QFrame::HLine);
+    bevel2->setFrameShadow(QFrame::Sunken);
+    bevel2->setGeometry(8, 170, ClientWidth - 16, 2);
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setGeometry((ClientWidth - 75) / 2, 184, 75, 25);
+    OKButton->setDefault(true);
+    OKButton->setAutoDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+Tfrm_about::~Tfrm_about()
+{
+    if (frm_about == this) frm_about = nullptr;
+}
+
+void Tfrm_about::setVisible(bool visible)
+{
+    if (visible && !isVisible()) {
+        // Centred on the screen unless a remembered placement says otherwise.
+        const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect area = screen->availableGeometry();
+            move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        }
+        FormShow();
+    }
+    Tfrm_base::setVisible(visible);
+}
+
+void Tfrm_about::FormShow() { lab_Version->setText(AboutVersionLine()); }

@@ -1,0 +1,113 @@
+#include "workspace/dele_icon_image_form.h"
+
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+
+#include "imaging/compositing.h"
+#include "workspace/childwin.h"
+#include "workspace/document_model.h"
+#include "workspace/main_form.h"
+
+Tfrm_DeleIconImage* frm_DeleIconImage = nullptr;
+
+Rect DeleteImageTarget(int width, int height)
+{
+    constexpr int side = Tfrm_DeleIconImage::PictureSize;
+    if (width > side || height > side) return SizeRect(side, side);
+    const int left = (side - width) / 2;
+    const int top = (side - height) / 2;
+    return MakeRect(left, top, left + width, top + height);
+}
+
+QString FormatSizeLabel(const TIconImageRec& format)
+{
+    return QStringLiteral("%1 x %2 : ").arg(format.Width).arg(format.Height) + DepthLabel(format.ColorType);
+}
+
+Tfrm_DeleIconImage::Tfrm_DeleIconImage(QWidget* parent)
+    : Tfrm_base(QStringLiteral("frm_DeleIconImage"), parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+{
+    frm_DeleIconImage = this;
+    setWindowTitle(QStringLiteral("Delete an Icon Image"));
+    setFixedSize(ClientWidth, ClientHeight);
+
+    // The layout is designed for an 8-point font; both texts wrap when a wider one is in use.
+    QFont designFont = font();
+    designFont.setPixelSize(11);
+    setFont(designFont);
+    auto* text1 = new QLabel(QStringLiteral("Move this Icon Image to the recycle bin?"), this);
+    text1->setGeometry(2, 4, ClientWidth - 4, 16);
+    auto* text2 = new QLabel(QStringLiteral("You can recover it from the history window."), this);
+    text2->setGeometry(2, 20, ClientWidth - 4, 32);
+    for (QLabel* text : {text1, text2}) {
+        text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        text->setWordWrap(true);
+    }
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(97, 56, PictureSize, PictureSize);
+
+    Label2 = new QLabel(this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->move(80, 112);
+
+    btn_OK = new QPushButton(QStringLiteral("OK"), this);
+    btn_OK->setObjectName(QStringLiteral("btn_OK"));
+    btn_OK->setGeometry(32, 140, 75, 25);
+    btn_OK->setDefault(true);
+    btn_Cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btn_Cancel->setObjectName(QStringLiteral("btn_Cancel"));
+    btn_Cancel->setGeometry(ClientWidth - 32 - 75, 140, 75, 25);
+    connect(btn_OK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    DocumentPeers().ConfirmDeleteFormat = [this](QWidget* parent, const TIconImageRec& format) {
+        return Confirm(parent, &format);
+    };
+}
+
+Tfrm_DeleIconImage::~Tfrm_DeleIconImage()
+{
+    if (frm_DeleIconImage != this) return;
+    frm_DeleIconImage = nullptr;
+    DocumentPeers().ConfirmDeleteFormat = nullptr;
+}
+
+bool Tfrm_DeleIconImage::Confirm(QWidget* parent, const TIconImageRec* format)
+{
+    ImageToDelete = format;
+    if (!format) return false;
+    // Centred on the main window (or the caller's window) unless a remembered placement says
+    // otherwise.
+    QWidget* over = frm_main ? static_cast<QWidget*>(frm_main) : parent;
+    if (over) {
+        const QRect r = over->frameGeometry();
+        move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
+    }
+    const bool ok = exec() == QDialog::Accepted;
+    ImageToDelete = nullptr;
+    return ok;
+}
+
+void Tfrm_DeleIconImage::setVisible(bool visible)
+{
+    const bool showing = visible && !isVisible();
+    if (showing) FormShow();
+    Tfrm_base::setVisible(visible);
+}
+
+void Tfrm_DeleIconImage::FormShow()
+{
+    picture_.Fill(0xFFFFFF);
+    if (ImageToDelete) {
+        const TIconImageRec& f = *ImageToDelete;
+        DrawIconImage(picture_, DeleteImageTarget(f.Width, f.Height), 0xFFFFFF, f);
+        Label2->setText(FormatSizeLabel(f));
+    } else {
+        Label2->clear();
+    }
+    Label2->adjustSize();
+    Image1->setPixmap(QPixmap::fromImage(picture_.ToQImage()));
+}
