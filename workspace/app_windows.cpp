@@ -8,7 +8,11 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "workspace/about_form.h"
+#include "workspace/add_new_image_form.h"
+#include "workspace/dele_icon_image_form.h"
 #include "workspace/main_form.h"
+#include "workspace/preview_form.h"
 
 namespace {
 QList<QPointer<QWidget>>& Windows()
@@ -19,6 +23,24 @@ QList<QPointer<QWidget>>& Windows()
 } // namespace
 
 namespace AppWindows {
+
+Tfrm_main* CreateApplicationWindows(const QStringList& files)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Tavrin"));
+    auto* mainWindow = new Tfrm_main;
+    Register(mainWindow);
+    // The other long-lived windows, in this order: about box, add-format dialog, gradient editor,
+    // font window, icon library, paste window, delete-format dialog, preview window, photo-to-icon,
+    // cartoon options (those not yet in the program join here in their place).
+    Register(new Tfrm_about);
+    Register(new Tfrm_add_new_image);
+    Register(new Tfrm_DeleIconImage);
+    auto* preview = new Tfrm_preview;
+    Register(preview);
+    mainWindow->PreviewWindow = preview;
+    mainWindow->CommandLine = files;
+    return mainWindow;
+}
 
 void Register(QWidget* window) { Windows().append(window); }
 

@@ -141,6 +141,11 @@ void TBaseFormCore::RestorePlacement()
 void TBaseFormCore::ApplyPendingSize()
 {
     if (!pendingOuter_.isValid() || adjusting_) return;
+    // A maximized or minimized window is not resized: that would bring it back to normal.
+    if (self_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        pendingOuter_ = QSize();
+        return;
+    }
     const QSize extra = FrameExtra(self_);
     if (extra.isNull()) return;
     const QSize outer = pendingOuter_;

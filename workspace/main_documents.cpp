@@ -1,22 +1,106 @@
-// The main window's services that reach into the document windows.
-#include "workspace/main_form.h"
+// The main window's side of the documents: the services that reach into the active document,
+// opening files into documents, Save As, and the direct effects.
+#include <exception>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include "iconfiles/file_access.h"
+#include "imaging/compositing.h"
+#include "imaging/transforms.h"
+#include "platform/ui/dialogs.h"
 #include "workspace/childwin.h"
+#include "workspace/history_form.h"
+#include "workspace/main_form.h"
+
+namespace {
+
+// The extension from the file name's last dot on, upper-cased; empty without a dot.
+QString UpperExtension(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot).toUpper();
+}
+
+bool IsLibraryExtension(const QString& ext)
+{
+    return ext == QLatin1String(".EXE") || ext == QLatin1String(".DLL") || ext == QLatin1String(".ICL") ||
+           ext == QLatin1String(".CPL") || ext == QLatin1String(".OCX");
+}
+
+bool IsPictureExtension(const QString& ext)
+{
+    return ext == QLatin1String(".BMP") || ext == QLatin1String(".JPG") || ext == QLatin1String(".JPEG") ||
+           ext == QLatin1String(".PNG") || ext == QLatin1String(".GIF");
+}
+
+// Masks of the colour types without alpha hold only "opaque" and "transparent": what a rotation
+// blended in between becomes opaque, as the icon writer would store it.
+void KeepTwoLevelMask(TIconImageRec& f)
+{
+    if (f.ColorType == ctTrueAlpha || !f.Mask) return;
+    Bitmap24& m = *f.Mask;
+    for (int y = 0; y < m.Height(); ++y) {
+        uint8_t* row = m.Row(y);
+        for (int x = 0; x < m.Width(); ++x) {
+            const uint8_t v = row[x * 3] == 255 ? 255 : 0;
+            row[x * 3] = row[x * 3 + 1] = row[x * 3 + 2] = v;
+        }
+    }
+}
+
+void ShowException(QWidget* parent, const char* what)
+{
+    MessageBox(parent, QString::fromLocal8Bit(what), QStringLiteral("Tavrin"), TMsgButtons::Ok, TMsgIcon::Error);
+}
+
+} // namespace
+
+QString ApplyDirectEffect(TIconImageRec& f, TDirectEffect effect)
+{
+    const Rect r = SizeRect(f.Width, f.Height);
+    auto both = [&f](auto&& op) {
+        if (f.Bitmap) op(*f.Bitmap);
+        if (f.Mask) op(*f.Mask);
+    };
+    // Turns act inside the format's rectangle, so the size stays.
+    auto turn = [&](int angle, const QString& caption) {
+        both([&](Bitmap24& b) { RotateRectBilinear(b, r, angle); });
+        KeepTwoLevelMask(f);
+        return caption;
+    };
+    switch (effect) {
+    case TDirectEffect::FlipHorizontal:
+        both([&](Bitmap24& b) { FlipRectHorizontal(b, r); });
+        return QStringLiteral("Flip Horizontal");
+    case TDirectEffect::FlipVertical:
+        both([&](Bitmap24& b) { FlipRectVertical(b, r); });
+        return QStringLiteral("Flip Vertical");
+    case TDirectEffect::Rotate180: return turn(180, QStringLiteral("Rotate 180"));
+    case TDirectEffect::Rotate90CW: return turn(270, QStringLiteral("Rotate 90 CW"));
+    case TDirectEffect::Rotate90CCW: return turn(90, QStringLiteral("Rotate 90 CCW"));
+    case TDirectEffect::InvertColor:
+        if (f.Bitmap) InvertColors(*f.Bitmap, r, &f.Palette);
+        return QStringLiteral("Invert Color");
+    }
+    return QString();
+}
+
+// ---- services ----
 
 Tfrm_childwin* Tfrm_main::ActiveDocument() const
 {
-    // The frame's current child stays current while a tool window has the focus.
-    QMdiSubWindow* sub = mdi_ ? mdi_->currentSubWindow() : nullptr;
+    QMdiSubWindow* sub = mdi_->currentSubWindow();
     return sub ? qobject_cast<Tfrm_childwin*>(sub->widget()) : nullptr;
 }
 
 TIconImageRec* Tfrm_main::ActiveImage() const
 {
     Tfrm_childwin* doc = ActiveDocument();
-    return doc ? doc->CurrentImage() : nullptr;
+    return doc ? doc->Images().At(doc->CurrentIndex()) : nullptr;
 }
 
 void Tfrm_main::RefreshActiveDocument()
@@ -37,16 +121,16 @@ void Tfrm_main::ToolChanged()
 
 void Tfrm_main::PaletteChanged()
 {
+    // The tools window's previews follow the palette here once that window is part of the program.
     if (Tfrm_childwin* doc = ActiveDocument()) doc->ApplyPanelPalette();
 }
 
 QList<Tfrm_childwin*> Tfrm_main::Documents() const
 {
-    QList<Tfrm_childwin*> documents;
-    if (!mdi_) return documents;
+    QList<Tfrm_childwin*> out;
     for (QMdiSubWindow* sub : mdi_->subWindowList(QMdiArea::CreationOrder))
-        if (auto* doc = qobject_cast<Tfrm_childwin*>(sub->widget())) documents << doc;
-    return documents;
+        if (auto* doc = qobject_cast<Tfrm_childwin*>(sub->widget())) out << doc;
+    return out;
 }
 
 bool Tfrm_main::DocumentHasSelection(Tfrm_childwin* document) { return document && document->HasSelection(); }
@@ -58,7 +142,129 @@ Tfrm_childwin* Tfrm_main::CreateDocumentWindow()
     return doc;
 }
 
-void Tfrm_main::OpenFiles(const QStringList&) {}
-void Tfrm_main::DirectEffect(TDirectEffect) {}
-void Tfrm_main::FileSave1Execute() {}
-void Tfrm_main::FileSaveAs1Execute() {}
+// ---- opening ----
+
+bool Tfrm_main::ActivateIfOpen(const QString& path)
+{
+    for (Tfrm_childwin* doc : Documents()) {
+        const TDocumentModel& d = doc->Document();
+        if (d.Folder.isEmpty() || d.Folder + d.FileName != path) continue;
+        if (QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(doc->parentWidget())) {
+            if (sub->isMinimized()) sub->showNormal();
+            mdi_->setActiveSubWindow(sub);
+        }
+        return true;
+    }
+    // The icon library window answers here for the library it shows, once it is part of the program.
+    return false;
+}
+
+void Tfrm_main::OpenFiles(const QStringList& paths)
+{
+    TIconFileAccess access;
+    bool libraryMet = false;
+    try {
+        for (const QString& given : paths) {
+            if (given.isEmpty()) continue;
+            // Every path is made absolute, so one file is known by one name.
+            const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(given));
+            if (ActivateIfOpen(path)) continue;
+            const QString ext = UpperExtension(path);
+            if (ext == QLatin1String(".ICO")) {
+                TIconImageArray formats;
+                if (access.LoadIconFile(path, formats) != 0) {
+                    MessageBox(this, access.LastError, QStringLiteral("Open Icon"));
+                    RemoveRecentFile(path);
+                    continue;
+                }
+                if (!formats.IsEmpty()) {
+                    const QFileInfo info(path);
+                    Tfrm_childwin* doc = CreateDocumentWindow();
+                    doc->Document().Folder = info.absolutePath() + QLatin1Char('/');
+                    doc->Document().FileName = info.fileName();
+                    for (int i = 0; i < formats.Count(); ++i) doc->AddImageFormat(formats[i]);
+                    doc->UpdateCaption();
+                }
+                AddRecentFile(path);
+            } else if (IsLibraryExtension(ext)) {
+                // Only the first library of a list is opened; the icon library window takes it
+                // (and the path joins the recent list) once that window is part of the program.
+                if (libraryMet) continue;
+                libraryMet = true;
+            } else if (IsPictureExtension(ext)) {
+                OpenPictureAsIcon(path);
+            } else {
+                RemoveRecentFile(path);
+            }
+        }
+    } catch (const std::exception& e) {
+        // A damaged file ends the list; what was opened stays open.
+        ShowException(this, e.what());
+    }
+}
+
+void Tfrm_main::OpenPictureAsIcon(const QString& path)
+{
+    // Photo-to-icon turns the picture into a new icon once that dialog is part of the program.
+    Q_UNUSED(path);
+}
+
+// ---- saving ----
+
+void Tfrm_main::FileSave1Execute()
+{
+    if (Tfrm_childwin* doc = ActiveDocument()) doc->Save();
+}
+
+void Tfrm_main::FileSaveAs1Execute()
+{
+    Tfrm_childwin* doc = ActiveDocument();
+    if (!doc) return;
+    TDocumentModel& d = doc->Document();
+    dlgSavePicAs.FileName = SaveAsProposal(d.FileName);
+    if (!d.Folder.isEmpty()) dlgSavePicAs.InitialDir = d.Folder;
+    if (!dlgSavePicAs.Execute(this)) return;
+
+    const int filterIndex = (dlgSavePicAs.FilterIndex >= 1 && dlgSavePicAs.FilterIndex <= 5) ? dlgSavePicAs.FilterIndex : 1;
+    const QString chosen = QDir::cleanPath(QDir::current().absoluteFilePath(dlgSavePicAs.FileName));
+    const QString name = WithSaveAsExtension(chosen, filterIndex);
+    // The dialog asked about the name it returned; a name that only now got its extension is
+    // asked about here.
+    if (name != chosen && QFileInfo::exists(name)) {
+        const TMsgResult answer =
+            MessageBox(this, QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(name).fileName()),
+                       QStringLiteral("Save As"), TMsgButtons::YesNo, TMsgIcon::Warning);
+        if (answer != TMsgResult::Yes) return;
+    }
+
+    TIconFileAccess access;
+    if (filterIndex == 1) {
+        if (access.SaveIconFile(name, doc->Images()) != 0) {
+            MessageBox(this, access.LastError, QStringLiteral("Save File"));
+            return;
+        }
+        const QFileInfo info(name);
+        d.Folder = info.absolutePath() + QLatin1Char('/');
+        d.FileName = info.fileName();
+        doc->SetModified(false);
+        doc->UpdateCaption();
+        AddRecentFile(name);
+        return;
+    }
+    const TIconImageRec* f = doc->CurrentImage();
+    if (!f) return;
+    if (access.ExportImage(name, *f) != 0) MessageBox(this, access.LastError, QStringLiteral("Save File"));
+}
+
+// ---- direct effects ----
+
+void Tfrm_main::DirectEffect(TDirectEffect effect)
+{
+    Tfrm_childwin* doc = ActiveDocument();
+    TIconImageRec* f = ActiveImage();
+    if (!doc || !f) return;
+    const QString caption = ApplyDirectEffect(*f, effect);
+    RefreshActiveDocument();
+    if (frm_history) frm_history->AddSnapshot(f, caption);
+    doc->SetModified(true);
+}

@@ -1,9 +1,7 @@
 #include "workspace/main_form.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -15,11 +13,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
 
+#include "iconfiles/qv_clipboard.h"
 #include "iconfiles/small_routines.h"
 #include "imaging/imaging_state.h"
 #include "platform/app_paths.h"
@@ -96,9 +94,10 @@ TEditCommandState EditCommandStates(bool documentActive, bool hasSelection, bool
     return s;
 }
 
-TToolWindowLayout LayOutToolWindows(const QRect& mainOuter, const QSize& tools, const QSize& colors,
-                                    const QSize& history, const QSize& library)
+TToolWindowLayout LayOutToolWindows(const QRect& mainOuter, QSize tools, QSize colors, QSize history, QSize library)
 {
+    for (QSize* s : {&tools, &colors, &history, &library})
+        if (!s->isValid()) *s = QSize(0, 0);
     const int L = mainOuter.x();
     const int T = mainOuter.y();
     const int W = mainOuter.width();
@@ -108,7 +107,9 @@ TToolWindowLayout LayOutToolWindows(const QRect& mainOuter, const QSize& tools, 
     out.History.setY(out.Colors.y() + colors.height());
     out.Library.setY(out.History.y());
     out.Tools.setX(L + 5);
-    out.Colors.setX(L + W - colors.width() - 5);
+    // The right-hand column is as wide as the colour window; without one, as the history window.
+    const int column = colors.isEmpty() ? history.width() : colors.width();
+    out.Colors.setX(L + W - column - 5);
     out.History.setX(out.Colors.x());
     out.Library.setX(out.History.x() - library.width());
     out.LibraryHeight = history.height();
@@ -155,7 +156,12 @@ Tfrm_main::Tfrm_main(QWidget* parent) : TBaseForm<QMainWindow>(QStringLiteral("f
 Tfrm_main::~Tfrm_main()
 {
     Timer1.stop();
+    // Documents go before the windows they talk to, the tool windows in the reverse order of creation.
+    const QList<QMdiSubWindow*> documents = mdi_->subWindowList(QMdiArea::CreationOrder);
+    for (auto it = documents.rbegin(); it != documents.rend(); ++it) delete *it;
+    for (QWidget* w : {HistoryWindow.data(), ColorWindow.data(), ToolsWindow.data()}) delete w;
     ReopenList.reset(); // writes the recent-files list
+    QVClipboard_.reset();
     imaging_.reset();
     if (frm_main == this) frm_main = nullptr;
 }
@@ -172,6 +178,7 @@ void Tfrm_main::FormCreate()
     imaging_ = std::make_unique<ImagingState>();
     imaging_->BackgroundColor = 0xFFFFFF;
     setAcceptDrops(true);
+    QVClipboard_ = std::make_unique<TQVClipboard>();
 
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName(QStringLiteral("mdi"));
@@ -301,7 +308,7 @@ void Tfrm_main::CreateActions()
     // Commands whose windows are not in the program yet: they keep their place in the menus.
     unavailable_ = {act_saveToLib,
                     act_EditPaste,    act_SelectAll,           act_SelectNone,
-                    act_History_window, act_icon_lib,
+                    act_icon_lib,
                     act_effect_filters, act_effect_Contrast_Brightness, act_effect_Saturation,
                     act_effect_ColorBalance, act_effect_blur,  act_effect_Sharpen,
                     act_effect_Shadow, act_effect_Stroke,      act_effect_rotate,
@@ -542,11 +549,7 @@ void Tfrm_main::reopenClick(int position)
     OpenFiles(path.isEmpty() ? QStringList() : QStringList{path});
 }
 
-bool Tfrm_main::ClipboardHasPicture() const
-{
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    return data && data->hasImage();
-}
+bool Tfrm_main::ClipboardHasPicture() const { return TQVClipboard::HasPicture(); }
 
 void Tfrm_main::UpdateEditCommands()
 {
@@ -560,6 +563,7 @@ void Tfrm_main::UpdateEditCommands()
     if (act_EditPaste->isEnabled() != paste) act_EditPaste->setEnabled(paste);
     act_SelectAll->setEnabled(s.SelectAll && IsCommandAvailable(act_SelectAll));
     act_SelectNone->setEnabled(s.SelectNone && IsCommandAvailable(act_SelectNone));
+    FileClose1->setEnabled(DocumentCount() > 0);
 }
 
 // ---- first show and shut-down ----
@@ -575,12 +579,12 @@ void Tfrm_main::setVisible(bool visible)
 
 void Tfrm_main::FormShow()
 {
-    // The tools, colour and history windows are created here, in this order, as each joins the program.
-    if (!HistoryWindow) {
-        auto* history = new Tfrm_history;
-        AppWindows::Register(history);
-        HistoryWindow = history;
-    }
+    // The tools window and the colour window are created here, before the history window, once
+    // they are part of the program; the tools window keeps to the topmost band.
+    auto* history = new Tfrm_history(this);
+    AppWindows::Register(history);
+    HistoryWindow = history;
+
     LayOutToolWindowsNow();
     for (QWidget* w : {ToolsWindow.data(), ColorWindow.data()})
         if (w) w->show();
@@ -600,7 +604,11 @@ void Tfrm_main::OpenCommandLineFiles(const QStringList& arguments)
 
 void Tfrm_main::LayOutToolWindowsNow()
 {
-    auto outerSize = [](QWidget* w) { return w ? w->frameGeometry().size() : QSize(0, 0); };
+    auto outerSize = [](QWidget* w) {
+        if (!w) return QSize(0, 0);
+        w->createWinId(); // so that the frame's size is known where the platform can tell it
+        return w->frameGeometry().size();
+    };
     // A maximized frame covers the work area even before the window manager has said so.
     QRect outer = frameGeometry();
     if (isMaximized()) {
@@ -671,10 +679,17 @@ void Tfrm_main::dragEnterEvent(QDragEnterEvent* event)
 
 void Tfrm_main::dropEvent(QDropEvent* event)
 {
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) paths << url.toLocalFile();
     event->acceptProposedAction();
+    WMDropFiles(event->mimeData());
+}
+
+void Tfrm_main::WMDropFiles(const QMimeData* data)
+{
+    // Every dropped file reaches the open routine whole, in drop order.
+    QStringList paths;
+    if (data)
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile()) paths << url.toLocalFile();
     OpenFiles(paths);
 }
 

@@ -18,9 +18,11 @@ class QAction;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
+class QMimeData;
 class QMenu;
 class QToolBar;
 class ImagingState;
+class TQVClipboard;
 class Tfrm_childwin;
 struct TIconImageRec;
 
@@ -42,8 +44,7 @@ struct TToolWindowLayout {
     QPoint Tools, Colors, History, Library, Preview;
     int LibraryHeight = 0;
 };
-TToolWindowLayout LayOutToolWindows(const QRect& mainOuter, const QSize& tools, const QSize& colors,
-                                    const QSize& history, const QSize& library);
+TToolWindowLayout LayOutToolWindows(const QRect& mainOuter, QSize tools, QSize colors, QSize history, QSize library);
 
 // The direct effects of the Effect menu.
 enum class TDirectEffect { FlipHorizontal, FlipVertical, Rotate180, Rotate90CW, Rotate90CCW, InvertColor };
@@ -84,15 +85,19 @@ public:
     // The document windows in the frame's order (order of creation).
     QList<Tfrm_childwin*> Documents() const;
     int DocumentCount() const;
-    // Makes a document window in the frame (empty; the caller names it and adds formats).
+    // Makes a document window, shown in the frame; the caller names it and adds its formats.
     Tfrm_childwin* CreateDocumentWindow();
     QMdiArea* MdiArea() const { return mdi_; }
+    // The program's one clipboard object.
+    TQVClipboard* QVClipboard() const { return QVClipboard_.get(); }
 
     // ---- opening and saving ----
     bool ActivateIfOpen(const QString& path);
     void OpenPictureAsIcon(const QString& path);
     void NewIcon(const QString& name);
     void OpenCommandLineFiles(const QStringList& arguments);
+    // Files dropped on the frame.
+    void WMDropFiles(const QMimeData* data);
     TReopenList* Reopen() const { return ReopenList.get(); }
     void RebuildReopenMenu();
 
@@ -213,6 +218,7 @@ private:
     QMdiArea* mdi_ = nullptr;
     QMenu* windowMenu_ = nullptr;
     std::unique_ptr<ImagingState> imaging_;
+    std::unique_ptr<TQVClipboard> QVClipboard_;
     std::unique_ptr<TReopenList> ReopenList;
     bool TextEditing = false;
     bool firstShowDone_ = false;

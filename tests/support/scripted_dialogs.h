@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <initializer_list>
 
 #include "platform/ui/dialogs.h"
 
@@ -28,6 +29,12 @@ public:
     // An empty queue cancels.
     QQueue<std::function<bool(TFileDialogRequest&)>> FileAnswers;
     QQueue<TColor> ColorAnswers; // an empty queue cancels
+
+    // Queues answers for the next message boxes.
+    void Answer(std::initializer_list<TMsgResult> answers)
+    {
+        for (TMsgResult a : answers) MessageAnswers.enqueue(a);
+    }
 
     QList<ShownMessage> Messages;
     QList<TFileDialogRequest> FileRequests;

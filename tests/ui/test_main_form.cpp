@@ -125,6 +125,11 @@ TEST(MainForm, ToolWindowLayout)
     EXPECT_EQ(l.Library, QPoint(895 - 180, 430));
     EXPECT_EQ(l.LibraryHeight, 250);
     EXPECT_EQ(l.Preview, QPoint(100, 530));
+
+    // Without a colour window the column keeps the history window on the frame.
+    const TToolWindowLayout n = LayOutToolWindows(QRect(0, 0, 1000, 700), QSize(), QSize(), QSize(220, 250), QSize());
+    EXPECT_EQ(n.History, QPoint(1000 - 220 - 5, 80));
+    EXPECT_EQ(n.Preview, QPoint(0, 80));
 }
 
 TEST(MainForm, SaveAsNames)
