@@ -1,5 +1,6 @@
 #include "workspace/base_form.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include "platform/app_paths.h"
@@ -133,33 +134,56 @@ void TBaseFormCore::RestorePlacement()
         if (givesSize) self_->resize(qMax(1, w - extra.width()), qMax(1, h - extra.height()));
         self_->move(x, y);
         adjusting_ = false;
-        pendingOuter_ = (givesSize && extra.isNull()) ? QSize(w, h) : QSize();
+        pendingOuter_ = extra.isNull() ? QRect(x, y, w, h) : QRect();
+        pendingSize_ = givesSize;
     }
     if (self_->windowState() != target) self_->setWindowState(target);
 }
 
-void TBaseFormCore::ApplyPendingSize()
+void TBaseFormCore::ApplyPendingPlacement()
 {
     if (!pendingOuter_.isValid() || adjusting_) return;
-    // A maximized or minimized window is not resized: that would bring it back to normal.
+    // A maximized or minimized window is not moved: that would bring it back to normal.
     if (self_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
-        pendingOuter_ = QSize();
+        pendingOuter_ = QRect();
         return;
     }
     const QSize extra = FrameExtra(self_);
     if (extra.isNull()) return;
-    const QSize outer = pendingOuter_;
-    pendingOuter_ = QSize();
+    const QRect outer = pendingOuter_;
+    pendingOuter_ = QRect();
     adjusting_ = true;
-    self_->resize(qMax(1, outer.width() - extra.width()), qMax(1, outer.height() - extra.height()));
+    if (pendingSize_)
+        self_->resize(qMax(1, outer.width() - extra.width()), qMax(1, outer.height() - extra.height()));
+    self_->move(outer.topLeft());
     adjusting_ = false;
+}
+
+void TBaseFormCore::AfterShow()
+{
+    // The window manager tells the frame's size some time after the window is mapped, with no
+    // event of its own: look for it for a short while.
+    framePolls_ = 0;
+    ApplyPendingPlacement();
+    if (!pendingOuter_.isValid()) return;
+    QTimer* timer = new QTimer(self_);
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [this, timer] {
+        ApplyPendingPlacement();
+        if (!pendingOuter_.isValid() || ++framePolls_ >= 50) {
+            pendingOuter_ = QRect();
+            timer->deleteLater();
+            timer->stop();
+        }
+    });
+    timer->start();
 }
 
 void TBaseFormCore::PositionChanging()
 {
     if (adjusting_ || !self_->isVisible()) return;
     if (self_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
-    ApplyPendingSize();
+    ApplyPendingPlacement();
 
     const QRect outer = self_->frameGeometry();
     int x = outer.x();

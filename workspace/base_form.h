@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <type_traits>
@@ -56,8 +57,10 @@ protected:
     void RestorePlacement();
     // Called on every move and resize of the visible window.
     void PositionChanging();
-    // Gives a restored window its stored outer size once the frame's size is known.
-    void ApplyPendingSize();
+    // Gives a restored window its stored outer place and size once the frame's size is known.
+    void ApplyPendingPlacement();
+    // Called right after the window became visible.
+    void AfterShow();
 
     bool shownOnce_ = false;
 
@@ -67,9 +70,11 @@ private:
 
     QWidget* self_;
     bool adjusting_ = false;
-    // An outer size restored before the window manager told us its frame: applied once it does,
-    // so a restored window does not grow by its frame on every run.
-    QSize pendingOuter_;
+    // An outer rectangle restored before the window manager told us its frame: applied again once
+    // it does, so a restored window neither grows by its frame nor creeps by it on every run.
+    QRect pendingOuter_;
+    bool pendingSize_ = false;
+    int framePolls_ = 0;
 };
 
 template <class QtBase>
@@ -88,6 +93,7 @@ public:
             RestorePlacement();
             QtBase::setVisible(true);
             shownOnce_ = true;
+            AfterShow();
             return;
         }
         if (!visible && this->isVisible()) SavePlacement();
@@ -108,7 +114,7 @@ protected:
     bool event(QEvent* event) override
     {
         const bool result = QtBase::event(event);
-        if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show) ApplyPendingSize();
+        if (event->type() == QEvent::WindowActivate) ApplyPendingPlacement();
         return result;
     }
     void keyPressEvent(QKeyEvent* event) override

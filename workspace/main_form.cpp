@@ -172,6 +172,11 @@ void Tfrm_main::FormCreate()
     setWindowTitle(QStringLiteral("Tavrin"));
     setWindowIcon(QIcon(QStringLiteral(":/tavrin.ico")));
     setMinimumSize(450, 530);
+    // The rectangle the window returns to when it is first un-maximized: centred on the work area.
+    const Rect area = WorkAreaOf(nullptr);
+    const QSize normal(qBound(450, area.Width() * 3 / 4, 1024), qBound(530, area.Height() * 3 / 4, 768));
+    setGeometry(area.Left + (area.Width() - normal.width()) / 2, area.Top + (area.Height() - normal.height()) / 2,
+                normal.width(), normal.height());
     setWindowState(Qt::WindowMaximized);
 
     // The shared display state: white background, the working bitmaps.
