@@ -539,7 +539,7 @@ TEST(Startup, FirstStartLaysOutTheHistoryAndExitRemembersEveryWindow)
     }
 }
 
-TEST(Startup, ShutDownFreesDocumentsFirstThenTheWindowsInReverseOrder)
+TEST(Startup, WindowsAreMadeInOrderAndFreedDocumentsFirstThenInReverse)
 {
     ScopedAppDir dir;
     ScriptedDialogs dialogs;
@@ -550,6 +550,10 @@ TEST(Startup, ShutDownFreesDocumentsFirstThenTheWindowsInReverseOrder)
                                                             dir.FilePath(QStringLiteral("s2.ico"))});
     main->show();
     ASSERT_EQ(main->DocumentCount(), 2);
+    // A first start shows the history window and keeps the preview window hidden.
+    ASSERT_NE(main->PreviewWindow, nullptr);
+    EXPECT_FALSE(main->PreviewWindow->isVisible());
+    EXPECT_TRUE(main->HistoryWindow->isVisible());
     for (QMdiSubWindow* sub : main->MdiArea()->subWindowList())
         QObject::connect(sub, &QObject::destroyed, [&order, title = sub->windowTitle()] { order << title; });
     for (QWidget* w : QApplication::topLevelWidgets())
