@@ -169,13 +169,10 @@ void FillBitmap(Bitmap24& bitmap, TColor color) { bitmap.Fill(color); }
 
 void FillBitmapRect(Bitmap24& bitmap, TColor color, const Rect& rect)
 {
-    const int left = std::max(rect.Left, 0);
-    const int top = std::max(rect.Top, 0);
-    const int right = std::min(rect.Right, bitmap.Width());
-    const int bottom = std::min(rect.Bottom, bitmap.Height());
-    for (int y = top; y < bottom; ++y) {
+    const Rect r = LimitRect(rect, bitmap.Width(), bitmap.Height());
+    for (int y = r.Top; y < r.Bottom; ++y) {
         uint8_t* row = bitmap.Row(y);
-        for (int x = left; x < right; ++x) WritePixel(row + x * 3, color);
+        for (int x = r.Left; x < r.Right; ++x) WritePixel(row + x * 3, color);
     }
 }
 
@@ -213,13 +210,10 @@ TColor PaletteColor(TColor value, const TPalette* palette)
 void ExpandPaletteIndices(Bitmap24& bitmap, const Rect& rect, const TPalette* palette)
 {
     if (!palette) return;
-    const int left = std::max(rect.Left, 0);
-    const int top = std::max(rect.Top, 0);
-    const int right = std::min(rect.Right, bitmap.Width());
-    const int bottom = std::min(rect.Bottom, bitmap.Height());
-    for (int y = top; y < bottom; ++y) {
+    const Rect r = LimitRect(rect, bitmap.Width(), bitmap.Height());
+    for (int y = r.Top; y < r.Bottom; ++y) {
         uint8_t* row = bitmap.Row(y);
-        for (int x = left; x < right; ++x) {
+        for (int x = r.Left; x < r.Right; ++x) {
             uint8_t* p = row + x * 3;
             WritePixel(p, PaletteColor(ReadPixel(p), palette));
         }

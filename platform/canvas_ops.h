@@ -7,14 +7,6 @@
 #include "platform/color.h"
 #include "platform/rect.h"
 
-// Rect limited to (0, 0, Width, Height) without normalising it, so an inverted rectangle stays
-// empty, as the routines that take their rectangles unchanged expect.
-inline Rect LimitRect(const Rect& rect, int width, int height)
-{
-    return Rect{rect.Left > 0 ? rect.Left : 0, rect.Top > 0 ? rect.Top : 0, rect.Right < width ? rect.Right : width,
-                rect.Bottom < height ? rect.Bottom : height};
-}
-
 // Copies SrcRect of Src to Dst with its top-left corner at (DstX, DstY). Src and Dst may be the
 // same bitmap, also with overlapping areas.
 void CopyBitmapRect(const Bitmap24& src, const Rect& srcRect, Bitmap24& dst, int dstX, int dstY);

@@ -16,6 +16,14 @@ struct Rect {
 constexpr Rect MakeRect(int left, int top, int right, int bottom) { return Rect{left, top, right, bottom}; }
 constexpr Rect SizeRect(int width, int height) { return Rect{0, 0, width, height}; }
 
+// Rect limited to (0, 0, Width, Height) without normalising it, so an inverted rectangle stays
+// empty, as the routines that take their rectangles unchanged expect.
+constexpr Rect LimitRect(const Rect& rect, int width, int height)
+{
+    return Rect{rect.Left > 0 ? rect.Left : 0, rect.Top > 0 ? rect.Top : 0, rect.Right < width ? rect.Right : width,
+                rect.Bottom < height ? rect.Bottom : height};
+}
+
 struct Point {
     int X = 0;
     int Y = 0;

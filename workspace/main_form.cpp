@@ -156,6 +156,8 @@ Tfrm_main::Tfrm_main(QWidget* parent) : TBaseForm<QMainWindow>(QStringLiteral("f
 Tfrm_main::~Tfrm_main()
 {
     Timer1.stop();
+    // Nothing the frame's area reports while it empties may reach a window being torn down.
+    disconnect(mdi_, nullptr, this, nullptr);
     // Documents go before the windows they talk to, the tool windows in the reverse order of creation.
     const QList<QMdiSubWindow*> documents = mdi_->subWindowList(QMdiArea::CreationOrder);
     for (auto it = documents.rbegin(); it != documents.rend(); ++it) delete *it;
