@@ -66,9 +66,14 @@ QString ApplyDirectEffect(TIconImageRec& f, TDirectEffect effect)
         if (f.Bitmap) op(*f.Bitmap);
         if (f.Mask) op(*f.Mask);
     };
-    // Turns act inside the format's rectangle, so the size stays.
+    // Turns act inside the format's rectangle, so the size stays. Palette formats turn on their
+    // indices: where a turn of a format whose sides differ by an odd number lands between pixels,
+    // blending would mix indices into colours the picture never had.
     auto turn = [&](int angle, const QString& caption) {
-        both([&](Bitmap24& b) { RotateRectBilinear(b, r, angle); });
+        if (IsPaletteColorType(f.ColorType))
+            both([&](Bitmap24& b) { RotateBitmapNearest(b, b, r, angle); });
+        else
+            both([&](Bitmap24& b) { RotateRectBilinear(b, r, angle); });
         KeepTwoLevelMask(f);
         return caption;
     };
