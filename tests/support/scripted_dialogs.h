@@ -39,6 +39,14 @@ public:
     QList<ShownMessage> Messages;
     QList<TFileDialogRequest> FileRequests;
 
+    // The messages shown so far, each as "caption: text".
+    QStringList Shown() const
+    {
+        QStringList out;
+        for (const ShownMessage& m : Messages) out << m.Caption + QStringLiteral(": ") + m.Text;
+        return out;
+    }
+
     TMsgResult Message(QWidget*, const QString& text, const QString& caption, TMsgButtons buttons, TMsgIcon) override
     {
         Messages.append({text, caption, buttons});

@@ -1,9 +1,41 @@
+// The flips, turns and colour inversion the Effect menu applies to a format at once.
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "imaging/icon_image.h"
-#include "workspace/main_form.h"
+#include "support/ui_helpers.h"
+
+TEST(DirectEffects, TurnsGoTheNamedWayAndComeBackExactly)
+{
+    TIconImageRec f = SolidFormat(16, 16, ctTrueAlpha);
+    *f.Bitmap = NoiseBitmap(16, 16, 3);
+    const TIconImageRec before = f.Clone();
+    EXPECT_EQ(ApplyDirectEffect(f, TDirectEffect::Rotate90CCW), QStringLiteral("Rotate 90 CCW"));
+    // A counter-clockwise quarter turn takes pixel (x, y) to (y, 15 - x).
+    EXPECT_EQ(f.Bitmap->Pixel(3, 15 - 5), before.Bitmap->Pixel(5, 3));
+    EXPECT_EQ(ApplyDirectEffect(f, TDirectEffect::Rotate90CW), QStringLiteral("Rotate 90 CW"));
+    EXPECT_TRUE(*f.Bitmap == *before.Bitmap);
+    EXPECT_EQ(ApplyDirectEffect(f, TDirectEffect::Rotate180), QStringLiteral("Rotate 180"));
+    EXPECT_EQ(f.Bitmap->Pixel(15 - 5, 15 - 3), before.Bitmap->Pixel(5, 3));
+    ApplyDirectEffect(f, TDirectEffect::Rotate180);
+    EXPECT_TRUE(*f.Bitmap == *before.Bitmap);
+}
+
+TEST(DirectEffects, TurnsLeaveTwoLevelMasksOutsideTrueColourWithAlpha)
+{
+    // Width and height differ by one, so a quarter turn's centre falls between pixels and blends.
+    for (int32_t colorType : {ctColors16, ctTrueColor, ctTrueAlpha}) {
+        TIconImageRec f = SolidFormat(17, 16, colorType);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 17; ++x) f.Mask->SetPixel(x, y, (x + y) % 2 ? 0xFFFFFF : 0);
+        ApplyDirectEffect(f, TDirectEffect::Rotate90CW);
+        EXPECT_EQ(f.Width, 17);
+        bool twoLevel = true;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 17; ++x) twoLevel = twoLevel && f.Mask->Byte0(x, y) % 255 == 0;
+        EXPECT_EQ(twoLevel, colorType != ctTrueAlpha) << colorType;
+    }
+}
 
 // A quarter turn of a palette format whose sides differ by an odd number lands between pixels;
 // the indices must come through unmixed, and the mask must stay two-level.
@@ -33,4 +65,14 @@ TEST(DirectEffects, QuarterTurnOfOddSidedPaletteFormatKeepsItsIndices)
                 EXPECT_EQ(turned.Bitmap->Pixel(x, y) >> 8, 0u) << "only the red byte holds the index";
             }
     }
+}
+
+TEST(DirectEffects, InvertingAPaletteFormatInvertsThePaletteNotTheIndices)
+{
+    TIconImageRec f = SolidFormat(16, 16, ctColors16, 0x05, 0);
+    const TIconImageRec before = f.Clone();
+    EXPECT_EQ(ApplyDirectEffect(f, TDirectEffect::InvertColor), QStringLiteral("Invert Color"));
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(f.Palette.palPalEntry[i].peRed, 255 - before.Palette.palPalEntry[i].peRed) << i;
+    EXPECT_TRUE(*f.Bitmap == *before.Bitmap);
 }

@@ -6,79 +6,52 @@
 #include "workspace/reopen_list.h"
 
 namespace {
-QString Cfg(const ScopedAppDir& dir) { return dir.FilePath(QStringLiteral("tavrin.cfg")); }
+QStringList Entries(const TReopenList& list)
+{
+    QStringList out;
+    for (int i = 0; i < list.Count(); ++i) out << list.Get(i);
+    return out;
+}
 } // namespace
 
-TEST(ReopenList, KeepsTheTenNewestNewestFirst)
+TEST(ReopenList, KeepsTheTenNewestAndAPresentPathKeepsItsPlace)
 {
     ScopedAppDir dir;
     TReopenList list;
-    EXPECT_EQ(list.ConfigPath(), Cfg(dir));
-    for (int i = 0; i < 11; ++i) list.Add(QStringLiteral("/icons/%1.ico").arg(i));
-    ASSERT_EQ(list.Count(), 10);
-    EXPECT_EQ(list.Get(0), QStringLiteral("/icons/10.ico"));
-    EXPECT_EQ(list.Get(9), QStringLiteral("/icons/1.ico"));
-    for (int i = 0; i < 10; ++i) EXPECT_NE(list.Get(i), QStringLiteral("/icons/0.ico"));
-}
+    EXPECT_EQ(list.ConfigPath(), dir.FilePath(QStringLiteral("tavrin.cfg")));
+    EXPECT_EQ(list.Count(), 0); // no file yet
+    EXPECT_EQ(list.Get(0), QString());
+    for (int i = 0; i < 11; ++i) list.Add(QStringLiteral("/%1.ico").arg(i));
+    EXPECT_EQ(Entries(list), (QStringList{"/10.ico", "/9.ico", "/8.ico", "/7.ico", "/6.ico", "/5.ico", "/4.ico",
+                                          "/3.ico", "/2.ico", "/1.ico"}));
+    list.Add(QStringLiteral("/5.ico"));
+    EXPECT_EQ(list.Get(5), QStringLiteral("/5.ico"));
+    // Case makes another path.
+    list.Add(QStringLiteral("/10.ICO"));
+    EXPECT_EQ(list.Get(0), QStringLiteral("/10.ICO"));
+    EXPECT_EQ(list.Get(1), QStringLiteral("/10.ico"));
 
-TEST(ReopenList, APresentPathStaysWhereItIsButCaseMakesANewEntry)
-{
-    ScopedAppDir dir;
-    TReopenList list;
-    list.Add(QStringLiteral("/a.ico"));
-    list.Add(QStringLiteral("/b.ico"));
-    list.Add(QStringLiteral("/c.ico"));
-    list.Add(QStringLiteral("/a.ico"));
-    EXPECT_EQ(list.Count(), 3);
-    EXPECT_EQ(list.Get(2), QStringLiteral("/a.ico"));
-    list.Add(QStringLiteral("/A.ico"));
-    EXPECT_EQ(list.Count(), 4);
-    EXPECT_EQ(list.Get(0), QStringLiteral("/A.ico"));
-}
-
-TEST(ReopenList, RemoveClosesTheGapAndGetChecksBothBounds)
-{
-    ScopedAppDir dir;
-    TReopenList list;
-    list.Add(QStringLiteral("/a.ico"));
-    list.Add(QStringLiteral("/b.ico"));
-    list.Add(QStringLiteral("/c.ico"));
-    list.Remove(QStringLiteral("/b.ico"));
+    list.Remove(QStringLiteral("/9.ico"));
     list.Remove(QStringLiteral("/not-there.ico"));
-    ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.Get(0), QStringLiteral("/c.ico"));
-    EXPECT_EQ(list.Get(1), QStringLiteral("/a.ico"));
-    EXPECT_EQ(list.Get(2), QString());
-    EXPECT_EQ(list.Get(-1), QString());
-    EXPECT_EQ(list.Get(1000000), QString());
+    EXPECT_EQ(list.Count(), 9);
+    EXPECT_EQ(list.Get(2), QStringLiteral("/8.ico"));
+    for (int index : {9, -1, 1000000}) EXPECT_EQ(list.Get(index), QString()) << index;
 }
 
 TEST(ReopenList, AGapEndsTheListAndEveryKeyIsWrittenBack)
 {
     ScopedAppDir dir;
+    const QString cfg = dir.FilePath(QStringLiteral("tavrin.cfg"));
     {
-        IniFile ini(Cfg(dir));
+        IniFile ini(cfg);
         ini.SetText(QStringLiteral("[Reopen]\n0=C:\\icons\\a,b.ico\n1=/x/y & z.ico\n3=/lost.ico\n"));
         ASSERT_TRUE(ini.UpdateFile());
     }
-    {
-        TReopenList list;
-        ASSERT_EQ(list.Count(), 2);
-        EXPECT_EQ(list.Get(0), QStringLiteral("C:\\icons\\a,b.ico"));
-        EXPECT_EQ(list.Get(1), QStringLiteral("/x/y & z.ico"));
-    }
-    const IniFile ini(Cfg(dir));
+    EXPECT_EQ(Entries(TReopenList()), (QStringList{"C:\\icons\\a,b.ico", "/x/y & z.ico"}));
+    const IniFile ini(cfg);
     EXPECT_EQ(ini.ReadString(QStringLiteral("reopen"), QStringLiteral("0")), QStringLiteral("C:\\icons\\a,b.ico"));
     for (int k = 2; k < 10; ++k) {
         EXPECT_TRUE(ini.ValueExists(QStringLiteral("reopen"), QString::number(k))) << k;
         EXPECT_EQ(ini.ReadString(QStringLiteral("reopen"), QString::number(k)), QString()) << k;
     }
-}
-
-TEST(ReopenList, AMissingFileGivesAnEmptyList)
-{
-    ScopedAppDir dir;
-    TReopenList list;
-    EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(list.Get(0), QString());
 }

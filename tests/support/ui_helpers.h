@@ -1,0 +1,109 @@
+#pragma once
+// Helpers shared by the widget tests: formats to feed documents, texts of menus and lists, files
+// written by hand, and a shown main window with its own settings folder and scripted dialogs.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDirIterator>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QToolButton>
+#include <initializer_list>
+#include <memory>
+
+#include "imaging/icon_image.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_support.h"
+#include "workspace/app_windows.h"
+#include "workspace/childwin.h"
+#include "workspace/main_form.h"
+
+// A w x h format of this colour type without a track, every pixel `color` at `transparency`
+// (0 opaque .. 255 fully transparent). The defaults are those of a brand-new format.
+inline TIconImageRec SolidFormat(int w, int h, int32_t type, TColor color = 0xFFFFFF, int transparency = 255)
+{
+    TIconImageRec rec;
+    InitIconImage(rec, w, h, type, -1);
+    rec.Bitmap->Fill(color);
+    rec.Mask->Fill(MakeColor(transparency, transparency, transparency));
+    return rec;
+}
+
+// Writes a file whole; false when it cannot.
+inline bool WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// The texts of these actions, "-" for a separator.
+inline QStringList ActionTexts(const QList<QAction*>& actions)
+{
+    QStringList out;
+    for (QAction* a : actions) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+
+// Every snapshot file below a folder.
+inline QStringList QviFilesUnder(const QString& dir)
+{
+    QStringList out;
+    QDirIterator it(dir, {QStringLiteral("*.qvi")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) out << it.next();
+    return out;
+}
+
+// A shown main window over a fresh settings folder, its dialogs scripted. Teardown drops every
+// modified mark first, so closing asks nothing.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DocumentPeers() = TDocumentPeers{};
+        main = std::make_unique<Tfrm_main>();
+        main->show();
+    }
+    void TearDown() override
+    {
+        if (main)
+            for (Tfrm_childwin* doc : main->Documents()) doc->Document().Modified = 0;
+        AppWindows::FreeAll();
+        main.reset();
+        DocumentPeers() = TDocumentPeers{};
+    }
+
+    // A document window named `name` holding copies of these formats, made the active one.
+    Tfrm_childwin* NewDocument(const QString& name, std::initializer_list<TIconImageRec> formats)
+    {
+        Tfrm_childwin* doc = main->CreateDocumentWindow();
+        doc->Document().FileName = name;
+        for (const TIconImageRec& f : formats) doc->AddImageFormat(f);
+        doc->UpdateCaption();
+        Activate(doc);
+        return doc;
+    }
+    void Activate(Tfrm_childwin* doc)
+    {
+        main->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(doc->parentWidget()));
+    }
+    // The captions of the open documents, oldest first.
+    QStringList Captions() const
+    {
+        QStringList out;
+        for (Tfrm_childwin* doc : main->Documents()) out << doc->windowTitle();
+        return out;
+    }
+    QStringList Recent() const
+    {
+        QStringList out;
+        for (int i = 0; i < main->Reopen()->Count(); ++i) out << main->Reopen()->Get(i);
+        return out;
+    }
+    QString Path(const QString& name) const { return appDir.FilePath(name); }
+
+    ScopedAppDir appDir;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Tfrm_main> main;
+};
