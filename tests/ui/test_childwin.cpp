@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QTableWidget>
@@ -11,23 +10,12 @@
 
 #include "iconfiles/file_access.h"
 #include "imaging/imaging_state.h"
-#include "support/scripted_dialogs.h"
-#include "support/test_support.h"
-#include "workspace/childwin.h"
+#include "support/ui_helpers.h"
 #include "workspace/format_strip.h"
 #include "workspace/history_form.h"
 #include "workspace/swatch_bar.h"
 
 namespace {
-
-TIconImageRec MakeFormat(int w, int h, int colorType, TColor color = 0xFFFFFF, int transparency = 255)
-{
-    TIconImageRec rec;
-    InitIconImage(rec, w, h, colorType, 0);
-    rec.Bitmap->Fill(color);
-    rec.Mask->Fill(MakeColor(transparency, transparency, transparency));
-    return rec;
-}
 
 class ChildwinTest : public ::testing::Test {
 protected:
@@ -53,9 +41,19 @@ protected:
         // The picture's own coordinates are strip coordinates, whatever its scroll position.
         QTest::mouseClick(doc->FormatStrip->StripImage(), Qt::LeftButton, {}, QPoint(CellX(index), 40));
     }
-    void RunGlide()
+    // Runs the strip's timer until it stops gliding or scrolling.
+    void RunStrip(int mode = TFormatStrip::Idle)
     {
-        for (int i = 0; i < 1000 && doc->FormatStrip->StripMode() != TFormatStrip::Idle; ++i) doc->FormatStrip->TimerTick();
+        if (mode != TFormatStrip::Idle) doc->FormatStrip->StartScroll(TFormatStrip::Mode(mode));
+        for (int i = 0; i < 2000 && doc->FormatStrip->StripMode() != TFormatStrip::Idle; ++i) doc->FormatStrip->TimerTick();
+    }
+    // Marks the icon modified as an edit would, with a name and an unwritable folder.
+    void ModifiedInMissingFolder()
+    {
+        doc->Document().Folder = appDir.FilePath(QStringLiteral("missing")) + QLatin1Char('/');
+        doc->Document().FileName = QStringLiteral("x.ico");
+        doc->AddImageFormat(SolidFormat(16, 16, ctTrueAlpha));
+        doc->SetModified(true);
     }
 
     ScopedAppDir appDir;
@@ -67,71 +65,43 @@ protected:
 
 } // namespace
 
-TEST_F(ChildwinTest, AddingFormatsMakesTheLastCurrentWithANewStep)
+TEST_F(ChildwinTest, CanvasFitsTheWindowAndATooSmallWindowSaysSo)
 {
-    doc->Document().FileName = QStringLiteral("Icon1");
-    doc->AddImageFormat(MakeFormat(16, 16, ctColors16));
-    doc->AddImageFormat(MakeFormat(32, 32, ctTrueAlpha));
-    doc->UpdateCaption();
-    EXPECT_EQ(doc->windowTitle(), QStringLiteral("Icon1"));
-    ASSERT_EQ(doc->Images().Count(), 2);
-    EXPECT_EQ(doc->CurrentIndex(), 1);
-    EXPECT_FALSE(doc->IsModified());
-    // Each format has its own track; the listed one is the current format's, holding "New".
-    EXPECT_EQ(doc->Images()[0].Id, 0);
-    EXPECT_EQ(doc->Images()[1].Id, 1);
-    ASSERT_NE(history.Model().ListedTrack(), nullptr);
-    EXPECT_EQ(history.Model().ListedTrack()->Id, 1);
-    EXPECT_EQ(history.lsv_History->rowCount(), 1);
-    EXPECT_EQ(history.lsv_History->item(0, 0)->text(), QStringLiteral("New"));
-}
-
-TEST_F(ChildwinTest, CanvasTakesTheLargestZoomThatLeavesTenPixels)
-{
-    doc->AddImageFormat(MakeFormat(16, 16, ctTrueAlpha));
+    doc->AddImageFormat(SolidFormat(16, 16, ctTrueAlpha));
+    // The fit is the one for the canvas area's size (its rules are the model's test).
     const QSize free = doc->CanvasArea->size();
-    const int zoom = std::min((free.width() - 10) / 16, (free.height() - 10) / 16);
+    const TCanvasFit fit = TDocumentModel::ComputeFit(free.width(), free.height(), 16, 16);
+    const int zoom = fit.Zoom;
     EXPECT_EQ(doc->ZoomFactor(), zoom);
-    const QRect canvas = doc->PaintBox1->geometry();
-    EXPECT_EQ(canvas.size(), QSize(16 * zoom + 1, 16 * zoom + 1));
-    EXPECT_EQ(canvas.left(), (free.width() - canvas.width()) / 2);
-    EXPECT_EQ(canvas.top(), (free.height() - canvas.height()) / 2);
+    EXPECT_EQ(doc->PaintBox1->geometry(), QRect(fit.Left, fit.Top, fit.Width, fit.Height));
     EXPECT_TRUE(dialogs.Messages.isEmpty());
-
     // The canvas follows the window's size.
     doc->resize(900, 900);
     EXPECT_GT(doc->ZoomFactor(), zoom);
     EXPECT_EQ(doc->PaintBox1->width(), 16 * doc->ZoomFactor() + 1);
-}
 
-TEST_F(ChildwinTest, TooSmallWindowSaysSoAndRendersAtZoomOne)
-{
+    // Too small for a 256 x 256 format: it says so and draws at zoom 1, never less.
     doc->resize(300, 400);
-    TIconImageRec big = MakeFormat(256, 256, ctTrueAlpha, 0x00FF00, 0);
-    doc->AddImageFormat(big);
+    doc->AddImageFormat(SolidFormat(256, 256, ctTrueAlpha, 0x00FF00, 0));
     ASSERT_FALSE(dialogs.Messages.isEmpty());
-    EXPECT_EQ(dialogs.Messages.first().Text, QStringLiteral("The window is too small, make it bigger."));
-    EXPECT_EQ(dialogs.Messages.first().Caption, QStringLiteral("Error"));
+    EXPECT_EQ(dialogs.Shown().first(), QStringLiteral("Error: The window is too small, make it bigger."));
     EXPECT_EQ(doc->ZoomFactor(), 1);
     EXPECT_EQ(doc->PaintBox1->size(), QSize(257, 257));
-    const QImage shown = doc->PaintBox1->grab().toImage();
-    EXPECT_EQ(shown.pixelColor(100, 100), QColor(0, 255, 0));
+    EXPECT_EQ(doc->PaintBox1->grab().toImage().pixelColor(100, 100), QColor(0, 255, 0));
 }
 
 TEST_F(ChildwinTest, GridToggleNeedsThreePixelsPerCell)
 {
     doc->resize(Tfrm_childwin::MinWidth, Tfrm_childwin::MinHeight);
-    doc->AddImageFormat(MakeFormat(128, 128, ctTrueAlpha, 0x0000FF, 0));
+    doc->AddImageFormat(SolidFormat(128, 128, ctTrueAlpha, 0x0000FF, 0));
     ASSERT_EQ(doc->ZoomFactor(), 2);
     dialogs.Messages.clear();
     QTest::mouseClick(doc->btn_ShowGrid, Qt::LeftButton);
-    ASSERT_EQ(dialogs.Messages.size(), 1);
-    EXPECT_EQ(dialogs.Messages[0].Text, QStringLiteral("Grid size less than 3 pixels, can not show grid."));
-    EXPECT_EQ(dialogs.Messages[0].Caption, QStringLiteral("Show Grid"));
+    EXPECT_EQ(dialogs.Shown(), QStringList{"Show Grid: Grid size less than 3 pixels, can not show grid."});
     EXPECT_EQ(doc->Document().ShowGrid, 1);
 
     doc->resize(Tfrm_childwin::DesignWidth, Tfrm_childwin::DesignHeight + 300);
-    doc->AddImageFormat(MakeFormat(16, 16, ctTrueAlpha, 0x0000FF, 0));
+    doc->AddImageFormat(SolidFormat(16, 16, ctTrueAlpha, 0x0000FF, 0));
     ASSERT_GE(doc->ZoomFactor(), 3);
     EXPECT_EQ(doc->Document().BackBuffer.Pixel(0, 5), GridColor);
     QTest::mouseClick(doc->btn_ShowGrid, Qt::LeftButton);
@@ -142,15 +112,15 @@ TEST_F(ChildwinTest, GridToggleNeedsThreePixelsPerCell)
 
 TEST_F(ChildwinTest, StripPressSelectsAndGlides)
 {
-    for (int i = 0; i < 3; ++i) doc->AddImageFormat(MakeFormat(16 + 8 * i, 16 + 8 * i, ctTrueAlpha));
-    RunGlide();
+    for (int i = 0; i < 3; ++i) doc->AddImageFormat(SolidFormat(16 + 8 * i, 16 + 8 * i, ctTrueAlpha));
+    RunStrip();
     ClickStrip(0);
     EXPECT_EQ(doc->CurrentIndex(), 0);
     EXPECT_EQ(history.Model().ListedTrack()->Id, doc->Images()[0].Id);
     // Three cells fit the panel: the strip stays at its start.
     EXPECT_EQ(doc->FormatStrip->StripMode(), TFormatStrip::Gliding);
     EXPECT_EQ(doc->FormatStrip->StripTarget(), 0);
-    RunGlide();
+    RunStrip();
 
     // A press beyond the last cell, and one on the current cell, change nothing and do not scroll.
     ClickStrip(7);
@@ -164,15 +134,21 @@ TEST_F(ChildwinTest, StripPressSelectsAndGlides)
     QTest::keyClick(doc, Qt::Key_Left);
     QTest::keyClick(doc, Qt::Key_Left);
     EXPECT_EQ(doc->CurrentIndex(), 0);
+
+    // A glide brings the current cell to the middle of the panel, within the strip's ends.
+    EXPECT_EQ(TFormatStrip::GlideTarget(2, 3, 394), 0);
+    EXPECT_EQ(TFormatStrip::GlideTarget(19, 20, 394), 394 - 1600);
+    EXPECT_EQ(TFormatStrip::GlideTarget(10, 20, 394), 197 - 800);
+    EXPECT_EQ(TFormatStrip::GlideTarget(0, 20, 394), 0);
 }
 
 TEST_F(ChildwinTest, EveryOfManyFormatsCanBeReachedAndPicked)
 {
     // More cells than a 4000-pixel picture holds.
     constexpr int count = 52;
-    for (int i = 0; i < count - 1; ++i) doc->Document().AppendFormat(MakeFormat(1 + i, 1 + i, ctTrueColor));
-    doc->AddImageFormat(MakeFormat(count, count, ctTrueColor));
-    RunGlide();
+    for (int i = 0; i < count - 1; ++i) doc->Document().AppendFormat(SolidFormat(1 + i, 1 + i, ctTrueColor));
+    doc->AddImageFormat(SolidFormat(count, count, ctTrueColor));
+    RunStrip();
     const int panel = doc->FormatStrip->PanelWidth();
     // The last added is current: the strip's right end meets the panel's right edge.
     EXPECT_EQ(doc->FormatStrip->StripLeft(), panel - count * TFormatStrip::CellWidth);
@@ -183,69 +159,43 @@ TEST_F(ChildwinTest, EveryOfManyFormatsCanBeReachedAndPicked)
     EXPECT_EQ(doc->CurrentIndex(), count - 2);
 
     // Holding the left arrow scrolls back to the first cell, and no further.
-    doc->FormatStrip->StartScroll(TFormatStrip::ScrollingLeft);
-    for (int i = 0; i < 2000 && doc->FormatStrip->StripMode() != TFormatStrip::Idle; ++i) doc->FormatStrip->TimerTick();
+    RunStrip(TFormatStrip::ScrollingLeft);
     EXPECT_EQ(doc->FormatStrip->StripLeft(), 0);
-    doc->FormatStrip->StartScroll(TFormatStrip::ScrollingRight);
-    for (int i = 0; i < 2000 && doc->FormatStrip->StripMode() != TFormatStrip::Idle; ++i) doc->FormatStrip->TimerTick();
+    RunStrip(TFormatStrip::ScrollingRight);
     EXPECT_EQ(doc->FormatStrip->StripLeft(), panel - count * TFormatStrip::CellWidth);
 }
 
-TEST_F(ChildwinTest, GlideTargetsOfThePart)
+TEST_F(ChildwinTest, ASwatchRedrawsTheStripOnItsNewBackground)
 {
-    EXPECT_EQ(TFormatStrip::GlideTarget(2, 3, 394), 0);
-    EXPECT_EQ(TFormatStrip::GlideTarget(19, 20, 394), 394 - 1600);
-    EXPECT_EQ(TFormatStrip::GlideTarget(10, 20, 394), 197 - 800);
-    EXPECT_EQ(TFormatStrip::GlideTarget(0, 20, 394), 0);
-}
-
-TEST_F(ChildwinTest, SwatchesSetTheBackgroundOfTheStrip)
-{
-    doc->AddImageFormat(MakeFormat(16, 16, ctTrueAlpha));
+    doc->AddImageFormat(SolidFormat(16, 16, ctTrueAlpha));
     // Inside the cell's frame, outside its thumbnail box.
-    auto cellGround = [&] { return doc->FormatStrip->Canvas().Pixel(10, 40); };
-    EXPECT_EQ(cellGround(), 0xFFFFFFu);
-    QTest::mouseClick(doc->Image1, Qt::LeftButton, {}, QPoint(3 * 16 + 4, 5));
-    EXPECT_EQ(imaging.BackgroundColor, 0x000000u);
-    EXPECT_EQ(cellGround(), 0x000000u);
+    EXPECT_EQ(doc->FormatStrip->Canvas().Pixel(10, 40), 0xFFFFFFu);
     QTest::mouseClick(doc->Image1, Qt::LeftButton, {}, QPoint(6 * 16 + 1, 5));
     EXPECT_EQ(imaging.BackgroundColor, 0xA56E3Au);
-    EXPECT_EQ(cellGround(), 0xA56E3Au);
-    // The eighth asks; Cancel keeps the colour.
-    QTest::mouseClick(doc->Image1, Qt::LeftButton, {}, QPoint(7 * 16 + 3, 5));
-    EXPECT_EQ(imaging.BackgroundColor, 0xA56E3Au);
-    dialogs.ColorAnswers.enqueue(0x123456);
-    QTest::mouseClick(doc->Image1, Qt::LeftButton, {}, QPoint(7 * 16 + 3, 5));
-    EXPECT_EQ(imaging.BackgroundColor, 0x123456u);
-    EXPECT_EQ(cellGround(), 0x123456u);
-    // Past the eighth swatch nothing changes.
-    QTest::mouseClick(doc->Image1, Qt::LeftButton, {}, QPoint(128, 5));
-    EXPECT_EQ(imaging.BackgroundColor, 0x123456u);
+    EXPECT_EQ(doc->FormatStrip->Canvas().Pixel(10, 40), 0xA56E3Au);
 }
 
 TEST_F(ChildwinTest, AddingAnExistingFormatOffersToSwitchInstead)
 {
-    doc->AddImageFormat(MakeFormat(32, 32, ctColors256));
-    doc->AddImageFormat(MakeFormat(16, 16, ctTrueAlpha));
-    TIconImageRec wanted = MakeFormat(32, 32, ctColors256);
+    doc->AddImageFormat(SolidFormat(32, 32, ctColors256));
+    doc->AddImageFormat(SolidFormat(16, 16, ctTrueAlpha));
+    TIconImageRec wanted = SolidFormat(32, 32, ctColors256);
     int shownWith = -1;
     DocumentPeers().AddFormatDialog = [&](QWidget*, TIconImageArray& formats, int current) -> const TIconImageRec* {
         EXPECT_EQ(&formats, &doc->Images());
         shownWith = current;
         return &wanted;
     };
-    dialogs.MessageAnswers.enqueue(TMsgResult::Cancel);
+    dialogs.Answer({TMsgResult::Cancel});
     QTest::mouseClick(doc->btn_AddImage, Qt::LeftButton);
     EXPECT_EQ(shownWith, 1);
-    ASSERT_EQ(dialogs.Messages.size(), 1);
-    EXPECT_EQ(dialogs.Messages[0].Text,
-              QStringLiteral("The image format \"32x32 : 8bits\" is alreay exists in this icon. Switch to this format?"));
-    EXPECT_EQ(dialogs.Messages[0].Caption, QStringLiteral("Add a new image format"));
+    EXPECT_EQ(dialogs.Shown(), QStringList{"Add a new image format: The image format \"32x32 : 8bits\" is alreay exists "
+                                           "in this icon. Switch to this format?"});
     EXPECT_EQ(dialogs.Messages[0].Buttons, TMsgButtons::OkCancel);
     EXPECT_EQ(doc->Images().Count(), 2);
     EXPECT_EQ(doc->CurrentIndex(), 1);
 
-    dialogs.MessageAnswers.enqueue(TMsgResult::Ok);
+    dialogs.Answer({TMsgResult::Ok});
     QTest::mouseClick(doc->btn_AddImage, Qt::LeftButton);
     EXPECT_EQ(doc->Images().Count(), 2);
     EXPECT_EQ(doc->CurrentIndex(), 0);
@@ -253,7 +203,7 @@ TEST_F(ChildwinTest, AddingAnExistingFormatOffersToSwitchInstead)
 
     // A new size is added, made current and marks the icon modified.
     doc->Document().FileName = QStringLiteral("a.ico");
-    wanted = MakeFormat(24, 24, ctColors16, MakeColor(3, 0, 0), 0);
+    wanted = SolidFormat(24, 24, ctColors16, MakeColor(3, 0, 0), 0);
     QTest::mouseClick(doc->btn_AddImage, Qt::LeftButton);
     ASSERT_EQ(doc->Images().Count(), 3);
     EXPECT_EQ(doc->CurrentIndex(), 2);
@@ -268,15 +218,13 @@ TEST_F(ChildwinTest, AddingAnExistingFormatOffersToSwitchInstead)
 
 TEST_F(ChildwinTest, DeletingFormats)
 {
-    doc->AddImageFormat(MakeFormat(16, 16, ctColors16));
+    doc->AddImageFormat(SolidFormat(16, 16, ctColors16));
     QTest::mouseClick(doc->btn_deleImage, Qt::LeftButton);
-    ASSERT_EQ(dialogs.Messages.size(), 1);
-    EXPECT_EQ(dialogs.Messages[0].Text, QStringLiteral("At least one icon image should be reserved."));
-    EXPECT_EQ(dialogs.Messages[0].Caption, QStringLiteral("Error"));
+    EXPECT_EQ(dialogs.Shown(), QStringList{"Error: At least one icon image should be reserved."});
     EXPECT_EQ(doc->Images().Count(), 1);
 
-    doc->AddImageFormat(MakeFormat(24, 24, ctTrueColor));
-    doc->AddImageFormat(MakeFormat(32, 32, ctTrueAlpha));
+    doc->AddImageFormat(SolidFormat(24, 24, ctTrueColor));
+    doc->AddImageFormat(SolidFormat(32, 32, ctTrueAlpha));
     const TIconImageRec* first = &doc->Images()[0];
     const TIconImageRec* second = &doc->Images()[1];
     bool answer = false;
@@ -314,8 +262,8 @@ TEST_F(ChildwinTest, DeletingFormats)
 TEST_F(ChildwinTest, SaveWritesTheIconAndClearsTheMark)
 {
     doc->Document().FileName = QStringLiteral("Icon1");
-    doc->AddImageFormat(MakeFormat(16, 16, ctTrueAlpha, 0x0000FF, 0));
-    doc->AddImageFormat(MakeFormat(32, 32, ctColors16));
+    doc->AddImageFormat(SolidFormat(16, 16, ctTrueAlpha, 0x0000FF, 0));
+    doc->AddImageFormat(SolidFormat(32, 32, ctColors16));
     doc->SetModified(true);
     EXPECT_EQ(doc->windowTitle(), QStringLiteral("Icon1 *"));
 
@@ -327,11 +275,7 @@ TEST_F(ChildwinTest, SaveWritesTheIconAndClearsTheMark)
     EXPECT_TRUE(doc->IsModified());
 
     const QString target = appDir.FilePath(QStringLiteral("saved.ico"));
-    dialogs.FileAnswers.enqueue([&](TFileDialogRequest& r) {
-        r.FileName = target;
-        r.Files = {target};
-        return true;
-    });
+    dialogs.FileAnswers.enqueue(ScriptedDialogs::Choose({target}));
     ASSERT_TRUE(doc->Save());
     EXPECT_EQ(doc->windowTitle(), QStringLiteral("saved.ico"));
     EXPECT_EQ(doc->FilePath(), QFileInfo(target).absoluteFilePath());
@@ -349,43 +293,27 @@ TEST_F(ChildwinTest, SaveWritesTheIconAndClearsTheMark)
     EXPECT_FALSE(doc->IsModified());
 }
 
-TEST_F(ChildwinTest, AFailedSaveSaysWhyAndKeepsTheMark)
-{
-    doc->Document().Folder = appDir.FilePath(QStringLiteral("missing")) + QLatin1Char('/');
-    doc->Document().FileName = QStringLiteral("x.ico");
-    doc->AddImageFormat(MakeFormat(16, 16, ctTrueAlpha));
-    doc->SetModified(true);
-    EXPECT_FALSE(doc->Save());
-    ASSERT_EQ(dialogs.Messages.size(), 1);
-    EXPECT_EQ(dialogs.Messages[0].Caption, QStringLiteral("Save File"));
-    EXPECT_FALSE(dialogs.Messages[0].Text.isEmpty());
-    EXPECT_TRUE(doc->IsModified());
-    EXPECT_EQ(doc->windowTitle(), QStringLiteral("x.ico *"));
-}
-
 TEST_F(ChildwinTest, ClosingAModifiedIconAsksAndAFailedSaveKeepsTheWindow)
 {
-    doc->Document().Folder = appDir.FilePath(QStringLiteral("missing")) + QLatin1Char('/');
-    doc->Document().FileName = QStringLiteral("x.ico");
-    doc->AddImageFormat(MakeFormat(16, 16, ctTrueAlpha));
-    doc->SetModified(true);
-
-    dialogs.MessageAnswers.enqueue(TMsgResult::Cancel);
+    ModifiedInMissingFolder();
+    dialogs.Answer({TMsgResult::Cancel});
     EXPECT_FALSE(doc->close());
     ASSERT_EQ(dialogs.Messages.size(), 1);
-    EXPECT_EQ(dialogs.Messages[0].Text, QStringLiteral("The icon 'x.ico' has been modified. Do you want to save it?"));
-    EXPECT_EQ(dialogs.Messages[0].Caption, QStringLiteral("Save Icon"));
+    EXPECT_EQ(dialogs.Shown()[0], QStringLiteral("Save Icon: The icon 'x.ico' has been modified. Do you want to save it?"));
     EXPECT_EQ(dialogs.Messages[0].Buttons, TMsgButtons::YesNoCancel);
 
-    // Yes, but the save fails: the window stays, still modified.
-    dialogs.MessageAnswers.enqueue(TMsgResult::Yes);
+    // Yes, but the save fails: it says why and the window stays, still modified.
+    dialogs.Answer({TMsgResult::Yes});
     EXPECT_FALSE(doc->close());
+    ASSERT_EQ(dialogs.Messages.size(), 3);
+    EXPECT_EQ(dialogs.Messages[2].Caption, QStringLiteral("Save File"));
+    EXPECT_FALSE(dialogs.Messages[2].Text.isEmpty());
     EXPECT_TRUE(doc->IsModified());
-    EXPECT_EQ(dialogs.Messages.last().Caption, QStringLiteral("Save File"));
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("x.ico *"));
 
     // Yes with a good folder saves and closes.
     QDir().mkpath(appDir.FilePath(QStringLiteral("missing")));
-    dialogs.MessageAnswers.enqueue(TMsgResult::Yes);
+    dialogs.Answer({TMsgResult::Yes});
     QPointer<Tfrm_childwin> guard(doc);
     EXPECT_TRUE(doc->close());
     EXPECT_TRUE(QFileInfo::exists(appDir.FilePath(QStringLiteral("missing/x.ico"))));
@@ -396,23 +324,9 @@ TEST_F(ChildwinTest, ClosingAModifiedIconAsksAndAFailedSaveKeepsTheWindow)
     EXPECT_EQ(history.Model().Tracks().size(), 0u);
 }
 
-TEST_F(ChildwinTest, NoAnswersCloseWithoutSaving)
-{
-    doc->Document().FileName = QStringLiteral("Icon1");
-    doc->AddImageFormat(MakeFormat(16, 16, ctTrueAlpha));
-    doc->SetModified(true);
-    dialogs.MessageAnswers.enqueue(TMsgResult::No);
-    QPointer<Tfrm_childwin> guard(doc);
-    EXPECT_TRUE(doc->close());
-    EXPECT_TRUE(dialogs.FileRequests.isEmpty());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(guard.isNull());
-    doc = nullptr;
-}
-
 TEST_F(ChildwinTest, ToolEventsReachTheCurrentToolOnCellChanges)
 {
-    doc->AddImageFormat(MakeFormat(16, 16, ctTrueAlpha));
+    doc->AddImageFormat(SolidFormat(16, 16, ctTrueAlpha));
     int tool = tiNone;
     struct Event {
         int tool, phase, x, y;
@@ -445,8 +359,8 @@ TEST_F(ChildwinTest, ToolEventsReachTheCurrentToolOnCellChanges)
 TEST_F(ChildwinTest, TextFrameCommitsBeforeSwitchingAndDiscardsOnEscape)
 {
     doc->Document().FileName = QStringLiteral("t.ico");
-    doc->AddImageFormat(MakeFormat(16, 16, ctTrueAlpha));
-    doc->AddImageFormat(MakeFormat(32, 32, ctTrueAlpha));
+    doc->AddImageFormat(SolidFormat(16, 16, ctTrueAlpha));
+    doc->AddImageFormat(SolidFormat(32, 32, ctTrueAlpha));
     int tool = tiText;
     int framesStarted = 0;
     DocumentPeers().CurrentToolId = [&] { return tool; };

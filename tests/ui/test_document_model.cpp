@@ -3,17 +3,10 @@
 
 #include <random>
 
-#include "support/test_support.h"
+#include "support/ui_helpers.h"
 #include "workspace/document_model.h"
 
 namespace {
-
-TIconImageRec MakeFormat(int w, int h, int colorType)
-{
-    TIconImageRec rec;
-    InitIconImage(rec, w, h, colorType, -1);
-    return rec;
-}
 
 // Sets a pixel's colour and transparency (0 opaque .. 255 transparent).
 void SetPixel(TIconImageRec& f, int x, int y, TColor color, int transparency)
@@ -32,113 +25,88 @@ TDocumentModel DocumentWith(TIconImageRec&& rec)
 
 } // namespace
 
-TEST(DocumentModelFit, ZoomLeavesTheMarginAndCentresTheCanvas)
+TEST(DocumentModel, ZoomLeavesTenPixelsNeverGoesBelowOneAndCentresTheCanvas)
 {
-    // A 16 x 16 format in a large area takes the largest zoom that leaves 10 pixels.
-    TCanvasFit fit = TDocumentModel::ComputeFit(400, 300, 16, 16);
-    EXPECT_EQ(fit.Zoom, 18); // (300 - 10) div 16
-    EXPECT_FALSE(fit.TooSmall);
-    EXPECT_EQ(fit.Width, 16 * 18 + 1);
-    EXPECT_EQ(fit.Height, 16 * 18 + 1);
-    EXPECT_EQ(fit.Left, (400 - 289) / 2);
-    EXPECT_EQ(fit.Top, (300 - 289) / 2);
-
-    // Width decides for a wide format.
-    fit = TDocumentModel::ComputeFit(300, 600, 48, 24);
-    EXPECT_EQ(fit.Zoom, 6);
-    EXPECT_EQ(fit.Width, 289);
-    EXPECT_EQ(fit.Height, 145);
+    const struct {
+        int areaW, areaH, w, h, zoom;
+        bool tooSmall;
+    } cases[] = {
+        {400, 300, 16, 16, 18, false}, // (300 - 10) div 16
+        {300, 600, 48, 24, 6, false},  // the width decides
+        {266, 266, 256, 256, 1, false}, // one pixel a format pixel, and the margin
+        {200, 200, 256, 256, 1, true},
+        {3, -40, 16, 16, 1, true}, // smaller than the margin: a negative zoom
+    };
+    for (const auto& c : cases) {
+        const TCanvasFit fit = TDocumentModel::ComputeFit(c.areaW, c.areaH, c.w, c.h);
+        EXPECT_EQ(fit.Zoom, c.zoom) << c.areaW << "x" << c.areaH;
+        EXPECT_EQ(fit.TooSmall, c.tooSmall) << c.areaW << "x" << c.areaH;
+        EXPECT_EQ(QSize(fit.Width, fit.Height), QSize(c.w * c.zoom + 1, c.h * c.zoom + 1));
+        EXPECT_EQ(QPoint(fit.Left, fit.Top), QPoint((c.areaW - fit.Width) / 2, (c.areaH - fit.Height) / 2));
+    }
 }
 
-TEST(DocumentModelFit, TooSmallAreaGivesZoomOneNeverLess)
-{
-    TCanvasFit fit = TDocumentModel::ComputeFit(200, 200, 256, 256);
-    EXPECT_EQ(fit.Zoom, 1);
-    EXPECT_TRUE(fit.TooSmall);
-    EXPECT_EQ(fit.Width, 257);
-    EXPECT_EQ(fit.Left, (200 - 257) / 2);
-
-    // An area smaller than the margin itself would give a negative zoom.
-    fit = TDocumentModel::ComputeFit(3, -40, 16, 16);
-    EXPECT_EQ(fit.Zoom, 1);
-    EXPECT_TRUE(fit.TooSmall);
-
-    // Exactly one pixel per format pixel plus the margin fits.
-    fit = TDocumentModel::ComputeFit(266, 266, 256, 256);
-    EXPECT_EQ(fit.Zoom, 1);
-    EXPECT_FALSE(fit.TooSmall);
-}
-
-TEST(DocumentModelFit, FitCanvasSizesTheBackBufferAndIgnoresEmptyDocuments)
+TEST(DocumentModel, FitCanvasSizesTheBackBufferAndEmptyDocumentsDrawNothing)
 {
     TDocumentModel empty;
     empty.ZoomFactor = 5;
     empty.FitCanvas(500, 500);
     EXPECT_EQ(empty.ZoomFactor, 5);
     EXPECT_TRUE(empty.BackBuffer.IsEmpty());
+    empty.BackBuffer.SetSize(10, 10);
+    empty.BackBuffer.Fill(0x123456);
+    EXPECT_TRUE(empty.RenderAll().IsEmpty());
+    EXPECT_EQ(empty.BackBuffer.Pixel(5, 5), 0x123456u);
 
-    TDocumentModel doc = DocumentWith(MakeFormat(32, 16, ctTrueAlpha));
+    TDocumentModel doc = DocumentWith(SolidFormat(32, 16, ctTrueAlpha));
     doc.FitCanvas(330, 500);
     EXPECT_EQ(doc.ZoomFactor, 10);
     EXPECT_EQ(doc.BackBuffer.Width(), 321);
     EXPECT_EQ(doc.BackBuffer.Height(), 161);
 }
 
-TEST(DocumentModelRender, CheckerboardGridAndOpaqueWhite)
+TEST(DocumentModel, RendersCheckerboardGridAndOpaqueWhite)
 {
-    TIconImageRec f = MakeFormat(16, 16, ctTrueAlpha); // white, fully transparent
+    TIconImageRec f = SolidFormat(16, 16, ctTrueAlpha); // white, fully transparent
     SetPixel(f, 0, 0, 0xFFFFFF, 0);                      // opaque white
     TDocumentModel doc = DocumentWith(std::move(f));
     doc.FitCanvas(16 * 8 + 10, 16 * 8 + 10);
     ASSERT_EQ(doc.ZoomFactor, 8);
-    const Rect drawn = doc.RenderAll();
-    EXPECT_EQ(drawn, doc.CanvasRect());
+    EXPECT_EQ(doc.RenderAll(), doc.CanvasRect());
 
     const Bitmap24& b = doc.BackBuffer;
     // Grid lines on every eighth canvas pixel, the canvas's last row and column included.
-    EXPECT_EQ(b.Pixel(0, 5), GridColor);
-    EXPECT_EQ(b.Pixel(5, 8), GridColor);
-    EXPECT_EQ(b.Pixel(128, 60), GridColor);
-    EXPECT_EQ(b.Pixel(60, 128), GridColor);
+    for (QPoint p : {QPoint(0, 5), QPoint(5, 8), QPoint(128, 60), QPoint(60, 128)})
+        EXPECT_EQ(b.Pixel(p.x(), p.y()), GridColor) << p.x() << "," << p.y();
     // Opaque white stays white.
     EXPECT_EQ(b.Pixel(3, 3), 0xFFFFFFu);
     // Transparent cells show 4 x 4 checks: light where bit 2 of x and y differ.
-    EXPECT_EQ(b.Pixel(9, 9), MakeColor(220, 220, 220));   // x>>2 = 2, y>>2 = 2: same
-    EXPECT_EQ(b.Pixel(13, 9), MakeColor(255, 255, 255));  // 3 vs 2: differ
+    EXPECT_EQ(b.Pixel(9, 9), MakeColor(220, 220, 220));
+    EXPECT_EQ(b.Pixel(13, 9), MakeColor(255, 255, 255));
     EXPECT_EQ(b.Pixel(13, 13), MakeColor(220, 220, 220));
     EXPECT_EQ(b.Pixel(9, 14), MakeColor(255, 255, 255));
 }
 
-TEST(DocumentModelRender, NoGridBelowZoomThreeAndLastPixelRepeats)
+TEST(DocumentModel, NoGridBelowZoomThreeAndTheLastPixelRepeats)
 {
-    TIconImageRec f = MakeFormat(4, 4, ctTrueColor);
+    TIconImageRec f = SolidFormat(4, 4, ctTrueColor);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) SetPixel(f, x, y, MakeColor(10 * x, 20 * y, 7), 0);
     TDocumentModel doc = DocumentWith(std::move(f));
     doc.FitCanvas(4 * 2 + 10, 4 * 2 + 10);
     ASSERT_EQ(doc.ZoomFactor, 2);
-    ASSERT_EQ(doc.ShowGrid, 1);
-    EXPECT_FALSE(doc.GridVisible());
-    EXPECT_FALSE(doc.GridFits());
+    ASSERT_EQ(doc.ShowGrid, 1); // asked for, but not drawn
     doc.RenderAll();
     EXPECT_EQ(doc.BackBuffer.Pixel(0, 0), MakeColor(0, 0, 7));
     EXPECT_EQ(doc.BackBuffer.Pixel(3, 5), MakeColor(10, 40, 7));
     // Canvas 9 x 9: the extra column and row repeat the last image pixel.
     EXPECT_EQ(doc.BackBuffer.Pixel(8, 8), MakeColor(30, 60, 7));
     EXPECT_EQ(doc.BackBuffer.Pixel(8, 0), MakeColor(30, 0, 7));
-
-    doc.FitCanvas(4 * 3 + 10, 4 * 3 + 10);
-    EXPECT_TRUE(doc.GridVisible());
-    EXPECT_TRUE(doc.GridFits());
-    doc.ShowGrid = 0;
-    doc.RenderAll();
-    EXPECT_EQ(doc.BackBuffer.Pixel(0, 0), MakeColor(0, 0, 7));
-    EXPECT_EQ(doc.BackBuffer.Pixel(12, 12), MakeColor(30, 60, 7));
 }
 
-TEST(DocumentModelRender, PaletteFormatsShowTheirPaletteAndPartialAlphaBlends)
+TEST(DocumentModel, PaletteFormatsShowTheirPaletteAndPartialAlphaBlends)
 {
-    TIconImageRec f = MakeFormat(2, 1, ctColors16);
+    TIconImageRec f = SolidFormat(2, 1, ctColors16);
     f.Palette.palPalEntry[3] = TPaletteEntry{1, 2, 3, 0};
     SetPixel(f, 0, 0, MakeColor(0x13, 0, 0), 0); // index 0x13 AND 15 = 3
     SetPixel(f, 1, 0, MakeColor(3, 0, 0), 0);
@@ -149,7 +117,7 @@ TEST(DocumentModelRender, PaletteFormatsShowTheirPaletteAndPartialAlphaBlends)
     EXPECT_EQ(doc.BackBuffer.Pixel(1, 1), MakeColor(1, 2, 3));
     EXPECT_EQ(doc.BackBuffer.Pixel(5, 1), MakeColor(1, 2, 3));
 
-    TIconImageRec g = MakeFormat(1, 1, ctTrueAlpha);
+    TIconImageRec g = SolidFormat(1, 1, ctTrueAlpha);
     SetPixel(g, 0, 0, MakeColor(100, 0, 255), 128);
     TDocumentModel alpha = DocumentWith(std::move(g));
     alpha.FitCanvas(1 + 10, 1 + 10);
@@ -159,11 +127,11 @@ TEST(DocumentModelRender, PaletteFormatsShowTheirPaletteAndPartialAlphaBlends)
                                                       (255 * 127 + 220 * 128 + 127) / 255));
 }
 
-TEST(DocumentModelRender, PartialRendersMatchTheFullRender)
+TEST(DocumentModel, PartialRendersMatchTheFullRender)
 {
     std::mt19937 rng(7);
     for (int zoom : {1, 3, 5, 16}) {
-        TIconImageRec f = MakeFormat(23, 17, ctTrueAlpha);
+        TIconImageRec f = SolidFormat(23, 17, ctTrueAlpha);
         *f.Bitmap = NoiseBitmap(23, 17, 1);
         *f.Mask = NoiseBitmap(23, 17, 2);
         TDocumentModel doc = DocumentWith(std::move(f));
@@ -175,8 +143,7 @@ TEST(DocumentModelRender, PartialRendersMatchTheFullRender)
             doc.BackBuffer.Fill(0x123456);
             std::uniform_int_distribution<int> dx(-5, full.Width() + 5), dy(-5, full.Height() + 5);
             // Inverted and out-of-range rectangles are normalised and clipped.
-            Rect r{dx(rng), dy(rng), dx(rng), dy(rng)};
-            const Rect drawn = doc.RenderRect(r);
+            const Rect drawn = doc.RenderRect(Rect{dx(rng), dy(rng), dx(rng), dy(rng)});
             for (int y = 0; y < full.Height(); ++y)
                 for (int x = 0; x < full.Width(); ++x) {
                     const bool inside = x >= drawn.Left && x < drawn.Right && y >= drawn.Top && y < drawn.Bottom;
@@ -187,16 +154,7 @@ TEST(DocumentModelRender, PartialRendersMatchTheFullRender)
     }
 }
 
-TEST(DocumentModelRender, NothingWithoutAFormat)
-{
-    TDocumentModel doc;
-    doc.BackBuffer.SetSize(10, 10);
-    doc.BackBuffer.Fill(0x123456);
-    EXPECT_TRUE(doc.RenderAll().IsEmpty());
-    EXPECT_EQ(doc.BackBuffer.Pixel(5, 5), 0x123456u);
-}
-
-TEST(DocumentModelCaption, ModifiedMarkAndLibraryForm)
+TEST(DocumentModel, CaptionShowsTheModifiedMarkAndTheLibraryForm)
 {
     TDocumentModel doc;
     doc.FileName = QStringLiteral("Icon1");
@@ -211,10 +169,10 @@ TEST(DocumentModelCaption, ModifiedMarkAndLibraryForm)
     EXPECT_EQ(doc.Caption(), QStringLiteral("Star in tools.icl library"));
 }
 
-TEST(DocumentModelFormats, AppendCopiesOnlyBitmapsThatCoverTheFormat)
+TEST(DocumentModel, AppendCopiesOnlyBitmapsThatCoverTheFormat)
 {
     TDocumentModel doc;
-    TIconImageRec rec = MakeFormat(8, 8, ctTrueAlpha);
+    TIconImageRec rec = SolidFormat(8, 8, ctTrueAlpha);
     rec.Id = 42;
     rec.Bitmap = std::make_unique<Bitmap24>(10, 9); // larger: its top-left part is taken
     rec.Bitmap->Fill(0x0000FF);
@@ -239,35 +197,23 @@ TEST(DocumentModelFormats, AppendCopiesOnlyBitmapsThatCoverTheFormat)
     EXPECT_EQ(doc.Images[1].Bitmap->Pixel(2, 1), 0xFFFFFFu);
 
     // A palette count beyond the record's room is cut to 256.
-    TIconImageRec wild = MakeFormat(2, 2, ctColors256);
+    TIconImageRec wild = SolidFormat(2, 2, ctColors256);
     wild.Palette.palNumEntries = 300;
     ASSERT_EQ(doc.AppendFormat(wild), 2);
     EXPECT_EQ(doc.Images[2].Palette.palNumEntries, 256);
-}
 
-TEST(DocumentModelFormats, FindAndRemoveKeepOtherFormatsInPlace)
-{
-    TDocumentModel doc;
-    doc.AppendFormat(MakeFormat(16, 16, ctColors16));
-    doc.AppendFormat(MakeFormat(32, 32, ctColors256));
-    doc.AppendFormat(MakeFormat(32, 32, ctTrueAlpha));
-    EXPECT_EQ(doc.FindFormat(32, 32, ctColors256), 1);
-    EXPECT_EQ(doc.FindFormat(32, 32, ctTrueAlpha), 2);
-    EXPECT_EQ(doc.FindFormat(32, 32, ctTrueColor), -1);
-
-    TIconImageRec* third = &doc.Images[2];
+    // Removing keeps the later formats where they are and the current one current.
+    TIconImageRec* last = &doc.Images[2];
     doc.CurrentIndex = 2;
-    EXPECT_TRUE(doc.RemoveFormat(1));
-    EXPECT_EQ(&doc.Images[1], third);
-    EXPECT_EQ(doc.CurrentIndex, 1);
     EXPECT_FALSE(doc.RemoveFormat(5));
     EXPECT_TRUE(doc.RemoveFormat(1));
-    EXPECT_EQ(doc.CurrentIndex, 0);
+    EXPECT_EQ(&doc.Images[1], last);
+    EXPECT_EQ(doc.CurrentIndex, 1);
 }
 
-TEST(DocumentModelPalette, PanelSwitchRuleAndApplying)
+TEST(DocumentModel, PaletteSwitchRuleAndApplying)
 {
-    TIconImageRec f = MakeFormat(4, 4, ctColors16);
+    TIconImageRec f = SolidFormat(4, 4, ctColors16);
     TPalette panel = f.Palette;
     EXPECT_FALSE(TDocumentModel::PanelNeedsFormatPalette(ctColors16, panel, f));
     EXPECT_TRUE(TDocumentModel::PanelNeedsFormatPalette(ctColors256, panel, f));
@@ -276,26 +222,14 @@ TEST(DocumentModelPalette, PanelSwitchRuleAndApplying)
     panel.palNumEntries = 2; // a palette of another size is not compared
     EXPECT_FALSE(TDocumentModel::PanelNeedsFormatPalette(ctColors16, panel, f));
 
+    // Applying reports a change only when there is one, and never gives a true-colour format a palette.
     TDocumentModel doc = DocumentWith(std::move(f));
     TPalette edited = doc.Images[0].Palette;
     edited.palPalEntry[5] = TPaletteEntry{9, 8, 7, 0};
     EXPECT_TRUE(doc.ApplyPalette(edited));
     EXPECT_EQ(doc.Images[0].Palette.palPalEntry[5], (TPaletteEntry{9, 8, 7, 0}));
     EXPECT_FALSE(doc.ApplyPalette(edited));
-
-    TDocumentModel trueColor = DocumentWith(MakeFormat(4, 4, ctTrueColor));
+    TDocumentModel trueColor = DocumentWith(SolidFormat(4, 4, ctTrueColor));
     EXPECT_FALSE(trueColor.ApplyPalette(edited));
     EXPECT_EQ(trueColor.Images[0].Palette.palNumEntries, 0);
-}
-
-TEST(DocumentModelBackups, RestorePutsBackThePixelsOfThePress)
-{
-    TIconImageRec f = MakeFormat(20, 10, ctTrueAlpha);
-    SetPixel(f, 3, 3, 0x00FF00, 0);
-    TDocumentModel doc = DocumentWith(std::move(f));
-    doc.TakeBackups();
-    SetPixel(doc.Images[0], 3, 3, 0x0000FF, 100);
-    doc.RestoreBackups();
-    EXPECT_EQ(doc.Images[0].Bitmap->Pixel(3, 3), 0x00FF00u);
-    EXPECT_EQ(doc.Images[0].Mask->Byte0(3, 3), 0);
 }
