@@ -11,25 +11,16 @@
 
 #include "imaging/imaging_state.h"
 #include "platform/ui/spin_edit.h"
-#include "support/scripted_dialogs.h"
-#include "support/test_support.h"
+#include "support/ui_helpers.h"
 #include "support/when_modal.h"
 #include "workspace/add_new_image_form.h"
-#include "workspace/childwin.h"
 #include "workspace/format_strip.h"
-#include "workspace/main_form.h"
 #include "workspace/new_format.h"
 
 namespace {
 
-TIconImageRec SolidFormat(int size, int32_t type, TColor color)
-{
-    TIconImageRec rec;
-    InitIconImage(rec, size, size, type, 0);
-    rec.Bitmap->Fill(color);
-    rec.Mask->Fill(0); // opaque
-    return rec;
-}
+// An opaque square format of one colour.
+TIconImageRec Opaque(int size, int32_t type, TColor color) { return SolidFormat(size, size, type, color, 0); }
 
 class AddNewImageTest : public ::testing::Test {
 protected:
@@ -46,17 +37,26 @@ protected:
         spin->findChild<QLineEdit*>()->selectAll();
         QTest::keyClicks(spin, text);
     }
-    QRadioButton* CheckedSize() const
+    // The format the last OK made: "W x H, colour type, palette entries, bitmaps or none".
+    QString Made() const
     {
-        for (QRadioButton* r : dlg->SizeRadios())
-            if (r->isChecked()) return r;
-        return nullptr;
+        const TIconImageRec& f = dlg->NewImage;
+        return QStringLiteral("%1 x %2, type %3, %4 entries, %5")
+            .arg(f.Width)
+            .arg(f.Height)
+            .arg(f.ColorType)
+            .arg(f.Palette.palNumEntries)
+            .arg(f.Bitmap && f.Mask ? QStringLiteral("bitmaps") : QStringLiteral("none"));
     }
-    QRadioButton* CheckedDepth() const
+    // The checked size and depth radios.
+    std::pair<QRadioButton*, QRadioButton*> Checked() const
     {
+        std::pair<QRadioButton*, QRadioButton*> out{nullptr, nullptr};
+        for (QRadioButton* r : dlg->SizeRadios())
+            if (r->isChecked()) out.first = r;
         for (QRadioButton* r : dlg->DepthRadios())
-            if (r->isChecked()) return r;
-        return nullptr;
+            if (r->isChecked()) out.second = r;
+        return out;
     }
 
     ScopedAppDir appDir;
@@ -91,22 +91,18 @@ TEST_F(AddNewImageTest, TheLastChoiceStartsTheNextRun)
 {
     // The very first run starts from 16 x 16 in true colour.
     Open(nullptr, 0);
-    EXPECT_EQ(CheckedSize(), dlg->rad_16x16);
-    EXPECT_EQ(CheckedDepth(), dlg->rad_24bits);
+    EXPECT_EQ(Checked(), std::make_pair(dlg->rad_16x16, dlg->rad_24bits));
 
     dlg->rad_32x32->click();
     dlg->rad_8bits->click();
     Ok();
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(dlg->result(), QDialog::Accepted);
-    EXPECT_EQ(dlg->NewImage.Width, 32);
-    EXPECT_EQ(dlg->NewImage.ColorType, ctColors256);
-    EXPECT_EQ(dlg->NewImage.Palette.palNumEntries, 256);
+    EXPECT_EQ(Made(), QStringLiteral("32 x 32, type 3, 256 entries, none"));
 
     // Another run in between leaves the radios elsewhere; showing puts them back.
     Open(nullptr, 0);
-    EXPECT_EQ(CheckedSize(), dlg->rad_32x32);
-    EXPECT_EQ(CheckedDepth(), dlg->rad_8bits);
+    EXPECT_EQ(Checked(), std::make_pair(dlg->rad_32x32, dlg->rad_8bits));
 
     // A custom size: typing in either spin edit picks "Custom:".
     Type(dlg->spn_w, QStringLiteral("20"));
@@ -116,25 +112,20 @@ TEST_F(AddNewImageTest, TheLastChoiceStartsTheNextRun)
     EXPECT_TRUE(dlg->rad_custom->isChecked());
     dlg->rad_24bits->click();
     Ok();
-    EXPECT_EQ(dlg->NewImage.Width, 20);
-    EXPECT_EQ(dlg->NewImage.Height, 30);
-    EXPECT_EQ(dlg->NewImage.ColorType, ctTrueColor);
-    EXPECT_EQ(dlg->NewImage.Palette.palNumEntries, 0);
+    EXPECT_EQ(Made(), QStringLiteral("20 x 30, type 4, 0 entries, none"));
 
     dlg->spn_w->SetValue(99);
     dlg->rad_48x48->click();
     Open(nullptr, 0);
-    EXPECT_EQ(CheckedSize(), dlg->rad_custom);
+    EXPECT_EQ(Checked(), std::make_pair(dlg->rad_custom, dlg->rad_24bits));
     EXPECT_EQ(dlg->spn_w->Text(), QStringLiteral("20"));
     EXPECT_EQ(dlg->spn_h->Text(), QStringLiteral("30"));
-    EXPECT_EQ(CheckedDepth(), dlg->rad_24bits);
 
     // Texts beyond the range or no number at all read within 1..256.
     Type(dlg->spn_w, QStringLiteral("999"));
     Type(dlg->spn_h, QStringLiteral("x"));
     Ok();
-    EXPECT_EQ(dlg->NewImage.Width, 256);
-    EXPECT_EQ(dlg->NewImage.Height, 1);
+    EXPECT_EQ(Made(), QStringLiteral("256 x 1, type 4, 0 entries, none"));
 
     // Cancel keeps the last result as the starting choice.
     Open(nullptr, 0);
@@ -142,14 +133,14 @@ TEST_F(AddNewImageTest, TheLastChoiceStartsTheNextRun)
     QTest::mouseClick(dlg->BitBtn2, Qt::LeftButton);
     EXPECT_EQ(dlg->result(), QDialog::Rejected);
     Open(nullptr, 0);
-    EXPECT_EQ(CheckedSize(), dlg->rad_custom);
+    EXPECT_EQ(Checked().first, dlg->rad_custom);
     dlg->reject();
 }
 
 TEST_F(AddNewImageTest, BaseImageBoxFollowsTheSourceFormats)
 {
     TIconImageArray formats;
-    formats.Add(SolidFormat(32, ctTrueAlpha, 0x0000FF));
+    formats.Add(Opaque(32, ctTrueAlpha, 0x0000FF));
 
     Open(nullptr, 0);
     EXPECT_FALSE(dlg->chk_BaseImage->isEnabled());
@@ -160,27 +151,29 @@ TEST_F(AddNewImageTest, BaseImageBoxFollowsTheSourceFormats)
     EXPECT_TRUE(dlg->chk_BaseImage->isEnabled());
     dlg->chk_BaseImage->click();
     dlg->reject();
-    // It stays checked from the last use while there are formats to build from...
-    Open(&formats, 0);
+    // It stays checked from the last use while there are formats to build from; an index beyond
+    // them builds a blank format.
+    Open(&formats, 5);
     EXPECT_TRUE(dlg->chk_BaseImage->isChecked());
-    dlg->reject();
-    // ... and goes off without them.
+    dlg->rad_32x32->click();
+    Ok();
+    EXPECT_EQ(Made(), QStringLiteral("32 x 32, type 4, 0 entries, none"));
+    // Without formats it goes off; they are only borrowed for the run.
     const TIconImageArray empty;
     Open(&empty, 0);
     EXPECT_FALSE(dlg->chk_BaseImage->isEnabled());
     EXPECT_FALSE(dlg->chk_BaseImage->isChecked());
     Ok();
     EXPECT_FALSE(dlg->NewImage.Bitmap);
-    // The formats are only borrowed for the run.
     EXPECT_EQ(dlg->SourceImages, nullptr);
 }
 
 TEST_F(AddNewImageTest, StripPicksTheSourceAndTheResultIsBuiltFromIt)
 {
     TIconImageArray formats;
-    formats.Add(SolidFormat(16, ctTrueAlpha, 0x0000FF));
-    formats.Add(SolidFormat(48, ctTrueAlpha, 0x00FF00));
-    formats.Add(SolidFormat(32, ctTrueColor, 0xFF0000));
+    formats.Add(Opaque(16, ctTrueAlpha, 0x0000FF));
+    formats.Add(Opaque(48, ctTrueAlpha, 0x00FF00));
+    formats.Add(Opaque(32, ctTrueColor, 0xFF0000));
     const TIconImageArray before = formats.Clone();
 
     Open(&formats, 2);
@@ -213,23 +206,10 @@ TEST_F(AddNewImageTest, StripPicksTheSourceAndTheResultIsBuiltFromIt)
     for (int i = 0; i < formats.Count(); ++i) EXPECT_EQ(*formats[i].Bitmap, *before[i].Bitmap);
 }
 
-TEST_F(AddNewImageTest, AnInvalidSourceIndexBuildsABlankFormat)
-{
-    TIconImageArray formats;
-    formats.Add(SolidFormat(16, ctTrueAlpha, 0x0000FF));
-    Open(&formats, 5);
-    dlg->chk_BaseImage->setChecked(true);
-    dlg->rad_32x32->click();
-    Ok();
-    EXPECT_EQ(dlg->NewImage.Width, 32);
-    EXPECT_FALSE(dlg->NewImage.Bitmap);
-    EXPECT_FALSE(dlg->NewImage.Mask);
-}
-
 TEST_F(AddNewImageTest, WideStripOpensWithTheSourceInView)
 {
     TIconImageArray formats;
-    for (int i = 0; i < 8; ++i) formats.Add(SolidFormat(16 + i, ctTrueColor, 0x808080));
+    for (int i = 0; i < 8; ++i) formats.Add(Opaque(16 + i, ctTrueColor, 0x808080));
     Open(&formats, 7);
     TFormatStrip* strip = dlg->pan_preview;
     EXPECT_EQ(strip->StripLeft(), strip->PanelWidth() - 8 * 80);
@@ -247,7 +227,7 @@ TEST_F(AddNewImageTest, DocumentWindowAddsTheDialogsFormat)
     Tfrm_childwin doc;
     doc.resize(Tfrm_childwin::DesignWidth, Tfrm_childwin::DesignHeight);
     doc.show();
-    TIconImageRec base = SolidFormat(48, ctTrueAlpha, 0x00FFFF);
+    TIconImageRec base = Opaque(48, ctTrueAlpha, 0x00FFFF);
     for (int y = 0; y < 48; ++y)
         for (int x = 24; x < 48; ++x) base.Mask->SetPixel(x, y, 0xFFFFFF);
     doc.AddImageFormat(base);

@@ -3,110 +3,83 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 
 #include "platform/ini_file.h"
 #include "platform/ui/work_area.h"
 #include "support/test_support.h"
 #include "workspace/base_form.h"
 
-namespace {
-
-const Rect kArea = MakeRect(0, 0, 1280, 1000);
-
-struct Pos {
-    int x, y;
-};
-
-Pos Keep(int x, int y, int w, int h, bool snap)
+TEST(WorkArea, KeepsFiftyPixelsInsideAndSnapsWithinFifteen)
 {
-    KeepOnWorkArea(x, y, w, h, kArea);
-    if (snap) SnapToWorkArea(x, y, w, h, kArea);
-    return {x, y};
-}
-
-} // namespace
-
-TEST(WorkArea, KeepsFiftyPixelsInside)
-{
-    // Dragged almost entirely off the right edge: the left edge stays 50 pixels inside.
-    EXPECT_EQ(Keep(1270, 100, 300, 200, false).x, 1230);
-    // Off the left and top: 50 pixels of the window stay visible.
-    const Pos p = Keep(-1000, -1000, 300, 200, false);
-    EXPECT_EQ(p.x, -250);
-    EXPECT_EQ(p.y, -150);
-    // Off the bottom.
-    EXPECT_EQ(Keep(100, 2000, 300, 200, false).y, 950);
-    // Inside: unchanged.
-    const Pos q = Keep(100, 120, 300, 200, false);
-    EXPECT_EQ(q.x, 100);
-    EXPECT_EQ(q.y, 120);
-}
-
-TEST(WorkArea, ConflictingBoundsTheLaterRuleWins)
-{
+    const Rect area = MakeRect(0, 0, 1280, 1000);
+    const struct {
+        int x, y, w, h;
+        bool snap;
+        QPoint kept;
+    } cases[] = {
+        // Dragged almost off the right edge: the left edge stays 50 pixels inside.
+        {1270, 100, 300, 200, false, {1230, 100}},
+        // Off the left and top, and off the bottom: 50 pixels of the window stay visible.
+        {-1000, -1000, 300, 200, false, {-250, -150}},
+        {100, 2000, 300, 200, false, {100, 950}},
+        {100, 120, 300, 200, false, {100, 120}},
+        // 14 pixels from an edge snap to it, 15 do not (the right edge is met at 1280 - 200).
+        {14, 300, 200, 100, true, {0, 300}},
+        {15, 300, 200, 100, true, {15, 300}},
+        {-14, 300, 200, 100, true, {0, 300}},
+        {1066, 300, 200, 100, true, {1080, 300}},
+        {1065, 300, 200, 100, true, {1065, 300}},
+        {300, 10, 200, 100, true, {300, 0}},
+        {300, 889, 200, 100, true, {300, 900}},
+        {14, 300, 200, 100, false, {14, 300}},
+    };
+    for (const auto& c : cases) {
+        int x = c.x, y = c.y;
+        KeepOnWorkArea(x, y, c.w, c.h, area);
+        if (c.snap) SnapToWorkArea(x, y, c.w, c.h, area);
+        EXPECT_EQ(QPoint(x, y), c.kept) << c.x << "," << c.y << (c.snap ? " snapped" : "");
+    }
     // A work area narrower than 100 pixels makes both horizontal rules apply: the right one wins.
     int x = -500, y = 0;
     KeepOnWorkArea(x, y, 10, 10, MakeRect(0, 0, 60, 60));
     EXPECT_EQ(x, 10);
 }
 
-TEST(WorkArea, SnapsWithinFifteenPixelsOnly)
-{
-    EXPECT_EQ(Keep(14, 300, 200, 100, true).x, 0);
-    EXPECT_EQ(Keep(15, 300, 200, 100, true).x, 15);
-    EXPECT_EQ(Keep(-14, 300, 200, 100, true).x, 0);
-    // Right edge: 1280 - 200 = 1080; 14 away snaps, 15 does not.
-    EXPECT_EQ(Keep(1066, 300, 200, 100, true).x, 1080);
-    EXPECT_EQ(Keep(1065, 300, 200, 100, true).x, 1065);
-    EXPECT_EQ(Keep(300, 10, 200, 100, true).y, 0);
-    EXPECT_EQ(Keep(300, 889, 200, 100, true).y, 900);
-    // Without snapping nothing moves.
-    EXPECT_EQ(Keep(14, 300, 200, 100, false).x, 14);
-}
-
-TEST(PositionFile, ReadsAbsentAndImpossibleValuesAsAbsent)
+TEST(PositionFile, ReadsImpossibleValuesAsAbsentAndWritesTheKeysInOrder)
 {
     ScopedAppDir dir;
     const QString file = PositionFilePath();
     EXPECT_EQ(file, dir.FilePath(QStringLiteral("position.cfg")));
     EXPECT_EQ(ReadPlacement(file, QStringLiteral("frm_x")), TPlacement{});
-
-    IniFile ini(file);
-    ini.SetText(QStringLiteral("[frm_x]\nleft=-1\ntop=40\nwidth=0\nheight=-20\nWindowState=7\n"
-                               "[FRM_Y]\nLeft=5\nTop=6\nWidth=300\nHeight=200\nWindowState=2\n"));
-    ASSERT_TRUE(ini.UpdateFile());
-    const TPlacement x = ReadPlacement(file, QStringLiteral("frm_x"));
-    EXPECT_EQ(x.Left, -1);
-    EXPECT_EQ(x.Top, 40);
-    EXPECT_EQ(x.Width, -1);
-    EXPECT_EQ(x.Height, -1);
-    EXPECT_EQ(x.WindowState, -1);
-    EXPECT_EQ(ReadPlacement(file, QStringLiteral("frm_y")), (TPlacement{5, 6, 300, 200, 2}));
-}
-
-TEST(PositionFile, WritesTheFiveKeysInOrderAndKeepsOtherSections)
-{
-    ScopedAppDir dir;
-    const QString file = PositionFilePath();
     {
         IniFile ini(file);
-        ini.SetText(QStringLiteral("[frm_other]\nleft=1\n; a remark\n"));
+        ini.SetText(QStringLiteral("[frm_x]\nleft=-1\ntop=40\nwidth=0\nheight=-20\nWindowState=7\n"
+                                   "[FRM_Y]\nLeft=5\nTop=6\nWidth=300\nHeight=200\nWindowState=2\n; a remark\n"));
         ASSERT_TRUE(ini.UpdateFile());
     }
+    EXPECT_EQ(ReadPlacement(file, QStringLiteral("frm_x")), (TPlacement{-1, 40, -1, -1, -1}));
+    EXPECT_EQ(ReadPlacement(file, QStringLiteral("frm_y")), (TPlacement{5, 6, 300, 200, 2}));
+
     ASSERT_TRUE(WritePlacement(file, QStringLiteral("frm_a"), TPlacement{10, 20, 300, 400, 0}));
     ASSERT_TRUE(WriteShowing(file, QStringLiteral("frm_a"), false));
-    const QStringList keys = IniFile(file).ReadSection(QStringLiteral("frm_a"));
-    EXPECT_EQ(keys, (QStringList{"left", "top", "width", "height", "WindowState", "showing"}));
+    EXPECT_EQ(IniFile(file).ReadSection(QStringLiteral("frm_a")),
+              (QStringList{"left", "top", "width", "height", "WindowState", "showing"}));
     EXPECT_FALSE(ReadShowing(file, QStringLiteral("frm_a"), true));
     EXPECT_TRUE(ReadShowing(file, QStringLiteral("frm_missing"), true));
-    EXPECT_EQ(IniFile(file).ReadString(QStringLiteral("frm_other"), QStringLiteral("left")), QStringLiteral("1"));
+    // Other sections stay as they were.
+    EXPECT_EQ(ReadPlacement(file, QStringLiteral("frm_y")), (TPlacement{5, 6, 300, 200, 2}));
     EXPECT_TRUE(IniFile(file).Text().contains(QStringLiteral("; a remark")));
 }
 
 namespace {
+
 class TestForm : public Tfrm_base {
 public:
-    explicit TestForm(const QString& name) : Tfrm_base(name) {}
+    explicit TestForm(const QString& name, int outerWidth = 0, int outerHeight = 0) : Tfrm_base(name)
+    {
+        if (outerWidth > 0) ResizeOuter(outerWidth, outerHeight);
+    }
     // Sets the outer size, whatever frame the platform draws.
     void ResizeOuter(int w, int h)
     {
@@ -114,131 +87,103 @@ public:
         resize(w - (frameGeometry().width() - width()), h - (frameGeometry().height() - height()));
     }
 };
+
+class BaseFormTest : public ::testing::Test {
+protected:
+    static bool Store(const char* name, const TPlacement& p)
+    {
+        return WritePlacement(PositionFilePath(), QLatin1String(name), p);
+    }
+    static TPlacement Stored(const char* name) { return ReadPlacement(PositionFilePath(), QLatin1String(name)); }
+    QRect At(int dx, int dy, int w, int h) const { return QRect(area.Left + dx, area.Top + dy, w, h); }
+
+    ScopedAppDir dir;
+    const Rect area = WorkAreaOf(nullptr);
+};
+
 } // namespace
 
-TEST(BaseForm, RestoresOnShowAndSavesOnHide)
+TEST_F(BaseFormTest, RestoresOnEveryShowAndSavesTheOuterRectangleOnHideAndDestruction)
 {
-    ScopedAppDir dir;
-    const Rect area = WorkAreaOf(nullptr);
     ASSERT_GT(area.Width(), 400);
-    ASSERT_TRUE(WritePlacement(PositionFilePath(), QStringLiteral("frm_test"),
-                               TPlacement{area.Left + 30, area.Top + 40, 250, 180, 0}));
-    TestForm form(QStringLiteral("frm_test"));
-    form.show();
-    EXPECT_EQ(form.frameGeometry(), QRect(area.Left + 30, area.Top + 40, 250, 180));
+    ASSERT_TRUE(Store("frm_test", TPlacement{area.Left + 30, area.Top + 40, 250, 180, 0}));
+    {
+        TestForm form(QStringLiteral("frm_test"));
+        form.show();
+        EXPECT_EQ(form.frameGeometry(), At(30, 40, 250, 180));
 
-    form.move(area.Left + 60, area.Top + 70);
-    form.ResizeOuter(220, 160);
-    form.hide();
-    EXPECT_EQ(ReadPlacement(PositionFilePath(), QStringLiteral("frm_test")),
-              (TPlacement{area.Left + 60, area.Top + 70, 220, 160, 0}));
-
-    // Shown again: restored again, every time.
-    form.move(area.Left + 5, area.Top + 5);
-    form.show();
-    EXPECT_EQ(form.frameGeometry().topLeft(), QPoint(area.Left + 60, area.Top + 70));
+        form.move(area.Left + 60, area.Top + 70);
+        form.ResizeOuter(220, 160);
+        form.hide();
+        EXPECT_EQ(Stored("frm_test"), (TPlacement{area.Left + 60, area.Top + 70, 220, 160, 0}));
+        form.move(area.Left + 5, area.Top + 5);
+        form.show();
+        EXPECT_EQ(form.frameGeometry(), At(60, 70, 220, 160));
+        // Destroyed while showing, it saves once more.
+        form.move(area.Left + 90, area.Top + 80);
+    }
+    EXPECT_EQ(Stored("frm_test"), (TPlacement{area.Left + 90, area.Top + 80, 220, 160, 0}));
 }
 
-TEST(BaseForm, RestoredPositionsStayOnTheWorkArea)
+TEST_F(BaseFormTest, RestoredPositionsStayOnTheWorkAreaAndAbsentKeysLeaveTheDesign)
 {
-    ScopedAppDir dir;
-    const Rect area = WorkAreaOf(nullptr);
-    ASSERT_TRUE(WritePlacement(PositionFilePath(), QStringLiteral("frm_test"),
-                               TPlacement{area.Right + 5000, area.Bottom + 5000, 200, 150, 0}));
-    TestForm form(QStringLiteral("frm_test"));
-    form.show();
-    EXPECT_EQ(form.frameGeometry().topLeft(), QPoint(area.Right - 50, area.Bottom - 50));
-}
+    ASSERT_TRUE(Store("frm_far", TPlacement{area.Right + 5000, area.Bottom + 5000, 200, 150, 0}));
+    TestForm far(QStringLiteral("frm_far"));
+    far.show();
+    EXPECT_EQ(far.frameGeometry().topLeft(), QPoint(area.Right - 50, area.Bottom - 50));
 
-TEST(BaseForm, AbsentKeysLeaveTheDesignedPlacement)
-{
-    ScopedAppDir dir;
-    const Rect area = WorkAreaOf(nullptr);
     {
         IniFile ini(PositionFilePath());
         ini.SetText(QStringLiteral("[frm_test]\nleft=-1\ntop=%1\nwidth=-5\n").arg(area.Top + 33));
         ASSERT_TRUE(ini.UpdateFile());
     }
-    TestForm form(QStringLiteral("frm_test"));
-    form.ResizeOuter(210, 140);
+    TestForm form(QStringLiteral("frm_test"), 210, 140);
     form.move(area.Left + 77, area.Top + 10);
     form.show();
-    EXPECT_EQ(form.frameGeometry(), QRect(area.Left + 77, area.Top + 33, 210, 140));
+    EXPECT_EQ(form.frameGeometry(), At(77, 33, 210, 140));
 }
 
-TEST(BaseForm, FixedSizeWindowsKeepTheirDesignedSizeButSaveIt)
+TEST_F(BaseFormTest, FixedSizeWindowsKeepTheirDesignedSizeButSaveIt)
 {
-    ScopedAppDir dir;
-    const Rect area = WorkAreaOf(nullptr);
-    ASSERT_TRUE(WritePlacement(PositionFilePath(), QStringLiteral("frm_fixed"),
-                               TPlacement{area.Left + 20, area.Top + 20, 500, 500, 0}));
-    TestForm form(QStringLiteral("frm_fixed"));
-    form.ResizeOuter(120, 90);
+    ASSERT_TRUE(Store("frm_fixed", TPlacement{area.Left + 20, area.Top + 20, 500, 500, 0}));
+    TestForm form(QStringLiteral("frm_fixed"), 120, 90);
     form.setFixedSize(form.size());
     form.show();
-    EXPECT_EQ(form.frameGeometry(), QRect(area.Left + 20, area.Top + 20, 120, 90));
+    EXPECT_EQ(form.frameGeometry(), At(20, 20, 120, 90));
     form.close();
-    EXPECT_EQ(ReadPlacement(PositionFilePath(), QStringLiteral("frm_fixed")),
-              (TPlacement{area.Left + 20, area.Top + 20, 120, 90, 0}));
+    EXPECT_EQ(Stored("frm_fixed"), (TPlacement{area.Left + 20, area.Top + 20, 120, 90, 0}));
 }
 
-TEST(BaseForm, SnapsToolWindowsWhileMovingAndKeepsEveryWindowReachable)
+TEST_F(BaseFormTest, SnapsToolWindowsWhileMovingAndKeepsEveryWindowReachable)
 {
-    ScopedAppDir dir;
-    const Rect area = WorkAreaOf(nullptr);
-    TestForm tool(QStringLiteral("frm_tool"));
+    TestForm tool(QStringLiteral("frm_tool"), 150, 100);
     tool.SnapToEdges = true;
-    tool.ResizeOuter(150, 100);
     tool.show();
     tool.move(area.Left + 14, area.Top + 200);
     EXPECT_EQ(tool.frameGeometry().x(), area.Left);
     tool.move(area.Left + 15, area.Top + 200);
     EXPECT_EQ(tool.frameGeometry().x(), area.Left + 15);
 
-    TestForm plain(QStringLiteral("frm_plain"));
-    plain.ResizeOuter(150, 100);
+    TestForm plain(QStringLiteral("frm_plain"), 150, 100);
     plain.show();
     plain.move(area.Left + 14, area.Top + 200);
     EXPECT_EQ(plain.frameGeometry().x(), area.Left + 14);
     plain.move(area.Right + 300, area.Top + 200);
     EXPECT_EQ(plain.frameGeometry().x(), area.Right - 50);
+    // Escape does not dismiss a modeless window.
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&plain, &esc);
+    EXPECT_TRUE(plain.isVisible());
 }
 
-TEST(BaseForm, ForgetfulWindowsAndNeverShownWindowsWriteNothing)
+TEST_F(BaseFormTest, ForgetfulWindowsAndNeverShownWindowsWriteNothing)
 {
-    ScopedAppDir dir;
     {
-        TestForm form(QStringLiteral("frm_never"));
-    }
-    {
-        TestForm form(QStringLiteral("frm_forget"));
-        form.RememberPlacement = false;
-        form.show();
-        form.hide();
+        TestForm never(QStringLiteral("frm_never"));
+        TestForm forget(QStringLiteral("frm_forget"));
+        forget.RememberPlacement = false;
+        forget.show();
+        forget.hide();
     }
     EXPECT_FALSE(QFile::exists(PositionFilePath()));
-}
-
-TEST(BaseForm, SavesOnceMoreWhenDestroyed)
-{
-    ScopedAppDir dir;
-    const Rect area = WorkAreaOf(nullptr);
-    {
-        TestForm form(QStringLiteral("frm_d"));
-        form.ResizeOuter(200, 150);
-        form.show();
-        form.move(area.Left + 90, area.Top + 80);
-    }
-    EXPECT_EQ(ReadPlacement(PositionFilePath(), QStringLiteral("frm_d")),
-              (TPlacement{area.Left + 90, area.Top + 80, 200, 150, 0}));
-}
-
-TEST(BaseForm, EscapeDoesNotDismissAModelessToolWindow)
-{
-    ScopedAppDir dir;
-    TestForm form(QStringLiteral("frm_esc"));
-    form.show();
-    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(&form, &esc);
-    EXPECT_TRUE(form.isVisible());
 }

@@ -2,33 +2,17 @@
 // extension that follows the filter, and message-box answers.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <functional>
 
 #include "platform/ui/dialogs.h"
+#include "support/when_modal.h"
 
 namespace {
-
-// Runs `act` on the modal dialog once it is up.
-void WhenModal(std::function<void(QWidget*)> act)
-{
-    QTimer::singleShot(0, [act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal) {
-            act(modal);
-            return;
-        }
-        WhenModal(act);
-    });
-}
 
 QStringList ComboItems(QComboBox* combo)
 {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "imaging/icon_image.h"
+#include "support/test_support.h"
 #include "workspace/new_format.h"
 
 namespace {
@@ -51,45 +52,32 @@ void ExpectColumns(const TIconImageRec& r, int split, TColor left, TColor right,
 
 } // namespace
 
-TEST(NewFormat, SizePresets)
+TEST(NewFormat, BlankFormatsCarryTheirTypesDefaultPalette)
 {
-    for (size_t i = 0; i < NewFormatSizePresets.size(); ++i) {
-        const int s = NewFormatSizePresets[i];
-        EXPECT_EQ(NewFormatSizePreset(s, s), int(i));
-    }
-    EXPECT_EQ(NewFormatSizePreset(20, 30), -1);
-    EXPECT_EQ(NewFormatSizePreset(16, 32), -1);
-    EXPECT_EQ(NewFormatSizePreset(60, 60), -1);
-}
-
-TEST(NewFormat, BlankFormatsCarryTheirTypesPalette)
-{
+    const struct {
+        int32_t type;
+        int w, h;
+        const TPaletteEntry* palette;
+        int entries;
+    } cases[] = {
+        {ctColors256, 32, 32, DefaultPalette256().data(), 256},
+        {ctTrueColor, 24, 24, nullptr, 0}, // made after a palette type, it keeps no entries
+        {ctColors16, 16, 16, DefaultPalette16().data(), 16},
+        {ctColors2, 1, 256, DefaultPalette2().data(), 2},
+        {ctTrueAlpha, 256, 1, nullptr, 0},
+    };
     TIconImageRec r;
     r.Id = 5;
-    BuildNewFormat(r, 32, 32, ctColors256, nullptr);
-    EXPECT_EQ(r.Width, 32);
-    EXPECT_EQ(r.ColorType, ctColors256);
+    for (const auto& c : cases) {
+        BuildNewFormat(r, c.w, c.h, c.type, nullptr);
+        EXPECT_EQ(QSize(r.Width, r.Height), QSize(c.w, c.h));
+        EXPECT_EQ(r.ColorType, c.type);
+        EXPECT_EQ(r.Palette.palNumEntries, c.entries) << c.type;
+        if (c.palette) EXPECT_TRUE(std::equal(c.palette, c.palette + c.entries, r.Palette.palPalEntry.begin())) << c.type;
+        EXPECT_FALSE(r.Bitmap || r.Mask);
+    }
     EXPECT_EQ(r.Palette.palVersion, 0x300);
-    EXPECT_EQ(r.Palette.palNumEntries, 256);
-    EXPECT_TRUE(std::equal(DefaultPalette256().begin(), DefaultPalette256().end(), r.Palette.palPalEntry.begin()));
-    EXPECT_FALSE(r.Bitmap);
-    EXPECT_FALSE(r.Mask);
     EXPECT_EQ(r.Id, 5);
-
-    // A true-colour format made after a palette one has no palette entries.
-    BuildNewFormat(r, 24, 24, ctTrueColor, nullptr);
-    EXPECT_EQ(r.Palette.palNumEntries, 0);
-    BuildNewFormat(r, 16, 16, ctColors16, nullptr);
-    EXPECT_EQ(r.Palette.palNumEntries, 16);
-    EXPECT_TRUE(std::equal(DefaultPalette16().begin(), DefaultPalette16().end(), r.Palette.palPalEntry.begin()));
-    BuildNewFormat(r, 1, 256, ctColors2, nullptr);
-    EXPECT_EQ(r.Palette.palNumEntries, 2);
-    EXPECT_EQ(r.Palette.palPalEntry[0], DefaultPalette2()[0]);
-    EXPECT_EQ(r.Palette.palPalEntry[1], DefaultPalette2()[1]);
-    BuildNewFormat(r, 256, 1, ctTrueAlpha, nullptr);
-    EXPECT_EQ(r.Palette.palNumEntries, 0);
-    EXPECT_EQ(r.Width, 256);
-    EXPECT_EQ(r.Height, 1);
 }
 
 TEST(NewFormat, FromAnAlphaSourceIntoEveryColourType)
@@ -99,25 +87,21 @@ TEST(NewFormat, FromAnAlphaSourceIntoEveryColourType)
     // Columns 0..7 of 16 come from the red half, 8..15 from the transparent half, which reads
     // white. Column 0 takes the half-transparent mask, which only alpha keeps.
     TIconImageRec r;
-    BuildNewFormat(r, 16, 16, ctTrueAlpha, &s);
-    ExpectColumns(r, 8, Red, White, 128, 0);
-
-    BuildNewFormat(r, 16, 16, ctTrueColor, &s);
-    EXPECT_EQ(r.Palette.palNumEntries, 0);
-    ExpectColumns(r, 8, Red, White, 0, 0);
+    for (int32_t type : {ctTrueAlpha, ctTrueColor, ctColors16, ctColors256}) {
+        BuildNewFormat(r, 16, 16, type, &s);
+        ExpectColumns(r, 8, Red, White, type == ctTrueAlpha ? 128 : 0, 0);
+    }
+    // 256 colours (the last) get a palette made for the picture: both colours came through exactly.
+    EXPECT_EQ(r.Palette.palNumEntries, 256);
+    EXPECT_EQ(r.Palette.palVersion, 0x300);
 
     // 16 colours: mapped onto the default palette, which is kept (red is entry 9, white 15).
     BuildNewFormat(r, 16, 16, ctColors16, &s);
     EXPECT_TRUE(std::equal(DefaultPalette16().begin(), DefaultPalette16().end(), r.Palette.palPalEntry.begin()));
-    ExpectColumns(r, 8, Red, White, 0, 0);
     EXPECT_EQ(r.Bitmap->Pixel(0, 0), 9u);
     EXPECT_EQ(r.Bitmap->Pixel(15, 15), 15u);
-
-    // 256 colours: the palette is made for the picture, so both colours come through exactly.
-    BuildNewFormat(r, 16, 16, ctColors256, &s);
-    EXPECT_EQ(r.Palette.palNumEntries, 256);
-    EXPECT_EQ(r.Palette.palVersion, 0x300);
-    ExpectColumns(r, 8, Red, White, 0, 0);
+    BuildNewFormat(r, 16, 16, ctTrueColor, &s);
+    EXPECT_EQ(r.Palette.palNumEntries, 0);
 
     // Enlarging keeps uniform areas uniform; the mask is taken pixel by pixel.
     BuildNewFormat(r, 96, 96, ctTrueAlpha, &s);
@@ -207,13 +191,6 @@ TEST(NewFormat, MasksOfTypesWithoutAlphaHoldOnlyOpaqueAndTransparent)
 
 TEST(NewFormat, UnusableSourceGivesABlankFormat)
 {
-    TIconImageArray formats;
-    InitIconImage(formats.Add(), 32, 32, ctTrueAlpha, 0);
-    EXPECT_EQ(SourceFormatAt(&formats, 0), &formats[0]);
-    EXPECT_EQ(SourceFormatAt(&formats, 1), nullptr);
-    EXPECT_EQ(SourceFormatAt(&formats, -1), nullptr);
-    EXPECT_EQ(SourceFormatAt(nullptr, 0), nullptr);
-
     TIconImageRec missing;
     missing.Width = missing.Height = 32;
     missing.ColorType = ctTrueAlpha;
@@ -229,10 +206,13 @@ TEST(NewFormat, UnusableSourceGivesABlankFormat)
     BuildNewFormat(r, 16, 16, ctTrueColor, &lying);
     EXPECT_FALSE(r.Bitmap);
 
-    // A source is never changed by building from it.
-    const TIconImageRec before = formats[0].Clone();
-    BuildNewFormat(r, 48, 48, ctColors256, &formats[0]);
-    EXPECT_EQ(*formats[0].Bitmap, *before.Bitmap);
-    EXPECT_EQ(*formats[0].Mask, *before.Mask);
-    EXPECT_EQ(formats[0].Palette, before.Palette);
+    // A source is never changed by building from it, not even by making a palette for it.
+    TIconImageRec source;
+    InitIconImage(source, 32, 32, ctTrueAlpha, 0);
+    *source.Bitmap = NoiseBitmap(32, 32, 5);
+    const TIconImageRec before = source.Clone();
+    BuildNewFormat(r, 48, 48, ctColors256, &source);
+    EXPECT_EQ(*source.Bitmap, *before.Bitmap);
+    EXPECT_EQ(*source.Mask, *before.Mask);
+    EXPECT_EQ(source.Palette, before.Palette);
 }

@@ -6,10 +6,7 @@
 #include <QTest>
 
 #include "imaging/imaging_state.h"
-#include "support/scripted_dialogs.h"
-#include "support/test_support.h"
-#include "workspace/childwin.h"
-#include "workspace/main_form.h"
+#include "support/ui_helpers.h"
 #include "workspace/preview_form.h"
 #include "workspace/swatch_bar.h"
 
@@ -17,13 +14,10 @@ namespace {
 
 constexpr TColor Red = 0x0000FF;
 
-// A 16 x 16 opaque red format with a fully transparent top-left pixel.
+// An opaque red format with a fully transparent top-left pixel.
 TIconImageRec RedFormat(int w = 16, int h = 16)
 {
-    TIconImageRec rec;
-    InitIconImage(rec, w, h, ctTrueAlpha, 0);
-    rec.Bitmap->Fill(Red);
-    rec.Mask->Fill(0);
+    TIconImageRec rec = SolidFormat(w, h, ctTrueAlpha, Red, 0);
     rec.Mask->SetPixel(0, 0, 0xFFFFFF);
     return rec;
 }
@@ -109,10 +103,10 @@ TEST_F(PreviewTest, NothingIsDrawnWithoutAValidFormat)
     // An index past the formats draws nothing (the last picture stays).
     formats.Add(RedFormat(48, 48));
     formats[1].Bitmap->Fill(0x00FF00);
-    preview.ShowImage(&formats, 2);
-    EXPECT_EQ(preview.Picture().Pixel(128, 128), Red);
-    preview.ShowImage(&formats, -1);
-    EXPECT_EQ(preview.Picture().Pixel(128, 128), Red);
+    for (int index : {2, -1}) {
+        preview.ShowImage(&formats, index);
+        EXPECT_EQ(preview.Picture().Pixel(128, 128), Red) << index;
+    }
     preview.ShowImage(&formats, 1);
     EXPECT_EQ(preview.Picture().Pixel(128, 128), 0x00FF00u);
 
