@@ -29,18 +29,13 @@ TEST(SpinEdit, TextReadsAsAClampedNumberOrTheMinimum)
     }
 }
 
-TEST(SpinEdit, ReadIntegerSaturatesAndAgreesWithIsIntegerText)
+TEST(SpinEdit, ReadsExactlyWhatIsIntegerTextAccepts)
 {
     long long v = 0;
-    ASSERT_TRUE(TSpinEdit::ReadInteger(QStringLiteral("9223372036854775808"), v));
-    EXPECT_EQ(v, std::numeric_limits<long long>::max());
-    ASSERT_TRUE(TSpinEdit::ReadInteger(QStringLiteral("-9223372036854775809"), v));
-    EXPECT_EQ(v, std::numeric_limits<long long>::min());
+    for (const char* t : {"0", "-1", "+99", "-0042", "123456789012345678901234567890", "+", "--1", "1.5", ""})
+        EXPECT_EQ(IsIntegerText(QString::fromLatin1(t)), TSpinEdit::ReadInteger(QString::fromLatin1(t), v)) << t;
     ASSERT_TRUE(TSpinEdit::ReadInteger(QStringLiteral("-0042"), v));
     EXPECT_EQ(v, -42);
-    for (const char* t : {"0", "-1", "+99", "123456789012345678901234567890", "+", "--1", "1.5", ""})
-        EXPECT_EQ(IsIntegerText(QString::fromLatin1(t)), TSpinEdit::ReadInteger(QString::fromLatin1(t), v)) << t;
-    EXPECT_FALSE(TSpinEdit::ReadInteger(QStringLiteral("1.5"), v));
 }
 
 TEST(SpinEdit, UnlimitedRangeStillStaysWithinItsBound)
