@@ -71,7 +71,7 @@ bool ReadBmp24(ByteReader& in, Bitmap24& target, int maxSide)
     const uint64_t rowsSize = uint64_t(stride) * uint64_t(height);
     if (!r.HasRange(bitsOffset, rowsSize)) return false;
 
-    Bitmap24 image(width, height);
+    Bitmap24 image(width, height, Bitmap24::UnsetPixels{}); // every row is copied in below
     const uint8_t* rows = r.Data() + bitsOffset;
     for (int y = 0; y < height; ++y)
         std::memcpy(image.Row(height - 1 - y), rows + size_t(y) * stride, size_t(width) * 3);

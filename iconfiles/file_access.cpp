@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include "iconfiles/bmp_codec.h"
+#include "iconfiles/pixel_rows.h"
 #include "iconfiles/png_codec.h"
 #include "platform/save_file.h"
 
@@ -44,6 +45,51 @@ const uint8_t* RowOrZeroFilled(const ByteReader& block, uint64_t offset, size_t 
 }
 
 void SetMaskByte(uint8_t* maskPixel, uint8_t value) { maskPixel[0] = maskPixel[1] = maskPixel[2] = value; }
+
+// Palette images keep their index in the red byte of the colour bitmap, blue and green zero.
+template <int Bits>
+void UnpackIndexRow(const uint8_t* src, uint8_t* colour, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        uint8_t index;
+        if constexpr (Bits == 8)
+            index = src[x];
+        else if constexpr (Bits == 4)
+            index = uint8_t((src[x >> 1] >> ((~x & 1) * 4)) & 0x0F);
+        else
+            index = uint8_t((src[x >> 3] >> (7 - (x & 7))) & 1);
+        uint8_t* c = colour + 3 * x;
+        c[0] = 0;
+        c[1] = 0;
+        c[2] = index;
+    }
+}
+
+// The opposite: indices (masked to the palette) packed as 1, 4 or 8 bits per pixel, first pixel
+// in the high bits.
+template <int Bits>
+void PackIndexRow(const uint8_t* colour, uint8_t indexMask, uint8_t* dst, int width)
+{
+    constexpr int perByte = 8 / Bits;
+    for (int x0 = 0; x0 < width; x0 += perByte) {
+        const int n = std::min(perByte, width - x0);
+        unsigned byte = 0;
+        for (int k = 0; k < n; ++k) byte |= unsigned(colour[3 * (x0 + k) + 2] & indexMask) << (8 - Bits * (k + 1));
+        dst[x0 / perByte] = uint8_t(byte);
+    }
+}
+
+// Makes the pixels whose bit is set in a DIB's AND row fully transparent.
+void ApplyAndRow(const uint8_t* bits, uint8_t* mask, int width)
+{
+    for (int x0 = 0; x0 < width; x0 += 8) {
+        const unsigned byte = bits[x0 >> 3];
+        if (byte == 0) continue;
+        const int end = std::min(width, x0 + 8);
+        for (int x = x0; x < end; ++x)
+            if (byte & (0x80u >> (x - x0))) SetMaskByte(mask + 3 * x, 255);
+    }
+}
 
 // A format whose bitmaps exist and match its size, which is one an icon can hold.
 bool IsWritableFormat(const TIconImageRec& f)
@@ -82,7 +128,7 @@ void CommitImage(TIconImageRec& image, TIconImageRec& format)
 }
 
 // A working record for one image: the caller's palette (entries a true-colour image leaves
-// alone), opaque mask, bitmaps of the given size.
+// alone) and bitmaps of the given size whose every pixel the reader writes.
 TIconImageRec NewWorkImage(const TIconImageRec& like, int width, int height)
 {
     TIconImageRec image;
@@ -91,9 +137,8 @@ TIconImageRec NewWorkImage(const TIconImageRec& like, int width, int height)
     image.Palette = like.Palette;
     image.Palette.palVersion = 0x300;
     image.Palette.palNumEntries = 0;
-    image.Bitmap = std::make_unique<Bitmap24>(width, height);
-    image.Mask = std::make_unique<Bitmap24>(width, height);
-    image.Mask->Fill(0);
+    image.Bitmap = std::make_unique<Bitmap24>(width, height, Bitmap24::UnsetPixels{});
+    image.Mask = std::make_unique<Bitmap24>(width, height, Bitmap24::UnsetPixels{});
     return image;
 }
 
@@ -242,36 +287,31 @@ int32_t TIconFileAccess::ReadDibImage(ByteReader& block, TIconImageRec& format)
     Bitmap24& bmp = *image.Bitmap;
     Bitmap24& mask = *image.Mask;
     const size_t stride = size_t(DibStride(width, bits));
+    const size_t andStride = size_t(DibStride(width, 1));
+    const uint64_t andPos = pos + uint64_t(stride) * uint64_t(height);
+    const size_t rowBytes = size_t(width) * 3;
     std::vector<uint8_t> buffer(stride);
+    std::vector<uint8_t> andBuffer(andStride);
     for (int i = 0; i < height; ++i) {
         const int y = height - 1 - i;
         const uint8_t* src = RowOrZeroFilled(block, pos + uint64_t(i) * stride, stride, buffer);
         uint8_t* dst = bmp.Row(y);
         uint8_t* m = mask.Row(y);
-        for (int x = 0; x < width; ++x, dst += 3, m += 3) {
+        if (bits == 32) {
+            SplitAlphaRow(src, ChannelOrder::Bgra, dst, m, width);
+        } else {
+            std::memset(m, 0, rowBytes);
             switch (bits) {
-            case 1: dst[0] = 0; dst[1] = 0; dst[2] = (src[x >> 3] >> (7 - (x & 7))) & 1; break;
-            case 4: dst[0] = 0; dst[1] = 0; dst[2] = (x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4); break;
-            case 8: dst[0] = 0; dst[1] = 0; dst[2] = src[x]; break;
-            case 24: std::memcpy(dst, src + 3 * x, 3); break;
-            default:
-                std::memcpy(dst, src + 4 * x, 3);
-                SetMaskByte(m, uint8_t(255 - src[4 * x + 3]));
-                break;
+            case 1: UnpackIndexRow<1>(src, dst, width); break;
+            case 4: UnpackIndexRow<4>(src, dst, width); break;
+            case 8: UnpackIndexRow<8>(src, dst, width); break;
+            default: std::memcpy(dst, src, rowBytes); break;
             }
         }
-    }
-    pos += uint64_t(stride) * uint64_t(height);
-
-    // AND rows: a set bit makes the pixel fully transparent; missing rows leave the mask alone, so
-    // a 32-bit image without them keeps the transparency of its alpha channel.
-    const size_t andStride = size_t(DibStride(width, 1));
-    std::vector<uint8_t> andBuffer(andStride);
-    for (int i = 0; i < height && pos + uint64_t(i) * andStride < block.Size(); ++i) {
-        const uint8_t* src = RowOrZeroFilled(block, pos + uint64_t(i) * andStride, andStride, andBuffer);
-        uint8_t* m = mask.Row(height - 1 - i);
-        for (int x = 0; x < width; ++x, m += 3)
-            if ((src[x >> 3] >> (7 - (x & 7))) & 1) SetMaskByte(m, 255);
+        // AND rows: a set bit makes the pixel fully transparent; missing rows leave the mask
+        // alone, so a 32-bit image without them keeps the transparency of its alpha channel.
+        const uint64_t andRow = andPos + uint64_t(i) * andStride;
+        if (andRow < block.Size()) ApplyAndRow(RowOrZeroFilled(block, andRow, andStride, andBuffer), m, width);
     }
     CommitImage(image, format);
     return 0;
@@ -327,7 +367,8 @@ public:
         image = NewWorkImage(like_, info.Width, info.Height);
         if (indexed) {
             palette_ = info.Palette;
-            transparent_ = TransparentIndex(info);
+            // An index into a palette of at most 256 entries.
+            transparent_ = uint8_t(TransparentIndex(info));
         }
         return true;
     }
@@ -336,24 +377,23 @@ public:
     {
         uint8_t* dst = image.Bitmap->Row(y);
         uint8_t* m = image.Mask->Row(y);
-        if (indexed) {
-            // Index i is stored as i - 1 and index 0 as 255 (the last slot of every palette size).
-            for (int x = 0; x < width_; ++x, dst += 3, m += 3) {
-                dst[0] = 0;
-                dst[1] = 0;
-                dst[2] = uint8_t(src[x] - 1);
-                if (src[x] > 0) highestStored = std::max(highestStored, src[x] - 1);
-                SetMaskByte(m, src[x] == transparent_ ? 255 : 0);
-            }
+        if (!indexed) {
+            partialAlpha = SplitAlphaRow(src, ChannelOrder::Rgba, dst, m, width_) || partialAlpha;
             return;
         }
-        for (int x = 0; x < width_; ++x, src += 4, dst += 3, m += 3) {
-            dst[0] = src[2];
-            dst[1] = src[1];
-            dst[2] = src[0];
-            SetMaskByte(m, uint8_t(255 - src[3]));
-            partialAlpha = partialAlpha || (src[3] != 0 && src[3] != 255);
+        // Index i is stored as i - 1 and index 0 as 255 (the last slot of every palette size).
+        const uint8_t transparent = transparent_;
+        uint8_t highest = 0;
+        for (int x = 0; x < width_; ++x) {
+            const uint8_t index = src[x];
+            uint8_t* c = dst + 3 * x;
+            c[0] = 0;
+            c[1] = 0;
+            c[2] = uint8_t(index - 1);
+            highest = std::max(highest, index);
+            SetMaskByte(m + 3 * x, index == transparent ? 255 : 0);
         }
+        if (highest > 0) highestStored = std::max(highestStored, highest - 1);
     }
 
     // The palette of an indexed image: enough slots for the highest stored index, so no index
@@ -386,7 +426,7 @@ private:
     const TIconImageRec& like_;
     int width_ = 0;
     std::vector<std::array<uint8_t, 3>> palette_;
-    int transparent_ = 0;
+    uint8_t transparent_ = 0;
 };
 
 } // namespace
@@ -543,37 +583,34 @@ int32_t TIconFileAccess::WriteDibImage(ByteWriter& stream, const TIconImageRec& 
         indexMask = IndexMask(format.Palette, bits);
     }
 
+    // Colour rows, then AND rows (a set bit for every fully transparent pixel), both bottom-up,
+    // converted straight into the stream; row padding stays zero.
     const Bitmap24& bmp = *format.Bitmap;
     const Bitmap24& mask = *format.Mask;
-    std::vector<uint8_t> row(static_cast<size_t>(stride));
-    for (int y = h - 1; y >= 0; --y) {
-        std::fill(row.begin(), row.end(), 0);
+    const size_t andStride = size_t(DibStride(w, 1));
+    std::vector<uint8_t>& buf = stream.Buffer();
+    const size_t colourStart = buf.size();
+    const size_t andStart = colourStart + size_t(stride) * size_t(h);
+    buf.resize(andStart + andStride * size_t(h), 0);
+    for (int i = 0; i < h; ++i) {
+        const int y = h - 1 - i;
         const uint8_t* src = bmp.Row(y);
-        const uint8_t* m = mask.Row(y);
-        for (int x = 0; x < w; ++x, src += 3, m += 3) {
-            const uint8_t index = src[2] & indexMask;
-            switch (bits) {
-            case 1: row[size_t(x >> 3)] |= uint8_t(index << (7 - (x & 7))); break;
-            case 4: row[size_t(x >> 1)] |= (x & 1) ? index : uint8_t(index << 4); break;
-            case 8: row[size_t(x)] = index; break;
-            case 24: std::memcpy(&row[size_t(3 * x)], src, 3); break;
-            default:
-                std::memcpy(&row[size_t(4 * x)], src, 3);
-                row[size_t(4 * x + 3)] = uint8_t(255 - m[0]);
-                break;
-            }
+        uint8_t* row = buf.data() + colourStart + size_t(i) * size_t(stride);
+        switch (bits) {
+        case 1: PackIndexRow<1>(src, indexMask, row, w); break;
+        case 4: PackIndexRow<4>(src, indexMask, row, w); break;
+        case 8: PackIndexRow<8>(src, indexMask, row, w); break;
+        case 24: std::memcpy(row, src, size_t(w) * 3); break;
+        default: JoinAlphaRow(src, mask.Row(y), ChannelOrder::Bgra, false, row, w); break;
         }
-        stream.Bytes(row.data(), row.size());
-    }
-
-    const int andStride = DibStride(w, 1);
-    row.assign(size_t(andStride), 0);
-    for (int y = h - 1; y >= 0; --y) {
-        std::fill(row.begin(), row.end(), 0);
         const uint8_t* m = mask.Row(y);
-        for (int x = 0; x < w; ++x, m += 3)
-            if (m[0] == 255) row[size_t(x >> 3)] |= uint8_t(0x80 >> (x & 7));
-        stream.Bytes(row.data(), row.size());
+        uint8_t* andRow = buf.data() + andStart + size_t(i) * andStride;
+        for (int x0 = 0; x0 < w; x0 += 8) {
+            const int n = std::min(8, w - x0);
+            unsigned byte = 0;
+            for (int k = 0; k < n; ++k) byte |= unsigned(m[3 * (x0 + k)] == 255) << (7 - k);
+            andRow[x0 >> 3] = uint8_t(byte);
+        }
     }
     return 0;
 }

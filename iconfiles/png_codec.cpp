@@ -6,6 +6,8 @@
 
 #include <png.h>
 
+#include "iconfiles/pixel_rows.h"
+
 // libpng reports errors by longjmp. Every routine below that calls into libpng keeps its C++
 // objects in the caller's frame and reaches them through a pointer, so the jump never skips a
 // destructor and never leaves an object of the jumping frame half-changed.
@@ -191,16 +193,9 @@ bool EncodePngRgba(const Bitmap24& colour, const Bitmap24& mask, bool twoLevelMa
     std::vector<uint8_t> pixels(size_t(w) * 4 * size_t(h));
     EncodeJob job{&out, std::vector<png_bytep>(size_t(h)), w, h, false};
     for (int y = 0; y < h; ++y) {
-        const uint8_t* c = colour.Row(y);
-        const uint8_t* m = mask.Row(y);
         uint8_t* d = pixels.data() + size_t(y) * size_t(w) * 4;
         job.rows[size_t(y)] = d;
-        for (int x = 0; x < w; ++x, c += 3, m += 3, d += 4) {
-            d[0] = c[2];
-            d[1] = c[1];
-            d[2] = c[0];
-            d[3] = twoLevelMask ? (m[0] == 255 ? 0 : 255) : uint8_t(255 - m[0]);
-        }
+        JoinAlphaRow(colour.Row(y), mask.Row(y), ChannelOrder::Rgba, twoLevelMask, d, w);
     }
 
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);

@@ -4,6 +4,7 @@
 // QImage (Format_BGR888) over the same memory, so QPainter writes straight into our bytes.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <QImage>
@@ -16,8 +17,19 @@ public:
     // Largest side we accept; keeps every size computation far from overflow.
     static constexpr int MaxSide = 65535;
 
+    // Picks the constructor for makers that write every pixel right away (file readers): the
+    // pixel bytes start undefined instead of white, which spares a pass over memory that is
+    // overwritten anyway. The row padding is white as in every other bitmap.
+    struct UnsetPixels {};
+
     Bitmap24() = default;
     Bitmap24(int width, int height) { SetSize(width, height); }
+    Bitmap24(int width, int height, UnsetPixels);
+    Bitmap24(const Bitmap24& other);
+    Bitmap24& operator=(const Bitmap24& other);
+    // A moved-from bitmap is empty.
+    Bitmap24(Bitmap24&& other) noexcept;
+    Bitmap24& operator=(Bitmap24&& other) noexcept;
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -30,11 +42,11 @@ public:
     // Negative sizes count as 0; sides above MaxSide are clamped.
     void SetSize(int width, int height);
 
-    uint8_t* Row(int y) { return data_.data() + size_t(y) * size_t(stride_); }
-    const uint8_t* Row(int y) const { return data_.data() + size_t(y) * size_t(stride_); }
-    uint8_t* Bits() { return data_.data(); }
-    const uint8_t* Bits() const { return data_.data(); }
-    size_t ByteCount() const { return data_.size(); }
+    uint8_t* Row(int y) { return data_.get() + size_t(y) * size_t(stride_); }
+    const uint8_t* Row(int y) const { return data_.get() + size_t(y) * size_t(stride_); }
+    uint8_t* Bits() { return data_.get(); }
+    const uint8_t* Bits() const { return data_.get(); }
+    size_t ByteCount() const { return size_; }
 
     // Pixel as a colour value (r + g*256 + b*65536); outside the bitmap reads 0 and writes nothing.
     TColor Pixel(int x, int y) const;
@@ -59,7 +71,9 @@ private:
     int width_ = 0;
     int height_ = 0;
     int stride_ = 0;
-    std::vector<uint8_t> data_;
+    // Plain new[] memory (std::vector would zero it first), size_ bytes.
+    std::unique_ptr<uint8_t[]> data_;
+    size_t size_ = 0;
 };
 
 inline int Bitmap24Stride(int width) { return ((width * 3) + 3) & ~3; }

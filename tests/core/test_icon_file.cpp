@@ -221,6 +221,29 @@ TEST(IconFileWriter, EveryColourTypeAndSizeReadsBackIdentically)
     EXPECT_EQ(r.U16(), 4);
 }
 
+TEST(IconFileWriter, WidthsThatEndMidByteOrMidRunReadBackIdentically)
+{
+    // The row converters work on runs of pixels; these widths leave a remainder in every one.
+    TIconImageArray formats;
+    formats.Add(PatternFormat(37, 5, ctTrueAlpha, 11));  // 32-bit DIB
+    formats.Add(PatternFormat(131, 3, ctTrueAlpha, 12)); // RGBA PNG, every alpha level
+    formats.Add(PatternFormat(133, 2, ctTrueColor, 13)); // RGBA PNG, two alpha levels
+    formats.Add(PatternFormat(13, 3, ctColors2, 14));
+    formats.Add(PatternFormat(9, 4, ctColors16, 15));
+    formats.Add(PatternFormat(11, 2, ctColors256, 16));
+    formats.Add(PatternFormat(7, 3, ctTrueColor, 17));
+    TIconFileAccess fa;
+    QByteArray data;
+    ASSERT_TRUE(fa.BuildIconData(formats, data)) << fa.LastError.toStdString();
+    TIconImageArray back;
+    ASSERT_EQ(LoadBytes(data, back), 0);
+    ASSERT_EQ(back.Count(), formats.Count());
+    for (int i = 0; i < formats.Count(); ++i) {
+        SCOPED_TRACE(i);
+        ExpectSameFormat(formats[i], back[i]);
+    }
+}
+
 TEST(IconFileWriter, LargePaletteFormatGoesAsPngAndComesBackWithItsColoursInOrderMet)
 {
     TIconImageArray formats;
