@@ -1,5 +1,5 @@
 #pragma once
-// Formats with known pixels for the file, export and clipboard tests.
+// Formats with known pixels for the file, export, clipboard and compositing tests.
 #include <cstdint>
 
 #include "imaging/icon_image.h"
@@ -27,8 +27,24 @@ inline TIconImageRec PatternFormat(int width, int height, int32_t colorType, uns
     return f;
 }
 
+// A format filled with one colour and one mask level.
+inline TIconImageRec SolidFormat(int width, int height, TColor color, int mask, int32_t colorType = ctTrueAlpha)
+{
+    TIconImageRec f;
+    InitIconImage(f, width, height, colorType, -1);
+    f.Bitmap->Fill(color);
+    f.Mask->Fill(MakeColor(mask, mask, mask));
+    return f;
+}
+
 // The colour a person sees at (x, y): the palette colour for palette types.
 inline TColor ShownColor(const TIconImageRec& f, int x, int y)
 {
     return PaletteColor(f.Bitmap->Pixel(x, y), IsPaletteColorType(f.ColorType) ? &f.Palette : nullptr);
+}
+
+inline TColor EntryColor(const TPalette& p, int i)
+{
+    const TPaletteEntry& e = p.palPalEntry[size_t(i)];
+    return MakeColor(e.peRed, e.peGreen, e.peBlue);
 }

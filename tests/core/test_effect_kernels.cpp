@@ -5,16 +5,20 @@
 
 #include "imaging/effect_kernels.h"
 #include "imaging/imaging_state.h"
+#include "imaging/point_lookups.h"
+#include "support/bitmap_checks.h"
 #include "support/test_support.h"
 
 namespace {
 
-// An opaque rectangle on a transparent ground, as a 32-bit format.
+constexpr TColor Picture = MakeColor(10, 20, 30);
+
+// An opaque block of Picture on a transparent ground.
 TIconImageRec PictureWithOpaqueBlock(int w, int h, const Rect& block, int colorType = ctTrueAlpha)
 {
     TIconImageRec rec;
     InitIconImage(rec, w, h, colorType, 7);
-    rec.Bitmap->Fill(MakeColor(10, 20, 30));
+    rec.Bitmap->Fill(Picture);
     rec.Mask->Fill(0xFFFFFF);
     FillBitmapRect(*rec.Mask, 0, block);
     return rec;
@@ -31,148 +35,117 @@ TIconImageRec Stroked(const TIconImageRec& src, TColor colour, int position, int
 
 bool InBlock(int x, int y, const Rect& r) { return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom; }
 
-// Pixels that share an edge with the block but lie outside it.
-bool TouchesBlock(int x, int y, const Rect& r)
-{
-    return !InBlock(x, y, r) &&
-           (InBlock(x - 1, y, r) || InBlock(x + 1, y, r) || InBlock(x, y - 1, r) || InBlock(x, y + 1, r));
-}
+} // namespace
 
-}  // namespace
-
-TEST(EffectKernels, ChannelOffsetsClampAndWorkInPlace)
+TEST(EffectKernels, ChannelOffsetsClampWorkInPlaceAndTouchOnlyPaletteEntriesInUse)
 {
     Bitmap24 src(3, 2);
     src.SetPixel(0, 0, MakeColor(250, 5, 100));
     src.SetPixel(2, 1, MakeColor(0, 255, 128));
     Bitmap24 dst(3, 2);
     ApplyChannelOffsets(src, dst, SizeRect(3, 2), 10, -10, 0);
-    EXPECT_EQ(dst.Pixel(0, 0), MakeColor(255, 0, 100));
-    EXPECT_EQ(dst.Pixel(2, 1), MakeColor(10, 245, 128));
-    EXPECT_EQ(dst.Pixel(1, 0), MakeColor(255, 245, 255));
+    EXPECT_TRUE(PixelsAre(dst, {{0, 0, MakeColor(255, 0, 100)}, {2, 1, MakeColor(10, 245, 128)}, {1, 0, MakeColor(255, 245, 255)}}));
     // In place, with a rectangle reaching past the bitmap: clipped, nothing else touched.
     ApplyChannelOffsets(src, src, MakeRect(2, 0, 50, 50), -300, 300, 1);
-    EXPECT_EQ(src.Pixel(2, 1), MakeColor(0, 255, 129));
-    EXPECT_EQ(src.Pixel(0, 0), MakeColor(250, 5, 100));
-    // An inverted rectangle is empty.
+    EXPECT_TRUE(PixelsAre(src, {{2, 1, MakeColor(0, 255, 129)}, {0, 0, MakeColor(250, 5, 100)}}));
     const Bitmap24 before = src;
-    ApplyChannelOffsets(src, src, MakeRect(3, 2, 0, 0), 9, 9, 9);
+    ApplyChannelOffsets(src, src, MakeRect(3, 2, 0, 0), 9, 9, 9); // inverted: empty
     EXPECT_EQ(src, before);
+
+    TPalette pal;
+    LoadDefaultPalette(pal, ctColors16);
+    pal.palPalEntry[0].peFlags = 5;
+    pal.palPalEntry[16] = {1, 2, 3, 4};
+    TPalette out = pal;
+    OffsetPaletteChannels(pal, out, 50, 0, -50);
+    EXPECT_EQ(out.palPalEntry[0], (TPaletteEntry{50, 0, 0, 5}));       // black
+    EXPECT_EQ(out.palPalEntry[15], (TPaletteEntry{255, 255, 205, 0})); // white
+    EXPECT_EQ(out.palPalEntry[16], (TPaletteEntry{1, 2, 3, 4}));
+    EXPECT_EQ(out.palNumEntries, 16);
 }
 
-TEST(EffectKernels, PaletteOffsetsTouchOnlyTheEntriesInUse)
-{
-    TPalette src;
-    LoadDefaultPalette(src, ctColors16);
-    src.palPalEntry[0].peFlags = 5;
-    src.palPalEntry[16] = {1, 2, 3, 4};
-    TPalette dst = src;
-    OffsetPaletteChannels(src, dst, 50, 0, -50);
-    EXPECT_EQ(dst.palPalEntry[0], (TPaletteEntry{50, 0, 0, 5}));  // black
-    EXPECT_EQ(dst.palPalEntry[15], (TPaletteEntry{255, 255, 205, 0}));  // white
-    EXPECT_EQ(dst.palPalEntry[16], (TPaletteEntry{1, 2, 3, 4}));
-    EXPECT_EQ(dst.palNumEntries, 16);
-}
-
-TEST(EffectKernels, ContrastAndSaturation)
+TEST(EffectKernels, ContrastAndSaturationLookups)
 {
     const Bitmap24 noise = NoiseBitmap(16, 16, 1);
     Bitmap24 dst(16, 16);
     ApplyContrast(noise, dst, SizeRect(16, 16), 253, 0);
     EXPECT_EQ(dst, noise);
-    Bitmap24 one(1, 1);
-    one.SetPixel(0, 0, MakeColor(200, 100, 0));
+    const Bitmap24 one = FilledBitmap(1, 1, MakeColor(200, 100, 0));
     ApplyContrast(one, dst, SizeRect(1, 1), 253, 17);
     // K' = 33: 200 - 33*54/256 = 194, 100 - 33*154/256 = 81, 0 - 33*254/256 = 0 (clamped).
     EXPECT_EQ(dst.Pixel(0, 0), MakeColor(194, 81, 0));
+    ByteLookup t{};
+    BuildContrastLookup(253, -256, t); // negative contrast draws towards the pivot
+    EXPECT_EQ(t[0], 254);
+    EXPECT_EQ(t[255], 254);
 
-    ApplySaturation(one, dst, SizeRect(1, 1), 0);
-    EXPECT_EQ(dst.Pixel(0, 0), MakeColor(200, 100, 1));
-    ApplySaturation(one, dst, SizeRect(1, 1), -127);
-    EXPECT_EQ(dst.Pixel(0, 0), MakeColor(100, 100, 100));
-    ApplySaturation(one, dst, SizeRect(1, 1), 127);
-    EXPECT_EQ(dst.Pixel(0, 0), MakeColor(255, 100, 0));
-    // Out-of-range levels are held to the table's ends.
-    ApplySaturation(one, dst, SizeRect(1, 1), 9999);
-    EXPECT_EQ(dst.Pixel(0, 0), MakeColor(255, 100, 0));
+    // Level 0 desaturates slightly; -127 is grey; levels beyond the table are held to its ends.
+    const std::pair<int, TColor> saturation[] = {{0, MakeColor(200, 100, 1)}, {-127, GreyColor(100)},
+                                                 {127, MakeColor(255, 100, 0)}, {9999, MakeColor(255, 100, 0)}};
+    for (const auto& [level, want] : saturation) {
+        ApplySaturation(one, dst, SizeRect(1, 1), level);
+        EXPECT_EQ(dst.Pixel(0, 0), want) << level;
+    }
+    EXPECT_EQ(SaturationFactor(-127), 0);
+    EXPECT_EQ(SaturationFactor(-1000), 0);
+    // The table as saved looks depend on it, dips at 78/79 and 89/90 included.
+    const std::pair<int, int32_t> entries[] = {{0, 255},     {39, 688},   {78, 1659},  {79, 1631},
+                                               {89, 2015},   {90, 1952},  {109, 4531}, {127, 65535}};
+    for (const auto& [i, v] : entries) EXPECT_EQ(SaturationBoostTable[size_t(i)], v) << i;
+    long long sum = 0;
+    for (int32_t v : SaturationBoostTable) sum += v;
+    EXPECT_EQ(sum, 549491);
 }
 
-TEST(EffectKernels, BlurRectWritesFromTheOriginAndCopiesAtSigmaZero)
+TEST(EffectKernels, BlurRectAndBlurColors)
 {
-    const Bitmap24 src = NoiseBitmap(12, 10, 3);
-    Bitmap24 dst(12, 10);
-    dst.Fill(MakeColor(1, 2, 3));
+    const Bitmap24 src = NoiseBitmap(21, 13, 3);
+    Bitmap24 dst = FilledBitmap(21, 13, MakeColor(1, 2, 3));
+    // Written from Dst's origin; sigma 0 copies.
     GaussianBlurRect(src, dst, MakeRect(4, 2, 9, 8), 0.0);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 12; ++x) {
-            const TColor want = (x < 5 && y < 6) ? src.Pixel(x + 4, y + 2) : MakeColor(1, 2, 3);
-            ASSERT_EQ(dst.Pixel(x, y), want) << x << "," << y;
-        }
+    for (int y = 0; y < 13; ++y)
+        for (int x = 0; x < 21; ++x)
+            ASSERT_EQ(dst.Pixel(x, y), (x < 5 && y < 6) ? src.Pixel(x + 4, y + 2) : MakeColor(1, 2, 3)) << x << "," << y;
     // A blurred rectangle larger than Dst is cut to Dst.
-    Bitmap24 small(3, 3);
-    GaussianBlurRect(src, small, SizeRect(12, 10), 2.0);
-    Bitmap24 full(12, 10);
-    GaussianBlurRect(src, full, SizeRect(12, 10), 2.0);
+    Bitmap24 small(3, 3), full(21, 13);
+    GaussianBlurRect(src, small, SizeRect(21, 13), 1.5);
+    GaussianBlurRect(src, full, SizeRect(21, 13), 1.5);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 3; ++x) EXPECT_EQ(small.Pixel(x, y), full.Pixel(x, y));
-}
 
-TEST(EffectKernels, BlurOfAColumnReplicatesItsEnds)
-{
-    Bitmap24 column(1, 9);
-    column.Fill(MakeColor(90, 60, 30));
-    Bitmap24 out(1, 9);
-    GaussianBlurRect(column, out, SizeRect(1, 9), 3.0);
-    EXPECT_EQ(out, column);
-    // A step: the top end stays at its own value, the bottom at its own.
-    for (int y = 5; y < 9; ++y) column.SetPixel(0, y, MakeColor(200, 200, 200));
-    GaussianBlurRect(column, out, SizeRect(1, 9), 0.7);
-    EXPECT_EQ(out.Pixel(0, 0), MakeColor(90, 60, 30));
-    EXPECT_EQ(out.Pixel(0, 8), MakeColor(200, 200, 200));
-    EXPECT_GT(ColorR(out.Pixel(0, 4)), 90);
-    EXPECT_LT(ColorR(out.Pixel(0, 5)), 200);
-}
-
-TEST(EffectKernels, BlurColorsMatchesTheBitmapBlur)
-{
-    const Bitmap24 src = NoiseBitmap(21, 13, 8);
+    // The colour-array blur gives the bitmap blur, dropping the top byte.
     std::vector<TColor> colours;
     for (int y = 0; y < 13; ++y)
         for (int x = 0; x < 21; ++x) colours.push_back(src.Pixel(x, y) | 0xAB000000u);
     GaussianBlurColors(colours.data(), 21, 1.5, 13);
-    Bitmap24 dst(21, 13);
-    GaussianBlurRect(src, dst, SizeRect(21, 13), 1.5);
     for (int y = 0; y < 13; ++y)
-        for (int x = 0; x < 21; ++x) ASSERT_EQ(colours[size_t(y * 21 + x)], dst.Pixel(x, y));
-    // No colours, no work.
-    GaussianBlurColors(nullptr, 5, 1.0, 5);
+        for (int x = 0; x < 21; ++x) ASSERT_EQ(colours[size_t(y * 21 + x)], full.Pixel(x, y));
+    GaussianBlurColors(nullptr, 5, 1.0, 5); // no colours, no work
     GaussianBlurColors(colours.data(), 0, 1.0, 13);
+    EXPECT_EQ(colours[0], full.Pixel(0, 0));
 }
 
 TEST(EffectKernels, SharpenAgainstThePixelAbove)
 {
     Bitmap24 src(3, 3);
-    src.SetPixel(0, 0, MakeColor(100, 100, 100));
+    src.SetPixel(0, 0, GreyColor(100));
     src.SetPixel(0, 1, MakeColor(120, 90, 100));
-    src.SetPixel(1, 1, MakeColor(0, 0, 0));
-    src.SetPixel(0, 2, MakeColor(50, 50, 50));
-    Bitmap24 dst(3, 3);
-    dst.Fill(MakeColor(7, 7, 7));
+    src.SetPixel(1, 1, 0);
+    src.SetPixel(0, 2, GreyColor(50));
+    Bitmap24 dst = FilledBitmap(3, 3, GreyColor(7));
     SharpenRect(src, dst, SizeRect(3, 3), 1.5);
-    // 120 + 1.5 * 20 = 150; 90 - 1.5 * 10 = 75; 100 unchanged.
-    EXPECT_EQ(dst.Pixel(0, 1), MakeColor(150, 75, 100));
-    EXPECT_EQ(dst.Pixel(1, 1), MakeColor(0, 0, 0));  // 0 - 1.5 * 255 clamps to 0
-    EXPECT_EQ(dst.Pixel(0, 2), MakeColor(0, 0, 0));  // 50 - 1.5 * 70 = -55
-    EXPECT_EQ(dst.Pixel(1, 2), MakeColor(255, 255, 255));  // 255 + 1.5 * 255
+    // 120 + 1.5 * 20 = 150, 90 - 1.5 * 10 = 75; 0 - 1.5 * 255 and 50 - 1.5 * 70 clamp to 0;
+    // 255 + 1.5 * 255 to 255.
+    EXPECT_TRUE(PixelsAre(dst, {{0, 1, MakeColor(150, 75, 100)}, {1, 1, 0}, {0, 2, 0}, {1, 2, 0xFFFFFF}}));
     // First row and last column keep what Dst held.
-    for (int x = 0; x < 3; ++x) EXPECT_EQ(dst.Pixel(x, 0), MakeColor(7, 7, 7));
-    for (int y = 0; y < 3; ++y) EXPECT_EQ(dst.Pixel(2, y), MakeColor(7, 7, 7));
+    EXPECT_TRUE(AreaIs(dst, Rect{0, 0, 3, 1}, GreyColor(7)));
+    EXPECT_TRUE(AreaIs(dst, Rect{2, 0, 3, 3}, GreyColor(7)));
     // Truncation toward zero: 10 + 0.04 * 9 = 10.36.
     Bitmap24 a(2, 2);
-    a.SetPixel(0, 0, MakeColor(1, 1, 1));
-    a.SetPixel(0, 1, MakeColor(10, 10, 10));
+    a.SetPixel(0, 0, GreyColor(1));
+    a.SetPixel(0, 1, GreyColor(10));
     SharpenRect(a, dst, SizeRect(2, 2), 0.04);
-    EXPECT_EQ(dst.Pixel(0, 1), MakeColor(10, 10, 10));
+    EXPECT_EQ(dst.Pixel(0, 1), GreyColor(10));
     // In place gives what apart gives.
     const Bitmap24 noise = NoiseBitmap(9, 9, 4);
     Bitmap24 apart = noise, same = noise;
@@ -181,7 +154,7 @@ TEST(EffectKernels, SharpenAgainstThePixelAbove)
     EXPECT_EQ(same, apart);
 }
 
-TEST(EffectKernels, OuterStrokeOfSizeOneRingsThePicture)
+TEST(EffectKernels, OuterStrokeOfSizeOneRingsThePictureUpToTheLastRowAndColumn)
 {
     ImagingState state;
     const Rect block = MakeRect(3, 2, 6, 6);
@@ -190,58 +163,34 @@ TEST(EffectKernels, OuterStrokeOfSizeOneRingsThePicture)
     EXPECT_EQ(dst.ColorType, ctTrueAlpha);
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 10; ++x) {
-            if (TouchesBlock(x, y, block)) {
-                ASSERT_EQ(dst.Bitmap->Pixel(x, y), MakeColor(255, 0, 0)) << x << "," << y;
-                ASSERT_EQ(dst.Mask->Byte0(x, y), 0) << x << "," << y;
-            } else {
-                ASSERT_EQ(dst.Bitmap->Pixel(x, y), MakeColor(10, 20, 30)) << x << "," << y;
-                ASSERT_EQ(dst.Mask->Byte0(x, y), InBlock(x, y, block) ? 0 : 255) << x << "," << y;
-            }
+            // Pixels sharing an edge with the block, outside it, take the stroke.
+            const bool ring = !InBlock(x, y, block) && (InBlock(x - 1, y, block) || InBlock(x + 1, y, block) ||
+                                                        InBlock(x, y - 1, block) || InBlock(x, y + 1, block));
+            ASSERT_EQ(dst.Bitmap->Pixel(x, y), ring ? MakeColor(255, 0, 0) : Picture) << x << "," << y;
+            ASSERT_EQ(dst.Mask->Byte0(x, y), ring || InBlock(x, y, block) ? 0 : 255) << x << "," << y;
         }
+
+    // A picture reaching the right and bottom edges: those opaque pixels are picture, not ground.
+    const TIconImageRec edge = Stroked(PictureWithOpaqueBlock(8, 8, MakeRect(3, 3, 8, 8)), MakeColor(0, 255, 0), 1, 255, 1);
+    EXPECT_TRUE(PixelsAre(*edge.Bitmap, {{7, 7, Picture}, {7, 5, Picture}, {2, 7, MakeColor(0, 255, 0)},
+                                         {7, 2, MakeColor(0, 255, 0)}, {2, 2, Picture}})); // diagonal: not touching
 }
 
 TEST(EffectKernels, StrokePositionsAndGrowth)
 {
     ImagingState state;
-    const Rect block = MakeRect(4, 4, 12, 12);
-    const TIconImageRec src = PictureWithOpaqueBlock(16, 16, block);
-    TIconImageRec out;
-    InitIconImage(out, 16, 16, ctTrueAlpha, 0);
-
+    const TIconImageRec src = PictureWithOpaqueBlock(16, 16, MakeRect(4, 4, 12, 12));
+    const TColor blue = MakeColor(0, 0, 255);
     // Inner, size 2: the ring outside plus one row of the picture's own border.
-    ApplyStroke(src, out, MakeColor(0, 0, 255), -1, 255, 2);
-    EXPECT_EQ(out.Bitmap->Pixel(4, 4), MakeColor(0, 0, 255));
-    EXPECT_EQ(out.Bitmap->Pixel(7, 4), MakeColor(0, 0, 255));
-    EXPECT_EQ(out.Bitmap->Pixel(7, 3), MakeColor(0, 0, 255));
-    EXPECT_EQ(out.Bitmap->Pixel(7, 5), MakeColor(10, 20, 30));
-    EXPECT_EQ(out.Bitmap->Pixel(7, 2), MakeColor(10, 20, 30));
-
+    TIconImageRec out = Stroked(src, blue, -1, 255, 2);
+    EXPECT_TRUE(PixelsAre(*out.Bitmap, {{4, 4, blue}, {7, 4, blue}, {7, 3, blue}, {7, 5, Picture}, {7, 2, Picture}}));
     // Outer, size 3: two more rows outside; the picture itself untouched.
-    ApplyStroke(src, out, MakeColor(0, 0, 255), 1, 255, 3);
-    EXPECT_EQ(out.Bitmap->Pixel(7, 1), MakeColor(0, 0, 255));
+    out = Stroked(src, blue, 1, 255, 3);
+    EXPECT_TRUE(PixelsAre(*out.Bitmap, {{7, 1, blue}, {7, 0, Picture}, {7, 4, Picture}}));
     EXPECT_EQ(out.Mask->Byte0(7, 1), 0);
-    EXPECT_EQ(out.Bitmap->Pixel(7, 0), MakeColor(10, 20, 30));
-    EXPECT_EQ(out.Bitmap->Pixel(7, 4), MakeColor(10, 20, 30));
-
     // Middle, size 3: inward first, then outward.
-    ApplyStroke(src, out, MakeColor(0, 0, 255), 0, 255, 3);
-    EXPECT_EQ(out.Bitmap->Pixel(7, 4), MakeColor(0, 0, 255));
-    EXPECT_EQ(out.Bitmap->Pixel(7, 2), MakeColor(0, 0, 255));
-    EXPECT_EQ(out.Bitmap->Pixel(7, 5), MakeColor(10, 20, 30));
-    EXPECT_EQ(out.Bitmap->Pixel(7, 1), MakeColor(10, 20, 30));
-}
-
-TEST(EffectKernels, StrokeReachesTheLastRowAndColumn)
-{
-    ImagingState state;
-    // The picture fills the right and bottom edges: those opaque pixels are picture, not ground.
-    const Rect block = MakeRect(3, 3, 8, 8);
-    const TIconImageRec out = Stroked(PictureWithOpaqueBlock(8, 8, block), MakeColor(0, 255, 0), 1, 255, 1);
-    EXPECT_EQ(out.Bitmap->Pixel(7, 7), MakeColor(10, 20, 30));
-    EXPECT_EQ(out.Bitmap->Pixel(7, 5), MakeColor(10, 20, 30));
-    EXPECT_EQ(out.Bitmap->Pixel(2, 7), MakeColor(0, 255, 0));
-    EXPECT_EQ(out.Bitmap->Pixel(7, 2), MakeColor(0, 255, 0));
-    EXPECT_EQ(out.Bitmap->Pixel(2, 2), MakeColor(10, 20, 30));  // diagonal: not touching
+    out = Stroked(src, blue, 0, 255, 3);
+    EXPECT_TRUE(PixelsAre(*out.Bitmap, {{7, 4, blue}, {7, 2, blue}, {7, 5, Picture}, {7, 1, Picture}}));
 }
 
 TEST(EffectKernels, StrokeOpacityAndColourTypes)
@@ -249,12 +198,11 @@ TEST(EffectKernels, StrokeOpacityAndColourTypes)
     ImagingState state;
     const Rect block = MakeRect(2, 2, 4, 4);
     TIconImageRec src = PictureWithOpaqueBlock(6, 6, block);
-    src.Mask->SetPixel(1, 2, MakeColor(200, 200, 200));  // a transparent-ish ring pixel
+    src.Mask->SetPixel(1, 2, GreyColor(200)); // a transparent-ish ring pixel
     TIconImageRec out = Stroked(src, MakeColor(255, 0, 100), 1, 100, 1);
     // (s (255 - O) + O C + 127) div 255 with s = (10, 20, 30).
-    const TColor blended = MakeColor((10 * 155 + 100 * 255 + 127) / 255, (20 * 155 + 127) / 255,
-                                     (30 * 155 + 100 * 100 + 127) / 255);
-    EXPECT_EQ(out.Bitmap->Pixel(2, 1), blended);
+    EXPECT_EQ(out.Bitmap->Pixel(2, 1), MakeColor((10 * 155 + 100 * 255 + 127) / 255, (20 * 155 + 127) / 255,
+                                                 (30 * 155 + 100 * 100 + 127) / 255));
     EXPECT_EQ(out.Mask->Byte0(2, 1), 155);
     EXPECT_EQ(out.Mask->Byte0(1, 2), 100);
     // Full opacity keeps the colour exactly (no darkening by one level).
@@ -262,24 +210,19 @@ TEST(EffectKernels, StrokeOpacityAndColourTypes)
     EXPECT_EQ(out.Bitmap->Pixel(2, 1), MakeColor(255, 1, 128));
 
     // A 24-bit format keeps a two-valued mask.
-    TIconImageRec rgb = PictureWithOpaqueBlock(6, 6, block, ctTrueColor);
-    ApplyStroke(rgb, out, MakeColor(255, 0, 100), 1, 100, 1);
+    ApplyStroke(PictureWithOpaqueBlock(6, 6, block, ctTrueColor), out, MakeColor(255, 0, 100), 1, 100, 1);
     EXPECT_EQ(out.ColorType, ctTrueColor);
     EXPECT_EQ(out.Mask->Byte0(2, 1), 0);
     EXPECT_EQ(out.Mask->Byte0(0, 0), 255);
 
-    // A palette format takes the index itself, 255 included; its own palette stays.
-    TIconImageRec pal = PictureWithOpaqueBlock(6, 6, block, ctColors256);
+    // A palette format takes the index itself, 255 included, in the red byte; its own palette stays.
     TIconImageRec palOut;
     InitIconImage(palOut, 6, 6, ctColors16, 0);
     const TPalette before = palOut.Palette;
-    ApplyStroke(pal, palOut, 255, 1, 255, 1);
+    ApplyStroke(PictureWithOpaqueBlock(6, 6, block, ctColors256), palOut, 255, 1, 255, 1);
     EXPECT_EQ(palOut.ColorType, ctColors256);
     EXPECT_EQ(palOut.Palette, before);
-    const uint8_t* p = palOut.Bitmap->Row(1) + 2 * 3;
-    EXPECT_EQ(p[2], 255);
-    EXPECT_EQ(p[0], 0);
-    EXPECT_EQ(p[1], 0);
+    EXPECT_EQ(palOut.Bitmap->Pixel(2, 1), 255u);
     EXPECT_EQ(palOut.Mask->Byte0(2, 1), 0);
 }
 
@@ -288,18 +231,15 @@ TEST(EffectKernels, StrokeIntoItselfAndWithoutBitmaps)
     ImagingState state;
     const Rect block = MakeRect(2, 2, 5, 5);
     TIconImageRec a = PictureWithOpaqueBlock(7, 7, block);
-    TIconImageRec b;
-    InitIconImage(b, 7, 7, ctTrueAlpha, 0);
-    ApplyStroke(a, b, MakeColor(1, 2, 3), 1, 255, 2);
+    const TIconImageRec b = Stroked(a, MakeColor(1, 2, 3), 1, 255, 2);
     ApplyStroke(a, a, MakeColor(1, 2, 3), 1, 255, 2);
     EXPECT_EQ(*a.Bitmap, *b.Bitmap);
     EXPECT_EQ(*a.Mask, *b.Mask);
 
     TIconImageRec missing;
-    missing.Width = 4;
-    missing.Height = 4;
-    ApplyStroke(missing, b, 0, 1, 255, 1);  // nothing to read: Dst untouched
-    EXPECT_EQ(b.Width, 7);
+    missing.Width = missing.Height = 4;
+    ApplyStroke(missing, a, 0, 1, 255, 1); // nothing to read: Dst untouched
+    EXPECT_EQ(*a.Bitmap, *b.Bitmap);
     // Dst without bitmaps gets its own.
     TIconImageRec bare;
     ApplyStroke(PictureWithOpaqueBlock(7, 7, block), bare, MakeColor(1, 2, 3), 1, 255, 1);
@@ -309,8 +249,7 @@ TEST(EffectKernels, StrokeIntoItselfAndWithoutBitmaps)
 
 TEST(EffectKernels, GrowStrokeMarkGrowsThroughBlocks)
 {
-    Bitmap24 mark(5, 5), grown(5, 5);
-    mark.Fill(0);
+    Bitmap24 mark = FilledBitmap(5, 5, 0), grown(5, 5);
     mark.Row(2)[2 * 3] = 128;
     GrowStrokeMark(mark, grown, SizeRect(5, 5), 0);
     // Top-left of a block grows from its right, lower and lower-right neighbours; bottom-right
@@ -344,18 +283,11 @@ TEST(EffectKernels, DropShadowFallsAlongTheAngle)
     EXPECT_EQ(dst.Palette.palPalEntry[0].peRed, 77);
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 20; ++x) {
-            const bool picture = InBlock(x, y, block);
-            const bool shadow = InBlock(x - 3, y - 3, block);
-            if (picture) {
-                ASSERT_EQ(dst.Bitmap->Pixel(x, y), MakeColor(10, 20, 30)) << x << "," << y;
-                ASSERT_EQ(dst.Mask->Byte0(x, y), 0);
-            } else if (shadow) {
-                // A coloured shadow takes its colour everywhere, its opaque core included.
-                ASSERT_EQ(dst.Bitmap->Pixel(x, y), MakeColor(0, 0, 255)) << x << "," << y;
-                ASSERT_EQ(dst.Mask->Byte0(x, y), 0);
-            } else {
-                ASSERT_EQ(dst.Mask->Byte0(x, y), 255) << x << "," << y;
-            }
+            const bool picture = InBlock(x, y, block), shadow = InBlock(x - 3, y - 3, block);
+            // A coloured shadow takes its colour everywhere, its opaque core included.
+            if (picture || shadow)
+                ASSERT_EQ(dst.Bitmap->Pixel(x, y), picture ? Picture : MakeColor(0, 0, 255)) << x << "," << y;
+            ASSERT_EQ(dst.Mask->Byte0(x, y), picture || shadow ? 0 : 255) << x << "," << y;
         }
     // Angle 0 throws it to the left, 270 upwards.
     ApplyDropShadow(src, dst, 0, 4, 255, 0, 0.0);
@@ -369,26 +301,18 @@ TEST(EffectKernels, DropShadowFallsAlongTheAngle)
 TEST(EffectKernels, DropShadowOpacityBlurAndEdges)
 {
     ImagingState state;
-    const Rect block = MakeRect(4, 4, 10, 10);
-    const TIconImageRec src = PictureWithOpaqueBlock(20, 20, block);
+    const TIconImageRec src = PictureWithOpaqueBlock(20, 20, MakeRect(4, 4, 10, 10));
     TIconImageRec dst;
     InitIconImage(dst, 20, 20, ctTrueAlpha, 0);
-    // Opacity 0 gives back the picture.
-    ApplyDropShadow(src, dst, MakeColor(0, 0, 255), 5, 0, 135, 2.0);
+    ApplyDropShadow(src, dst, MakeColor(0, 0, 255), 5, 0, 135, 2.0); // opacity 0 gives back the picture
     EXPECT_EQ(*dst.Bitmap, *src.Bitmap);
     EXPECT_EQ(*dst.Mask, *src.Mask);
-    // Half opacity: the shadow's core is half transparent.
-    ApplyDropShadow(src, dst, MakeColor(0, 0, 255), 5, 128, 135, 0.0);
+    ApplyDropShadow(src, dst, MakeColor(0, 0, 255), 5, 128, 135, 0.0); // half opacity: a half-transparent core
     EXPECT_EQ(dst.Mask->Byte0(11, 11), 127);
     EXPECT_EQ(dst.Bitmap->Pixel(11, 11), MakeColor(0, 0, 255));
     // Blurred: the shadow fades out beyond its edge, monotonically.
     ApplyDropShadow(src, dst, 0, 5, 255, 135, 2.0);
-    int last = -1;
-    for (int x = 10; x < 20; ++x) {
-        const int m = dst.Mask->Byte0(x, 10);
-        EXPECT_GE(m, last) << x;
-        last = m;
-    }
+    for (int x = 11; x < 20; ++x) EXPECT_GE(dst.Mask->Byte0(x, 10), dst.Mask->Byte0(x - 1, 10)) << x;
     EXPECT_LT(dst.Mask->Byte0(10, 10), dst.Mask->Byte0(12, 12));
     EXPECT_LT(dst.Mask->Byte0(12, 12), dst.Mask->Byte0(14, 14));
     EXPECT_LT(dst.Mask->Byte0(14, 14), 255);
