@@ -9,46 +9,25 @@
 #include "iconfiles/bmp_codec.h"
 #include "iconfiles/file_access.h"
 #include "iconfiles/gif_codec.h"
-
-namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-TIconImageRec Solid(int w, int h, int32_t colorType, TColor colour, int mask)
-{
-    TIconImageRec f;
-    InitIconImage(f, w, h, colorType, -1);
-    f.Bitmap->Fill(colour);
-    f.Mask->Fill(MakeColor(mask, mask, mask));
-    return f;
-}
-
-} // namespace
+#include "support/bitmap_checks.h"
 
 TEST(Export, BmpIsFlattenedOnWhiteWithoutDarkening)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.bmp"));
-    TIconImageRec f = Solid(3, 2, ctTrueAlpha, MakeColor(255, 255, 255), 0);
-    f.Mask->SetPixel(0, 0, 0xFFFFFF);                         // fully transparent
-    f.Bitmap->SetPixel(1, 0, MakeColor(200, 100, 0));         // opaque colour stays as it is
+    TIconImageRec f = SolidFormat(3, 2, 0xFFFFFF, 0);
+    f.Mask->SetPixel(0, 0, 0xFFFFFF);                 // fully transparent
+    f.Bitmap->SetPixel(1, 0, MakeColor(200, 100, 0)); // opaque colour stays as it is
     f.Bitmap->SetPixel(2, 0, MakeColor(255, 0, 0));
-    f.Mask->SetPixel(2, 0, MakeColor(128, 128, 128));         // half over white
+    f.Mask->SetPixel(2, 0, GreyColor(128));           // half over white
     TIconFileAccess fa;
     ASSERT_EQ(fa.ExportImage(path, f), 0) << fa.LastError.toStdString();
-    const QByteArray data = ReadAll(path);
+    const QByteArray data = ReadFileBytes(path);
     ASSERT_EQ(size_t(data.size()), Bmp24FileSize(3, 2));
     ByteReader r(data);
     Bitmap24 back;
     ASSERT_TRUE(ReadBmp24(r, back, 256));
-    EXPECT_EQ(back.Pixel(0, 0), 0xFFFFFFu);
-    EXPECT_EQ(back.Pixel(0, 1), 0xFFFFFFu);
-    EXPECT_EQ(back.Pixel(1, 0), MakeColor(200, 100, 0));
-    EXPECT_EQ(back.Pixel(2, 0), MakeColor(255, 128, 128));
+    EXPECT_TRUE(PixelsAre(back, {{0, 0, 0xFFFFFF}, {0, 1, 0xFFFFFF}, {1, 0, MakeColor(200, 100, 0)}, {2, 0, MakeColor(255, 128, 128)}}));
     // Other readers agree on the layout.
     const QImage q(path);
     ASSERT_EQ(q.size(), QSize(3, 2));
@@ -60,7 +39,7 @@ TEST(Export, PngKeepsAlphaAndExpandsPalettes)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.PNG"));
-    TIconImageRec mono = Solid(2, 2, ctColors2, 0, 0);
+    TIconImageRec mono = SolidFormat(2, 2, 0, 0, ctColors2);
     mono.Bitmap->SetPixel(1, 0, MakeColor(1, 0, 0));
     mono.Mask->SetPixel(0, 1, 0xFFFFFF);
     TIconFileAccess fa;
@@ -70,37 +49,28 @@ TEST(Export, PngKeepsAlphaAndExpandsPalettes)
     EXPECT_EQ(q.pixel(0, 0), qRgba(0, 0, 0, 255));
     EXPECT_EQ(q.pixel(1, 0), qRgba(255, 255, 255, 255));
     EXPECT_EQ(qAlpha(q.pixel(0, 1)), 0);
-
-    TIconImageRec alpha = Solid(1, 1, ctTrueAlpha, MakeColor(10, 20, 30), 55);
-    ASSERT_EQ(fa.ExportImage(path, alpha), 0);
-    q = QImage(path).convertToFormat(QImage::Format_ARGB32);
-    EXPECT_EQ(q.pixel(0, 0), qRgba(10, 20, 30, 200));
+    ASSERT_EQ(fa.ExportImage(path, SolidFormat(1, 1, MakeColor(10, 20, 30), 55)), 0);
+    EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_ARGB32).pixel(0, 0), qRgba(10, 20, 30, 200));
 }
 
-TEST(Export, GifUsesTheFixedPalette)
+TEST(Export, GifUsesTheFixedPaletteAndJpegIsBaselineAtQualityNinety)
 {
     EXPECT_EQ(GifLevel(200), 3);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("a.gif"));
-    TIconImageRec f = Solid(2, 1, ctTrueColor, MakeColor(100, 150, 200), 0);
+    const QString gif = dir.filePath(QStringLiteral("a.gif"));
+    TIconImageRec f = SolidFormat(2, 1, MakeColor(100, 150, 200), 0, ctTrueColor);
     f.Bitmap->SetPixel(1, 0, MakeColor(25, 26, 48));
     TIconFileAccess fa;
-    ASSERT_EQ(fa.ExportImage(path, f), 0);
-    const QImage q(path);
+    ASSERT_EQ(fa.ExportImage(gif, f), 0);
+    const QImage q(gif);
     ASSERT_EQ(q.size(), QSize(2, 1));
     EXPECT_EQ(q.pixel(0, 0), qRgb(102, 153, 153));
     EXPECT_EQ(q.pixel(1, 0), qRgb(0, 0, 51));
-    EXPECT_EQ(ReadAll(path).left(3), QByteArray("GIF"));
-}
+    EXPECT_EQ(ReadFileBytes(gif).left(3), QByteArray("GIF"));
 
-TEST(Export, JpegIsBaselineAtQualityNinety)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("photo.JPG"));
-    TIconImageRec f = Solid(16, 16, ctColors16, MakeColor(9, 0, 0), 0); // palette red
-    TIconFileAccess fa;
-    ASSERT_EQ(fa.ExportImage(path, f), 0);
-    const QByteArray data = ReadAll(path);
+    const QString jpeg = dir.filePath(QStringLiteral("photo.JPG"));
+    ASSERT_EQ(fa.ExportImage(jpeg, SolidFormat(16, 16, MakeColor(9, 0, 0), 0, ctColors16)), 0); // palette red
+    const QByteArray data = ReadFileBytes(jpeg);
     EXPECT_EQ(data.left(2), QByteArray("\xFF\xD8"));
     EXPECT_TRUE(data.contains(QByteArray("\xFF\xC0", 2)));  // baseline frame
     EXPECT_FALSE(data.contains(QByteArray("\xFF\xC2", 2))); // no progressive frame
@@ -108,19 +78,19 @@ TEST(Export, JpegIsBaselineAtQualityNinety)
     const int dqt = int(data.indexOf(QByteArray("\xFF\xDB", 2)));
     ASSERT_GE(dqt, 0);
     EXPECT_EQ(uint8_t(data[dqt + 5]), 3);
-    QImageReader reader(path);
+    QImageReader reader(jpeg);
     EXPECT_EQ(reader.format(), QByteArray("jpeg"));
-    const QImage q = reader.read();
-    ASSERT_EQ(q.size(), QSize(16, 16));
-    EXPECT_GE(qRed(q.pixel(8, 8)), 250);
-    EXPECT_LE(qGreen(q.pixel(8, 8)), 5);
+    const QImage photo = reader.read();
+    ASSERT_EQ(photo.size(), QSize(16, 16));
+    EXPECT_GE(qRed(photo.pixel(8, 8)), 250);
+    EXPECT_LE(qGreen(photo.pixel(8, 8)), 5);
 }
 
 TEST(Export, UnknownExtensionsAndFailuresWriteNothing)
 {
     QTemporaryDir dir;
     TIconFileAccess fa;
-    const TIconImageRec f = Solid(2, 2, ctTrueColor, 0, 0);
+    const TIconImageRec f = SolidFormat(2, 2, 0, 0, ctTrueColor);
     for (const char* name : {"a.jpeg", "a.ico", "a", "a.bmp.txt"}) {
         const QString path = dir.filePath(QLatin1String(name));
         EXPECT_EQ(fa.ExportImage(path, f), -1) << name;
@@ -129,12 +99,12 @@ TEST(Export, UnknownExtensionsAndFailuresWriteNothing)
     }
     const QString path = dir.filePath(QStringLiteral("keep.png"));
     ASSERT_EQ(fa.ExportImage(path, f), 0);
-    const QByteArray before = ReadAll(path);
-    TIconImageRec broken = Solid(2, 2, ctTrueColor, 0, 0);
+    const QByteArray before = ReadFileBytes(path);
+    TIconImageRec broken = f.Clone();
     broken.Mask.reset();
     EXPECT_EQ(fa.ExportImage(path, broken), -1);
     EXPECT_FALSE(fa.LastError.isEmpty());
-    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(ReadFileBytes(path), before);
     // A folder in the way of the file: the failure is reported.
     EXPECT_EQ(fa.ExportImage(dir.filePath(QStringLiteral("no/such.bmp")), f), -1);
     EXPECT_NE(fa.LastError, QStringLiteral("Unknown error"));

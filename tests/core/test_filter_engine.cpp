@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "imaging/filter_engine.h"
+#include "support/bitmap_checks.h"
 #include "support/test_support.h"
 
 namespace {
@@ -25,14 +25,22 @@ int KernelSum(const TFilterDef& f)
     return s;
 }
 
-Bitmap24 Uniform(int w, int h, TColor c)
+// Applies F at its own size on all three channels.
+Bitmap24 Filtered(const Bitmap24& src, const TFilterDef& f, int sizeCode = -1, int mode = 0)
 {
-    Bitmap24 b(w, h);
-    b.Fill(c);
-    return b;
+    Bitmap24 dst;
+    ApplyFilter(src, dst, f, sizeCode < 0 ? f.SizeCode : sizeCode, mode, true, true, true);
+    return dst;
 }
 
-}  // namespace
+std::vector<int> Reds(const Bitmap24& b)
+{
+    std::vector<int> v;
+    for (int x = 0; x < b.Width(); ++x) v.push_back(ColorR(b.Pixel(x, 0)));
+    return v;
+}
+
+} // namespace
 
 TEST(FilterEngine, PresetTable)
 {
@@ -62,6 +70,7 @@ TEST(FilterEngine, PresetTable)
     EXPECT_EQ(Named("Etch").Kernel[4][3], -2);
     EXPECT_EQ(Named("Gaussian Blur").Kernel[3][3], 67);
     EXPECT_EQ(Named("Blur More").Kernel[1][3], 2);
+    EXPECT_EQ(Named("Light Emboss").Bias, 192);
 }
 
 TEST(FilterEngine, UniformAreasLandWhereKernelSumAndBiasPutThem)
@@ -69,67 +78,47 @@ TEST(FilterEngine, UniformAreasLandWhereKernelSumAndBiasPutThem)
     // Blurs keep a flat area; the rest give bias + value * sum / divisor, truncated and clamped.
     for (const TFilterDef& f : FilterPresets) {
         for (int v : {0, 77, 200, 255}) {
-            const Bitmap24 src = Uniform(9, 8, MakeColor(v, v, v));
-            Bitmap24 dst;
-            ApplyFilter(src, dst, f, f.SizeCode, 0, true, true, true);
             const double exact = f.Bias + double(v) * KernelSum(f) / f.Divisor;
             const int want = exact <= 0 ? 0 : exact >= 255 ? 255 : int(exact);
-            ASSERT_EQ(dst, Uniform(9, 8, MakeColor(want, want, want))) << f.Name << " " << v;
+            ASSERT_EQ(Filtered(FilledBitmap(9, 8, GreyColor(v)), f), FilledBitmap(9, 8, GreyColor(want))) << f.Name << " " << v;
         }
     }
-    EXPECT_EQ(Named("Light Emboss").Bias, 192);
 }
 
-TEST(FilterEngine, NullNegativeAndChannelSwitches)
+TEST(FilterEngine, NullNegativeChannelSwitchesAndSameBitmap)
 {
     const Bitmap24 noise = NoiseBitmap(13, 11, 6);
+    EXPECT_EQ(Filtered(noise, Named("Null"), 0), noise);
     Bitmap24 dst;
-    ApplyFilter(noise, dst, Named("Null"), 0, 0, true, true, true);
-    EXPECT_EQ(dst, noise);
     ApplyFilter(noise, dst, Named("Negative"), 0, 0, true, false, false);
     for (int y = 0; y < 11; ++y)
         for (int x = 0; x < 13; ++x) {
             const TColor s = noise.Pixel(x, y);
             ASSERT_EQ(dst.Pixel(x, y), MakeColor(255 - ColorR(s), ColorG(s), ColorB(s)));
         }
-    // Src and Dst the same bitmap.
     Bitmap24 same = noise;
     ApplyFilter(same, same, Named("Blur"), 0, 0, true, true, true);
-    ApplyFilter(noise, dst, Named("Blur"), 0, 0, true, true, true);
-    EXPECT_EQ(same, dst);
+    EXPECT_EQ(same, Filtered(noise, Named("Blur"), 0));
 }
 
-TEST(FilterEngine, AverageMirrorsThroughTheEdges)
+TEST(FilterEngine, EdgesReflectWithinTheRadius)
 {
-    Bitmap24 src = Uniform(3, 3, 0);
-    src.SetPixel(1, 1, MakeColor(9, 9, 9));
-    Bitmap24 dst;
-    ApplyFilter(src, dst, Named("Average filter"), 0, 0, true, true, true);
-    EXPECT_EQ(dst.Pixel(1, 1), MakeColor(1, 1, 1));
+    Bitmap24 src = FilledBitmap(3, 3, 0);
+    src.SetPixel(1, 1, GreyColor(9));
     // A corner reads rows 1, 0, 1 and columns 1, 0, 1: the centre four times.
-    EXPECT_EQ(dst.Pixel(0, 0), MakeColor(4, 4, 4));
-    EXPECT_EQ(dst.Pixel(2, 2), MakeColor(4, 4, 4));
-    EXPECT_EQ(dst.Pixel(1, 0), MakeColor(2, 2, 2));
-}
+    EXPECT_TRUE(PixelsAre(Filtered(src, Named("Average filter"), 0),
+                          {{1, 1, GreyColor(1)}, {0, 0, GreyColor(4)}, {2, 2, GreyColor(4)}, {1, 0, GreyColor(2)}}));
 
-TEST(FilterEngine, EdgeRuleReflectsWithinTheRadius)
-{
     // A kernel that reads only the left neighbour: near the left edge (x <= r) it reads the right
-    // one instead; near the right edge offsets to the left are read as they are.
-    TFilterDef left;
-    left.Kernel[3][2] = 1;
+    // one instead; near the right edge offsets to the left are read as they are. Likewise to the
+    // right near the right edge (x >= W - r - 1).
     Bitmap24 ramp(6, 1);
     for (int x = 0; x < 6; ++x) ramp.SetPixel(x, 0, MakeColor(x * 10, 0, 0));
-    Bitmap24 dst;
-    ApplyFilter(ramp, dst, left, 1, 0, true, true, true);
-    const int want[6] = {10, 20, 10, 20, 30, 40};
-    for (int x = 0; x < 6; ++x) EXPECT_EQ(ColorR(dst.Pixel(x, 0)), want[x]) << x;
-    // Offsets to the right near the right edge (x >= W - r - 1) read to the left.
-    TFilterDef right;
+    TFilterDef left, right;
+    left.Kernel[3][2] = 1;
     right.Kernel[3][4] = 1;
-    ApplyFilter(ramp, dst, right, 1, 0, true, true, true);
-    const int want2[6] = {10, 20, 30, 40, 30, 40};
-    for (int x = 0; x < 6; ++x) EXPECT_EQ(ColorR(dst.Pixel(x, 0)), want2[x]) << x;
+    EXPECT_EQ(Reds(Filtered(ramp, left, 1)), (std::vector<int>{10, 20, 10, 20, 30, 40}));
+    EXPECT_EQ(Reds(Filtered(ramp, right, 1)), (std::vector<int>{10, 20, 30, 40, 30, 40}));
 }
 
 TEST(FilterEngine, ImagesSmallerThanTheKernelStayInside)
@@ -137,20 +126,15 @@ TEST(FilterEngine, ImagesSmallerThanTheKernelStayInside)
     for (auto [w, h] : {std::pair{1, 1}, std::pair{2, 3}, std::pair{6, 2}, std::pair{5, 7}}) {
         const Bitmap24 src = NoiseBitmap(w, h, unsigned(w + h));
         for (const TFilterDef& f : FilterPresets) {
-            Bitmap24 dst;
-            ApplyFilter(src, dst, f, f.SizeCode, 0, true, true, true);
+            const Bitmap24 dst = Filtered(src, f);
             ASSERT_EQ(dst.Width(), w);
             ASSERT_EQ(dst.Height(), h);
         }
-        Bitmap24 dst;
-        ApplyFilter(src, dst, Named("Null"), 3, 0, true, true, true);
-        EXPECT_EQ(dst, src);
-        // A one-pixel picture averages with itself only.
-        if (w == 1 && h == 1) {
-            ApplyFilter(src, dst, Named("Bartlett Blur"), 0, 0, true, true, true);
-            EXPECT_EQ(dst, src);
-        }
+        EXPECT_EQ(Filtered(src, Named("Null"), 3), src);
     }
+    // A one-pixel picture averages with itself only.
+    const Bitmap24 one = NoiseBitmap(1, 1, 2);
+    EXPECT_EQ(Filtered(one, Named("Bartlett Blur"), 0), one);
 }
 
 TEST(FilterEngine, ZeroDivisorCopiesAndOtherKindsDoNothing)
@@ -158,32 +142,27 @@ TEST(FilterEngine, ZeroDivisorCopiesAndOtherKindsDoNothing)
     const Bitmap24 src = NoiseBitmap(5, 5, 2);
     TFilterDef f = Named("Sharpen");
     f.Divisor = 0;
-    Bitmap24 dst(2, 2);
-    ApplyFilter(src, dst, f, 0, 0, true, true, true);
-    EXPECT_EQ(dst, src);
-    TFilterDef odd = Named("Sharpen");
-    odd.Kind = 7;
+    EXPECT_EQ(Filtered(src, f, 0), src);
+    f = Named("Sharpen");
+    f.Kind = 7;
     Bitmap24 untouched(2, 2);
-    ApplyFilter(src, untouched, odd, 0, 0, true, true, true);
+    ApplyFilter(src, untouched, f, 0, 0, true, true, true);
     EXPECT_EQ(untouched, Bitmap24(2, 2));
 }
 
 TEST(FilterEngine, SizeCodeOverridesThePresetAndProgressRunsPerRow)
 {
-    // The "Null" kernel read as 7 x 7 is still the identity; a 3 x 3 blur read as 5 x 5 uses
-    // only its centre taps, so the result is the same.
+    // A 3 x 3 blur read as 5 x 5 uses only its centre taps; near the edges the wider radius
+    // mirrors more offsets.
     const Bitmap24 big = NoiseBitmap(10, 10, 3);
-    Bitmap24 a, b;
-    ApplyFilter(big, a, Named("Blur"), 2, 0, true, true, true);
-    ApplyFilter(big, b, Named("Blur"), 0, 0, true, true, true);
-    EXPECT_NE(a, b);  // near the edges the wider radius mirrors more offsets
+    const Bitmap24 a = Filtered(big, Named("Blur"), 2), b = Filtered(big, Named("Blur"), 0);
+    EXPECT_NE(a, b);
     for (int y = 3; y < 7; ++y)
         for (int x = 3; x < 7; ++x) EXPECT_EQ(a.Pixel(x, y), b.Pixel(x, y));
 
-    const Bitmap24 src = NoiseBitmap(10, 4, 3);
-
     std::vector<int> positions;
-    ApplyFilter(src, a, Named("Blur"), 0, 0, true, true, true, [&](int lo, int hi, int pos) {
+    Bitmap24 dst;
+    ApplyFilter(NoiseBitmap(10, 4, 3), dst, Named("Blur"), 0, 0, true, true, true, [&](int lo, int hi, int pos) {
         EXPECT_EQ(lo, 0);
         EXPECT_EQ(hi, 100);
         positions.push_back(pos);
@@ -193,28 +172,24 @@ TEST(FilterEngine, SizeCodeOverridesThePresetAndProgressRunsPerRow)
 
 TEST(FilterEngine, RankAndHueModesStayInRange)
 {
-    Bitmap24 src(3, 3);
-    src.Fill(MakeColor(100, 100, 100));
-    src.SetPixel(1, 1, MakeColor(250, 250, 250));
-    src.SetPixel(0, 0, MakeColor(5, 5, 5));
+    Bitmap24 src = FilledBitmap(3, 3, GreyColor(100));
+    src.SetPixel(1, 1, GreyColor(250));
+    src.SetPixel(0, 0, GreyColor(5));
     TFilterDef rank;
     rank.Kind = 0;
     std::strcpy(rank.Name, "Maximum (Static)");
-    Bitmap24 dst;
-    ApplyFilter(src, dst, rank, 1, 0, true, true, true);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(dst.Pixel(x, y), MakeColor(250, 250, 250));
+    EXPECT_EQ(Filtered(src, rank, 1), FilledBitmap(3, 3, GreyColor(250)));
+    std::strcpy(rank.Name, "Median");
+    EXPECT_EQ(Filtered(src, rank, 1).Pixel(1, 1), GreyColor(100));
     std::strcpy(rank.Name, "Minimum (Static)");
+    Bitmap24 dst;
     ApplyFilter(src, dst, rank, 1, 0, true, false, true);
     EXPECT_EQ(dst.Pixel(1, 1), MakeColor(5, 250, 5));
-    std::strcpy(rank.Name, "Median");
-    ApplyFilter(src, dst, rank, 1, 0, true, true, true);
-    EXPECT_EQ(dst.Pixel(1, 1), MakeColor(100, 100, 100));
 
     // Hue modes: the identity kernel gives back the picture within the conversions' rounding.
     const Bitmap24 noise = NoiseBitmap(8, 8, 5);
     for (int mode : {fmHSV, fmHSL}) {
-        ApplyFilter(noise, dst, Named("Null"), 0, mode, true, true, true);
+        dst = Filtered(noise, Named("Null"), 0, mode);
         for (int y = 0; y < 8; ++y)
             for (int x = 0; x < 8; ++x) {
                 const TColor s = noise.Pixel(x, y), d = dst.Pixel(x, y);
@@ -222,7 +197,6 @@ TEST(FilterEngine, RankAndHueModesStayInRange)
                 EXPECT_NEAR(ColorG(d), ColorG(s), 12) << mode;
                 EXPECT_NEAR(ColorB(d), ColorB(s), 12) << mode;
             }
-        ApplyFilter(noise, dst, Named("Trace Contour"), 0, mode, true, true, true);
-        EXPECT_EQ(dst.Width(), 8);
+        EXPECT_EQ(Filtered(noise, Named("Trace Contour"), 0, mode).Width(), 8);
     }
 }

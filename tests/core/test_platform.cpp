@@ -10,19 +10,14 @@
 #include "platform/ini_file.h"
 #include "platform/rounding.h"
 #include "platform/save_file.h"
+#include "support/bitmap_checks.h"
 #include "support/test_support.h"
 
-TEST(Bitmap24, NewBitmapIsWhiteAndRowsArePadded)
-{
-    Bitmap24 b(5, 3);
-    EXPECT_EQ(b.Stride(), 16);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(b.Pixel(x, y), 0xFFFFFFu);
-}
-
-TEST(Bitmap24, PaintingThroughTheQImageChangesOurBytes)
+TEST(Bitmap24, NewBitmapIsWhiteAndPaintingThroughTheQImageChangesOurBytes)
 {
     Bitmap24 b(10, 10);
+    EXPECT_EQ(b.Stride(), 32); // rows padded to four bytes
+    EXPECT_TRUE(AreaIs(b, SizeRect(10, 10), 0xFFFFFF));
     const uint8_t* before = b.Bits();
     {
         QImage img = b.Image();
@@ -33,32 +28,23 @@ TEST(Bitmap24, PaintingThroughTheQImageChangesOurBytes)
     EXPECT_EQ(b.Bits(), before);
     // Stored blue, green, red; read as a colour value red is low.
     EXPECT_EQ(b.Row(3)[2 * 3 + 0], 30);
-    EXPECT_EQ(b.Row(3)[2 * 3 + 1], 20);
     EXPECT_EQ(b.Row(3)[2 * 3 + 2], 10);
+    EXPECT_EQ(ChangedRect(b, 0xFFFFFF), (Rect{2, 3, 6, 5}));
     EXPECT_EQ(b.Pixel(5, 4), MakeColor(10, 20, 30));
-    EXPECT_EQ(b.Pixel(6, 4), 0xFFFFFFu);
-    EXPECT_EQ(b.Pixel(2, 5), 0xFFFFFFu);
+
+    Bitmap24 back;
+    back.FromQImage(b.ToQImage(QImage::Format_ARGB32));
+    EXPECT_TRUE(back == b);
 }
 
 TEST(Bitmap24, ResizeKeepsOverlapAndWhitensTheRest)
 {
-    Bitmap24 b(4, 4);
-    b.Fill(MakeColor(1, 2, 3));
+    Bitmap24 b = FilledBitmap(4, 4, MakeColor(1, 2, 3));
     b.SetSize(6, 2);
-    EXPECT_EQ(b.Pixel(3, 1), MakeColor(1, 2, 3));
-    EXPECT_EQ(b.Pixel(4, 1), 0xFFFFFFu);
-    EXPECT_EQ(b.Pixel(0, 2), 0u); // outside reads 0
+    EXPECT_TRUE(PixelsAre(b, {{3, 1, MakeColor(1, 2, 3)}, {4, 1, 0xFFFFFF}, {0, 2, 0}})); // outside reads 0
     b.SetSize(-3, 7);
     EXPECT_TRUE(b.IsEmpty());
     EXPECT_TRUE(b.Image().isNull());
-}
-
-TEST(Bitmap24, QImageRoundTrip)
-{
-    const Bitmap24 src = NoiseBitmap(7, 5, 1);
-    Bitmap24 back;
-    back.FromQImage(src.ToQImage(QImage::Format_ARGB32));
-    EXPECT_TRUE(back == src);
 }
 
 TEST(Rounding, HalvesGoToEvenAndConversionsAreClamped)
@@ -76,7 +62,7 @@ TEST(Rounding, HalvesGoToEvenAndConversionsAreClamped)
     EXPECT_EQ(CompositeChannel(200, 100, 128), (200 * 127 + 100 * 128 + 127) / 255);
 }
 
-TEST(Bytes, ReaderIsBoundedAndStickyOnFailure)
+TEST(Bytes, ReaderIsBoundedAndStickyWriterIsLittleEndian)
 {
     const uint8_t data[] = {0x01, 0x02, 0x03, 0x04, 0x05};
     ByteReader r(data, sizeof data);
@@ -93,31 +79,23 @@ TEST(Bytes, ReaderIsBoundedAndStickyOnFailure)
     EXPECT_EQ(sub.U8(), 2);
     EXPECT_FALSE(ByteReader(data, sizeof data).Seek(6));
     EXPECT_FALSE(ByteReader(data, sizeof data).Skip(~0ull));
-}
 
-TEST(Bytes, WriterIsLittleEndianAndPatches)
-{
     ByteWriter w;
     w.U16(0x1234);
     w.U32(0xAABBCCDD);
     w.I32(-2);
     w.PatchU32(2, 0x01020304);
     w.PatchU32(9, 1); // out of range: ignored
-    const std::vector<uint8_t> expect = {0x34, 0x12, 0x04, 0x03, 0x02, 0x01, 0xFE, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(w.Buffer(), expect);
+    EXPECT_EQ(w.Buffer(), (std::vector<uint8_t>{0x34, 0x12, 0x04, 0x03, 0x02, 0x01, 0xFE, 0xFF, 0xFF, 0xFF}));
 }
 
 TEST(IniFile, RoundTripsAwkwardPathsAndIgnoresCase)
 {
     ScopedAppDir dir;
     const QString path = dir.FilePath(QStringLiteral("tavrin.cfg"));
-    const QStringList values = {
-        QStringLiteral("C:\\Icons\\old one.ico"),
-        QStringLiteral("/home/ana/icons, set 2/\"best\".ico"),
-        QStringLiteral("/home/ana/Ικόνες/ёлка;=x.ico"),
-        QStringLiteral("'quoted'"),
-        QStringLiteral("\"both\""),
-    };
+    const QStringList values = {QStringLiteral("C:\\Icons\\old one.ico"), QStringLiteral("/home/ana/icons, set 2/\"best\".ico"),
+                                QStringLiteral("/home/ana/Ικόνες/ёлка;=x.ico"), QStringLiteral("'quoted'"),
+                                QStringLiteral("\"both\"")};
     {
         IniFile ini(path);
         for (int i = 0; i < values.size(); ++i) ini.WriteString(QStringLiteral("reopen"), QString::number(i), values[i]);
@@ -126,8 +104,7 @@ TEST(IniFile, RoundTripsAwkwardPathsAndIgnoresCase)
         ASSERT_TRUE(ini.UpdateFile());
     }
     IniFile again(path);
-    for (int i = 0; i < values.size(); ++i)
-        EXPECT_EQ(again.ReadString(QStringLiteral("REOPEN"), QString::number(i)), values[i]);
+    for (int i = 0; i < values.size(); ++i) EXPECT_EQ(again.ReadString(QStringLiteral("REOPEN"), QString::number(i)), values[i]);
     EXPECT_EQ(again.ReadInteger(QStringLiteral("Frm_Main"), QStringLiteral("LEFT"), 0), -12);
     EXPECT_TRUE(again.ReadBool(QStringLiteral("frm_main"), QStringLiteral("showing"), false));
     EXPECT_EQ(again.ReadSection(QStringLiteral("reopen")).size(), values.size());
@@ -170,15 +147,16 @@ TEST(AppPaths, WorkFoldersArePerRunAndStaleOnesAreSwept)
 {
     ScopedAppDir dir;
     // A folder left behind by a run that is gone (no live lock).
-    QDir().mkpath(dir.FilePath(QStringLiteral("history/run-999999999")));
-    QFile stale(dir.FilePath(QStringLiteral("history/run-999999999/~1-0.qvi")));
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.close();
+    const QString stale = dir.FilePath(QStringLiteral("history/run-999999999"));
+    QDir().mkpath(stale);
+    QFile file(stale + QStringLiteral("/~1-0.qvi"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
 
     const QString mine = AppPaths::WorkFolder(QStringLiteral("history"));
     EXPECT_TRUE(QDir(mine).exists());
     EXPECT_TRUE(mine.startsWith(dir.FilePath(QStringLiteral("history/"))));
-    EXPECT_FALSE(QDir(dir.FilePath(QStringLiteral("history/run-999999999"))).exists());
+    EXPECT_FALSE(QDir(stale).exists());
     EXPECT_EQ(AppPaths::WorkFolder(QStringLiteral("history")), mine);
     EXPECT_EQ(AppPaths::SettingsFile(QStringLiteral("position.cfg")), dir.FilePath(QStringLiteral("position.cfg")));
     AppPaths::RemoveWorkFolder(QStringLiteral("history"));
