@@ -5,6 +5,7 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <tuple>
 
 #include "core/format_helpers.h"
 #include "iconfiles/file_access.h"
@@ -104,6 +105,18 @@ TIconImageArray Loaded(const QByteArray& data)
     return formats;
 }
 
+// The one format read from Data (a blank 1 x 1 one, after a failure, when there is not exactly one).
+TIconImageRec LoadedOne(const QByteArray& data)
+{
+    const TIconImageArray formats = Loaded(data);
+    EXPECT_EQ(formats.Count(), 1);
+    TIconImageRec none;
+    InitIconImage(none, 1, 1, 0, -1);
+    return formats.Count() == 1 ? formats[0].Clone() : std::move(none);
+}
+
+TIconImageRec LoadedOne(const QByteArray& block, int bits) { return LoadedOne(IconWithBlocks({block}, {bits})); }
+
 QByteArray Built(const TIconImageArray& formats)
 {
     TIconFileAccess fa;
@@ -120,10 +133,9 @@ TEST(IconFileWriter, TwoByTwoMonochromeIconIsByteExact)
     TIconImageRec& f = formats.Add();
     InitIconImage(f, 2, 2, ctColors2, -1);
     // Row 0: black, white; row 1: white, black. Top-right pixel transparent.
+    f.Bitmap->Fill(0);
     f.Bitmap->SetPixel(1, 0, 1);
     f.Bitmap->SetPixel(0, 1, 1);
-    f.Bitmap->SetPixel(0, 0, 0);
-    f.Bitmap->SetPixel(1, 1, 0);
     f.Mask->Fill(0);
     f.Mask->SetPixel(1, 0, 0xFFFFFF);
     const uint8_t expected[86] = {
@@ -137,10 +149,9 @@ TEST(IconFileWriter, TwoByTwoMonochromeIconIsByteExact)
     };
     const QByteArray data = Built(formats);
     EXPECT_EQ(data, QByteArray(reinterpret_cast<const char*>(expected), 86));
-    const TIconImageArray back = Loaded(data);
-    ASSERT_EQ(back.Count(), 1);
-    ExpectSameFormat(f, back[0]);
-    EXPECT_EQ(back[0].Id, -1);
+    const TIconImageRec back = LoadedOne(data);
+    ExpectSameFormat(f, back);
+    EXPECT_EQ(back.Id, -1);
 }
 
 TEST(IconFileWriter, ThirtyTwoBitIconLayout)
@@ -153,51 +164,16 @@ TEST(IconFileWriter, ThirtyTwoBitIconLayout)
     f.Bitmap->SetPixel(4, 0, MakeColor(1, 2, 3));
     const QByteArray data = Built(formats);
     ASSERT_EQ(data.size(), 4286);
-    EXPECT_EQ(data.mid(6, 3), QByteArray("\x20\x20\0", 3)); // width, height, no colour count
-    EXPECT_EQ(U16At(data, 12), 32);
-    EXPECT_EQ(U32At(data, 14), 4264u); // image size
-    EXPECT_EQ(U32At(data, 18), 22u);   // at
-    EXPECT_EQ(U32At(data, 22), 40u);
-    EXPECT_EQ(U32At(data, 26), 32u);
-    EXPECT_EQ(U32At(data, 30), 64u);     // XOR and AND heights together
-    EXPECT_EQ(U32At(data, 22 + 20), 4096u); // image size: XOR rows only
+    // Entry: 32 x 32, no colour count, 1 plane, 32 bits, 4264 bytes at 22; DIB header of 40 bytes,
+    // 32 wide, 64 high (XOR and AND rows), image size 4096 (XOR rows only).
+    EXPECT_EQ(data.mid(6, 16), QByteArray("\x20\x20\0\0\1\0\x20\0\xA8\x10\0\0\x16\0\0\0", 16));
+    EXPECT_EQ(data.mid(22, 12), QByteArray("\x28\0\0\0\x20\0\0\0\x40\0\0\0", 12));
+    EXPECT_EQ(U32At(data, 22 + 20), 4096u);
     // Top row is the last XOR row: pixel 4 is blue, green, red, alpha 200.
     EXPECT_EQ(data.mid(22 + 40 + 31 * 128 + 16, 4), QByteArray("\3\2\1\xC8", 4));
     // Its AND row: only pixel 3 (mask 255) is set.
     EXPECT_EQ(uint8_t(data[22 + 40 + 4096 + 31 * 4]) & 0x18, 0x10);
-    const TIconImageArray back = Loaded(data);
-    ASSERT_EQ(back.Count(), 1);
-    ExpectSameFormat(f, back[0]);
-}
-
-TEST(IconFileWriter, EveryColourTypeAndSizeReadsBackIdentically)
-{
-    TIconImageArray formats;
-    const int sizes[][3] = {{16, 16, ctColors2}, {24, 24, ctColors16},  {32, 32, ctColors256},
-                            {48, 48, ctTrueColor}, {128, 128, ctTrueAlpha}, {256, 256, ctTrueAlpha},
-                            {256, 256, ctTrueColor}, {3, 5, ctColors16}, {1, 1, ctColors2}};
-    for (unsigned i = 0; i < 9; ++i) formats.Add(PatternFormat(sizes[i][0], sizes[i][1], sizes[i][2], i + 1));
-    formats[1].Palette.palPalEntry[4] = TPaletteEntry{1, 2, 3, 0};
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("all.ico"));
-    TIconFileAccess fa;
-    ASSERT_EQ(fa.SaveIconFile(path, formats), 0) << fa.LastError.toStdString();
-    TIconImageArray back;
-    ASSERT_EQ(fa.LoadIconFile(path, back), 0);
-    ASSERT_EQ(back.Count(), formats.Count());
-    for (int i = 0; i < formats.Count(); ++i) {
-        SCOPED_TRACE(i);
-        ExpectSameFormat(formats[i], back[i]);
-    }
-    // 256 x 256 goes as PNG with width and height bytes 0; 128 x 128 as a DIB of height 256;
-    // sixteen colours as colour count 16, bit count 4.
-    const QByteArray data = ReadFileBytes(path);
-    EXPECT_EQ(U16At(data, 6 + 16 * 5), 0);
-    EXPECT_TRUE(HasPngSignature(reinterpret_cast<const uint8_t*>(data.constData()) + U32At(data, 6 + 16 * 5 + 12), 8));
-    EXPECT_EQ(U32At(data, int(U32At(data, 6 + 16 * 4 + 12)) + 8), 256u);
-    EXPECT_EQ(uint8_t(data[6 + 16 + 2]), 16);
-    EXPECT_EQ(U16At(data, 6 + 16 + 6), 4);
+    ExpectSameFormat(f, LoadedOne(data));
 }
 
 TEST(IconFileWriter, WidthsThatEndMidByteOrMidRunReadBackIdentically)
@@ -233,12 +209,11 @@ TEST(IconFileWriter, LargePaletteFormatGoesAsPngAndComesBackWithItsColoursInOrde
         for (int x = 0; x < 200; ++x) f.Bitmap->SetPixel(x, y, MakeColor(200 - (x + y) % 40, 0, 0));
     const QByteArray data = Built(formats);
     EXPECT_EQ(U16At(data, 12), 8);
-    const TIconImageArray back = Loaded(data);
-    ASSERT_EQ(back.Count(), 1);
-    ExpectSameFormat(f, back[0], false); // the palette comes back in a new order
+    const TIconImageRec back = LoadedOne(data);
+    ExpectSameFormat(f, back, false); // the palette comes back in a new order
     // The first colour met is the top-left pixel's.
-    EXPECT_EQ(EntryColor(back[0].Palette, 0), ShownColor(f, 0, 0));
-    EXPECT_EQ(back[0].Bitmap->Pixel(0, 0) & 0xFF, 0u);
+    EXPECT_EQ(EntryColor(back.Palette, 0), ShownColor(f, 0, 0));
+    EXPECT_EQ(back.Bitmap->Pixel(0, 0) & 0xFF, 0u);
 }
 
 TEST(IconFileWriter, IndicesAreMaskedByThePaletteSizeAndTablesAreFull)
@@ -360,140 +335,115 @@ TEST(IconFileReader, DibDetails)
 {
     // 8-bit with a colours-used count of 3: three entries are read, the rest are black, and the
     // pixels start right after the three. Rows bottom up: index 2, 1; top: index 0, 2.
-    TIconImageArray formats = Loaded(IconWithBlocks({DibBlock(2, 4, 8, 3, 3, QByteArray("\2\1\0\0\0\2\0\0", 8) + QByteArray(8, '\0'))}, {8}));
-    ASSERT_EQ(formats.Count(), 1);
-    const TIconImageRec& f = formats[0];
-    EXPECT_EQ(f.ColorType, ctColors256);
-    EXPECT_EQ(f.Palette.palNumEntries, 256);
+    TIconImageRec f = LoadedOne(DibBlock(2, 4, 8, 3, 3, QByteArray("\2\1\0\0\0\2\0\0", 8) + QByteArray(8, '\0')), 8);
+    EXPECT_EQ(std::tuple(f.ColorType, f.Palette.palNumEntries), std::tuple(ctColors256, 256));
     EXPECT_EQ(ShownColor(f, 0, 1), MakeColor(22, 21, 20));
     EXPECT_EQ(ShownColor(f, 1, 1), MakeColor(12, 11, 10));
     EXPECT_EQ(ShownColor(f, 0, 0), MakeColor(2, 1, 0));
-    EXPECT_EQ(EntryColor(f.Palette, 3), 0u);
-    EXPECT_EQ(EntryColor(f.Palette, 255), 0u);
+    EXPECT_EQ(EntryColor(f.Palette, 3) | EntryColor(f.Palette, 255), 0u);
 
     // 32-bit: the AND bit makes a pixel of alpha 200 fully transparent; without it mask is 55.
-    formats = Loaded(IconWithBlocks({DibBlock(2, 2, 32, 0, 0, QByteArray("\1\2\3\xC8\4\5\6\xC8\x80\0\0\0", 12))}, {32}));
-    ASSERT_EQ(formats.Count(), 1);
-    EXPECT_EQ(formats[0].ColorType, ctTrueAlpha);
-    EXPECT_TRUE(PixelsAre(*formats[0].Mask, {{0, 0, 0xFFFFFF}, {1, 0, GreyColor(55)}}));
-    EXPECT_EQ(formats[0].Bitmap->Pixel(1, 0), MakeColor(6, 5, 4));
+    f = LoadedOne(DibBlock(2, 2, 32, 0, 0, QByteArray("\1\2\3\xC8\4\5\6\xC8\x80\0\0\0", 12)), 32);
+    EXPECT_EQ(f.ColorType, ctTrueAlpha);
+    EXPECT_TRUE(PixelsAre(*f.Mask, {{0, 0, 0xFFFFFF}, {1, 0, GreyColor(55)}}));
+    EXPECT_EQ(f.Bitmap->Pixel(1, 0), MakeColor(6, 5, 4));
 
     // A 24-bit image cut short inside its rows: the missing bytes read as 0, not as the previous
     // row, and with no AND rows it is opaque.
-    formats = Loaded(IconWithBlocks({DibBlock(2, 4, 24, 0, 0, QByteArray("\x09\x09\x09\x09\x09\x09\0\0\x07\x07", 10))}, {24}));
-    ASSERT_EQ(formats.Count(), 1);
-    EXPECT_TRUE(PixelsAre(*formats[0].Bitmap, {{0, 1, GreyColor(9)}, {0, 0, MakeColor(0, 7, 7)}, {1, 0, 0}}));
-    EXPECT_TRUE(AreaIs(*formats[0].Mask, SizeRect(2, 2), 0));
+    f = LoadedOne(DibBlock(2, 4, 24, 0, 0, QByteArray("\x09\x09\x09\x09\x09\x09\0\0\x07\x07", 10)), 24);
+    EXPECT_TRUE(PixelsAre(*f.Bitmap, {{0, 1, GreyColor(9)}, {0, 0, MakeColor(0, 7, 7)}, {1, 0, 0}}));
+    EXPECT_TRUE(AreaIs(*f.Mask, SizeRect(2, 2), 0));
 
     // An entry whose size is short of its rows: the next image's bytes are not taken as AND rows.
     const QByteArray first = DibBlock(1, 2, 32, 0, 0, QByteArray("\1\2\3\xFF", 4));
     const QByteArray second = DibBlock(1, 2, 32, 0, 0, QByteArray("\1\2\3\xFF\xFF\xFF\xFF\xFF", 8));
-    formats = Loaded(IconWithBlocks({first, second}, {32, 32}));
-    ASSERT_EQ(formats.Count(), 2);
-    EXPECT_EQ(formats[0].Mask->Pixel(0, 0), 0u);
-    EXPECT_EQ(formats[1].Mask->Pixel(0, 0), 0xFFFFFFu);
+    const TIconImageArray two = Loaded(IconWithBlocks({first, second}, {32, 32}));
+    ASSERT_EQ(two.Count(), 2);
+    EXPECT_EQ(two[0].Mask->Pixel(0, 0), 0u);
+    EXPECT_EQ(two[1].Mask->Pixel(0, 0), 0xFFFFFFu);
 
-    // A 108-byte header (as some tools write): the table follows it, not the first 40 bytes.
+    // A 108-byte header (as some tools write): the table (black, (48, 32, 16)) follows it, not the
+    // first 40 bytes; the pixel takes index 1.
     QByteArray block = DibBlock(1, 2, 1, 0, 0, QByteArray());
     block[0] = char(108);
-    block += QByteArray(68, '\x77') + QByteArray("\0\0\0\0\x10\x20\x30\0", 8) + QByteArray("\x80\0\0\0", 4) + QByteArray(4, '\0');
-    formats = Loaded(IconWithBlocks({block}, {1}));
-    ASSERT_EQ(formats.Count(), 1);
-    EXPECT_EQ(ShownColor(formats[0], 0, 0), MakeColor(48, 32, 16));
+    block += QByteArray(68, '\x77') + QByteArray("\0\0\0\0\x10\x20\x30\0\x80\0\0\0\0\0\0\0", 16);
+    EXPECT_EQ(ShownColor(LoadedOne(block, 1), 0, 0), MakeColor(48, 32, 16));
     // A header size pointing past the block: nothing to read, refused.
     QByteArray far = DibBlock(2, 4, 32, 0, 0, QByteArray(64, '\0'));
     far[2] = char(0x10);
     EXPECT_EQ(Loaded(IconWithBlocks({far}, {32})).Count(), 0);
-}
 
-TEST(IconFileReader, MaskOfAReusedRecordStartsOpaque)
-{
-    // ReadIconImage into a record that holds a transparent mask from an earlier image.
+    // Read into a record that holds a transparent mask from an earlier image: it starts opaque.
     TIconImageRec rec;
     InitIconImage(rec, 256, 256, 0, -1); // white and fully transparent
-    const QByteArray block = DibBlock(2, 4, 24, 0, 0, QByteArray(8, '\x40')); // no AND rows
-    ByteReader r(block);
+    const QByteArray noAnd = DibBlock(2, 4, 24, 0, 0, QByteArray(8, '\x40'));
+    ByteReader r(noAnd);
     TIconFileAccess fa;
     ASSERT_EQ(fa.ReadIconImage(r, 24, rec), 0);
-    EXPECT_EQ(rec.Width, 2);
-    EXPECT_EQ(rec.Mask->Width(), 2);
+    EXPECT_EQ(std::tuple(rec.Width, rec.Mask->Width(), rec.Id), std::tuple(2, 2, -1));
     EXPECT_TRUE(AreaIs(*rec.Mask, SizeRect(2, 2), 0));
-    EXPECT_EQ(rec.Id, -1);
 }
 
-TEST(IconFileReader, PalettePngUnderPaletteEntries)
+TEST(IconFileReader, PalettePngs)
 {
-    // A 4 x 1 palette PNG: indices 0, 1, 2, 3; entry k is (10k, 20k, 30k).
-    TIconImageArray formats = Loaded(IconWithBlocks({PngOf(Indexed(4, {qRgb(0, 0, 0), qRgb(10, 20, 30), qRgb(20, 40, 60), qRgb(30, 60, 90)}))}, {4}));
-    ASSERT_EQ(formats.Count(), 1);
-    const TIconImageRec& f = formats[0];
-    EXPECT_EQ(f.ColorType, ctColors16);
-    EXPECT_EQ(f.Palette.palNumEntries, 16);
-    // Index i lands as i - 1 and index 0 as 255; slot k holds PNG entry k + 1.
-    EXPECT_EQ(f.Bitmap->Pixel(0, 0) & 0xFF, 255u);
-    EXPECT_EQ(f.Bitmap->Pixel(2, 0) & 0xFF, 1u);
+    // A 4 x 1 palette PNG under a 4-bit entry: indices 0, 1, 2, 3; entry k is (10k, 20k, 30k).
+    TIconImageRec f = LoadedOne(PngOf(Indexed(4, {qRgb(0, 0, 0), qRgb(10, 20, 30), qRgb(20, 40, 60), qRgb(30, 60, 90)})), 4);
+    EXPECT_EQ(std::tuple(f.ColorType, f.Palette.palNumEntries), std::tuple(ctColors16, 16));
+    // Index i lands as i - 1 and index 0 as 255; slot k holds PNG entry k + 1; no entry 6: black.
+    EXPECT_TRUE(PixelsAre(*f.Bitmap, {{0, 0, 255}, {2, 0, 1}}));
     EXPECT_EQ(ShownColor(f, 2, 0), MakeColor(20, 40, 60));
     EXPECT_EQ(ShownColor(f, 3, 0), MakeColor(30, 60, 90));
-    EXPECT_EQ(EntryColor(f.Palette, 5), 0u); // no PNG entry 6: black
+    EXPECT_EQ(EntryColor(f.Palette, 5), 0u);
     // Without a transparency chunk every pixel of index 0 is transparent.
     EXPECT_TRUE(PixelsAre(*f.Mask, {{0, 0, 0xFFFFFF}, {1, 0, 0}}));
 
-    // Index 20 under a 4-bit entry would fold onto index 3 in 16 slots: the palette grows to 256.
+    // Index 17, the first past 16 slots, would fold onto index 1 under a 4-bit entry: the palette
+    // grows to 256.
     QVector<QRgb> many;
     for (int k = 0; k < 32; ++k) many.append(qRgb(k, k, 100));
     QImage wide = Indexed(2, many);
-    wide.setPixel(0, 0, 20);
+    wide.setPixel(0, 0, 17);
     wide.setPixel(1, 0, 4);
-    formats = Loaded(IconWithBlocks({PngOf(wide)}, {4}));
-    ASSERT_EQ(formats.Count(), 1);
-    EXPECT_EQ(formats[0].ColorType, ctColors256);
-    EXPECT_EQ(ShownColor(formats[0], 0, 0), MakeColor(20, 20, 100));
-    EXPECT_EQ(ShownColor(formats[0], 1, 0), MakeColor(4, 4, 100));
+    f = LoadedOne(PngOf(wide), 4);
+    EXPECT_EQ(f.ColorType, ctColors256);
+    EXPECT_EQ(ShownColor(f, 0, 0), MakeColor(17, 17, 100));
+    EXPECT_EQ(ShownColor(f, 1, 0), MakeColor(4, 4, 100));
 
     // Exactly one entry (index 2) fully transparent: the pixels of index 2 are transparent.
-    formats = Loaded(IconWithBlocks({PngOf(Indexed(3, {qRgba(0, 0, 0, 255), qRgba(50, 50, 50, 255), qRgba(90, 10, 10, 0)}))}, {8}));
-    ASSERT_EQ(formats.Count(), 1);
-    EXPECT_EQ(formats[0].ColorType, ctColors256);
-    EXPECT_TRUE(PixelsAre(*formats[0].Mask, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0xFFFFFF}}));
+    f = LoadedOne(PngOf(Indexed(3, {qRgba(0, 0, 0, 255), qRgba(50, 50, 50, 255), qRgba(90, 10, 10, 0)})), 8);
+    EXPECT_EQ(f.ColorType, ctColors256);
+    EXPECT_TRUE(PixelsAre(*f.Mask, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0xFFFFFF}}));
 
     // Under a true-colour entry, or one of no bit count, it is expanded with its transparency.
     const QByteArray png = PngOf(Indexed(2, {qRgba(10, 20, 30, 0), qRgba(40, 50, 60, 255)}));
     for (int bits : {32, 24, 0}) {
-        SCOPED_TRACE(bits);
-        formats = Loaded(IconWithBlocks({png}, {bits}));
-        ASSERT_EQ(formats.Count(), 1);
-        EXPECT_EQ(formats[0].ColorType, bits == 24 ? ctTrueColor : ctTrueAlpha);
-        EXPECT_EQ(formats[0].Palette.palNumEntries, 0);
-        EXPECT_EQ(formats[0].Bitmap->Pixel(1, 0), MakeColor(40, 50, 60));
-        EXPECT_TRUE(PixelsAre(*formats[0].Mask, {{0, 0, 0xFFFFFF}, {1, 0, 0}}));
+        f = LoadedOne(png, bits);
+        EXPECT_EQ(std::tuple(f.ColorType, f.Palette.palNumEntries), std::tuple(bits == 24 ? ctTrueColor : ctTrueAlpha, 0));
+        EXPECT_EQ(f.Bitmap->Pixel(1, 0), MakeColor(40, 50, 60)) << bits;
+        EXPECT_TRUE(PixelsAre(*f.Mask, {{0, 0, 0xFFFFFF}, {1, 0, 0}})) << bits;
     }
 }
 
 TEST(IconFileReader, RgbaGreyAndDeepPngs)
 {
-    // Three colours under a 4-bit entry: 16 entries, 13 of them black.
+    // Three colours under a 4-bit entry: 16 entries, 13 of them black; entry 0 met four times.
     QImage img(3, 2, QImage::Format_ARGB32);
     img.fill(qRgba(1, 2, 3, 255));
     img.setPixel(1, 0, qRgba(200, 100, 0, 255));
     img.setPixel(2, 1, qRgba(9, 9, 9, 0));
-    TIconImageArray formats = Loaded(IconWithBlocks({PngOf(img)}, {4}));
-    ASSERT_EQ(formats.Count(), 1);
-    const TIconImageRec& f = formats[0];
-    EXPECT_EQ(f.ColorType, ctColors16);
-    EXPECT_EQ(f.Palette.palNumEntries, 16);
-    EXPECT_EQ(f.Palette.palPalEntry[0].peRed, 1);
-    EXPECT_EQ(f.Palette.palPalEntry[1].peRed, 200);
-    EXPECT_EQ(f.Palette.palPalEntry[0].peFlags, 3); // met four times
+    TIconImageRec f = LoadedOne(PngOf(img), 4);
+    EXPECT_EQ(std::tuple(f.ColorType, f.Palette.palNumEntries), std::tuple(ctColors16, 16));
+    EXPECT_EQ(f.Palette.palPalEntry[0], (TPaletteEntry{1, 2, 3, 3}));
+    EXPECT_EQ(EntryColor(f.Palette, 1), MakeColor(200, 100, 0));
     for (int k = 3; k < 16; ++k) EXPECT_EQ(EntryColor(f.Palette, k), 0u);
     EXPECT_EQ(f.Bitmap->Pixel(1, 0) & 0xFF, 1u);
     EXPECT_EQ(f.Mask->Pixel(2, 1), 0xFFFFFFu);
 
     // Partial alpha keeps its levels: colour type 5 whatever the entry says.
     img.setPixel(0, 0, qRgba(1, 2, 3, 100));
-    formats = Loaded(IconWithBlocks({PngOf(img)}, {8}));
-    ASSERT_EQ(formats.Count(), 1);
-    EXPECT_EQ(formats[0].ColorType, ctTrueAlpha);
-    EXPECT_EQ(formats[0].Mask->Pixel(0, 0), GreyColor(155));
+    f = LoadedOne(PngOf(img), 8);
+    EXPECT_EQ(f.ColorType, ctTrueAlpha);
+    EXPECT_EQ(f.Mask->Pixel(0, 0), GreyColor(155));
 
     // More than 256 colours under an 8-bit entry stay true colour; an opaque RGB PNG is opaque
     // true colour; grey and 16-bit PNGs are read at 8 bits.
@@ -504,12 +454,10 @@ TEST(IconFileReader, RgbaGreyAndDeepPngs)
     rgb.fill(qRgb(4, 5, 6));
     grey.fill(QColor(128, 128, 128));
     deep.fill(QColor(10, 20, 30, 255));
-    formats = Loaded(IconWithBlocks({PngOf(rich), PngOf(rgb), PngOf(grey), PngOf(deep)}, {8, 32, 32, 32}));
+    const TIconImageArray formats = Loaded(IconWithBlocks({PngOf(rich), PngOf(rgb), PngOf(grey), PngOf(deep)}, {8, 32, 32, 32}));
     ASSERT_EQ(formats.Count(), 4);
-    EXPECT_EQ(formats[0].ColorType, ctTrueColor);
-    EXPECT_EQ(formats[0].Bitmap->Pixel(5, 6), MakeColor(5, 6, 7));
-    EXPECT_EQ(formats[1].ColorType, ctTrueColor);
-    EXPECT_EQ(formats[1].Mask->Pixel(1, 1), 0u);
+    EXPECT_EQ(std::tuple(formats[0].ColorType, formats[0].Bitmap->Pixel(5, 6)), std::tuple(ctTrueColor, MakeColor(5, 6, 7)));
+    EXPECT_EQ(std::tuple(formats[1].ColorType, formats[1].Mask->Pixel(1, 1)), std::tuple(ctTrueColor, 0u));
     EXPECT_EQ(formats[2].Bitmap->Pixel(1, 1), GreyColor(128));
     EXPECT_EQ(formats[3].Bitmap->Pixel(0, 0), MakeColor(10, 20, 30));
 }
@@ -595,23 +543,41 @@ TEST(IconFileInterop, FilesMadeByOtherTools)
     ExpectIconFromTool("pillow_bmp.ico", {AlphaSizes.begin(), AlphaSizes.end() - 1});
 }
 
-TEST(IconFileInterop, OtherToolsAcceptWhatWeWrite)
+TEST(IconFileInterop, EveryColourTypeAndSizeReadsBackIdenticallyHereAndInOtherTools)
 {
     TIconImageArray formats;
-    const int kinds[][2] = {{16, ctColors2}, {16, ctColors16}, {32, ctColors256}, {32, ctTrueColor}, {48, ctTrueAlpha}, {256, ctTrueAlpha}};
-    for (unsigned i = 0; i < 6; ++i) formats.Add(PatternFormat(kinds[i][0], kinds[i][0], kinds[i][1], i + 1));
+    const int sizes[][3] = {{16, 16, ctColors2},    {24, 24, ctColors16},    {32, 32, ctColors256},
+                            {48, 48, ctTrueColor},  {128, 128, ctTrueAlpha}, {256, 256, ctTrueAlpha},
+                            {256, 256, ctTrueColor}, {3, 5, ctColors16},     {1, 1, ctColors2}};
+    for (unsigned i = 0; i < 9; ++i) formats.Add(PatternFormat(sizes[i][0], sizes[i][1], sizes[i][2], i + 1));
+    formats[1].Palette.palPalEntry[4] = TPaletteEntry{1, 2, 3, 0};
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ours.ico"));
     TIconFileAccess fa;
-    ASSERT_EQ(fa.SaveIconFile(path, formats), 0);
+    ASSERT_EQ(fa.SaveIconFile(path, formats), 0) << fa.LastError.toStdString();
+    TIconImageArray back;
+    ASSERT_EQ(fa.LoadIconFile(path, back), 0);
+    ASSERT_EQ(back.Count(), formats.Count());
+    for (int i = 0; i < formats.Count(); ++i) {
+        SCOPED_TRACE(i);
+        ExpectSameFormat(formats[i], back[i]);
+    }
+    // 256 x 256 goes as PNG with width and height bytes 0; 128 x 128 as a DIB of height 256;
+    // sixteen colours as colour count 16, bit count 4.
+    const QByteArray data = ReadFileBytes(path);
+    EXPECT_EQ(U16At(data, 6 + 16 * 5), 0);
+    EXPECT_TRUE(HasPngSignature(reinterpret_cast<const uint8_t*>(data.constData()) + U32At(data, 6 + 16 * 5 + 12), 8));
+    EXPECT_EQ(U32At(data, int(U32At(data, 6 + 16 * 4 + 12)) + 8), 256u);
+    EXPECT_EQ(uint8_t(data[6 + 16 + 2]), 16);
+    EXPECT_EQ(U16At(data, 6 + 16 + 6), 4);
 
     QString out;
     ASSERT_TRUE(RunTool(QStringLiteral("icotool"), {QStringLiteral("-l"), path}, &out));
-    EXPECT_EQ(out.count(QStringLiteral("--icon")), 6);
-    EXPECT_TRUE(out.contains(QStringLiteral("--width=16 --height=16 --bit-depth=4 --palette-size=16")));
+    EXPECT_EQ(out.count(QStringLiteral("--icon")), 9);
+    EXPECT_TRUE(out.contains(QStringLiteral("--width=24 --height=24 --bit-depth=4 --palette-size=16")));
     EXPECT_TRUE(out.contains(QStringLiteral("--width=256 --height=256 --bit-depth=32")));
     ASSERT_TRUE(RunTool(QStringLiteral("identify"), {path}, &out));
-    EXPECT_EQ(out.count(QStringLiteral("ours.ico[")), 6);
+    EXPECT_EQ(out.count(QStringLiteral("ours.ico[")), 9);
     EXPECT_TRUE(out.contains(QStringLiteral("ours.ico[5] PNG 256x256")));
 
     // Qt's own icon reader sees the same pixels.
@@ -621,14 +587,15 @@ TEST(IconFileInterop, OtherToolsAcceptWhatWeWrite)
     do {
         const QImage img = reader.read().convertToFormat(QImage::Format_ARGB32);
         const TIconImageRec& f = formats[index];
-        ASSERT_EQ(img.width(), f.Width) << index;
+        ASSERT_EQ(img.size(), QSize(f.Width, f.Height)) << index;
         int bad = 0;
         for (int y = 0; y < f.Height; ++y)
             for (int x = 0; x < f.Width; ++x) {
                 const QRgb q = img.pixel(x, y);
                 const int mask = f.Mask->Byte0(x, y);
-                // Qt's reader ignores the AND rows of 24-bit images.
-                const int alpha = f.ColorType == ctTrueColor ? 255 : f.ColorType == ctTrueAlpha ? 255 - mask : (mask == 255 ? 0 : 255);
+                // Qt's reader ignores the AND rows of 24-bit DIB images.
+                const bool andIgnored = f.ColorType == ctTrueColor && f.Width < 256;
+                const int alpha = andIgnored ? 255 : f.ColorType == ctTrueAlpha ? 255 - mask : (mask == 255 ? 0 : 255);
                 bad += qAlpha(q) != alpha || (alpha == 255 && MakeColor(qRed(q), qGreen(q), qBlue(q)) != ShownColor(f, x, y));
             }
         EXPECT_EQ(bad, 0) << index;

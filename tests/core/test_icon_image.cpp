@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 #include "imaging/icon_image.h"
 #include "support/bitmap_checks.h"
@@ -9,13 +10,10 @@ TEST(IconImage, InitGivesWhiteTransparentFormatWithDefaultPaletteOrKeepsAnUnknow
 {
     TIconImageRec rec;
     InitIconImage(rec, 16, 8, ctColors256, -1);
-    EXPECT_EQ(rec.Palette.palVersion, 0x300);
-    EXPECT_EQ(rec.Palette.palNumEntries, 256);
+    EXPECT_EQ(std::tuple(rec.Palette.palVersion, rec.Palette.palNumEntries, rec.Id), std::tuple(0x300, 256, -1));
     EXPECT_TRUE(std::equal(DefaultPalette256().begin(), DefaultPalette256().end(), rec.Palette.palPalEntry.begin()));
-    EXPECT_EQ(rec.Id, -1);
     ASSERT_TRUE(rec.Bitmap && rec.Mask);
-    EXPECT_EQ(rec.Bitmap->Width(), 16);
-    EXPECT_EQ(rec.Mask->Height(), 8);
+    EXPECT_EQ(std::pair(rec.Bitmap->Width(), rec.Mask->Height()), std::pair(16, 8));
     EXPECT_TRUE(AreaIs(*rec.Mask, SizeRect(16, 8), 0xFFFFFF));
     // A new palette format holds index 255 everywhere, which must read white.
     EXPECT_EQ(PaletteColor(rec.Bitmap->Pixel(3, 3), &rec.Palette), 0xFFFFFFu);
@@ -82,11 +80,8 @@ TEST(IconImage, CopySkipsMissingBitmapsAndKeepsTheDestinationObjects)
     const Bitmap24* before = dst.Bitmap.get();
     CopyIconImage(&src, &dst);
     EXPECT_EQ(dst.Bitmap.get(), before);
-    EXPECT_EQ(dst.Width, 3);
-    EXPECT_EQ(dst.ColorType, ctTrueAlpha);
+    EXPECT_EQ(std::tuple(dst.Width, dst.ColorType, dst.Palette.palNumEntries, dst.Id), std::tuple(3, ctTrueAlpha, 0, 9));
     EXPECT_TRUE(*dst.Bitmap == *src.Bitmap);
-    EXPECT_EQ(dst.Palette.palNumEntries, 0);
-    EXPECT_EQ(dst.Id, 9);
     EXPECT_FALSE(dst.Mask);
     CopyIconImage(nullptr, &dst);
     CopyIconImage(&src, nullptr);

@@ -113,6 +113,7 @@ TEST(Quantizer, ComputedPaletteFitsClustersAndGradients)
     Bitmap24 out;
     QuantizeToPalette(src, out, pal, 3, 0, 2);
     EXPECT_TRUE(IndexPixels(out, 3));
+    EXPECT_TRUE(NearestEntries(src, out, pal, 3));
     for (const TColor c : centres)
         EXPECT_LE(std::min({Dist2(c, EntryColor(pal, 0)), Dist2(c, EntryColor(pal, 1)), Dist2(c, EntryColor(pal, 2))}), 3);
     EXPECT_LT(MeanSquaredError(src, out, pal), 4.5); // the jitter alone has a variance of 4 per channel

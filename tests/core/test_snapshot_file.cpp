@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
+#include <tuple>
 
 #include "core/format_helpers.h"
 #include "iconfiles/bmp_codec.h"
 #include "iconfiles/file_access.h"
+#include "platform/save_file.h"
 #include "support/bitmap_checks.h"
 
 TEST(SnapshotFile, RoundTripsTrueColourAndPaletteFormats)
@@ -24,11 +25,8 @@ TEST(SnapshotFile, RoundTripsTrueColourAndPaletteFormats)
     InitIconImage(back, 256, 256, ctColors256, 9);
     const Bitmap24* bitmapObject = back.Bitmap.get();
     ASSERT_EQ(fa.LoadSnapshot(back, path), 0);
-    EXPECT_EQ(back.Id, 42);
-    EXPECT_EQ(back.Width, 32);
-    EXPECT_EQ(back.Height, 32);
-    EXPECT_EQ(back.ColorType, ctTrueAlpha);
-    EXPECT_EQ(back.Palette.palNumEntries, 0);
+    EXPECT_EQ(std::tuple(back.Id, back.Width, back.Height, back.ColorType, back.Palette.palNumEntries),
+              std::tuple(42, 32, 32, ctTrueAlpha, 0));
     EXPECT_EQ(back.Bitmap.get(), bitmapObject);
     EXPECT_TRUE(*back.Bitmap == *f.Bitmap);
     EXPECT_TRUE(*back.Mask == *f.Mask);
@@ -42,8 +40,7 @@ TEST(SnapshotFile, RoundTripsTrueColourAndPaletteFormats)
     EXPECT_EQ(data.mid(84, 2), QByteArray("BM"));
     TIconImageRec fresh;
     ASSERT_EQ(fa.LoadSnapshot(fresh, path), 0); // bitmaps are made when missing
-    EXPECT_EQ(fresh.ColorType, ctColors16);
-    EXPECT_EQ(fresh.Palette.palNumEntries, 16);
+    EXPECT_EQ(std::tuple(fresh.ColorType, fresh.Palette.palNumEntries), std::tuple(ctColors16, 16));
     EXPECT_EQ(fresh.Palette.palPalEntry[2], (TPaletteEntry{1, 2, 3, 77}));
     EXPECT_TRUE(*fresh.Bitmap == *f.Bitmap);
     EXPECT_TRUE(*fresh.Mask == *f.Mask);
@@ -81,18 +78,13 @@ TEST(SnapshotFile, MissingOrDamagedFilesAreRefusedAndChangeNothing)
     };
     for (const auto& [name, data] : cases) {
         SCOPED_TRACE(name);
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(data);
-        file.close();
+        ASSERT_TRUE(WriteFileAtomic(path, data));
         TIconImageRec rec = PatternFormat(8, 8, ctTrueAlpha);
         rec.Id = 5;
         const TIconImageRec before = rec.Clone();
         EXPECT_EQ(fa.LoadSnapshot(rec, path), -1);
         EXPECT_FALSE(fa.LastError.isEmpty());
-        EXPECT_EQ(rec.Id, 5);
-        EXPECT_EQ(rec.Width, 8);
-        EXPECT_EQ(rec.ColorType, ctTrueAlpha);
+        EXPECT_EQ(std::tuple(rec.Id, rec.Width, rec.ColorType), std::tuple(5, 8, ctTrueAlpha));
         EXPECT_EQ(rec.Palette, before.Palette);
         EXPECT_TRUE(*rec.Bitmap == *before.Bitmap);
         EXPECT_TRUE(*rec.Mask == *before.Mask);

@@ -60,6 +60,16 @@ inline Rect ChangedRect(const Bitmap24& b, TColor background)
     return BoundsWhere(b, [background](TColor c) { return c != background; });
 }
 
+// Inner lies within Outer.
+inline ::testing::AssertionResult RectWithin(const Rect& inner, const Rect& outer)
+{
+    if (inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right && inner.Bottom <= outer.Bottom)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << inner.Left << "," << inner.Top << ")-(" << inner.Right << ","
+                                         << inner.Bottom << ") is not within (" << outer.Left << "," << outer.Top
+                                         << ")-(" << outer.Right << "," << outer.Bottom << ")";
+}
+
 inline int CountPixels(const Bitmap24& b, TColor color)
 {
     int n = 0;
