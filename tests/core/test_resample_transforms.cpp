@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <functional>
 
 #include "imaging/resample.h"
@@ -212,6 +213,25 @@ TEST(RotateRectBilinear, OtherAnglesBlendAndBringInWhite)
     Bitmap24 white(20, 20);
     RotateRectBilinear(white, SizeRect(20, 20), 17);
     EXPECT_TRUE(AreaIs(white, SizeRect(20, 20), 0xFFFFFF));
+
+    // Every pixel is the bilinear sample at its turned position, with white beyond the rectangle:
+    // positions just left of or above it blend with white, they are not stretched from inside.
+    const Bitmap24 src = NoiseBitmap(9, 7, 3);
+    Bitmap24 turned = src;
+    RotateRectBilinear(turned, SizeRect(9, 7), 30);
+    const double s = 0.5, c = std::sqrt(3.0) / 2, cx = 4, cy = 3;
+    const auto at = [&](int i, int j, int ch) { return src.Contains(i, j) ? src.Row(j)[i * 3 + ch] : 255; };
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 9; ++x) {
+            const double u = cx + (x - cx) * c - (y - cy) * s, v = cy + (y - cy) * c + (x - cx) * s;
+            const int i = int(std::floor(u)), j = int(std::floor(v));
+            const double fu = u - i, fv = v - j;
+            for (int ch = 0; ch < 3; ++ch) {
+                const double want = (1 - fv) * ((1 - fu) * at(i, j, ch) + fu * at(i + 1, j, ch))
+                                  + fv * ((1 - fu) * at(i, j + 1, ch) + fu * at(i + 1, j + 1, ch));
+                ASSERT_NEAR(turned.Row(y)[x * 3 + ch], want, 1.0) << x << "," << y;
+            }
+        }
 }
 
 TEST(RotateRectBilinear, WorksInsideAClippedRectangle)
