@@ -187,11 +187,7 @@ TEST(IconFileWriter, WidthsThatEndMidByteOrMidRunReadBackIdentically)
     formats.Add(PatternFormat(9, 4, ctColors16, 15));
     formats.Add(PatternFormat(11, 2, ctColors256, 16));
     formats.Add(PatternFormat(7, 3, ctTrueColor, 17));
-    TIconFileAccess fa;
-    QByteArray data;
-    ASSERT_TRUE(fa.BuildIconData(formats, data)) << fa.LastError.toStdString();
-    TIconImageArray back;
-    ASSERT_EQ(LoadBytes(data, back), 0);
+    const TIconImageArray back = Loaded(Built(formats));
     ASSERT_EQ(back.Count(), formats.Count());
     for (int i = 0; i < formats.Count(); ++i) {
         SCOPED_TRACE(i);
