@@ -95,6 +95,15 @@ public:
         const int index = (request.FilterIndex >= 1 && request.FilterIndex <= filters.size()) ? request.FilterIndex : 1;
         if (!nameFilters.isEmpty()) dialog.selectNameFilter(nameFilters[index - 1]);
 
+        // With the details hidden Qt reports a filter by what its combo shows, the description
+        // alone; the full name is matched too in case it does not.
+        auto filterNumber = [&](const QString& chosen) {
+            const int full = int(nameFilters.indexOf(chosen));
+            if (full >= 0) return full + 1;
+            for (int i = 0; i < filters.size(); ++i)
+                if (filters[i].Description.simplified() == chosen.simplified()) return i + 1;
+            return 0;
+        };
         auto suffixFor = [&](int filterIndex) {
             if (request.DefaultExtFollowsFilter && filterIndex >= 1 && filterIndex <= filters.size()) {
                 const QString ext = ExtensionOfFilter(filters[filterIndex - 1]);
@@ -105,7 +114,7 @@ public:
         dialog.setDefaultSuffix(suffixFor(index));
         if (request.DefaultExtFollowsFilter) {
             QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
-                dialog.setDefaultSuffix(suffixFor(int(nameFilters.indexOf(chosen)) + 1));
+                dialog.setDefaultSuffix(suffixFor(filterNumber(chosen)));
             });
         }
 
@@ -118,8 +127,8 @@ public:
         request.Files.clear();
         for (const QString& f : chosen) request.Files << QFileInfo(f).absoluteFilePath();
         request.FileName = request.Files.first();
-        const int picked = int(nameFilters.indexOf(dialog.selectedNameFilter()));
-        if (picked >= 0) request.FilterIndex = picked + 1;
+        const int picked = filterNumber(dialog.selectedNameFilter());
+        if (picked > 0) request.FilterIndex = picked;
         return true;
     }
 

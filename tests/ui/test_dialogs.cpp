@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "platform/ui/dialogs.h"
 #include "support/when_modal.h"
@@ -63,6 +64,34 @@ TEST(Dialogs, FileDialogShowsFiltersAsWrittenAndReportsTheChoice)
     EXPECT_EQ(request.FilterIndex, 2);
     EXPECT_EQ(request.FileName, QDir(dir.path()).filePath(QStringLiteral("picture.bmp")));
     EXPECT_EQ(request.Files, QStringList{request.FileName});
+}
+
+TEST(Dialogs, FilterPickedInTheDialogGivesItsExtensionAndIsReportedBack)
+{
+    // The combo shows descriptions only; a filter picked there must still be recognised.
+    QTemporaryDir dir;
+    TFileDialogRequest request;
+    request.DialogKind = TFileDialogRequest::Kind::Save;
+    request.Filter = QStringLiteral("Icons (*.ICO)|*.ico|Bitmaps (*.BMP)|*.bmp|PNG (*.PNG)|*.png");
+    request.FilterIndex = 1;
+    request.DefaultExt = QStringLiteral("ico");
+    request.InitialDir = dir.path();
+    request.DefaultExtFollowsFilter = true;
+    WhenModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        QComboBox* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        types->setFocus();
+        QTest::keyClick(types, Qt::Key_Down);
+        QTest::keyClick(types, Qt::Key_Down);
+        EXPECT_EQ(types->currentIndex(), 2);
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("picture"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    ASSERT_TRUE(Dialogs().RunFileDialog(nullptr, request));
+    EXPECT_EQ(request.FilterIndex, 3);
+    EXPECT_EQ(request.FileName, QDir(dir.path()).filePath(QStringLiteral("picture.png")));
 }
 
 TEST(Dialogs, CancelledFileDialogAnswersFalse)
