@@ -35,7 +35,9 @@ Tfrm_main* CreateApplicationWindows(const QStringList& files)
     Register(new Tfrm_about);
     Register(new Tfrm_add_new_image);
     Register(new Tfrm_DeleIconImage);
-    auto* preview = new Tfrm_preview;
+    // Owned by the main window, as the history window is, so the editor's shortcuts still work
+    // while the preview is the active window.
+    auto* preview = new Tfrm_preview(mainWindow);
     Register(preview);
     mainWindow->PreviewWindow = preview;
     mainWindow->CommandLine = files;

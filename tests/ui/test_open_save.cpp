@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QTest>
 #include <QUrl>
 
 #include "iconfiles/file_access.h"
@@ -419,4 +420,29 @@ TEST(Startup, WindowsAreMadeInOrderAndFreedDocumentsFirstThenInReverse)
                                   "frm_add_new_image", "frm_about", "frm_main"}));
     EXPECT_EQ(frm_main, nullptr);
     EXPECT_EQ(frm_history, nullptr);
+}
+
+TEST(Startup, MainShortcutsWorkWhileThePreviewWindowIsActive)
+{
+    ScopedAppDir dir;
+    ScriptedDialogs dialogs;
+    WriteIcon(dir.FilePath(QStringLiteral("s1.ico")), {16});
+    Tfrm_main* main = AppWindows::CreateApplicationWindows({dir.FilePath(QStringLiteral("s1.ico"))});
+    main->show();
+    ASSERT_EQ(main->DocumentCount(), 1);
+    main->act_effect_flip_horizontal->trigger();
+    ASSERT_TRUE(main->act_EditUndo->isEnabled());
+
+    // A click on the preview's swatches leaves the preview the active window; the editor's
+    // shortcuts must still reach the main window's commands from there.
+    main->PreviewWindow->show();
+    main->PreviewWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main->PreviewWindow));
+    QTest::keyClick(main->PreviewWindow, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(main->act_EditUndo->isEnabled());
+    EXPECT_TRUE(main->act_EditRedo->isEnabled());
+
+    main->ActiveDocument()->Document().Modified = 0;
+    EXPECT_TRUE(main->close());
+    AppWindows::FreeAll();
 }
