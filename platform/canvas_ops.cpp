@@ -38,17 +38,15 @@ void StretchCopyNearest(const Bitmap24& srcIn, const Rect& srcRect, Bitmap24& ds
     const int64_t sw = srcRect.Width(), sh = srcRect.Height();
     const int64_t dw = dstRect.Width(), dh = dstRect.Height();
     if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
+    const Rect limited = LimitRect(dstRect, dst.Width(), dst.Height());
+    if (limited.IsEmpty()) return;
     Bitmap24 copy;
     const Bitmap24* src = &srcIn;
     if (&srcIn == &dst) {
         copy = srcIn;
         src = &copy;
     }
-    const int x0 = int(std::max<int64_t>(dstRect.Left, 0));
-    const int x1 = int(std::min<int64_t>(dstRect.Right, dst.Width()));
-    const int y0 = int(std::max<int64_t>(dstRect.Top, 0));
-    const int y1 = int(std::min<int64_t>(dstRect.Bottom, dst.Height()));
-    if (x0 >= x1 || y0 >= y1) return;
+    const int x0 = limited.Left, x1 = limited.Right, y0 = limited.Top, y1 = limited.Bottom;
     // Source column of every destination column, -1 where it falls outside the source.
     std::vector<int> column(size_t(x1 - x0));
     for (int x = x0; x < x1; ++x) {
