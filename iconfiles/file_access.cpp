@@ -359,7 +359,7 @@ class IconPngSink : public PngRowSink {
 public:
     explicit IconPngSink(const TIconImageRec& like) : like_(like) {}
 
-    bool Begin(const PngInfo& info) override
+    void Begin(const PngInfo& info) override
     {
         width_ = info.Width;
         indexed = info.Indexed;
@@ -370,7 +370,6 @@ public:
             // An index into a palette of at most 256 entries.
             transparent_ = uint8_t(TransparentIndex(info));
         }
-        return true;
     }
 
     void Row(int y, const uint8_t* src) override

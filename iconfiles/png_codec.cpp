@@ -110,7 +110,7 @@ bool DecodeWithLibpng(png_structp png, png_infop info, DecodeJob* job)
     const size_t rowBytes = png_get_rowbytes(png, info);
     if (rowBytes != size_t(width) * (out.Indexed ? 1u : 4u)) return false;
     if (!PrepareDecodeBuffers(*job, rowBytes, interlaced)) return false;
-    if (!job->sink->Begin(out)) return false;
+    job->sink->Begin(out);
     if (interlaced) {
         png_read_image(png, job->rows.data());
         for (int y = 0; y < out.Height; ++y) job->sink->Row(y, job->rows[size_t(y)]);

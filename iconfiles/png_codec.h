@@ -28,8 +28,8 @@ struct PngInfo {
 class PngRowSink {
 public:
     virtual ~PngRowSink() = default;
-    // Called once before the rows; false stops decoding.
-    virtual bool Begin(const PngInfo& info) = 0;
+    // Called once before the rows.
+    virtual void Begin(const PngInfo& info) = 0;
     virtual void Row(int y, const uint8_t* pixels) = 0;
 };
 
