@@ -359,31 +359,27 @@ class IconPngSink : public PngRowSink {
 public:
     explicit IconPngSink(const TIconImageRec& like) : like_(like) {}
 
-    void Begin(const PngInfo& info) override
+    void Begin(const PngInfo& header) override
     {
-        width_ = info.Width;
-        indexed = info.Indexed;
-        hasAlpha = info.HasAlpha;
+        info = header;
         image = NewWorkImage(like_, info.Width, info.Height);
-        if (indexed) {
-            palette_ = info.Palette;
-            // An index into a palette of at most 256 entries.
-            transparent_ = uint8_t(TransparentIndex(info));
-        }
+        // An index into a palette of at most 256 entries.
+        if (info.Indexed) transparent_ = uint8_t(TransparentIndex(info));
     }
 
     void Row(int y, const uint8_t* src) override
     {
         uint8_t* dst = image.Bitmap->Row(y);
         uint8_t* m = image.Mask->Row(y);
-        if (!indexed) {
-            partialAlpha = SplitAlphaRow(src, ChannelOrder::Rgba, dst, m, width_) || partialAlpha;
+        const int width = info.Width;
+        if (!info.Indexed) {
+            partialAlpha = SplitAlphaRow(src, ChannelOrder::Rgba, dst, m, width) || partialAlpha;
             return;
         }
         // Index i is stored as i - 1 and index 0 as 255 (the last slot of every palette size).
         const uint8_t transparent = transparent_;
         uint8_t highest = 0;
-        for (int x = 0; x < width_; ++x) {
+        for (int x = 0; x < width; ++x) {
             const uint8_t index = src[x];
             uint8_t* c = dst + 3 * x;
             c[0] = 0;
@@ -406,25 +402,22 @@ public:
         for (int k = 0; k < n; ++k) {
             const size_t source = (n == 256 && k == 255) ? 255 : size_t(k) + 1;
             TPaletteEntry e{};
-            if (source < palette_.size()) {
-                e.peRed = palette_[source][0];
-                e.peGreen = palette_[source][1];
-                e.peBlue = palette_[source][2];
+            if (source < info.Palette.size()) {
+                e.peRed = info.Palette[source][0];
+                e.peGreen = info.Palette[source][1];
+                e.peBlue = info.Palette[source][2];
             }
             image.Palette.palPalEntry[size_t(k)] = e;
         }
     }
 
+    PngInfo info;
     TIconImageRec image;
-    bool indexed = false;
-    bool hasAlpha = false;
     bool partialAlpha = false;
     int highestStored = 0;
 
 private:
     const TIconImageRec& like_;
-    int width_ = 0;
-    std::vector<std::array<uint8_t, 3>> palette_;
     uint8_t transparent_ = 0;
 };
 
@@ -436,9 +429,9 @@ int32_t TIconFileAccess::ReadPngImage(ByteReader& block, int entryBits, TIconIma
     IconPngSink sink(format);
     if (!DecodePng(block.Data(), block.Size(), paletteBits, MaxIconSide, sink)) return -1;
     TIconImageRec& image = sink.image;
-    if (sink.indexed)
+    if (sink.info.Indexed)
         sink.FinishIndexed(entryBits);
-    else if (!sink.hasAlpha)
+    else if (!sink.info.HasAlpha)
         image.ColorType = ctTrueColor;
     else if (sink.partialAlpha)
         // Only the alpha type keeps levels between opaque and transparent.
