@@ -5,10 +5,10 @@
 #include <QImage>
 #include <QMimeData>
 
-#include "core/format_helpers.h"
 #include "iconfiles/qv_clipboard.h"
 #include "imaging/imaging_state.h"
 #include "support/bitmap_checks.h"
+#include "support/format_helpers.h"
 
 namespace {
 
@@ -70,7 +70,7 @@ TEST(Clipboard, CopyAndPastePaletteSelectionGivesTrueColours)
 TEST(Clipboard, PlainPictureUsesTheRoundingRuleAndTheBackground)
 {
     ImagingState state;
-    TIconImageRec f = SolidFormat(3, 1, MakeColor(255, 0, 0), 0);
+    TIconImageRec f = SolidFormat(3, 1, ctTrueAlpha, MakeColor(255, 0, 0), 0);
     f.Mask->SetPixel(1, 0, GreyColor(128));
     f.Mask->SetPixel(2, 0, 0xFFFFFF);
     Bitmap24 colour, mask, composite;

@@ -3,10 +3,10 @@
 #include <QImage>
 #include <QPainter>
 
-#include "core/format_helpers.h"
 #include "imaging/compositing.h"
 #include "imaging/imaging_state.h"
 #include "support/bitmap_checks.h"
+#include "support/format_helpers.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ TEST(Compositing, RoundingRuleMaskByteAndPalettes)
     CompositeOnBitmap(color, mask, ground, dst, SizeRect(4, 1), nullptr);
     EXPECT_TRUE(PixelsAre(dst, {{0, 0, 0xFFFFFF}, {1, 0, MakeColor(1, 2, 3)}, {3, 0, MakeColor(200, 100, 50)}}));
 
-    TIconImageRec mono = SolidFormat(2, 1, 0, 0, ctColors2);
+    TIconImageRec mono = SolidFormat(2, 1, ctColors2, 0, 0);
     mono.Bitmap->SetPixel(1, 0, 1); // index 1: white
     CompositeOnColor(*mono.Bitmap, *mono.Mask, &mono.Palette, dst, GreyColor(9), SizeRect(2, 1));
     EXPECT_TRUE(PixelsAre(dst, {{0, 0, 0}, {1, 0, 0xFFFFFF}}));
@@ -77,7 +77,7 @@ TEST(Compositing, CheckerSwatch)
 TEST(DrawIconImage, ScalesTheCompositeIntoTheClippedRectangle)
 {
     ImagingState state;
-    TIconImageRec rec = SolidFormat(16, 16, MakeColor(10, 200, 30), 0);
+    TIconImageRec rec = SolidFormat(16, 16, ctTrueAlpha, MakeColor(10, 200, 30), 0);
     rec.Mask->SetPixel(0, 0, 0xFFFFFF);
     Bitmap24 canvas = FilledBitmap(64, 64, Sentinel);
     DrawIconImage(canvas, Rect{5, 6, 21, 22}, 0xFFFFFF, rec); // 1:1
@@ -107,7 +107,7 @@ TEST(DrawIconImage, ScalesTheCompositeIntoTheClippedRectangle)
 TEST(DrawIconImage, TargetsLargerThanOrEqualToTheSharedBitmaps)
 {
     ImagingState state;
-    TIconImageRec rec = SolidFormat(300, 10, 0, 0);
+    TIconImageRec rec = SolidFormat(300, 10, ctTrueAlpha, 0, 0);
     for (int x = 0; x < 300; ++x) rec.Bitmap->SetPixel(x, 5, MakeColor(x & 255, 7, 9));
     Bitmap24 canvas = FilledBitmap(310, 20, Sentinel);
     DrawIconImage(canvas, Rect{5, 5, 305, 15}, 0xFFFFFF, rec);
@@ -119,7 +119,7 @@ TEST(DrawIconImage, TargetsLargerThanOrEqualToTheSharedBitmaps)
     EXPECT_EQ(wide.Pixel(599, 0), 0u);
 
     // Drawing into the shared bitmaps themselves.
-    const TIconImageRec small = SolidFormat(16, 16, MakeColor(1, 2, 3), 0);
+    const TIconImageRec small = SolidFormat(16, 16, ctTrueAlpha, MakeColor(1, 2, 3), 0);
     state.ScaleBufferBitmap.Fill(Sentinel);
     DrawIconImage(state.ScaleBufferBitmap, Rect{100, 100, 132, 132}, 0xFFFFFF, small);
     EXPECT_EQ(ChangedRect(state.ScaleBufferBitmap, Sentinel), (Rect{100, 100, 132, 132}));
@@ -132,7 +132,7 @@ TEST(DrawIconImage, TargetsLargerThanOrEqualToTheSharedBitmaps)
 TEST(DrawIconImage, PainterCanvasMatchesBitmapCanvas)
 {
     ImagingState state;
-    TIconImageRec rec = SolidFormat(16, 16, 0, 0);
+    TIconImageRec rec = SolidFormat(16, 16, ctTrueAlpha, 0, 0);
     *rec.Bitmap = NoiseBitmap(16, 16, 5);
     *rec.Mask = NoiseBitmap(16, 16, 6);
     Bitmap24 viaBitmap = FilledBitmap(40, 40, Sentinel);
@@ -150,7 +150,7 @@ TEST(DrawIconImageFitted, SmallFormatsCentredLargeOnesKeepTheirAspectRatio)
 {
     ImagingState state;
     state.BackgroundColor = 0; // not used: fitted thumbnails are always on white
-    TIconImageRec rec = SolidFormat(16, 16, MakeColor(0, 0, 255), 0);
+    TIconImageRec rec = SolidFormat(16, 16, ctTrueAlpha, MakeColor(0, 0, 255), 0);
     rec.Mask->SetPixel(15, 15, 0xFFFFFF);
     Bitmap24 target = FilledBitmap(32, 32, Sentinel);
     DrawIconImageFitted(rec, target);
@@ -164,7 +164,7 @@ TEST(DrawIconImageFitted, SmallFormatsCentredLargeOnesKeepTheirAspectRatio)
     // 48 x 256: truncate(0.1875 * 32) = 6 wide; 256 x 1 still shows one row rather than vanishing.
     for (const Case& c : {Case{64, 32, {0, 8, 32, 24}}, Case{48, 256, {13, 0, 19, 32}}, Case{256, 1, {0, 15, 32, 16}}}) {
         Bitmap24 t = FilledBitmap(32, 32, Sentinel);
-        DrawIconImageFitted(SolidFormat(c.w, c.h, 0, 0), t);
+        DrawIconImageFitted(SolidFormat(c.w, c.h, ctTrueAlpha, 0, 0), t);
         EXPECT_EQ(ChangedRect(t, Sentinel), c.drawn) << c.w << "x" << c.h;
     }
 }
@@ -174,9 +174,9 @@ TEST(DrawFormatThumbnail, PositionsInTheStrip)
     ImagingState state;
     state.BackgroundColor = MakeColor(0, 255, 0);
     TIconImageArray formats;
-    formats.Add(SolidFormat(256, 128, MakeColor(255, 0, 0), 0));
-    formats.Add(SolidFormat(32, 64, MakeColor(255, 0, 0), 0));
-    formats.Add(SolidFormat(16, 16, MakeColor(255, 0, 0), 255));
+    formats.Add(SolidFormat(256, 128, ctTrueAlpha, MakeColor(255, 0, 0), 0));
+    formats.Add(SolidFormat(32, 64, ctTrueAlpha, MakeColor(255, 0, 0), 0));
+    formats.Add(SolidFormat(16, 16, ctTrueAlpha, MakeColor(255, 0, 0), 255));
     // 48 x 24 at (13, 27); 24 x 48 centred across; 16 x 16 transparent over the background colour.
     const Rect drawn[3] = {{13, 27, 61, 51}, {105, 15, 129, 63}, {189, 31, 205, 47}};
     const TColor corner[3] = {MakeColor(255, 0, 0), MakeColor(255, 0, 0), MakeColor(0, 255, 0)};
@@ -196,15 +196,15 @@ TEST(DrawFormatThumbnail, PositionsInTheStrip)
 TEST(MergeIconImageOver, OpacityZeroAndTransparentBChangeNothing)
 {
     // A over a fully transparent B, or B at opacity 0, must keep A exactly, at every mask level.
-    TIconImageRec a = SolidFormat(256, 1, MakeColor(10, 20, 30), 0);
+    TIconImageRec a = SolidFormat(256, 1, ctTrueAlpha, MakeColor(10, 20, 30), 0);
     *a.Bitmap = NoiseBitmap(256, 1, 3);
     for (int x = 0; x < 256; ++x) a.Mask->SetPixel(x, 0, GreyColor(x));
     const TIconImageRec before = a.Clone();
-    MergeIconImageOver(a, SolidFormat(256, 1, MakeColor(255, 0, 0), 0), SizeRect(256, 1), 0);
+    MergeIconImageOver(a, SolidFormat(256, 1, ctTrueAlpha, MakeColor(255, 0, 0), 0), SizeRect(256, 1), 0);
     EXPECT_TRUE(*a.Bitmap == *before.Bitmap);
     EXPECT_TRUE(*a.Mask == *before.Mask);
 
-    MergeIconImageOver(a, SolidFormat(256, 1, GreyColor(99), 255), SizeRect(256, 1), 255);
+    MergeIconImageOver(a, SolidFormat(256, 1, ctTrueAlpha, GreyColor(99), 255), SizeRect(256, 1), 255);
     for (int x = 0; x < 255; ++x) {
         ASSERT_EQ(a.Mask->Byte0(x, 0), x);
         ASSERT_EQ(a.Bitmap->Pixel(x, 0), before.Bitmap->Pixel(x, 0));
@@ -216,21 +216,21 @@ TEST(MergeIconImageOver, OpacityZeroAndTransparentBChangeNothing)
 
 TEST(MergeIconImageOver, MixesColoursAndAlphaWithOpacityInsideTheClippedRectangle)
 {
-    TIconImageRec a = SolidFormat(3, 1, MakeColor(200, 0, 0), 0);
+    TIconImageRec a = SolidFormat(3, 1, ctTrueAlpha, MakeColor(200, 0, 0), 0);
     a.Mask->SetPixel(1, 0, 0xFFFFFF); // transparent A
     a.Mask->SetPixel(2, 0, GreyColor(128));
-    const TIconImageRec b = SolidFormat(3, 1, MakeColor(0, 0, 200), 0);
+    const TIconImageRec b = SolidFormat(3, 1, ctTrueAlpha, MakeColor(0, 0, 200), 0);
     MergeIconImageOver(a, b, SizeRect(3, 1), 255);
     // Opaque A in front; B shows through transparent A; half-transparent A: 127/255 of A, the rest B.
     EXPECT_TRUE(PixelsAre(*a.Bitmap, {{0, 0, MakeColor(200, 0, 0)}, {1, 0, MakeColor(0, 0, 200)}, {2, 0, MakeColor(99, 0, 100)}}));
     EXPECT_TRUE(AreaIs(*a.Mask, SizeRect(3, 1), 0));
 
-    TIconImageRec c = SolidFormat(1, 1, MakeColor(200, 0, 0), 255);
+    TIconImageRec c = SolidFormat(1, 1, ctTrueAlpha, MakeColor(200, 0, 0), 255);
     MergeIconImageOver(c, b, SizeRect(1, 1), 51); // B at a fifth over nothing
     EXPECT_EQ(c.Bitmap->Pixel(0, 0), MakeColor(0, 0, 200));
     EXPECT_EQ(c.Mask->Byte0(0, 0), 204);
 
-    TIconImageRec d = SolidFormat(1, 1, MakeColor(200, 0, 0), 128);
+    TIconImageRec d = SolidFormat(1, 1, ctTrueAlpha, MakeColor(200, 0, 0), 128);
     MergeIconImageOver(d, b, SizeRect(1, 1), 51);
     // a = 127/255, b = 0.2: colour = (200 a) / (1 - (1 - a)(0.8)) and the B share likewise.
     const double alphaA = 127 / 255.0, f = 1 - (1 - alphaA) * 0.8;
@@ -238,8 +238,8 @@ TEST(MergeIconImageOver, MixesColoursAndAlphaWithOpacityInsideTheClippedRectangl
     EXPECT_EQ(ColorB(d.Bitmap->Pixel(0, 0)), int(200 * 0.2 * (1 - alphaA) / f));
     EXPECT_EQ(d.Mask->Byte0(0, 0), int(255 - f * 255));
 
-    TIconImageRec e = SolidFormat(4, 4, 0, 255);
-    MergeIconImageOver(e, SolidFormat(2, 2, MakeColor(1, 1, 1), 0), Rect{-1, -1, 10, 10}, 255);
+    TIconImageRec e = SolidFormat(4, 4, ctTrueAlpha, 0, 255);
+    MergeIconImageOver(e, SolidFormat(2, 2, ctTrueAlpha, MakeColor(1, 1, 1), 0), Rect{-1, -1, 10, 10}, 255);
     EXPECT_EQ(e.Bitmap->Pixel(1, 1), MakeColor(1, 1, 1));
     EXPECT_EQ(e.Mask->Byte0(1, 1), 0);
     EXPECT_EQ(e.Mask->Byte0(2, 2), 255);
@@ -247,7 +247,7 @@ TEST(MergeIconImageOver, MixesColoursAndAlphaWithOpacityInsideTheClippedRectangl
 
 TEST(InvertColors, PaletteEntriesOrThePixelsOfTheRectangle)
 {
-    TIconImageRec rec = SolidFormat(2, 2, 0, 0, ctColors2);
+    TIconImageRec rec = SolidFormat(2, 2, ctColors2, 0, 0);
     rec.Bitmap->SetPixel(1, 1, 1);
     rec.Palette.palPalEntry[0].peFlags = 7;
     const Bitmap24 pixels = *rec.Bitmap;

@@ -5,17 +5,17 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 
-#include "core/format_helpers.h"
 #include "iconfiles/bmp_codec.h"
 #include "iconfiles/file_access.h"
 #include "iconfiles/gif_codec.h"
 #include "support/bitmap_checks.h"
+#include "support/format_helpers.h"
 
 TEST(Export, BmpIsFlattenedOnWhiteWithoutDarkening)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.bmp"));
-    TIconImageRec f = SolidFormat(3, 2, 0xFFFFFF, 0);
+    TIconImageRec f = SolidFormat(3, 2, ctTrueAlpha, 0xFFFFFF, 0);
     f.Mask->SetPixel(0, 0, 0xFFFFFF);                 // fully transparent
     f.Bitmap->SetPixel(1, 0, MakeColor(200, 100, 0)); // opaque colour stays as it is
     f.Bitmap->SetPixel(2, 0, MakeColor(255, 0, 0));
@@ -39,7 +39,7 @@ TEST(Export, PngKeepsAlphaAndExpandsPalettes)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.PNG"));
-    TIconImageRec mono = SolidFormat(2, 2, 0, 0, ctColors2);
+    TIconImageRec mono = SolidFormat(2, 2, ctColors2, 0, 0);
     mono.Bitmap->SetPixel(1, 0, MakeColor(1, 0, 0));
     mono.Mask->SetPixel(0, 1, 0xFFFFFF);
     TIconFileAccess fa;
@@ -49,7 +49,7 @@ TEST(Export, PngKeepsAlphaAndExpandsPalettes)
     EXPECT_EQ(q.pixel(0, 0), qRgba(0, 0, 0, 255));
     EXPECT_EQ(q.pixel(1, 0), qRgba(255, 255, 255, 255));
     EXPECT_EQ(qAlpha(q.pixel(0, 1)), 0);
-    ASSERT_EQ(fa.ExportImage(path, SolidFormat(1, 1, MakeColor(10, 20, 30), 55)), 0);
+    ASSERT_EQ(fa.ExportImage(path, SolidFormat(1, 1, ctTrueAlpha, MakeColor(10, 20, 30), 55)), 0);
     EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_ARGB32).pixel(0, 0), qRgba(10, 20, 30, 200));
 }
 
@@ -58,7 +58,7 @@ TEST(Export, GifUsesTheFixedPaletteAndJpegIsBaselineAtQualityNinety)
     EXPECT_EQ(GifLevel(200), 3);
     QTemporaryDir dir;
     const QString gif = dir.filePath(QStringLiteral("a.gif"));
-    TIconImageRec f = SolidFormat(2, 1, MakeColor(100, 150, 200), 0, ctTrueColor);
+    TIconImageRec f = SolidFormat(2, 1, ctTrueColor, MakeColor(100, 150, 200), 0);
     f.Bitmap->SetPixel(1, 0, MakeColor(25, 26, 48));
     TIconFileAccess fa;
     ASSERT_EQ(fa.ExportImage(gif, f), 0);
@@ -69,7 +69,7 @@ TEST(Export, GifUsesTheFixedPaletteAndJpegIsBaselineAtQualityNinety)
     EXPECT_EQ(ReadFileBytes(gif).left(3), QByteArray("GIF"));
 
     const QString jpeg = dir.filePath(QStringLiteral("photo.JPG"));
-    ASSERT_EQ(fa.ExportImage(jpeg, SolidFormat(16, 16, MakeColor(9, 0, 0), 0, ctColors16)), 0); // palette red
+    ASSERT_EQ(fa.ExportImage(jpeg, SolidFormat(16, 16, ctColors16, MakeColor(9, 0, 0), 0)), 0); // palette red
     const QByteArray data = ReadFileBytes(jpeg);
     EXPECT_EQ(data.left(2), QByteArray("\xFF\xD8"));
     EXPECT_TRUE(data.contains(QByteArray("\xFF\xC0", 2)));  // baseline frame
@@ -90,7 +90,7 @@ TEST(Export, UnknownExtensionsAndFailuresWriteNothing)
 {
     QTemporaryDir dir;
     TIconFileAccess fa;
-    const TIconImageRec f = SolidFormat(2, 2, 0, 0, ctTrueColor);
+    const TIconImageRec f = SolidFormat(2, 2, ctTrueColor, 0, 0);
     for (const char* name : {"a.jpeg", "a.ico", "a", "a.bmp.txt"}) {
         const QString path = dir.filePath(QLatin1String(name));
         EXPECT_EQ(fa.ExportImage(path, f), -1) << name;

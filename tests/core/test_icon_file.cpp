@@ -7,11 +7,11 @@
 #include <QTemporaryDir>
 #include <tuple>
 
-#include "core/format_helpers.h"
 #include "iconfiles/file_access.h"
 #include "iconfiles/png_codec.h"
 #include "platform/bytes.h"
 #include "support/bitmap_checks.h"
+#include "support/format_helpers.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <random>
 #include <set>
 
-#include "core/format_helpers.h"
 #include "imaging/quantizer_dither.h"
 #include "platform/quantizer.h"
 #include "support/bitmap_checks.h"
+#include "support/format_helpers.h"
 
 namespace {
 

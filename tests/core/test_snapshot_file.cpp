@@ -3,11 +3,11 @@
 #include <QTemporaryDir>
 #include <tuple>
 
-#include "core/format_helpers.h"
 #include "iconfiles/bmp_codec.h"
 #include "iconfiles/file_access.h"
 #include "platform/save_file.h"
 #include "support/bitmap_checks.h"
+#include "support/format_helpers.h"
 
 TEST(SnapshotFile, RoundTripsTrueColourAndPaletteFormats)
 {

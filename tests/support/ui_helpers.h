@@ -14,22 +14,12 @@
 #include <memory>
 
 #include "imaging/icon_image.h"
+#include "support/format_helpers.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_support.h"
 #include "workspace/app_windows.h"
 #include "workspace/childwin.h"
 #include "workspace/main_form.h"
-
-// A w x h format of this colour type without a track, every pixel `color` at `transparency`
-// (0 opaque .. 255 fully transparent). The defaults are those of a brand-new format.
-inline TIconImageRec SolidFormat(int w, int h, int32_t type, TColor color = 0xFFFFFF, int transparency = 255)
-{
-    TIconImageRec rec;
-    InitIconImage(rec, w, h, type, -1);
-    rec.Bitmap->Fill(color);
-    rec.Mask->Fill(MakeColor(transparency, transparency, transparency));
-    return rec;
-}
 
 // Writes a file whole; false when it cannot.
 inline bool WriteBytes(const QString& path, const QByteArray& bytes)

@@ -19,7 +19,7 @@ namespace {
 
 // A true-colour-with-alpha format whose pixel (x, y) has red = x * 8 + y, green = y, blue = 200,
 // its first column transparent: every pixel differs.
-TIconImageRec PatternFormat(int w, int h)
+TIconImageRec GradientFormat(int w, int h)
 {
     TIconImageRec rec = SolidFormat(w, h, ctTrueAlpha, 0, 0);
     for (int y = 0; y < h; ++y) {
@@ -35,11 +35,11 @@ void WriteIcon(const QString& path, TIconImageArray formats)
     EXPECT_EQ(access.SaveIconFile(path, formats), 0) << access.LastError.toStdString();
 }
 
-// An icon of square pattern formats of these sizes.
+// An icon of square gradient formats of these sizes.
 void WriteIcon(const QString& path, std::initializer_list<int> sizes)
 {
     TIconImageArray formats;
-    for (int s : sizes) formats.Add(PatternFormat(s, s));
+    for (int s : sizes) formats.Add(GradientFormat(s, s));
     WriteIcon(path, std::move(formats));
 }
 
@@ -53,7 +53,7 @@ protected:
         data.setUrls(urls);
         main->WMDropFiles(&data);
     }
-    // Writes an icon of pattern formats of these sizes and opens it: its window.
+    // Writes an icon of gradient formats of these sizes and opens it: its window.
     Tfrm_childwin* OpenIcon(const QString& name, std::initializer_list<int> sizes = {16})
     {
         WriteIcon(Path(name), sizes);
@@ -275,7 +275,7 @@ TEST_F(OpenSaveTest, CommandsWithoutAFormatDoNothing)
 TEST_F(OpenSaveTest, DirectEffectsChangeTheCurrentFormatWithAStep)
 {
     TIconImageArray one;
-    one.Add(PatternFormat(32, 16));
+    one.Add(GradientFormat(32, 16));
     WriteIcon(Path("wide.ico"), std::move(one));
     main->OpenFiles({Path("wide.ico")});
     Tfrm_childwin* doc = main->ActiveDocument();

@@ -1,5 +1,5 @@
 #pragma once
-// Formats with known pixels for the file, export, clipboard and compositing tests.
+// Formats with known pixels for the core and widget tests.
 #include <cstdint>
 
 #include "imaging/icon_image.h"
@@ -27,14 +27,15 @@ inline TIconImageRec PatternFormat(int width, int height, int32_t colorType, uns
     return f;
 }
 
-// A format filled with one colour and one mask level.
-inline TIconImageRec SolidFormat(int width, int height, TColor color, int mask, int32_t colorType = ctTrueAlpha)
+// A w x h format of this colour type without a track, every pixel `color` at `transparency`
+// (0 opaque .. 255 fully transparent). The defaults are those of a brand-new format.
+inline TIconImageRec SolidFormat(int w, int h, int32_t type, TColor color = 0xFFFFFF, int transparency = 255)
 {
-    TIconImageRec f;
-    InitIconImage(f, width, height, colorType, -1);
-    f.Bitmap->Fill(color);
-    f.Mask->Fill(MakeColor(mask, mask, mask));
-    return f;
+    TIconImageRec rec;
+    InitIconImage(rec, w, h, type, -1);
+    rec.Bitmap->Fill(color);
+    rec.Mask->Fill(MakeColor(transparency, transparency, transparency));
+    return rec;
 }
 
 // The colour a person sees at (x, y): the palette colour for palette types.
