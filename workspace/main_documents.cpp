@@ -14,6 +14,7 @@
 #include "workspace/childwin.h"
 #include "workspace/history_form.h"
 #include "workspace/main_form.h"
+#include "workspace/new_format.h"
 
 namespace {
 
@@ -35,21 +36,6 @@ bool IsPictureExtension(const QString& ext)
 {
     return ext == QLatin1String(".BMP") || ext == QLatin1String(".JPG") || ext == QLatin1String(".JPEG") ||
            ext == QLatin1String(".PNG") || ext == QLatin1String(".GIF");
-}
-
-// Masks of the colour types without alpha hold only "opaque" and "transparent": what a rotation
-// blended in between becomes opaque, as the icon writer would store it.
-void KeepTwoLevelMask(TIconImageRec& f)
-{
-    if (f.ColorType == ctTrueAlpha || !f.Mask) return;
-    Bitmap24& m = *f.Mask;
-    for (int y = 0; y < m.Height(); ++y) {
-        uint8_t* row = m.Row(y);
-        for (int x = 0; x < m.Width(); ++x) {
-            const uint8_t v = row[x * 3] == 255 ? 255 : 0;
-            row[x * 3] = row[x * 3 + 1] = row[x * 3 + 2] = v;
-        }
-    }
 }
 
 void ShowException(QWidget* parent, const char* what)
@@ -74,7 +60,9 @@ QString ApplyDirectEffect(TIconImageRec& f, TDirectEffect effect)
             both([&](Bitmap24& b) { RotateBitmapNearest(b, b, r, angle); });
         else
             both([&](Bitmap24& b) { RotateRectBilinear(b, r, angle); });
-        KeepTwoLevelMask(f);
+        // Masks of the colour types without alpha hold only "opaque" and "transparent": what
+        // the turn blended in between becomes opaque, as the icon writer would store it.
+        if (f.ColorType != ctTrueAlpha && f.Mask) HardenMask(*f.Mask);
         return caption;
     };
     switch (effect) {

@@ -27,7 +27,8 @@ bool HasUsablePixels(const TIconImageRec& rec)
            rec.Bitmap->Height() >= rec.Height && rec.Mask->Width() >= rec.Width && rec.Mask->Height() >= rec.Height;
 }
 
-// Masks of the types without alpha keep only fully transparent pixels transparent.
+} // namespace
+
 void HardenMask(Bitmap24& mask)
 {
     for (int y = 0; y < mask.Height(); ++y) {
@@ -38,8 +39,6 @@ void HardenMask(Bitmap24& mask)
         }
     }
 }
-
-} // namespace
 
 void BuildNewFormat(TIconImageRec& rec, int width, int height, int32_t colorType, const TIconImageRec* source)
 {

@@ -27,5 +27,10 @@ constexpr std::array<int32_t, 5> NewFormatColorTypes{ctTrueAlpha, ctTrueColor, c
 // bitmaps are left empty: the format is blank. Id is left as it was.
 void BuildNewFormat(TIconImageRec& rec, int width, int height, int32_t colorType, const TIconImageRec* source);
 
+// Leaves a mask only "opaque" (0) and "transparent" (255): anything short of fully transparent
+// becomes opaque, as the icon writer stores the masks of every colour type but true colour with
+// alpha.
+void HardenMask(Bitmap24& mask);
+
 // The format of Formats at Index, or null when the index is outside the array.
 const TIconImageRec* SourceFormatAt(const TIconImageArray* formats, int index);
