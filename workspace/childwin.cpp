@@ -316,8 +316,11 @@ void Tfrm_childwin::ActivateCurrentFormat()
             TDocumentModel::PanelNeedsFormatPalette(panelType, panelPalette, *f))
             peers.SetPanelColorType(f->ColorType, f->Palette);
     }
-    FitCanvas();
+    // The format takes the colour window's palette first, so the fit renders the canvas once.
     TakePanelPalette();
+    FitCanvas();
+    // The tool's overlay (selection outline, text frame) is drawn by the canvas's paint event.
+    PaintBox1->update();
     DrawFormatStrip();
     if (frm_history) frm_history->ShowTrackOf(f);
 }
@@ -330,12 +333,12 @@ void Tfrm_childwin::TakePanelPalette()
         TPalette panelPalette;
         if (peers.GetPanelPalette(panelType, panelPalette)) doc_.ApplyPalette(panelPalette);
     }
-    FormPaint();
 }
 
 void Tfrm_childwin::ApplyPanelPalette()
 {
     TakePanelPalette();
+    FormPaint();
     DrawFormatStrip();
 }
 

@@ -204,7 +204,7 @@ private:
     void PaintBox1MouseDown(int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
     void PaintBox1MouseMove(int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
     void PaintBox1MouseUp(int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
-    // ApplyPanelPalette without the strip, for callers that draw the strip next anyway.
+    // Copies the colour window's palette into the current format, drawing nothing.
     void TakePanelPalette();
     bool IsActiveDocument() const;
     int CurrentToolId() const;
