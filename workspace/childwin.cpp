@@ -385,10 +385,9 @@ void Tfrm_childwin::btn_deleImageClick()
     CommitText();
     if (frm_history && !frm_history->AddToRecycle(f)) return;
     doc_.RemoveFormat(doc_.CurrentIndex);
-    // No format is current until the first is selected, so the selection always activates it.
+    // No format is current until the first is selected, so the selection always activates it
+    // (and draws the strip).
     doc_.CurrentIndex = -1;
-    FormatStrip->SetCellCount(doc_.Images.Count());
-    DrawFormatStrip();
     SelectFormatAt(0);
     SetModified(true);
 }
