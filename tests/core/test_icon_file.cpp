@@ -535,6 +535,9 @@ TEST(IconFileInterop, FilesMadeByOtherTools)
                                               {48, ctTrueAlpha, "src_pal256_48.png"}});
     ExpectIconFromTool("magick_flat256.ico", {{256, ctTrueAlpha, "src_flat_256.png"}});
     ExpectIconFromTool("pillow_png.ico", AlphaSizes);
+    // Interlaced PNG images: true colour, and a palette image under a 4-bit entry.
+    ExpectIconFromTool("icotool_interlaced.ico", {{48, ctTrueAlpha, "src_alpha_48.png"},
+                                                  {256, ctColors16, "src_flat_256.png"}});
     // 32-bit DIB images without AND rows, each entry's size ending at its XOR rows.
     ExpectIconFromTool("pillow_bmp.ico", {AlphaSizes.begin(), AlphaSizes.end() - 1});
 }

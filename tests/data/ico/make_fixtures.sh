@@ -82,3 +82,14 @@ convert src_alpha_16.png src_alpha_32.png src_alpha_48.png src_alpha_256.png mag
 convert src_mono_16.png src_pal16_32.png src_pal256_48.png magick_palette.ico
 convert src_flat_256.png magick_flat256.ico
 icotool -c -o icotool_palpng.ico -r src_flat_256_p.png
+# Interlaced PNG images (the reader takes them through a separate path): true colour with alpha,
+# and a palette PNG with a transparent entry under a 4-bit directory entry.
+convert src_alpha_48.png -interlace PNG src_alpha_48_i.png
+convert src_flat_256_p.png -interlace PNG src_flat_256_pi.png
+icotool -c -o icotool_interlaced.ico -r src_alpha_48_i.png -r src_flat_256_pi.png
+# icotool enters every PNG as 32 bits; the palette image's entry is set to 4 bits so the reader
+# keeps its indices.
+/usr/bin/python3 -c "
+d = bytearray(open('icotool_interlaced.ico', 'rb').read())
+d[6 + 16 + 6] = 4
+open('icotool_interlaced.ico', 'wb').write(d)"
