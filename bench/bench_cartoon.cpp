@@ -7,7 +7,7 @@
 #include "imaging/draw_effect.h"
 #include "imaging/imaging_state.h"
 #include "platform/bitmap24.h"
-#include "tools/cartoon3_preset.h"
+#include "scripts/cartoon3_preset.h"
 
 namespace {
 

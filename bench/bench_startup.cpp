@@ -26,7 +26,7 @@
 #include "iconfiles/file_access.h"
 #include "imaging/icon_image.h"
 #include "platform/app_paths.h"
-#include "workspace/app_windows.h"
+#include "app/app_windows.h"
 #include "workspace/main_form.h"
 
 extern char** environ;

@@ -7,7 +7,7 @@
 
 #include "iconfiles/bmp_codec.h"
 #include "iconfiles/file_access.h"
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 #include "imaging/compositing.h"
 #include "imaging/imaging_state.h"
 #include "platform/bytes.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 #include "imaging/gblur2.h"
 #include "imaging/imaging_state.h"
 #include "imaging/point_lookups.h"

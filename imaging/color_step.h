@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "imaging/progress.h"
+#include "platform/progress.h"
 
 class Bitmap24;
 

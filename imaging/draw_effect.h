@@ -4,7 +4,7 @@
 // them into a 24-bit bitmap.
 #include "imaging/cartoon_options.h"
 #include "imaging/color_step.h"
-#include "imaging/progress.h"
+#include "platform/progress.h"
 #include "imaging/sketch.h"
 
 class Bitmap24;

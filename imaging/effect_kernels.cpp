@@ -5,7 +5,7 @@
 #include <numbers>
 #include <vector>
 
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 #include "imaging/compositing.h"
 #include "imaging/gauss_kernel.h"
 #include "imaging/imaging_state.h"

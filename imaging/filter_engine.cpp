@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 #include "platform/rounding.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "imaging/progress.h"
+#include "platform/progress.h"
 #include "platform/bitmap24.h"
 
 // One preset. Kernel rows are the vertical offsets -3..3 (top first), columns the horizontal

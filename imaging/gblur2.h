@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "imaging/gauss_kernel.h"
-#include "imaging/progress.h"
+#include "platform/progress.h"
 
 // src and dst may be the same buffer. A sigma that is not above 0 copies. Stops where it is when
 // CancelRequested is set (dst may then be partly written).

@@ -8,7 +8,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 #include "imaging/icon_image.h"
 #include "imaging/resample.h"
 #include "imaging/transforms.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 #include "platform/canvas_ops.h"
 
 namespace {

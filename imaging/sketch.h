@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging/progress.h"
+#include "platform/progress.h"
 
 class Bitmap24;
 

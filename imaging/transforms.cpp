@@ -7,7 +7,7 @@
 #include <numbers>
 #include <vector>
 
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 #include "imaging/icon_image.h"
 #include "imaging/resample.h"
 #include "platform/canvas_ops.h"

@@ -25,7 +25,7 @@
 
 #include "imaging/icon_image.h"
 #include "platform/rect.h"
-#include "workspace/document_model.h"
+#include "model/document_model.h"
 #include "workspace/picture_dialogs.h"
 
 class QFrame;

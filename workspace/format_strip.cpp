@@ -10,7 +10,7 @@
 
 #include "imaging/compositing.h"
 #include "imaging/imaging_state.h"
-#include "workspace/document_model.h"
+#include "model/document_model.h"
 
 // The strip picture itself: shows the canvas and reports presses and left-button drags.
 class TStripImage : public QWidget {

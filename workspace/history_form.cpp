@@ -8,7 +8,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 #include "platform/ui/dialogs.h"
 #include "workspace/childwin.h"
 #include "workspace/main_form.h"

@@ -7,7 +7,7 @@
 #include <QString>
 
 #include "workspace/base_form.h"
-#include "workspace/history_model.h"
+#include "model/history_model.h"
 
 class QAction;
 class QListWidget;

@@ -2,10 +2,10 @@
 // Help > About.
 #include "workspace/main_form.h"
 
-#include "workspace/about_form.h"
-#include "workspace/add_new_image_form.h"
+#include "workspace/dialogs/about_form.h"
+#include "workspace/dialogs/add_new_image_form.h"
 #include "workspace/childwin.h"
-#include "workspace/icon_property_form.h"
+#include "workspace/dialogs/icon_property_form.h"
 
 void Tfrm_main::NewIcon(const QString& name)
 {

@@ -14,7 +14,7 @@
 #include "workspace/childwin.h"
 #include "workspace/history_form.h"
 #include "workspace/main_form.h"
-#include "workspace/new_format.h"
+#include "model/new_format.h"
 
 namespace {
 

@@ -18,12 +18,12 @@
 #include <QUrl>
 
 #include "iconfiles/qv_clipboard.h"
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 #include "imaging/imaging_state.h"
 #include "platform/app_paths.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/work_area.h"
-#include "workspace/app_windows.h"
+#include "workspace/window_registry.h"
 #include "workspace/history_form.h"
 
 Tfrm_main* frm_main = nullptr;

@@ -12,7 +12,7 @@
 
 #include "workspace/base_form.h"
 #include "workspace/picture_dialogs.h"
-#include "workspace/reopen_list.h"
+#include "model/reopen_list.h"
 
 class QAction;
 class QLabel;

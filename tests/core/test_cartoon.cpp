@@ -17,7 +17,7 @@
 #include "platform/save_file.h"
 #include "support/bitmap_checks.h"
 #include "support/test_support.h"
-#include "tools/cartoon3_preset.h"
+#include "scripts/cartoon3_preset.h"
 
 namespace {
 
@@ -463,7 +463,7 @@ TEST(CartoonOptions, PresetFileAndTheShippedPreset)
     EXPECT_FALSE(LoadCartoonOptionsFile(path, o));
     EXPECT_EQ(o, Distinct()); // untouched when the file cannot be opened
 
-    // The committed asset is the output of tools/make_cartoon3_set; a change of the named values
+    // The committed asset is the output of scripts/make_cartoon3_set; a change of the named values
     // without regenerating the file shows here.
     const QString asset = QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../assets/cartoon3.set"));
     const std::vector<uint8_t> expected = WriteCartoonOptions(ShippedCartoonPreset());

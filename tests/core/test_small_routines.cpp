@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 #include "imaging/imaging_state.h"
 #include "support/bitmap_checks.h"
 

@@ -5,8 +5,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDirIterator>
-#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QToolButton>
@@ -17,31 +15,15 @@
 #include "support/format_helpers.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_support.h"
-#include "workspace/app_windows.h"
+#include "app/app_windows.h"
 #include "workspace/childwin.h"
 #include "workspace/main_form.h"
-
-// Writes a file whole; false when it cannot.
-inline bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 // The texts of these actions, "-" for a separator.
 inline QStringList ActionTexts(const QList<QAction*>& actions)
 {
     QStringList out;
     for (QAction* a : actions) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    return out;
-}
-
-// Every snapshot file below a folder.
-inline QStringList QviFilesUnder(const QString& dir)
-{
-    QStringList out;
-    QDirIterator it(dir, {QStringLiteral("*.qvi")}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) out << it.next();
     return out;
 }
 

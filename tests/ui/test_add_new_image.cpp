@@ -13,9 +13,9 @@
 #include "platform/ui/spin_edit.h"
 #include "support/ui_helpers.h"
 #include "support/when_modal.h"
-#include "workspace/add_new_image_form.h"
+#include "workspace/dialogs/add_new_image_form.h"
 #include "workspace/format_strip.h"
-#include "workspace/new_format.h"
+#include "model/new_format.h"
 
 namespace {
 

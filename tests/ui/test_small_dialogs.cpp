@@ -6,12 +6,12 @@
 #include <QDir>
 #include <QTest>
 
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 #include "support/ui_helpers.h"
 #include "support/when_modal.h"
-#include "workspace/about_form.h"
-#include "workspace/dele_icon_image_form.h"
-#include "workspace/icon_property_form.h"
+#include "workspace/dialogs/about_form.h"
+#include "workspace/dialogs/dele_icon_image_form.h"
+#include "workspace/dialogs/icon_property_form.h"
 
 TEST_F(MainWindowTest, AboutBoxShowsTheBuildsVersionOpensTheHomePageAndAnswersOk)
 {

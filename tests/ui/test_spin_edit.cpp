@@ -5,7 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 #include "platform/ui/spin_edit.h"
 
 TEST(SpinEdit, TextReadsAsAClampedNumberOrTheMinimum)

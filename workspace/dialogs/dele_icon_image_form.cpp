@@ -1,4 +1,4 @@
-#include "workspace/dele_icon_image_form.h"
+#include "workspace/dialogs/dele_icon_image_form.h"
 
 #include <QGuiApplication>
 #include <QPixmap>
@@ -6,7 +6,7 @@
 
 #include "imaging/compositing.h"
 #include "workspace/childwin.h"
-#include "workspace/document_model.h"
+#include "model/document_model.h"
 #include "workspace/main_form.h"
 
 Tfrm_DeleIconImage* frm_DeleIconImage = nullptr;

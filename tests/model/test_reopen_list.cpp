@@ -3,7 +3,7 @@
 
 #include "platform/ini_file.h"
 #include "support/test_support.h"
-#include "workspace/reopen_list.h"
+#include "model/reopen_list.h"
 
 namespace {
 QStringList Entries(const TReopenList& list)

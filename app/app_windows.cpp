@@ -1,26 +1,13 @@
-#include "workspace/app_windows.h"
+// Makes the windows in their order and hands them to the registry that frees them.
+#include "app/app_windows.h"
 
 #include <QCoreApplication>
-#include <QEvent>
-#include <QList>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPointer>
-#include <QWidget>
 
-#include "workspace/about_form.h"
-#include "workspace/add_new_image_form.h"
-#include "workspace/dele_icon_image_form.h"
+#include "workspace/dialogs/about_form.h"
+#include "workspace/dialogs/add_new_image_form.h"
+#include "workspace/dialogs/dele_icon_image_form.h"
 #include "workspace/main_form.h"
 #include "workspace/preview_form.h"
-
-namespace {
-QList<QPointer<QWidget>>& Windows()
-{
-    static QList<QPointer<QWidget>> windows;
-    return windows;
-}
-} // namespace
 
 namespace AppWindows {
 
@@ -42,23 +29,6 @@ Tfrm_main* CreateApplicationWindows(const QStringList& files)
     mainWindow->PreviewWindow = preview;
     mainWindow->CommandLine = files;
     return mainWindow;
-}
-
-void Register(QWidget* window) { Windows().append(window); }
-
-void FreeAll()
-{
-    // Windows closed during the run may still wait for their deferred deletion.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    if (frm_main) {
-        const QList<QMdiSubWindow*> documents = frm_main->MdiArea()->subWindowList(QMdiArea::CreationOrder);
-        for (auto it = documents.rbegin(); it != documents.rend(); ++it) delete *it;
-    }
-    QList<QPointer<QWidget>>& windows = Windows();
-    while (!windows.isEmpty()) {
-        QPointer<QWidget> w = windows.takeLast();
-        delete w.data();
-    }
 }
 
 } // namespace AppWindows

@@ -1,9 +1,9 @@
-#include "workspace/icon_property_form.h"
+#include "workspace/dialogs/icon_property_form.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include "workspace/document_model.h"
+#include "model/document_model.h"
 
 QString ColorTypeDescription(int32_t colorType)
 {

@@ -1,7 +1,7 @@
 // The editor's entry: makes the application's windows in order, runs the event loop, and frees
 // the windows in the reverse order when the main window has closed. Every argument is a file to open.
-#include "workspace/app_windows.h"
-#include "workspace/application.h"
+#include "app/app_windows.h"
+#include "app/application.h"
 #include "workspace/main_form.h"
 
 int main(int argc, char** argv)

@@ -1,4 +1,4 @@
-#include "workspace/history_model.h"
+#include "model/history_model.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,7 +7,7 @@
 #include "iconfiles/file_access.h"
 #include "imaging/compositing.h"
 #include "platform/app_paths.h"
-#include "workspace/document_model.h"
+#include "model/document_model.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "workspace/reopen_list.h"
+#include "model/reopen_list.h"
 
 #include "platform/app_paths.h"
 #include "platform/ini_file.h"

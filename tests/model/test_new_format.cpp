@@ -4,7 +4,7 @@
 
 #include "imaging/icon_image.h"
 #include "support/test_support.h"
-#include "workspace/new_format.h"
+#include "model/new_format.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "workspace/about_form.h"
+#include "workspace/dialogs/about_form.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -7,7 +7,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 #include "workspace/main_form.h"
 
 Tfrm_about* frm_about = nullptr;

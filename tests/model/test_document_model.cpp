@@ -3,8 +3,9 @@
 
 #include <random>
 
-#include "support/ui_helpers.h"
-#include "workspace/document_model.h"
+#include "support/format_helpers.h"
+#include "support/test_support.h"
+#include "model/document_model.h"
 
 namespace {
 

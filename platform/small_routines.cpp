@@ -1,4 +1,4 @@
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,8 +5,9 @@
 #include <QFileInfo>
 
 #include "imaging/imaging_state.h"
-#include "support/ui_helpers.h"
-#include "workspace/history_model.h"
+#include "support/format_helpers.h"
+#include "support/test_support.h"
+#include "model/history_model.h"
 
 namespace {
 

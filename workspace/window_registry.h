@@ -1,17 +1,11 @@
 #pragma once
 // The application's long-lived windows, kept in order of creation so that shut-down frees them in
 // the reverse order: the document windows first (most recent first), then the singleton windows,
-// the main window last.
-#include <QStringList>
-
+// the main window last. Windows register themselves (or are registered by whoever makes them)
+// without knowing one another's classes.
 class QWidget;
-class Tfrm_main;
 
 namespace AppWindows {
-
-// Sets the application's names and creates its windows in order, the main window first; the
-// main window opens the given files when it is first shown. Returns the main window, not yet shown.
-Tfrm_main* CreateApplicationWindows(const QStringList& files);
 
 // Adds a window to the end of the creation order; the list owns it from now on.
 void Register(QWidget* window);

@@ -1,11 +1,11 @@
-#include "workspace/add_new_image_form.h"
+#include "workspace/dialogs/add_new_image_form.h"
 
 #include <QLabel>
 
 #include "platform/ui/spin_edit.h"
 #include "workspace/childwin.h"
 #include "workspace/format_strip.h"
-#include "workspace/new_format.h"
+#include "model/new_format.h"
 
 Tfrm_add_new_image* frm_add_new_image = nullptr;
 

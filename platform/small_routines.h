@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "imaging/progress.h"
+#include "platform/progress.h"
 #include "platform/bitmap24.h"
 #include "platform/color.h"
 #include "platform/rect.h"

@@ -2,7 +2,7 @@
 """Draws the tool-bar glyphs (16 x 16 PNG) and the program's icon (an ".ico" of five sizes).
 
 The program prefers the desktop's icon theme and falls back to these. Run from anywhere:
-    python3 forms/make_glyphs.py
+    python3 scripts/make_glyphs.py
 It needs nothing beyond the Python standard library and rewrites forms/glyphs/*.png and
 forms/tavrin.ico.
 """
@@ -10,7 +10,7 @@ import os
 import struct
 import zlib
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "forms")
 
 
 class Canvas:

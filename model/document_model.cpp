@@ -1,10 +1,10 @@
-#include "workspace/document_model.h"
+#include "model/document_model.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
-#include "iconfiles/small_routines.h"
+#include "platform/small_routines.h"
 #include "platform/color.h"
 
 QString DepthLabel(int32_t colorType)

@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "platform/save_file.h"
-#include "tools/cartoon3_preset.h"
+#include "scripts/cartoon3_preset.h"
 
 int main(int argc, char** argv)
 {

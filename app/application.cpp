@@ -1,4 +1,4 @@
-#include "workspace/application.h"
+#include "app/application.h"
 
 #include <exception>
 

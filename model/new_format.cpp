@@ -1,4 +1,4 @@
-#include "workspace/new_format.h"
+#include "model/new_format.h"
 
 #include <algorithm>
 
