@@ -9,6 +9,9 @@ tavrin_install_packages "${TAVRIN_BUILD_PACKAGES[@]}" "${TAVRIN_TEST_PACKAGES[@]
 jobs="$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 
+echo "== Includes"
+python3 scripts/check_includes.py
+
 echo "== Build (ASan + UBSan)"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_SANITIZE=ON -DTAVRIN_TESTS=ON >/dev/null
 cmake --build build/asan -j"$jobs"

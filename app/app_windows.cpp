@@ -2,6 +2,10 @@
 #include "app/app_windows.h"
 
 #include <QCoreApplication>
+#include <QEvent>
+#include <QList>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 #include "workspace/dialogs/about_form.h"
 #include "workspace/dialogs/add_new_image_form.h"
@@ -29,6 +33,17 @@ Tfrm_main* CreateApplicationWindows(const QStringList& files)
     mainWindow->PreviewWindow = preview;
     mainWindow->CommandLine = files;
     return mainWindow;
+}
+
+void FreeAll()
+{
+    // Windows closed during the run may still wait for their deferred deletion.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (frm_main) {
+        const QList<QMdiSubWindow*> documents = frm_main->MdiArea()->subWindowList(QMdiArea::CreationOrder);
+        for (auto it = documents.rbegin(); it != documents.rend(); ++it) delete *it;
+    }
+    while (AnyRegistered()) delete TakeLast();
 }
 
 } // namespace AppWindows

@@ -13,4 +13,8 @@ namespace AppWindows {
 // main window opens the given files when it is first shown. Returns the main window, not yet shown.
 Tfrm_main* CreateApplicationWindows(const QStringList& files);
 
+// Frees every document window of the main window's frame, then every registered window, each in
+// the reverse order of creation. Windows already gone are skipped.
+void FreeAll();
+
 } // namespace AppWindows

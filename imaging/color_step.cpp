@@ -379,7 +379,7 @@ void TColorStep::ColorSmooth(int radius, int mode)
             int32_t v;
             if (mode == 0) {
                 std::copy(ring.begin(), ring.end(), work.begin());
-                v = SelectKth(work.data(), int(area));
+                v = SelectKth(work.data(), int(area), &Imaging().CancelRequested);
             } else {
                 v = MaxOfInts(ring.data(), int(area) - 1);
             }

@@ -126,4 +126,6 @@ void SetBaseDirForTesting(const QString& dir)
     WorkFolders().clear();
 }
 
+QString HomePagePath() { return QDir(ExecutableDir()).filePath(QStringLiteral("homepage.html")); }
+
 } // namespace AppPaths

@@ -12,6 +12,8 @@ QString SettingsDir();
 QString SettingsFile(const QString& name);
 // A read-only file or folder shipped next to the executable ("cartoon3.set", "frames").
 QString AssetPath(const QString& name);
+// The program's home page, shipped next to the executable.
+QString HomePagePath();
 
 // This run's own working folder under SettingsDir()/name ("history", "recycle", "tmplib"), created
 // on first use and locked for the life of the process, so two running copies never touch each

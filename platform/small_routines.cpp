@@ -7,7 +7,6 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-#include "imaging/imaging_state.h"
 #include "platform/rounding.h"
 
 bool IsIntegerText(const QString& text)
@@ -125,14 +124,13 @@ void PrepareLikeBitmap(const Bitmap24& src, Bitmap24& dst) { dst.SetSize(src.Wid
 
 void SwapInts(int& a, int& b) { std::swap(a, b); }
 
-int32_t SelectKth(int32_t* values, int count)
+int32_t SelectKth(int32_t* values, int count, const uint8_t* cancel)
 {
     if (!values || count <= 0) return 0;
     const int k = (count - 1) / 2;
     int lo = 0, hi = count - 1;
-    const uint8_t& cancel = Imaging().CancelRequested;
     while (true) {
-        if (cancel) return values[k];
+        if (cancel && *cancel) return values[k];
         if (hi <= lo + 1) {
             if (hi == lo + 1 && values[hi] < values[lo]) std::swap(values[lo], values[hi]);
             return values[k];

@@ -39,7 +39,9 @@ void PrepareLikeBitmap(const Bitmap24& src, Bitmap24& dst);
 
 void SwapInts(int& a, int& b);
 // The lower median of the first Count values (partly reorders them); 0 when Count <= 0.
-int32_t SelectKth(int32_t* values, int count);
+// The lower median of values, partly reordering them. A set cancel flag stops the search and
+// gives what stands at the median's place then.
+int32_t SelectKth(int32_t* values, int count, const uint8_t* cancel = nullptr);
 // The largest of values[0..last]; 0 when last < 0.
 int32_t MaxOfInts(const int32_t* values, int last);
 void SortBytes(uint8_t* data, int count);

@@ -19,15 +19,7 @@
 #include "iconfiles/file_access.h"
 #include "platform/ui/dialogs.h"
 #include "workspace/format_strip.h"
-#include "workspace/history_form.h"
-#include "workspace/main_form.h"
 #include "workspace/swatch_bar.h"
-
-TDocumentPeers& DocumentPeers()
-{
-    static TDocumentPeers peers;
-    return peers;
-}
 
 // The canvas (PaintBox1): shows the document's back buffer, with the tool's overlay on top, and
 // passes mouse input to the document window.
@@ -180,7 +172,7 @@ Tfrm_childwin::~Tfrm_childwin()
     if (g_lastActivated == this) g_lastActivated = nullptr;
     // The history keeps no track of a format that no longer exists.
     for (int i = 0; i < doc_.Images.Count(); ++i)
-        if (frm_history) frm_history->RemoveTrack(&doc_.Images[i]);
+        if (const auto& remove = FramePeers().RemoveTrack) remove(&doc_.Images[i]);
     if (const auto& forget = DocumentPeers().PreviewForgetFormats) forget(&doc_.Images);
     doc_.Images.Clear();
     doc_.CurrentIndex = -1;
@@ -322,7 +314,7 @@ void Tfrm_childwin::ActivateCurrentFormat()
     // The tool's overlay (selection outline, text frame) is drawn by the canvas's paint event.
     PaintBox1->update();
     DrawFormatStrip();
-    if (frm_history) frm_history->ShowTrackOf(f);
+    if (const auto& show = FramePeers().ShowTrackOf) show(f);
 }
 
 void Tfrm_childwin::TakePanelPalette()
@@ -348,7 +340,7 @@ int Tfrm_childwin::AddImageFormat(const TIconImageRec& rec)
     const int index = doc_.AppendFormat(rec);
     FormatStrip->SetCellCount(doc_.Images.Count());
     SelectFormatAt(index * TFormatStrip::CellWidth);
-    if (frm_history) frm_history->AddSnapshot(&doc_.Images[index], QStringLiteral("New"));
+    if (const auto& snap = FramePeers().AddSnapshot) snap(&doc_.Images[index], QStringLiteral("New"));
     return 0;
 }
 
@@ -383,7 +375,7 @@ void Tfrm_childwin::btn_deleImageClick()
     if (!f || !confirm || !confirm(this, *f)) return;
     // An open text frame belongs to the format: it is committed before the format goes.
     CommitText();
-    if (frm_history && !frm_history->AddToRecycle(f)) return;
+    if (const auto& recycle = FramePeers().AddToRecycle; recycle && !recycle(f)) return;
     doc_.RemoveFormat(doc_.CurrentIndex);
     // No format is current until the first is selected, so the selection always activates it
     // (and draws the strip).
@@ -406,7 +398,7 @@ void Tfrm_childwin::btn_ShowGridClick()
 
 void Tfrm_childwin::btn_PreviewClick()
 {
-    if (frm_main && frm_main->act_Preview_window) frm_main->act_Preview_window->trigger();
+    if (const auto& toggle = FramePeers().TogglePreview) toggle();
 }
 
 void Tfrm_childwin::PickStripBackground() { DrawFormatStrip(); }
@@ -450,7 +442,7 @@ bool Tfrm_childwin::Save()
     const QFileInfo info(target);
     doc_.Folder = info.absolutePath() + QLatin1Char('/');
     doc_.FileName = info.fileName();
-    if (frm_main) frm_main->AddRecentFile(info.absoluteFilePath());
+    if (const auto& add = FramePeers().AddRecentFile) add(info.absoluteFilePath());
     SetModified(false);
     UpdateCaption();
     return true;
@@ -521,8 +513,9 @@ void Tfrm_childwin::FormActivate()
 bool Tfrm_childwin::IsActiveDocument() const
 {
     // Without a frame (a window on its own) the window is its own active document.
-    if (!frm_main) return true;
-    return frm_main->ActiveDocument() == this;
+    const auto& isActive = FramePeers().IsActiveDocument;
+    if (!isActive) return true;
+    return isActive(this);
 }
 
 int Tfrm_childwin::CurrentToolId() const
@@ -574,7 +567,7 @@ void Tfrm_childwin::ToolChanged()
     } else if (tool == tiText && doc_.CurrentImage()) {
         // Choosing the text tool again keeps the rendered text in the image: it becomes a step
         // of its own before the new frame opens over it.
-        if (frm_history) frm_history->AddSnapshot(doc_.CurrentImage(), QStringLiteral("Text"));
+        if (const auto& snap = FramePeers().AddSnapshot) snap(doc_.CurrentImage(), QStringLiteral("Text"));
         SetModified(true);
     }
     if (tool == tiText) {
@@ -586,10 +579,10 @@ void Tfrm_childwin::CommitText()
 {
     if (doc_.LastTool != tiText) return;
     doc_.LastTool = tiNone;
-    if (frm_main) frm_main->SetTextEditing(false);
+    if (const auto& lock = FramePeers().SetTextEditing) lock(false);
     if (TIconImageRec* f = doc_.CurrentImage()) {
         RenderAll();
-        if (frm_history) frm_history->AddSnapshot(f, QStringLiteral("Text"));
+        if (const auto& snap = FramePeers().AddSnapshot) snap(f, QStringLiteral("Text"));
         SetModified(true);
     }
 }
@@ -600,7 +593,7 @@ void Tfrm_childwin::DiscardText()
     // Cleared first: leaving the text tool reports a tool change, which must not commit.
     doc_.LastTool = tiNone;
     if (const auto& leave = DocumentPeers().LeaveTextTool) leave();
-    if (frm_main) frm_main->SetTextEditing(false);
+    if (const auto& lock = FramePeers().SetTextEditing) lock(false);
     doc_.RestoreBackups();
     ApplyPanelPalette();
 }

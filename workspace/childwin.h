@@ -26,6 +26,7 @@
 #include "imaging/icon_image.h"
 #include "platform/rect.h"
 #include "model/document_model.h"
+#include "workspace/peers.h"
 #include "workspace/picture_dialogs.h"
 
 class QFrame;
@@ -39,73 +40,6 @@ class TFormatStrip;
 class TSwatchBar;
 class Tfrm_childwin;
 
-// Mouse phases handed to the tools.
-enum TMousePhase : int { mpRelease = 1, mpPress = 2, mpMove = 3 };
-
-// The tool identifiers of the tools window.
-enum TToolId : int {
-    tiNone = 0,
-    tiRectSelect = 1,
-    tiLasso = 3,
-    tiPencil = 5,
-    tiBrush = 6,
-    tiText = 7,
-    tiBucket = 8,
-    tiPicker = 9,
-    tiEraser = 10,
-    tiRectangle = 11,
-    tiEllipse = 12,
-    tiLine = 13,
-};
-
-// What the document windows call in the windows and dialogs around them that are made apart
-// from the frame: the tools window, the colour window, the preview window, the icon library and
-// the add-format and delete-format dialogs. Each fills its entries when it is created; an empty
-// entry means that window is not there, and the document does without it.
-struct TDocumentPeers {
-    // ---- tools window ----
-    // The current tool (TToolId).
-    std::function<int()> CurrentToolId;
-    // A format became current: the tools window leaves the text tool and, for palette formats,
-    // forces a hard brush without anti-aliasing.
-    std::function<void(Tfrm_childwin* doc, int index, int32_t colorType)> ActiveImageChanged;
-    // Leaves the text tool without committing its text.
-    std::function<void()> LeaveTextTool;
-    // Shows the image cell under the mouse.
-    std::function<void(int cellX, int cellY)> ShowCell;
-    // ---- painting tools ----
-    // A mouse event on the canvas for the current tool (phase: TMousePhase; x, y: canvas pixels).
-    std::function<void(Tfrm_childwin& doc, int toolId, int phase, int x, int y, Qt::MouseButtons buttons,
-                       Qt::KeyboardModifiers modifiers)>
-        ToolMouse;
-    // Opens a text frame over the current format (the text tool was chosen).
-    std::function<void(Tfrm_childwin& doc)> StartTextFrame;
-    // The zoom changed while a text frame is open: the frame is placed again over the text, which
-    // keeps its place in image pixels (TextX, TextY, TextW, TextH, TextAngle).
-    std::function<void(Tfrm_childwin& doc)> PlaceTextFrame;
-    // Draws what the current tool shows over the canvas (brush outline, selection outline, text
-    // frame); called inside the canvas's paint event.
-    std::function<void(Tfrm_childwin& doc, QPainter& painter)> PaintToolOverlay;
-    // ---- colour window ----
-    // The colour window's colour type and palette; false when there is no colour window.
-    std::function<bool(int32_t& colorType, TPalette& palette)> GetPanelPalette;
-    // Switches the colour window to a format's colour type and palette.
-    std::function<void(int32_t colorType, const TPalette& palette)> SetPanelColorType;
-    // ---- preview window ----
-    std::function<void(const TIconImageArray* formats, int index)> PreviewShowImage;
-    // The document that owns these formats is going away.
-    std::function<void(const TIconImageArray* formats)> PreviewForgetFormats;
-    // ---- icon library ----
-    // Saves the document's formats under its library icon name; false with a message text.
-    std::function<bool(Tfrm_childwin& doc, QString& error)> SaveToLibrary;
-    // ---- dialogs ----
-    // The add-format dialog on the icon's formats: the new format's record on OK (owned by the
-    // dialog, valid until its next run), null on Cancel.
-    std::function<const TIconImageRec*(QWidget* parent, TIconImageArray& formats, int currentIndex)> AddFormatDialog;
-    // The delete-format confirmation for a format: true on OK.
-    std::function<bool(QWidget* parent, const TIconImageRec& format)> ConfirmDeleteFormat;
-};
-TDocumentPeers& DocumentPeers();
 
 class Tfrm_childwin : public QWidget {
     Q_OBJECT

@@ -10,8 +10,7 @@
 
 #include "platform/small_routines.h"
 #include "platform/ui/dialogs.h"
-#include "workspace/childwin.h"
-#include "workspace/main_form.h"
+#include "workspace/peers.h"
 
 Tfrm_history* frm_history = nullptr;
 
@@ -36,6 +35,11 @@ Tfrm_history::Tfrm_history(QWidget* parent)
     : Tfrm_base(QStringLiteral("frm_history"), parent, Qt::Tool | Qt::WindowStaysOnTopHint)
 {
     frm_history = this;
+    TFramePeers& peers = FramePeers();
+    peers.AddSnapshot = [this](TIconImageRec* format, const QString& caption) { AddSnapshot(format, caption); };
+    peers.ShowTrackOf = [this](TIconImageRec* format) { ShowTrackOf(format); };
+    peers.RemoveTrack = [this](TIconImageRec* format) { RemoveTrack(format); };
+    peers.AddToRecycle = [this](TIconImageRec* format) { return AddToRecycle(format); };
     setWindowTitle(HistoryCaption);
     SnapToEdges = true;
     resize(219, 225);
@@ -108,27 +112,31 @@ Tfrm_history::Tfrm_history(QWidget* parent)
 
 Tfrm_history::~Tfrm_history()
 {
-    if (frm_history == this) frm_history = nullptr;
+    if (frm_history != this) return;
+    frm_history = nullptr;
+    TFramePeers& peers = FramePeers();
+    peers.AddSnapshot = nullptr;
+    peers.ShowTrackOf = nullptr;
+    peers.RemoveTrack = nullptr;
+    peers.AddToRecycle = nullptr;
 }
 
 void Tfrm_history::showEvent(QShowEvent* event)
 {
     Tfrm_base::showEvent(event);
-    if (frm_main && frm_main->act_History_window) frm_main->act_History_window->setChecked(true);
-    ShowTrackOf(frm_main ? frm_main->ActiveImage() : nullptr);
+    if (const auto& shown = FramePeers().HistoryShown) shown(true);
+    ShowTrackOf(ActiveImage());
 }
 
 void Tfrm_history::hideEvent(QHideEvent* event)
 {
     Tfrm_base::hideEvent(event);
-    if (frm_main && frm_main->act_History_window) frm_main->act_History_window->setChecked(false);
+    if (const auto& shown = FramePeers().HistoryShown) shown(false);
 }
 
 void Tfrm_history::UpdateUndoRedo()
 {
-    if (!frm_main) return;
-    if (frm_main->act_EditUndo) frm_main->act_EditUndo->setEnabled(CanUndo());
-    if (frm_main->act_EditRedo) frm_main->act_EditRedo->setEnabled(CanRedo());
+    if (const auto& changed = FramePeers().UndoRedoChanged) changed(CanUndo(), CanRedo());
 }
 
 void Tfrm_history::AddSnapshot(TIconImageRec* format, const QString& caption)
@@ -147,20 +155,23 @@ void Tfrm_history::AddSnapshot(TIconImageRec* format, const QString& caption)
     UpdateUndoRedo();
 }
 
+TIconImageRec* Tfrm_history::ActiveImage() const
+{
+    const auto& active = FramePeers().ActiveImage;
+    return active ? active() : nullptr;
+}
+
 void Tfrm_history::DiscardActiveText()
 {
-    if (!frm_main) return;
-    if (Tfrm_childwin* doc = frm_main->ActiveDocument()) doc->DiscardText();
+    if (const auto& discard = FramePeers().DiscardActiveText) discard();
 }
 
 void Tfrm_history::ShowStepResult(THistoryModel::StepResult result)
 {
     switch (result) {
     case THistoryModel::StepResult::Restored:
-        if (frm_main) {
-            frm_main->RefreshActiveDocument();
-            if (Tfrm_childwin* doc = frm_main->ActiveDocument()) doc->SetModified(true);
-        }
+        if (const auto& refresh = FramePeers().RefreshActiveDocument) refresh();
+        if (const auto& modified = FramePeers().MarkActiveModified) modified();
         break;
     case THistoryModel::StepResult::Failed:
         MessageBox(this, QStringLiteral("This step cannot be restored; the image stays as it is.\n%1").arg(model_.LastError()),
@@ -177,14 +188,14 @@ void Tfrm_history::Undo()
 {
     if (!CanUndo()) return;
     DiscardActiveText();
-    ShowStepResult(model_.Undo(frm_main ? frm_main->ActiveImage() : nullptr));
+    ShowStepResult(model_.Undo(ActiveImage()));
 }
 
 void Tfrm_history::Redo()
 {
     if (!CanRedo()) return;
     DiscardActiveText();
-    ShowStepResult(model_.Redo(frm_main ? frm_main->ActiveImage() : nullptr));
+    ShowStepResult(model_.Redo(ActiveImage()));
 }
 
 void Tfrm_history::JumpToRow(int row)
@@ -192,7 +203,7 @@ void Tfrm_history::JumpToRow(int row)
     const THistoryTrack* track = model_.ListedTrack();
     if (!track || row < 0 || row >= track->Count() || row == track->Current) return;
     DiscardActiveText();
-    ShowStepResult(model_.JumpTo(row, frm_main ? frm_main->ActiveImage() : nullptr));
+    ShowStepResult(model_.JumpTo(row, ActiveImage()));
 }
 
 void Tfrm_history::lsv_HistorySelectionChanged()
@@ -234,17 +245,17 @@ bool Tfrm_history::AddToRecycle(TIconImageRec* format)
 void Tfrm_history::RestoreSelected()
 {
     const int row = lsv_Recycle->currentRow();
-    Tfrm_childwin* doc = frm_main ? frm_main->ActiveDocument() : nullptr;
-    if (row < 0 || !doc) return;
+    const TFramePeers& peers = FramePeers();
+    TIconImageArray* formats = peers.ActiveFormats ? peers.ActiveFormats() : nullptr;
+    if (row < 0 || !formats || !peers.AddFormatToActive) return;
     TIconImageRec loaded;
-    switch (model_.LoadRecycled(row, doc->Images(), loaded)) {
+    switch (model_.LoadRecycled(row, *formats, loaded)) {
     case THistoryModel::RecycleResult::Exists:
     case THistoryModel::RecycleResult::Failed:
         MessageBox(this, model_.LastError(), QStringLiteral("Restore image"), TMsgButtons::Ok);
         return;
     case THistoryModel::RecycleResult::Loaded:
-        doc->AddImageFormat(loaded);
-        doc->SetModified(true);
+        peers.AddFormatToActive(loaded);
         model_.RemoveRecycled(row);
         SyncRecycleList();
         return;

@@ -66,6 +66,7 @@ private:
     void ShowStepResult(THistoryModel::StepResult result);
     // Leaves an open text frame of the active document without committing it.
     void DiscardActiveText();
+    TIconImageRec* ActiveImage() const;
 
     THistoryModel model_;
     bool ListEventsOn = true;

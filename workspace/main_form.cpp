@@ -23,6 +23,8 @@
 #include "platform/app_paths.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/work_area.h"
+#include "workspace/childwin.h"
+#include "workspace/peers.h"
 #include "workspace/window_registry.h"
 #include "workspace/history_form.h"
 
@@ -150,7 +152,48 @@ QString SaveAsProposal(const QString& fileName)
 Tfrm_main::Tfrm_main(QWidget* parent) : TBaseForm<QMainWindow>(QStringLiteral("frm_main"), parent)
 {
     frm_main = this;
+    RegisterPeers();
     FormCreate();
+}
+
+void Tfrm_main::RegisterPeers()
+{
+    TFramePeers& peers = FramePeers();
+    peers.ActiveImage = [this] { return ActiveImage(); };
+    peers.ActiveFormats = [this]() -> TIconImageArray* {
+        Tfrm_childwin* doc = ActiveDocument();
+        return doc ? &doc->Images() : nullptr;
+    };
+    peers.AddFormatToActive = [this](const TIconImageRec& format) {
+        if (Tfrm_childwin* doc = ActiveDocument()) {
+            doc->AddImageFormat(format);
+            doc->SetModified(true);
+        }
+    };
+    peers.RefreshActiveDocument = [this] { RefreshActiveDocument(); };
+    peers.MarkActiveModified = [this] {
+        if (Tfrm_childwin* doc = ActiveDocument()) doc->SetModified(true);
+    };
+    peers.DiscardActiveText = [this] {
+        if (Tfrm_childwin* doc = ActiveDocument()) doc->DiscardText();
+    };
+    peers.IsActiveDocument = [this](const QWidget* document) { return ActiveDocument() == document; };
+    peers.UndoRedoChanged = [this](bool canUndo, bool canRedo) {
+        if (act_EditUndo) act_EditUndo->setEnabled(canUndo);
+        if (act_EditRedo) act_EditRedo->setEnabled(canRedo);
+    };
+    peers.HistoryShown = [this](bool shown) {
+        if (act_History_window) act_History_window->setChecked(shown);
+    };
+    peers.PreviewShown = [this](bool shown) {
+        if (act_Preview_window) act_Preview_window->setChecked(shown);
+    };
+    peers.TogglePreview = [this] {
+        if (act_Preview_window) act_Preview_window->trigger();
+    };
+    peers.AddRecentFile = [this](const QString& path) { AddRecentFile(path); };
+    peers.SetTextEditing = [this](bool editing) { SetTextEditing(editing); };
+    peers.MainWindow = [this]() -> QWidget* { return this; };
 }
 
 Tfrm_main::~Tfrm_main()
@@ -165,7 +208,17 @@ Tfrm_main::~Tfrm_main()
     ReopenList.reset(); // writes the recent-files list
     QVClipboard_.reset();
     imaging_.reset();
-    if (frm_main == this) frm_main = nullptr;
+    if (frm_main == this) {
+        frm_main = nullptr;
+        TFramePeers& peers = FramePeers();
+        const TFramePeers history = peers;
+        peers = TFramePeers{};
+        // The history window's entries are its own; it may outlive the frame in tests.
+        peers.AddSnapshot = history.AddSnapshot;
+        peers.ShowTrackOf = history.ShowTrackOf;
+        peers.RemoveTrack = history.RemoveTrack;
+        peers.AddToRecycle = history.AddToRecycle;
+    }
 }
 
 void Tfrm_main::FormCreate()
@@ -730,8 +783,7 @@ void Tfrm_main::act_icon_mixerExecute()
 
 QString Tfrm_main::HelpFilePath() { return QDir(AppPaths::ExecutableDir()).filePath(QStringLiteral("tavrin.chm")); }
 
-QString Tfrm_main::HomePagePath() { return QDir(AppPaths::ExecutableDir()).filePath(QStringLiteral("homepage.html")); }
 
 void Tfrm_main::act_helpExecute() { ShellOpen(HelpFilePath()); }
 
-void Tfrm_main::act_homepageExecute() { ShellOpen(HomePagePath()); }
+void Tfrm_main::act_homepageExecute() { ShellOpen(AppPaths::HomePagePath()); }

@@ -175,7 +175,6 @@ public:
     QStringList CommandLine;
 
     // The home page's address (a local page next to the executable).
-    static QString HomePagePath();
     // The help file's path.
     static QString HelpFilePath();
 
@@ -187,6 +186,8 @@ protected:
 
 private:
     void FormCreate();
+    // Offers the main window's services to the windows around it (peers.h).
+    void RegisterPeers();
     void FormShow();
     void CreateActions();
     void CreateMenus();

@@ -5,8 +5,7 @@
 
 #include "imaging/compositing.h"
 #include "imaging/imaging_state.h"
-#include "workspace/childwin.h"
-#include "workspace/main_form.h"
+#include "workspace/peers.h"
 #include "workspace/swatch_bar.h"
 
 Tfrm_preview* frm_preview = nullptr;
@@ -90,5 +89,5 @@ void Tfrm_preview::ShowPicture() { Image1->setPixmap(QPixmap::fromImage(picture_
 void Tfrm_preview::setVisible(bool visible)
 {
     Tfrm_base::setVisible(visible);
-    if (frm_main && frm_main->act_Preview_window) frm_main->act_Preview_window->setChecked(isVisible());
+    if (const auto& shown = FramePeers().PreviewShown) shown(isVisible());
 }

@@ -1,14 +1,9 @@
+// The list of long-lived windows in their order of creation; see window_registry.h.
 #include "workspace/window_registry.h"
 
-#include <QCoreApplication>
-#include <QEvent>
 #include <QList>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPointer>
 #include <QWidget>
-
-#include "workspace/main_form.h"
 
 namespace {
 QList<QPointer<QWidget>>& Windows()
@@ -22,19 +17,8 @@ namespace AppWindows {
 
 void Register(QWidget* window) { Windows().append(window); }
 
-void FreeAll()
-{
-    // Windows closed during the run may still wait for their deferred deletion.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    if (frm_main) {
-        const QList<QMdiSubWindow*> documents = frm_main->MdiArea()->subWindowList(QMdiArea::CreationOrder);
-        for (auto it = documents.rbegin(); it != documents.rend(); ++it) delete *it;
-    }
-    QList<QPointer<QWidget>>& windows = Windows();
-    while (!windows.isEmpty()) {
-        QPointer<QWidget> w = windows.takeLast();
-        delete w.data();
-    }
-}
+QWidget* TakeLast() { return Windows().isEmpty() ? nullptr : Windows().takeLast().data(); }
+
+bool AnyRegistered() { return !Windows().isEmpty(); }
 
 } // namespace AppWindows

@@ -9,8 +9,10 @@ namespace AppWindows {
 
 // Adds a window to the end of the creation order; the list owns it from now on.
 void Register(QWidget* window);
-// Frees every document window of the main window's frame, then every registered window, each in
-// the reverse order of creation. Windows already gone are skipped.
-void FreeAll();
+// Takes the most recently registered window off the list (null once the list is empty or when
+// that window is already gone); the caller frees it.
+QWidget* TakeLast();
+// True while windows are registered.
+bool AnyRegistered();
 
 } // namespace AppWindows

@@ -61,10 +61,9 @@ TEST(SmallRoutines, SelectKthMaxAndSort)
         EXPECT_EQ(SelectKth(v.data(), n), sorted[size_t((n - 1) / 2)]) << n;
     }
     {
-        ImagingState state;
-        state.CancelRequested = 1;
+        const uint8_t cancel = 1;
         std::vector<int32_t> v = {5, 4, 3, 2, 1};
-        EXPECT_EQ(SelectKth(v.data(), 5), 3); // cancelled: what stands at position 2, untouched
+        EXPECT_EQ(SelectKth(v.data(), 5, &cancel), 3); // cancelled: what stands at position 2, untouched
     }
 
     const int32_t v[] = {4, 9, 2};

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QTest>
 
+#include "platform/app_paths.h"
 #include "platform/small_routines.h"
 #include "support/ui_helpers.h"
 #include "support/when_modal.h"
@@ -30,13 +31,13 @@ TEST_F(MainWindowTest, AboutBoxShowsTheBuildsVersionOpensTheHomePageAndAnswersOk
         EXPECT_EQ(about.lab_Version->text(), QStringLiteral("Version: %1 (Build %2)")
                                                  .arg(QStringLiteral(TAVRIN_VERSION), QStringLiteral(TAVRIN_FULL_VERSION)));
         EXPECT_FALSE(about.ProgramIcon->pixmap().isNull());
-        EXPECT_EQ(about.lab_Comments->text(), Tfrm_main::HomePagePath());
+        EXPECT_EQ(about.lab_Comments->text(), AppPaths::HomePagePath());
         QTest::mouseClick(about.lab_Comments, Qt::LeftButton);
         QTest::mouseClick(about.OKButton, Qt::LeftButton);
     });
     main->HelpAbout1->trigger();
     SetShellOpenHandler({});
-    EXPECT_EQ(opened, QStringList{Tfrm_main::HomePagePath()});
+    EXPECT_EQ(opened, QStringList{AppPaths::HomePagePath()});
     EXPECT_EQ(about.result(), QDialog::Accepted);
     // Escape answers as the one button does.
     WhenModal([&](QWidget*) { QTest::keyClick(&about, Qt::Key_Escape); });

@@ -1,5 +1,7 @@
 #include "workspace/dialogs/about_form.h"
 
+#include "platform/app_paths.h"
+
 #include <QApplication>
 #include <QFrame>
 #include <QGuiApplication>
@@ -8,7 +10,6 @@
 #include <QScreen>
 
 #include "platform/small_routines.h"
-#include "workspace/main_form.h"
 
 Tfrm_about* frm_about = nullptr;
 
@@ -83,7 +84,7 @@ Tfrm_about::Tfrm_about(QWidget* parent)
 
     lab_Comments = new TLinkLabel(this);
     lab_Comments->setObjectName(QStringLiteral("lab_Comments"));
-    lab_Comments->setText(Tfrm_main::HomePagePath());
+    lab_Comments->setText(AppPaths::HomePagePath());
     lab_Comments->setGeometry(12, 96, ClientWidth - 24, 64);
     lab_Comments->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 

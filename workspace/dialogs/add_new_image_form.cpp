@@ -3,7 +3,7 @@
 #include <QLabel>
 
 #include "platform/ui/spin_edit.h"
-#include "workspace/childwin.h"
+#include "workspace/peers.h"
 #include "workspace/format_strip.h"
 #include "model/new_format.h"
 

@@ -5,9 +5,8 @@
 #include <QScreen>
 
 #include "imaging/compositing.h"
-#include "workspace/childwin.h"
+#include "workspace/peers.h"
 #include "model/document_model.h"
-#include "workspace/main_form.h"
 
 Tfrm_DeleIconImage* frm_DeleIconImage = nullptr;
 
@@ -81,7 +80,8 @@ bool Tfrm_DeleIconImage::Confirm(QWidget* parent, const TIconImageRec* format)
     if (!format) return false;
     // Centred on the main window (or the caller's window) unless a remembered placement says
     // otherwise.
-    QWidget* over = frm_main ? static_cast<QWidget*>(frm_main) : parent;
+    const auto& mainWindow = FramePeers().MainWindow;
+    QWidget* over = mainWindow && mainWindow() ? mainWindow() : parent;
     if (over) {
         const QRect r = over->frameGeometry();
         move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);

@@ -1,0 +1,14 @@
+// The two registries of peers; see peers.h.
+#include "workspace/peers.h"
+
+TDocumentPeers& DocumentPeers()
+{
+    static TDocumentPeers peers;
+    return peers;
+}
+
+TFramePeers& FramePeers()
+{
+    static TFramePeers peers;
+    return peers;
+}

@@ -1,0 +1,108 @@
+#pragma once
+// The peers registry: what a window calls in the windows around it without knowing their classes.
+// Each window fills its entries when it is made and empties them when it goes; an empty entry
+// means that window is not there, and the caller does without it. Only app/ and the main
+// window's command table know concrete window classes.
+#include <cstdint>
+#include <functional>
+
+#include <QString>
+#include <Qt>
+
+#include "imaging/icon_image.h"
+#include "model/tool_ids.h"
+
+class QPainter;
+class QWidget;
+class Tfrm_childwin;
+
+// Mouse phases handed to the tools.
+enum TMousePhase : int { mpRelease = 1, mpPress = 2, mpMove = 3 };
+
+
+// What the document windows call in the windows and dialogs around them that are made apart
+// from the frame: the tools window, the colour window, the preview window, the icon library and
+// the add-format and delete-format dialogs. Each fills its entries when it is created; an empty
+// entry means that window is not there, and the document does without it.
+struct TDocumentPeers {
+    // ---- tools window ----
+    // The current tool (TToolId).
+    std::function<int()> CurrentToolId;
+    // A format became current: the tools window leaves the text tool and, for palette formats,
+    // forces a hard brush without anti-aliasing.
+    std::function<void(Tfrm_childwin* doc, int index, int32_t colorType)> ActiveImageChanged;
+    // Leaves the text tool without committing its text.
+    std::function<void()> LeaveTextTool;
+    // Shows the image cell under the mouse.
+    std::function<void(int cellX, int cellY)> ShowCell;
+    // ---- painting tools ----
+    // A mouse event on the canvas for the current tool (phase: TMousePhase; x, y: canvas pixels).
+    std::function<void(Tfrm_childwin& doc, int toolId, int phase, int x, int y, Qt::MouseButtons buttons,
+                       Qt::KeyboardModifiers modifiers)>
+        ToolMouse;
+    // Opens a text frame over the current format (the text tool was chosen).
+    std::function<void(Tfrm_childwin& doc)> StartTextFrame;
+    // The zoom changed while a text frame is open: the frame is placed again over the text, which
+    // keeps its place in image pixels (TextX, TextY, TextW, TextH, TextAngle).
+    std::function<void(Tfrm_childwin& doc)> PlaceTextFrame;
+    // Draws what the current tool shows over the canvas (brush outline, selection outline, text
+    // frame); called inside the canvas's paint event.
+    std::function<void(Tfrm_childwin& doc, QPainter& painter)> PaintToolOverlay;
+    // ---- colour window ----
+    // The colour window's colour type and palette; false when there is no colour window.
+    std::function<bool(int32_t& colorType, TPalette& palette)> GetPanelPalette;
+    // Switches the colour window to a format's colour type and palette.
+    std::function<void(int32_t colorType, const TPalette& palette)> SetPanelColorType;
+    // ---- preview window ----
+    std::function<void(const TIconImageArray* formats, int index)> PreviewShowImage;
+    // The document that owns these formats is going away.
+    std::function<void(const TIconImageArray* formats)> PreviewForgetFormats;
+    // ---- icon library ----
+    // Saves the document's formats under its library icon name; false with a message text.
+    std::function<bool(Tfrm_childwin& doc, QString& error)> SaveToLibrary;
+    // ---- dialogs ----
+    // The add-format dialog on the icon's formats: the new format's record on OK (owned by the
+    // dialog, valid until its next run), null on Cancel.
+    std::function<const TIconImageRec*(QWidget* parent, TIconImageArray& formats, int currentIndex)> AddFormatDialog;
+    // The delete-format confirmation for a format: true on OK.
+    std::function<bool(QWidget* parent, const TIconImageRec& format)> ConfirmDeleteFormat;
+};
+TDocumentPeers& DocumentPeers();
+
+// What the frame's singleton windows offer one another: the main window's services and the
+// history window's. Filled by those windows while they live.
+struct TFramePeers {
+    // ---- main window ----
+    // The current format of the active document; null when none.
+    std::function<TIconImageRec*()> ActiveImage;
+    // Redraws the active document after its pixels changed from outside it.
+    std::function<void()> RefreshActiveDocument;
+    // Marks the active document modified (its caption gains " *").
+    std::function<void()> MarkActiveModified;
+    // The active document's formats; null when no document is active.
+    std::function<TIconImageArray*()> ActiveFormats;
+    // Appends a format to the active document, which becomes modified.
+    std::function<void(const TIconImageRec& format)> AddFormatToActive;
+    // Drops an open text frame of the active document without committing it.
+    std::function<void()> DiscardActiveText;
+    // True when this document window is the frame's active document.
+    std::function<bool(const QWidget* document)> IsActiveDocument;
+    std::function<void(bool canUndo, bool canRedo)> UndoRedoChanged;
+    // The history or preview window was shown or hidden (the main window's check marks follow).
+    std::function<void(bool shown)> HistoryShown;
+    std::function<void(bool shown)> PreviewShown;
+    // Shows or hides the preview window, as its menu command does.
+    std::function<void()> TogglePreview;
+    std::function<void(const QString& path)> AddRecentFile;
+    // The text-editing lock of the main window's commands.
+    std::function<void(bool editing)> SetTextEditing;
+    // The frame window itself, for centring dialogs over it.
+    std::function<QWidget*()> MainWindow;
+    // ---- history window ----
+    std::function<void(TIconImageRec* format, const QString& caption)> AddSnapshot;
+    std::function<void(TIconImageRec* format)> ShowTrackOf;
+    std::function<void(TIconImageRec* format)> RemoveTrack;
+    // False when the format could not be kept for undoing its deletion.
+    std::function<bool(TIconImageRec* format)> AddToRecycle;
+};
+TFramePeers& FramePeers();
