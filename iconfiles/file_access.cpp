@@ -292,6 +292,21 @@ int32_t TIconFileAccess::ReadDibImage(ByteReader& block, TIconImageRec& format)
     const size_t rowBytes = size_t(width) * 3;
     std::vector<uint8_t> buffer(stride);
     std::vector<uint8_t> andBuffer(andStride);
+    // A 32-bit image with any alpha is drawn by its alpha alone, as the desktop's own icon
+    // renderer does: its AND rows are a fallback for old renderers and are often written with a
+    // threshold, so honouring them would wipe out every semi-transparent pixel. Only an image
+    // whose alpha is all zero takes its transparency from the AND rows.
+    bool alphaDecides = false;
+    if (bits == 32) {
+        for (int i = 0; i < height && !alphaDecides; ++i) {
+            const uint8_t* src = RowOrZeroFilled(block, pos + uint64_t(i) * stride, stride, buffer);
+            for (int x = 0; x < width; ++x)
+                if (src[4 * x + 3] != 0) {
+                    alphaDecides = true;
+                    break;
+                }
+        }
+    }
     for (int i = 0; i < height; ++i) {
         const int y = height - 1 - i;
         const uint8_t* src = RowOrZeroFilled(block, pos + uint64_t(i) * stride, stride, buffer);
@@ -299,6 +314,8 @@ int32_t TIconFileAccess::ReadDibImage(ByteReader& block, TIconImageRec& format)
         uint8_t* m = mask.Row(y);
         if (bits == 32) {
             SplitAlphaRow(src, ChannelOrder::Bgra, dst, m, width);
+            if (alphaDecides) continue;
+            std::memset(m, 0, rowBytes);
         } else {
             std::memset(m, 0, rowBytes);
             switch (bits) {
@@ -308,8 +325,7 @@ int32_t TIconFileAccess::ReadDibImage(ByteReader& block, TIconImageRec& format)
             default: std::memcpy(dst, src, rowBytes); break;
             }
         }
-        // AND rows: a set bit makes the pixel fully transparent; missing rows leave the mask
-        // alone, so a 32-bit image without them keeps the transparency of its alpha channel.
+        // AND rows: a set bit makes the pixel fully transparent; missing rows leave it opaque.
         const uint64_t andRow = andPos + uint64_t(i) * andStride;
         if (andRow < block.Size()) ApplyAndRow(RowOrZeroFilled(block, andRow, andStride, andBuffer), m, width);
     }

@@ -338,11 +338,14 @@ TEST(IconFileReader, DibDetails)
     EXPECT_EQ(ShownColor(f, 0, 0), MakeColor(2, 1, 0));
     EXPECT_EQ(EntryColor(f.Palette, 3) | EntryColor(f.Palette, 255), 0u);
 
-    // 32-bit: the AND bit makes a pixel of alpha 200 fully transparent; without it mask is 55.
+    // 32-bit with alpha: alpha alone decides, a set AND bit over alpha 200 does not wipe it out.
     f = LoadedOne(DibBlock(2, 2, 32, 0, 0, QByteArray("\1\2\3\xC8\4\5\6\xC8\x80\0\0\0", 12)), 32);
     EXPECT_EQ(f.ColorType, ctTrueAlpha);
-    EXPECT_TRUE(PixelsAre(*f.Mask, {{0, 0, 0xFFFFFF}, {1, 0, GreyColor(55)}}));
+    EXPECT_TRUE(PixelsAre(*f.Mask, {{0, 0, GreyColor(55)}, {1, 0, GreyColor(55)}}));
     EXPECT_EQ(f.Bitmap->Pixel(1, 0), MakeColor(6, 5, 4));
+    // 32-bit whose alpha is all zero: the AND rows decide, opaque where the bit is clear.
+    f = LoadedOne(DibBlock(2, 2, 32, 0, 0, QByteArray("\1\2\3\0\4\5\6\0\x80\0\0\0", 12)), 32);
+    EXPECT_TRUE(PixelsAre(*f.Mask, {{0, 0, 0xFFFFFF}, {1, 0, 0}}));
 
     // A 24-bit image cut short inside its rows: the missing bytes read as 0, not as the previous
     // row, and with no AND rows it is opaque.
@@ -351,8 +354,9 @@ TEST(IconFileReader, DibDetails)
     EXPECT_TRUE(AreaIs(*f.Mask, SizeRect(2, 2), 0));
 
     // An entry whose size is short of its rows: the next image's bytes are not taken as AND rows.
-    const QByteArray first = DibBlock(1, 2, 32, 0, 0, QByteArray("\1\2\3\xFF", 4));
-    const QByteArray second = DibBlock(1, 2, 32, 0, 0, QByteArray("\1\2\3\xFF\xFF\xFF\xFF\xFF", 8));
+    // (Zero alpha, so the AND rows would decide; missing ones leave the pixel opaque.)
+    const QByteArray first = DibBlock(1, 2, 32, 0, 0, QByteArray("\1\2\3\0", 4));
+    const QByteArray second = DibBlock(1, 2, 32, 0, 0, QByteArray("\1\2\3\0\xFF\xFF\xFF\xFF", 8));
     const TIconImageArray two = Loaded(IconWithBlocks({first, second}, {32, 32}));
     ASSERT_EQ(two.Count(), 2);
     EXPECT_EQ(two[0].Mask->Pixel(0, 0), 0u);
@@ -467,9 +471,9 @@ struct Expected {
 };
 
 // Compares a format read from another tool's file with the picture the tool was given.
-// andThreshold: the tool sets the AND bit of a 32-bit image where alpha is at most this (icotool:
-// 127); the bit makes the pixel fully transparent.
-void ExpectLikeSource(const TIconImageRec& f, const QString& sourceName, int andThreshold)
+// icotool also sets the AND bit where alpha is at most 127; alpha decides over it, so every level
+// of the source's alpha comes through.
+void ExpectLikeSource(const TIconImageRec& f, const QString& sourceName)
 {
     QImage src(TestDataPath(QStringLiteral("ico/") + sourceName));
     ASSERT_FALSE(src.isNull()) << sourceName.toStdString();
@@ -481,7 +485,6 @@ void ExpectLikeSource(const TIconImageRec& f, const QString& sourceName, int and
             const QRgb s = src.pixel(x, y);
             const int alpha = qAlpha(s);
             int expectedMask = f.ColorType == ctTrueAlpha ? 255 - alpha : (alpha == 0 ? 255 : 0);
-            if (alpha <= andThreshold) expectedMask = 255;
             badMask += f.Mask->Byte0(x, y) != expectedMask;
             badColour += alpha > 0 && ShownColor(f, x, y) != MakeColor(qRed(s), qGreen(s), qBlue(s));
         }
@@ -489,7 +492,7 @@ void ExpectLikeSource(const TIconImageRec& f, const QString& sourceName, int and
     EXPECT_EQ(badMask, 0) << sourceName.toStdString();
 }
 
-void ExpectIconFromTool(const char* file, const std::vector<Expected>& expected, int andThreshold = 0)
+void ExpectIconFromTool(const char* file, const std::vector<Expected>& expected)
 {
     SCOPED_TRACE(file);
     TIconFileAccess fa;
@@ -500,7 +503,7 @@ void ExpectIconFromTool(const char* file, const std::vector<Expected>& expected,
         SCOPED_TRACE(i);
         EXPECT_EQ(formats[int(i)].Width, expected[i].size);
         EXPECT_EQ(formats[int(i)].ColorType, expected[i].colorType);
-        ExpectLikeSource(formats[int(i)], QLatin1String(expected[i].source), expected[i].size < 256 ? andThreshold : 0);
+        ExpectLikeSource(formats[int(i)], QLatin1String(expected[i].source));
     }
 }
 
@@ -522,7 +525,7 @@ bool RunTool(const QString& program, const QStringList& args, QString* output)
 
 TEST(IconFileInterop, FilesMadeByOtherTools)
 {
-    ExpectIconFromTool("icotool_alpha.ico", AlphaSizes, 127);
+    ExpectIconFromTool("icotool_alpha.ico", AlphaSizes);
     ExpectIconFromTool("icotool_1bit.ico", {{16, ctColors2, "src_mono_16.png"}});
     ExpectIconFromTool("icotool_4bit.ico", {{32, ctColors16, "src_pal16_32.png"}});
     ExpectIconFromTool("icotool_8bit.ico", {{48, ctColors256, "src_pal256_48.png"}});
