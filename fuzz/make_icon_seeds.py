@@ -119,3 +119,33 @@ write(r + "many_entries_one_png.ico",
 huge_header = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 100000, 100000, 8, 6, 0, 0, 0))
 write(r + "png_huge_header.ico", icon([huge_header + chunk(b"IDAT", zlib.compress(bytes(1000))) + chunk(b"IEND", b"")]))
 write(r + "png_truncated.ico", icon([png(16, 16, 6)[:60]]))
+
+# --- PNG images that made libpng allocate or inflate far beyond their block
+def png_with(width, height, extra):
+    """A true-colour-with-alpha PNG with extra chunks between its header and its pixels."""
+    whole = png(width, height, 6)
+    ihdr_end = 8 + 25
+    return whole[:ihdr_end] + extra + whole[ihdr_end:]
+
+# A text chunk that declares nearly 2 GiB and holds a few bytes.
+declared = struct.pack(">I", 0x7FFFFFF0) + b"tEXt" + b"Comment\x00abc"
+write(r + "png_chunk_declares_2g.ico", icon([png_with(16, 16, declared)]))
+# 400 compressed text chunks, each inflating to 1 MiB.
+bomb = chunk(b"zTXt", b"Comment\x00\x00" + zlib.compress(bytes(1 << 20), 9))
+write(r + "png_ztxt_400.ico", icon([png_with(16, 16, bomb * 400)]))
+# A colour profile that inflates to 1 MiB.
+write(r + "png_iccp_big.ico", icon([png_with(16, 16, chunk(b"iCCP", b"p\x00\x00" + zlib.compress(bytes(1 << 20), 9)))]))
+# 4096 entries sharing one image that carries 50 such text chunks.
+shared_text = png_with(16, 16, bomb * 50)
+write(r + "png_ztxt_shared_4096.ico",
+      struct.pack("<HHH", 0, 1, 4096) +
+      struct.pack("<BBBBHHII", 16, 16, 0, 0, 1, 32, len(shared_text), 6 + 16 * 4096) * 4096 + shared_text)
+# Wider than any icon image.
+write(r + "png_300x300.ico", icon([png(300, 300, 6)]))
+# 65535 entries sharing one PNG whose last row is missing.
+rows = b"".join(b"\x00" + bytes(256 * 4) for _ in range(255))
+failing = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 256, 256, 8, 6, 0, 0, 0)) +
+           chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+write(r + "many_entries_failing_png.ico",
+      struct.pack("<HHH", 0, 1, 65535) +
+      struct.pack("<BBBBHHII", 0, 0, 0, 0, 1, 32, len(failing), 6 + 16 * 65535) * 65535 + failing)

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <new>
+#include <tuple>
 #include <unordered_map>
 
 #include <QFile>
@@ -188,20 +190,60 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
         LastError = TextNotAvailable;
         return -1;
     }
+    // Every entry costs its pixels against the budget, read or not: a directory of 65535 entries
+    // that all fail must not decode 65535 times. Entries that share one image block (same place,
+    // size and bit count) are decoded once and copied.
+    const int before = formats.Count();
     int64_t pixels = 0;
+    std::map<std::tuple<uint64_t, uint64_t, uint16_t>, int> decoded; // block -> format index, -1 failed
+    QString lastFailure;
     for (int k = 0; k < count && pixels < MaxIconPixelsTotal; ++k) {
+        ByteReader entry = file.Sub(6 + 16 * uint64_t(k), 16);
+        const int dirWidth = entry.U8();
+        const int dirHeight = entry.U8();
+        entry.Skip(4);
+        const uint16_t bits = entry.U16();
+        const uint64_t size = entry.U32();
+        const uint64_t offset = entry.U32();
+        pixels += int64_t(dirWidth ? dirWidth : 256) * (dirHeight ? dirHeight : 256);
+        const auto key = std::tuple(offset, size, bits);
+        if (entry.Ok()) {
+            if (auto seen = decoded.find(key); seen != decoded.end()) {
+                if (seen->second >= 0) {
+                    if (pixels > MaxIconPixelsTotal) break;
+                    formats.Add(formats[seen->second].Clone());
+                }
+                continue;
+            }
+        }
         TIconImageRec slot;
         slot.Id = -1;
         try {
-            if (ReadDirEntry(file, k, slot) != 0) continue;
+            LastError.clear();
+            if (ReadDirEntry(file, k, slot) != 0) {
+                // A reader that failed without a reason of its own fails as unreadable.
+                lastFailure = LastError.isEmpty() ? TextNotAvailable : LastError;
+                if (entry.Ok()) decoded[key] = -1;
+                continue;
+            }
         } catch (const std::bad_alloc&) {
             LastError = TextNotAvailable;
+            lastFailure = LastError;
             break;
         }
-        pixels += int64_t(slot.Width) * slot.Height;
+        // What was decoded counts in place of what the directory claimed.
+        pixels += int64_t(slot.Width) * slot.Height - int64_t(dirWidth ? dirWidth : 256) * (dirHeight ? dirHeight : 256);
         if (pixels > MaxIconPixelsTotal) break;
+        if (entry.Ok()) decoded[key] = formats.Count();
         formats.Add(std::move(slot));
     }
+    // A directory none of whose images could be read is an unreadable file, said as its last
+    // image's failure.
+    if (formats.Count() == before) {
+        LastError = lastFailure.isEmpty() ? TextNotAvailable : lastFailure;
+        return -1;
+    }
+    LastError = QStringLiteral("Unknown error.");
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "iconfiles/png_codec.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <new>
@@ -81,6 +82,15 @@ bool DecodeWithLibpng(png_structp png, png_infop info, DecodeJob* job)
 
     png_set_read_fn(png, &job->source, ReadFromMemory);
     png_set_user_limits(png, png_uint_32(job->maxSide), png_uint_32(job->maxSide));
+    // An icon's PNG is small and needs none of the text, profile or other side chunks. Without
+    // these bounds a chunk that only declares a huge length (or a compressed text that inflates
+    // to gigabytes) makes libpng allocate that much before it finds out the data isn't there.
+    static const png_byte skipped[] = {'t', 'E', 'X', 't', '\0', 'z', 'T', 'X', 't', '\0', 'i', 'T', 'X', 't', '\0',
+                                       'i', 'C', 'C', 'P', '\0', 's', 'P', 'L', 'T', '\0', 'e', 'X', 'I', 'f', '\0'};
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, skipped, int(sizeof skipped / 5));
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+    png_set_chunk_malloc_max(png, png_alloc_size_t(std::max<size_t>(job->source.size, 4096)));
+    png_set_chunk_cache_max(png, 32);
     png_read_info(png, info);
 
     const png_uint_32 width = png_get_image_width(png, info);

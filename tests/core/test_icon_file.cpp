@@ -371,7 +371,12 @@ TEST(IconFileReader, DibDetails)
     // A header size pointing past the block: nothing to read, refused.
     QByteArray far = DibBlock(2, 4, 32, 0, 0, QByteArray(64, '\0'));
     far[2] = char(0x10);
-    EXPECT_EQ(Loaded(IconWithBlocks({far}, {32})).Count(), 0);
+    {
+        TIconFileAccess fa;
+        TIconImageArray none;
+        EXPECT_EQ(fa.LoadIconData(IconWithBlocks({far}, {32}), none), -1);
+        EXPECT_EQ(none.Count(), 0);
+    }
 
     // Read into a record that holds a transparent mask from an earlier image: it starts opaque.
     TIconImageRec rec;
@@ -618,13 +623,23 @@ TEST(IconFileReader, ShapesThatBrokeOtherReaders)
         {"count_past_file.ico", 1}, // the one good image of a directory that claims 500 entries
         {"size_past_end.ico", 1},   // an entry whose size runs past the end of the file: read up to the end
         {"table_used_huge.ico", 1}, // a colours-used count far above 256: the full table of 256 is read
+        // PNG images whose side chunks would make libpng allocate or inflate far beyond the block:
+        {"png_chunk_declares_2g.ico", 0}, // a text chunk declaring 2 GiB in a 181-byte file
+        {"png_ztxt_400.ico", 1},          // 400 text chunks inflating to 1 MiB each: skipped unread
+        {"png_iccp_big.ico", 1},          // a colour profile inflating to 1 MiB: skipped
+        {"png_ztxt_shared_4096.ico", 4096}, // 4096 entries, one image with 50 such chunks: decoded once
+        {"png_300x300.ico", 0},           // wider than any icon image: refused from its header
+        {"many_entries_failing_png.ico", 0}, // 65535 entries at one PNG that fails on its last row
     };
     for (const auto& [name, count] : files) {
         SCOPED_TRACE(name);
         TIconFileAccess fa;
         TIconImageArray formats;
-        EXPECT_EQ(fa.LoadIconFile(TestDataPath(QStringLiteral("ico/regress/") + QLatin1String(name)), formats), 0);
+        // A file none of whose images can be read fails with the last image's reason.
+        EXPECT_EQ(fa.LoadIconFile(TestDataPath(QStringLiteral("ico/regress/") + QLatin1String(name)), formats),
+                  count ? 0 : -1);
         EXPECT_EQ(formats.Count(), count);
+        if (!count) EXPECT_EQ(fa.LastError, QStringLiteral("The file format is not available."));
     }
     // 65535 entries pointing at one PNG stop at the pixel cap.
     TIconFileAccess fa;
