@@ -707,7 +707,12 @@ int32_t TIconFileAccess::SaveSnapshot(const TIconImageRec& format, const QString
 {
     QByteArray data;
     if (!BuildSnapshotData(format, data)) return -1;
-    return SaveBytes(fileName, data);
+    QString error;
+    if (!WriteWorkingFile(fileName, data, &error)) {
+        LastError = error;
+        return -1;
+    }
+    return 0;
 }
 
 bool TIconFileAccess::BuildSnapshotData(const TIconImageRec& format, QByteArray& data)

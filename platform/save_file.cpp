@@ -1,7 +1,12 @@
 #include "platform/save_file.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include <QFile>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error)
 {
@@ -19,6 +24,28 @@ bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error
         if (error) *error = file.errorString();
         return false;
     }
+    return true;
+}
+
+bool WriteWorkingFile(const QString& path, const QByteArray& data, QString* error)
+{
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    file.setAutoRemove(true);
+    if (!file.open()) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    if (file.write(data) != data.size() || !file.flush()) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    file.close();
+    // POSIX rename replaces the target in one step (QFile::rename refuses an existing target).
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
+        if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    file.setAutoRemove(false);
     return true;
 }
 

@@ -5,5 +5,9 @@
 #include <QString>
 
 bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error = nullptr);
+// For working files that live for one run (undo snapshots, the recycle bin, library working
+// files): written under a temporary name beside the target and renamed over it, so a reader never
+// sees half a file, but not forced to disk, so an edit never waits for the disk.
+bool WriteWorkingFile(const QString& path, const QByteArray& data, QString* error = nullptr);
 // Reads a whole file; false (and an error text) when it cannot be opened or read.
 bool ReadWholeFile(const QString& path, QByteArray& data, QString* error = nullptr);

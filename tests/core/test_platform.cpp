@@ -218,6 +218,21 @@ TEST(SaveFile, FailedWriteLeavesTheOldFile)
     EXPECT_EQ(back, QByteArray("old"));
 }
 
+TEST(SaveFile, WorkingFilesReplaceTheOldOneWholeAndLeaveNothingBehind)
+{
+    ScopedAppDir dir;
+    const QString path = dir.FilePath(QStringLiteral("~1-0.qvi"));
+    ASSERT_TRUE(WriteWorkingFile(path, "first"));
+    ASSERT_TRUE(WriteWorkingFile(path, "second"));
+    QByteArray back;
+    ASSERT_TRUE(ReadWholeFile(path, back));
+    EXPECT_EQ(back, QByteArray("second"));
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList{QStringLiteral("~1-0.qvi")});
+    QString error;
+    EXPECT_FALSE(WriteWorkingFile(dir.FilePath(QStringLiteral("no/such/dir/x.qvi")), "new", &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
 TEST(AppPaths, WorkFoldersArePerRunAndStaleOnesAreSwept)
 {
     ScopedAppDir dir;
