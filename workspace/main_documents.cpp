@@ -45,43 +45,6 @@ void ShowException(QWidget* parent, const char* what)
 
 } // namespace
 
-QString ApplyDirectEffect(TIconImageRec& f, TDirectEffect effect)
-{
-    const Rect r = SizeRect(f.Width, f.Height);
-    auto both = [&f](auto&& op) {
-        if (f.Bitmap) op(*f.Bitmap);
-        if (f.Mask) op(*f.Mask);
-    };
-    // Turns act inside the format's rectangle, so the size stays. Palette formats turn on their
-    // indices: where a turn of a format whose sides differ by an odd number lands between pixels,
-    // blending would mix indices into colours the picture never had.
-    auto turn = [&](int angle, const QString& caption) {
-        if (IsPaletteColorType(f.ColorType))
-            both([&](Bitmap24& b) { RotateBitmapNearest(b, b, r, angle); });
-        else
-            both([&](Bitmap24& b) { RotateRectBilinear(b, r, angle); });
-        // Masks of the colour types without alpha hold only "opaque" and "transparent": what
-        // the turn blended in between becomes opaque, as the icon writer would store it.
-        if (f.ColorType != ctTrueAlpha && f.Mask) HardenMask(*f.Mask);
-        return caption;
-    };
-    switch (effect) {
-    case TDirectEffect::FlipHorizontal:
-        both([&](Bitmap24& b) { FlipRectHorizontal(b, r); });
-        return QStringLiteral("Flip Horizontal");
-    case TDirectEffect::FlipVertical:
-        both([&](Bitmap24& b) { FlipRectVertical(b, r); });
-        return QStringLiteral("Flip Vertical");
-    case TDirectEffect::Rotate180: return turn(180, QStringLiteral("Rotate 180"));
-    case TDirectEffect::Rotate90CW: return turn(270, QStringLiteral("Rotate 90 CW"));
-    case TDirectEffect::Rotate90CCW: return turn(90, QStringLiteral("Rotate 90 CCW"));
-    case TDirectEffect::InvertColor:
-        if (f.Bitmap) InvertColors(*f.Bitmap, r, &f.Palette);
-        return QStringLiteral("Invert Color");
-    }
-    return QString();
-}
-
 // ---- services ----
 
 Tfrm_childwin* Tfrm_main::ActiveDocument() const

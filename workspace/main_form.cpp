@@ -86,67 +86,6 @@ QIcon Glyph(const char* themeName, const char* ownName)
 
 } // namespace
 
-TEditCommandState EditCommandStates(bool documentActive, bool hasSelection, bool clipboardHasPicture, bool textEditing)
-{
-    TEditCommandState s;
-    if (!documentActive) return s;
-    s.Cut = s.Copy = s.Clear = hasSelection;
-    s.Paste = clipboardHasPicture;
-    s.SelectAll = s.SelectNone = !textEditing;
-    return s;
-}
-
-TToolWindowLayout LayOutToolWindows(const QRect& mainOuter, QSize tools, QSize colors, QSize history, QSize library)
-{
-    for (QSize* s : {&tools, &colors, &history, &library})
-        if (!s->isValid()) *s = QSize(0, 0);
-    const int L = mainOuter.x();
-    const int T = mainOuter.y();
-    const int W = mainOuter.width();
-    TToolWindowLayout out;
-    out.Tools.setY(T + 80);
-    out.Colors.setY(T + 80);
-    out.History.setY(out.Colors.y() + colors.height());
-    out.Library.setY(out.History.y());
-    out.Tools.setX(L + 5);
-    // The right-hand column is as wide as the colour window; without one, as the history window.
-    const int column = colors.isEmpty() ? history.width() : colors.width();
-    out.Colors.setX(L + W - column - 5);
-    out.History.setX(out.Colors.x());
-    out.Library.setX(out.History.x() - library.width());
-    out.LibraryHeight = history.height();
-    out.Preview.setX(L);
-    out.Preview.setY(out.Tools.y() + tools.height());
-    return out;
-}
-
-QString SaveAsExtension(int filterIndex)
-{
-    switch (filterIndex) {
-    case 2: return QStringLiteral(".bmp");
-    case 3: return QStringLiteral(".jpg");
-    case 4: return QStringLiteral(".png");
-    case 5: return QStringLiteral(".gif");
-    default: return QStringLiteral(".ico");
-    }
-}
-
-QString WithSaveAsExtension(const QString& name, int filterIndex)
-{
-    const QString expected = SaveAsExtension(filterIndex);
-    const QString fileName = QFileInfo(name).fileName();
-    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    const QString ext = dot < 0 ? QString() : fileName.mid(dot);
-    if (ext.toLower() == expected) return name;
-    return name + expected;
-}
-
-QString SaveAsProposal(const QString& fileName)
-{
-    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? fileName : fileName.left(dot);
-}
-
 // ---------------------------------------------------------------------------------------------
 
 Tfrm_main::Tfrm_main(QWidget* parent) : TBaseForm<QMainWindow>(QStringLiteral("frm_main"), parent)

@@ -12,6 +12,7 @@
 
 #include "workspace/base_form.h"
 #include "workspace/picture_dialogs.h"
+#include "model/main_commands.h"
 #include "model/reopen_list.h"
 
 class QAction;
@@ -25,38 +26,6 @@ class ImagingState;
 class TQVClipboard;
 class Tfrm_childwin;
 struct TIconImageRec;
-
-// What the edit-command timer decides.
-struct TEditCommandState {
-    bool Cut = false;
-    bool Copy = false;
-    bool Clear = false;
-    bool Paste = false;
-    bool SelectAll = false;
-    bool SelectNone = false;
-    friend bool operator==(const TEditCommandState&, const TEditCommandState&) = default;
-};
-TEditCommandState EditCommandStates(bool documentActive, bool hasSelection, bool clipboardHasPicture, bool textEditing);
-
-// Where the tool windows go on first show, from the main window's outer rectangle (left, top,
-// width) and the windows' outer sizes. A window that does not exist has an empty size.
-struct TToolWindowLayout {
-    QPoint Tools, Colors, History, Library, Preview;
-    int LibraryHeight = 0;
-};
-TToolWindowLayout LayOutToolWindows(const QRect& mainOuter, QSize tools, QSize colors, QSize history, QSize library);
-
-// The direct effects of the Effect menu.
-enum class TDirectEffect { FlipHorizontal, FlipVertical, Rotate180, Rotate90CW, Rotate90CCW, InvertColor };
-// Applies one to a format over its whole rectangle; returns the history caption.
-QString ApplyDirectEffect(TIconImageRec& format, TDirectEffect effect);
-
-// Save As: the extension that the chosen filter stands for (1 ".ico" ... 5 ".gif").
-QString SaveAsExtension(int filterIndex);
-// The name with that extension appended when its own (compared in lower case) differs.
-QString WithSaveAsExtension(const QString& name, int filterIndex);
-// The name proposed by Save As: the document's file name without its extension.
-QString SaveAsProposal(const QString& fileName);
 
 class Tfrm_main : public TBaseForm<QMainWindow> {
     Q_OBJECT

@@ -86,31 +86,6 @@ TEST_F(MainWindowTest, EditCommandsFollowTheSelectionAndTextEditingLocksTheEffec
     EXPECT_FALSE(main->act_EditCut->isEnabled());
 }
 
-TEST(MainForm, ToolWindowLayout)
-{
-    const TToolWindowLayout l = LayOutToolWindows(QRect(100, 50, 1000, 700), QSize(60, 400), QSize(200, 300),
-                                                  QSize(220, 250), QSize(180, 500));
-    EXPECT_EQ(l.Tools, QPoint(105, 130));
-    EXPECT_EQ(l.Colors, QPoint(100 + 1000 - 200 - 5, 130));
-    EXPECT_EQ(l.History, QPoint(895, 430));
-    EXPECT_EQ(l.Library, QPoint(895 - 180, 430));
-    EXPECT_EQ(l.LibraryHeight, 250);
-    EXPECT_EQ(l.Preview, QPoint(100, 530));
-
-    // Without a colour window the column keeps the history window on the frame.
-    const TToolWindowLayout n = LayOutToolWindows(QRect(0, 0, 1000, 700), QSize(), QSize(), QSize(220, 250), QSize());
-    EXPECT_EQ(n.History, QPoint(1000 - 220 - 5, 80));
-    EXPECT_EQ(n.Preview, QPoint(0, 80));
-}
-
-TEST(MainForm, SaveAsNames)
-{
-    EXPECT_EQ(SaveAsProposal(QStringLiteral("Icon3")), QStringLiteral("Icon3"));
-    EXPECT_EQ(SaveAsProposal(QStringLiteral("my.icon.set.ico")), QStringLiteral("my.icon.set"));
-    // A dot in a folder's name is no extension.
-    EXPECT_EQ(WithSaveAsExtension(QStringLiteral("/t.d/z"), 5), QStringLiteral("/t.d/z.gif"));
-}
-
 TEST_F(MainWindowTest, RecentFilesMenuShowsPathsLiterally)
 {
     main->AddRecentFile(QStringLiteral("/icons/a&b.ico"));

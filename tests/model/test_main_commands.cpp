@@ -1,9 +1,12 @@
-// The flips, turns and colour inversion the Effect menu applies to a format at once.
+// The main window's rules that need no window: the direct effects of the Effect menu (flips, turns,
+// colour inversion), the first-show layout of the tool windows and the Save As names.
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "support/ui_helpers.h"
+#include "model/main_commands.h"
+#include "support/format_helpers.h"
+#include "support/test_support.h"
 
 TEST(DirectEffects, TurnsGoTheNamedWayAndComeBackExactly)
 {
@@ -75,4 +78,29 @@ TEST(DirectEffects, InvertingAPaletteFormatInvertsThePaletteNotTheIndices)
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(f.Palette.palPalEntry[i].peRed, 255 - before.Palette.palPalEntry[i].peRed) << i;
     EXPECT_TRUE(*f.Bitmap == *before.Bitmap);
+}
+
+TEST(MainCommands, ToolWindowLayout)
+{
+    const TToolWindowLayout l = LayOutToolWindows(QRect(100, 50, 1000, 700), QSize(60, 400), QSize(200, 300),
+                                                  QSize(220, 250), QSize(180, 500));
+    EXPECT_EQ(l.Tools, QPoint(105, 130));
+    EXPECT_EQ(l.Colors, QPoint(100 + 1000 - 200 - 5, 130));
+    EXPECT_EQ(l.History, QPoint(895, 430));
+    EXPECT_EQ(l.Library, QPoint(895 - 180, 430));
+    EXPECT_EQ(l.LibraryHeight, 250);
+    EXPECT_EQ(l.Preview, QPoint(100, 530));
+
+    // Without a colour window the column keeps the history window on the frame.
+    const TToolWindowLayout n = LayOutToolWindows(QRect(0, 0, 1000, 700), QSize(), QSize(), QSize(220, 250), QSize());
+    EXPECT_EQ(n.History, QPoint(1000 - 220 - 5, 80));
+    EXPECT_EQ(n.Preview, QPoint(0, 80));
+}
+
+TEST(MainCommands, SaveAsNames)
+{
+    EXPECT_EQ(SaveAsProposal(QStringLiteral("Icon3")), QStringLiteral("Icon3"));
+    EXPECT_EQ(SaveAsProposal(QStringLiteral("my.icon.set.ico")), QStringLiteral("my.icon.set"));
+    // A dot in a folder's name is no extension.
+    EXPECT_EQ(WithSaveAsExtension(QStringLiteral("/t.d/z"), 5), QStringLiteral("/t.d/z.gif"));
 }
