@@ -1,5 +1,9 @@
 #include "model/document_model.h"
 
+#include <QFileInfo>
+
+#include "iconfiles/file_access.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -27,6 +31,25 @@ QString TDocumentModel::Caption() const
     QString caption = LibIconName.isEmpty() ? FileName : QStringLiteral("%1 in %2 library").arg(LibIconName, LibName);
     if (Modified == 1) caption += QStringLiteral(" *");
     return caption;
+}
+
+void TDocumentModel::SetFilePath(const QString& path)
+{
+    const QFileInfo info(path);
+    Folder = info.absolutePath() + QLatin1Char('/');
+    FileName = info.fileName();
+}
+
+bool TDocumentModel::SaveIconTo(const QString& path, QString& error)
+{
+    TIconFileAccess access;
+    if (access.SaveIconFile(path, Images) != 0) {
+        error = access.LastError;
+        return false;
+    }
+    SetFilePath(path);
+    SetModified(false);
+    return true;
 }
 
 bool TDocumentModel::SetModified(bool modified)

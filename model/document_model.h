@@ -80,6 +80,11 @@ public:
     QString Caption() const;
     // Returns true when the flag changed (the caption then needs rebuilding).
     bool SetModified(bool modified);
+    // The icon lives at this path from now on: Folder and FileName follow it.
+    void SetFilePath(const QString& path);
+    // Writes the formats as an icon file at path. On success the icon lives there and is no longer
+    // modified; on failure nothing changes and error says why.
+    bool SaveIconTo(const QString& path, QString& error);
 
     // ---- formats ----
     // Appends a copy of the record as a new last format with no history track yet: its size,

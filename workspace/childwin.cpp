@@ -434,16 +434,12 @@ bool Tfrm_childwin::Save()
         if (!dlgSavePic.Execute(this)) return false;
         target = dlgSavePic.FileName;
     }
-    TIconFileAccess access;
-    if (access.SaveIconFile(target, doc_.Images) != 0) {
-        MessageBox(this, access.LastError, QStringLiteral("Save File"));
+    QString error;
+    if (!doc_.SaveIconTo(target, error)) {
+        MessageBox(this, error, QStringLiteral("Save File"));
         return false;
     }
-    const QFileInfo info(target);
-    doc_.Folder = info.absolutePath() + QLatin1Char('/');
-    doc_.FileName = info.fileName();
-    if (const auto& add = FramePeers().AddRecentFile) add(info.absoluteFilePath());
-    SetModified(false);
+    if (const auto& add = FramePeers().AddRecentFile) add(doc_.Folder + doc_.FileName);
     UpdateCaption();
     return true;
 }

@@ -134,10 +134,8 @@ void Tfrm_main::OpenFiles(const QStringList& paths)
                     continue;
                 }
                 if (!formats.IsEmpty()) {
-                    const QFileInfo info(path);
                     Tfrm_childwin* doc = CreateDocumentWindow();
-                    doc->Document().Folder = info.absolutePath() + QLatin1Char('/');
-                    doc->Document().FileName = info.fileName();
+                    doc->Document().SetFilePath(path);
                     for (int i = 0; i < formats.Count(); ++i) doc->AddImageFormat(formats[i]);
                     doc->UpdateCaption();
                 }
@@ -195,14 +193,11 @@ void Tfrm_main::FileSaveAs1Execute()
 
     TIconFileAccess access;
     if (filterIndex == 1) {
-        if (access.SaveIconFile(name, doc->Images()) != 0) {
-            MessageBox(this, access.LastError, QStringLiteral("Save File"));
+        QString error;
+        if (!d.SaveIconTo(name, error)) {
+            MessageBox(this, error, QStringLiteral("Save File"));
             return;
         }
-        const QFileInfo info(name);
-        d.Folder = info.absolutePath() + QLatin1Char('/');
-        d.FileName = info.fileName();
-        doc->SetModified(false);
         doc->UpdateCaption();
         AddRecentFile(name);
         return;

@@ -5,6 +5,7 @@
 
 #include "support/format_helpers.h"
 #include "support/test_support.h"
+#include "iconfiles/file_access.h"
 #include "model/document_model.h"
 
 namespace {
@@ -233,4 +234,25 @@ TEST(DocumentModel, PaletteSwitchRuleAndApplying)
     TDocumentModel trueColor = DocumentWith(SolidFormat(4, 4, ctTrueColor));
     EXPECT_FALSE(trueColor.ApplyPalette(edited));
     EXPECT_EQ(trueColor.Images[0].Palette.palNumEntries, 0);
+}
+
+TEST(DocumentModel, SavingMovesTheIconToItsNewPlaceOnlyWhenTheWriteSucceeds)
+{
+    ScopedAppDir dir;
+    TDocumentModel doc = DocumentWith(PatternFormat(16, 16, ctTrueAlpha));
+    doc.FileName = QStringLiteral("Icon1");
+    doc.SetModified(true);
+    QString error;
+    // A folder that does not exist: the document keeps its name and its modified mark.
+    EXPECT_FALSE(doc.SaveIconTo(dir.FilePath(QStringLiteral("missing/a.ico")), error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(std::tuple(doc.Folder, doc.FileName, int(doc.Modified)), std::tuple(QString(), QStringLiteral("Icon1"), 1));
+
+    ASSERT_TRUE(doc.SaveIconTo(dir.FilePath(QStringLiteral("a.ico")), error));
+    EXPECT_EQ(doc.Folder, dir.Path() + QLatin1Char('/'));
+    EXPECT_EQ(std::tuple(doc.FileName, int(doc.Modified)), std::tuple(QStringLiteral("a.ico"), 0));
+    TIconFileAccess access;
+    TIconImageArray back;
+    ASSERT_EQ(access.LoadIconFile(dir.FilePath(QStringLiteral("a.ico")), back), 0);
+    EXPECT_EQ(back.Count(), 1);
 }
