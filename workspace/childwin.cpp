@@ -18,6 +18,7 @@
 
 #include "iconfiles/file_access.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/form_builder.h"
 #include "workspace/format_strip.h"
 #include "workspace/swatch_bar.h"
 
@@ -75,27 +76,6 @@ QIcon Glyph(const std::function<void(QPainter&)>& draw)
     return QIcon(pixmap);
 }
 
-QToolButton* MakeButton(QWidget* parent, const QString& name, const QString& hint, const QIcon& icon)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setToolTip(hint);
-    button->setIcon(icon);
-    button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setFixedSize(24, 24);
-    return button;
-}
-
-QFrame* MakeBevel(QWidget* parent, const QString& name)
-{
-    auto* bevel = new QFrame(parent);
-    bevel->setObjectName(name);
-    bevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    bevel->setLineWidth(1);
-    return bevel;
-}
-
 } // namespace
 
 Tfrm_childwin::Tfrm_childwin(QWidget* parent) : QWidget(parent)
@@ -109,35 +89,35 @@ Tfrm_childwin::Tfrm_childwin(QWidget* parent) : QWidget(parent)
     Panel5->setObjectName(QStringLiteral("Panel5"));
     FormatStrip = new TFormatStrip(Panel5);
 
-    btn_ShowGrid = MakeButton(Panel5, QStringLiteral("btn_ShowGrid"), QStringLiteral("Show Grid"), Glyph([](QPainter& p) {
+    btn_ShowGrid = TFormBuilder(Panel5).ToolButton(QStringLiteral("btn_ShowGrid"), QStringLiteral("Show Grid"), Glyph([](QPainter& p) {
         p.setPen(QColor(0x40, 0x40, 0x40));
         for (int i = 1; i < 16; i += 5) {
             p.drawLine(i, 1, i, 15);
             p.drawLine(1, i, 15, i);
         }
-    }));
+    }), QRect(0, 0, 24, 24));
     Image1 = new TSwatchBar(Panel5);
-    btn_Preview = MakeButton(Panel5, QStringLiteral("btn_Preview"), QStringLiteral("Preview Window"), Glyph([](QPainter& p) {
+    btn_Preview = TFormBuilder(Panel5).ToolButton(QStringLiteral("btn_Preview"), QStringLiteral("Preview Window"), Glyph([](QPainter& p) {
         p.setPen(QPen(QColor(0x20, 0x20, 0x80), 2));
         p.drawEllipse(2, 2, 8, 8);
         p.drawLine(9, 9, 14, 14);
-    }));
-    btn_AddImage = MakeButton(Panel5, QStringLiteral("btn_AddImage"), QStringLiteral("Add a new image format"),
+    }), QRect(0, 0, 24, 24));
+    btn_AddImage = TFormBuilder(Panel5).ToolButton(QStringLiteral("btn_AddImage"), QStringLiteral("Add a new image format"),
                               Glyph([](QPainter& p) {
                                   p.fillRect(7, 2, 3, 12, QColor(0x00, 0x80, 0x00));
                                   p.fillRect(2, 7, 12, 3, QColor(0x00, 0x80, 0x00));
-                              }));
-    btn_deleImage = MakeButton(Panel5, QStringLiteral("btn_deleImage"), QStringLiteral("Delete current image format"),
+                              }), QRect(0, 0, 24, 24));
+    btn_deleImage = TFormBuilder(Panel5).ToolButton(QStringLiteral("btn_deleImage"), QStringLiteral("Delete current image format"),
                                Glyph([](QPainter& p) {
                                    p.setPen(QPen(QColor(0xC0, 0x00, 0x00), 3));
                                    p.drawLine(3, 3, 13, 13);
                                    p.drawLine(13, 3, 3, 13);
-                               }));
+                               }), QRect(0, 0, 24, 24));
 
-    bev_left = MakeBevel(this, QStringLiteral("bev_left"));
-    bev_right = MakeBevel(this, QStringLiteral("bev_right"));
-    bev_top = MakeBevel(this, QStringLiteral("bev_top"));
-    bev_bottom = MakeBevel(this, QStringLiteral("bev_bottom"));
+    bev_left = TFormBuilder(this).Bevel(QStringLiteral("bev_left"), QRect());
+    bev_right = TFormBuilder(this).Bevel(QStringLiteral("bev_right"), QRect());
+    bev_top = TFormBuilder(this).Bevel(QStringLiteral("bev_top"), QRect());
+    bev_bottom = TFormBuilder(this).Bevel(QStringLiteral("bev_bottom"), QRect());
     CanvasArea = new QWidget(this);
     CanvasArea->setObjectName(QStringLiteral("CanvasArea"));
     PaintBox1 = new TCanvasBox(this, CanvasArea);

@@ -1,6 +1,7 @@
 #include "workspace/dialogs/about_form.h"
 
 #include "platform/app_paths.h"
+#include "platform/ui/form_builder.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -65,22 +66,17 @@ Tfrm_about::Tfrm_about(QWidget* parent)
     if (icon.isNull()) icon = QIcon(QStringLiteral(":/tavrin.ico"));
     ProgramIcon->setPixmap(icon.pixmap(64, 64));
 
-    lab_ProductName = new QLabel(QStringLiteral("Tavrin"), this);
-    lab_ProductName->setObjectName(QStringLiteral("lab_ProductName"));
+    TFormBuilder form(this);
+    lab_ProductName = form.Label(QStringLiteral("lab_ProductName"), QStringLiteral("Tavrin"), QRect(92, 18, 196, 24),
+                                 Qt::AlignLeft | Qt::AlignVCenter);
     QFont nameFont(QStringLiteral("MS Sans Serif"));
     nameFont.setPixelSize(16);
     nameFont.setBold(true);
     lab_ProductName->setFont(nameFont);
-    lab_ProductName->setGeometry(92, 18, 196, 24);
 
-    lab_Version = new QLabel(this);
-    lab_Version->setObjectName(QStringLiteral("lab_Version"));
-    lab_Version->setGeometry(92, 48, 196, 20);
+    lab_Version = form.Label(QStringLiteral("lab_Version"), QString(), QRect(92, 48, 196, 20), Qt::AlignLeft | Qt::AlignVCenter);
 
-    auto* bevel1 = new QFrame(this);
-    bevel1->setFrameShape(QFrame::HLine);
-    bevel1->setFrameShadow(QFrame::Sunken);
-    bevel1->setGeometry(8, 86, ClientWidth - 16, 2);
+    form.Bevel(QString(), QRect(8, 86, ClientWidth - 16, 2), true);
 
     lab_Comments = new TLinkLabel(this);
     lab_Comments->setObjectName(QStringLiteral("lab_Comments"));
@@ -88,15 +84,9 @@ Tfrm_about::Tfrm_about(QWidget* parent)
     lab_Comments->setGeometry(12, 96, ClientWidth - 24, 64);
     lab_Comments->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    auto* bevel2 = new QFrame(this);
-    bevel2->setFrameShape(QFrame::HLine);
-    bevel2->setFrameShadow(QFrame::Sunken);
-    bevel2->setGeometry(8, 170, ClientWidth - 16, 2);
+    form.Bevel(QString(), QRect(8, 170, ClientWidth - 16, 2), true);
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setGeometry((ClientWidth - 75) / 2, 184, 75, 25);
-    OKButton->setDefault(true);
+    OKButton = form.Buttons(QStringLiteral("OKButton"), QString(), QString(), (ClientWidth - 75) / 2, 184).Ok;
     OKButton->setAutoDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -2,25 +2,13 @@
 
 #include <QLabel>
 
+#include "platform/ui/form_builder.h"
 #include "platform/ui/spin_edit.h"
 #include "workspace/peers.h"
 #include "workspace/format_strip.h"
 #include "model/new_format.h"
 
 Tfrm_add_new_image* frm_add_new_image = nullptr;
-
-namespace {
-
-QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& text, int x, int y)
-{
-    auto* r = new QRadioButton(text, parent);
-    r->setObjectName(QLatin1String(name));
-    r->move(x, y);
-    r->adjustSize();
-    return r;
-}
-
-} // namespace
 
 Tfrm_add_new_image::Tfrm_add_new_image(QWidget* parent)
     : Tfrm_base(QStringLiteral("frm_add_new_image"), parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
@@ -29,38 +17,30 @@ Tfrm_add_new_image::Tfrm_add_new_image(QWidget* parent)
     setWindowTitle(QStringLiteral("Add a New Image Format"));
     setFixedSize(ClientWidth, ClientHeight);
 
-    grp_size = new QGroupBox(QStringLiteral("Icon Size"), this);
-    grp_size->setGeometry(8, 8, ClientWidth - 16, 112);
-    rad_16x16 = MakeRadio(grp_size, "rad_16x16", QStringLiteral("16 x 16"), 16, 26);
-    rad_24x24 = MakeRadio(grp_size, "rad_24x24", QStringLiteral("24 x 24"), 150, 26);
-    rad_32x32 = MakeRadio(grp_size, "rad_32x32", QStringLiteral("32 x 32"), 284, 26);
-    rad_48x48 = MakeRadio(grp_size, "rad_48x48", QStringLiteral("48 x 48"), 16, 52);
-    rad_256x256 = MakeRadio(grp_size, "rad_256x256", QStringLiteral("256 x 256"), 150, 52);
-    rad_custom = MakeRadio(grp_size, "rad_custom", QStringLiteral("Custom:"), 16, 80);
-    spn_w = new TSpinEdit(1, 256, 60, grp_size);
-    spn_w->setObjectName(QStringLiteral("spn_w"));
-    spn_w->setGeometry(150, 77, 64, 24);
-    auto* times = new QLabel(QStringLiteral("x"), grp_size);
-    times->setGeometry(220, 77, 12, 24);
-    times->setAlignment(Qt::AlignCenter);
-    spn_h = new TSpinEdit(1, 256, 60, grp_size);
-    spn_h->setObjectName(QStringLiteral("spn_h"));
-    spn_h->setGeometry(238, 77, 64, 24);
+    TFormBuilder form(this);
+    grp_size = form.Group(QStringLiteral("grp_size"), QStringLiteral("Icon Size"), QRect(8, 8, ClientWidth - 16, 112));
+    TFormBuilder sizes = form.Inside(grp_size);
+    rad_16x16 = sizes.Radio(QStringLiteral("rad_16x16"), QStringLiteral("16 x 16"), 16, 26);
+    rad_24x24 = sizes.Radio(QStringLiteral("rad_24x24"), QStringLiteral("24 x 24"), 150, 26);
+    rad_32x32 = sizes.Radio(QStringLiteral("rad_32x32"), QStringLiteral("32 x 32"), 284, 26);
+    rad_48x48 = sizes.Radio(QStringLiteral("rad_48x48"), QStringLiteral("48 x 48"), 16, 52);
+    rad_256x256 = sizes.Radio(QStringLiteral("rad_256x256"), QStringLiteral("256 x 256"), 150, 52);
+    rad_custom = sizes.Radio(QStringLiteral("rad_custom"), QStringLiteral("Custom:"), 16, 80);
+    spn_w = sizes.Spin(QStringLiteral("spn_w"), 1, 256, 60, QRect(150, 77, 64, 24));
+    sizes.Label(QString(), QStringLiteral("x"), QRect(220, 77, 12, 24), Qt::AlignCenter);
+    spn_h = sizes.Spin(QStringLiteral("spn_h"), 1, 256, 60, QRect(238, 77, 64, 24));
     for (QRadioButton* r : SizeRadios()) sizeGroup_.addButton(r);
 
-    grp_colors = new QGroupBox(QStringLiteral("Icon Colors"), this);
-    grp_colors->setGeometry(8, 128, ClientWidth - 16, 108);
-    rad_32bits = MakeRadio(grp_colors, "rad_32bits", QStringLiteral("True Color + Alpha (32 bits)"), 16, 26);
-    rad_24bits = MakeRadio(grp_colors, "rad_24bits", QStringLiteral("True Color  (24 bits)"), 16, 52);
-    rad_8bits = MakeRadio(grp_colors, "rad_8bits", QStringLiteral("256 Colors (8 bits)"), 16, 78);
-    rad_4bits = MakeRadio(grp_colors, "rad_4bits", QStringLiteral("16 Colors (4 bits)"), 240, 26);
-    rad_1bit = MakeRadio(grp_colors, "rad_1bit", QStringLiteral("2 Colors (1 bit)"), 240, 52);
+    grp_colors = form.Group(QStringLiteral("grp_colors"), QStringLiteral("Icon Colors"), QRect(8, 128, ClientWidth - 16, 108));
+    TFormBuilder depths = form.Inside(grp_colors);
+    rad_32bits = depths.Radio(QStringLiteral("rad_32bits"), QStringLiteral("True Color + Alpha (32 bits)"), 16, 26);
+    rad_24bits = depths.Radio(QStringLiteral("rad_24bits"), QStringLiteral("True Color  (24 bits)"), 16, 52);
+    rad_8bits = depths.Radio(QStringLiteral("rad_8bits"), QStringLiteral("256 Colors (8 bits)"), 16, 78);
+    rad_4bits = depths.Radio(QStringLiteral("rad_4bits"), QStringLiteral("16 Colors (4 bits)"), 240, 26);
+    rad_1bit = depths.Radio(QStringLiteral("rad_1bit"), QStringLiteral("2 Colors (1 bit)"), 240, 52);
     for (QRadioButton* r : DepthRadios()) depthGroup_.addButton(r);
 
-    chk_BaseImage = new QCheckBox(QStringLiteral("Creation based on the following image:"), this);
-    chk_BaseImage->setObjectName(QStringLiteral("chk_BaseImage"));
-    chk_BaseImage->move(8, 248);
-    chk_BaseImage->adjustSize();
+    chk_BaseImage = form.Check(QStringLiteral("chk_BaseImage"), QStringLiteral("Creation based on the following image:"), 8, 248);
 
     // The strip panel is 396 pixels wide between two 17-pixel buttons.
     pan_preview = new TFormatStrip(this);
@@ -71,16 +51,12 @@ Tfrm_add_new_image::Tfrm_add_new_image(QWidget* parent)
     pan_preview->Timer()->setObjectName(QStringLiteral("Timer1"));
     connect(pan_preview, &TFormatStrip::CellPressed, this, &Tfrm_add_new_image::img_previewMouseDown);
 
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(ClientWidth - 2 * (75 + 10), ClientHeight - 40, 75, 25);
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setGeometry(ClientWidth - (75 + 10), ClientHeight - 40, 75, 25);
+    const TButtonRow buttons = form.Buttons(QStringLiteral("BitBtn1"), QStringLiteral("BitBtn2"), QString(),
+                                            ClientWidth - 2 * (75 + 10), ClientHeight - 40);
+    BitBtn1 = buttons.Ok;
+    BitBtn2 = buttons.Cancel;
 
     connect(BitBtn1, &QPushButton::clicked, this, &Tfrm_add_new_image::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     connect(spn_w, &TSpinEdit::Changed, this, &Tfrm_add_new_image::spn_wChange);
     connect(spn_h, &TSpinEdit::Changed, this, &Tfrm_add_new_image::spn_hChange);
 

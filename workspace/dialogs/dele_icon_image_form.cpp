@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "imaging/compositing.h"
+#include "platform/ui/form_builder.h"
 #include "workspace/peers.h"
 #include "model/document_model.h"
 
@@ -35,32 +36,20 @@ Tfrm_DeleIconImage::Tfrm_DeleIconImage(QWidget* parent)
     QFont designFont = font();
     designFont.setPixelSize(11);
     setFont(designFont);
-    auto* text1 = new QLabel(QStringLiteral("Move this Icon Image to the recycle bin?"), this);
-    text1->setGeometry(2, 4, ClientWidth - 4, 16);
-    auto* text2 = new QLabel(QStringLiteral("You can recover it from the history window."), this);
-    text2->setGeometry(2, 20, ClientWidth - 4, 32);
-    for (QLabel* text : {text1, text2}) {
-        text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        text->setWordWrap(true);
-    }
+    TFormBuilder form(this);
+    QLabel* text1 = form.Label(QString(), QStringLiteral("Move this Icon Image to the recycle bin?"),
+                               QRect(2, 4, ClientWidth - 4, 16), Qt::AlignHCenter | Qt::AlignTop);
+    QLabel* text2 = form.Label(QString(), QStringLiteral("You can recover it from the history window."),
+                               QRect(2, 20, ClientWidth - 4, 32), Qt::AlignHCenter | Qt::AlignTop);
+    for (QLabel* text : {text1, text2}) text->setWordWrap(true);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(97, 56, PictureSize, PictureSize);
+    Image1 = form.Label(QStringLiteral("Image1"), QString(), QRect(97, 56, PictureSize, PictureSize), Qt::AlignLeft | Qt::AlignVCenter);
+    Label2 = form.Label(QStringLiteral("Label2"), QString(), 80, 112);
 
-    Label2 = new QLabel(this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->move(80, 112);
-
-    btn_OK = new QPushButton(QStringLiteral("OK"), this);
-    btn_OK->setObjectName(QStringLiteral("btn_OK"));
-    btn_OK->setGeometry(32, 140, 75, 25);
-    btn_OK->setDefault(true);
-    btn_Cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btn_Cancel->setObjectName(QStringLiteral("btn_Cancel"));
-    btn_Cancel->setGeometry(ClientWidth - 32 - 75, 140, 75, 25);
+    const TButtonRow buttons = form.Buttons(QStringLiteral("btn_OK"), QString(), QString(), 32, 140);
+    btn_OK = buttons.Ok;
+    btn_Cancel = form.Buttons(QString(), QStringLiteral("btn_Cancel"), QString(), ClientWidth - 32 - 75, 140).Cancel;
     connect(btn_OK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     DocumentPeers().ConfirmDeleteFormat = [this](QWidget* parent, const TIconImageRec& format) {
         return Confirm(parent, &format);

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "model/document_model.h"
+#include "platform/ui/form_builder.h"
 
 QString ColorTypeDescription(int32_t colorType)
 {
@@ -40,19 +41,6 @@ QString IconFileSizeText(const QString& folder, const QString& fileName)
 
 namespace {
 
-QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, bool bold = false)
-{
-    auto* label = new QLabel(text, parent);
-    if (bold) {
-        QFont f = label->font();
-        f.setBold(true);
-        label->setFont(f);
-    }
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
 // A read-only field without a border that reads like a label but can be selected and copied.
 void MakeFlat(QWidget* field)
 {
@@ -70,10 +58,11 @@ Tfrm_IconProperty::Tfrm_IconProperty(QWidget* parent)
     setWindowTitle(QStringLiteral("Icon Properties"));
     setFixedSize(ClientWidth, ClientHeight);
 
-    MakeLabel(this, QStringLiteral("Icon File"), 12, 10, true);
-    MakeLabel(this, QStringLiteral("File Name:"), 24, 34);
-    MakeLabel(this, QStringLiteral("Location:"), 24, 58);
-    MakeLabel(this, QStringLiteral("File Size:"), 24, 100);
+    TFormBuilder form(this);
+    form.Label(QString(), QStringLiteral("Icon File"), 12, 10, true);
+    form.Label(QString(), QStringLiteral("File Name:"), 24, 34);
+    form.Label(QString(), QStringLiteral("Location:"), 24, 58);
+    form.Label(QString(), QStringLiteral("File Size:"), 24, 100);
 
     edt_fileName = new QLineEdit(this);
     edt_fileName->setObjectName(QStringLiteral("edt_fileName"));
@@ -101,15 +90,12 @@ Tfrm_IconProperty::Tfrm_IconProperty(QWidget* parent)
     mmo_location->setFrameShape(QFrame::NoFrame);
     MakeFlat(mmo_location);
 
-    MakeLabel(this, QStringLiteral("Formats"), 12, 130, true);
+    form.Label(QString(), QStringLiteral("Formats"), 12, 130, true);
     lst_formats = new QListWidget(this);
     lst_formats->setObjectName(QStringLiteral("lst_formats"));
     lst_formats->setGeometry(24, 152, ClientWidth - 36, 114);
 
-    btn_Ok = new QPushButton(QStringLiteral("OK"), this);
-    btn_Ok->setObjectName(QStringLiteral("btn_Ok"));
-    btn_Ok->setGeometry(ClientWidth - 12 - 75, ClientHeight - 12 - 25, 75, 25);
-    btn_Ok->setDefault(true);
+    btn_Ok = form.Buttons(QStringLiteral("btn_Ok"), QString(), QString(), ClientWidth - 12 - 75, ClientHeight - 12 - 25).Ok;
     connect(btn_Ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
