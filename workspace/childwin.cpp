@@ -316,12 +316,29 @@ void Tfrm_childwin::ApplyPanelPalette()
 
 int Tfrm_childwin::AddImageFormat(const TIconImageRec& rec)
 {
+    AddFormats(1, [&rec](int) -> const TIconImageRec& { return rec; });
+    return 0;
+}
+
+void Tfrm_childwin::AddImageFormats(const TIconImageArray& formats)
+{
+    AddFormats(formats.Count(), [&formats](int i) -> const TIconImageRec& { return formats[i]; });
+}
+
+void Tfrm_childwin::AddFormats(int count, const std::function<const TIconImageRec&(int)>& at)
+{
+    if (count <= 0) return;
     CommitText();
-    const int index = doc_.AppendFormat(rec);
+    // The strip and the canvas are drawn once, for the last format, however many come in: an
+    // icon of 256 formats would otherwise redraw the whole strip 256 times.
+    int index = -1;
+    const auto& snap = FramePeers().AddSnapshot;
+    for (int i = 0; i < count; ++i) {
+        index = doc_.AppendFormat(at(i));
+        if (snap) snap(&doc_.Images[index], QStringLiteral("New"));
+    }
     FormatStrip->SetCellCount(doc_.Images.Count());
     SelectFormatAt(index * TFormatStrip::CellWidth);
-    if (const auto& snap = FramePeers().AddSnapshot) snap(&doc_.Images[index], QStringLiteral("New"));
-    return 0;
 }
 
 void Tfrm_childwin::btn_AddImageClick()

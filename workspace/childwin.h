@@ -10,7 +10,7 @@
 //     doc->AttachTo(mdiArea);                  // a child window of the design size, centred
 //     doc->Document().Folder = folder;         // with a trailing "/"; empty: never saved
 //     doc->Document().FileName = name;
-//     for (each format read) doc->AddImageFormat(format);  // the last one added ends current
+//     doc->AddImageFormats(formats);           // or AddImageFormat one by one; the last ends current
 //     doc->UpdateCaption();
 //     doc->parentWidget()->show();
 // The caller keeps and frees the records it passed; the window copies them. Close the document
@@ -75,6 +75,8 @@ public:
     // Appends a copy of the record as a new format, makes it current and records its first
     // history step "New". Returns 0.
     int AddImageFormat(const TIconImageRec& rec);
+    // Appends every format of an opened icon, drawing the strip once.
+    void AddImageFormats(const TIconImageArray& formats);
     // Brings the tools, colour and history windows and the canvas in line with the current format.
     void ActivateCurrentFormat();
     // Makes the format whose strip cell holds x current.
@@ -132,6 +134,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void AddFormats(int count, const std::function<const TIconImageRec&(int)>& at);
     friend class TCanvasBox;
     void LayoutControls();
     void FormActivate();

@@ -136,7 +136,7 @@ void Tfrm_main::OpenFiles(const QStringList& paths)
                 if (!formats.IsEmpty()) {
                     Tfrm_childwin* doc = CreateDocumentWindow();
                     doc->Document().SetFilePath(path);
-                    for (int i = 0; i < formats.Count(); ++i) doc->AddImageFormat(formats[i]);
+                    doc->AddImageFormats(formats);
                     doc->UpdateCaption();
                 }
                 AddRecentFile(path);
