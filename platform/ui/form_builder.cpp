@@ -113,8 +113,8 @@ QButtonGroup* TFormBuilder::RadioGroup(std::initializer_list<RadioSpec> radios, 
 {
     auto* group = new QButtonGroup(parent_);
     int index = 0;
-    for (const RadioSpec& spec : radios) {
-        QRadioButton* radio = Radio(spec.Name, spec.Text, spec.X, spec.Y);
+    for (const RadioSpec& item : radios) {
+        QRadioButton* radio = Radio(item.Name, item.Text, item.X, item.Y);
         group->addButton(radio, index);
         if (index == checkedIndex) radio->setChecked(true);
         ++index;
