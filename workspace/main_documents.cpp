@@ -77,7 +77,8 @@ void Tfrm_main::ToolChanged()
 
 void Tfrm_main::PaletteChanged()
 {
-    // The tools window's previews follow the palette here once that window is part of the program.
+    // The tools window's previews first, so they show the new colour before the document repaints.
+    if (const auto& refresh = ToolsPeers().RefreshPreviews) refresh();
     if (Tfrm_childwin* doc = ActiveDocument()) doc->ApplyPanelPalette();
 }
 

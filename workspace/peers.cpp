@@ -12,3 +12,15 @@ TFramePeers& FramePeers()
     static TFramePeers peers;
     return peers;
 }
+
+TColorPeers& ColorPeers()
+{
+    static TColorPeers peers;
+    return peers;
+}
+
+TToolsPeers& ToolsPeers()
+{
+    static TToolsPeers peers;
+    return peers;
+}

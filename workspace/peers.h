@@ -10,6 +10,7 @@
 #include <Qt>
 
 #include "imaging/icon_image.h"
+#include "platform/color.h"
 #include "model/tool_ids.h"
 
 class QPainter;
@@ -106,3 +107,31 @@ struct TFramePeers {
     std::function<bool(TIconImageRec* format)> AddToRecycle;
 };
 TFramePeers& FramePeers();
+
+// The current-colour service of the colour window, asked by the painting tools, the tools window's
+// previews and the document windows. Empty while there is no colour window.
+struct TColorPeers {
+    // Palette mode: the selected palette index; else 0 in the transparent state; else the colour.
+    std::function<TColor()> GetColor;
+    // 0 in the transparent state; else the alpha A as the grey A + A*256 + A*65536.
+    std::function<TColor()> GetAlphaColor;
+    // The colour type the window is set to (1..5).
+    std::function<int32_t()> GetColorType;
+    // The window's palette in palette mode; null in true-colour mode. Callers only read it.
+    std::function<const TPalette*()> GetPalette;
+    // Switches to a format's colour type, taking its palette entries when the counts agree.
+    std::function<void(const TPalette& palette, int32_t colorType)> SetColorType;
+    // Palette mode: selects entry value; true-colour mode: loads the colour's red, green and blue.
+    std::function<void(TColor value)> SetColor;
+    std::function<void(int alpha)> SetAlpha;
+    // Appends a painted colour (never a palette index) to the colour history unless present.
+    std::function<void(TColor color)> AddToHistory;
+};
+TColorPeers& ColorPeers();
+
+// What the frame asks of the tools window.
+struct TToolsPeers {
+    // The colour or palette changed: the tool previews are drawn again.
+    std::function<void()> RefreshPreviews;
+};
+TToolsPeers& ToolsPeers();
