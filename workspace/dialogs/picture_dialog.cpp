@@ -30,13 +30,11 @@ namespace {
 const QString NoneText = QStringLiteral("(None)");
 const QString PictureText = QStringLiteral("Picture:");
 
-// Where a W x H picture lands in Area: scaled down to fit keeping its proportions (never up),
-// centred.
+// Where a W x H picture lands in Area: stretched to fill it keeping its proportions, centred.
 QRect FitCentred(const QSize& picture, const QRect& area)
 {
     if (picture.isEmpty() || area.isEmpty()) return QRect();
-    QSize s = picture;
-    if (s.width() > area.width() || s.height() > area.height()) s = s.scaled(area.size(), Qt::KeepAspectRatio);
+    QSize s = picture.scaled(area.size(), Qt::KeepAspectRatio);
     s = s.expandedTo(QSize(1, 1));
     return QRect(area.left() + (area.width() - s.width()) / 2, area.top() + (area.height() - s.height()) / 2,
                  s.width(), s.height());
@@ -93,8 +91,10 @@ void TPreviewImage::paintEvent(QPaintEvent*)
     if (picture_.isNull()) return;
     try {
         QPainter p(this);
-        p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        p.drawImage(PictureRect(), picture_);
+        const QRect target = PictureRect();
+        // Enlarged icons keep their hard pixel edges; reduced photos are smoothed.
+        p.setRenderHint(QPainter::SmoothPixmapTransform, target.width() < picture_.width());
+        p.drawImage(target, picture_);
     } catch (...) {
         emit PaintFailed();
     }

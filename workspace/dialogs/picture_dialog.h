@@ -36,8 +36,7 @@ private:
     QString caption_;
 };
 
-// A picture stretched proportionally and centred in the widget (never enlarged past its own
-// size); nothing is drawn while it has none. A double click is reported.
+// A picture stretched proportionally and centred in the widget; nothing is drawn while it has none. A double click is reported.
 class TPreviewImage : public QWidget {
     Q_OBJECT
 public:
