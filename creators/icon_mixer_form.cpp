@@ -9,16 +9,11 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include "effects/angle_picker.h"
 #include "imaging/compositing.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/form_builder.h"
 
-#if __has_include("effects/angle_picker.h")
-#include "effects/angle_picker.h"
-#define TAVRIN_HAS_ANGLE_PICKER 1
-#else
-#define TAVRIN_HAS_ANGLE_PICKER 0
-#endif
 
 namespace {
 
@@ -177,12 +172,9 @@ Tfrm_icon_mixer::Tfrm_icon_mixer(QWidget* parent)
                                       MixerGlyph(GlyphKind::RotateLeft), QRect(8, 140, 24, 24));
     btn_rotateRight = tools.ToolButton(QStringLiteral("btn_rotateRight"), QStringLiteral("Rotate 90 CW"),
                                        MixerGlyph(GlyphKind::RotateRight), QRect(8, 168, 24, 24));
-#if TAVRIN_HAS_ANGLE_PICKER
     ang_angle = new TQV_Angle(grp_tools);
     ang_angle->setObjectName(QStringLiteral("ang_angle"));
     ang_angle->setGeometry(48, 136, 66, 66);
-    ang_angle->installEventFilter(this);
-#endif
 
     // ---- view, opacity, buttons
     scrlbx_view = new QScrollArea(this);
@@ -247,6 +239,8 @@ Tfrm_icon_mixer::Tfrm_icon_mixer(QWidget* parent)
     };
     connect(btn_rotateLeft, &QToolButton::clicked, this, [rotate] { rotate(true); });
     connect(btn_rotateRight, &QToolButton::clicked, this, [rotate] { rotate(false); });
+    // The picker follows the mouse while the button is down; the mix changes on release.
+    connect(ang_angle, &TQV_Angle::OnMouseUp, this, [this] { AngleReleased(); });
     connect(lsv_Icon, &QListWidget::itemSelectionChanged, this, [this] { ListSelectionChanged(); });
 }
 
@@ -363,9 +357,6 @@ bool Tfrm_icon_mixer::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-#if TAVRIN_HAS_ANGLE_PICKER
-    if (watched == ang_angle && event->type() == QEvent::MouseButtonRelease) AngleReleased();
-#endif
     return Tfrm_base::eventFilter(watched, event);
 }
 
@@ -413,21 +404,15 @@ void Tfrm_icon_mixer::ListSelectionChanged()
 
 void Tfrm_icon_mixer::SetPickerAngle(int angle)
 {
-#if TAVRIN_HAS_ANGLE_PICKER
-    if (ang_angle) ang_angle->SetAngle(angle);
-#else
-    (void)angle;
-#endif
+    ang_angle->SetAngle(angle);
 }
 
 void Tfrm_icon_mixer::AngleReleased()
 {
-#if TAVRIN_HAS_ANGLE_PICKER
     const int i = SelectedItem();
-    if (i < 0 || !ang_angle) return;
-    mixer_.SetAngle(i, ang_angle->Angle);
+    if (i < 0) return;
+    mixer_.SetAngle(i, ang_angle->Angle());
     DrawMix();
-#endif
 }
 
 void Tfrm_icon_mixer::btn_OkClick()

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "creators/icon_mixer_form.h"
+#include "effects/angle_picker.h"
 #include "support/ui_helpers.h"
 #include "support/when_modal.h"
 
@@ -132,6 +133,35 @@ TEST_F(IconMixerTest, ForwardOrderBringsALayerToTheFront)
     });
     ASSERT_EQ(main->Documents().size(), 3);
     EXPECT_EQ(main->Documents().last()->windowTitle(), QStringLiteral("Mixer Icon(Icon2 Icon1 )"));
+}
+
+TEST_F(IconMixerTest, TheAnglePickerTurnsTheLayerOnRelease)
+{
+    NewDocument(QStringLiteral("Icon1"), {HalfRed()});
+    NewDocument(QStringLiteral("Icon2"), {SolidFormat(32, 32, ctTrueAlpha, Blue, 0)});
+    RunMixer([&](Tfrm_icon_mixer& m) {
+        Select(m, 0);
+        // Straight above the dial's centre is 90 degrees: the red left half turns to the bottom,
+        // but only when the button is released.
+        QTest::mousePress(m.ang_angle, Qt::LeftButton, {}, QPoint(33, 8));
+        EXPECT_EQ(m.ang_angle->Angle(), 90);
+        EXPECT_EQ(Shown(m, 0, 0), Red);
+        QTest::mouseRelease(m.ang_angle, Qt::LeftButton, {}, QPoint(33, 8));
+        EXPECT_EQ(m.Mixer().Items[0].Angle, 90);
+        EXPECT_EQ(Shown(m, 0, 0), Blue);
+        EXPECT_EQ(Shown(m, 0, 31), Red);
+
+        // The quarter-turn buttons move the picker with them; another layer shows its own angle.
+        QTest::mouseClick(m.btn_rotateRight, Qt::LeftButton);
+        EXPECT_EQ(m.Mixer().Items[0].Angle, 0);
+        EXPECT_EQ(m.ang_angle->Angle(), 0);
+        QTest::mouseClick(m.btn_rotateLeft, Qt::LeftButton);
+        EXPECT_EQ(m.ang_angle->Angle(), 90);
+        Select(m, 1);
+        EXPECT_EQ(m.ang_angle->Angle(), 0);
+        m.reject();
+    });
+    EXPECT_EQ(main->Documents().size(), 2);
 }
 
 TEST_F(IconMixerTest, RefusesTooFewIconsAndIconsWithoutASharedSize)
