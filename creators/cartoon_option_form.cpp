@@ -12,7 +12,7 @@
 
 namespace {
 
-struct RowSpec {
+struct RowDef {
     int Row;
     bool ColoringPage;
     const char* Caption;
@@ -23,7 +23,7 @@ struct RowSpec {
 
 // Top to bottom as the pages show them. "Darkness:" holds the value subtracted from the edges
 // and "Detail:" the edge multiplier: the captions are the ones users know.
-constexpr RowSpec Rows[] = {
+constexpr RowDef Rows[] = {
     {Tfrm_CartoonOption::rDetail, false, "Darkness:", "Trc_Detail", "Spn_Detail", 0, 1024, 115},
     {Tfrm_CartoonOption::rDarkness, false, "Detail:", "Trc_Darkness", "Spn_Darkness", 1, 256, 68},
     {Tfrm_CartoonOption::rSketchSmooth, false, "Smooth:", "Trc_SketchSmooth", "Spn_SketchSmooth", 0, 100, 5},
@@ -99,24 +99,24 @@ void Tfrm_CartoonOption::MakeControls()
     Chk_DrawColor = color.Check(QStringLiteral("Chk_DrawColor"), QStringLiteral("Color"), 12, 10, false);
 
     int lineY = 44, colorY = 44;
-    for (const RowSpec& spec : Rows) {
-        TFormBuilder& page = spec.ColoringPage ? color : line;
-        int& y = spec.ColoringPage ? colorY : lineY;
-        if (spec.Row == rThreshold) {
+    for (const RowDef& def : Rows) {
+        TFormBuilder& page = def.ColoringPage ? color : line;
+        int& y = def.ColoringPage ? colorY : lineY;
+        if (def.Row == rThreshold) {
             Chk_Remain = line.Check(QStringLiteral("Chk_Remain"), QStringLiteral("Remain Dark Area"), 12, y, false);
             y += 32;
         }
-        const QString suffix = QString::fromLatin1(spec.TrackName).mid(4);
-        const TTrackRow row = page.TrackRow(suffix, QString(), spec.Min, spec.Max, spec.Default,
+        const QString suffix = QString::fromLatin1(def.TrackName).mid(4);
+        const TTrackRow row = page.TrackRow(suffix, QString(), def.Min, def.Max, def.Default,
                                             QRect(TrackLeft, y, TrackWidth, 24), SpinLeft, false);
-        row.Track->setObjectName(QString::fromLatin1(spec.TrackName));
-        row.Spin->setObjectName(QString::fromLatin1(spec.SpinName));
-        QLabel* label = page.Label(QStringLiteral("lbl_") + suffix, QString::fromLatin1(spec.Caption),
+        row.Track->setObjectName(QString::fromLatin1(def.TrackName));
+        row.Spin->setObjectName(QString::fromLatin1(def.SpinName));
+        QLabel* label = page.Label(QStringLiteral("lbl_") + suffix, QString::fromLatin1(def.Caption),
                                    QRect(8, y, TrackLeft - 12, 24), Qt::AlignRight | Qt::AlignVCenter);
-        RowLabel[spec.Row] = label;
-        RowTrack[spec.Row] = row.Track;
-        RowSpin[spec.Row] = row.Spin;
-        const int r = spec.Row;
+        RowLabel[def.Row] = label;
+        RowTrack[def.Row] = row.Track;
+        RowSpin[def.Row] = row.Spin;
+        const int r = def.Row;
         connect(row.Track, &TTrackBar::Changed, this, [this, r] { TrackChanged(r); });
         connect(row.Spin, &TSpinEdit::Changed, this, [this, r] { SpinChanged(r); });
         y += RowStep;
