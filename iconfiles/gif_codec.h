@@ -1,5 +1,7 @@
 #pragma once
-// The program's use of giflib for writing: one single-frame GIF over the fixed 216-colour palette.
+// The program's use of giflib: writing one single-frame GIF over the fixed 216-colour palette, and
+// reading the first frame of a GIF.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -14,3 +16,8 @@ constexpr int GifPaletteIndex(TColor c) { return 36 * GifLevel(ColorR(c)) + 6 * 
 // Appends the bitmap as a GIF: every pixel takes its own colour's entry of the fixed palette (no
 // dithering, no transparency, no animation). False on a codec failure.
 bool EncodeGif216(const Bitmap24& bitmap, std::vector<uint8_t>& out);
+
+// Decodes the first frame of a GIF stream into a 24-bit bitmap of the logical screen's size: the
+// screen's background colour (white without one) where the frame does not reach or is
+// transparent. Refused when the screen exceeds maxPixels, before anything is allocated.
+bool DecodeGifFirstFrame(const uint8_t* data, size_t size, Bitmap24& out, long long maxPixels = 64LL * 1024 * 1024);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
@@ -59,7 +60,120 @@ bool CompressWithLibjpeg(jpeg_compress_struct* cinfo, EncodeJob* job)
     return true;
 }
 
+struct DecodeJob {
+    const uint8_t* data;
+    size_t size;
+    int minWidth;
+    int minHeight;
+    int64_t maxPixels;
+    bool headerOnly;
+    int fullWidth;
+    int fullHeight;
+    Bitmap24* target; // made by the caller at the scaled size once known, see below
+    std::vector<uint8_t>* row;
+};
+
+// The scale denominator (1, 2, 4 or 8) that still covers the box.
+unsigned ScaleDenominator(int width, int height, int minWidth, int minHeight)
+{
+    if (minWidth <= 0 || minHeight <= 0) return 1;
+    unsigned denom = 1;
+    while (denom < 8) {
+        const unsigned next = denom * 2;
+        // libjpeg rounds the scaled size up.
+        const int64_t w = (int64_t(width) + next - 1) / next;
+        const int64_t h = (int64_t(height) + next - 1) / next;
+        if (w < minWidth || h < minHeight) break;
+        denom = next;
+    }
+    return denom;
+}
+
+// libjpeg reports errors by longjmp: this frame holds no C++ object whose destructor matters;
+// the buffers live with the caller.
+bool DecompressWithLibjpeg(jpeg_decompress_struct* cinfo, DecodeJob* job)
+{
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (setjmp(err->jump)) return false;
+    jpeg_create_decompress(cinfo);
+    jpeg_mem_src(cinfo, job->data, static_cast<unsigned long>(job->size));
+    if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) return false;
+    job->fullWidth = int(cinfo->image_width);
+    job->fullHeight = int(cinfo->image_height);
+    if (job->fullWidth <= 0 || job->fullHeight <= 0) return false;
+    if (job->headerOnly) return true;
+    if (int64_t(job->fullWidth) * job->fullHeight > job->maxPixels) return false;
+    cinfo->scale_num = 1;
+    cinfo->scale_denom = ScaleDenominator(job->fullWidth, job->fullHeight, job->minWidth, job->minHeight);
+    cinfo->out_color_space = JCS_RGB;
+    cinfo->dct_method = JDCT_ISLOW;
+    jpeg_start_decompress(cinfo);
+    const int w = int(cinfo->output_width);
+    const int h = int(cinfo->output_height);
+    if (w <= 0 || h <= 0 || w > Bitmap24::MaxSide || h > Bitmap24::MaxSide || cinfo->output_components != 3)
+        return false;
+    job->target->SetSize(w, h);
+    job->row->resize(size_t(w) * 3);
+    while (cinfo->output_scanline < cinfo->output_height) {
+        const int y = int(cinfo->output_scanline);
+        JSAMPROW rows[1] = {job->row->data()};
+        if (jpeg_read_scanlines(cinfo, rows, 1) != 1) return false;
+        const uint8_t* src = job->row->data();
+        uint8_t* dst = job->target->Row(y);
+        for (int x = 0; x < w; ++x, src += 3, dst += 3) {
+            dst[0] = src[2];
+            dst[1] = src[1];
+            dst[2] = src[0];
+        }
+    }
+    jpeg_finish_decompress(cinfo);
+    return true;
+}
+
+// A truncated stream makes libjpeg pad with a warning instead of failing; a preview must not show
+// grey garbage as a picture, so warnings that mean damage count as errors.
+void OnJpegWarning(j_common_ptr cinfo, int level)
+{
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) OnJpegError(cinfo);
+}
+
+bool RunDecode(DecodeJob& job)
+{
+    if (!job.data || job.size < 4) return false;
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    cinfo.err = jpeg_std_error(&err.base);
+    err.base.error_exit = OnJpegError;
+    err.base.output_message = OnJpegMessage;
+    err.base.emit_message = OnJpegWarning;
+    const bool ok = DecompressWithLibjpeg(&cinfo, &job);
+    jpeg_destroy_decompress(&cinfo);
+    return ok;
+}
+
 } // namespace
+
+bool ReadJpegSize(const uint8_t* data, size_t size, int& width, int& height)
+{
+    DecodeJob job{data, size, 0, 0, 0, true, 0, 0, nullptr, nullptr};
+    if (!RunDecode(job)) return false;
+    width = job.fullWidth;
+    height = job.fullHeight;
+    return true;
+}
+
+bool DecodeJpegScaled(const uint8_t* data, size_t size, int minWidth, int minHeight, int64_t maxPixels,
+                      Bitmap24& target, int& fullWidth, int& fullHeight)
+{
+    Bitmap24 decoded;
+    std::vector<uint8_t> row;
+    DecodeJob job{data, size, minWidth, minHeight, maxPixels, false, 0, 0, &decoded, &row};
+    if (!RunDecode(job)) return false;
+    fullWidth = job.fullWidth;
+    fullHeight = job.fullHeight;
+    target = std::move(decoded);
+    return true;
+}
 
 bool EncodeJpeg(const Bitmap24& bitmap, int quality, std::vector<uint8_t>& out)
 {

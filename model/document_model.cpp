@@ -94,13 +94,26 @@ int TDocumentModel::AppendFormat(const TIconImageRec& rec)
     return Images.Count() - 1;
 }
 
-int TDocumentModel::FindFormat(int32_t width, int32_t height, int32_t colorType) const
+int FindImageFormat(const TIconImageArray& formats, int32_t width, int32_t height, int32_t colorType)
 {
-    for (int i = 0; i < Images.Count(); ++i) {
-        const TIconImageRec& f = Images[i];
+    for (int i = 0; i < formats.Count(); ++i) {
+        const TIconImageRec& f = formats[i];
         if (f.Width == width && f.Height == height && f.ColorType == colorType) return i;
     }
     return -1;
+}
+
+QString SwitchFormatQuestion(int32_t width, int32_t height, int32_t colorType)
+{
+    return QStringLiteral("The image format \"%1x%2 : %3bits\" is alreay exists in this icon. Switch to this format?")
+        .arg(width)
+        .arg(height)
+        .arg(DepthBits(colorType));
+}
+
+int TDocumentModel::FindFormat(int32_t width, int32_t height, int32_t colorType) const
+{
+    return FindImageFormat(Images, width, height, colorType);
 }
 
 bool TDocumentModel::RemoveFormat(int index)

@@ -16,6 +16,10 @@
 QString DepthLabel(int32_t colorType);
 // Bit count of a colour type as messages name it: "1", "4", "8", "24", "32".
 QString DepthBits(int32_t colorType);
+// The first format of this size and colour type, or -1.
+int FindImageFormat(const TIconImageArray& formats, int32_t width, int32_t height, int32_t colorType);
+// The question asked when a format to be added is already there.
+QString SwitchFormatQuestion(int32_t width, int32_t height, int32_t colorType);
 
 // Free room around the canvas on each side of the zoomed image.
 constexpr int CanvasMargin = 10;

@@ -349,10 +349,7 @@ void Tfrm_childwin::btn_AddImageClick()
     if (!rec) return;
     const int existing = doc_.FindFormat(rec->Width, rec->Height, rec->ColorType);
     if (existing >= 0) {
-        const QString text = QStringLiteral("The image format \"%1x%2 : %3bits\" is alreay exists in this icon. Switch to this format?")
-                                 .arg(rec->Width)
-                                 .arg(rec->Height)
-                                 .arg(DepthBits(rec->ColorType));
+        const QString text = SwitchFormatQuestion(rec->Width, rec->Height, rec->ColorType);
         if (MessageBox(this, text, QStringLiteral("Add a new image format"), TMsgButtons::OkCancel) == TMsgResult::Ok)
             SelectFormatAt(existing * TFormatStrip::CellWidth);
         return;

@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include "creators/icon_mixer_form.h"
 #include "iconfiles/qv_clipboard.h"
 #include "platform/small_routines.h"
 #include "imaging/imaging_state.h"
@@ -311,7 +312,7 @@ void Tfrm_main::CreateActions()
                     act_effect_filters, act_effect_Contrast_Brightness, act_effect_Saturation,
                     act_effect_ColorBalance, act_effect_blur,  act_effect_Sharpen,
                     act_effect_Shadow, act_effect_Stroke,      act_effect_rotate,
-                    act_effect_zoom,  act_photo_to_icon,       act_icon_mixer};
+                    act_effect_zoom,  act_photo_to_icon};
     for (QAction* a : unavailable_) a->setEnabled(false);
 }
 
@@ -718,6 +719,16 @@ void Tfrm_main::act_icon_mixerExecute()
         MessageBox(this, QStringLiteral("At least two icons opening."), QStringLiteral("Icons Mixer"));
         return;
     }
+    // The dialog reads the documents' formats while it is open and hands back the mixes; the new
+    // document is made here, where document windows are known.
+    Tfrm_icon_mixer mixer(this);
+    for (Tfrm_childwin* doc : Documents())
+        mixer.AddDocument(MixerItemName(doc->Document().FileName, doc->Document().LibIconName), doc->Document().Images);
+    if (mixer.exec() != QDialog::Accepted || mixer.Result.IsEmpty()) return;
+    Tfrm_childwin* doc = CreateDocumentWindow();
+    for (int i = 0; i < mixer.Result.Count(); ++i) doc->AddImageFormat(mixer.Result[i]);
+    doc->Document().FileName = QString::fromLatin1(MixerFileName);
+    doc->setWindowTitle(mixer.ResultCaption);
 }
 
 QString Tfrm_main::HelpFilePath() { return QDir(AppPaths::ExecutableDir()).filePath(QStringLiteral("tavrin.chm")); }

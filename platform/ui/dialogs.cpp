@@ -121,6 +121,7 @@ public:
         if (!request.InitialDir.isEmpty()) dialog.setDirectory(request.InitialDir);
         if (!request.FileName.isEmpty()) dialog.selectFile(request.FileName);
 
+        if (request.Extend) request.Extend(dialog);
         if (dialog.exec() != QDialog::Accepted) return false;
         const QStringList chosen = dialog.selectedFiles();
         if (chosen.isEmpty()) return false;

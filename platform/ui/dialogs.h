@@ -5,9 +5,11 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
 #include "platform/color.h"
 
+class QFileDialog;
 class QWidget;
 
 enum class TMsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -37,6 +39,9 @@ struct TFileDialogRequest {
     bool OverwritePrompt = false;
     // The extension added to a bare name follows the filter chosen (its first pattern).
     bool DefaultExtFollowsFilter = false;
+    // Called with the desktop's dialog before it shows, so the caller can add to it (a preview
+    // pane beside the file list). Services that show no dialog of Qt's never call it.
+    std::function<void(QFileDialog& dialog)> Extend;
 };
 
 class TDialogService {

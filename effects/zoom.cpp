@@ -1,0 +1,56 @@
+// Effect > Zoom (see the header).
+#include "effects/zoom.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "platform/small_routines.h"
+#include "platform/ui/spin_edit.h"
+
+Tfrm_Zoom::Tfrm_Zoom(QWidget* parent) : Tfrm_Effect(QStringLiteral("frm_Zoom"), QStringLiteral("Zoom"), parent)
+{
+    TFormBuilder form(this);
+    form.Label(QStringLiteral("lbl_zoom"), QStringLiteral("Zoom:"), 16, 20);
+    cbb_zoom = new QComboBox(this);
+    cbb_zoom->setObjectName(QStringLiteral("cbb_zoom"));
+    cbb_zoom->setEditable(true);
+    cbb_zoom->setInsertPolicy(QComboBox::NoInsert);
+    cbb_zoom->setGeometry(70, 16, 100, 24);
+    cbb_zoom->setMaxVisibleItems(15);
+    for (const char* item : {"250%", "200%", "180%", "150%", "120%", "100%", "90%", "80%", "70%", "60%", "50%", "40%",
+                             "30%", "20%", "10%"})
+        cbb_zoom->addItem(QString::fromLatin1(item));
+    cbb_zoom->setCurrentIndex(5);
+    cbb_zoom->setEditText(QStringLiteral("100%"));
+    connect(cbb_zoom, &QComboBox::currentTextChanged, this, &Tfrm_Zoom::cbb_zoomChange);
+    FinishLayout(272, 56);
+}
+
+int Tfrm_Zoom::ZoomPercentOfText(const QString& text)
+{
+    QString digits = text;
+    digits.remove(QLatin1Char('%'));
+    if (!IsIntegerText(digits)) return -1;
+    long long value = 0;
+    if (!TSpinEdit::ReadInteger(digits, value)) return -1;
+    return value >= 10 && value <= 259 ? int(value) : -1;
+}
+
+void Tfrm_Zoom::cbb_zoomChange(const QString& text)
+{
+    if (!Target) return;
+    const int p = ZoomPercentOfText(text);
+    if (p < 0 || p == Percent) return;
+    Percent = p;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Apply();
+    QApplication::restoreOverrideCursor();
+}
+
+void Tfrm_Zoom::ApplyEffect()
+{
+    if (Percent < 10 || Percent > 259) return;
+    ApplyZoomEffect(Sources(), *Target, Percent);
+    PreviewStep();
+}

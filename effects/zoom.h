@@ -1,0 +1,25 @@
+#pragma once
+// Effect > Zoom: enlarges the picture about its centre and crops it to its own size, or shrinks it
+// into the centre with a white, transparent border. The percentage is typed or chosen in an
+// editable list; only 10 to 259 are taken, anything else is left as typed and ignored. Palette
+// formats are zoomed on their indices by nearest neighbour, so no index is invented.
+#include <QComboBox>
+
+#include "effects/effect_form.h"
+
+class Tfrm_Zoom : public Tfrm_Effect {
+    Q_OBJECT
+public:
+    explicit Tfrm_Zoom(QWidget* parent = nullptr);
+    void ApplyEffect() override;
+
+    QComboBox* cbb_zoom = nullptr;
+    int Percent = 0;
+
+    // The percentage a text stands for ("%" signs dropped, saturating), or -1 when it is not a
+    // whole number in 10..259.
+    static int ZoomPercentOfText(const QString& text);
+
+private:
+    void cbb_zoomChange(const QString& text);
+};

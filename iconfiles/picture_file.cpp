@@ -1,0 +1,157 @@
+// Reading pictures for photo to icon; see picture_file.h.
+#include "iconfiles/picture_file.h"
+
+#include <new>
+#include <vector>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+
+#include "iconfiles/gif_codec.h"
+#include "iconfiles/jpeg_codec.h"
+#include "iconfiles/png_codec.h"
+
+namespace PictureFile {
+
+namespace {
+
+QString UpperExtension(const QString& path) { return QFileInfo(path).suffix().toUpper(); }
+
+// Compressed files are small next to what they decode to; a file larger than this is refused
+// before it is read.
+constexpr qint64 MaxFileBytes = 512LL * 1024 * 1024;
+
+bool ReadWholeFile(const QString& path, std::vector<uint8_t>& bytes)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() <= 0 || info.size() > MaxFileBytes) return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    try {
+        bytes.resize(size_t(info.size()));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return file.read(reinterpret_cast<char*>(bytes.data()), qint64(bytes.size())) == qint64(bytes.size());
+}
+
+// Lays each decoded RGBA row over white into the bitmap.
+class PictureSink : public PngRowSink {
+public:
+    explicit PictureSink(Bitmap24& out) : out_(out) {}
+    void Begin(const PngInfo& info) override
+    {
+        out_ = Bitmap24(info.Width, info.Height, Bitmap24::UnsetPixels{});
+    }
+    void Row(int y, const uint8_t* p) override
+    {
+        if (y < 0 || y >= out_.Height()) return;
+        uint8_t* d = out_.Row(y);
+        for (int x = 0; x < out_.Width(); ++x, p += 4, d += 3) {
+            const int a = p[3];
+            d[0] = uint8_t((p[2] * a + 255 * (255 - a) + 127) / 255);
+            d[1] = uint8_t((p[1] * a + 255 * (255 - a) + 127) / 255);
+            d[2] = uint8_t((p[0] * a + 255 * (255 - a) + 127) / 255);
+        }
+    }
+
+private:
+    Bitmap24& out_;
+};
+
+// The size in the header chunk, which a valid stream has first, so that an oversized picture is
+// refused before the decoder allocates its rows.
+bool PngWithinBounds(const std::vector<uint8_t>& bytes)
+{
+    if (bytes.size() < 24 || !HasPngSignature(bytes.data(), bytes.size())) return false;
+    const auto be32 = [&](size_t at) {
+        return (uint32_t(bytes[at]) << 24) | (uint32_t(bytes[at + 1]) << 16) | (uint32_t(bytes[at + 2]) << 8) |
+               uint32_t(bytes[at + 3]);
+    };
+    const long long w = be32(16), h = be32(20);
+    return w >= 1 && h >= 1 && w <= MaxSide && h <= MaxSide && w * h <= MaxPixels;
+}
+
+bool LoadBmp(const QString& path, Bitmap24& out)
+{
+    QImageReader reader(path, "bmp");
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() < 1 || size.height() < 1 || size.width() > MaxSide ||
+        size.height() > MaxSide || qint64(size.width()) * size.height() > MaxPixels)
+        return false;
+    QImage image;
+    if (!reader.read(&image) || image.isNull()) return false;
+    if (image.hasAlphaChannel()) {
+        QImage flat(image.size(), QImage::Format_RGB888);
+        flat.fill(Qt::white);
+        image = image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            const QRgb* s = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            uchar* d = flat.scanLine(y);
+            for (int x = 0; x < image.width(); ++x) {
+                const int a = qAlpha(s[x]);
+                d[x * 3] = uchar((qRed(s[x]) * a + 255 * (255 - a) + 127) / 255);
+                d[x * 3 + 1] = uchar((qGreen(s[x]) * a + 255 * (255 - a) + 127) / 255);
+                d[x * 3 + 2] = uchar((qBlue(s[x]) * a + 255 * (255 - a) + 127) / 255);
+            }
+        }
+        image = flat;
+    } else {
+        image = image.convertToFormat(QImage::Format_RGB888);
+    }
+    Bitmap24 result(image.width(), image.height(), Bitmap24::UnsetPixels{});
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* s = image.constScanLine(y);
+        uint8_t* d = result.Row(y);
+        for (int x = 0; x < image.width(); ++x) {
+            d[x * 3] = s[x * 3 + 2];
+            d[x * 3 + 1] = s[x * 3 + 1];
+            d[x * 3 + 2] = s[x * 3];
+        }
+    }
+    out = std::move(result);
+    return true;
+}
+
+} // namespace
+
+bool IsPictureExtension(const QString& path)
+{
+    const QString ext = UpperExtension(path);
+    return ext == QLatin1String("BMP") || ext == QLatin1String("JPG") || ext == QLatin1String("JPEG") ||
+           ext == QLatin1String("PNG") || ext == QLatin1String("GIF");
+}
+
+bool LoadPicture(const QString& path, Bitmap24& out)
+{
+    const QString ext = UpperExtension(path);
+    try {
+        if (ext == QLatin1String("BMP")) {
+            if (!QFileInfo(path).isFile()) return false;
+            return LoadBmp(path, out);
+        }
+        if (!IsPictureExtension(path)) return false;
+        std::vector<uint8_t> bytes;
+        if (!ReadWholeFile(path, bytes)) return false;
+        Bitmap24 result;
+        bool ok = false;
+        if (ext == QLatin1String("PNG")) {
+            PictureSink sink(result);
+            ok = PngWithinBounds(bytes) && DecodePng(bytes.data(), bytes.size(), false, MaxSide, sink);
+        } else if (ext == QLatin1String("GIF")) {
+            ok = DecodeGifFirstFrame(bytes.data(), bytes.size(), result, MaxPixels);
+        } else {
+            int fullWidth = 0, fullHeight = 0;
+            ok = DecodeJpegScaled(bytes.data(), bytes.size(), 0, 0, MaxPixels, result, fullWidth, fullHeight);
+        }
+        if (!ok || result.IsEmpty()) return false;
+        out = std::move(result);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+} // namespace PictureFile

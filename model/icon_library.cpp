@@ -1,0 +1,444 @@
+// The icon library's rules: reading a module into working files, names kept unique, the thumbnail
+// choice, insert, rename, delete, receiving a document's formats and writing the library file.
+#include "model/icon_library.h"
+
+#include <atomic>
+#include <limits>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "iconfiles/file_access.h"
+#include "iconfiles/icon_library_file.h"
+#include "iconfiles/icon_resources.h"
+#include "imaging/compositing.h"
+#include "platform/small_routines.h"
+
+namespace {
+
+const QString NewIconName = QStringLiteral("New Icon");
+const QString NoLibraryText = QStringLiteral("Can't find an opening ICL(*.ICL) library.");
+const QString NoIconText = QStringLiteral("Can't find icon in library");
+
+bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+int NameBytes(const QString& text) { return int(StringToWin1252(text).size()); }
+
+// The number inside "(n)", saturated to the int range; false when the text is no integer.
+bool ParseSuffixNumber(const QString& text, int32_t& value)
+{
+    if (!IsIntegerText(text)) return false;
+    bool ok = false;
+    const qlonglong v = text.toLongLong(&ok);
+    if (!ok) {
+        value = text.startsWith(QLatin1Char('-')) ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+        return true;
+    }
+    if (v > std::numeric_limits<int32_t>::max()) value = std::numeric_limits<int32_t>::max();
+    else if (v < std::numeric_limits<int32_t>::min()) value = std::numeric_limits<int32_t>::min();
+    else value = int32_t(v);
+    return true;
+}
+
+// "base(n)" cut so that it fits the stored length: the base gives way, the number never.
+QString Suffixed(QString base, int32_t number)
+{
+    const QString suffix = QStringLiteral("(%1)").arg(number);
+    const int room = TIconLibrary::MaxNameBytes - NameBytes(suffix);
+    while (!base.isEmpty() && NameBytes(base) > room) base.chop(1);
+    return base + suffix;
+}
+
+std::atomic<uint32_t> LibrarySerials{1};
+
+} // namespace
+
+TIconLibrary::TIconLibrary(const QString& tempDir) : TempDir(tempDir)
+{
+    if (!TempDir.isEmpty() && !TempDir.endsWith(QLatin1Char('/'))) TempDir += QLatin1Char('/');
+    Serial = LibrarySerials++;
+}
+
+TIconLibrary::~TIconLibrary() { Clear(); }
+
+// ---- texts ----
+
+QString TIconLibrary::CaptionText() const
+{
+    QString text = QStringLiteral("Icon Library - ") + LibName;
+    if (Modified) text += QStringLiteral(" *");
+    return text;
+}
+
+QString TIconLibrary::ItemCaption(const TGroupIcon& icon)
+{
+    if (icon.FormatCount == 1 && !icon.Formats.empty()) {
+        const TIconFormat& f = icon.Formats.front();
+        return icon.Name + QChar(13) + QStringLiteral("%1x%2 %3").arg(f.Width).arg(f.Height).arg(f.BitCount);
+    }
+    return icon.Name + QChar(13) + QStringLiteral("(%1 Formats)").arg(icon.FormatCount);
+}
+
+// ---- names ----
+
+QString TIconLibrary::CutName(const QString& name) { return CutLibraryName(name); }
+
+int TIconLibrary::FindName(const QString& name, int except) const
+{
+    for (int i = 0; i < Count(); ++i)
+        if (i != except && SameName(Icons[size_t(i)].Name, name)) return i;
+    return -1;
+}
+
+void TIconLibrary::MakeNameUnique(int index)
+{
+    if (!IsValidIndex(index)) return;
+    QString name = Icons[size_t(index)].Name;
+    const auto clashes = [&](const QString& candidate) {
+        for (int i = 0; i < index; ++i)
+            if (SameName(Icons[size_t(i)].Name, candidate)) return true;
+        return false;
+    };
+    // Each step either raises the number or grows the name by one suffix, so a name that cannot
+    // progress (a number at the top of the range, or a base cut away to make room) falls back to
+    // counting over the whole name, which ends since only `index` names come before.
+    for (int step = 0; clashes(name); ++step) {
+        QString base = name;
+        int32_t number = 1;
+        const qsizetype open = name.indexOf(QLatin1Char('('));
+        const qsizetype close = name.indexOf(QLatin1Char(')'));
+        if (name.endsWith(QLatin1Char(')')) && open > 0 && close > open) {
+            int32_t value = 0;
+            if (ParseSuffixNumber(name.mid(open + 1, close - open - 1), value) && value < std::numeric_limits<int32_t>::max()) {
+                number = value + 1;
+                base = name.left(open);
+            }
+        }
+        QString next = Suffixed(base, number);
+        if (SameName(next, name) || step > index + 2) {
+            // No progress: count up from 1 over a base that leaves room for the number.
+            const QString stem = name;
+            for (int32_t n = 1;; ++n) {
+                next = Suffixed(stem, n);
+                if (!clashes(next)) break;
+            }
+        }
+        name = next;
+    }
+    Icons[size_t(index)].Name = name;
+}
+
+// ---- thumbnails ----
+
+int TIconLibrary::ChooseThumbnailFormat(const std::vector<TFormatShape>& formats)
+{
+    const int n = int(formats.size());
+    if (n == 0) return -1;
+    if (n == 1) return 0;
+    int targetW = 32, targetH = 32, fallback = 0;
+    const auto firstWhere = [&](auto pred) {
+        for (int i = 0; i < n; ++i)
+            if (pred(formats[size_t(i)])) return i;
+        return -1;
+    };
+    int at = firstWhere([](const TFormatShape& f) { return f.Width == 32 && f.Height == 32; });
+    if (at < 0) at = firstWhere([](const TFormatShape& f) { return f.Width > 32 || f.Height > 32; });
+    if (at < 0) at = firstWhere([](const TFormatShape& f) { return f.Width >= 24 || f.Height >= 24; });
+    if (at >= 0) {
+        targetW = formats[size_t(at)].Width;
+        targetH = formats[size_t(at)].Height;
+        fallback = at;
+    }
+    int last24 = 0, last8 = 0, last4 = 0;
+    for (int i = 0; i < n; ++i) {
+        const TFormatShape& f = formats[size_t(i)];
+        if (f.Width != targetW || f.Height != targetH) continue;
+        if (f.BitCount == 32) return i;
+        if (f.BitCount == 24) last24 = i;
+        else if (f.BitCount == 8) last8 = i;
+        else if (f.BitCount == 4) last4 = i;
+    }
+    // Position 0 counts as "none" here, so a format at position 0 is only ever the fallback.
+    if (last24 != 0) return last24;
+    if (last8 != 0) return last8;
+    if (last4 != 0) return last4;
+    return fallback;
+}
+
+Bitmap24 TIconLibrary::BlankThumbnail() { return Bitmap24(ThumbnailSide, ThumbnailSide); }
+
+// ---- working files ----
+
+QString TIconLibrary::NewTempFile() const
+{
+    static std::atomic<uint64_t> counter{0};
+    return TempDir + QStringLiteral("~lib%1.qvi").arg(++counter);
+}
+
+bool TIconLibrary::LoadFormat(const TIconFormat& format, TIconImageRec& image) const
+{
+    if (format.TempFile.isEmpty()) return false;
+    TIconFileAccess access;
+    return access.LoadSnapshot(image, format.TempFile) == 0;
+}
+
+void TIconLibrary::DeleteFiles(TGroupIcon& icon)
+{
+    for (TIconFormat& f : icon.Formats)
+        if (!f.TempFile.isEmpty()) QFile::remove(f.TempFile);
+}
+
+// ---- whole library ----
+
+void TIconLibrary::Clear()
+{
+    for (TGroupIcon& icon : Icons) DeleteFiles(icon);
+    Icons.clear();
+}
+
+int TIconLibrary::Open(const QString& path, QString& warning)
+{
+    warning.clear();
+    const QFileInfo info(path);
+    const QString ext = info.suffix().toUpper();
+    if (ext == QLatin1String("EXE") || ext == QLatin1String("DLL") || ext == QLatin1String("CPL") ||
+        ext == QLatin1String("OCX"))
+        Editable = false;
+    else if (ext == QLatin1String("ICL"))
+        Editable = true;
+    LibName = info.fileName();
+    LibPath = info.absolutePath();
+    if (!LibPath.endsWith(QLatin1Char('/'))) LibPath += QLatin1Char('/');
+    Clear();
+    Serial = LibrarySerials++;
+    Modified = false;
+
+    TIconModuleReader reader;
+    if (reader.ReadLibrary(path) != 0) {
+        MessageText = reader.LastError;
+        Editable = false;
+        LibPath.clear();
+        return -1;
+    }
+
+    TIconFileAccess access;
+    int unread = 0;
+    bool writeFailed = false;
+    Icons.reserve(reader.Icons.size());
+    for (int i = 0; i < int(reader.Icons.size()); ++i) {
+        std::vector<TModuleImage> images;
+        const int32_t bad = reader.ReadIconImages(i, images);
+        if (bad > 0) unread += bad;
+        const TModuleIcon& m = reader.Icons[size_t(i)];
+        TGroupIcon icon;
+        icon.Name = m.Name;
+        icon.FormatCount = m.FormatCount;
+        icon.Thumbnail = BlankThumbnail();
+        std::vector<TFormatShape> shapes;
+        for (size_t j = 0; j < m.Formats.size(); ++j) {
+            const TModuleFormat& mf = m.Formats[j];
+            TIconFormat f;
+            f.Id = mf.Id;
+            f.Width = mf.Width;
+            f.Height = mf.Height;
+            f.BitCount = mf.BitCount;
+            if (j < images.size()) {
+                TModuleImage& image = images[j];
+                if (image.Read) {
+                    f.TempFile = NewTempFile();
+                    if (access.SaveSnapshot(image.Image, f.TempFile) != 0) {
+                        f.TempFile.clear();
+                        writeFailed = true;
+                    }
+                } else if (!image.Raw.isEmpty()) {
+                    f.RawImage = image.Raw;
+                }
+            }
+            shapes.push_back({f.Width, f.Height, f.BitCount});
+            icon.Formats.push_back(std::move(f));
+        }
+        const int pick = ChooseThumbnailFormat(shapes);
+        if (pick >= 0 && size_t(pick) < images.size() && images[size_t(pick)].Read)
+            DrawIconImageFitted(images[size_t(pick)].Image, icon.Thumbnail);
+        Icons.push_back(std::move(icon));
+    }
+    if (!reader.NamesFromTable)
+        for (int i = 0; i < Count(); ++i) MakeNameUnique(i);
+
+    if (writeFailed) {
+        // An icon whose working files are missing would be saved empty over the original.
+        Editable = false;
+        warning = QStringLiteral("The working files of the library could not be written; it is opened read-only.");
+    } else if (unread > 0) {
+        warning = QStringLiteral("%1 image(s) of the library could not be read; they are kept as they are.").arg(unread);
+    }
+    return 0;
+}
+
+void TIconLibrary::NewLibrary()
+{
+    Clear();
+    Serial = LibrarySerials++;
+    LibName = QStringLiteral("New Icon Lib");
+    LibPath.clear();
+    TGroupIcon icon;
+    icon.Name = NewIconName;
+    icon.FormatCount = 0;
+    // The placeholder slot: written as an image record of length 0.
+    TIconFormat slot;
+    slot.Id = 1;
+    icon.Formats.push_back(slot);
+    icon.Thumbnail = BlankThumbnail();
+    Icons.push_back(std::move(icon));
+    Editable = true;
+    Modified = false;
+}
+
+int TIconLibrary::WriteLibraryFile(const QString& path)
+{
+    std::vector<TLibraryIcon> out;
+    out.reserve(Icons.size());
+    for (const TGroupIcon& icon : Icons) {
+        TLibraryIcon li;
+        li.Name = icon.Name;
+        li.FormatCount = icon.FormatCount;
+        for (const TIconFormat& f : icon.Formats) {
+            TLibrarySlot s;
+            s.Width = f.Width;
+            s.Height = f.Height;
+            s.BitCount = f.BitCount;
+            s.RawImage = f.RawImage;
+            s.TempFile = f.TempFile;
+            s.Id = f.Id;
+            li.Slots.push_back(std::move(s));
+        }
+        out.push_back(std::move(li));
+    }
+    TIconLibraryWriter writer;
+    if (writer.WriteLibraryFile(path, out) != 0) {
+        MessageText = writer.LastError.isEmpty() ? QStringLiteral("The library could not be written.") : writer.LastError;
+        return -1;
+    }
+    for (size_t i = 0; i < Icons.size() && i < out.size(); ++i)
+        for (size_t j = 0; j < Icons[i].Formats.size() && j < out[i].Slots.size(); ++j)
+            Icons[i].Formats[j].Id = out[i].Slots[j].Id;
+    Modified = false;
+    return 0;
+}
+
+// ---- icons ----
+
+int TIconLibrary::InsertIcon()
+{
+    if (!Editable || Icons.empty()) return -1;
+    TGroupIcon icon;
+    icon.Name = NewIconName;
+    icon.Thumbnail = BlankThumbnail();
+    Icons.push_back(std::move(icon));
+    MakeNameUnique(Count() - 1);
+    return Count() - 1;
+}
+
+bool TIconLibrary::DeleteIcon(int index)
+{
+    if (!Editable || !IsValidIndex(index)) return false;
+    DeleteFiles(Icons[size_t(index)]);
+    Icons.erase(Icons.begin() + index);
+    Modified = true;
+    return true;
+}
+
+TIconLibrary::TRenameResult TIconLibrary::RenameIcon(int index, const QString& text)
+{
+    if (!Editable || !IsValidIndex(index)) return TRenameResult::NotAllowed;
+    if (text.trimmed().isEmpty()) return TRenameResult::Blank;
+    const QString name = CutName(text);
+    if (FindName(name, index) >= 0) return TRenameResult::Clash;
+    Icons[size_t(index)].Name = name;
+    Modified = true;
+    return TRenameResult::Renamed;
+}
+
+bool TIconLibrary::BuildIcon(const TIconImageArray& formats, TGroupIcon& icon)
+{
+    TIconFileAccess access;
+    std::vector<TIconFormat> built;
+    std::vector<TFormatShape> shapes;
+    for (int i = 0; i < formats.Count(); ++i) {
+        const TIconImageRec& rec = formats[i];
+        TIconFormat f;
+        f.Id = i + 1;
+        f.Width = rec.Width;
+        f.Height = rec.Height;
+        f.BitCount = ColorTypeToBits(rec.ColorType);
+        f.TempFile = NewTempFile();
+        if (access.SaveSnapshot(rec, f.TempFile) != 0) {
+            MessageText = access.LastError;
+            QFile::remove(f.TempFile);
+            for (TIconFormat& done : built) QFile::remove(done.TempFile);
+            return false;
+        }
+        shapes.push_back({f.Width, f.Height, f.BitCount});
+        built.push_back(std::move(f));
+    }
+    icon.Formats = std::move(built);
+    icon.FormatCount = formats.Count();
+    icon.Thumbnail = BlankThumbnail();
+    const int pick = ChooseThumbnailFormat(shapes);
+    if (pick >= 0) DrawIconImageFitted(formats[pick], icon.Thumbnail);
+    return true;
+}
+
+int TIconLibrary::AddIcon(const QString& name, const TIconImageArray& formats)
+{
+    if (!Editable) {
+        MessageText = NoLibraryText;
+        return -1;
+    }
+    TGroupIcon icon;
+    icon.Name = CutName(name.trimmed().isEmpty() ? NewIconName : name);
+    if (!BuildIcon(formats, icon)) return -1;
+    Icons.push_back(std::move(icon));
+    MakeNameUnique(Count() - 1);
+    Modified = true;
+    return Count() - 1;
+}
+
+int TIconLibrary::ReplaceIcon(const QString& name, const TIconImageArray& formats, const QObject* editor, uint32_t serial)
+{
+    if (!Editable) {
+        MessageText = NoLibraryText;
+        return -1;
+    }
+    int index = serial == Serial ? FindEditor(editor) : -1;
+    if (index < 0 && serial == Serial) index = FindName(name);
+    if (index < 0) {
+        MessageText = NoIconText;
+        return -1;
+    }
+    TGroupIcon fresh;
+    if (!BuildIcon(formats, fresh)) return -1;
+    TGroupIcon& icon = Icons[size_t(index)];
+    DeleteFiles(icon);
+    icon.Formats = std::move(fresh.Formats);
+    icon.FormatCount = fresh.FormatCount;
+    icon.Thumbnail = std::move(fresh.Thumbnail);
+    Modified = true;
+    return index;
+}
+
+void TIconLibrary::LinkEditor(int index, QObject* editor)
+{
+    for (TGroupIcon& icon : Icons)
+        if (icon.Editor == editor) icon.Editor = nullptr;
+    if (IsValidIndex(index)) Icons[size_t(index)].Editor = editor;
+}
+
+int TIconLibrary::FindEditor(const QObject* editor) const
+{
+    if (!editor) return -1;
+    for (int i = 0; i < Count(); ++i)
+        if (Icons[size_t(i)].Editor == editor) return i;
+    return -1;
+}

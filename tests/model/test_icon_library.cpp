@@ -1,0 +1,261 @@
+// The icon library's rules without a window: unique names, renaming, the thumbnail choice,
+// inserting, deleting, receiving a document's formats, the links to documents, working files and
+// the library file written and read back.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+
+#include "iconfiles/file_access.h"
+#include "model/icon_library.h"
+#include "support/format_helpers.h"
+#include "support/test_support.h"
+
+namespace {
+
+// A library over a temporary working folder, with icons of these names (no formats).
+struct LibraryFixture {
+    QTemporaryDir dir;
+    TIconLibrary lib{dir.path()};
+    explicit LibraryFixture(std::initializer_list<const char*> names = {})
+    {
+        lib.Editable = true;
+        for (const char* n : names) {
+            TGroupIcon icon;
+            icon.Name = QString::fromUtf8(n);
+            lib.Icons.push_back(std::move(icon));
+        }
+    }
+    QStringList Names() const
+    {
+        QStringList out;
+        for (const TGroupIcon& i : lib.Icons) out << i.Name;
+        return out;
+    }
+};
+
+TIconImageArray Formats(std::initializer_list<TIconImageRec> recs)
+{
+    TIconImageArray out;
+    for (const TIconImageRec& r : recs) out.Add(r.Clone());
+    return out;
+}
+
+} // namespace
+
+TEST(IconLibrary, MakeNameUniqueComparesWithEarlierNamesOnly)
+{
+    struct Case {
+        std::initializer_list<const char*> before;
+        const char* name;
+        const char* expected;
+    } cases[] = {
+        {{}, "Icon", "Icon"},
+        {{"Icon"}, "Icon", "Icon(1)"},
+        {{"icon"}, "ICON", "ICON(1)"},
+        {{"Icon", "Icon(1)"}, "Icon", "Icon(2)"},
+        {{"Icon(1)"}, "Icon(1)", "Icon(2)"},
+        {{"Icon(x)"}, "Icon(x)", "Icon(x)(1)"},
+        {{"(3)"}, "(3)", "(3)(1)"},             // "(" at the first character is no suffix
+        {{"a)b(c)"}, "a)b(c)", "a)b(c)(1)"},    // ")" before "(": no number
+        {{"Icon(-3)"}, "Icon(-3)", "Icon(-2)"},
+        {{"Icon(99999999999)", "Icon(2147483647)"}, "Icon(99999999999)", "Icon(99999999999)(1)"},
+        // Cut to 32 bytes: the base gives way to the number.
+        {{"ABCDEFGHIJKLMNOPQRSTUVWXYZ123456"}, "ABCDEFGHIJKLMNOPQRSTUVWXYZ123456", "ABCDEFGHIJKLMNOPQRSTUVWXYZ123(1)"},
+    };
+    for (const Case& c : cases) {
+        LibraryFixture f(c.before);
+        TGroupIcon icon;
+        icon.Name = QString::fromUtf8(c.name);
+        f.lib.Icons.push_back(std::move(icon));
+        f.lib.MakeNameUnique(f.lib.Count() - 1);
+        EXPECT_EQ(f.lib.Icons.back().Name, QString::fromUtf8(c.expected)) << c.name;
+        EXPECT_LE(f.lib.Icons.back().Name.size(), 32);
+    }
+    // A later icon is not compared: the first keeps its name.
+    LibraryFixture f({"Icon", "Icon"});
+    f.lib.MakeNameUnique(0);
+    EXPECT_EQ(f.Names(), (QStringList{"Icon", "Icon"}));
+}
+
+TEST(IconLibrary, MakeNameUniqueEndsWhenTheBaseIsCutAway)
+{
+    // Names at the top of the range and 32-byte names cannot progress by the suffix rule alone.
+    LibraryFixture f({"Icon(2147483647)", "Icon(2147483647)(1)"});
+    TGroupIcon icon;
+    icon.Name = QStringLiteral("Icon(2147483647)");
+    f.lib.Icons.push_back(std::move(icon));
+    f.lib.MakeNameUnique(2);
+    EXPECT_EQ(f.lib.FindName(f.lib.Icons[2].Name, 2), -1) << f.lib.Icons[2].Name.toStdString();
+}
+
+TEST(IconLibrary, RenameRules)
+{
+    LibraryFixture f({"Icon", "Other"});
+    using R = TIconLibrary::TRenameResult;
+    EXPECT_EQ(f.lib.RenameIcon(1, QStringLiteral("ICON")), R::Clash);
+    EXPECT_EQ(f.lib.RenameIcon(1, QStringLiteral("   ")), R::Blank);
+    EXPECT_FALSE(f.lib.Modified);
+    EXPECT_EQ(f.lib.RenameIcon(0, QStringLiteral("icon")), R::Renamed); // its own name, other case
+    EXPECT_TRUE(f.lib.Modified);
+    const QString forty = QString(40, QLatin1Char('n'));
+    EXPECT_EQ(f.lib.RenameIcon(1, forty), R::Renamed);
+    EXPECT_EQ(f.lib.Icons[1].Name, QString(32, QLatin1Char('n')));
+    // Untrimmed text is kept as typed.
+    EXPECT_EQ(f.lib.RenameIcon(1, QStringLiteral(" x ")), R::Renamed);
+    EXPECT_EQ(f.lib.Icons[1].Name, QStringLiteral(" x "));
+    f.lib.Editable = false;
+    EXPECT_EQ(f.lib.RenameIcon(1, QStringLiteral("y")), R::NotAllowed);
+}
+
+TEST(IconLibrary, ThumbnailChoice)
+{
+    struct Case {
+        std::vector<TFormatShape> formats;
+        int expected;
+    } cases[] = {
+        {{}, -1},
+        {{{16, 16, 4}}, 0},
+        {{{16, 16, 32}, {32, 32, 8}, {32, 32, 32}}, 2},
+        {{{32, 32, 24}, {32, 32, 8}}, 1}, // position 0 counts as none
+        {{{48, 48, 8}, {16, 16, 32}}, 0},
+        {{{16, 16, 8}, {32, 32, 4}, {32, 32, 24}, {32, 32, 24}}, 3},
+        {{{16, 16, 8}, {24, 24, 4}, {16, 16, 32}}, 1},
+        {{{16, 16, 8}, {16, 16, 32}}, 0}, // nothing of 32 x 32: fallback 0
+        {{{64, 64, 8}, {16, 16, 32}, {64, 64, 32}}, 2},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TIconLibrary::ChooseThumbnailFormat(c.formats), c.expected);
+}
+
+TEST(IconLibrary, NewLibraryInsertAndDelete)
+{
+    LibraryFixture f;
+    f.lib.Editable = false;
+    EXPECT_EQ(f.lib.InsertIcon(), -1);
+    const uint32_t before = f.lib.Serial;
+    f.lib.NewLibrary();
+    EXPECT_NE(f.lib.Serial, before);
+    EXPECT_TRUE(f.lib.Editable);
+    EXPECT_FALSE(f.lib.Modified);
+    EXPECT_EQ(f.lib.LibName, QStringLiteral("New Icon Lib"));
+    EXPECT_EQ(f.lib.CaptionText(), QStringLiteral("Icon Library - New Icon Lib"));
+    ASSERT_EQ(f.lib.Count(), 1);
+    // The placeholder slot: one format slot, Id 1, not counted, no file.
+    EXPECT_EQ(f.lib.Icons[0].FormatCount, 0);
+    ASSERT_EQ(f.lib.Icons[0].Formats.size(), 1u);
+    EXPECT_EQ(f.lib.Icons[0].Formats[0].Id, 1);
+    EXPECT_TRUE(f.lib.Icons[0].Formats[0].TempFile.isEmpty());
+    EXPECT_EQ(TIconLibrary::ItemCaption(f.lib.Icons[0]), QStringLiteral("New Icon\r(0 Formats)"));
+
+    EXPECT_EQ(f.lib.InsertIcon(), 1);
+    EXPECT_EQ(f.lib.InsertIcon(), 2);
+    EXPECT_EQ(f.Names(), (QStringList{"New Icon", "New Icon(1)", "New Icon(2)"}));
+    EXPECT_FALSE(f.lib.Modified); // inserting does not mark the library
+    EXPECT_TRUE(f.lib.DeleteIcon(1));
+    EXPECT_EQ(f.Names(), (QStringList{"New Icon", "New Icon(2)"}));
+    EXPECT_TRUE(f.lib.Modified);
+    EXPECT_EQ(f.lib.CaptionText(), QStringLiteral("Icon Library - New Icon Lib *"));
+    EXPECT_FALSE(f.lib.DeleteIcon(5));
+}
+
+TEST(IconLibrary, AddAndReplaceWriteWorkingFilesNamedByCounter)
+{
+    LibraryFixture f({"Folder", "Folder(1)"});
+    // A read-only library refuses both.
+    f.lib.Editable = false;
+    const TIconImageArray one = Formats({PatternFormat(16, 16, ctTrueAlpha, 3)});
+    EXPECT_EQ(f.lib.AddIcon(QStringLiteral("x"), one), -1);
+    EXPECT_EQ(f.lib.MessageText, QStringLiteral("Can't find an opening ICL(*.ICL) library."));
+    EXPECT_EQ(f.lib.ReplaceIcon(QStringLiteral("Folder"), one, nullptr, f.lib.Serial), -1);
+    f.lib.Editable = true;
+
+    // A name that is no valid file name still gets working files of its own.
+    const TIconImageArray two = Formats({PatternFormat(16, 16, ctTrueAlpha, 4), PatternFormat(32, 32, ctColors256, 5)});
+    const int at = f.lib.AddIcon(QStringLiteral("Folder"), two);
+    ASSERT_EQ(at, 2);
+    EXPECT_EQ(f.lib.Icons[2].Name, QStringLiteral("Folder(2)"));
+    EXPECT_EQ(f.lib.AddIcon(QStringLiteral("  "), one), 3);
+    EXPECT_EQ(f.lib.Icons[3].Name, QStringLiteral("New Icon"));
+    EXPECT_EQ(f.lib.AddIcon(QStringLiteral("../a/b:c*"), one), 4);
+    EXPECT_TRUE(f.lib.Modified);
+    const TGroupIcon& added = f.lib.Icons[2];
+    EXPECT_EQ(added.FormatCount, 2);
+    EXPECT_EQ(TIconLibrary::ItemCaption(added), QStringLiteral("Folder(2)\r(2 Formats)"));
+    EXPECT_EQ(TIconLibrary::ItemCaption(f.lib.Icons[3]), QStringLiteral("New Icon\r16x16 32"));
+    QStringList files;
+    for (int i = 2; i < 5; ++i)
+        for (const TIconFormat& fm : f.lib.Icons[size_t(i)].Formats) files << fm.TempFile;
+    EXPECT_EQ(files.removeDuplicates(), 0);
+    for (const QString& file : files) {
+        EXPECT_EQ(QFileInfo(file).absolutePath(), QDir(f.dir.path()).absolutePath()) << file.toStdString();
+        EXPECT_TRUE(QFileInfo(file).fileName().startsWith(QLatin1String("~lib"))) << file.toStdString();
+        EXPECT_TRUE(QFile::exists(file));
+    }
+    TIconImageRec back;
+    ASSERT_TRUE(f.lib.LoadFormat(added.Formats[1], back));
+    EXPECT_EQ(back.Width, 32);
+    EXPECT_EQ(back.ColorType, ctColors256);
+    EXPECT_EQ(added.Formats[1].BitCount, 8);
+    // The thumbnail shows the 32 x 32 format.
+    EXPECT_NE(added.Thumbnail.Width(), 0);
+
+    // Replace: by name ignoring case; the old files go once the new ones are written.
+    const QStringList old = {added.Formats[0].TempFile, added.Formats[1].TempFile};
+    EXPECT_EQ(f.lib.ReplaceIcon(QStringLiteral("FOLDER(2)"), one, nullptr, f.lib.Serial), 2);
+    EXPECT_EQ(f.lib.Icons[2].FormatCount, 1);
+    for (const QString& file : old) EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(f.lib.ReplaceIcon(QStringLiteral("nothing"), one, nullptr, f.lib.Serial), -1);
+    EXPECT_EQ(f.lib.MessageText, QStringLiteral("Can't find icon in library"));
+
+    // The linked editor wins over the name; a document of another library is refused.
+    QObject doc;
+    f.lib.LinkEditor(0, &doc);
+    EXPECT_EQ(f.lib.ReplaceIcon(QStringLiteral("Folder(1)"), two, &doc, f.lib.Serial), 0);
+    EXPECT_EQ(f.lib.Icons[0].FormatCount, 2);
+    EXPECT_EQ(f.lib.ReplaceIcon(QStringLiteral("Folder"), one, &doc, f.lib.Serial + 1000), -1);
+    f.lib.LinkEditor(1, &doc);
+    EXPECT_EQ(f.lib.FindEditor(&doc), 1); // one icon per editor
+
+    // Clearing removes every working file.
+    f.lib.Clear();
+    EXPECT_TRUE(QviFilesUnder(f.dir.path()).isEmpty());
+}
+
+TEST(IconLibrary, WorkingFileFailureLeavesTheIconAsItWas)
+{
+    LibraryFixture f({"A"});
+    const TIconImageArray one = Formats({PatternFormat(16, 16, ctTrueAlpha, 3)});
+    ASSERT_EQ(f.lib.ReplaceIcon(QStringLiteral("A"), one, nullptr, f.lib.Serial), 0);
+    const QString kept = f.lib.Icons[0].Formats[0].TempFile;
+    f.lib.TempDir = f.dir.filePath(QStringLiteral("missing/folder/"));
+    EXPECT_EQ(f.lib.ReplaceIcon(QStringLiteral("A"), one, nullptr, f.lib.Serial), -1);
+    EXPECT_FALSE(f.lib.MessageText.isEmpty());
+    EXPECT_EQ(f.lib.Icons[0].Formats[0].TempFile, kept);
+    EXPECT_TRUE(QFile::exists(kept));
+    EXPECT_EQ(f.lib.AddIcon(QStringLiteral("B"), one), -1);
+    EXPECT_EQ(f.lib.Count(), 1);
+}
+
+TEST(IconLibrary, OpenSetsTheModeByExtensionAndAFileThatCannotBeReadIsReported)
+{
+    LibraryFixture f;
+    QString warning;
+    // Not a module: an empty library, no message, the mode by extension.
+    const QString dll = f.dir.filePath(QStringLiteral("x.DLL"));
+    ASSERT_TRUE(WriteBytes(dll, QByteArray("not a module")));
+    f.lib.Editable = true;
+    EXPECT_EQ(f.lib.Open(dll, warning), 0);
+    EXPECT_FALSE(f.lib.Editable);
+    EXPECT_EQ(f.lib.Count(), 0);
+    EXPECT_EQ(f.lib.LibName, QStringLiteral("x.DLL"));
+    EXPECT_EQ(f.lib.CaptionText(), QStringLiteral("Icon Library - x.DLL"));
+    const QString icl = f.dir.filePath(QStringLiteral("y.ICL"));
+    ASSERT_TRUE(WriteBytes(icl, QByteArray("MZ")));
+    EXPECT_EQ(f.lib.Open(icl, warning), 0);
+    EXPECT_TRUE(f.lib.Editable);
+    EXPECT_EQ(f.lib.Open(f.dir.filePath(QStringLiteral("gone.icl")), warning), -1);
+    EXPECT_FALSE(f.lib.Editable);
+    EXPECT_TRUE(f.lib.LibPath.isEmpty());
+}

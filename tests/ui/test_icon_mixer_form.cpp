@@ -1,0 +1,182 @@
+// The "Icons Mixer" command: a person selects a layer, moves it, fades it, reorders the layers and
+// gets a new document holding the mix of each shared size; and the refusals.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QListWidget>
+#include <QTest>
+
+#include "creators/icon_mixer_form.h"
+#include "effects/angle_picker.h"
+#include "support/ui_helpers.h"
+#include "support/when_modal.h"
+
+namespace {
+
+constexpr TColor Red = 0x0000FF;
+constexpr TColor Blue = 0xFF0000;
+
+// 32 x 32 with its left half opaque red and its right half transparent.
+TIconImageRec HalfRed()
+{
+    TIconImageRec f = SolidFormat(32, 32, ctTrueAlpha, Red, 0);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 16; x < 32; ++x) f.Mask->SetPixel(x, y, 0xFFFFFF);
+    return f;
+}
+
+class IconMixerTest : public MainWindowTest {
+protected:
+    QAction* Command() { return main->findChild<QAction*>(QStringLiteral("act_icon_mixer")); }
+
+    // Runs the command with Act inside the mixer's modal loop.
+    void RunMixer(std::function<void(Tfrm_icon_mixer&)> act)
+    {
+        bool ran = false;
+        WhenModal([&](QWidget* modal) {
+            auto* mixer = qobject_cast<Tfrm_icon_mixer*>(modal);
+            ASSERT_TRUE(mixer);
+            ran = true;
+            act(*mixer);
+        });
+        Command()->trigger();
+        EXPECT_TRUE(ran);
+    }
+    static void Select(Tfrm_icon_mixer& m, int row)
+    {
+        QListWidgetItem* item = m.lsv_Icon->item(row);
+        QTest::mouseClick(m.lsv_Icon->viewport(), Qt::LeftButton, {}, m.lsv_Icon->visualItemRect(item).center());
+    }
+    static QStringList Layers(const Tfrm_icon_mixer& m)
+    {
+        QStringList out;
+        for (int r = 0; r < m.lsv_Icon->count(); ++r) out << m.lsv_Icon->item(r)->text();
+        return out;
+    }
+    // The mix of the first shared size as the view shows it (at (4, 4), 1:1).
+    static TColor Shown(const Tfrm_icon_mixer& m, int x, int y) { return m.ViewPicture().Pixel(4 + x, 4 + y); }
+};
+
+TEST_F(IconMixerTest, MixesTwoOpenIconsIntoANewOne)
+{
+    ASSERT_TRUE(Command()->isEnabled());
+    NewDocument(QStringLiteral("Icon1"), {SolidFormat(16, 16, ctTrueAlpha, Red, 0), HalfRed(), SolidFormat(48, 48, ctTrueAlpha, Red, 0)});
+    NewDocument(QStringLiteral("Icon2"), {SolidFormat(48, 48, ctColors16, 0, 0), SolidFormat(32, 32, ctTrueAlpha, Blue, 0)});
+
+    RunMixer([&](Tfrm_icon_mixer& m) {
+        EXPECT_EQ(m.windowTitle(), QStringLiteral("Icons Mixer"));
+        EXPECT_EQ(Layers(m), (QStringList{QStringLiteral("Icon1"), QStringLiteral("Icon2")}));
+        EXPECT_EQ(m.lab_A->text(), QStringLiteral("..."));
+        EXPECT_FALSE(m.img_arrow->isVisible());
+        ASSERT_EQ(m.Mixer().SizeCount(), 2); // 32 and 48, in Icon1's order
+        EXPECT_EQ(m.img_view->height(), 32 + 22 + 48 + 22);
+        EXPECT_EQ(Shown(m, 0, 0), Red);  // Icon1 in front
+        EXPECT_EQ(Shown(m, 31, 0), Blue); // Icon2 where Icon1 is transparent
+
+        // Buttons without a selected layer do nothing.
+        QTest::mouseClick(m.btn_right, Qt::LeftButton);
+        EXPECT_EQ(m.Mixer().Items[0].OffsetX, 0);
+
+        Select(m, 0);
+        EXPECT_TRUE(m.img_arrow->isVisible());
+        EXPECT_EQ(m.lab_A->text(), QStringLiteral("255"));
+        QTest::mouseClick(m.btn_right, Qt::LeftButton);
+        QTest::mouseClick(m.btn_right, Qt::LeftButton);
+        EXPECT_EQ(Shown(m, 0, 0), Blue);
+        EXPECT_EQ(Shown(m, 17, 0), Red);
+
+        // Half opacity from the bar: red and blue blend.
+        QTest::mousePress(m.img_transparent, Qt::LeftButton, {}, QPoint(67, 10));
+        QTest::mouseRelease(m.img_transparent, Qt::LeftButton, {}, QPoint(67, 10));
+        EXPECT_EQ(m.lab_A->text(), QStringLiteral("127"));
+        EXPECT_EQ(m.img_arrow->x() - m.img_transparent->x(), 67);
+        const TColor blend = Shown(m, 17, 0);
+        EXPECT_NEAR(int(ColorR(blend)), 127, 2);
+        EXPECT_NEAR(int(ColorB(blend)), 128, 2);
+
+        QTest::mouseClick(m.btn_Ok, Qt::LeftButton);
+    });
+
+    ASSERT_EQ(main->Documents().size(), 3);
+    Tfrm_childwin* mixed = main->Documents().last();
+    EXPECT_EQ(mixed->windowTitle(), QStringLiteral("Mixer Icon(Icon1 Icon2 )"));
+    EXPECT_EQ(mixed->Document().FileName, QStringLiteral("qv mixer icon"));
+    const TIconImageArray& formats = mixed->Document().Images;
+    ASSERT_EQ(formats.Count(), 2);
+    EXPECT_EQ(formats[0].Width, 32);
+    EXPECT_EQ(formats[1].Width, 48);
+    EXPECT_EQ(formats[0].ColorType, ctTrueAlpha);
+    EXPECT_EQ(formats[0].Bitmap->Pixel(0, 0), Blue);
+    EXPECT_EQ(formats[0].Mask->Byte0(0, 0), 0);
+    const TColor blend = formats[0].Bitmap->Pixel(17, 0);
+    EXPECT_NEAR(int(ColorR(blend)), 127, 2);
+    // The documents mixed are untouched.
+    EXPECT_EQ(main->Documents()[0]->Document().Images[1].Bitmap->Pixel(0, 0), Red);
+}
+
+TEST_F(IconMixerTest, ForwardOrderBringsALayerToTheFront)
+{
+    NewDocument(QStringLiteral("Icon1"), {HalfRed()});
+    NewDocument(QStringLiteral("Icon2"), {SolidFormat(32, 32, ctTrueAlpha, Blue, 0)});
+    RunMixer([&](Tfrm_icon_mixer& m) {
+        Select(m, 0);
+        QTest::mouseClick(m.btn_orderUp, Qt::LeftButton); // already first: nothing
+        EXPECT_EQ(Layers(m).first(), QStringLiteral("Icon1"));
+        Select(m, 1);
+        QTest::mouseClick(m.btn_orverDown, Qt::LeftButton); // already last: nothing
+        EXPECT_EQ(Layers(m).first(), QStringLiteral("Icon1"));
+        QTest::mouseClick(m.btn_orderUp, Qt::LeftButton);
+        EXPECT_EQ(Layers(m), (QStringList{QStringLiteral("Icon2"), QStringLiteral("Icon1")}));
+        EXPECT_EQ(m.SelectedItem(), 0);
+        EXPECT_EQ(Shown(m, 0, 0), Blue); // the opaque blue now hides the red
+        QTest::mouseClick(m.btn_Ok, Qt::LeftButton);
+    });
+    ASSERT_EQ(main->Documents().size(), 3);
+    EXPECT_EQ(main->Documents().last()->windowTitle(), QStringLiteral("Mixer Icon(Icon2 Icon1 )"));
+}
+
+TEST_F(IconMixerTest, TheAnglePickerTurnsTheLayerOnRelease)
+{
+    NewDocument(QStringLiteral("Icon1"), {HalfRed()});
+    NewDocument(QStringLiteral("Icon2"), {SolidFormat(32, 32, ctTrueAlpha, Blue, 0)});
+    RunMixer([&](Tfrm_icon_mixer& m) {
+        Select(m, 0);
+        // Straight above the dial's centre is 90 degrees: the red left half turns to the bottom,
+        // but only when the button is released.
+        QTest::mousePress(m.ang_angle, Qt::LeftButton, {}, QPoint(33, 8));
+        EXPECT_EQ(m.ang_angle->Angle(), 90);
+        EXPECT_EQ(Shown(m, 0, 0), Red);
+        QTest::mouseRelease(m.ang_angle, Qt::LeftButton, {}, QPoint(33, 8));
+        EXPECT_EQ(m.Mixer().Items[0].Angle, 90);
+        EXPECT_EQ(Shown(m, 0, 0), Blue);
+        EXPECT_EQ(Shown(m, 0, 31), Red);
+
+        // The quarter-turn buttons move the picker with them; another layer shows its own angle.
+        QTest::mouseClick(m.btn_rotateRight, Qt::LeftButton);
+        EXPECT_EQ(m.Mixer().Items[0].Angle, 0);
+        EXPECT_EQ(m.ang_angle->Angle(), 0);
+        QTest::mouseClick(m.btn_rotateLeft, Qt::LeftButton);
+        EXPECT_EQ(m.ang_angle->Angle(), 90);
+        Select(m, 1);
+        EXPECT_EQ(m.ang_angle->Angle(), 0);
+        m.reject();
+    });
+    EXPECT_EQ(main->Documents().size(), 2);
+}
+
+TEST_F(IconMixerTest, RefusesTooFewIconsAndIconsWithoutASharedSize)
+{
+    NewDocument(QStringLiteral("Icon1"), {HalfRed()});
+    Command()->trigger();
+    EXPECT_EQ(dialogs.Shown(), QStringList{QStringLiteral("Icons Mixer: At least two icons opening.")});
+
+    NewDocument(QStringLiteral("Icon2"), {SolidFormat(16, 16, ctTrueAlpha, Blue, 0)});
+    RunMixer([&](Tfrm_icon_mixer& m) {
+        EXPECT_EQ(m.Mixer().SizeCount(), 0);
+        QTest::mouseClick(m.btn_Ok, Qt::LeftButton);
+    });
+    EXPECT_EQ(dialogs.Shown().last(), QStringLiteral("Icons Mixer: No same size in icons, can not be mixed!"));
+    EXPECT_EQ(main->Documents().size(), 2); // OK made nothing
+}
+
+} // namespace
