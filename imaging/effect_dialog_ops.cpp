@@ -10,6 +10,7 @@
 #include "imaging/transforms.h"
 #include "platform/canvas_ops.h"
 #include "platform/rounding.h"
+#include "platform/small_routines.h"
 
 namespace {
 bool Usable(const TIconImageRec& r)
@@ -164,6 +165,21 @@ void ApplyShadowEffect(const TEffectSources& s, TIconImageRec& target, TColor co
         target.Palette = s.Backup.Palette;
         RequantizeToOwnPalette(target);
     }
+}
+
+int ZoomPercentOfText(const QString& text)
+{
+    QString digits = text;
+    digits.remove(QLatin1Char('%'));
+    if (!IsIntegerText(digits)) return -1;
+    // A sign and digits: anything beyond three digits is out of range whatever it says.
+    const bool negative = digits.startsWith(QLatin1Char('-'));
+    QString number = digits;
+    if (number.startsWith(QLatin1Char('-')) || number.startsWith(QLatin1Char('+'))) number.remove(0, 1);
+    while (number.size() > 1 && number.startsWith(QLatin1Char('0'))) number.remove(0, 1);
+    if (negative || number.size() > 3) return -1;
+    const int value = number.toInt();
+    return value >= 10 && value <= 259 ? value : -1;
 }
 
 int ZoomedSide(int side, int percent) { return RoundInt(double(side) * percent / 100.0); }
