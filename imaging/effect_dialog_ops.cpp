@@ -137,6 +137,12 @@ void ApplyRotateEffect(const TEffectSources& s, TIconImageRec& target, int angle
         // Indices are never interpolated. Outside the turned picture: index 0, transparent.
         RotateBitmapNearest(*s.Backup.Bitmap, *target.Bitmap, r, angle);
         RotateBitmapNearest(*s.Backup.Mask, *target.Mask, r, angle);
+        // The fill is the colour value 0xFF0000: index 0 in the red byte. The other bytes of an
+        // index pixel are 0, so the fill is made a plain index 0 too.
+        for (int y = 0; y < r.Bottom; ++y) {
+            uint8_t* p = target.Bitmap->Row(y);
+            for (int x = 0; x < r.Right; ++x, p += 3) p[0] = p[1] = 0;
+        }
         return;
     }
     RotateRectBilinear(*target.Bitmap, r, angle);
