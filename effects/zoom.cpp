@@ -5,8 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "platform/small_routines.h"
-#include "platform/ui/spin_edit.h"
 
 Tfrm_Zoom::Tfrm_Zoom(QWidget* parent) : Tfrm_Effect(QStringLiteral("frm_Zoom"), QStringLiteral("Zoom"), parent)
 {
@@ -25,16 +23,6 @@ Tfrm_Zoom::Tfrm_Zoom(QWidget* parent) : Tfrm_Effect(QStringLiteral("frm_Zoom"), 
     cbb_zoom->setEditText(QStringLiteral("100%"));
     connect(cbb_zoom, &QComboBox::currentTextChanged, this, &Tfrm_Zoom::cbb_zoomChange);
     FinishLayout(272, 56);
-}
-
-int Tfrm_Zoom::ZoomPercentOfText(const QString& text)
-{
-    QString digits = text;
-    digits.remove(QLatin1Char('%'));
-    if (!IsIntegerText(digits)) return -1;
-    long long value = 0;
-    if (!TSpinEdit::ReadInteger(digits, value)) return -1;
-    return value >= 10 && value <= 259 ? int(value) : -1;
 }
 
 void Tfrm_Zoom::cbb_zoomChange(const QString& text)

@@ -16,10 +16,6 @@ public:
     QComboBox* cbb_zoom = nullptr;
     int Percent = 0;
 
-    // The percentage a text stands for ("%" signs dropped, saturating), or -1 when it is not a
-    // whole number in 10..259.
-    static int ZoomPercentOfText(const QString& text);
-
 private:
     void cbb_zoomChange(const QString& text);
 };

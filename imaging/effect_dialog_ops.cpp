@@ -10,6 +10,7 @@
 #include "imaging/transforms.h"
 #include "platform/canvas_ops.h"
 #include "platform/rounding.h"
+#include "platform/small_routines.h"
 
 namespace {
 bool Usable(const TIconImageRec& r)
@@ -136,6 +137,12 @@ void ApplyRotateEffect(const TEffectSources& s, TIconImageRec& target, int angle
         // Indices are never interpolated. Outside the turned picture: index 0, transparent.
         RotateBitmapNearest(*s.Backup.Bitmap, *target.Bitmap, r, angle);
         RotateBitmapNearest(*s.Backup.Mask, *target.Mask, r, angle);
+        // The fill is the colour value 0xFF0000: index 0 in the red byte. The other bytes of an
+        // index pixel are 0, so the fill is made a plain index 0 too.
+        for (int y = 0; y < r.Bottom; ++y) {
+            uint8_t* p = target.Bitmap->Row(y);
+            for (int x = 0; x < r.Right; ++x, p += 3) p[0] = p[1] = 0;
+        }
         return;
     }
     RotateRectBilinear(*target.Bitmap, r, angle);
@@ -164,6 +171,21 @@ void ApplyShadowEffect(const TEffectSources& s, TIconImageRec& target, TColor co
         target.Palette = s.Backup.Palette;
         RequantizeToOwnPalette(target);
     }
+}
+
+int ZoomPercentOfText(const QString& text)
+{
+    QString digits = text;
+    digits.remove(QLatin1Char('%'));
+    if (!IsIntegerText(digits)) return -1;
+    // A sign and digits: anything beyond three digits is out of range whatever it says.
+    const bool negative = digits.startsWith(QLatin1Char('-'));
+    QString number = digits;
+    if (number.startsWith(QLatin1Char('-')) || number.startsWith(QLatin1Char('+'))) number.remove(0, 1);
+    while (number.size() > 1 && number.startsWith(QLatin1Char('0'))) number.remove(0, 1);
+    if (negative || number.size() > 3) return -1;
+    const int value = number.toInt();
+    return value >= 10 && value <= 259 ? value : -1;
 }
 
 int ZoomedSide(int side, int percent) { return RoundInt(double(side) * percent / 100.0); }

@@ -10,6 +10,8 @@
 // (rotation, stroke and zoom, which never invent an index).
 #include <cstdint>
 
+#include <QString>
+
 #include "imaging/filter_engine.h"
 #include "imaging/icon_image.h"
 #include "platform/color.h"
@@ -49,6 +51,9 @@ void ApplyShadowEffect(const TEffectSources& s, TIconImageRec& target, TColor co
 // Percent 10..259 (others are ignored by the dialog before they get here).
 void ApplyZoomEffect(const TEffectSources& s, TIconImageRec& target, int percent);
 
+// The percentage a zoom text stands for ("%" signs dropped, digits beyond any integer saturating),
+// or -1 when it is not a whole number in 10..259.
+int ZoomPercentOfText(const QString& text);
 // The size a side takes at a zoom percentage: rounded to the nearest, halves to even.
 int ZoomedSide(int side, int percent);
 // A 24-bit format's mask made two-valued after a blending pass: first byte up to 230 is opaque (0),

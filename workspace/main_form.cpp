@@ -309,10 +309,7 @@ void Tfrm_main::CreateActions()
     unavailable_ = {act_saveToLib,
                     act_EditPaste,    act_SelectAll,           act_SelectNone,
                     act_icon_lib,
-                    act_effect_filters, act_effect_Contrast_Brightness, act_effect_Saturation,
-                    act_effect_ColorBalance, act_effect_blur,  act_effect_Sharpen,
-                    act_effect_Shadow, act_effect_Stroke,      act_effect_rotate,
-                    act_effect_zoom,  act_photo_to_icon};
+                    act_photo_to_icon};
     for (QAction* a : unavailable_) a->setEnabled(false);
 }
 
@@ -478,6 +475,10 @@ void Tfrm_main::ConnectCommands()
     connect(act_effect_rotate90CW, &QAction::triggered, this, [this] { DirectEffect(TDirectEffect::Rotate90CW); });
     connect(act_effect_rotate90CCW, &QAction::triggered, this, [this] { DirectEffect(TDirectEffect::Rotate90CCW); });
     connect(act_effect_InvertColor, &QAction::triggered, this, [this] { DirectEffect(TDirectEffect::InvertColor); });
+    for (QAction* a : {act_effect_filters, act_effect_Contrast_Brightness, act_effect_Saturation, act_effect_ColorBalance,
+                       act_effect_blur, act_effect_Sharpen, act_effect_Shadow, act_effect_Stroke, act_effect_rotate,
+                       act_effect_zoom})
+        connect(a, &QAction::triggered, this, [this, a] { EffectDialogExecute(a); });
 
     connect(WindowCascade1, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(WindowTileHorizontal1, &QAction::triggered, this, [this] { TileDocuments(mdi_, Qt::Horizontal); });

@@ -179,6 +179,8 @@ private:
     void FileClose1Execute();
     void reopenClick(int position);
     void DirectEffect(TDirectEffect effect);
+    // The Effect commands that run an adjustment dialog on the active format.
+    void EffectDialogExecute(QAction* action);
     void act_load_iclExecute();
     void act_icon_mixerExecute();
     void act_helpExecute();

@@ -1,0 +1,511 @@
+// The ten effect dialogs run through the main window's Effect commands: what their controls do to
+// the active format, the live preview, Cancel (button, Esc, close box) restoring the format byte
+// for byte, OK storing one named history step, Preview switched off, palette formats, and the
+// Filters size message through the dialog service.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include "effects/angle_picker.h"
+#include "effects/blur.h"
+#include "effects/brightness_contrast.h"
+#include "effects/color_balance.h"
+#include "effects/filters.h"
+#include "effects/rotate.h"
+#include "effects/saturation.h"
+#include "effects/shadow.h"
+#include "effects/sharpen.h"
+#include "effects/stroke.h"
+#include "effects/zoom.h"
+#include "platform/ui/spin_edit.h"
+#include "support/bitmap_checks.h"
+#include "support/ui_helpers.h"
+#include "support/when_modal.h"
+#include "workspace/peers.h"
+
+namespace {
+
+bool SameFormat(const TIconImageRec& a, const TIconImageRec& b)
+{
+    return a.Width == b.Width && a.Height == b.Height && a.ColorType == b.ColorType && a.Palette == b.Palette &&
+           a.Bitmap && b.Bitmap && a.Mask && b.Mask && a.Bitmap->ByteCount() == b.Bitmap->ByteCount() &&
+           std::memcmp(a.Bitmap->Bits(), b.Bitmap->Bits(), a.Bitmap->ByteCount()) == 0 &&
+           a.Mask->ByteCount() == b.Mask->ByteCount() &&
+           std::memcmp(a.Mask->Bits(), b.Mask->Bits(), a.Mask->ByteCount()) == 0;
+}
+
+// What a dialog computes for these values, run on a copy of the original.
+TIconImageRec Expected(const TIconImageRec& original, const std::function<void(const TEffectSources&, TIconImageRec&)>& op)
+{
+    TIconImageRec backup = original.Clone(), work;
+    if (IsPaletteColorType(original.ColorType)) MakeTrueColorWorkCopy(original, work);
+    TIconImageRec out = original.Clone();
+    op(TEffectSources{backup, work}, out);
+    return out;
+}
+
+// Types into a spin edit as a person does: select everything, then the keys.
+void Type(TSpinEdit* spin, const QString& text)
+{
+    QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(spin, text);
+}
+
+class EffectDialogTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        TFramePeers& peers = FramePeers();
+        previousSnapshot_ = peers.AddSnapshot;
+        peers.AddSnapshot = [this](TIconImageRec* f, const QString& caption) {
+            snapshots << caption;
+            if (previousSnapshot_) previousSnapshot_(f, caption);
+        };
+    }
+    void TearDown() override
+    {
+        FramePeers().AddSnapshot = previousSnapshot_;
+        MainWindowTest::TearDown();
+    }
+
+    // Opens a document on this format and runs `action` with `act` inside the dialog; the dialog's
+    // previews are counted in `previews`.
+    TIconImageRec* Open(const TIconImageRec& format)
+    {
+        doc_ = main->CreateDocumentWindow();
+        doc_->Document().FileName = QStringLiteral("e.ico");
+        doc_->AddImageFormat(format);
+        doc_->UpdateCaption();
+        Activate(doc_);
+        snapshots.clear(); // the format's "New" step
+        return doc_->CurrentImage();
+    }
+    template <class Dialog>
+    void Run(QAction* action, std::function<void(Dialog&)> act)
+    {
+        bool ran = false;
+        WhenModal([&](QWidget* modal) {
+            auto* d = qobject_cast<Dialog*>(modal);
+            ASSERT_NE(d, nullptr);
+            ran = true;
+            auto previous = d->OnPreview;
+            d->OnPreview = [this, previous] {
+                ++previews;
+                if (previous) previous();
+            };
+            act(*d);
+            if (d->isVisible()) d->reject();
+        });
+        action->trigger();
+        EXPECT_TRUE(ran);
+    }
+    static void Shot(QWidget* w, const char* name)
+    {
+        if (qEnvironmentVariableIsSet("TAVRIN_SHOTS"))
+            w->grab().save(qEnvironmentVariable("TAVRIN_SHOTS") + QStringLiteral("/") + QString::fromLatin1(name) +
+                           QStringLiteral(".png"));
+    }
+
+    Tfrm_childwin* doc_ = nullptr;
+    QStringList snapshots;
+    int previews = 0;
+
+private:
+    std::function<void(TIconImageRec*, const QString&)> previousSnapshot_;
+};
+
+// ---- the five point effects: one table, every colour type ------------------------------------
+
+struct PointCase {
+    const char* name;
+    QAction* Tfrm_main::*action;
+    const char* caption;
+    // Drives the dialog's controls to its test values.
+    std::function<void(Tfrm_Effect&)> drive;
+    std::function<void(const TEffectSources&, TIconImageRec&)> expect;
+};
+
+std::vector<PointCase> PointCases()
+{
+    return {
+        {"brightness", &Tfrm_main::act_effect_Contrast_Brightness, "Brightness / Contrast",
+         [](Tfrm_Effect& e) {
+             auto& d = static_cast<Tfrm_Brightness_Contrast&>(e);
+             QTest::keyClick(d.Brightness.Track, Qt::Key_PageUp); // +page step
+             d.Brightness.Track->SetPosition(50);
+             Type(d.Contrast.Spin, QStringLiteral("30"));
+             EXPECT_EQ(d.Contrast.Track->Position(), 30);
+             EXPECT_EQ(d.Brightness.Spin->Text(), QStringLiteral("50"));
+         },
+         [](const TEffectSources& s, TIconImageRec& t) { ApplyBrightnessContrastEffect(s, t, 50, 30); }},
+        {"balance", &Tfrm_main::act_effect_ColorBalance, "Color Balance",
+         [](Tfrm_Effect& e) {
+             auto& d = static_cast<Tfrm_Color_Balance&>(e);
+             Type(d.R.Spin, QStringLiteral("40"));
+             // The same number in the green spin still moves the green bar.
+             Type(d.G.Spin, QStringLiteral("40"));
+             EXPECT_EQ(d.G.Track->Position(), 40);
+             QTest::keyClick(d.B.Track, Qt::Key_Left);
+             EXPECT_EQ(d.B.Spin->Text(), QStringLiteral("-1"));
+         },
+         [](const TEffectSources& s, TIconImageRec& t) { ApplyColorBalanceEffect(s, t, 40, 40, -1); }},
+        {"saturation", &Tfrm_main::act_effect_Saturation, "Saturation",
+         [](Tfrm_Effect& e) {
+             auto& d = static_cast<Tfrm_Saturation&>(e);
+             Type(d.Saturation.Spin, QStringLiteral("-999")); // beyond: the limit
+             EXPECT_EQ(d.Saturation.Track->Position(), -127);
+             Type(d.Saturation.Spin, QStringLiteral("-")); // not a number: ignored
+             EXPECT_EQ(d.Saturation.Track->Position(), -127);
+             EXPECT_EQ(d.SaturationValue, -127);
+         },
+         [](const TEffectSources& s, TIconImageRec& t) { ApplySaturationEffect(s, t, -127); }},
+        {"blur", &Tfrm_main::act_effect_blur, "Blur",
+         [](Tfrm_Effect& e) {
+             auto& d = static_cast<Tfrm_Blur&>(e);
+             EXPECT_EQ(d.BlurValue, 0);
+             EXPECT_EQ(d.Blur.Track->Position(), 1);
+             Type(d.Blur.Spin, QStringLiteral("1")); // equals the bar: nothing yet
+             EXPECT_EQ(d.BlurValue, 0);
+             QTest::keyClick(d.Blur.Track, Qt::Key_End);
+             EXPECT_EQ(d.BlurValue, 200);
+             EXPECT_EQ(d.Blur.Spin->Text(), QStringLiteral("200"));
+         },
+         [](const TEffectSources& s, TIconImageRec& t) { ApplyBlurEffect(s, t, 200); }},
+        {"sharpen", &Tfrm_main::act_effect_Sharpen, "Sharpen",
+         [](Tfrm_Effect& e) {
+             auto& d = static_cast<Tfrm_Sharpen&>(e);
+             EXPECT_EQ(d.Sharpen.Caption->text(), QStringLiteral("SharPen:"));
+             Type(d.Sharpen.Spin, QStringLiteral("100000000000000000000"));
+             EXPECT_EQ(d.SharpenValue, 100);
+         },
+         [](const TEffectSources& s, TIconImageRec& t) { ApplySharpenEffect(s, t, 100); }},
+    };
+}
+
+TEST_F(EffectDialogTest, PointEffectsPreviewRestoreOnCancelAndStoreOneStepOnOk)
+{
+    for (const PointCase& c : PointCases()) {
+        for (int32_t type : {ctTrueAlpha, ctTrueColor, ctColors16, ctColors256, ctColors2}) {
+            SCOPED_TRACE(std::string(c.name) + " type " + std::to_string(type));
+            const TIconImageRec original = PatternFormat(24, 20, type, 3);
+            TIconImageRec* f = Open(original);
+            QAction* action = main.get()->*c.action;
+            ASSERT_TRUE(action->isEnabled());
+
+            // Cancel: previews were shown, then the format comes back byte for byte with one more redraw.
+            snapshots.clear();
+            Run<Tfrm_Effect>(action, [&](Tfrm_Effect& d) {
+                c.drive(d);
+                EXPECT_GT(previews, 0);
+                previews = 0;
+                QTest::mouseClick(d.btn_Cancel, Qt::LeftButton);
+            });
+            EXPECT_TRUE(SameFormat(*f, original));
+            EXPECT_EQ(previews, 1);
+            EXPECT_TRUE(snapshots.isEmpty());
+
+            // OK: the dialog's result and one step named after the effect.
+            Run<Tfrm_Effect>(action, [&](Tfrm_Effect& d) {
+                c.drive(d);
+                if (type == ctTrueAlpha && c.name == std::string("brightness")) Shot(&d, "brightness_contrast");
+                if (type == ctTrueAlpha && c.name == std::string("balance")) Shot(&d, "color_balance");
+                if (type == ctTrueAlpha && c.name == std::string("saturation")) Shot(&d, "saturation");
+                if (type == ctTrueAlpha && c.name == std::string("blur")) Shot(&d, "blur");
+                if (type == ctTrueAlpha && c.name == std::string("sharpen")) Shot(&d, "sharpen");
+                QTest::mouseClick(d.btn_Ok, Qt::LeftButton);
+            });
+            const TIconImageRec expected = Expected(original, c.expect);
+            EXPECT_TRUE(SameFormat(*f, expected));
+            EXPECT_EQ(snapshots, QStringList{QString::fromLatin1(c.caption)});
+            EXPECT_EQ(f->ColorType, type);
+            EXPECT_EQ(f->Palette.palNumEntries, original.Palette.palNumEntries);
+            EXPECT_TRUE(doc_->Document().Modified);
+            doc_->Document().Modified = 0;
+        }
+    }
+}
+
+TEST_F(EffectDialogTest, EscapeAndTheCloseBoxCancelAndOkUntouchedKeepsTheFormat)
+{
+    const TIconImageRec original = PatternFormat(16, 16, ctTrueAlpha, 5);
+    TIconImageRec* f = Open(original);
+    for (int way = 0; way < 2; ++way) {
+        previews = 0;
+        Run<Tfrm_Saturation>(main->act_effect_Saturation, [&](Tfrm_Saturation& d) {
+            EXPECT_EQ(d.windowTitle(), QStringLiteral("Saturation"));
+            EXPECT_TRUE(d.chk_preview->isChecked());
+            EXPECT_EQ(d.chk_preview->text(), QStringLiteral("Preview"));
+            d.Saturation.Track->SetPosition(90);
+            EXPECT_FALSE(SameFormat(*f, original));
+            if (way == 0)
+                QTest::keyClick(&d, Qt::Key_Escape);
+            else
+                d.close();
+        });
+        EXPECT_TRUE(SameFormat(*f, original)) << way;
+        EXPECT_EQ(previews, 2) << way;
+    }
+    EXPECT_TRUE(snapshots.isEmpty());
+    // OK without touching anything: unchanged, but a step is stored.
+    Run<Tfrm_Sharpen>(main->act_effect_Sharpen, [&](Tfrm_Sharpen& d) { d.btn_Ok->click(); });
+    EXPECT_TRUE(SameFormat(*f, original));
+    EXPECT_EQ(snapshots, QStringList{"Sharpen"});
+}
+
+TEST_F(EffectDialogTest, PreviewOffShowsTheOriginalStillComputesAndOkKeepsTheValues)
+{
+    const TIconImageRec original = PatternFormat(20, 20, ctColors16, 8);
+    TIconImageRec* f = Open(original);
+    Run<Tfrm_Brightness_Contrast>(main->act_effect_Contrast_Brightness, [&](Tfrm_Brightness_Contrast& d) {
+        d.Brightness.Track->SetPosition(60);
+        EXPECT_EQ(previews, 1);
+        QTest::mouseClick(d.chk_preview, Qt::LeftButton);
+        EXPECT_FALSE(d.chk_preview->isChecked());
+        EXPECT_TRUE(SameFormat(*f, original)); // the original shows again
+        EXPECT_EQ(previews, 2);
+        // OK right after unchecking: the values are computed once more, quietly.
+        d.btn_Ok->click();
+        EXPECT_EQ(previews, 2);
+    });
+    EXPECT_TRUE(SameFormat(
+        *f, Expected(original, [](const TEffectSources& s, TIconImageRec& t) { ApplyBrightnessContrastEffect(s, t, 60, 0); })));
+    EXPECT_EQ(snapshots, QStringList{"Brightness / Contrast"});
+
+    // Changing a value while Preview is off recomputes without redrawing; checking it again redraws.
+    const TIconImageRec second = f->Clone();
+    Run<Tfrm_Brightness_Contrast>(main->act_effect_Contrast_Brightness, [&](Tfrm_Brightness_Contrast& d) {
+        previews = 0;
+        d.chk_preview->click();
+        EXPECT_EQ(previews, 1);
+        d.Contrast.Track->SetPosition(-40);
+        EXPECT_EQ(previews, 1);
+        EXPECT_FALSE(SameFormat(*f, second));
+        d.chk_preview->click();
+        EXPECT_EQ(previews, 2);
+        d.btn_Ok->click();
+    });
+    EXPECT_TRUE(SameFormat(
+        *f, Expected(second, [](const TEffectSources& s, TIconImageRec& t) { ApplyBrightnessContrastEffect(s, t, 0, -40); })));
+}
+
+TEST_F(EffectDialogTest, FiltersListNamesTheStepAndRefusesSmallFormats)
+{
+    const TIconImageRec original = PatternFormat(16, 16, ctColors256, 2);
+    TIconImageRec* f = Open(original);
+    Run<Tfrm_Filters>(main->act_effect_filters, [&](Tfrm_Filters& d) {
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("Filter"));
+        ASSERT_EQ(d.cbb_filters->count(), 25);
+        EXPECT_EQ(d.cbb_filters->itemText(0), QStringLiteral("Null"));
+        EXPECT_EQ(d.cbb_filters->itemText(22), QStringLiteral("Laplacian  Horz./Vert"));
+        EXPECT_EQ(d.cbb_filters->currentIndex(), 0);
+        EXPECT_TRUE(SameFormat(*f, original)); // nothing applied on show
+        EXPECT_EQ(previews, 0);
+        d.cbb_filters->setCurrentIndex(8); // Negative
+        EXPECT_EQ(previews, 1);
+        d.chk_G->click();
+        Shot(&d, "filters");
+        d.btn_Ok->click();
+    });
+    EXPECT_TRUE(SameFormat(*f, Expected(original, [](const TEffectSources& s, TIconImageRec& t) {
+        ApplyFilterEffect(s, t, FilterPresets[8], true, false, true);
+    })));
+    EXPECT_EQ(snapshots, QStringList{"Filter: Negative"});
+
+    // Untouched OK: the step's name has no filter.
+    Run<Tfrm_Filters>(main->act_effect_filters, [&](Tfrm_Filters& d) { d.btn_Ok->click(); });
+    EXPECT_EQ(snapshots.last(), QStringLiteral("Filter: "));
+
+    // Under 7 pixels: the message, the list, OK and the channels off; only Cancel remains.
+    const TIconImageRec narrow = PatternFormat(6, 32, ctTrueAlpha, 4);
+    TIconImageRec* n = Open(narrow);
+    dialogs.Messages.clear();
+    Run<Tfrm_Filters>(main->act_effect_filters, [&](Tfrm_Filters& d) {
+        EXPECT_EQ(dialogs.Shown(), QStringList{"Filter: The width or height cannot be less 7."});
+        EXPECT_FALSE(d.cbb_filters->isEnabled());
+        EXPECT_FALSE(d.btn_Ok->isEnabled());
+        EXPECT_FALSE(d.chk_R->isEnabled());
+        d.btn_Cancel->click();
+    });
+    EXPECT_TRUE(SameFormat(*n, narrow));
+    EXPECT_TRUE(snapshots.isEmpty());
+}
+
+TEST_F(EffectDialogTest, RotateTakesThePickerOrTypedDegreesAndKeepsPaletteIndices)
+{
+    const TIconImageRec original = PatternFormat(32, 32, ctColors16, 6);
+    TIconImageRec* f = Open(original);
+    Run<Tfrm_Rotate>(main->act_effect_rotate, [&](Tfrm_Rotate& d) {
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("Rotate Arbitrary"));
+        EXPECT_TRUE(SameFormat(*f, original));
+        // A click straight above the picker's centre: 90.
+        QTest::mouseClick(d.ang_angle, Qt::LeftButton, {}, QPoint(33, 10));
+        EXPECT_EQ(d.Angle, 90);
+        EXPECT_EQ(d.spn_Angle->Text(), QStringLiteral("90"));
+        Type(d.spn_Angle, QStringLiteral("360")); // 0 after the picker's normalising
+        EXPECT_EQ(d.ang_angle->Angle(), 0);
+        EXPECT_EQ(d.Angle, 0);
+        Type(d.spn_Angle, QStringLiteral("90"));
+        EXPECT_EQ(d.ang_angle->Angle(), 90);
+        Shot(&d, "rotate");
+        d.btn_Ok->click();
+    });
+    EXPECT_EQ(snapshots, QStringList{"Rotate"});
+    EXPECT_EQ(main->act_effect_rotate->text(), QStringLiteral("Rotate  Arbitrary "));
+    // A square quarter turn is an exact permutation of the indices: counter-clockwise.
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            ASSERT_EQ(f->Bitmap->Pixel(x, y), original.Bitmap->Pixel(31 - y, x)) << x << "," << y;
+            ASSERT_EQ(f->Mask->Pixel(x, y), original.Mask->Pixel(31 - y, x)) << x << "," << y;
+        }
+    EXPECT_EQ(f->Palette, original.Palette);
+}
+
+TEST_F(EffectDialogTest, StrokeAppliesAtOnceAndPaletteFormatsChooseAnEntry)
+{
+    TIconImageRec opaqueBlock = SolidFormat(16, 16, ctColors256, MakeColor(7, 0, 0), 255);
+    FillBitmapRect(*opaqueBlock.Mask, 0, Rect{4, 4, 12, 12});
+    TIconImageRec* f = Open(opaqueBlock);
+    Run<Tfrm_Stroke>(main->act_effect_Stroke, [&](Tfrm_Stroke& d) {
+        EXPECT_FALSE(SameFormat(*f, opaqueBlock)); // the default stroke shows at once
+        EXPECT_FALSE(d.img_Color->isVisible());
+        ASSERT_TRUE(d.clrbx_color->isVisible());
+        ASSERT_EQ(d.clrbx_color->count(), 256);
+        EXPECT_EQ(d.clrbx_color->itemText(0), QStringLiteral("Color 1"));
+        EXPECT_EQ(d.clrbx_color->itemText(255), QStringLiteral("Color 256"));
+        EXPECT_FALSE(d.Opacity.Track->isEnabled());
+        EXPECT_FALSE(d.cbb_Position->isVisible());
+        d.clrbx_color->setCurrentIndex(255);
+        Type(d.Size.Spin, QStringLiteral("2"));
+        Shot(&d, "stroke_palette");
+        d.btn_Ok->click();
+    });
+    EXPECT_EQ(snapshots, QStringList{"Stroke"});
+    EXPECT_EQ(f->Bitmap->Pixel(3, 3) & 0xFF, 255u); // just outside the block: the last entry's index
+    EXPECT_EQ(f->Bitmap->Pixel(5, 5) & 0xFF, 7u);
+    EXPECT_EQ(f->ColorType, ctColors256);
+
+    // True colour: OK untouched keeps the default black stroke; the swatch asks the dialog service.
+    TIconImageRec block = SolidFormat(16, 16, ctTrueAlpha, 0x00FF00, 255);
+    FillBitmapRect(*block.Mask, 0, Rect{4, 4, 12, 12});
+    TIconImageRec* g = Open(block);
+    Run<Tfrm_Stroke>(main->act_effect_Stroke, [&](Tfrm_Stroke& d) {
+        EXPECT_TRUE(d.img_Color->isVisible());
+        EXPECT_FALSE(d.clrbx_color->isVisible());
+        Shot(&d, "stroke");
+        d.btn_Ok->click();
+    });
+    EXPECT_FALSE(SameFormat(*g, block));
+    EXPECT_EQ(g->Bitmap->Pixel(3, 6), 0u);
+    EXPECT_EQ(g->Mask->Row(6)[3 * 3], 0); // the transparency byte: the stroke is opaque
+    EXPECT_EQ(g->Bitmap->Pixel(1, 6), 0x00FF00u);
+    dialogs.ColorAnswers.enqueue(0x0000FF);
+    Run<Tfrm_Stroke>(main->act_effect_Stroke, [&](Tfrm_Stroke& d) {
+        QTest::mouseClick(d.img_Color, Qt::LeftButton);
+        EXPECT_EQ(d.Color, 0x0000FFu);
+        d.btn_Cancel->click();
+    });
+}
+
+TEST_F(EffectDialogTest, ShadowAppliesAtOnceAndKeepsThePaletteType)
+{
+    TIconImageRec block = SolidFormat(24, 24, ctColors16, MakeColor(9, 0, 0), 255);
+    FillBitmapRect(*block.Mask, 0, Rect{4, 4, 14, 14});
+    TIconImageRec* f = Open(block);
+    Run<Tfrm_Shadow>(main->act_effect_Shadow, [&](Tfrm_Shadow& d) {
+        EXPECT_FALSE(SameFormat(*f, block)); // the default shadow shows at once
+        EXPECT_EQ(d.ang_angle->Angle(), 135);
+        EXPECT_FALSE(d.Size.Track->isVisible());
+        EXPECT_FALSE(d.Opacity.Track->isEnabled());
+        d.btn_Ok->click();
+    });
+    EXPECT_EQ(snapshots, QStringList{"Shadow"});
+    EXPECT_EQ(f->ColorType, ctColors16);
+    EXPECT_EQ(f->Palette.palNumEntries, 16);
+    EXPECT_TRUE(SameFormat(*f, Expected(block, [](const TEffectSources& s, TIconImageRec& t) {
+        ApplyShadowEffect(s, t, 0, 5, 255, 135, 40);
+    })));
+
+    TIconImageRec tc = SolidFormat(24, 24, ctTrueColor, 0x00FF00, 255);
+    FillBitmapRect(*tc.Mask, 0, Rect{4, 4, 14, 14});
+    TIconImageRec* g = Open(tc);
+    Run<Tfrm_Shadow>(main->act_effect_Shadow, [&](Tfrm_Shadow& d) {
+        EXPECT_TRUE(d.Opacity.Track->isEnabled());
+        QTest::mouseClick(d.ang_angle, Qt::LeftButton, {}, QPoint(53, 33)); // 0
+        EXPECT_EQ(d.Angle, 0);
+        d.Offset.Track->SetPosition(3);
+        Shot(&d, "shadow");
+        d.btn_Ok->click();
+    });
+    EXPECT_TRUE(SameFormat(*g, Expected(tc, [](const TEffectSources& s, TIconImageRec& t) {
+        ApplyShadowEffect(s, t, 0, 3, 255, 0, 40);
+    })));
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 24; ++x) ASSERT_TRUE(g->Mask->Pixel(x, y) == 0 || g->Mask->Pixel(x, y) == 0xFFFFFF);
+}
+
+TEST_F(EffectDialogTest, ZoomTakesOnlyTenToTwoHundredFiftyNinePercent)
+{
+    const TIconImageRec original = PatternFormat(32, 32, ctTrueAlpha, 9);
+    TIconImageRec* f = Open(original);
+    Run<Tfrm_Zoom>(main->act_effect_zoom, [&](Tfrm_Zoom& d) {
+        ASSERT_EQ(d.cbb_zoom->count(), 15);
+        EXPECT_EQ(d.cbb_zoom->itemText(0), QStringLiteral("250%"));
+        EXPECT_EQ(d.cbb_zoom->itemText(14), QStringLiteral("10%"));
+        EXPECT_EQ(d.cbb_zoom->currentText(), QStringLiteral("100%"));
+        for (const char* ignored : {"9%", "260%", "abc", "-50", "99999999999999999999%"}) {
+            d.cbb_zoom->setEditText(QString::fromLatin1(ignored));
+            EXPECT_EQ(d.Percent, 0) << ignored;
+            EXPECT_EQ(d.cbb_zoom->currentText(), QString::fromLatin1(ignored));
+        }
+        EXPECT_TRUE(SameFormat(*f, original));
+        d.cbb_zoom->lineEdit()->clear();
+        QTest::keyClicks(d.cbb_zoom->lineEdit(), QStringLiteral("2%00"));
+        EXPECT_EQ(d.Percent, 200);
+        Shot(&d, "zoom");
+        d.btn_Ok->click();
+    });
+    EXPECT_EQ(snapshots, QStringList{"Zoom"});
+    EXPECT_TRUE(SameFormat(
+        *f, Expected(original, [](const TEffectSources& s, TIconImageRec& t) { ApplyZoomEffect(s, t, 200); })));
+}
+
+TEST_F(EffectDialogTest, DialogsOnTheSmallestAndLargestFormats)
+{
+    for (int side : {1, 256}) {
+        for (int32_t type : {ctTrueAlpha, ctColors256}) {
+            SCOPED_TRACE(std::to_string(side) + " type " + std::to_string(type));
+            const TIconImageRec original = PatternFormat(side, side, type, 11);
+            TIconImageRec* f = Open(original);
+            Run<Tfrm_Zoom>(main->act_effect_zoom, [&](Tfrm_Zoom& d) {
+                d.cbb_zoom->setEditText(QStringLiteral("259"));
+                d.cbb_zoom->setEditText(QStringLiteral("10"));
+                d.btn_Cancel->click();
+            });
+            EXPECT_TRUE(SameFormat(*f, original));
+            Run<Tfrm_Blur>(main->act_effect_blur, [&](Tfrm_Blur& d) {
+                d.Blur.Track->SetPosition(200);
+                d.btn_Cancel->click();
+            });
+            Run<Tfrm_Rotate>(main->act_effect_rotate, [&](Tfrm_Rotate& d) {
+                d.ang_angle->SetAngle(33);
+                d.btn_Cancel->click();
+            });
+            Run<Tfrm_Stroke>(main->act_effect_Stroke, [&](Tfrm_Stroke& d) {
+                d.Size.Track->SetPosition(200);
+                d.btn_Cancel->click();
+            });
+            Run<Tfrm_Shadow>(main->act_effect_Shadow, [&](Tfrm_Shadow& d) {
+                d.Offset.Track->SetPosition(255);
+                d.btn_Cancel->click();
+            });
+            EXPECT_TRUE(SameFormat(*f, original));
+        }
+    }
+    EXPECT_TRUE(snapshots.isEmpty());
+}
+
+} // namespace
