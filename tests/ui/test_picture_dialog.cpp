@@ -234,6 +234,12 @@ TEST_F(PictureDialogTest, IconFormatsStackInFileOrderOverTheBackground)
     EXPECT_EQ(b.Pixel(31, 16), Blue);  // 32 x 32 below it
     EXPECT_EQ(b.Pixel(47, 48), 0u);    // 48 x 48 (index 0: black) at the bottom
     EXPECT_EQ(b.Pixel(47, 95), 0u);
+
+    // An icon that cannot be read previews as an empty picture of 0 x 0, the button on.
+    picture.UpdatePreview(Write(QStringLiteral("damaged.ico"), QByteArray("\0\0\1\0\5\0garbage", 13)));
+    EXPECT_EQ(Label(), QStringLiteral(" (0x0)"));
+    EXPECT_TRUE(ButtonOn());
+    EXPECT_TRUE(picture.PaintBox->Picture().isNull());
 }
 
 TEST_F(PictureDialogTest, SameFileTwiceIsNotReloaded)

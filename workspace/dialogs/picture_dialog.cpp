@@ -108,7 +108,14 @@ void TPreviewImage::mouseDoubleClickEvent(QMouseEvent* event)
 
 // ---- TOpenPictureDialogEx -------------------------------------------------------------------
 
-TOpenPictureDialogEx::TOpenPictureDialogEx() = default;
+QString DefaultPictureFilter()
+{
+    return QStringLiteral("All (*.jpg;*.jpeg;*.bmp;*.png;*.gif;*.ico)|*.jpg;*.jpeg;*.bmp;*.png;*.gif;*.ico|"
+                          "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|"
+                          "Portable Network Graphics (*.png)|*.png|GIF Image (*.gif)|*.gif|Icons (*.ico)|*.ico");
+}
+
+TOpenPictureDialogEx::TOpenPictureDialogEx() : Filter(DefaultPictureFilter()) {}
 
 TOpenPictureDialogEx::~TOpenPictureDialogEx()
 {

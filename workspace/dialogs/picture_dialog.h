@@ -58,6 +58,9 @@ private:
     QImage picture_;
 };
 
+// The filter a picture dialog starts with: every picture type the preview reads.
+QString DefaultPictureFilter();
+
 class TOpenPictureDialogEx {
 public:
     TOpenPictureDialogEx();
@@ -66,7 +69,7 @@ public:
     TOpenPictureDialogEx& operator=(const TOpenPictureDialogEx&) = delete;
 
     QString Title;
-    QString Filter;       // "description|pattern;pattern|..."
+    QString Filter;       // "description|pattern;pattern|..."; starts as DefaultPictureFilter()
     int FilterIndex = 0;  // counts from 1; 0 picks the first filter. Holds the filter chosen last.
     QString DefaultExt;   // without the dot
     bool AllowMultiSelect = false;

@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <new>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -29,11 +33,29 @@ int CoverStep(int width, int height, int boxWidth, int boxHeight)
 // the mask as 255 - alpha).
 inline uint8_t Over(int c, int a, int g) { return uint8_t((c * a + g * (255 - a) + 127) / 255); }
 
+// Opens the file for reading only when what is opened is a regular file: the descriptor is opened
+// without waiting and checked itself, so a name swapped for a FIFO after the dialog looked at it
+// still cannot block.
+bool OpenRegularFile(const QString& fileName, QFile& file)
+{
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 || st.st_size > MaxPreviewFileBytes) {
+        ::close(fd);
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
 bool ReadPreviewFile(const QString& fileName, QByteArray& data)
 {
-    QFile file(fileName);
-    if (file.size() > MaxPreviewFileBytes) return false;
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    QFile file;
+    if (!OpenRegularFile(fileName, file)) return false;
     data = file.read(MaxPreviewFileBytes);
     return file.error() == QFileDevice::NoError && !data.isEmpty();
 }
@@ -120,8 +142,8 @@ bool LoadJpeg(const QString& fileName, int boxWidth, int boxHeight, TPicturePrev
 bool LoadWithQt(const QString& fileName, const char* format, int boxWidth, int boxHeight, TColor ground,
                 TPicturePreview& out)
 {
-    QFile file(fileName);
-    if (file.size() > MaxPreviewFileBytes || !file.open(QIODevice::ReadOnly)) return false;
+    QFile file;
+    if (!OpenRegularFile(fileName, file)) return false;
     QImageReader reader(&file, format);
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty() || int64_t(size.width()) * size.height() > MaxPreviewWholePixels) return false;
@@ -154,7 +176,9 @@ void LoadIcon(const QString& fileName, TColor ground, TPicturePreview& out)
 {
     TIconImageArray formats;
     TIconFileAccess access;
-    access.LoadIconFile(fileName, formats); // an unreadable icon previews as an empty picture
+    QByteArray data;
+    // An unreadable icon previews as an empty picture.
+    if (ReadPreviewFile(fileName, data)) access.LoadIconData(data, formats);
     int width = 0, height = 0, count = 0;
     for (int i = 0; i < formats.Count(); ++i) {
         const TIconImageRec& f = formats[i];
