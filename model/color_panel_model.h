@@ -61,6 +61,9 @@ public:
     };
 
     TColorPanelModel();
+    // CurrentPalette points into the model itself, so a copy would point into the original.
+    TColorPanelModel(const TColorPanelModel&) = delete;
+    TColorPanelModel& operator=(const TColorPanelModel&) = delete;
 
     // ---- positions (the track bars hold them; the window mirrors them) ----
     // A track bar of a channel moved to position (clamped to its range). A position equal to the
