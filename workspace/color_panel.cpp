@@ -2,6 +2,10 @@
 // the repaint of each control from the model, and the colour peers it offers while it lives.
 #include "workspace/color_panel.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -32,10 +32,10 @@ protected:
     void Press(QWidget* w, QPoint p) { QTest::mousePress(w, Qt::LeftButton, {}, p); QTest::mouseRelease(w, Qt::LeftButton, {}, p); }
     QColor PreviewAt(int x, int y) { return panel->img_color->grab().toImage().pixelColor(x, y); }
     // Saves what the window shows when TAVRIN_SHOTS names a folder (for looking at it).
-    void Shot(const QString& name)
+    void Shot(const QString& name, QWidget* w = nullptr)
     {
         const QString dir = qEnvironmentVariable("TAVRIN_SHOTS");
-        if (!dir.isEmpty()) panel->grab().save(QDir(dir).filePath(name));
+        if (!dir.isEmpty()) (w ? w : panel)->grab().save(QDir(dir).filePath(name));
     }
 
     Tfrm_color_panel* panel = nullptr;
@@ -204,6 +204,8 @@ TEST_F(ColorPanelTest, PaletteEditReachesTheFormatAndMarksTheDocument)
     const int z = doc->ZoomFactor();
     const QColor canvas = doc->PaintBox1->grab().toImage().pixelColor(z * 16 + z / 2, z * 16 + z / 2);
     EXPECT_EQ(canvas.green(), 200);
+    Shot(QStringLiteral("color_panel_edited.png"));
+    Shot(QStringLiteral("color_panel_edited_document.png"), main.get());
     EXPECT_EQ(ColorPeers().GetPalette()->palPalEntry[5].peGreen, 200);
 
     // In palette mode the transparent button leaves the index; a library colour selects the
