@@ -138,6 +138,7 @@ TEST_F(ColorPanelTest, TrueColourSourcesReachTheServices)
     panel->pgc_Color->setCurrentIndex(1);
     Press(panel->img_lib, QPoint(2 * 12 + 5, 50));
     EXPECT_EQ(ColorPeers().GetColor(), 0x0000FFu);
+    Shot(QStringLiteral("color_panel_library.png"));
     Press(panel->img_lib, QPoint(8 * 12 + 5, 150)); // cell 24: nothing there
     EXPECT_EQ(ColorPeers().GetColor(), 0x0000FFu);
     ColorPeers().AddToHistory(0x123456);
@@ -148,6 +149,7 @@ TEST_F(ColorPanelTest, TrueColourSourcesReachTheServices)
     Press(panel->img_HistoryArea, QPoint(16 + 8, 8));
     EXPECT_EQ(ColorPeers().GetColor(), 0x00FF00u);
     EXPECT_EQ(panel->HistoryBitmap().Pixel(16 + 7, 7), 0xFFFFFFu); // the mark
+    Shot(QStringLiteral("color_panel_history.png"));
     Press(panel->img_HistoryArea, QPoint(2 * 16 + 8, 8)); // unused cell
     EXPECT_EQ(ColorPeers().GetColor(), 0x00FF00u);
 
