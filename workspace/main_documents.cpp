@@ -1,5 +1,6 @@
 // The main window's side of the documents: the services that reach into the active document,
 // opening files into documents, Save As, and the direct effects.
+#include <algorithm>
 #include <exception>
 
 #include <QDir>
@@ -79,7 +80,26 @@ void Tfrm_main::PaletteChanged()
 {
     // The tools window's previews first, so they show the new colour before the document repaints.
     if (const auto& refresh = ToolsPeers().RefreshPreviews) refresh();
-    if (Tfrm_childwin* doc = ActiveDocument()) doc->ApplyPanelPalette();
+    Tfrm_childwin* doc = ActiveDocument();
+    if (!doc) return;
+    // Only a palette the format does not have yet costs a repaint of canvas and strip; a colour
+    // change in true colour, or one that leaves the palette as it was, repaints nothing. An edited
+    // palette is a change of the icon, so the document asks to be saved.
+    const TIconImageRec* f = doc->Document().CurrentImage();
+    int32_t panelType = 0;
+    TPalette panelPalette;
+    const auto& getPalette = DocumentPeers().GetPanelPalette;
+    if (!f || !IsPaletteColorType(f->ColorType) || !getPalette || !getPalette(panelType, panelPalette) ||
+        panelType != f->ColorType)
+        return;
+    const int n = std::min<int>(panelPalette.palNumEntries, 256);
+    if (n == 0) return;
+    const bool same = f->Palette.palNumEntries == n &&
+                      std::equal(panelPalette.palPalEntry.begin(), panelPalette.palPalEntry.begin() + n,
+                                 f->Palette.palPalEntry.begin());
+    if (same) return;
+    doc->ApplyPanelPalette();
+    doc->SetModified(true);
 }
 
 QList<Tfrm_childwin*> Tfrm_main::Documents() const

@@ -28,6 +28,7 @@
 #include "workspace/peers.h"
 #include "workspace/window_registry.h"
 #include "workspace/history_form.h"
+#include "workspace/color_panel.h"
 
 Tfrm_main* frm_main = nullptr;
 
@@ -134,6 +135,7 @@ void Tfrm_main::RegisterPeers()
     peers.AddRecentFile = [this](const QString& path) { AddRecentFile(path); };
     peers.SetTextEditing = [this](bool editing) { SetTextEditing(editing); };
     peers.MainWindow = [this]() -> QWidget* { return this; };
+    peers.PaletteChanged = [this] { PaletteChanged(); };
 }
 
 Tfrm_main::~Tfrm_main()
@@ -582,6 +584,9 @@ void Tfrm_main::FormShow()
 {
     // The tools window and the colour window are created here, before the history window, once
     // they are part of the program; the tools window keeps to the topmost band.
+    auto* colors = new Tfrm_color_panel(this);
+    AppWindows::Register(colors);
+    ColorWindow = colors;
     auto* history = new Tfrm_history(this);
     AppWindows::Register(history);
     HistoryWindow = history;

@@ -99,6 +99,9 @@ struct TFramePeers {
     std::function<void(bool editing)> SetTextEditing;
     // The frame window itself, for centring dialogs over it.
     std::function<QWidget*()> MainWindow;
+    // The colour window's colour or palette changed: the tools window's previews, then the active
+    // document's current format (which takes an edited palette and is marked modified).
+    std::function<void()> PaletteChanged;
     // ---- history window ----
     std::function<void(TIconImageRec* format, const QString& caption)> AddSnapshot;
     std::function<void(TIconImageRec* format)> ShowTrackOf;

@@ -348,14 +348,18 @@ TEST(Startup, FirstStartLaysOutTheHistoryAndExitRemembersEveryWindow)
         EXPECT_EQ(main.HistoryWindow.data(), frm_history);
         EXPECT_TRUE(frm_history->isVisible());
         EXPECT_TRUE(main.act_History_window->isChecked());
-        // Beside the frame's right edge, 80 pixels below its top (a maximized frame covers the
-        // work area).
+        // The colour window beside the frame's right edge, 80 pixels below its top (a maximized
+        // frame covers the work area); the history window under it, at its left edge.
         const Rect area = WorkAreaOf(&main);
         const QRect frame = main.isMaximized() ? QRect(area.Left, area.Top, area.Width(), area.Height())
                                                : main.frameGeometry();
+        ASSERT_NE(main.ColorWindow.data(), nullptr);
+        const QRect colorsOuter = main.ColorWindow->frameGeometry();
+        EXPECT_EQ(colorsOuter.right() + 1, frame.right() + 1 - 5);
+        EXPECT_EQ(colorsOuter.top(), frame.top() + 80);
         historyOuter = frm_history->frameGeometry();
-        EXPECT_EQ(historyOuter.right() + 1, frame.right() + 1 - 5);
-        EXPECT_EQ(historyOuter.top(), frame.top() + 80);
+        EXPECT_EQ(historyOuter.left(), colorsOuter.left());
+        EXPECT_EQ(historyOuter.top(), colorsOuter.bottom() + 1);
 
         // View > History Window closes and reopens it.
         main.act_History_window->trigger();
@@ -417,7 +421,7 @@ TEST(Startup, WindowsAreMadeInOrderAndFreedDocumentsFirstThenInReverse)
             QObject::connect(w, &QObject::destroyed, [&order, name = w->objectName()] { order << name; });
     EXPECT_TRUE(main->close());
     AppWindows::FreeAll();
-    EXPECT_EQ(order, (QStringList{"s2.ico", "s1.ico", "frm_history", "frm_preview", "frm_DeleIconImage",
+    EXPECT_EQ(order, (QStringList{"s2.ico", "s1.ico", "frm_history", "frm_color_panel", "frm_preview", "frm_DeleIconImage",
                                   "frm_add_new_image", "frm_about", "frm_main"}));
     EXPECT_EQ(frm_main, nullptr);
     EXPECT_EQ(frm_history, nullptr);
