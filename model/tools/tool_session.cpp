@@ -10,6 +10,7 @@
 #include "model/tools/freehand_tool.h"
 #include "model/tools/line_tool.h"
 #include "model/tools/picker_tool.h"
+#include "model/tools/shape_tool.h"
 
 TToolSession::TToolSession() = default;
 
@@ -66,6 +67,8 @@ void TToolSession::Mouse(TDocumentModel& doc, TToolHost& host, int toolId, int p
     case tiLine: LineTool(*this, doc, host, e, options); break;
     case tiBucket: BucketTool(*this, doc, host, e, options); break;
     case tiPicker: PickerTool(doc, host, e); break;
+    case tiRectangle:
+    case tiEllipse: ShapeTool(*this, doc, host, toolId, e, options); break;
     default: break;
     }
 }

@@ -353,3 +353,50 @@ TEST(PaintingTools, BrushLargerThanTheImageAndDragsOutsideStayInside)
     EXPECT_EQ(Format(doc).Mask->Byte0(0, 0), 0); // painted at full alpha
     EXPECT_EQ(Format(doc).Bitmap->Pixel(0, 0), host.colors.Color);
 }
+
+TEST(PaintingTools, ShapesDrawBetweenStartAndMouseWithTheirOwnReleaseSteps)
+{
+    TPaintOptions o;
+    o.RectType = o.EllipseType = 1;
+    o.GradientMode = 0;
+    o.RectAntiAlias = o.EllipseAntiAlias = false;
+    o.RectFillColor = o.EllipseFillColor = MakeColor(0, 0, 250);
+    const struct {
+        int32_t type;
+        TColor color, border, fill;
+    } types[] = {
+        {ctTrueColor, MakeColor(250, 0, 0), MakeColor(250, 0, 0), MakeColor(0, 0, 250)},
+        // Palette formats: indices, held to the palette's last entry.
+        {ctColors16, 0x3, 3, (0xFA0000u & 15u)},
+        {ctColors2, 0xFF, 1, 0},
+    };
+    for (const auto& t : types) {
+        SCOPED_TRACE(t.type);
+        TDocumentModel doc = Document(16, 16, t.type, 3, 0, 0);
+        Format(doc).Bitmap->Fill(MakeColor(1, 1, 1) & (t.type == ctTrueColor ? 0xFFFFFF : 1));
+        const TColor ground = Format(doc).Bitmap->Pixel(0, 0);
+        RecordingHost host;
+        host.colors.Color = t.color;
+        TToolSession s;
+        // From (10, 10) to (4, 4): the rectangle (4, 4, 10, 10), the start cell outside it.
+        Drag(s, doc, host, tiRectangle, {{10, 10}, {12, 1}, {4, 4}}, o);
+        const TIconImageRec& f = Format(doc);
+        EXPECT_EQ(f.Bitmap->Pixel(4, 4), t.border);
+        EXPECT_EQ(f.Bitmap->Pixel(9, 9), t.border);
+        EXPECT_EQ(f.Bitmap->Pixel(6, 7), t.fill);
+        EXPECT_EQ(f.Bitmap->Pixel(10, 10), ground);
+        EXPECT_EQ(f.Bitmap->Pixel(11, 2), ground); // the earlier drag position is gone
+        ASSERT_EQ(host.releases.size(), 1u);
+        EXPECT_EQ(host.releases[0].Caption, "Rectangle");
+        EXPECT_TRUE(host.releases[0].Preview);
+        EXPECT_FALSE(host.releases[0].AddHistory);
+
+        Drag(s, doc, host, tiEllipse, {{1, 1}, {14, 14}}, o);
+        EXPECT_EQ(f.Bitmap->Pixel(7, 7), t.fill);
+        EXPECT_EQ(f.Bitmap->Pixel(1, 1), ground); // outside the ellipse's corner
+        ASSERT_EQ(host.releases.size(), 2u);
+        EXPECT_EQ(host.releases[1].Caption, "Ellipse");
+        EXPECT_FALSE(host.releases[1].Preview);
+        EXPECT_FALSE(host.releases[1].AddHistory);
+    }
+}
