@@ -1,0 +1,60 @@
+// The line tool.
+#include "model/tools/line_tool.h"
+
+#include <algorithm>
+
+#include "imaging/imaging_state.h"
+#include "imaging/paint.h"
+#include "model/tool_ids.h"
+#include "model/tools/stroke_raster.h"
+#include "model/tools/tool_canvas.h"
+
+void DrawLine(TDocumentModel& doc, Point from, Point to, int width, bool antialias, const TToolColors& colors)
+{
+    TIconImageRec* f = doc.CurrentImage();
+    if (!f || !f->Bitmap || !f->Mask) return;
+    doc.RestoreBackups();
+    const Rect area = SizeRect(f->Width, f->Height);
+    Bitmap24& stamp = Imaging().ScratchBitmap1;
+    FillBitmapRect(stamp, 0xFFFFFF, area);
+    const int w = std::clamp(width, 1, 15);
+    if (antialias) {
+        DrawSmoothLine(stamp, Imaging().ScratchBitmap2, area, from.X, from.Y, to.X, to.Y, w);
+    } else {
+        // An even pen sits between cells, as even brush tips do.
+        const double offset = (w - 1) / 2.0 - (w - 1) / 2;
+        StampPenSegment(stamp, area, from, to, w, offset, 0);
+    }
+    PaintStamp(stamp, *f->Bitmap, *f->Mask, f->ColorType, colors.AlphaColor, colors.Color, area);
+}
+
+void LineTool(TToolSession& session, TDocumentModel& doc, TToolHost& host, const TToolEvent& e,
+              const TPaintOptions& options)
+{
+    TIconImageRec* f = doc.CurrentImage();
+    if (!f) return;
+    const Point cell = doc.CellAt(e.X, e.Y);
+    switch (e.Phase) {
+    case tpPress:
+        session.HideOutline(doc, host);
+        DropSelection(doc, host);
+        doc.TakeBackups();
+        doc.StrokePoints.assign(1, cell);
+        break;
+    case tpMove:
+        if (!e.Left) {
+            session.MoveOutline(doc, host, e.X, e.Y, TToolSession::OutlineSize(tiLine, options));
+            break;
+        }
+        if (doc.StrokePoints.empty()) break;
+        DrawLine(doc, doc.StrokePoints.front(), cell, options.LineSize, options.LineAntiAlias, host.Colors());
+        host.RenderAll();
+        break;
+    case tpRelease:
+        doc.StrokePoints.clear();
+        host.Release(ReleaseOf(tiLine, host.Colors().Color, *f));
+        break;
+    default:
+        break;
+    }
+}
