@@ -263,7 +263,7 @@ int32_t TIconModuleReader::ReadFromBytes(ByteReader file)
         ReadPeResources(file, rtIconNames, names);
         ReadNames(file, names, true);
         ReadPeResources(file, rtIconImage, images);
-        PlaceImages(images);
+        PlaceImages(images, false);
     } else if (Kind == TModuleKind::Ne) {
         ReadNeResources(file, rtGroupIcon, groups);
         ReadGroups(file, groups);
@@ -271,7 +271,7 @@ int32_t TIconModuleReader::ReadFromBytes(ByteReader file)
         if (table > 0) names.push_back(TResourceItem{QString(), table, 0});
         ReadNames(file, names, false);
         ReadNeResources(file, rtIconImage, images);
-        PlaceImages(images);
+        PlaceImages(images, true);
     }
     return 0;
 }
@@ -450,7 +450,7 @@ void TIconModuleReader::ReadGroups(const ByteReader& file, const TResourceList& 
                     f.Height = data.U8();
                     data.Skip(4);                 // colour count, reserved, planes
                     f.BitCount = data.U16();
-                    data.Skip(4);                 // bytes in resource: the image resource's own size counts
+                    f.EntryBytes = data.U32();
                     f.Id = data.U16();
                     if (!data.Ok()) break;
                     icon.Formats.push_back(f);
@@ -474,7 +474,7 @@ void TIconModuleReader::ReadNames(const ByteReader& file, const TResourceList& n
     NamesFromTable = !Icons.empty();
 }
 
-void TIconModuleReader::PlaceImages(const TResourceList& images)
+void TIconModuleReader::PlaceImages(const TResourceList& images, bool unitSizes)
 {
     // First image of each name, so every format finds its image in one look-up.
     QHash<QString, size_t> byName;
@@ -489,6 +489,9 @@ void TIconModuleReader::PlaceImages(const TResourceList& images)
             if (item.Offset < 0 || item.Size <= 0) continue;
             f.Offset = item.Offset;
             f.Size = item.Size;
+            // NE lengths count whole units; a group entry that gives the real size (as our
+            // libraries do) drops the padding, so bytes kept for writing back stay identical.
+            if (unitSizes && f.EntryBytes > 0 && f.EntryBytes < uint64_t(item.Size)) f.Size = f.EntryBytes;
         }
     }
 }

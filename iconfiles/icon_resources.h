@@ -56,6 +56,8 @@ struct TModuleFormat {
     int32_t Width = 0;
     int32_t Height = 0;
     int32_t BitCount = 0;
+    // The group entry's bytes in resource (0 when not given).
+    uint32_t EntryBytes = 0;
     // Where the image's resource lies in the file; Offset -1 when the group names an image that
     // does not exist, lies outside the file or is empty.
     int64_t Offset = -1;
@@ -132,7 +134,7 @@ private:
     int32_t ReadFromBytes(ByteReader file);
     void ReadGroups(const ByteReader& file, const TResourceList& groups);
     void ReadNames(const ByteReader& file, const TResourceList& names, bool bounded);
-    void PlaceImages(const TResourceList& images);
+    void PlaceImages(const TResourceList& images, bool unitSizes);
 
     std::unique_ptr<QFile> file_;
     QByteArray data_;
