@@ -135,7 +135,22 @@ void Tfrm_main::RegisterPeers()
     peers.AddRecentFile = [this](const QString& path) { AddRecentFile(path); };
     peers.SetTextEditing = [this](bool editing) { SetTextEditing(editing); };
     peers.MainWindow = [this]() -> QWidget* { return this; };
+    peers.ToolChanged = [this] { ToolChanged(); };
     peers.PaletteChanged = [this] { PaletteChanged(); };
+    peers.ActiveColorType = [this] { return ActiveColorType(); };
+    peers.CommitAllTexts = [this] {
+        for (Tfrm_childwin* doc : Documents()) doc->CommitText();
+    };
+    peers.SetActiveTextFrame = [this](int, int, int, int, int) {
+        // The frame's place is read from the tool settings, which hold the new values already.
+        Tfrm_childwin* doc = ActiveDocument();
+        if (!doc) return;
+        if (const auto& place = DocumentPeers().PlaceTextFrame) place(*doc);
+        doc->update();
+    };
+    peers.DocumentKeyPress = [this](QKeyEvent* event) {
+        if (Tfrm_childwin* doc = ActiveDocument()) QCoreApplication::sendEvent(doc, event);
+    };
 }
 
 Tfrm_main::~Tfrm_main()

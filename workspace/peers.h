@@ -13,6 +13,7 @@
 #include "platform/color.h"
 #include "model/tool_ids.h"
 
+class QKeyEvent;
 class QPainter;
 class QWidget;
 class Tfrm_childwin;
@@ -99,9 +100,18 @@ struct TFramePeers {
     std::function<void(bool editing)> SetTextEditing;
     // The frame window itself, for centring dialogs over it.
     std::function<QWidget*()> MainWindow;
-    // The colour window's colour or palette changed: the tools window's previews, then the active
-    // document's current format (which takes an edited palette and is marked modified).
+    // The tool changed: the active document commits or opens its text frame.
+    std::function<void()> ToolChanged;
+    // The colour, alpha or palette changed: previews, then the active document.
     std::function<void()> PaletteChanged;
+    // The colour type of the active document's current format; 5 when no document is open.
+    std::function<int32_t()> ActiveColorType;
+    // Every open document commits its pending text.
+    std::function<void()> CommitAllTexts;
+    // The active document's text frame takes this place (centre, angle, height, width).
+    std::function<void(int x, int y, int angle, int height, int width)> SetActiveTextFrame;
+    // A key pressed on a tool window, for the active document's key handler.
+    std::function<void(QKeyEvent* event)> DocumentKeyPress;
     // ---- history window ----
     std::function<void(TIconImageRec* format, const QString& caption)> AddSnapshot;
     std::function<void(TIconImageRec* format)> ShowTrackOf;
@@ -132,9 +142,22 @@ struct TColorPeers {
 };
 TColorPeers& ColorPeers();
 
-// What the frame asks of the tools window.
+// What the frame and the document windows ask of the tools window (its options themselves are
+// read from ToolSettings() in model/tool_settings.h).
 struct TToolsPeers {
     // The colour or palette changed: the tool previews are drawn again.
     std::function<void()> RefreshPreviews;
+    // Shows the option page of a tool (and reports the tool change to the frame first).
+    std::function<void(int toolId)> ShowToolPage;
+    // The document mirrors its text frame into the text page (nothing is sent back).
+    std::function<void(int x, int y, int angle, int height, int width)> SetTextPlacement;
+    // The selection's thumbnail and numbers: Bounds in image pixels, the selected pixels' display
+    // colours and mask from their origin; both null clears the thumbnail.
+    std::function<void(const Rect& bounds, const Bitmap24* color, const Bitmap24* mask)> ShowRectSelection;
+    std::function<void(const Rect& bounds, const Bitmap24* color, const Bitmap24* mask)> ShowFreeSelection;
+    // What the bucket would fill: Rect of a trial fill (palette indices in the palette types).
+    std::function<void(const Bitmap24& color, const Bitmap24& mask, const Rect& rect)> ShowBucketPreview;
+    // The colour picker's readout: the colour under the mouse and its alpha 0..255.
+    std::function<void(TColor color, int alpha)> ShowPickedColour;
 };
 TToolsPeers& ToolsPeers();
