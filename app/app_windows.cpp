@@ -7,6 +7,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include "creators/cartoon_option_form.h"
+#include "creators/photo_to_icon_form.h"
 #include "workspace/dialogs/about_form.h"
 #include "workspace/dialogs/add_new_image_form.h"
 #include "workspace/dialogs/dele_icon_image_form.h"
@@ -31,6 +33,10 @@ Tfrm_main* CreateApplicationWindows(const QStringList& files)
     auto* preview = new Tfrm_preview(mainWindow);
     Register(preview);
     mainWindow->PreviewWindow = preview;
+    auto* photo = new Tfrm_PhotoToIcon;
+    Register(photo);
+    mainWindow->PhotoToIcon = photo;
+    Register(new Tfrm_CartoonOption);
     mainWindow->CommandLine = files;
     return mainWindow;
 }

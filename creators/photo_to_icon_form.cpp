@@ -516,7 +516,7 @@ void Tfrm_PhotoToIcon::btn_OpenFileClick()
 void Tfrm_PhotoToIcon::ViewMouse(int kind, int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
 {
     if (kind == 2) {
-        CropFrame.MouseEvent(2, x, y, buttons, modifiers);
+        CropFrame.MouseEvent(TRotateFrame::mkPress, x, y, buttons);
         NotDragging = false;
         return;
     }
@@ -526,7 +526,7 @@ void Tfrm_PhotoToIcon::ViewMouse(int kind, int x, int y, Qt::MouseButtons button
             EndDrag();
             return;
         }
-        if (CropFrame.MouseEvent(3, x, y, buttons, modifiers) >= 0) {
+        if (CropFrame.MouseEvent(TRotateFrame::mkMove, x, y, buttons) >= 0) {
             SyncFrameControls();
             DrawView();
         }
@@ -549,7 +549,7 @@ void Tfrm_PhotoToIcon::DrawView()
     {
         QImage image = ViewBitmap.Image();
         QPainter p(&image);
-        CropFrame.Draw(p);
+        CropFrame.Draw(p, QColor(Qt::white));
         p.setPen(QPen(ToQColor(0x0000FF), 1));
         p.setBrush(Qt::NoBrush);
         p.drawRect(IconRect.Left, IconRect.Top, IconRect.Width() - 1, IconRect.Height() - 1);

@@ -69,7 +69,7 @@ public:
     TColor FrameColor = 0x0000C2;
 
     // ---- controls ----
-    TPhotoView* PaintBox1 = nullptr;
+    QWidget* PaintBox1 = nullptr; // the view (TPhotoView)
     TFormatStrip* FormatStrip = nullptr; // btn_ScrollLeft, Panel3 with img_preview, btn_ScrollRight
     QLabel* Image1 = nullptr;            // the background swatches
     QToolButton* btn_AddImage = nullptr;
@@ -126,7 +126,7 @@ public:
     void SelectFormatAt(int stripX);
     void SelectFrameAt(int stripX);
     void PickStripBackground(int x);
-    void ViewMouse(int kind, int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+    void ViewMouse(int kind, int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = {});
     // A drag that lost its release (grab lost, window left) ends here as if released.
     void EndDrag();
     void DrawView();

@@ -15,6 +15,8 @@
 #include "workspace/childwin.h"
 #include "workspace/history_form.h"
 #include "workspace/main_form.h"
+
+#include "creators/photo_to_icon_form.h"
 #include "model/new_format.h"
 
 namespace {
@@ -180,8 +182,18 @@ void Tfrm_main::OpenFiles(const QStringList& paths)
 
 void Tfrm_main::OpenPictureAsIcon(const QString& path)
 {
-    // Photo-to-icon turns the picture into a new icon once that dialog is part of the program.
-    Q_UNUSED(path);
+    if (!PhotoToIcon || !PhotoToIcon->LoadPicture(path)) return;
+    if (!PhotoToIcon->Execute() || PhotoToIcon->Formats.IsEmpty()) return;
+    Tfrm_childwin* doc = CreateDocumentWindow();
+    // Counted with the new window already in the frame.
+    doc->Document().FileName = QStringLiteral("Icon%1").arg(DocumentCount() + 1);
+    for (int i = 0; i < PhotoToIcon->Formats.Count(); ++i) doc->AddImageFormat(PhotoToIcon->Formats[i]);
+    doc->UpdateCaption();
+}
+
+void Tfrm_main::act_photo_to_iconExecute()
+{
+    if (dlgOpenPic2.Execute(this)) OpenPictureAsIcon(dlgOpenPic2.FileName);
 }
 
 // ---- saving ----

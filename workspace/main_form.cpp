@@ -151,6 +151,11 @@ void Tfrm_main::RegisterPeers()
     peers.DocumentKeyPress = [this](QKeyEvent* event) {
         if (Tfrm_childwin* doc = ActiveDocument()) QCoreApplication::sendEvent(doc, event);
     };
+    peers.OpenPictureDialog = [this](QWidget* parent, QString& path) {
+        if (!dlgOpenPic2.Execute(parent)) return false;
+        path = dlgOpenPic2.FileName;
+        return true;
+    };
 }
 
 Tfrm_main::~Tfrm_main()
@@ -326,7 +331,7 @@ void Tfrm_main::CreateActions()
     unavailable_ = {act_saveToLib,
                     act_EditPaste,    act_SelectAll,           act_SelectNone,
                     act_icon_lib,
-                    act_photo_to_icon};
+                    };
     for (QAction* a : unavailable_) a->setEnabled(false);
 }
 
@@ -483,6 +488,7 @@ void Tfrm_main::ConnectCommands()
     connect(FileExit1, &QAction::triggered, this, &QWidget::close);
     connect(act_load_icl, &QAction::triggered, this, &Tfrm_main::act_load_iclExecute);
     connect(act_icon_mixer, &QAction::triggered, this, &Tfrm_main::act_icon_mixerExecute);
+    connect(act_photo_to_icon, &QAction::triggered, this, &Tfrm_main::act_photo_to_iconExecute);
     connect(act_help, &QAction::triggered, this, &Tfrm_main::act_helpExecute);
     connect(act_homepage, &QAction::triggered, this, &Tfrm_main::act_homepageExecute);
 

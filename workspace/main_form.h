@@ -25,6 +25,7 @@ class QToolBar;
 class ImagingState;
 class TQVClipboard;
 class Tfrm_childwin;
+class Tfrm_PhotoToIcon;
 struct TIconImageRec;
 
 class Tfrm_main : public TBaseForm<QMainWindow> {
@@ -63,6 +64,7 @@ public:
     // ---- opening and saving ----
     bool ActivateIfOpen(const QString& path);
     void OpenPictureAsIcon(const QString& path);
+    void act_photo_to_iconExecute();
     void NewIcon(const QString& name);
     void OpenCommandLineFiles(const QStringList& arguments);
     // Files dropped on the frame.
@@ -134,6 +136,8 @@ public:
     QPointer<QWidget> HistoryWindow;
     QPointer<QWidget> LibraryWindow;
     QPointer<QWidget> PreviewWindow;
+    // Photo to icon, made at start-up by app/.
+    QPointer<Tfrm_PhotoToIcon> PhotoToIcon;
 
     // The sixteen Effect commands, in the order the text lock lists them.
     QList<QAction*> EffectActions() const;

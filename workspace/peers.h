@@ -112,6 +112,8 @@ struct TFramePeers {
     std::function<void(int x, int y, int angle, int height, int width)> SetActiveTextFrame;
     // A key pressed on a tool window, for the active document's key handler.
     std::function<void(QKeyEvent* event)> DocumentKeyPress;
+    // The main window's "Open Picture" dialog: true with the chosen file on OK.
+    std::function<bool(QWidget* parent, QString& path)> OpenPictureDialog;
     // ---- history window ----
     std::function<void(TIconImageRec* format, const QString& caption)> AddSnapshot;
     std::function<void(TIconImageRec* format)> ShowTrackOf;

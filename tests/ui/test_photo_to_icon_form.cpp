@@ -6,7 +6,10 @@
 
 #include "creators/cartoon_option_form.h"
 #include "creators/photo_to_icon_form.h"
+#include "iconfiles/bmp_codec.h"
 #include "iconfiles/png_codec.h"
+#include "imaging/imaging_state.h"
+#include "platform/bytes.h"
 #include "support/bitmap_checks.h"
 #include "support/ui_helpers.h"
 #include "support/when_modal.h"
@@ -148,7 +151,7 @@ TEST_F(PhotoToIconTest, OutputFormatsAndFrames)
 
     // Adding a format that is there asks to switch; a new one is added and selected.
     TIconImageRec existing;
-    InitIconImage(existing, 24, 24, ctTrueAlpha, -1);
+    InitIconImage(existing, 48, 48, ctTrueAlpha, -1); // the one format left
     TIconImageRec added;
     InitIconImage(added, 16, 16, ctColors16, -1);
     const TIconImageRec* next = &existing;
