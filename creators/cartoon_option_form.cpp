@@ -5,6 +5,7 @@
 
 #include "imaging/compositing.h"
 #include "imaging/imaging_state.h"
+#include "model/document_model.h"
 #include "platform/app_paths.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/form_builder.h"
@@ -317,7 +318,7 @@ void Tfrm_CartoonOption::setVisible(bool visible)
     if (Formats && !Formats->IsEmpty()) {
         const QSignalBlocker block(cmb_IconImage);
         cmb_IconImage->clear();
-        for (int i = 0; i < Formats->Count(); ++i) cmb_IconImage->addItem(FormatLabel((*Formats)[i]));
+        for (int i = 0; i < Formats->Count(); ++i) cmb_IconImage->addItem(FormatSizeLabel((*Formats)[i]));
         cmb_IconImage->setCurrentIndex(0);
         RenderIconImages();
     }

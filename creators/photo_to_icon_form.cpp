@@ -23,6 +23,7 @@
 #include "platform/ui/spin_edit.h"
 #include "workspace/format_strip.h"
 #include "workspace/peers.h"
+#include "workspace/swatch_bar.h"
 
 // The view of the picture, the crop frame and the icon square; it shows ViewBitmap and hands
 // the mouse to the window.
@@ -57,23 +58,6 @@ private:
 };
 
 namespace {
-
-// A label that reports presses and left-button drags at an x coordinate (the swatches).
-class TPressLabel : public QLabel {
-public:
-    std::function<void(int)> Pressed;
-    using QLabel::QLabel;
-
-protected:
-    void mousePressEvent(QMouseEvent* e) override
-    {
-        if (Pressed) Pressed(int(e->position().x()));
-    }
-    void mouseMoveEvent(QMouseEvent* e) override
-    {
-        if ((e->buttons() & Qt::LeftButton) && Pressed) Pressed(int(e->position().x()));
-    }
-};
 
 // A swatch that opens the colour dialog on release, as the frame colour's shape does.
 class TColorShape : public QToolButton {
@@ -240,12 +224,9 @@ void Tfrm_PhotoToIcon::MakeControls()
     FormatStrip->setGeometry(right, 8, 2 * TFormatStrip::ButtonWidth + 337, 106);
     FormatStrip->Panel()->setObjectName(QStringLiteral("Panel3"));
     connect(FormatStrip, &TFormatStrip::CellPressed, this, &Tfrm_PhotoToIcon::SelectFormatAt);
-    auto* swatches = new TPressLabel(this);
-    swatches->setObjectName(QStringLiteral("Image1"));
-    swatches->setGeometry(right, 120, 130, 10);
-    swatches->setPixmap(QPixmap::fromImage(PhotoFormats::SwatchPicture().ToQImage()));
-    swatches->Pressed = [this](int x) { PickStripBackground(x); };
-    Image1 = swatches;
+    Image1 = new TSwatchBar(this);
+    Image1->move(right, 120);
+    connect(Image1, &TSwatchBar::Picked, this, &Tfrm_PhotoToIcon::DrawFormatStrip);
     btn_AddImage = form.ToolButton(QStringLiteral("btn_AddImage"), QStringLiteral("Add a new image format"),
                                    SignGlyph(true, false), QRect(right + 315, 116, 24, 24));
     btn_deleImage = form.ToolButton(QStringLiteral("btn_deleImage"), QStringLiteral("Delete the image format"),
@@ -588,18 +569,6 @@ void Tfrm_PhotoToIcon::SelectFormatAt(int stripX)
     if (i < 0 || i >= Formats.Count() || Formats.IsEmpty() || i == SelectedFormat) return;
     SelectedFormat = i;
     FormatStrip->GlideToCell(i);
-    DrawFormatStrip();
-}
-
-void Tfrm_PhotoToIcon::PickStripBackground(int x)
-{
-    bool chooses = false;
-    if (const std::optional<TColor> color = PhotoFormats::SwatchAt(x, chooses)) {
-        Imaging().BackgroundColor = *color;
-    } else if (chooses) {
-        TColor picked = Imaging().BackgroundColor;
-        if (Dialogs().PickColor(this, picked)) Imaging().BackgroundColor = picked;
-    }
     DrawFormatStrip();
 }
 

@@ -18,6 +18,7 @@
 #include "workspace/base_form.h"
 
 class TFormatStrip;
+class TSwatchBar;
 class TPhotoView;
 class TSpinEdit;
 class TTrackBar;
@@ -71,7 +72,7 @@ public:
     // ---- controls ----
     QWidget* PaintBox1 = nullptr; // the view (TPhotoView)
     TFormatStrip* FormatStrip = nullptr; // btn_ScrollLeft, Panel3 with img_preview, btn_ScrollRight
-    QLabel* Image1 = nullptr;            // the background swatches
+    TSwatchBar* Image1 = nullptr;        // the background swatches
     QToolButton* btn_AddImage = nullptr;
     QToolButton* btn_deleImage = nullptr;
     QCheckBox* chk_CartoonLike = nullptr;
@@ -125,7 +126,6 @@ public:
     void btn_deleImageClick();
     void SelectFormatAt(int stripX);
     void SelectFrameAt(int stripX);
-    void PickStripBackground(int x);
     void ViewMouse(int kind, int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = {});
     // A drag that lost its release (grab lost, window left) ends here as if released.
     void EndDrag();

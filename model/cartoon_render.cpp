@@ -7,14 +7,8 @@
 #include <QString>
 
 #include "imaging/quantizer_dither.h"
-#include "model/document_model.h"
 #include "imaging/resample.h"
 #include "platform/small_routines.h"
-
-QString FormatLabel(const TIconImageRec& format)
-{
-    return QStringLiteral("%1 x %2 : %3").arg(format.Width).arg(format.Height).arg(DepthLabel(format.ColorType));
-}
 
 TCartoonRender::TCartoonRender()
     : colorResult_(MasterSize, MasterSize), colorScaled_(MasterSize, MasterSize)
@@ -41,6 +35,20 @@ void EnsureBitmaps(TIconImageRec& f)
     if (f.Mask->Width() < f.Width || f.Mask->Height() < f.Height) f.Mask->SetSize(f.Width, f.Height);
 }
 
+// The preset with a source region and one layer chosen.
+TCartoonOptions PassOptions(const TCartoonOptions& preset, const Bitmap24& source, int w, int h, bool sketch)
+{
+    TCartoonOptions o = preset;
+    o.Source = &source;
+    o.Left = 0;
+    o.Top = 0;
+    o.Width = w;
+    o.Height = h;
+    o.DrawSketch = sketch ? 1 : 0;
+    o.DrawColor = sketch ? 0 : 1;
+    return o;
+}
+
 } // namespace
 
 void TCartoonRender::RenderIconImages(TIconImageArray& formats, const Bitmap24& master, const Rect& cropDest,
@@ -48,14 +56,7 @@ void TCartoonRender::RenderIconImages(TIconImageArray& formats, const Bitmap24& 
 {
     // The colour layer is made once from the whole master; each format takes it scaled.
     if (cartoonEnabled && s.DrawColor) {
-        TCartoonOptions o = Preset;
-        o.Source = &master;
-        o.Left = 0;
-        o.Top = 0;
-        o.Width = MasterSize;
-        o.Height = MasterSize;
-        o.DrawColor = 1;
-        o.DrawSketch = 0;
+        TCartoonOptions o = PassOptions(Preset, master, MasterSize, MasterSize, false);
         o.Brightness = s.Brightness;
         o.Contrast = s.Contrast;
         o.Saturation = s.Saturation;
@@ -92,7 +93,7 @@ void TCartoonRender::RenderIconImages(TIconImageArray& formats, const Bitmap24& 
         FillBitmap(out, 0xFFFFFF);
 
         if (cartoonEnabled)
-            RenderCartoon(work, out, w, h, cropDest, s);
+            RenderCartoon(work, out, w, h, s);
         else
             CopyRect(work, out, d);
 
@@ -119,10 +120,8 @@ void TCartoonRender::ScaleColorLayer(Bitmap24& out, int w, int h)
     CopyRect(colorScaled_, out, SizeRect(m, m));
 }
 
-void TCartoonRender::RenderCartoon(const Bitmap24& work, Bitmap24& out, int w, int h, const Rect& cropDest,
-                                   const TCartoonSettings& s)
+void TCartoonRender::RenderCartoon(const Bitmap24& work, Bitmap24& out, int w, int h, const TCartoonSettings& s)
 {
-    Q_UNUSED(cropDest);
     if (!s.DrawSketch) {
         // One colour layer serves both colour paths, so the crop lands on the same place with or
         // without lines.
@@ -133,14 +132,7 @@ void TCartoonRender::RenderCartoon(const Bitmap24& work, Bitmap24& out, int w, i
         return;
     }
 
-    TCartoonOptions o = Preset;
-    o.Source = &work;
-    o.Left = 0;
-    o.Top = 0;
-    o.Width = w;
-    o.Height = h;
-    o.DrawSketch = 1;
-    o.DrawColor = 0;
+    TCartoonOptions o = PassOptions(Preset, work, w, h, true);
     o.Detail = s.Detail;
     o.Darkness = s.Darkness;
     o.SketchSmooth = s.SketchSmooth;

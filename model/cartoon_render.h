@@ -32,8 +32,6 @@ struct TCartoonSettings {
     friend bool operator==(const TCartoonSettings&, const TCartoonSettings&) = default;
 };
 
-// "W x H : depth", as the cartoon-options window lists an output format.
-QString FormatLabel(const TIconImageRec& format);
 
 class TCartoonRender {
 public:
@@ -55,8 +53,7 @@ public:
     const Bitmap24& ColorResult() const { return colorResult_; }
 
 private:
-    void RenderCartoon(const Bitmap24& work, Bitmap24& out, int w, int h, const Rect& cropDest,
-                       const TCartoonSettings& settings);
+    void RenderCartoon(const Bitmap24& work, Bitmap24& out, int w, int h, const TCartoonSettings& settings);
     // The whole colour layer scaled to m x m at the origin (m = min(w, h)), white elsewhere.
     void ScaleColorLayer(Bitmap24& out, int w, int h);
 

@@ -94,6 +94,14 @@ int TDocumentModel::AppendFormat(const TIconImageRec& rec)
     return Images.Count() - 1;
 }
 
+QString FormatSizeLabel(const TIconImageRec& format, bool paddedDepth)
+{
+    return QStringLiteral("%1 x %2 : %3")
+        .arg(format.Width)
+        .arg(format.Height)
+        .arg(paddedDepth ? DepthLabel(format.ColorType) : DepthBits(format.ColorType));
+}
+
 int FindImageFormat(const TIconImageArray& formats, int32_t width, int32_t height, int32_t colorType)
 {
     for (int i = 0; i < formats.Count(); ++i) {

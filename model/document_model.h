@@ -16,6 +16,9 @@
 QString DepthLabel(int32_t colorType);
 // Bit count of a colour type as messages name it: "1", "4", "8", "24", "32".
 QString DepthBits(int32_t colorType);
+// "W x H : depth", the depth as the strips show it ("1 ", "4 ", "8 ", "24", "32"; with
+// paddedDepth false "1", "4", "8").
+QString FormatSizeLabel(const TIconImageRec& format, bool paddedDepth = true);
 // The first format of this size and colour type, or -1.
 int FindImageFormat(const TIconImageArray& formats, int32_t width, int32_t height, int32_t colorType);
 // The question asked when a format to be added is already there.

@@ -1,8 +1,5 @@
 #pragma once
-// The list of photo to icon's output formats: what adding and deleting one does, and the
-// background swatches under its strip.
-#include <optional>
-
+// The list of photo to icon's output formats: what adding and deleting one does.
 #include "imaging/icon_image.h"
 
 namespace PhotoFormats {
@@ -20,11 +17,5 @@ inline constexpr const char* KeepOneMessage = "At least one icon image should be
 // Deletes format index, the later ones moving down; false (nothing changes) when fewer than two
 // formats are left or the index is out of range.
 bool DeleteFormat(TIconImageArray& formats, int index);
-
-// The strip background swatch under strip x: its colour for the first seven, nullopt for the
-// eighth (the colour dialog) and past them. chooses is set for the eighth.
-std::optional<TColor> SwatchAt(int x, bool& chooses);
-// The picture of the eight swatches, 130 x 10.
-Bitmap24 SwatchPicture();
 
 } // namespace PhotoFormats

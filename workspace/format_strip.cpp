@@ -126,10 +126,7 @@ void TFormatStrip::DrawFormats(const TIconImageArray& formats, int selected, boo
             p.setBrush(ToQColor(Imaging().BackgroundColor));
             p.drawRoundedRect(QRectF(x0 + 5, 7, 64, 64), 7.5, 7.5);
 
-            const QString label = QStringLiteral("%1 x %2 : %3")
-                                      .arg(f.Width)
-                                      .arg(f.Height)
-                                      .arg(paddedDepth ? DepthLabel(f.ColorType) : DepthBits(f.ColorType));
+            const QString label = FormatSizeLabel(f, paddedDepth);
             const int textWidth = metrics.horizontalAdvance(label);
             const QRect textRect(x0 + (CellWidth - textWidth) / 2, 77, textWidth, metrics.height());
             p.setPen(Qt::NoPen);

@@ -31,30 +31,7 @@ void DrawLine(TDocumentModel& doc, Point from, Point to, int width, bool antiali
 void LineTool(TToolSession& session, TDocumentModel& doc, TToolHost& host, const TToolEvent& e,
               const TPaintOptions& options)
 {
-    TIconImageRec* f = doc.CurrentImage();
-    if (!f) return;
-    const Point cell = doc.CellAt(e.X, e.Y);
-    switch (e.Phase) {
-    case tpPress:
-        session.HideOutline(doc, host);
-        DropSelection(doc, host);
-        doc.TakeBackups();
-        doc.StrokePoints.assign(1, cell);
-        break;
-    case tpMove:
-        if (!e.Left) {
-            session.MoveOutline(doc, host, e.X, e.Y, TToolSession::OutlineSize(tiLine, options));
-            break;
-        }
-        if (doc.StrokePoints.empty()) break;
-        DrawLine(doc, doc.StrokePoints.front(), cell, options.LineSize, options.LineAntiAlias, host.Colors());
-        host.RenderAll();
-        break;
-    case tpRelease:
-        doc.StrokePoints.clear();
-        host.Release(ReleaseOf(tiLine, host.Colors().Color, *f));
-        break;
-    default:
-        break;
-    }
+    DragFromStartCell(session, doc, host, tiLine, e, options, [&](Point from, Point to) {
+        DrawLine(doc, from, to, options.LineSize, options.LineAntiAlias, host.Colors());
+    });
 }

@@ -40,30 +40,7 @@ void DrawShape(TDocumentModel& doc, int toolId, Point from, Point to, const TPai
 void ShapeTool(TToolSession& session, TDocumentModel& doc, TToolHost& host, int toolId, const TToolEvent& e,
                const TPaintOptions& options)
 {
-    TIconImageRec* f = doc.CurrentImage();
-    if (!f) return;
-    const Point cell = doc.CellAt(e.X, e.Y);
-    switch (e.Phase) {
-    case tpPress:
-        session.HideOutline(doc, host);
-        DropSelection(doc, host);
-        doc.TakeBackups();
-        doc.StrokePoints.assign(1, cell);
-        break;
-    case tpMove:
-        if (!e.Left) {
-            session.MoveOutline(doc, host, e.X, e.Y, TToolSession::OutlineSize(toolId, options));
-            break;
-        }
-        if (doc.StrokePoints.empty()) break;
-        DrawShape(doc, toolId, doc.StrokePoints.front(), cell, options, host.Colors());
-        host.RenderAll();
-        break;
-    case tpRelease:
-        doc.StrokePoints.clear();
-        host.Release(ReleaseOf(toolId, host.Colors().Color, *f));
-        break;
-    default:
-        break;
-    }
+    DragFromStartCell(session, doc, host, toolId, e, options, [&](Point from, Point to) {
+        DrawShape(doc, toolId, from, to, options, host.Colors());
+    });
 }

@@ -77,3 +77,35 @@ bool CellInImage(const Point& cell, const TIconImageRec& format)
 {
     return cell.X >= 0 && cell.Y >= 0 && cell.X < format.Width && cell.Y < format.Height;
 }
+
+void DragFromStartCell(TToolSession& session, TDocumentModel& doc, TToolHost& host, int toolId,
+                       const TToolEvent& e, const TPaintOptions& options,
+                       const std::function<void(Point from, Point to)>& draw)
+{
+    TIconImageRec* f = doc.CurrentImage();
+    if (!f) return;
+    const Point cell = doc.CellAt(e.X, e.Y);
+    switch (e.Phase) {
+    case tpPress:
+        session.HideOutline(doc, host);
+        DropSelection(doc, host);
+        doc.TakeBackups();
+        doc.StrokePoints.assign(1, cell);
+        break;
+    case tpMove:
+        if (!e.Left) {
+            session.MoveOutline(doc, host, e.X, e.Y, TToolSession::OutlineSize(toolId, options));
+            break;
+        }
+        if (doc.StrokePoints.empty()) break;
+        draw(doc.StrokePoints.front(), cell);
+        host.RenderAll();
+        break;
+    case tpRelease:
+        doc.StrokePoints.clear();
+        host.Release(ReleaseOf(toolId, host.Colors().Color, *f));
+        break;
+    default:
+        break;
+    }
+}

@@ -2,7 +2,10 @@
 // Small pieces the painting tools share: image and canvas rectangles, restoring part of a format
 // from the stroke backups, dropping the selection, and the release steps of each tool.
 #include "model/document_model.h"
+#include <functional>
+
 #include "model/tools/tool_host.h"
+#include "model/tools/tool_session.h"
 
 // Rect limited to the format's pixels.
 Rect ClipToImage(const Rect& rect, const TIconImageRec& format);
@@ -21,3 +24,10 @@ QString ToolCaption(int toolId);
 TReleaseSteps ReleaseOf(int toolId, TColor color, const TIconImageRec& format);
 // Whether the cell lies on the format's pixels.
 bool CellInImage(const Point& cell, const TIconImageRec& format);
+
+// The tools drawn from the press cell to the mouse (line, rectangle, ellipse): the press keeps the
+// start cell and the backups, a held move draws from the start to the mouse's cell, a move without
+// the button moves the outline, the release takes the tool's release steps.
+void DragFromStartCell(TToolSession& session, TDocumentModel& doc, TToolHost& host, int toolId,
+                       const TToolEvent& e, const TPaintOptions& options,
+                       const std::function<void(Point from, Point to)>& draw);

@@ -109,11 +109,11 @@ QRadioButton* TFormBuilder::Radio(const QString& name, const QString& text, int 
     return radio;
 }
 
-QButtonGroup* TFormBuilder::RadioGroup(std::initializer_list<RadioSpec> radios, int checkedIndex)
+QButtonGroup* TFormBuilder::RadioGroup(std::initializer_list<RadioItem> radios, int checkedIndex)
 {
     auto* group = new QButtonGroup(parent_);
     int index = 0;
-    for (const RadioSpec& item : radios) {
+    for (const RadioItem& item : radios) {
         QRadioButton* radio = Radio(item.Name, item.Text, item.X, item.Y);
         group->addButton(radio, index);
         if (index == checkedIndex) radio->setChecked(true);

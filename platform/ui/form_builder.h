@@ -89,13 +89,13 @@ public:
     QRadioButton* Radio(const QString& name, const QString& text, int x, int y);
     // Radio buttons at the given places, joined in one exclusive group owned by the parent; the
     // first is checked when checkedIndex is 0, and so on (-1: none).
-    struct RadioSpec {
+    struct RadioItem {
         QString Name;
         QString Text;
         int X;
         int Y;
     };
-    QButtonGroup* RadioGroup(std::initializer_list<RadioSpec> radios, int checkedIndex = 0);
+    QButtonGroup* RadioGroup(std::initializer_list<RadioItem> radios, int checkedIndex = 0);
     TSpinEdit* Spin(const QString& name, int min, int max, int value, const QRect& geometry);
     // A row "caption  [track bar]  [spin]": the caption at (track.x, track.y - 16) when given, the
     // track bar in trackGeometry, the spin edit 56 pixels wide at spinX on the track bar's line.

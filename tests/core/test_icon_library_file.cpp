@@ -31,20 +31,7 @@ TLibrarySlot SlotFor(const TIconImageRec& image)
     return slot;
 }
 
-void ExpectSameImage(const TIconImageRec& a, const TIconImageRec& b, const std::string& what)
-{
-    ASSERT_EQ(a.Width, b.Width) << what;
-    ASSERT_EQ(a.Height, b.Height) << what;
-    EXPECT_EQ(a.ColorType, b.ColorType) << what;
-    int differing = 0;
-    for (int y = 0; y < a.Height; ++y)
-        for (int x = 0; x < a.Width; ++x)
-            if (ShownColor(a, x, y) != ShownColor(b, x, y) || (a.Mask->Pixel(x, y) & 0xFF) != (b.Mask->Pixel(x, y) & 0xFF))
-                ++differing;
-    EXPECT_EQ(differing, 0) << what;
-}
 
-bool HaveTool(const char* name) { return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty(); }
 
 QString RunTool(const QString& program, const QStringList& args, int* exitCode = nullptr)
 {

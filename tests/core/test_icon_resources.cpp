@@ -3,7 +3,6 @@
 // what wrestool extracts; and hostile modules, which must end bounded, without a crash.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -33,19 +32,6 @@ TIconImageArray LoadIco(const QString& path)
     return formats;
 }
 
-// Same size, colour type, shown colours and mask levels.
-void ExpectSameImage(const TIconImageRec& a, const TIconImageRec& b, const std::string& what)
-{
-    ASSERT_EQ(a.Width, b.Width) << what;
-    ASSERT_EQ(a.Height, b.Height) << what;
-    EXPECT_EQ(a.ColorType, b.ColorType) << what;
-    int differing = 0;
-    for (int y = 0; y < a.Height; ++y)
-        for (int x = 0; x < a.Width; ++x)
-            if (ShownColor(a, x, y) != ShownColor(b, x, y) || (a.Mask->Pixel(x, y) & 0xFF) != (b.Mask->Pixel(x, y) & 0xFF))
-                ++differing;
-    EXPECT_EQ(differing, 0) << what;
-}
 
 // Reads every icon of the reader and checks it against the formats of an icon file.
 void ExpectIconEquals(TIconModuleReader& reader, int index, const TIconImageArray& expected, const std::string& what)
@@ -59,7 +45,6 @@ void ExpectIconEquals(TIconModuleReader& reader, int index, const TIconImageArra
     }
 }
 
-bool HaveTool(const char* name) { return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty(); }
 
 } // namespace
 
@@ -136,7 +121,7 @@ TEST(IconResources, Windows1252RoundTripsEveryByte)
 
 namespace {
 
-struct NeSpec {
+struct NeLayout {
     uint16_t shift = 4;
     // Group entries as (image id); each group is one block.
     std::vector<std::vector<uint16_t>> groups;
@@ -155,9 +140,9 @@ QByteArray SolidDib(TColor colour)
     return w.ToByteArray();
 }
 
-QByteArray BuildNe(const NeSpec& spec)
+QByteArray BuildNe(const NeLayout& layout)
 {
-    const uint32_t unit = 1u << spec.shift;
+    const uint32_t unit = 1u << layout.shift;
     ByteWriter w;
     w.U16(0x5A4D);
     w.Zeros(58);
@@ -169,10 +154,10 @@ QByteArray BuildNe(const NeSpec& spec)
     w.U8(2);
     w.Zeros(9);
     // Table: shift, groups, images, end, names; blocks after, each at a unit.
-    const size_t tableSize = 2 + 8 + 12 * spec.groups.size() + 8 + 12 * spec.imageIds.size() + 2 + size_t(spec.names.size());
+    const size_t tableSize = 2 + 8 + 12 * layout.groups.size() + 8 + 12 * layout.imageIds.size() + 2 + size_t(layout.names.size());
     uint32_t pos = ((128 + uint32_t(tableSize)) + unit - 1) / unit * unit;
     std::vector<QByteArray> groupBlocks, imageBlocks;
-    for (const auto& g : spec.groups) {
+    for (const auto& g : layout.groups) {
         ByteWriter b;
         b.U16(0);
         b.U16(1);
@@ -188,12 +173,12 @@ QByteArray BuildNe(const NeSpec& spec)
         }
         groupBlocks.push_back(b.ToByteArray());
     }
-    for (size_t i = 0; i < spec.imageIds.size(); ++i) imageBlocks.push_back(SolidDib(MakeColor(int(40 * i), 100, 200)));
-    w.U16(spec.shift);
+    for (size_t i = 0; i < layout.imageIds.size(); ++i) imageBlocks.push_back(SolidDib(MakeColor(int(40 * i), 100, 200)));
+    w.U16(layout.shift);
     auto records = [&](const std::vector<QByteArray>& blocks, const std::vector<uint16_t>& ids) {
         for (size_t i = 0; i < blocks.size(); ++i) {
-            w.U16(uint16_t(pos >> spec.shift));
-            w.U16(uint16_t((blocks[i].size() + unit - 1) >> spec.shift));
+            w.U16(uint16_t(pos >> layout.shift));
+            w.U16(uint16_t((blocks[i].size() + unit - 1) >> layout.shift));
             w.U16(0x1C30);
             w.U16(uint16_t(0x8000 | ids[i]));
             w.U32(0);
@@ -201,17 +186,17 @@ QByteArray BuildNe(const NeSpec& spec)
         }
     };
     std::vector<uint16_t> groupIds;
-    for (size_t i = 0; i < spec.groups.size(); ++i) groupIds.push_back(uint16_t(i + 1));
+    for (size_t i = 0; i < layout.groups.size(); ++i) groupIds.push_back(uint16_t(i + 1));
     w.U16(0x800E);
-    w.U16(spec.groupCountOverride ? spec.groupCountOverride : uint16_t(spec.groups.size()));
+    w.U16(layout.groupCountOverride ? layout.groupCountOverride : uint16_t(layout.groups.size()));
     w.U32(0);
     records(groupBlocks, groupIds);
     w.U16(0x8003);
-    w.U16(uint16_t(spec.imageIds.size()));
+    w.U16(uint16_t(layout.imageIds.size()));
     w.U32(0);
-    records(imageBlocks, spec.imageIds);
+    records(imageBlocks, layout.imageIds);
     w.U16(0);
-    w.Bytes(spec.names.constData(), size_t(spec.names.size()));
+    w.Bytes(layout.names.constData(), size_t(layout.names.size()));
     for (const auto* blocks : {&groupBlocks, &imageBlocks})
         for (const QByteArray& b : *blocks) {
             w.Zeros((unit - w.Size() % unit) % unit);
@@ -250,12 +235,12 @@ TEST(IconResources, NamesTableIsUsedOnlyWithANamePerIcon)
         {2, QByteArray(1, '\0'), {"QV Icon1", "QV Icon2"}},
     };
     for (const Case& c : cases) {
-        NeSpec spec;
-        spec.groups.assign(size_t(c.icons), {1});
-        spec.imageIds = {1};
-        spec.names = c.names;
+        NeLayout layout;
+        layout.groups.assign(size_t(c.icons), {1});
+        layout.imageIds = {1};
+        layout.names = c.names;
         TIconModuleReader r;
-        ASSERT_EQ(r.ReadLibraryData(BuildNe(spec)), 0);
+        ASSERT_EQ(r.ReadLibraryData(BuildNe(layout)), 0);
         EXPECT_EQ(r.Kind, TModuleKind::Ne);
         EXPECT_EQ(NamesOf(r), c.expected) << c.names.toHex().toStdString();
     }
@@ -263,12 +248,12 @@ TEST(IconResources, NamesTableIsUsedOnlyWithANamePerIcon)
 
 TEST(IconResources, NeImagesFoundByIdAndMissingOnesLoseOnlyThemselves)
 {
-    NeSpec spec;
+    NeLayout layout;
     // Group 1 names image 2 then 9 (which does not exist) then 1.
-    spec.groups = {{2, 9, 1}};
-    spec.imageIds = {1, 2};
+    layout.groups = {{2, 9, 1}};
+    layout.imageIds = {1, 2};
     TIconModuleReader r;
-    ASSERT_EQ(r.ReadLibraryData(BuildNe(spec)), 0);
+    ASSERT_EQ(r.ReadLibraryData(BuildNe(layout)), 0);
     ASSERT_EQ(r.Icons.size(), 1u);
     std::vector<TModuleImage> images;
     EXPECT_EQ(r.ReadIconImages(0, images), 0);   // a missing image is not an unreadable one
@@ -284,10 +269,10 @@ TEST(IconResources, NeImagesFoundByIdAndMissingOnesLoseOnlyThemselves)
 
 TEST(IconResources, UnreadableImageKeepsItsBytes)
 {
-    NeSpec spec;
-    spec.groups = {{1, 2}};
-    spec.imageIds = {1, 2};
-    QByteArray module = BuildNe(spec);
+    NeLayout layout;
+    layout.groups = {{1, 2}};
+    layout.imageIds = {1, 2};
+    QByteArray module = BuildNe(layout);
     TIconModuleReader r;
     ASSERT_EQ(r.ReadLibraryData(module), 0);
     // Break the first image's DIB header (its width becomes 4000) after the listing.
@@ -364,7 +349,7 @@ TEST(IconResources, HostileModulesStayBounded)
     for (int cut : {0, 2, 63, 64, 100, int(lfanew) + 3, int(lfanew) + 30, int(root) + 10, int(root) + 40, int(pe.size()) - 1})
         cases.push_back({"truncated", pe.left(cut)});
     // NE: shifts of 16 and more, counts of 65535, a group naming images that do not exist.
-    NeSpec ne;
+    NeLayout ne;
     ne.groups = {{1, 2}, {3}};
     ne.imageIds = {1, 2};
     ne.names = QByteArray("\x03" "ICL" "\x01" "A" "\x01" "B" "\x00", 10);
@@ -384,8 +369,6 @@ TEST(IconResources, HostileModulesStayBounded)
     }
 
     for (const Case& c : cases) {
-        QElapsedTimer timer;
-        timer.start();
         TIconModuleReader r;
         EXPECT_EQ(r.ReadLibraryData(c.bytes), 0) << c.what;
         int64_t formats = 0;
@@ -400,16 +383,15 @@ TEST(IconResources, HostileModulesStayBounded)
             }
         }
         EXPECT_LE(formats, MaxModuleFormatsTotal) << c.what;
-        EXPECT_LT(timer.elapsed(), 5000) << c.what;
     }
 }
 
 TEST(IconResources, NeShiftOutOfRangeGivesAnEmptyLibrary)
 {
-    NeSpec spec;
-    spec.groups = {{1}};
-    spec.imageIds = {1};
-    QByteArray bytes = BuildNe(spec);
+    NeLayout layout;
+    layout.groups = {{1}};
+    layout.imageIds = {1};
+    QByteArray bytes = BuildNe(layout);
     bytes[128] = char(16);
     TIconModuleReader r;
     EXPECT_EQ(r.ReadLibraryData(bytes), 0);

@@ -11,10 +11,10 @@ constexpr TColor Red = 0x0000FF;
 constexpr TColor Blue = 0xFF0000;
 constexpr TColor White = 0xFFFFFF;
 
-TIconImageArray Formats(std::initializer_list<std::tuple<int, int, int32_t>> specs)
+TIconImageArray Formats(std::initializer_list<std::tuple<int, int, int32_t>> sizes)
 {
     TIconImageArray a;
-    for (const auto& [w, h, type] : specs) a.Add(SolidFormat(w, h, type, type == ctTrueAlpha ? Red : 0, 0));
+    for (const auto& [w, h, type] : sizes) a.Add(SolidFormat(w, h, type, type == ctTrueAlpha ? Red : 0, 0));
     return a;
 }
 

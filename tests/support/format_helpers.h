@@ -1,6 +1,10 @@
 #pragma once
 // Formats with known pixels for the core and widget tests.
 #include <cstdint>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <QStandardPaths>
 
 #include "imaging/icon_image.h"
 #include "support/test_support.h"
@@ -48,4 +52,23 @@ inline TColor EntryColor(const TPalette& p, int i)
 {
     const TPaletteEntry& e = p.palPalEntry[size_t(i)];
     return MakeColor(e.peRed, e.peGreen, e.peBlue);
+}
+
+// Same size, colour type, shown colours and mask levels.
+inline void ExpectSameImage(const TIconImageRec& a, const TIconImageRec& b, const std::string& what)
+{
+    ASSERT_EQ(a.Width, b.Width) << what;
+    ASSERT_EQ(a.Height, b.Height) << what;
+    EXPECT_EQ(a.ColorType, b.ColorType) << what;
+    int differing = 0;
+    for (int y = 0; y < a.Height; ++y)
+        for (int x = 0; x < a.Width; ++x)
+            if (ShownColor(a, x, y) != ShownColor(b, x, y) || a.Mask->Byte0(x, y) != b.Mask->Byte0(x, y)) ++differing;
+    EXPECT_EQ(differing, 0) << what;
+}
+
+// Whether a public tool (icotool, wrestool, convert...) is on the path.
+inline bool HaveTool(const char* name)
+{
+    return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty();
 }

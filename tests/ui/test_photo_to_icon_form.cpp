@@ -15,6 +15,7 @@
 #include "support/when_modal.h"
 #include "platform/ui/spin_edit.h"
 #include "workspace/format_strip.h"
+#include "workspace/swatch_bar.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include <QAbstractItemView>
 #include <QBuffer>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>

@@ -20,11 +20,6 @@ Rect DeleteImageTarget(int width, int height)
     return MakeRect(left, top, left + width, top + height);
 }
 
-QString FormatSizeLabel(const TIconImageRec& format)
-{
-    return QStringLiteral("%1 x %2 : ").arg(format.Width).arg(format.Height) + DepthLabel(format.ColorType);
-}
-
 Tfrm_DeleIconImage::Tfrm_DeleIconImage(QWidget* parent)
     : Tfrm_base(QStringLiteral("frm_DeleIconImage"), parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
 {

@@ -12,8 +12,6 @@
 // Where a format goes in the 48 x 48 picture: its own size centred when it fits, else the whole
 // picture (stretched without keeping its proportions).
 Rect DeleteImageTarget(int width, int height);
-// "W x H : depth", the depth as the strips show it ("1 ", "4 ", "8 ", "24", "32").
-QString FormatSizeLabel(const TIconImageRec& format);
 
 class Tfrm_DeleIconImage : public Tfrm_base {
     Q_OBJECT
