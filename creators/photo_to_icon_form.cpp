@@ -263,7 +263,11 @@ void Tfrm_PhotoToIcon::MakeControls()
     chk_DrawColor = form.Check(QStringLiteral("chk_DrawColor"), QStringLiteral("Color"), right + 20, 298);
     compactRow(QStringLiteral("Reducer"), QStringLiteral("Reducer:"), 1, 254, 10, 1, 318, lbl_Reducer,
                trc_ColorReducer, Spn_ColorReducer, QStringLiteral("trc_ColorReducer"), QStringLiteral("Spn_ColorReducer"));
-    SetEnabled({Chk_DrawSketch, Chk_Remain, chk_DrawColor, btn_CartoonMore}, false);
+    // Off until "Cartoon-like" and their own boxes turn them on.
+    SetEnabled({Chk_DrawSketch, Chk_Remain, chk_DrawColor, btn_CartoonMore, lbl_Detail, Trc_Detail, Spn_Detail,
+                lbl_Darkness, Trc_Darkness, Spn_Darkness, lbl_Threshold, Trc_Threshold, Spn_Threshold, lbl_Reducer,
+                trc_ColorReducer, Spn_ColorReducer},
+               false);
 
     connect(chk_CartoonLike, &QCheckBox::toggled, this, [this] { chk_CartoonLikeClick(); });
     connect(Chk_DrawSketch, &QCheckBox::toggled, this, [this] { Chk_DrawSketchClick(); });
