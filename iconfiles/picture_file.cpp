@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QPainter>
 
 #include "iconfiles/gif_codec.h"
 #include "iconfiles/jpeg_codec.h"
@@ -84,34 +85,13 @@ bool LoadBmp(const QString& path, Bitmap24& out)
     QImage image;
     if (!reader.read(&image) || image.isNull()) return false;
     if (image.hasAlphaChannel()) {
-        QImage flat(image.size(), QImage::Format_RGB888);
+        // Transparent pixels are laid over white, as the other kinds of picture are.
+        QImage flat(image.size(), QImage::Format_RGB32);
         flat.fill(Qt::white);
-        image = image.convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < image.height(); ++y) {
-            const QRgb* s = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            uchar* d = flat.scanLine(y);
-            for (int x = 0; x < image.width(); ++x) {
-                const int a = qAlpha(s[x]);
-                d[x * 3] = uchar((qRed(s[x]) * a + 255 * (255 - a) + 127) / 255);
-                d[x * 3 + 1] = uchar((qGreen(s[x]) * a + 255 * (255 - a) + 127) / 255);
-                d[x * 3 + 2] = uchar((qBlue(s[x]) * a + 255 * (255 - a) + 127) / 255);
-            }
-        }
+        QPainter(&flat).drawImage(0, 0, image);
         image = flat;
-    } else {
-        image = image.convertToFormat(QImage::Format_RGB888);
     }
-    Bitmap24 result(image.width(), image.height(), Bitmap24::UnsetPixels{});
-    for (int y = 0; y < image.height(); ++y) {
-        const uchar* s = image.constScanLine(y);
-        uint8_t* d = result.Row(y);
-        for (int x = 0; x < image.width(); ++x) {
-            d[x * 3] = s[x * 3 + 2];
-            d[x * 3 + 1] = s[x * 3 + 1];
-            d[x * 3 + 2] = s[x * 3];
-        }
-    }
-    out = std::move(result);
+    out.FromQImage(image);
     return true;
 }
 

@@ -19,17 +19,7 @@ bool TFrameLibrary::LoadFrameFile(const QString& path, Bitmap24& out)
         return false;
     QImage image;
     if (!reader.read(&image) || image.isNull()) return false;
-    image = image.convertToFormat(QImage::Format_RGB888);
-    out.SetSize(image.width(), image.height());
-    for (int y = 0; y < image.height(); ++y) {
-        const uchar* s = image.constScanLine(y);
-        uint8_t* d = out.Row(y);
-        for (int x = 0; x < image.width(); ++x) {
-            d[x * 3] = s[x * 3 + 2];
-            d[x * 3 + 1] = s[x * 3 + 1];
-            d[x * 3 + 2] = s[x * 3];
-        }
-    }
+    out.FromQImage(image);
     return true;
 }
 
