@@ -10,9 +10,11 @@
 #include <Qt>
 
 #include "imaging/icon_image.h"
+#include "imaging/paint.h"
 #include "platform/color.h"
 #include "model/tool_ids.h"
 
+class QFont;
 class QKeyEvent;
 class QPainter;
 class QWidget;
@@ -161,5 +163,12 @@ struct TToolsPeers {
     std::function<void(const Bitmap24& color, const Bitmap24& mask, const Rect& rect)> ShowBucketPreview;
     // The colour picker's readout: the colour under the mouse and its alpha 0..255.
     std::function<void(TColor color, int alpha)> ShowPickedColour;
+    // ---- the tools window's own dialogs (gradient editor, font window) ----
+    // The gradient editor, modal: true on OK with its enabled handles in nodes (they stay in the
+    // editor for its next showing); false on Cancel, nodes untouched.
+    std::function<bool(QWidget* parent, TNodeArray& nodes)> EditGradient;
+    // The font window, modal, loaded with the text tool's text and font: true on OK with both
+    // taken back from its sample; false on Cancel, both untouched.
+    std::function<bool(QWidget* parent, QString& text, QFont& font)> ChooseFont;
 };
 TToolsPeers& ToolsPeers();
