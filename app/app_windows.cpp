@@ -13,6 +13,7 @@
 #include "workspace/dialogs/add_new_image_form.h"
 #include "workspace/dialogs/dele_icon_image_form.h"
 #include "workspace/main_form.h"
+#include "workspace/paint_controller.h"
 #include "workspace/preview_form.h"
 
 namespace AppWindows {
@@ -22,6 +23,8 @@ Tfrm_main* CreateApplicationWindows(const QStringList& files)
     QCoreApplication::setApplicationName(QStringLiteral("Tavrin"));
     auto* mainWindow = new Tfrm_main;
     Register(mainWindow);
+    // The documents' painting lives as long as the frame; the frame frees its documents first.
+    new TPaintController(mainWindow);
     // The other long-lived windows, in this order: about box, add-format dialog, gradient editor,
     // font window, icon library, paste window, delete-format dialog, preview window, photo-to-icon,
     // cartoon options (those not yet in the program join here in their place).

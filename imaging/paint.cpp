@@ -26,10 +26,16 @@ bool Inside(const Rect& inner, const Bitmap24& bitmap)
     return inner.Left >= 0 && inner.Top >= 0 && inner.Right <= bitmap.Width() && inner.Bottom <= bitmap.Height();
 }
 
-// Windows' MulDiv(points, 96, 72): the pixel height of a point size on a 96 dpi device.
+} // namespace
+
 int PointsToPixels(int points) { return int((int64_t(points) * 96 * 2 + 72) / (72 * 2)); }
 
-} // namespace
+int FontPoints(const QFont& font)
+{
+    const int points = font.pointSize();
+    if (points > 0) return points;
+    return std::max(1, RoundInt(font.pixelSize() * 72 / 96.0));
+}
 
 double InvFrac(double x) { return 1.0 - Frac(x); }
 
@@ -144,9 +150,7 @@ void MakeBrushTip(Bitmap24& bitmap, int size, int s)
 void RenderTextStamp(Bitmap24& stamp, const QString& text, const QFont& font, Rect& result, bool antialias,
                      int angle, int width, int height)
 {
-    // The font's size in points; a font given in pixels counts at 96 dpi.
-    int points = font.pointSize();
-    if (points <= 0) points = std::max(1, RoundInt(font.pixelSize() * 72 / 96.0));
+    const int points = FontPoints(font);
     const int size = antialias ? RoundInt(points / SupersampleFactor) : points;
     QFont f(font);
     f.setPixelSize(std::max(1, PointsToPixels(size)));

@@ -44,6 +44,11 @@ double InvFrac(double x);
 // solid disc, 0 the softest tip.
 void MakeBrushTip(Bitmap24& bitmap, int size, int s);
 
+// Windows' MulDiv(points, 96, 72): the pixel height of a point size on a 96 dpi device.
+int PointsToPixels(int points);
+// The font's size in points; a font given in pixels counts at 96 dpi.
+int FontPoints(const QFont& font);
+
 // Draws Text into a square stamp at Stamp's origin, optionally anti-aliased, rotated by Angle
 // degrees; Width and Height are the text block's size at the final scale. Result becomes the
 // square (0, 0, S, S) with S = max(Width, Height) + 4; the part beyond Stamp is left out.

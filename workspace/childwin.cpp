@@ -45,7 +45,8 @@ protected:
     }
     void mousePressEvent(QMouseEvent* e) override
     {
-        owner_->PaintBox1MouseDown(int(e->position().x()), int(e->position().y()), e->buttons() | e->button(), e->modifiers());
+        owner_->PaintBox1MouseDown(int(e->position().x()), int(e->position().y()), e->button(), e->buttons() | e->button(),
+                                   e->modifiers());
     }
     void mouseMoveEvent(QMouseEvent* e) override
     {
@@ -53,7 +54,7 @@ protected:
     }
     void mouseReleaseEvent(QMouseEvent* e) override
     {
-        owner_->PaintBox1MouseUp(int(e->position().x()), int(e->position().y()), e->buttons(), e->modifiers());
+        owner_->PaintBox1MouseUp(int(e->position().x()), int(e->position().y()), e->button(), e->buttons(), e->modifiers());
     }
 
 private:
@@ -77,6 +78,8 @@ QIcon Glyph(const std::function<void(QPainter&)>& draw)
 }
 
 } // namespace
+
+TPaintSurface& PaintSurfaceOf(Tfrm_childwin& doc) { return doc; }
 
 Tfrm_childwin::Tfrm_childwin(QWidget* parent) : QWidget(parent)
 {
@@ -256,7 +259,7 @@ void Tfrm_childwin::FormPaint()
 
 void Tfrm_childwin::DrawFormatStrip()
 {
-    FormatStrip->DrawFormats(doc_.Images, doc_.CurrentIndex, true);
+    DrawFormatThumbnails();
     if (doc_.CurrentImage()) {
         if (const auto& show = DocumentPeers().PreviewShowImage) show(&doc_.Images, doc_.CurrentIndex);
     }
@@ -522,9 +525,14 @@ void Tfrm_childwin::DispatchToolMouse(int phase, int x, Qt::MouseButtons buttons
     if (const auto& mouse = DocumentPeers().ToolMouse) mouse(*this, tool, phase, x, y, buttons, modifiers);
 }
 
-void Tfrm_childwin::PaintBox1MouseDown(int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
+void Tfrm_childwin::PaintBox1MouseDown(int x, int y, Qt::MouseButton button, Qt::MouseButtons buttons,
+                                       Qt::KeyboardModifiers modifiers)
 {
+    // A second button pressed during a drag is no new press: it would end the stroke early and
+    // leave the rest of it out of every step.
+    if (doc_.ButtonDown == 1) return;
     doc_.ButtonDown = 1;
+    dragButton_ = button;
     DispatchToolMouse(mpPress, x, buttons, modifiers, y);
 }
 
@@ -539,10 +547,13 @@ void Tfrm_childwin::PaintBox1MouseMove(int x, int y, Qt::MouseButtons buttons, Q
     doc_.LastCellY = cell.Y;
 }
 
-void Tfrm_childwin::PaintBox1MouseUp(int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
+void Tfrm_childwin::PaintBox1MouseUp(int x, int y, Qt::MouseButton button, Qt::MouseButtons buttons,
+                                     Qt::KeyboardModifiers modifiers)
 {
-    if (doc_.ButtonDown == 1) DispatchToolMouse(mpRelease, x, buttons, modifiers, y);
+    if (doc_.ButtonDown != 1 || button != dragButton_) return;
+    DispatchToolMouse(mpRelease, x, buttons, modifiers, y);
     doc_.ButtonDown = 0;
+    dragButton_ = Qt::NoButton;
 }
 
 void Tfrm_childwin::ToolChanged()
@@ -576,6 +587,14 @@ void Tfrm_childwin::CommitText()
         SetModified(true);
     }
 }
+
+void Tfrm_childwin::SetTextFrame(int x, int y, int angle, int height, int width)
+{
+    if (doc_.LastTool != tiText) return;
+    if (const auto& set = DocumentPeers().SetTextFrame) set(*this, x, y, angle, height, width);
+}
+
+void Tfrm_childwin::DrawFormatThumbnails() { FormatStrip->DrawFormats(doc_.Images, doc_.CurrentIndex, true); }
 
 void Tfrm_childwin::DiscardText()
 {

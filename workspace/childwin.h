@@ -26,6 +26,7 @@
 #include "imaging/icon_image.h"
 #include "platform/rect.h"
 #include "model/document_model.h"
+#include "workspace/paint_surface.h"
 #include "workspace/peers.h"
 #include "workspace/picture_dialogs.h"
 
@@ -41,7 +42,7 @@ class TSwatchBar;
 class Tfrm_childwin;
 
 
-class Tfrm_childwin : public QWidget {
+class Tfrm_childwin : public QWidget, public TPaintSurface {
     Q_OBJECT
 public:
     static constexpr int DesignWidth = 475;
@@ -60,7 +61,7 @@ public:
     QMdiSubWindow* AttachTo(QMdiArea* area);
 
     // ---- state ----
-    TDocumentModel& Document() { return doc_; }
+    TDocumentModel& Document() override { return doc_; }
     const TDocumentModel& Document() const { return doc_; }
     TIconImageArray& Images() { return doc_.Images; }
     const TIconImageArray& Images() const { return doc_.Images; }
@@ -81,7 +82,7 @@ public:
     void ActivateCurrentFormat();
     // Makes the format whose strip cell holds x current.
     void SelectFormatAt(int stripX);
-    void SetModified(bool modified);
+    void SetModified(bool modified) override;
     void UpdateCaption();
     // File > Save. True when the icon was written.
     bool Save();
@@ -93,12 +94,18 @@ public:
     void CommitText();
     // Drops an open text frame: the format goes back to how it was when the frame opened.
     void DiscardText();
+    // The open text frame takes this centre, angle, height and width (image pixels); nothing
+    // happens while no frame is open.
+    void SetTextFrame(int x, int y, int angle, int height, int width);
+    // Draws the strip's thumbnails again (after a tool changed the current format's pixels).
+    void DrawFormatThumbnails() override;
+    QObject* SurfaceObject() override { return this; }
     bool HasSelection() const { return doc_.HasSelection(); }
     // Hands a canvas mouse event to the current tool when this is the active document.
     void DispatchToolMouse(int phase, int x, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int y);
     // Repaint part or all of the canvas from the current format.
-    void RenderRect(const Rect& rect);
-    void RenderAll();
+    void RenderRect(const Rect& rect) override;
+    void RenderAll() override;
     // The canvas re-rendered whole (the paint of the whole window).
     void FormPaint();
     void FitCanvas();
@@ -138,9 +145,11 @@ private:
     friend class TCanvasBox;
     void LayoutControls();
     void FormActivate();
-    void PaintBox1MouseDown(int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+    void PaintBox1MouseDown(int x, int y, Qt::MouseButton button, Qt::MouseButtons buttons,
+                            Qt::KeyboardModifiers modifiers);
     void PaintBox1MouseMove(int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
-    void PaintBox1MouseUp(int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+    void PaintBox1MouseUp(int x, int y, Qt::MouseButton button, Qt::MouseButtons buttons,
+                          Qt::KeyboardModifiers modifiers);
     // Copies the colour window's palette into the current format, drawing nothing.
     void TakePanelPalette();
     bool IsActiveDocument() const;
@@ -151,4 +160,6 @@ private:
     TDocumentModel doc_;
     QPointer<QMdiSubWindow> subWindow_;
     bool tooSmallShown_ = false;
+    // The button whose press started the drag in progress; only its release ends it.
+    Qt::MouseButton dragButton_ = Qt::NoButton;
 };

@@ -141,12 +141,8 @@ void Tfrm_main::RegisterPeers()
     peers.CommitAllTexts = [this] {
         for (Tfrm_childwin* doc : Documents()) doc->CommitText();
     };
-    peers.SetActiveTextFrame = [this](int, int, int, int, int) {
-        // The frame's place is read from the tool settings, which hold the new values already.
-        Tfrm_childwin* doc = ActiveDocument();
-        if (!doc) return;
-        if (const auto& place = DocumentPeers().PlaceTextFrame) place(*doc);
-        doc->update();
+    peers.SetActiveTextFrame = [this](int x, int y, int angle, int height, int width) {
+        if (Tfrm_childwin* doc = ActiveDocument()) doc->SetTextFrame(x, y, angle, height, width);
     };
     peers.DocumentKeyPress = [this](QKeyEvent* event) {
         if (Tfrm_childwin* doc = ActiveDocument()) QCoreApplication::sendEvent(doc, event);

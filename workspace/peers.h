@@ -49,6 +49,9 @@ struct TDocumentPeers {
     // The zoom changed while a text frame is open: the frame is placed again over the text, which
     // keeps its place in image pixels (TextX, TextY, TextW, TextH, TextAngle).
     std::function<void(Tfrm_childwin& doc)> PlaceTextFrame;
+    // The tools window's text placement fields changed: the open text frame takes this centre,
+    // angle, height and width (image pixels) and the text is rendered there.
+    std::function<void(Tfrm_childwin& doc, int x, int y, int angle, int height, int width)> SetTextFrame;
     // Draws what the current tool shows over the canvas (brush outline, selection outline, text
     // frame); called inside the canvas's paint event.
     std::function<void(Tfrm_childwin& doc, QPainter& painter)> PaintToolOverlay;

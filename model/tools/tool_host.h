@@ -45,7 +45,7 @@ struct TToolColors {
 
 // What happens after a painting tool's release.
 struct TReleaseSteps {
-    QString Caption;          // history step; empty: no step
+    QString Caption;          // history step and modified mark; empty: neither
     bool Preview = true;      // the preview window shows the format
     bool AddHistory = true;   // the colour history gets HistoryColor
     TColor HistoryColor = 0;  // a colour, never a palette index
@@ -67,4 +67,7 @@ public:
     virtual void ShowPickedColour(TColor /*color*/, int /*alpha*/) {}
     // The bucket's hover preview: the format as the fill would leave it.
     virtual void ShowBucketPreview(const Bitmap24& /*bitmap*/, const Bitmap24& /*mask*/, const TIconImageRec& /*format*/) {}
+    // The text frame's place (centre, angle in degrees, height, width in image pixels) for the
+    // tools window's text fields.
+    virtual void ShowTextPlacement(int /*x*/, int /*y*/, int /*angle*/, int /*height*/, int /*width*/) {}
 };

@@ -11,39 +11,9 @@
 #include "model/tools/stroke_raster.h"
 #include "model/tools/tool_session.h"
 #include "support/format_helpers.h"
+#include "support/tool_host_helpers.h"
 
 namespace {
-
-struct RecordingHost : TToolHost {
-    TToolColors colors{MakeColor(200, 10, 20), 0xFFFFFF};
-    std::vector<TReleaseSteps> releases;
-    std::vector<Rect> rendered;
-    int renderAll = 0;
-    std::vector<std::pair<TColor, int>> picked, shown;
-    int bucketPreviews = 0;
-    Bitmap24 previewBitmap;
-    TToolColors Colors() override { return colors; }
-    void RenderRect(const Rect& r) override { rendered.push_back(r); }
-    void RenderAll() override { ++renderAll; }
-    void Release(const TReleaseSteps& s) override { releases.push_back(s); }
-    void PickColor(TColor v, int a) override { picked.emplace_back(v, a); }
-    void ShowPickedColour(TColor c, int a) override { shown.emplace_back(c, a); }
-    void ShowBucketPreview(const Bitmap24& b, const Bitmap24&, const TIconImageRec&) override
-    {
-        ++bucketPreviews;
-        previewBitmap = b;
-    }
-};
-
-TDocumentModel Document(int w, int h, int32_t type, int zoom, TColor color = 0xFFFFFF, int transparency = 0)
-{
-    TDocumentModel doc;
-    doc.Images.Add(SolidFormat(w, h, type, color, transparency));
-    doc.CurrentIndex = 0;
-    doc.ZoomFactor = zoom;
-    doc.BackBuffer.SetSize(w * zoom + 1, h * zoom + 1);
-    return doc;
-}
 
 // Presses, moves through the cells and releases with the left button, at zoom z.
 void Drag(TToolSession& s, TDocumentModel& doc, RecordingHost& host, int tool, const std::vector<Point>& cells,
