@@ -473,6 +473,17 @@ void Tfrm_childwin::closeEvent(QCloseEvent* event)
 
 // ---- keys ---------------------------------------------------------------------------------
 
+bool Tfrm_childwin::event(QEvent* event)
+{
+    // While a text frame is open Del belongs to the frame, not to the menu's Clear shortcut.
+    if (event->type() == QEvent::ShortcutOverride && doc_.LastTool == tiText &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void Tfrm_childwin::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {

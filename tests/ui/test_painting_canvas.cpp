@@ -224,6 +224,28 @@ TEST_F(PaintingCanvasTest, TextFrameMovesWithTheMouseAndCommitsAsOneStep)
     EXPECT_EQ(Track().Count(), steps + 1);
 }
 
+TEST_F(PaintingCanvasTest, DelDiscardsAnOpenTextFrameBeforeTheMenusShortcutSeesIt)
+{
+    // The shortcut map asks the focus widget first: a window that takes the override keeps the
+    // key from the menu's Clear.
+    const auto takesDel = [this] {
+        QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_Delete, Qt::NoModifier);
+        override.ignore();
+        QCoreApplication::sendEvent(doc, &override);
+        return override.isAccepted();
+    };
+    const std::vector<uint8_t> before = PackedPixels(*Format().Bitmap);
+    EXPECT_FALSE(takesDel());
+    Choose(tiText);
+    ASSERT_NE(PackedPixels(*Format().Bitmap), before);
+    EXPECT_TRUE(takesDel());
+    doc->setFocus();
+    QTest::keyClick(doc, Qt::Key_Delete);
+    EXPECT_EQ(doc->Document().LastTool, tiNone);
+    EXPECT_EQ(PackedPixels(*Format().Bitmap), before);
+    EXPECT_FALSE(takesDel());
+}
+
 TEST_F(PaintingCanvasTest, ASecondButtonDuringAStrokeNeitherEndsNorRestartsIt)
 {
     Choose(tiPencil);
