@@ -148,7 +148,7 @@ void MakeBrushTip(Bitmap24& bitmap, int size, int s)
 }
 
 void RenderTextStamp(Bitmap24& stamp, const QString& text, const QFont& font, Rect& result, bool antialias,
-                     int angle, int width, int height)
+                     int angle, int width, int height, const Rect* needed)
 {
     const int points = FontPoints(font);
     const int size = antialias ? RoundInt(points / SupersampleFactor) : points;
@@ -179,18 +179,22 @@ void RenderTextStamp(Bitmap24& stamp, const QString& text, const QFont& font, Re
     const int side = std::max(width, height) + 4;
     result = SizeRect(side, side);
     if (side <= 0) return;
+    // Only the part a caller reads is turned and handed out: a large stamp over a small format
+    // is mostly outside it.
+    const Rect part = needed ? LimitRect(*needed, side, side) : SizeRect(side, side);
+    if (part.IsEmpty()) return;
     Bitmap24 square(side, side);
     CopyBitmapRect(scaled, SizeRect(tw, th), square, (side - tw) / 2, (side - th) / 2);
-    RotateRectBilinear(square, SizeRect(side, side), angle);
+    RotateRectBilinear(square, SizeRect(side, side), angle, part);
     if (!antialias) {
         // No grey survives a hard stamp: below the colour value 0xA00000 is black, the rest white.
-        for (int y = 0; y < side; ++y) {
+        for (int y = part.Top; y < part.Bottom; ++y) {
             uint8_t* row = square.Row(y);
-            for (int x = 0; x < side; ++x)
+            for (int x = part.Left; x < part.Right; ++x)
                 WritePixel(row + x * 3, ReadPixel(row + x * 3) < 0xA00000 ? 0 : White);
         }
     }
-    CopyBitmapRect(square, SizeRect(side, side), stamp, 0, 0);
+    CopyBitmapRect(square, part, stamp, part.Left, part.Top);
 }
 
 void PaintStamp(const Bitmap24& stamp, Bitmap24& bitmap, Bitmap24& mask, int colorType, uint32_t mode, TColor color,

@@ -51,9 +51,11 @@ int FontPoints(const QFont& font);
 
 // Draws Text into a square stamp at Stamp's origin, optionally anti-aliased, rotated by Angle
 // degrees; Width and Height are the text block's size at the final scale. Result becomes the
-// square (0, 0, S, S) with S = max(Width, Height) + 4; the part beyond Stamp is left out.
+// square (0, 0, S, S) with S = max(Width, Height) + 4; the part beyond Stamp is left out. With
+// Needed given, only that part of the square is made and written (the rest of Stamp keeps what
+// it held); each pixel of it is the one the whole stamp has.
 void RenderTextStamp(Bitmap24& stamp, const QString& text, const QFont& font, Rect& result, bool antialias,
-                     int angle, int width, int height);
+                     int angle, int width, int height, const Rect* needed = nullptr);
 
 // Paints Colour (a palette index for the palette colour types) through Stamp into Rect of the
 // format's colour bitmap and mask, as the colour type asks. Masks get their first byte only.

@@ -67,11 +67,18 @@ void RotateBitmapNearest(const Bitmap24& srcIn, Bitmap24& dst, const Rect& rect,
     }
 }
 
-void RotateRectBilinear(Bitmap24& bitmap, Rect rect, int angle)
+void RotateRectBilinear(Bitmap24& bitmap, Rect rect, int angle) { RotateRectBilinear(bitmap, rect, angle, rect); }
+
+void RotateRectBilinear(Bitmap24& bitmap, Rect rect, int angle, const Rect& only)
 {
     ClipRectToBounds(rect, bitmap.Width(), bitmap.Height());
     const int w = rect.Width(), h = rect.Height();
     if (w <= 0 || h <= 0) return;
+    // The written part, relative to Rect.
+    const Rect part = LimitRect(Rect{only.Left - rect.Left, only.Top - rect.Top, only.Right - rect.Left,
+                                     only.Bottom - rect.Top},
+                                w, h);
+    if (part.IsEmpty()) return;
     Bitmap24 buffer(w, h);
     CopyBitmapRect(bitmap, rect, buffer, 0, 0);
     double s, c;
@@ -86,10 +93,10 @@ void RotateRectBilinear(Bitmap24& bitmap, Rect rect, int angle)
         const int t = int(v);
         return t > v ? t - 1 : t;
     };
-    for (int y = 0; y < h; ++y) {
+    for (int y = part.Top; y < part.Bottom; ++y) {
         uint8_t* d = bitmap.Row(rect.Top + y) + rect.Left * 3;
         const double dy = y - cy;
-        for (int x = 0; x < w; ++x) {
+        for (int x = part.Left; x < part.Right; ++x) {
             const double dx = x - cx;
             const double u = std::clamp(cx + dx * c - dy * s, -4.0, double(w) + 4);
             const double v = std::clamp(cy + dy * c + dx * s, -4.0, double(h) + 4);

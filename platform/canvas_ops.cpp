@@ -120,7 +120,22 @@ void DrawPenLine(Bitmap24& bitmap, int x0, int y0, int x1, int y1, int width, TC
     for (int y = top; y <= bottom; ++y) {
         uint8_t* row = bitmap.Row(y);
         const double py = y + offset - ay;
-        for (int x = left; x <= right; ++x) {
+        // The pen's pixels on this row lie within half a width of the part of the segment that
+        // comes within half a width of the row: only those columns are tested.
+        int from = left, to = right;
+        if (vy != 0) {
+            double t0 = (py - half) / vy, t1 = (py + half) / vy;
+            if (t0 > t1) std::swap(t0, t1);
+            t0 = std::max(t0, 0.0);
+            t1 = std::min(t1, 1.0);
+            if (t0 > t1) continue;
+            const double xa = ax + t0 * vx - offset, xb = ax + t1 * vx - offset;
+            from = int(std::max<double>(left, std::floor(std::min(xa, xb) - half) - 1));
+            to = int(std::min<double>(right, std::ceil(std::max(xa, xb) + half) + 1));
+        } else if (std::fabs(py) > half + 1) {
+            continue;
+        }
+        for (int x = from; x <= to; ++x) {
             const double px = x + offset - ax;
             double t = len2 > 0 ? (px * vx + py * vy) / len2 : 0.0;
             t = std::clamp(t, 0.0, 1.0);

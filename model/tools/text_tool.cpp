@@ -92,11 +92,15 @@ void RenderText(TDocumentModel& doc, TToolHost& host, const TTextOptions& option
     const int side = std::max(w, h) + 4;
     if (stamp.Width() < side || stamp.Height() < side)
         stamp.SetSize(std::max(stamp.Width(), side), std::max(stamp.Height(), side));
+    // Where the stamp lands; only its part over the format is made.
+    const Rect place{doc.TextX - side / 2, doc.TextY - side / 2, doc.TextX - side / 2 + side,
+                     doc.TextY - side / 2 + side};
+    const Rect onFormat = LimitRect(place, f.Width, f.Height);
+    const Rect needed{onFormat.Left - place.Left, onFormat.Top - place.Top, onFormat.Right - place.Left,
+                      onFormat.Bottom - place.Top};
     Rect made;
-    RenderTextStamp(stamp, options.Text, options.Font, made, options.AntiAlias, doc.TextAngle, w, h);
-    const int sw = made.Width(), sh = made.Height();
+    RenderTextStamp(stamp, options.Text, options.Font, made, options.AntiAlias, doc.TextAngle, w, h, &needed);
     const TToolColors colors = host.Colors();
-    const Rect place{doc.TextX - sw / 2, doc.TextY - sh / 2, doc.TextX - sw / 2 + sw, doc.TextY - sh / 2 + sh};
     PaintStamp(stamp, *f.Bitmap, *f.Mask, f.ColorType, colors.AlphaColor, colors.Color, place);
     host.RenderAll();
     host.ShowTextPlacement(doc.TextX, doc.TextY, doc.TextAngle, doc.TextH, doc.TextW);

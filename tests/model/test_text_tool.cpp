@@ -288,3 +288,32 @@ TEST(TextTool, PaletteFormatsTakeTheIndexAndTheTransparentStateErases)
     EXPECT_EQ(erased, nines);
     EXPECT_EQ(mask.Byte0(0, 0), 0);
 }
+
+TEST(TextTool, APartOfTheStampIsThePartOfTheWholeStamp)
+{
+    ImagingState imaging;
+    QFont font = TestFont(14);
+    for (int angle : {0, 30, -75, 180}) {
+        for (bool aa : {false, true}) {
+            SCOPED_TRACE("angle " + std::to_string(angle) + (aa ? " anti-aliased" : ""));
+            Bitmap24 whole(300, 300), part(300, 300);
+            Rect made;
+            RenderTextStamp(whole, QStringLiteral("Tavrin"), font, made, aa, angle, 180, 60);
+            const Rect needed{37, 90, 150, 131};
+            part.Fill(0x123456);
+            RenderTextStamp(part, QStringLiteral("Tavrin"), font, made, aa, angle, 180, 60, &needed);
+            for (int y = 0; y < 300; ++y)
+                for (int x = 0; x < 300; ++x) {
+                    const bool inside = x >= 37 && x < 150 && y >= 90 && y < 131;
+                    ASSERT_EQ(part.Pixel(x, y), inside ? whole.Pixel(x, y) : 0x123456u) << x << "," << y;
+                }
+        }
+    }
+    // A part outside the square writes nothing.
+    Bitmap24 untouched(50, 50);
+    untouched.Fill(0x123456);
+    Rect made;
+    const Rect away{400, 400, 500, 500};
+    RenderTextStamp(untouched, QStringLiteral("T"), font, made, false, 10, 20, 20, &away);
+    EXPECT_EQ(CountPixels(untouched, 0x123456), 50 * 50);
+}
