@@ -11,6 +11,8 @@
 #include "model/tool_ids.h"
 #include "platform/rounding.h"
 #include "model/tool_settings.h"
+#include "model/tools/freehand_tool.h"
+#include "model/tools/tool_options.h"
 #include "support/bitmap_checks.h"
 #include "support/ui_helpers.h"
 #include "workspace/color_panel.h"
@@ -294,4 +296,26 @@ TEST_F(PaintingCanvasTest, TheBrushOutlineFollowsTheMouseWithoutAButton)
     // Another tool takes the outline away.
     Choose(tiPicker);
     EXPECT_TRUE(doc->Document().OutlineRect.IsEmpty());
+}
+
+TEST_F(PaintingCanvasTest, AFinishedBrushStrokeEqualsTheStrokeRedrawnWhole)
+{
+    Choose(tiBrush);
+    ToolSettings().BrushSize = 4; // a tip of 9
+    ToolSettings().BrushGradient = 30;
+    Drag({{3, 3}, {9, 5}, {15, 4}, {20, 12}, {12, 20}, {5, 28}, {27, 27}, {28, 2}});
+    EXPECT_EQ(LastStep(), QStringLiteral("Brush"));
+
+    // The same stroke drawn at once from the blank format.
+    TDocumentModel whole;
+    whole.Images.Add(SolidFormat(32, 32, ctTrueColor, 0xFFFFFF, 0));
+    whole.CurrentIndex = 0;
+    whole.TakeBackups();
+    whole.StrokePoints = {{3, 3}, {9, 5}, {15, 4}, {20, 12}, {12, 20}, {5, 28}, {27, 27}, {28, 2}};
+    TToolSession session;
+    RedrawStroke(session, whole,
+                 FreehandParams(fkBrush, PaintOptionsOf(ToolSettings()), TToolColors{Red, ColorPeers().GetAlphaColor()}));
+    EXPECT_EQ(PackedPixels(*Format().Bitmap), PackedPixels(*whole.CurrentImage()->Bitmap));
+    EXPECT_EQ(PackedPixels(*Format().Mask), PackedPixels(*whole.CurrentImage()->Mask));
+    EXPECT_GT(CountPixels(*Format().Bitmap, Red), 50); // the core of the stroke
 }
