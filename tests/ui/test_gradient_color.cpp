@@ -234,6 +234,27 @@ TEST_F(GradientColorTest, HandleControls)
     EXPECT_EQ(BarAt(511), Grey);
 }
 
+TEST_F(GradientColorTest, EveryHandleOnOnePosition)
+{
+    form->ComboBox1->setCurrentIndex(1);
+    QTest::mouseClick(form->BitBtn3, Qt::LeftButton);
+    for (int i = 0; i < 7; ++i) {
+        Type(form->spn_HandleNo, QString::number(i));
+        Type(form->spn_Position, QStringLiteral("200"));
+    }
+    ASSERT_EQ(form->Nodes.size(), 7u);
+    for (const TNodeRec& n : form->Nodes) EXPECT_EQ(n.Position, 200);
+    // No stretch between them: the first colour up to the place, the last one from there on.
+    EXPECT_EQ(BarAt(0), form->Nodes.front().Color);
+    EXPECT_EQ(BarAt(199), form->Nodes.front().Color);
+    EXPECT_EQ(BarAt(200), form->Nodes.back().Color);
+    EXPECT_EQ(BarAt(511), form->Nodes.back().Color);
+    // The handles lie on one another; a press picks the first of them.
+    QTest::mousePress(form->PaintBox1, Qt::LeftButton, {}, Body(3));
+    EXPECT_EQ(form->Model.SelectedIndex, 0);
+    QTest::mouseRelease(form->PaintBox1, Qt::LeftButton, {}, Body(3));
+}
+
 TEST_F(GradientColorTest, PresetsAndInverse)
 {
     // The list draws each preset: the closed box shows preset 0 running white to (nearly) blue.
