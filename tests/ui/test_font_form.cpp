@@ -214,11 +214,11 @@ TEST_F(FontFormTest, AFaceThatIsNotInstalled)
         EXPECT_EQ(form->spn_TextSize->Value(), 14);
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
     });
-    ASSERT_TRUE(form->Execute(text, font));
+    ASSERT_TRUE(form->Execute(nullptr, text, font));
     EXPECT_EQ(font.family(), QStringLiteral("gamma"));
     font.setFamily(QStringLiteral("Gam"));
     WhenModal([this](QWidget*) { QTest::mouseClick(form->BitBtn1, Qt::LeftButton); });
-    ASSERT_TRUE(form->Execute(text, font));
+    ASSERT_TRUE(form->Execute(nullptr, text, font));
     EXPECT_EQ(font.family(), QStringLiteral("Gam"));
     EXPECT_EQ(form->cmb_TextFont->currentText(), QStringLiteral("Gamma"));
 }
@@ -236,7 +236,7 @@ TEST_F(FontFormTest, NoFontsInstalled)
         QTest::mouseClick(form->btn_TextI, Qt::LeftButton);
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
     });
-    ASSERT_TRUE(form->Execute(text, font));
+    ASSERT_TRUE(form->Execute(nullptr, text, font));
     EXPECT_EQ(font.family(), QStringLiteral("Whatever"));
     EXPECT_EQ(font.pointSize(), 30);
     EXPECT_TRUE(font.bold());

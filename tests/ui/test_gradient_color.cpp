@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QPainter>
 #include <QTest>
+#include <QWindow>
 #include <memory>
 
 #include "platform/ui/form_builder.h"
@@ -319,15 +320,20 @@ TEST_F(GradientColorTest, ResultThroughThePeerEntry)
 
     // OK: the enabled handles, sorted by position.
     TNodeArray nodes{{5, 0x111111, 1}};
-    WhenModal([this](QWidget* modal) {
+    // Asked by an always-on-top tool window: the editor stays above it while it runs.
+    QWidget owner(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint);
+    owner.show();
+    WhenModal([this, &owner](QWidget* modal) {
         EXPECT_EQ(modal, form.get());
+        EXPECT_EQ(form->windowHandle()->transientParent(), owner.windowHandle());
         // Drag handle 1 past handle 2 before OK.
         QTest::mousePress(form->PaintBox1, Qt::LeftButton, {}, Body(1));
         QTest::mouseMove(form->PaintBox1, Body(1) + QPoint(100, 0));
         QTest::mouseRelease(form->PaintBox1, Qt::LeftButton, {}, Body(1) + QPoint(100, 0));
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
     });
-    ASSERT_TRUE(ToolsPeers().EditGradient(nullptr, nodes));
+    ASSERT_TRUE(ToolsPeers().EditGradient(&owner, nodes));
+    EXPECT_EQ(form->windowHandle()->transientParent(), nullptr);
     ASSERT_EQ(nodes.size(), 7u);
     EXPECT_EQ(nodes[1], (TNodeRec{170, 0x00FF00, 1}));
     EXPECT_EQ(nodes[2], (TNodeRec{185, 0x00FFFF, 1}));
