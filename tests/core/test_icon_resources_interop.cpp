@@ -26,7 +26,7 @@ struct ToolRun {
     QString err;
 };
 
-ToolRun Run(const QString& program, const QStringList& args, const QString& folder = QString())
+ToolRun RunTool(const QString& program, const QStringList& args, const QString& folder = QString())
 {
     QProcess p;
     if (!folder.isEmpty()) p.setWorkingDirectory(folder);
@@ -90,8 +90,9 @@ struct ModuleSources {
     QString Path(const QString& name) const { return dir.filePath(name); }
 };
 
-// The resource script: numbered and named groups, one numbered group in three languages (French,
-// then German, then English as the compiler meets them), a names table would be type 301.
+// The resource script: numbered and named groups, one numbered group in three languages (English,
+// German, French as the compiler meets them), and a resource type known by name only, whose
+// entry sits among the numbered types and must not hide them.
 const char* const ResourceScript =
     "LANGUAGE 9, 1\n"
     "1 ICON \"app.ico\"\n"
@@ -99,6 +100,8 @@ const char* const ResourceScript =
     "Zeta ICON \"zeta.ico\"\n"
     "2 ICON \"lang_en.ico\"\n"
     "300 ICON \"wide.ico\"\n"
+    "NOTES TEXTFILE \"lang_en.ico\"\n"
+    "5 TEXTFILE \"zeta.ico\"\n"
     "LANGUAGE 7, 1\n"
     "2 ICON \"lang_de.ico\"\n"
     "LANGUAGE 12, 1\n"
@@ -110,14 +113,14 @@ QString BuildModule(const ModuleSources& sources, const QString& machine)
     const QString rc = sources.Path(QStringLiteral("icons.rc"));
     if (!QFile::exists(rc)) {
         EXPECT_TRUE(WriteBytes(rc, QByteArray(ResourceScript)));
-        const ToolRun r = Run(QStringLiteral("llvm-rc"), {QStringLiteral("-no-preprocess"), QStringLiteral("-fo"),
+        const ToolRun r = RunTool(QStringLiteral("llvm-rc"), {QStringLiteral("-no-preprocess"), QStringLiteral("-fo"),
                                                           QStringLiteral("icons.res"), QStringLiteral("icons.rc")},
                               sources.dir.path());
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
         if (r.exitCode != 0) return QString();
     }
     const QString out = sources.Path(QStringLiteral("icons_%1.dll").arg(machine));
-    const ToolRun r = Run(QStringLiteral("lld-link"),
+    const ToolRun r = RunTool(QStringLiteral("lld-link"),
                           {QStringLiteral("/dll"), QStringLiteral("/noentry"), QStringLiteral("/machine:") + machine,
                            sources.Path(QStringLiteral("icons.res")), QStringLiteral("/out:") + out});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -133,17 +136,18 @@ struct ListedResource {
 // wrestool -l, in the order it lists (the directory's order).
 std::vector<ListedResource> WrestoolList(const QString& module)
 {
-    const ToolRun r = Run(QStringLiteral("wrestool"), {QStringLiteral("-l"), module});
+    const ToolRun r = RunTool(QStringLiteral("wrestool"), {QStringLiteral("-l"), module});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     std::vector<ListedResource> out;
     static const QRegularExpression line(
-        QStringLiteral("^--type=(\\d+) --name=('([^']*)'|(\\d+))(?: --language=(\\d+))?"));
+        QStringLiteral("^--type=(\\d+|'[^']*') --name=('([^']*)'|(\\d+))(?: --language=(\\d+))?"));
     for (const QString& text : r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QRegularExpressionMatch m = line.match(text);
         EXPECT_TRUE(m.hasMatch()) << text.toStdString();
         if (!m.hasMatch()) continue;
         ListedResource item;
-        item.type = m.captured(1).toInt();
+        // Types known by name only count as none of ours.
+        item.type = m.captured(1).startsWith(QLatin1Char('\'')) ? -1 : m.captured(1).toInt();
         item.name = m.captured(3).isEmpty() ? m.captured(4) : m.captured(3);
         item.language = m.captured(5);
         out.push_back(item);
@@ -158,7 +162,7 @@ TIconImageArray WrestoolExtract(const QString& module, const ListedResource& gro
                      QStringLiteral("-o"), out};
     if (!group.language.isEmpty()) args << QStringLiteral("--language=") + group.language;
     args << module;
-    const ToolRun r = Run(QStringLiteral("wrestool"), args);
+    const ToolRun r = RunTool(QStringLiteral("wrestool"), args);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     TIconFileAccess fa;
     TIconImageArray formats;
@@ -231,6 +235,18 @@ TEST_P(BuiltModules, ReadAsWrestoolListsAndExtracts)
         const TIconImageArray extracted =
             WrestoolExtract(module, groups[k], sources.Path(QStringLiteral("x%1.ico").arg(k)));
         ExpectSameFormats(images, extracted, what + " (wrestool)");
+        // Each image's bytes, where we found them, are the bytes wrestool gives for its id.
+        for (const TModuleFormat& format : reader.Icons[k].Formats) {
+            const QString raw = sources.Path(QStringLiteral("raw%1.bin").arg(format.Id));
+            QStringList args{QStringLiteral("-x"), QStringLiteral("--raw"), QStringLiteral("--type=3"),
+                             QStringLiteral("--name=%1").arg(format.Id), QStringLiteral("-o"), raw};
+            if (!groups[k].language.isEmpty()) args << QStringLiteral("--language=") + groups[k].language;
+            const ToolRun r = RunTool(QStringLiteral("wrestool"), args << module);
+            ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+            QFile file(raw);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << what;
+            EXPECT_EQ(reader.FormatBytes(format), file.readAll()) << what << " image " << format.Id;
+        }
         // The language taken is the first one wrestool lists; for group 2 that is German (1031),
         // whatever order the script gave the languages in.
         if (groups[k].name == QLatin1String("2")) {
