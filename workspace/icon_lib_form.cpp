@@ -26,11 +26,6 @@ constexpr int CellHeight = 74;
 constexpr int ThumbTop = 4;
 const QString OpenCaption = QStringLiteral("Open Icon Library");
 
-QIcon Glyph(const char* themeName, const char* ownName)
-{
-    const QString own = QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(ownName));
-    return QIcon::fromTheme(QLatin1String(themeName), QFileInfo::exists(own) ? QIcon(own) : QIcon());
-}
 
 // Draws each icon as the list shows it: on white, its thumbnail at the top of the cell, centred,
 // and its two-line caption below. The thumbnail is the item's cached pixmap, so scrolling only
@@ -94,19 +89,19 @@ Tfrm_Icon_Lib::Tfrm_Icon_Lib(QWidget* parent)
         addAction(slot);
     };
     make(act_Open, "act_Open", QStringLiteral("&Open Library"), QStringLiteral("Open|Opens an existing icon library"),
-         QKeySequence(Qt::CTRL | Qt::Key_O), Glyph("document-open", "open"));
+         QKeySequence(Qt::CTRL | Qt::Key_O), ToolGlyph("document-open", "open"));
     make(act_new, "act_new", QStringLiteral("&New Library"), QStringLiteral("New|Create new icon library"),
-         QKeySequence(Qt::CTRL | Qt::Key_N), Glyph("document-new", "new"));
+         QKeySequence(Qt::CTRL | Qt::Key_N), ToolGlyph("document-new", "new"));
     make(act_Save, "act_Save", QStringLiteral("&Save"), QStringLiteral("Save|Save Icon Library"),
-         QKeySequence(Qt::CTRL | Qt::Key_S), Glyph("document-save", "save"));
+         QKeySequence(Qt::CTRL | Qt::Key_S), ToolGlyph("document-save", "save"));
     make(act_Delete, "act_Delete", QStringLiteral("&Delete"), QStringLiteral("Delete|Delete an Icon form library"),
-         QKeySequence(Qt::Key_Delete), Glyph("edit-delete", ""));
+         QKeySequence(Qt::Key_Delete), ToolGlyph("edit-delete", "delete"));
     make(act_Insert, "act_Insert", QStringLiteral("&Insert"), QStringLiteral("Insert|Insert an icon into library"),
-         QKeySequence(Qt::CTRL | Qt::Key_I), Glyph("list-add", ""));
+         QKeySequence(Qt::CTRL | Qt::Key_I), ToolGlyph("list-add", "insert"));
     make(act_edit, "act_edit", QStringLiteral("Edit"), QStringLiteral("Edit|Edit the icon"), {},
-         Glyph("document-edit", ""));
+         ToolGlyph("document-edit", "edit"));
     make(act_Rename, "act_Rename", QStringLiteral("Rename"), QStringLiteral("Rename|Rename one icon"), {},
-         Glyph("edit-rename", ""));
+         ToolGlyph("edit-rename", "rename"));
 
     tlb_ico_lib = new QToolBar(this);
     tlb_ico_lib->setObjectName(QStringLiteral("tlb_ico_lib"));

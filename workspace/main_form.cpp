@@ -73,11 +73,6 @@ void TileDocuments(QMdiArea* mdi, Qt::Orientation orientation)
     }
 }
 
-QIcon Glyph(const char* themeName, const char* ownName)
-{
-    return QIcon::fromTheme(QLatin1String(themeName), QIcon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(ownName))));
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -302,15 +297,15 @@ void Tfrm_main::CreateActions()
     SetActionHint(WindowTileVertical1, QStringLiteral("Tile Vertically"));
     SetActionHint(WindowMinimizeAll1, QStringLiteral("Minimize All"));
 
-    FileNew1->setIcon(Glyph("document-new", "new"));
-    FileOpen1->setIcon(Glyph("document-open", "open"));
-    FileSave1->setIcon(Glyph("document-save", "save"));
-    act_EditCut->setIcon(Glyph("edit-cut", "cut"));
-    act_EditCopy->setIcon(Glyph("edit-copy", "copy"));
-    act_EditPaste->setIcon(Glyph("edit-paste", "paste"));
-    WindowCascade1->setIcon(Glyph("window-cascade", "cascade"));
-    WindowTileHorizontal1->setIcon(Glyph("window-tile-horizontal", "tile_horizontal"));
-    WindowTileVertical1->setIcon(Glyph("window-tile-vertical", "tile_vertical"));
+    FileNew1->setIcon(ToolGlyph("document-new", "new"));
+    FileOpen1->setIcon(ToolGlyph("document-open", "open"));
+    FileSave1->setIcon(ToolGlyph("document-save", "save"));
+    act_EditCut->setIcon(ToolGlyph("edit-cut", "cut"));
+    act_EditCopy->setIcon(ToolGlyph("edit-copy", "copy"));
+    act_EditPaste->setIcon(ToolGlyph("edit-paste", "paste"));
+    WindowCascade1->setIcon(ToolGlyph("window-cascade", "cascade"));
+    WindowTileHorizontal1->setIcon(ToolGlyph("window-tile-horizontal", "tile_horizontal"));
+    WindowTileVertical1->setIcon(ToolGlyph("window-tile-vertical", "tile_vertical"));
 
     for (QAction* a : {act_Preview_window, act_History_window, act_icon_lib}) a->setCheckable(true);
 

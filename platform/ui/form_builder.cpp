@@ -214,3 +214,8 @@ void SetActionHint(QAction* action, const QString& hint)
     action->setToolTip(bar < 0 ? hint : hint.left(bar));
     action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
 }
+
+QIcon ToolGlyph(const char* themeName, const char* ownName)
+{
+    return QIcon::fromTheme(QLatin1String(themeName), QIcon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(ownName))));
+}

@@ -70,6 +70,9 @@ struct TButtonRow {
     QPushButton* Help = nullptr;
 };
 
+// A tool-bar glyph: the desktop theme's icon of that name, else our own ":/glyphs/<own>.png".
+QIcon ToolGlyph(const char* themeName, const char* ownName);
+
 // A hint "short|long": the short part becomes the action's tool tip, the long part its status-bar
 // text; a hint without "|" serves as both.
 void SetActionHint(QAction* action, const QString& hint);
