@@ -14,6 +14,7 @@
 #include "platform/ui/dialogs.h"
 #include "workspace/childwin.h"
 #include "workspace/history_form.h"
+#include "workspace/icon_lib_form.h"
 #include "workspace/main_form.h"
 
 #include "creators/photo_to_icon_form.h"
@@ -136,7 +137,10 @@ bool Tfrm_main::ActivateIfOpen(const QString& path)
         }
         return true;
     }
-    // The icon library window answers here for the library it shows, once it is part of the program.
+    if (IconLib && !IconLib->LibraryPath().isEmpty() && IconLib->LibraryPath() == path) {
+        if (!IconLib->isVisible()) IconLib->show();
+        return true;
+    }
     return false;
 }
 
@@ -166,10 +170,10 @@ void Tfrm_main::OpenFiles(const QStringList& paths)
                 }
                 AddRecentFile(path);
             } else if (IsLibraryExtension(ext)) {
-                // Only the first library of a list is opened; the icon library window takes it
-                // (and the path joins the recent list) once that window is part of the program.
+                // Only the first library of a list is opened.
                 if (libraryMet) continue;
                 libraryMet = true;
+                OpenLibraryFile(path);
             } else if (IsPictureExtension(ext)) {
                 OpenPictureAsIcon(path);
             } else {
