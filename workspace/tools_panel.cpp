@@ -380,14 +380,14 @@ void Tfrm_tools_panel::CreateShapePage(TShapePageControls& c, QWidget* page, con
     c.BorderLabel = p.Label(QStringLiteral("lbl_%1BorderSize").arg(suffix), QStringLiteral("Border:"), 82, rect ? 98 : 74);
     c.Border = p.Spin(QStringLiteral("spn_%1BorderSize").arg(suffix), ToolRange::BorderSize.Min, ToolRange::BorderSize.Max,
                       ToolRange::BorderSize.Default, QRect(126, rect ? 94 : 70, 44, 24));
-    connect(c.Border, &TSpinEdit::Changed, this, [this, &c] { ShapeSpinChange(c); });
+    connect(c.Border, &TSpinEdit::Changed, this, [this, &c] { ShapeSpinChange(c, c.Border); });
     c.AntiAlias = p.Check(aaName, QStringLiteral("Anti-Aliasing"), 82, rect ? 72 : 100);
     connect(c.AntiAlias, &QCheckBox::clicked, this, [this, &c](bool checked) { ShapeAntiAliasClick(c, checked); });
     if (rect) {
         p.Label(QStringLiteral("lbl_RectRound"), QStringLiteral("Round:"), 82, 124);
         c.Round = p.Spin(QStringLiteral("spn_RectRound"), ToolRange::RectRound.Min, ToolRange::RectRound.Max,
                          ToolRange::RectRound.Default, QRect(126, 120, 44, 24));
-        connect(c.Round, &TSpinEdit::Changed, this, [this, &c] { ShapeSpinChange(c); });
+        connect(c.Round, &TSpinEdit::Changed, this, [this, &c] { ShapeSpinChange(c, c.Round); });
     }
     c.Gradient = p.Check(QStringLiteral("chk_%1Gradient").arg(suffix), QStringLiteral("Gradient"), 4, 150);
     connect(c.Gradient, &QCheckBox::clicked, this, [this, &c](bool checked) { ShapeGradientClick(c, checked); });
@@ -921,15 +921,15 @@ void Tfrm_tools_panel::ShapeAntiAliasClick(TShapePageControls& c, bool checked)
     RefreshShapePage(c);
 }
 
-void Tfrm_tools_panel::ShapeSpinChange(TShapePageControls& c)
+void Tfrm_tools_panel::ShapeSpinChange(TShapePageControls& c, TSpinEdit* spin)
 {
-    TShapeOptions& s = ToolSettings().Shape(c.Page);
     // A text that is no whole number changes nothing until it is one.
-    const QString border = c.Border->Text().trimmed();
-    const QString round = c.Round ? c.Round->Text().trimmed() : QStringLiteral("0");
-    if (!IsIntegerText(border) || !IsIntegerText(round)) return;
-    s.BorderSize = c.Border->Value();
-    if (c.Round) s.Round = c.Round->Value();
+    if (!IsIntegerText(spin->Text().trimmed())) return;
+    TShapeOptions& s = ToolSettings().Shape(c.Page);
+    if (spin == c.Border)
+        s.BorderSize = spin->Value();
+    else
+        s.Round = spin->Value();
     RefreshShapePage(c);
 }
 

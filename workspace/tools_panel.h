@@ -239,7 +239,7 @@ private:
     void ShapeTypeChosen(TShapePageControls& c, int item);
     void ShapeGradientClick(TShapePageControls& c, bool checked);
     void ShapeAntiAliasClick(TShapePageControls& c, bool checked);
-    void ShapeSpinChange(TShapePageControls& c);
+    void ShapeSpinChange(TShapePageControls& c, TSpinEdit* spin);
     void ShapeStyleClick(TShapePageControls& c, int style);
     void ShapeSwatchClick(TShapePageControls& c);
     // Shows a refusal's message, when it has one.
