@@ -31,6 +31,7 @@
 #include "workspace/history_form.h"
 #include "workspace/icon_lib_form.h"
 #include "workspace/color_panel.h"
+#include "workspace/tools_panel.h"
 
 Tfrm_main* frm_main = nullptr;
 
@@ -591,8 +592,11 @@ void Tfrm_main::setVisible(bool visible)
 
 void Tfrm_main::FormShow()
 {
-    // The tools window and the colour window are created here, before the history window, once
-    // they are part of the program; the tools window keeps to the topmost band.
+    // The tools window, the colour window and the history window, in this order; the tools
+    // window keeps to the topmost band.
+    auto* tools = new Tfrm_tools_panel(this);
+    AppWindows::Register(tools);
+    ToolsWindow = tools;
     auto* colors = new Tfrm_color_panel(this);
     AppWindows::Register(colors);
     ColorWindow = colors;
