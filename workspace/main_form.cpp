@@ -27,6 +27,8 @@
 #include "platform/ui/work_area.h"
 #include "workspace/childwin.h"
 #include "workspace/peers.h"
+#include "model/selection.h"
+#include "workspace/selection_controller.h"
 #include "workspace/window_registry.h"
 #include "workspace/history_form.h"
 #include "workspace/icon_lib_form.h"
@@ -318,7 +320,7 @@ void Tfrm_main::CreateActions()
         a->setEnabled(false);
 
     // Commands whose windows are not in the program yet: they keep their place in the menus.
-    unavailable_ = {act_EditPaste,    act_SelectAll,           act_SelectNone,
+    unavailable_ = {act_EditPaste,
                     };
     for (QAction* a : unavailable_) a->setEnabled(false);
 }
@@ -500,6 +502,15 @@ void Tfrm_main::ConnectCommands()
         for (auto it = windows.rbegin(); it != windows.rend(); ++it) (*it)->showMinimized();
     });
 
+    connect(act_EditCopy, &QAction::triggered, this, [this] { EditSelection(skCopy); });
+    connect(act_EditCut, &QAction::triggered, this, [this] { EditSelection(skCut); });
+    connect(act_EditClear, &QAction::triggered, this, [this] { EditSelection(skClear); });
+    connect(act_SelectAll, &QAction::triggered, this, [this] {
+        if (Tfrm_childwin* doc = ActiveDocument(); doc && !TextEditing) SelectionController::SelectAll(doc->Document(), doc->PaintBox1);
+    });
+    connect(act_SelectNone, &QAction::triggered, this, [this] {
+        if (Tfrm_childwin* doc = ActiveDocument(); doc && !TextEditing) SelectionController::SelectNone(doc->Document(), doc->PaintBox1);
+    });
     connect(act_EditUndo, &QAction::triggered, this, [] {
         if (frm_history && frm_history->CanUndo()) frm_history->Undo();
     });
@@ -529,6 +540,8 @@ void Tfrm_main::ToggleToolWindow(QWidget* window, QAction* action)
 void Tfrm_main::SetTextEditing(bool on)
 {
     TextEditing = on;
+    // While a text frame is open the Delete key discards it: Clear is reached from the menu only.
+    act_EditClear->setShortcut(on ? QKeySequence() : QKeySequence(Qt::Key_Delete));
     for (QAction* a : EffectActions()) a->setEnabled(!on && IsCommandAvailable(a));
 }
 

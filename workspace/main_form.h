@@ -76,6 +76,9 @@ public:
 
     // The edit-command timer's rule, run once.
     void UpdateEditCommands();
+    // Edit > Copy, Cut, Clear on the active document's selection (TSelectionCommandKind); cut and
+    // clear commit an open text frame first.
+    void EditSelection(int kind);
 
     // ---- commands ----
     QAction* FileNew1 = nullptr;
