@@ -13,6 +13,7 @@
 #include "workspace/dialogs/add_new_image_form.h"
 #include "workspace/dialogs/dele_icon_image_form.h"
 #include "workspace/main_form.h"
+#include "workspace/paste_form.h"
 #include "workspace/preview_form.h"
 
 namespace AppWindows {
@@ -27,6 +28,7 @@ Tfrm_main* CreateApplicationWindows(const QStringList& files)
     // cartoon options (those not yet in the program join here in their place).
     Register(new Tfrm_about);
     Register(new Tfrm_add_new_image);
+    Register(new Tfrm_Paste);
     Register(new Tfrm_DeleIconImage);
     // Owned by the main window, as the history window is, so the editor's shortcuts still work
     // while the preview is the active window.

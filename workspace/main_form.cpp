@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -201,6 +202,10 @@ void Tfrm_main::FormCreate()
     imaging_->BackgroundColor = 0xFFFFFF;
     setAcceptDrops(true);
     QVClipboard_ = std::make_unique<TQVClipboard>();
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        clipboardHasPicture_ = TQVClipboard::HasPicture();
+        connect(clipboard, &QClipboard::dataChanged, this, [this] { clipboardHasPicture_ = TQVClipboard::HasPicture(); });
+    }
 
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName(QStringLiteral("mdi"));
@@ -329,7 +334,7 @@ void Tfrm_main::CreateActions()
 
     // Commands whose windows are not in the program yet: they keep their place in the menus.
     unavailable_ = {act_saveToLib,
-                    act_EditPaste,    act_SelectAll,           act_SelectNone,
+                    act_SelectAll,           act_SelectNone,
                     act_icon_lib,
                     };
     for (QAction* a : unavailable_) a->setEnabled(false);
@@ -511,6 +516,7 @@ void Tfrm_main::ConnectCommands()
         for (auto it = windows.rbegin(); it != windows.rend(); ++it) (*it)->showMinimized();
     });
 
+    connect(act_EditPaste, &QAction::triggered, this, &Tfrm_main::act_EditPasteExecute);
     connect(act_EditUndo, &QAction::triggered, this, [] {
         if (frm_history && frm_history->CanUndo()) frm_history->Undo();
     });
@@ -573,7 +579,7 @@ void Tfrm_main::reopenClick(int position)
     OpenFiles(path.isEmpty() ? QStringList() : QStringList{path});
 }
 
-bool Tfrm_main::ClipboardHasPicture() const { return TQVClipboard::HasPicture(); }
+bool Tfrm_main::ClipboardHasPicture() const { return clipboardHasPicture_; }
 
 void Tfrm_main::UpdateEditCommands()
 {
