@@ -41,11 +41,6 @@ private:
     std::function<void(int, QMouseEvent*)> mouse_;
 };
 
-void SetEnabled(std::initializer_list<QWidget*> widgets, bool enabled)
-{
-    for (QWidget* w : widgets) w->setEnabled(enabled);
-}
-
 QIcon ThemeIcon(const char* name) { return QIcon::fromTheme(QLatin1String(name)); }
 
 } // namespace
@@ -100,11 +95,13 @@ void Tfrm_Paste::MakeControls()
 
     // ---- placement and ratios, right top ----
     const int right = 392;
+    Placement = new TFrameControls(this);
+    TFrameControls& c = *Placement;
     form.Label(QStringLiteral("lbl_X"), QStringLiteral("X:"), right, 14);
-    spn_X = form.Spin(QStringLiteral("spn_X"), 0, 0, 0, QRect(right + 20, 10, 70, 22));
+    c.spn_X = form.Spin(QStringLiteral("spn_X"), 0, 0, 0, QRect(right + 20, 10, 70, 22));
     form.Label(QStringLiteral("lbl_Y"), QStringLiteral("Y:"), right + 104, 14);
-    spn_Y = form.Spin(QStringLiteral("spn_Y"), 0, 0, 0, QRect(right + 124, 10, 70, 22));
-    chk_RatioLock = form.Check(QStringLiteral("chk_RatioLock"), QStringLiteral("Ratio Lock"), right + 216, 12, true);
+    c.spn_Y = form.Spin(QStringLiteral("spn_Y"), 0, 0, 0, QRect(right + 124, 10, 70, 22));
+    c.chk_RatioLock = form.Check(QStringLiteral("chk_RatioLock"), QStringLiteral("Ratio Lock"), right + 216, 12, true);
     const TTrackRow w = form.TrackRow(QStringLiteral("WRatio"), QString(), PasteGeometry::MinRatio,
                                       PasteGeometry::MaxRatio, PasteGeometry::DefaultRatio,
                                       QRect(right + 64, 44, 240, 24), right + 310, false);
@@ -113,60 +110,20 @@ void Tfrm_Paste::MakeControls()
                                       QRect(right + 64, 74, 240, 24), right + 310, false);
     form.Label(QStringLiteral("lbl_WRatio"), QStringLiteral("W Ratio:"), QRect(right, 44, 62, 24),
                Qt::AlignLeft | Qt::AlignVCenter);
-    lbl_HRatio = form.Label(QStringLiteral("lbl_HRatio"), QStringLiteral("H Ratio:"), QRect(right, 74, 62, 24),
-                            Qt::AlignLeft | Qt::AlignVCenter);
-    trc_WRatio = w.Track;
-    spn_WRatio = w.Spin;
-    trc_HRatio = h.Track;
-    spn_HRatio = h.Spin;
-    trc_WRatio->setObjectName(QStringLiteral("trc_WRatio"));
-    spn_WRatio->setObjectName(QStringLiteral("spn_WRatio"));
-    trc_HRatio->setObjectName(QStringLiteral("trc_HRatio"));
-    spn_HRatio->setObjectName(QStringLiteral("spn_HRatio"));
-    spn_HRatio->SetRange(PasteGeometry::MinRatio, PasteGeometry::MaxHRatioSpin);
-    SetEnabled({lbl_HRatio, trc_HRatio, spn_HRatio}, false);
-
-    connect(spn_X, &TSpinEdit::Changed, this, [this] {
-        if (EventsEnabled && IsIntegerText(spn_X->Text())) ApplyControls();
-    });
-    connect(spn_Y, &TSpinEdit::Changed, this, [this] {
-        if (EventsEnabled && IsIntegerText(spn_Y->Text())) ApplyControls();
-    });
-    connect(trc_WRatio, &TTrackBar::Changed, this, [this] {
-        const int position = trc_WRatio->Position();
-        if (!EventsEnabled || position == LastWRatio) return;
-        LastWRatio = position;
-        EventsEnabled = false;
-        spn_WRatio->SetValue(position);
-        if (chk_RatioLock->isChecked()) {
-            LastHRatio = position;
-            trc_HRatio->SetPosition(position);
-            spn_HRatio->SetValue(position);
-        }
-        EventsEnabled = true;
-        ApplyControls();
-    });
-    connect(trc_HRatio, &TTrackBar::Changed, this, [this] {
-        const int position = trc_HRatio->Position();
-        if (!EventsEnabled || position == LastHRatio) return;
-        LastHRatio = position;
-        EventsEnabled = false;
-        spn_HRatio->SetValue(position);
-        EventsEnabled = true;
-        ApplyControls();
-    });
-    connect(spn_WRatio, &TSpinEdit::Changed, this, [this] {
-        if (EventsEnabled && IsIntegerText(spn_WRatio->Text()) && spn_WRatio->Value() != LastWRatio)
-            trc_WRatio->SetPosition(spn_WRatio->Value());
-    });
-    connect(spn_HRatio, &TSpinEdit::Changed, this, [this] {
-        if (EventsEnabled && IsIntegerText(spn_HRatio->Text()) && spn_HRatio->Value() != LastHRatio)
-            trc_HRatio->SetPosition(spn_HRatio->Value());
-    });
-    connect(chk_RatioLock, &QCheckBox::clicked, this, [this] {
-        SetEnabled({lbl_HRatio, trc_HRatio, spn_HRatio}, !chk_RatioLock->isChecked());
-        ApplyControls();
-    });
+    c.lbl_HRatio = form.Label(QStringLiteral("lbl_HRatio"), QStringLiteral("H Ratio:"), QRect(right, 74, 62, 24),
+                              Qt::AlignLeft | Qt::AlignVCenter);
+    c.trc_WRatio = w.Track;
+    c.spn_WRatio = w.Spin;
+    c.trc_HRatio = h.Track;
+    c.spn_HRatio = h.Spin;
+    c.trc_WRatio->setObjectName(QStringLiteral("trc_WRatio"));
+    c.spn_WRatio->setObjectName(QStringLiteral("spn_WRatio"));
+    c.trc_HRatio->setObjectName(QStringLiteral("trc_HRatio"));
+    c.spn_HRatio->setObjectName(QStringLiteral("spn_HRatio"));
+    c.spn_HRatio->SetRange(PasteGeometry::MinRatio, PasteGeometry::MaxHRatioSpin);
+    c.Connect();
+    c.Reset(PasteGeometry::DefaultRatio);
+    connect(Placement, &TFrameControls::Apply, this, &Tfrm_Paste::ApplyControls);
 
     const TButtonRow buttons = form.Buttons(QStringLiteral("btn_OK"), QStringLiteral("btn_Cancel"), QString(),
                                             ClientWidth - 8 - 160, 112);
@@ -242,18 +199,8 @@ void Tfrm_Paste::ResetControls()
 {
     // The controls start over without placing the frame: it already sits at one clipboard pixel
     // per view pixel.
-    EventsEnabled = false;
-    spn_X->SetValue(0);
-    spn_Y->SetValue(0);
-    trc_WRatio->SetPosition(PasteGeometry::DefaultRatio);
-    spn_WRatio->SetValue(PasteGeometry::DefaultRatio);
-    trc_HRatio->SetPosition(PasteGeometry::DefaultRatio);
-    spn_HRatio->SetValue(PasteGeometry::DefaultRatio);
-    chk_RatioLock->setChecked(true);
-    SetEnabled({lbl_HRatio, trc_HRatio, spn_HRatio}, false);
-    LastWRatio = trc_WRatio->Position();
-    LastHRatio = trc_HRatio->Position();
-    EventsEnabled = true;
+    Placement->SetCorner(0, 0);
+    Placement->Reset(PasteGeometry::DefaultRatio);
 }
 
 void Tfrm_Paste::LayoutVariantPanel()
@@ -274,18 +221,7 @@ void Tfrm_Paste::SyncControls()
 {
     if (!Paste.IsOpen()) return;
     const PasteGeometry::TRatioControls c = Paste.Controls();
-    EventsEnabled = false;
-    spn_X->SetValue(c.X);
-    spn_Y->SetValue(c.Y);
-    trc_WRatio->SetPosition(c.WRatio);
-    spn_WRatio->SetValue(trc_WRatio->Position());
-    trc_HRatio->SetPosition(c.HRatio);
-    spn_HRatio->SetValue(trc_HRatio->Position());
-    // The stored ratios follow the frame, so moving a track bar back to the value it shows later
-    // still places the frame.
-    LastWRatio = trc_WRatio->Position();
-    LastHRatio = trc_HRatio->Position();
-    EventsEnabled = true;
+    Placement->Show(c.X, c.Y, c.WRatio, c.HRatio);
 }
 
 void Tfrm_Paste::Refresh(bool draft)
@@ -299,8 +235,9 @@ void Tfrm_Paste::Refresh(bool draft)
 void Tfrm_Paste::ApplyControls()
 {
     if (!Paste.IsOpen()) return;
-    Paste.ApplyControls(spn_X->Value(), spn_Y->Value(), trc_WRatio->Position(), trc_HRatio->Position(),
-                        chk_RatioLock->isChecked());
+    const TFrameControls& c = *Placement;
+    Paste.ApplyControls(c.spn_X->Value(), c.spn_Y->Value(), c.trc_WRatio->Position(), c.trc_HRatio->Position(),
+                        c.Locked());
     Refresh(false);
 }
 
@@ -313,14 +250,14 @@ void Tfrm_Paste::AfterFrameButton()
 void Tfrm_Paste::btn_FitWidthClick()
 {
     if (!Paste.IsOpen()) return;
-    Paste.FitWidth(chk_RatioLock->isChecked());
+    Paste.FitWidth(Placement->Locked());
     AfterFrameButton();
 }
 
 void Tfrm_Paste::btn_FitHeightClick()
 {
     if (!Paste.IsOpen()) return;
-    Paste.FitHeight(chk_RatioLock->isChecked());
+    Paste.FitHeight(Placement->Locked());
     AfterFrameButton();
 }
 

@@ -4,7 +4,6 @@
 // fit buttons, zooms the view, and on palette formats picks one of four quantised versions; OK
 // writes the result into the format. Made once at start-up; every showing starts over from the
 // clipboard and the format. The rules and pictures are in model/paste_frame.
-#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -14,11 +13,10 @@
 #include "iconfiles/qv_clipboard.h"
 #include "imaging/icon_image.h"
 #include "model/paste_frame.h"
+#include "platform/ui/frame_controls.h"
 #include "workspace/base_form.h"
 
 class QFrame;
-class TSpinEdit;
-class TTrackBar;
 
 class Tfrm_Paste : public Tfrm_base {
     Q_OBJECT
@@ -38,9 +36,6 @@ public:
 
     // The window's rules and pictures.
     TPasteFrame Paste;
-    int LastWRatio = PasteGeometry::DefaultRatio;
-    int LastHRatio = PasteGeometry::DefaultRatio;
-    bool EventsEnabled = true;
     bool Dragging = false;
 
     // ---- controls ----
@@ -50,14 +45,8 @@ public:
     QPushButton* btn_FitWidth = nullptr;
     QPushButton* btn_FitHeight = nullptr;
     QPushButton* btn_ActualSize = nullptr;
-    TSpinEdit* spn_X = nullptr;
-    TSpinEdit* spn_Y = nullptr;
-    QCheckBox* chk_RatioLock = nullptr;
-    QLabel* lbl_HRatio = nullptr;
-    TTrackBar* trc_WRatio = nullptr;
-    TTrackBar* trc_HRatio = nullptr;
-    TSpinEdit* spn_WRatio = nullptr;
-    TSpinEdit* spn_HRatio = nullptr;
+    // spn_X, spn_Y, chk_RatioLock, lbl_HRatio, trc_WRatio, spn_WRatio, trc_HRatio, spn_HRatio.
+    TFrameControls* Placement = nullptr;
     QPushButton* btn_OK = nullptr;
     QPushButton* btn_Cancel = nullptr;
     QLabel* lbl_Effect = nullptr;

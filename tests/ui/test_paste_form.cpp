@@ -5,8 +5,10 @@
 // a real X server: a PNG placed on the clipboard by xclip, another process, is pasted.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
@@ -114,7 +116,7 @@ TEST_F(PasteFormTest, PrivateBlockRoundTripThroughEditPaste)
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Paste from Clipboard"));
         EXPECT_EQ(w.Paste.ViewZoom, 8);
         QTest::mouseClick(w.btn_FitWidth, Qt::LeftButton);
-        EXPECT_EQ(w.spn_WRatio->Value(), 1000);
+        EXPECT_EQ(w.Placement->spn_WRatio->Value(), 1000);
         QTest::mouseClick(w.btn_OK, Qt::LeftButton);
     });
     const TIconImageRec& f = doc->Images()[0];
@@ -192,8 +194,8 @@ TEST_F(PasteFormTest, EmptyAndTextOnlyClipboardsOfferNothing)
                                        static_cast<QAbstractButton*>(paste->btn_FitHeight),
                                        static_cast<QAbstractButton*>(paste->btn_ActualSize)})
                 QTest::mouseClick(b, Qt::LeftButton);
-            QTest::mouseClick(paste->chk_RatioLock, Qt::LeftButton);
-            paste->trc_WRatio->SetPosition(300);
+            QTest::mouseClick(paste->Placement->chk_RatioLock, Qt::LeftButton);
+            paste->Placement->trc_WRatio->SetPosition(300);
             QTest::mousePress(paste->PaintBox1, Qt::LeftButton, {}, QPoint(5, 5));
             QTest::mouseRelease(paste->PaintBox1, Qt::LeftButton, {}, QPoint(50, 50));
             QTest::mouseClick(paste->btn_OK, Qt::LeftButton);
@@ -270,13 +272,13 @@ TEST_F(PasteFormTest, FiveThousandPixelPictureDragsFitsAndCommits)
     QTest::mousePress(paste->PaintBox1, Qt::LeftButton, {}, QPoint(100, 100));
     QTest::mouseMove(paste->PaintBox1, QPoint(160, 130));
     EXPECT_TRUE(paste->Paste.LayerIsDraft);
-    EXPECT_EQ(paste->spn_X->Value(), 60);
-    EXPECT_EQ(paste->spn_Y->Value(), 30);
+    EXPECT_EQ(paste->Placement->spn_X->Value(), 60);
+    EXPECT_EQ(paste->Placement->spn_Y->Value(), 30);
     QTest::mouseRelease(paste->PaintBox1, Qt::LeftButton, {}, QPoint(160, 130));
     EXPECT_FALSE(paste->Paste.LayerIsDraft);
     // Fit Width: the whole picture on the format, its diagonal on the format's diagonal.
     QTest::mouseClick(paste->btn_FitWidth, Qt::LeftButton);
-    EXPECT_EQ(paste->trc_WRatio->Position(), 6); // 256 view pixels at zoom 8 of 5,000
+    EXPECT_EQ(paste->Placement->trc_WRatio->Position(), 6); // 256 view pixels at zoom 8 of 5,000
     const QImage view = ViewPixels();
     const Rect v = paste->Paste.TargetView;
     EXPECT_EQ(view.pixelColor(v.Left + 100, v.Top + 200), QColor(0, 0, 255));
@@ -295,38 +297,38 @@ TEST_F(PasteFormTest, RatioControlsAndTheirLock)
     Clipboard()->setImage(AlphaPicture(100, 50));
     TIconImageRec target = SolidFormat(32, 32, ctTrueAlpha);
     ShowOver(target);
-    EXPECT_TRUE(paste->chk_RatioLock->isChecked());
-    EXPECT_FALSE(paste->lbl_HRatio->isEnabled());
-    EXPECT_FALSE(paste->trc_HRatio->isEnabled());
-    EXPECT_FALSE(paste->spn_HRatio->isEnabled());
-    EXPECT_EQ(paste->spn_HRatio->MaxValue(), 2000);
-    EXPECT_EQ(paste->trc_HRatio->maximum(), 10000);
-    EXPECT_EQ(paste->trc_WRatio->maximum(), 10000);
+    EXPECT_TRUE(paste->Placement->chk_RatioLock->isChecked());
+    EXPECT_FALSE(paste->Placement->lbl_HRatio->isEnabled());
+    EXPECT_FALSE(paste->Placement->trc_HRatio->isEnabled());
+    EXPECT_FALSE(paste->Placement->spn_HRatio->isEnabled());
+    EXPECT_EQ(paste->Placement->spn_HRatio->MaxValue(), 2000);
+    EXPECT_EQ(paste->Placement->trc_HRatio->maximum(), 10000);
+    EXPECT_EQ(paste->Placement->trc_WRatio->maximum(), 10000);
     // W ratio 500 with the lock at zoom 8: 400 x 200 view pixels, the height ratio following.
-    paste->spn_WRatio->SetText(QStringLiteral("500"));
-    EXPECT_EQ(paste->trc_WRatio->Position(), 500);
-    EXPECT_EQ(paste->trc_HRatio->Position(), 500);
+    paste->Placement->spn_WRatio->SetText(QStringLiteral("500"));
+    EXPECT_EQ(paste->Placement->trc_WRatio->Position(), 500);
+    EXPECT_EQ(paste->Placement->trc_HRatio->Position(), 500);
     EXPECT_EQ(paste->Paste.GetFrameRect(), MakeRect(0, 0, 400, 200));
     // Text that is no whole number is ignored.
-    paste->spn_X->SetText(QStringLiteral("4x"));
+    paste->Placement->spn_X->SetText(QStringLiteral("4x"));
     EXPECT_EQ(paste->Paste.GetFrameRect().Left, 0);
-    paste->spn_X->SetText(QStringLiteral("52"));
+    paste->Placement->spn_X->SetText(QStringLiteral("52"));
     EXPECT_EQ(paste->Paste.GetFrameRect(), MakeRect(52, 0, 452, 200));
     // Lock off: the height controls wake and stretch on their own.
-    QTest::mouseClick(paste->chk_RatioLock, Qt::LeftButton);
-    EXPECT_TRUE(paste->trc_HRatio->isEnabled() && paste->spn_HRatio->isEnabled() && paste->lbl_HRatio->isEnabled());
-    paste->trc_HRatio->SetPosition(2000);
-    EXPECT_EQ(paste->spn_HRatio->Value(), 2000);
+    QTest::mouseClick(paste->Placement->chk_RatioLock, Qt::LeftButton);
+    EXPECT_TRUE(paste->Placement->trc_HRatio->isEnabled() && paste->Placement->spn_HRatio->isEnabled() && paste->Placement->lbl_HRatio->isEnabled());
+    paste->Placement->trc_HRatio->SetPosition(2000);
+    EXPECT_EQ(paste->Placement->spn_HRatio->Value(), 2000);
     EXPECT_EQ(paste->Paste.GetFrameRect(), MakeRect(52, 0, 452, 800));
-    EXPECT_EQ(paste->trc_WRatio->Position(), 500);
+    EXPECT_EQ(paste->Placement->trc_WRatio->Position(), 500);
     // Back on: the height follows the width again.
-    QTest::mouseClick(paste->chk_RatioLock, Qt::LeftButton);
-    EXPECT_FALSE(paste->trc_HRatio->isEnabled());
+    QTest::mouseClick(paste->Placement->chk_RatioLock, Qt::LeftButton);
+    EXPECT_FALSE(paste->Placement->trc_HRatio->isEnabled());
     EXPECT_EQ(paste->Paste.GetFrameRect(), MakeRect(52, 0, 452, 200));
     // A fit reads back into the controls; the track bar then moves back to a value it showed.
     QTest::mouseClick(paste->btn_FitWidth, Qt::LeftButton);
-    EXPECT_EQ(paste->trc_WRatio->Position(), 320);
-    paste->trc_WRatio->SetPosition(500);
+    EXPECT_EQ(paste->Placement->trc_WRatio->Position(), 320);
+    paste->Placement->trc_WRatio->SetPosition(500);
     EXPECT_EQ(paste->Paste.GetFrameRect().Width(), 400);
     paste->hide();
 }
