@@ -90,6 +90,8 @@ void Tfrm_main::PaletteChanged()
     const TIconImageRec* f = doc->Document().CurrentImage();
     int32_t panelType = 0;
     TPalette panelPalette;
+    const auto& edited = DocumentPeers().PanelPaletteEdited;
+    if (edited && !edited()) return;
     const auto& getPalette = DocumentPeers().GetPanelPalette;
     if (!f || !IsPaletteColorType(f->ColorType) || !getPalette || !getPalette(panelType, panelPalette) ||
         panelType != f->ColorType)

@@ -57,6 +57,11 @@ struct TDocumentPeers {
     std::function<bool(int32_t& colorType, TPalette& palette)> GetPanelPalette;
     // Switches the colour window to a format's colour type and palette.
     std::function<void(int32_t colorType, const TPalette& palette)> SetPanelColorType;
+    // True only while the colour window reports a change in which the user edited one of its palette
+    // entries. Only such a change writes the window's palette into the format: at any other change
+    // the format's palette may be newer than the window's (an effect re-quantised it), and writing
+    // the window's copy back would recolour the picture.
+    std::function<bool()> PanelPaletteEdited;
     // ---- preview window ----
     std::function<void(const TIconImageArray* formats, int index)> PreviewShowImage;
     // The document that owns these formats is going away.
