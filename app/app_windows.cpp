@@ -16,6 +16,7 @@
 #include "workspace/gradient_color.h"
 #include "workspace/icon_lib_form.h"
 #include "workspace/main_form.h"
+#include "workspace/paste_form.h"
 #include "workspace/preview_form.h"
 
 namespace AppWindows {
@@ -37,6 +38,7 @@ Tfrm_main* CreateApplicationWindows(const QStringList& files)
     Register(library);
     mainWindow->IconLib = library;
     mainWindow->LibraryWindow = library;
+    Register(new Tfrm_Paste);
     Register(new Tfrm_DeleIconImage);
     // Owned by the main window, as the history window is, so the editor's shortcuts still work
     // while the preview is the active window.

@@ -274,3 +274,20 @@ void Tfrm_main::DirectEffect(TDirectEffect effect)
     if (frm_history) frm_history->AddSnapshot(f, caption);
     doc->SetModified(true);
 }
+
+// ---- paste ----
+
+void Tfrm_main::act_EditPasteExecute()
+{
+    Tfrm_childwin* doc = ActiveDocument();
+    if (!doc) return;
+    // Pasting changes pixels: the text being typed goes into the format first.
+    doc->CommitText();
+    TIconImageRec* f = ActiveImage();
+    const auto& paste = DocumentPeers().PasteDialog;
+    if (!f || !paste || !paste(this, *f)) return;
+    const TFramePeers& peers = FramePeers();
+    if (peers.AddSnapshot) peers.AddSnapshot(f, QStringLiteral("Paste"));
+    if (peers.MarkActiveModified) peers.MarkActiveModified();
+    if (peers.RefreshActiveDocument) peers.RefreshActiveDocument();
+}

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -193,6 +194,10 @@ void Tfrm_main::FormCreate()
     imaging_->BackgroundColor = 0xFFFFFF;
     setAcceptDrops(true);
     QVClipboard_ = std::make_unique<TQVClipboard>();
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        clipboardHasPicture_ = TQVClipboard::HasPicture();
+        connect(clipboard, &QClipboard::dataChanged, this, [this] { clipboardHasPicture_ = TQVClipboard::HasPicture(); });
+    }
 
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName(QStringLiteral("mdi"));
@@ -320,7 +325,7 @@ void Tfrm_main::CreateActions()
         a->setEnabled(false);
 
     // Commands whose windows are not in the program yet: they keep their place in the menus.
-    unavailable_ = {act_EditPaste,
+    unavailable_ = {
                     };
     for (QAction* a : unavailable_) a->setEnabled(false);
 }
@@ -511,6 +516,7 @@ void Tfrm_main::ConnectCommands()
     connect(act_SelectNone, &QAction::triggered, this, [this] {
         if (Tfrm_childwin* doc = ActiveDocument(); doc && !TextEditing) SelectionController::SelectNone(doc->Document(), doc->PaintBox1);
     });
+    connect(act_EditPaste, &QAction::triggered, this, &Tfrm_main::act_EditPasteExecute);
     connect(act_EditUndo, &QAction::triggered, this, [] {
         if (frm_history && frm_history->CanUndo()) frm_history->Undo();
     });
@@ -575,7 +581,7 @@ void Tfrm_main::reopenClick(int position)
     OpenFiles(path.isEmpty() ? QStringList() : QStringList{path});
 }
 
-bool Tfrm_main::ClipboardHasPicture() const { return TQVClipboard::HasPicture(); }
+bool Tfrm_main::ClipboardHasPicture() const { return clipboardHasPicture_; }
 
 void Tfrm_main::UpdateEditCommands()
 {
