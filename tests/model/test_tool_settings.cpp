@@ -289,7 +289,7 @@ TEST(ToolSettings, ShapePageRefresh)
     l = s.RefreshShapePage(spRect, ctTrueAlpha, 0);
     EXPECT_EQ(l, (TShapePageLayout{false, false, false, true}));
     // Fill only: no border.
-    s.Rect.Type = stFillOnly;
+    s.Rect.Type = stFill;
     l = s.RefreshShapePage(spRect, ctTrueAlpha, 0x00FF00);
     EXPECT_FALSE(l.BorderVisible);
     EXPECT_EQ(s.Rect.FillColor, 0xFFFFFFu); // true colour keeps the page's own fill
