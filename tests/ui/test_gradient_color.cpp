@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QPainter>
@@ -14,11 +15,14 @@
 
 #include "platform/ui/form_builder.h"
 #include "platform/ui/spin_edit.h"
+#include "model/tool_settings.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_support.h"
+#include "support/ui_helpers.h"
 #include "support/when_modal.h"
 #include "workspace/gradient_color.h"
 #include "workspace/peers.h"
+#include "workspace/tools_panel.h"
 
 namespace {
 
@@ -381,4 +385,33 @@ TEST(GradientHandleSprites, MaskAndPictures)
     DrawGradientHandle(h, bar);
     EXPECT_EQ(bar.Pixel(536, 32), Blue);
     EXPECT_EQ(bar.Pixel(529, 32), Grey);
+}
+
+// In the program: the rectangle page's gradient swatch runs this editor, and its OK fills the strip.
+TEST_F(MainWindowTest, TheToolsWindowsSwatchRunsTheEditor)
+{
+    auto* tools = qobject_cast<Tfrm_tools_panel*>(main->ToolsWindow.data());
+    ASSERT_NE(tools, nullptr);
+    auto editor = std::make_unique<Tfrm_GradientColor>();
+    QTest::mouseClick(tools->btn_Rect, Qt::LeftButton);
+    ASSERT_TRUE(tools->chk_RectGradient->isChecked());
+    WhenModal([&](QWidget* modal) {
+        EXPECT_EQ(modal, editor.get());
+        editor->ComboBox1->setCurrentIndex(2);
+        QTest::mouseClick(editor->BitBtn3, Qt::LeftButton);
+        QTest::mouseClick(editor->BitBtn1, Qt::LeftButton);
+    });
+    QTest::mouseClick(tools->img_RectGradient, Qt::LeftButton);
+    EXPECT_EQ(ToolSettings().Rect.Strip.Pixel(0, 0), White);
+    EXPECT_EQ(ToolSettings().Rect.Strip.Pixel(511, 0), 0u);
+    // Cancel: the strip stays, whatever was done in the editor.
+    WhenModal([&](QWidget*) {
+        QTest::mouseClick(editor->BitBtn4, Qt::LeftButton);
+        QTest::mouseClick(editor->BitBtn2, Qt::LeftButton);
+    });
+    QTest::mouseClick(tools->img_RectGradient, Qt::LeftButton);
+    EXPECT_EQ(ToolSettings().Rect.Strip.Pixel(511, 0), 0u);
+    EXPECT_EQ(editor->Model.Handles[5].Color, 0u); // the editor keeps its mirrored handles
+    EXPECT_EQ(editor->Model.Handles[5].Position, 0);
+    editor.reset();
 }
