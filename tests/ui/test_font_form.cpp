@@ -94,6 +94,10 @@ TEST_F(FontFormTest, LayoutAndTheSortedFaceList)
     }
     EXPECT_EQ(form->BitBtn1->text(), QStringLiteral("OK"));
     EXPECT_EQ(form->BitBtn2->text(), QStringLiteral("Cancel"));
+    // Its place is kept in its own section of "position.cfg".
+    form->show();
+    form->hide();
+    EXPECT_EQ(ReadPlacement(PositionFilePath(), QStringLiteral("frm_font")).Height, form->frameGeometry().height());
 
     // Every screen family once, sorted without regard to case.
     const QStringList items = Items();

@@ -107,6 +107,10 @@ TEST_F(GradientColorTest, FirstShowAndLayout)
     EXPECT_EQ(form->spn_Position->Value(), 0);
     EXPECT_EQ(form->img_HandleColor->Color(), White);
     EXPECT_TRUE(form->chk_HandleEnabled->isChecked());
+    // Its place is kept in its own section of "position.cfg".
+    form->hide();
+    EXPECT_EQ(ReadPlacement(PositionFilePath(), QStringLiteral("frm_GradientColor")).Width, form->frameGeometry().width());
+    form->show();
     // The selected handle looks different from the same handle unselected.
     const TColor selectedFace = Shown(8, 26);
     form->SelectHandle(6);
