@@ -149,12 +149,15 @@ TEST_F(SelectionCanvasTest, EditCommandsCopyCutClearAndSelectThroughTheMainWindo
     EXPECT_EQ(f.Mask->Byte0(12, 3), 0);
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(8, 8));
 
-    // Clear with the rectangle: "Clear Selected Area".
+    // Clear with the rectangle: "Clear Selected Area". An open text frame is committed first.
     tool = tiRectSelect;
     DragOn(doc, {QPoint(12 * z, 12 * z), QPoint(14 * z, 14 * z)});
+    doc->Document().LastTool = tiText;
+    main->SetTextEditing(true);
     main->UpdateEditCommands();
     main->act_EditClear->trigger();
-    EXPECT_EQ(snapshots, (QStringList{"Cut", "Clear Selected Area"}));
+    EXPECT_EQ(snapshots, (QStringList{"Cut", "Text", "Clear Selected Area"}));
+    EXPECT_FALSE(main->IsTextEditing());
     EXPECT_TRUE(AreaIs(*f.Mask, MakeRect(12, 12, 14, 14), 0xFFFFFF));
     EXPECT_EQ(f.Mask->Byte0(14, 14), 0);
 
