@@ -288,11 +288,6 @@ TEST_F(GradientColorTest, PresetsAndInverse)
     form->SelectHandle(4);
     form->ComboBox1->setCurrentIndex(1);
     QTest::mouseClick(form->BitBtn3, Qt::LeftButton);
-    const int positions[7] = {0, 85, 170, 255, 340, 425, 511};
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_TRUE(form->Model.Handles[size_t(i)].Enabled);
-        EXPECT_EQ(form->Model.Handles[size_t(i)].Position, positions[i]);
-    }
     EXPECT_EQ(form->Nodes.size(), 7u);
     EXPECT_EQ(form->spn_HandleNo->Value(), 0);
     EXPECT_EQ(BarAt(85), MakeColor(255, 255, 0));
