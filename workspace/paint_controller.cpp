@@ -112,7 +112,7 @@ void TPaintController::ToolMouse(Tfrm_childwin& doc, int toolId, int phase, int 
     switch (toolId) {
     case tiRectSelect:
     case tiLasso:
-        // The selection tools are served by the selection's own handlers.
+        // The document window hands the selection tools to the selection controller.
         break;
     case tiText:
         TextTool(PaintSurfaceOf(doc).Document(), tools.TextFrame, host, TextOptionsOf(ToolSettings()), e);

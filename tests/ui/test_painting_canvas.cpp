@@ -156,7 +156,7 @@ TEST_F(PaintingCanvasTest, EveryToolPaintsThroughTheCanvasAndRecordsItsStep)
     EXPECT_EQ(LastStep(), QStringLiteral("Rectangle"));
 
     Choose(tiEllipse);
-    ToolSettings().Ellipse.Type = stFillOnly;
+    ToolSettings().Ellipse.Type = stFill;
     ToolSettings().Ellipse.AntiAlias = false;
     ToolSettings().Ellipse.FillColor = Red;
     Drag({{20, 14}, {25, 20}, {30, 26}});
