@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -13,11 +14,13 @@
 #include "model/tool_settings.h"
 #include "model/tools/freehand_tool.h"
 #include "model/tools/tool_options.h"
+#include "platform/ui/spin_edit.h"
 #include "support/bitmap_checks.h"
 #include "support/ui_helpers.h"
 #include "workspace/color_panel.h"
 #include "workspace/history_form.h"
 #include "workspace/paint_controller.h"
+#include "workspace/tools_panel.h"
 #include "workspace/peers.h"
 
 namespace {
@@ -149,6 +152,8 @@ TEST_F(PaintingCanvasTest, EveryToolPaintsThroughTheCanvasAndRecordsItsStep)
     Choose(tiRectangle);
     ToolSettings().Rect.Type = stOutline;
     ToolSettings().Rect.AntiAlias = false;
+    // Solid fills: the pages' gradient boxes off, so no page refresh brings a gradient back.
+    ToolSettings().Rect.Gradient = ToolSettings().Ellipse.Gradient = false;
     ToolSettings().GradientMode = gmSolid;
     Drag({{14, 2}, {18, 5}, {22, 8}});
     EXPECT_EQ(PixelAt(14, 2), Blue);
@@ -318,4 +323,39 @@ TEST_F(PaintingCanvasTest, AFinishedBrushStrokeEqualsTheStrokeRedrawnWhole)
     EXPECT_EQ(PackedPixels(*Format().Bitmap), PackedPixels(*whole.CurrentImage()->Bitmap));
     EXPECT_EQ(PackedPixels(*Format().Mask), PackedPixels(*whole.CurrentImage()->Mask));
     EXPECT_GT(CountPixels(*Format().Bitmap, Red), 50); // the core of the stroke
+}
+
+TEST_F(PaintingCanvasTest, TheToolsWindowChoosesTheTextToolAndMirrorsItsFrame)
+{
+    Tfrm_tools_panel* tools = frm_tools_panel;
+    ASSERT_NE(tools, nullptr);
+    ToolSettings().TextText = QStringLiteral("Hi");
+    // The text button reaches the document through the main window's tool change.
+    QTest::mouseClick(tools->btn_Text, Qt::LeftButton);
+    ASSERT_EQ(ToolSettings().ToolId, tiText);
+    TDocumentModel& d = doc->Document();
+    ASSERT_EQ(d.LastTool, tiText);
+    EXPECT_GT(CountPixels(*Format().Bitmap, Red), 0);
+    EXPECT_EQ(tools->spn_TextX->Text(), QString::number(d.TextX));
+    EXPECT_EQ(tools->spn_TextW->Text(), QString::number(d.TextW));
+
+    // The frame dragged on the canvas: the fields follow.
+    const TFramePoint c = controller->ToolsOf(*doc).TextFrame.HandlePoint(0);
+    const QPoint centre(int(c.X), int(c.Y));
+    QTest::mousePress(Canvas(), Qt::LeftButton, {}, centre);
+    QTest::mouseMove(Canvas(), centre + QPoint(0, 4 * Zoom()));
+    QTest::mouseRelease(Canvas(), Qt::LeftButton, {}, centre + QPoint(0, 4 * Zoom()));
+    EXPECT_EQ(tools->spn_TextY->Text(), QString::number(d.TextY));
+
+    // A field typed in the tools window moves the frame and the text.
+    const std::vector<uint8_t> before = PackedPixels(*Format().Bitmap);
+    tools->spn_TextX->SetText(QStringLiteral("8"));
+    EXPECT_EQ(d.TextX, 8);
+    EXPECT_EQ(controller->ToolsOf(*doc).TextFrame.GetPlacement(Zoom()).CentreX, 8);
+    EXPECT_NE(PackedPixels(*Format().Bitmap), before);
+
+    // The cell readout follows the mouse.
+    Hover(At(7, 9));
+    EXPECT_EQ(tools->pan_XY->text(), QStringLiteral("X: 7               Y: 9"));
+    Shot(QStringLiteral("text_from_tools_window.png"));
 }
