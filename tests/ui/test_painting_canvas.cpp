@@ -359,3 +359,30 @@ TEST_F(PaintingCanvasTest, TheToolsWindowChoosesTheTextToolAndMirrorsItsFrame)
     EXPECT_EQ(tools->pan_XY->text(), QStringLiteral("X: 7               Y: 9"));
     Shot(QStringLiteral("text_from_tools_window.png"));
 }
+
+TEST_F(PaintingCanvasTest, HoverReadoutsOfPickerAndBucketReachTheToolsWindowAndLeaveTheFormat)
+{
+    Tfrm_tools_panel* tools = frm_tools_panel;
+    ASSERT_NE(tools, nullptr);
+    Choose(tiPencil);
+    Click(6, 6);
+    Format().Mask->SetPixel(6, 6, MakeColor(55, 55, 55)); // alpha 200
+    const std::vector<uint8_t> pixels = PackedPixels(*Format().Bitmap);
+    const int steps = Track().Count();
+
+    Choose(tiPicker);
+    Hover(At(6, 6));
+    EXPECT_EQ(tools->lbl_dropperR->text(), QStringLiteral("R:220"));
+    EXPECT_EQ(tools->lbl_dropperG->text(), QStringLiteral("G:20"));
+    EXPECT_EQ(tools->lbl_dropperA->text(), QStringLiteral("A:200"));
+    // Off the pixels (the canvas's extra row) nothing is read.
+    Hover(QPoint(Zoom(), 32 * Zoom()));
+    EXPECT_EQ(tools->lbl_dropperR->text(), QStringLiteral("R:220"));
+
+    Choose(tiBucket);
+    const qint64 before = tools->img_bucket->pixmap().cacheKey();
+    Hover(At(20, 20));
+    EXPECT_NE(tools->img_bucket->pixmap().cacheKey(), before);
+    EXPECT_EQ(PackedPixels(*Format().Bitmap), pixels);
+    EXPECT_EQ(Track().Count(), steps);
+}
