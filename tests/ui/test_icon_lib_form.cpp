@@ -11,6 +11,8 @@
 
 #include "iconfiles/icon_resources.h"
 #include "support/ui_helpers.h"
+#include "support/when_modal.h"
+#include "workspace/dialogs/add_new_image_form.h"
 #include "workspace/icon_lib_form.h"
 
 namespace {
@@ -305,4 +307,36 @@ TEST_F(IconLibFormTest, AFileThatCannotBeOpenedIsShownAndLeavesAnEmptyLibrary)
     EXPECT_FALSE(lib->act_Save->isEnabled());
     EXPECT_TRUE(Recent().isEmpty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(IconLibFormTest, TheNewLibrarysEmptyIconOpensThroughTheAddFormatDialogAndSavesIntoItself)
+{
+    Tfrm_add_new_image addFormat;
+    lib->act_new->trigger();
+    // Cancel opens nothing.
+    WhenModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
+    DoubleClick(0);
+    EXPECT_EQ(main->DocumentCount(), 0);
+    WhenModal([&](QWidget*) {
+        EXPECT_TRUE(addFormat.rad_48x48->isChecked());
+        EXPECT_TRUE(addFormat.rad_32bits->isChecked());
+        EXPECT_FALSE(addFormat.chk_BaseImage->isEnabled());
+        QTest::mouseClick(addFormat.BitBtn1, Qt::LeftButton);
+    });
+    DoubleClick(0);
+    ASSERT_EQ(main->DocumentCount(), 1);
+    Tfrm_childwin* doc = main->ActiveDocument();
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("New Icon in New Icon Lib library"));
+    ASSERT_EQ(doc->Images().Count(), 1);
+    EXPECT_EQ(doc->Images()[0].Width, 48);
+
+    // Its Save fills the empty icon; the library is modified and the document is not.
+    doc->SetModified(true);
+    EXPECT_TRUE(doc->Save());
+    EXPECT_EQ(ItemTexts(), QStringList{"New Icon|48x48 32"});
+    EXPECT_EQ(lib->windowTitle(), QStringLiteral("Icon Library - New Icon Lib *"));
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("New Icon in New Icon Lib library"));
+    // Double click now brings that document to the front.
+    DoubleClick(0);
+    EXPECT_EQ(main->DocumentCount(), 1);
 }
