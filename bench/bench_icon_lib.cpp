@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 
+#include "bench_formats.h"
 #include "iconfiles/file_access.h"
 #include "iconfiles/icon_resources.h"
 #include "model/icon_library.h"
@@ -19,24 +20,6 @@
 namespace {
 
 constexpr int IconCount = 500;
-
-TIconImageRec DrawnFormat(int size, int32_t colorType, int seed)
-{
-    TIconImageRec f;
-    InitIconImage(f, size, size, colorType, -1);
-    const int entries = f.Palette.palNumEntries;
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            const int dx = x - size / 2;
-            const int dy = y - size / 2;
-            const bool inside = dx * dx + dy * dy < size * size / 5;
-            const TColor c = MakeColor((x * 255 / size + seed) & 255, y * 255 / size, (x + y + seed) * 127 / size & 255);
-            f.Bitmap->SetPixel(x, y, entries ? MakeColor((x / 3 + y / 5 + seed) % entries, 0, 0) : c);
-            const int level = !inside ? 255 : (colorType == ctTrueAlpha ? (dx * dx + dy * dy) * 255 / (size * size) : 0);
-            f.Mask->SetPixel(x, y, MakeColor(level, level, level));
-        }
-    return f;
-}
 
 TIconImageArray IconFormats(int seed)
 {
