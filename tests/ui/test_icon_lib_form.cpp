@@ -340,3 +340,16 @@ TEST_F(IconLibFormTest, TheNewLibrarysEmptyIconOpensThroughTheAddFormatDialogAnd
     DoubleClick(0);
     EXPECT_EQ(main->DocumentCount(), 1);
 }
+
+TEST_F(IconLibFormTest, WorkingFilesLiveInTmplibForTheRunOnly)
+{
+    Drop({ModuleX64});
+    const QStringList files = QviFilesUnder(appDir.Path());
+    // One working file per image read (4 + 1 + 1), all inside "tmplib".
+    EXPECT_EQ(files.size(), 6);
+    for (const QString& f : files) EXPECT_TRUE(f.contains(QStringLiteral("/tmplib/"))) << f.toStdString();
+    delete lib;
+    lib = nullptr;
+    EXPECT_TRUE(QviFilesUnder(appDir.Path()).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("tmplib"))));
+}
