@@ -16,6 +16,8 @@
 #include "workspace/history_form.h"
 #include "workspace/icon_lib_form.h"
 #include "workspace/main_form.h"
+#include "model/selection.h"
+#include "workspace/peers.h"
 
 #include "creators/photo_to_icon_form.h"
 #include "model/new_format.h"
@@ -50,6 +52,20 @@ void ShowException(QWidget* parent, const char* what)
 } // namespace
 
 // ---- services ----
+
+void Tfrm_main::EditSelection(int kind)
+{
+    Tfrm_childwin* doc = ActiveDocument();
+    if (!doc || !doc->HasSelection() || !QVClipboard_) return;
+    if (kind != skCopy) doc->CommitText();
+    TIconImageRec* f = doc->CurrentImage();
+    const QString caption = SelectionCommand(doc->Document(), kind, *QVClipboard_);
+    if (!f || caption.isEmpty()) return;
+    if (const auto& snap = FramePeers().AddSnapshot) snap(f, caption);
+    doc->SetModified(true);
+    // Activating the format again draws it, its strip cell and preview, and drops the selection.
+    doc->ActivateCurrentFormat();
+}
 
 Tfrm_childwin* Tfrm_main::ActiveDocument() const
 {
@@ -257,4 +273,21 @@ void Tfrm_main::DirectEffect(TDirectEffect effect)
     RefreshActiveDocument();
     if (frm_history) frm_history->AddSnapshot(f, caption);
     doc->SetModified(true);
+}
+
+// ---- paste ----
+
+void Tfrm_main::act_EditPasteExecute()
+{
+    Tfrm_childwin* doc = ActiveDocument();
+    if (!doc) return;
+    // Pasting changes pixels: the text being typed goes into the format first.
+    doc->CommitText();
+    TIconImageRec* f = ActiveImage();
+    const auto& paste = DocumentPeers().PasteDialog;
+    if (!f || !paste || !paste(this, *f)) return;
+    const TFramePeers& peers = FramePeers();
+    if (peers.AddSnapshot) peers.AddSnapshot(f, QStringLiteral("Paste"));
+    if (peers.MarkActiveModified) peers.MarkActiveModified();
+    if (peers.RefreshActiveDocument) peers.RefreshActiveDocument();
 }

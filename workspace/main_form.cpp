@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -27,10 +28,13 @@
 #include "platform/ui/work_area.h"
 #include "workspace/childwin.h"
 #include "workspace/peers.h"
+#include "model/selection.h"
+#include "workspace/selection_controller.h"
 #include "workspace/window_registry.h"
 #include "workspace/history_form.h"
 #include "workspace/icon_lib_form.h"
 #include "workspace/color_panel.h"
+#include "workspace/tools_panel.h"
 
 Tfrm_main* frm_main = nullptr;
 
@@ -190,6 +194,10 @@ void Tfrm_main::FormCreate()
     imaging_->BackgroundColor = 0xFFFFFF;
     setAcceptDrops(true);
     QVClipboard_ = std::make_unique<TQVClipboard>();
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        clipboardHasPicture_ = TQVClipboard::HasPicture();
+        connect(clipboard, &QClipboard::dataChanged, this, [this] { clipboardHasPicture_ = TQVClipboard::HasPicture(); });
+    }
 
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName(QStringLiteral("mdi"));
@@ -317,7 +325,7 @@ void Tfrm_main::CreateActions()
         a->setEnabled(false);
 
     // Commands whose windows are not in the program yet: they keep their place in the menus.
-    unavailable_ = {act_EditPaste,    act_SelectAll,           act_SelectNone,
+    unavailable_ = {
                     };
     for (QAction* a : unavailable_) a->setEnabled(false);
 }
@@ -499,6 +507,16 @@ void Tfrm_main::ConnectCommands()
         for (auto it = windows.rbegin(); it != windows.rend(); ++it) (*it)->showMinimized();
     });
 
+    connect(act_EditCopy, &QAction::triggered, this, [this] { EditSelection(skCopy); });
+    connect(act_EditCut, &QAction::triggered, this, [this] { EditSelection(skCut); });
+    connect(act_EditClear, &QAction::triggered, this, [this] { EditSelection(skClear); });
+    connect(act_SelectAll, &QAction::triggered, this, [this] {
+        if (Tfrm_childwin* doc = ActiveDocument(); doc && !TextEditing) SelectionController::SelectAll(doc->Document(), doc->PaintBox1);
+    });
+    connect(act_SelectNone, &QAction::triggered, this, [this] {
+        if (Tfrm_childwin* doc = ActiveDocument(); doc && !TextEditing) SelectionController::SelectNone(doc->Document(), doc->PaintBox1);
+    });
+    connect(act_EditPaste, &QAction::triggered, this, &Tfrm_main::act_EditPasteExecute);
     connect(act_EditUndo, &QAction::triggered, this, [] {
         if (frm_history && frm_history->CanUndo()) frm_history->Undo();
     });
@@ -528,6 +546,8 @@ void Tfrm_main::ToggleToolWindow(QWidget* window, QAction* action)
 void Tfrm_main::SetTextEditing(bool on)
 {
     TextEditing = on;
+    // While a text frame is open the Delete key discards it: Clear is reached from the menu only.
+    act_EditClear->setShortcut(on ? QKeySequence() : QKeySequence(Qt::Key_Delete));
     for (QAction* a : EffectActions()) a->setEnabled(!on && IsCommandAvailable(a));
 }
 
@@ -561,7 +581,7 @@ void Tfrm_main::reopenClick(int position)
     OpenFiles(path.isEmpty() ? QStringList() : QStringList{path});
 }
 
-bool Tfrm_main::ClipboardHasPicture() const { return TQVClipboard::HasPicture(); }
+bool Tfrm_main::ClipboardHasPicture() const { return clipboardHasPicture_; }
 
 void Tfrm_main::UpdateEditCommands()
 {
@@ -591,8 +611,11 @@ void Tfrm_main::setVisible(bool visible)
 
 void Tfrm_main::FormShow()
 {
-    // The tools window and the colour window are created here, before the history window, once
-    // they are part of the program; the tools window keeps to the topmost band.
+    // The tools window, the colour window and the history window, in this order; the tools
+    // window keeps to the topmost band.
+    auto* tools = new Tfrm_tools_panel(this);
+    AppWindows::Register(tools);
+    ToolsWindow = tools;
     auto* colors = new Tfrm_color_panel(this);
     AppWindows::Register(colors);
     ColorWindow = colors;

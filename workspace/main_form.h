@@ -76,6 +76,11 @@ public:
 
     // The edit-command timer's rule, run once.
     void UpdateEditCommands();
+    // Edit > Copy, Cut, Clear on the active document's selection (TSelectionCommandKind); cut and
+    // clear commit an open text frame first.
+    void EditSelection(int kind);
+    // Edit > Paste: the paste window over the active document's current format.
+    void act_EditPasteExecute();
 
     // ---- commands ----
     QAction* FileNew1 = nullptr;
@@ -207,6 +212,9 @@ private:
     std::unique_ptr<TQVClipboard> QVClipboard_;
     std::unique_ptr<TReopenList> ReopenList;
     bool TextEditing = false;
+    // Whether the clipboard offers a picture, as it said when it last changed: the timer never asks
+    // the clipboard itself (on X11 that waits on the program that owns it).
+    bool clipboardHasPicture_ = false;
     bool firstShowDone_ = false;
     QList<QAction*> unavailable_;
 };

@@ -76,6 +76,8 @@ struct TDocumentPeers {
     std::function<const TIconImageRec*(QWidget* parent, TIconImageArray& formats, int currentIndex)> AddFormatDialog;
     // The delete-format confirmation for a format: true on OK.
     std::function<bool(QWidget* parent, const TIconImageRec& format)> ConfirmDeleteFormat;
+    // The paste window over a format, modal: true when OK wrote the clipboard picture into it.
+    std::function<bool(QWidget* parent, TIconImageRec& target)> PasteDialog;
 };
 TDocumentPeers& DocumentPeers();
 
