@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
