@@ -2,12 +2,16 @@
 // - opening a module of 2,000 images (500 icons of four formats, about 9 MB) into the window:
 //   reading every image, writing its working file, drawing each thumbnail and filling the list.
 //   Goal: under 2 s. Yardstick: the reader alone decoding the same 2,000 images.
+// - scrolling the list of those 500 icons from top to bottom, a page at a time, every page drawn.
+//   Yardstick: the same list drawn with its captions only, no thumbnails: drawing from the cached
+//   thumbnails should cost little more.
 // - saving a library of 500 icons (2,000 formats from their working files). Goal: under 1 s.
 //   Yardstick: writing the same 2,000 formats into one icon file.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include "bench_formats.h"
@@ -76,6 +80,39 @@ void BM_OpenModuleIntoWindow(benchmark::State& state)
     state.counters["images"] = double(IconCount) * 4;
 }
 
+// Scrolls the window's list page by page to its end, drawing each page.
+void ScrollThrough(benchmark::State& state, Tfrm_Icon_Lib& window)
+{
+    QScrollBar* bar = window.lsv_Lib->verticalScrollBar();
+    for (auto _ : state) {
+        int pages = 0;
+        for (int value = bar->minimum();; value += bar->pageStep()) {
+            bar->setValue(value);
+            window.lsv_Lib->viewport()->grab();
+            ++pages;
+            if (value >= bar->maximum()) break;
+        }
+        state.counters["pages"] = pages;
+    }
+}
+
+void BM_ScrollListOverCachedThumbnails(benchmark::State& state)
+{
+    Tfrm_Icon_Lib window;
+    window.resize(230, 400);
+    if (window.OpenLibrary(Shared().modulePath) != 0) state.SkipWithError("open failed");
+    ScrollThrough(state, window);
+}
+
+void BM_ScrollListYardstickCaptionsOnly(benchmark::State& state)
+{
+    Tfrm_Icon_Lib window;
+    window.resize(230, 400);
+    if (window.OpenLibrary(Shared().modulePath) != 0) state.SkipWithError("open failed");
+    for (int i = 0; i < window.lsv_Lib->count(); ++i) window.lsv_Lib->item(i)->setData(Qt::DecorationRole, QVariant());
+    ScrollThrough(state, window);
+}
+
 void BM_OpenModuleYardstickReaderOnly(benchmark::State& state)
 {
     const QString path = Shared().modulePath;
@@ -116,6 +153,8 @@ void BM_SaveYardstickOneIconFile(benchmark::State& state)
 
 BENCHMARK(BM_OpenModuleIntoWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_OpenModuleYardstickReaderOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_ScrollListOverCachedThumbnails)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_ScrollListYardstickCaptionsOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_SaveLibrary500)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_SaveYardstickOneIconFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
