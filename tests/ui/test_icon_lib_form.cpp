@@ -217,6 +217,10 @@ TEST_F(IconLibFormTest, ANewLibraryIsBuiltFromDocumentsRenamedSavedAndOpenedAgai
     dialogs.FileAnswers.enqueue(ScriptedDialogs::Choose({target + QStringLiteral(".icl")}));
     lib->act_Open->trigger();
     EXPECT_EQ(dialogs.FileRequests.last().Title, QStringLiteral("Open Icon Library"));
+    const QVector<TFileFilter> filters = ParseFileFilter(dialogs.FileRequests.last().Filter);
+    ASSERT_EQ(filters.size(), 1);
+    EXPECT_EQ(filters[0].Description, QStringLiteral("Icon Library(*.exe; *.dll; *.icl; *.cpl; *.ocx)"));
+    EXPECT_EQ(filters[0].Patterns, (QStringList{"*.exe", "*.dll", "*.icl", "*.cpl", "*.ocx"}));
     EXPECT_EQ(Names(), written);
     EXPECT_EQ(ItemTexts()[2], QStringLiteral("Red square|(2 Formats)"));
     EXPECT_TRUE(lib->act_Rename->isEnabled());
