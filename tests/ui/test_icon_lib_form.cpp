@@ -357,3 +357,41 @@ TEST_F(IconLibFormTest, WorkingFilesLiveInTmplibForTheRunOnly)
     EXPECT_TRUE(QviFilesUnder(appDir.Path()).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("tmplib"))));
 }
+
+TEST_F(IconLibFormTest, ADocumentThatStaysOpenKeepsItsIconAndAFailedSaveKeepsTheChanges)
+{
+    lib->act_new->trigger();
+    Tfrm_childwin* doc = NewDocument(QStringLiteral("A"), {SolidFormat(16, 16, ctTrueAlpha, 0x0000FF, 0)});
+    main->act_saveToLib->trigger();
+    doc->SetModified(true);
+
+    // Deleting its icon asks the document first; Cancel there keeps both.
+    lib->SelectIndex(1);
+    dialogs.Answer({TMsgResult::Yes, TMsgResult::Cancel});
+    lib->act_Delete->trigger();
+    EXPECT_EQ(dialogs.Shown().last(), QStringLiteral("Save Icon: The icon 'A' has been modified. Do you want to save it?"));
+    EXPECT_EQ(Names(), (QStringList{"New Icon", "A"}));
+    EXPECT_EQ(main->DocumentCount(), 1);
+
+    // A save into a folder that does not exist says so and keeps the library modified.
+    dialogs.FileAnswers.enqueue(ScriptedDialogs::Choose({Path(QStringLiteral("no/such/folder/x.icl"))}));
+    EXPECT_EQ(lib->SaveLibrary(), -1);
+    EXPECT_EQ(dialogs.Messages.last().Caption, QStringLiteral("Save Library"));
+    EXPECT_EQ(lib->windowTitle(), QStringLiteral("Icon Library - New Icon Lib *"));
+    EXPECT_TRUE(lib->LibraryPath().isEmpty());
+
+    // New Library: the library is asked about first (No); then the document, which saves into
+    // the library as it closes (Yes), so the library is asked about once more (Cancel): nothing
+    // of that save is thrown away.
+    dialogs.Answer({TMsgResult::No, TMsgResult::Yes, TMsgResult::Cancel});
+    lib->act_new->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(main->DocumentCount(), 0);
+    EXPECT_EQ(Names(), (QStringList{"New Icon", "A"}));
+    EXPECT_EQ(lib->windowTitle(), QStringLiteral("Icon Library - New Icon Lib *"));
+    const QStringList shown = dialogs.Shown();
+    EXPECT_EQ(shown.mid(shown.size() - 3),
+              (QStringList{"Save Library: The library 'New Icon Lib' has been modified. Do you want to save it?",
+                           "Save Icon: The icon 'A' has been modified. Do you want to save it?",
+                           "Save Library: The library 'New Icon Lib' has been modified. Do you want to save it?"}));
+}
