@@ -7,13 +7,11 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QTimer>
 #include <functional>
 #include <string>
 
-#include "app/app_windows.h"
+#include "bench_frame.h"
 #include "effects/angle_picker.h"
 #include "effects/blur.h"
 #include "effects/brightness_contrast.h"
@@ -26,44 +24,23 @@
 #include "effects/stroke.h"
 #include "effects/zoom.h"
 #include "platform/ui/spin_edit.h"
-#include "workspace/childwin.h"
-#include "workspace/main_form.h"
 
 namespace {
 
-// A shown frame with one document holding a busy 256 x 256 format of the colour type, fitted to a
-// window of the largest size.
-struct Frame {
-    explicit Frame(int32_t colorType)
-    {
-        main = new Tfrm_main;
-        main->show();
-        doc = main->CreateDocumentWindow();
-        TIconImageRec rec;
-        InitIconImage(rec, 256, 256, colorType, -1);
-        for (int y = 0; y < 256; ++y)
-            for (int x = 0; x < 256; ++x) {
-                const bool inside = (x - 128) * (x - 128) + (y - 128) * (y - 128) < 100 * 100;
-                const TColor c = colorType == ctColors256 ? TColor((x / 8 + y / 8 * 7) % 256)
-                                                          : MakeColor(x, y, (x * y) & 255);
-                rec.Bitmap->SetPixel(x, y, inside ? c : (colorType == ctColors256 ? 0 : 0xFFFFFF));
-                rec.Mask->SetPixel(x, y, inside ? 0 : 0xFFFFFF);
-            }
-        doc->AddImageFormat(rec);
-        auto* sub = qobject_cast<QMdiSubWindow*>(doc->parentWidget());
-        main->MdiArea()->setActiveSubWindow(sub);
-        sub->resize(Tfrm_childwin::MaxWidth, Tfrm_childwin::MaxHeight);
-        doc->ActivateCurrentFormat();
-        QApplication::processEvents();
-    }
-    ~Frame()
-    {
-        doc->Document().Modified = 0;
-        AppWindows::FreeAll();
-    }
-    Tfrm_main* main = nullptr;
-    Tfrm_childwin* doc = nullptr;
-};
+// A busy 256 x 256 format of the colour type: a disc of colours (or indices) on transparent white.
+TIconImageRec BusyFormat(int32_t colorType)
+{
+    TIconImageRec rec;
+    InitIconImage(rec, 256, 256, colorType, -1);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const bool inside = (x - 128) * (x - 128) + (y - 128) * (y - 128) < 100 * 100;
+            const TColor c = colorType == ctColors256 ? TColor((x / 8 + y / 8 * 7) % 256) : MakeColor(x, y, (x * y) & 255);
+            rec.Bitmap->SetPixel(x, y, inside ? c : (colorType == ctColors256 ? 0 : 0xFFFFFF));
+            rec.Mask->SetPixel(x, y, inside ? 0 : 0xFFFFFF);
+        }
+    return rec;
+}
 
 // Puts the dialog at its heaviest setting; `move(i)` then makes the i-th change, each differing
 // from the one before, so every call recomputes.
@@ -76,7 +53,7 @@ struct DialogDrive {
 // it leaves, then cancels.
 void RunDialog(benchmark::State& state, int32_t colorType, QAction* Tfrm_main::*action, const DialogDrive& drive)
 {
-    Frame f(colorType);
+    BenchFrame f(BusyFormat(colorType));
     bool ran = false;
     auto* timer = new QTimer;
     timer->setInterval(1);
@@ -112,7 +89,7 @@ DialogDrive Track(TTrackRow Dialog::*row, int high)
 
 void BM_CanvasRepaint(benchmark::State& state, int32_t colorType)
 {
-    Frame f(colorType);
+    BenchFrame f(BusyFormat(colorType));
     for (auto _ : state) {
         f.doc->FormPaint();
         QApplication::processEvents();
