@@ -215,8 +215,6 @@ private:
     std::unique_ptr<TQVClipboard> QVClipboard_;
     std::unique_ptr<TReopenList> ReopenList;
     bool TextEditing = false;
-    // An effect dialog is editing the active format: its palette is the dialog's until it closes.
-    bool EffectRunning = false;
     // Whether the clipboard offers a picture, as it said when it last changed: the timer never asks
     // the clipboard itself (on X11 that waits on the program that owns it).
     bool clipboardHasPicture_ = false;
