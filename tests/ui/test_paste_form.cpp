@@ -180,6 +180,14 @@ TEST_F(PasteFormTest, EmptyAndTextOnlyClipboardsOfferNothing)
     Clipboard()->clear();
     main->UpdateEditCommands();
     EXPECT_FALSE(main->act_EditPaste->isEnabled());
+    // The timer goes by what the clipboard said when it last changed, never asking it itself: a
+    // change it was not told of does not show.
+    Clipboard()->blockSignals(true);
+    Clipboard()->setImage(AlphaPicture(4, 4));
+    Clipboard()->blockSignals(false);
+    main->UpdateEditCommands();
+    EXPECT_FALSE(main->act_EditPaste->isEnabled());
+    Clipboard()->clear();
 
     // Opened anyway (a clipboard emptied while the command was on): every control does nothing
     // and OK is a Cancel.
@@ -330,7 +338,12 @@ TEST_F(PasteFormTest, RatioControlsAndTheirLock)
     EXPECT_EQ(paste->Placement->trc_WRatio->Position(), 320);
     paste->Placement->trc_WRatio->SetPosition(500);
     EXPECT_EQ(paste->Paste.GetFrameRect().Width(), 400);
+    // Its placement is kept in its own section of "position.cfg".
+    paste->move(40, 30);
     paste->hide();
+    const TPlacement kept = ReadPlacement(PositionFilePath(), QStringLiteral("frm_Paste"));
+    EXPECT_GT(kept.Width, 0);
+    EXPECT_GE(kept.Left, 0);
 }
 
 TEST_F(PasteFormTest, PaletteVariantsArePickedOnTheirPanel)
