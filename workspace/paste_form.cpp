@@ -186,7 +186,10 @@ void Tfrm_Paste::FormShow()
     Bitmap24* colour = nullptr;
     Bitmap24* mask = nullptr;
     Rect rect;
-    clipboard_.Paste(colour, mask, rect);
+    // The program's clipboard object holds the picture; without a main window, the window's own.
+    const auto& shared = FramePeers().QVClipboard;
+    TQVClipboard* clipboard = shared ? shared() : nullptr;
+    (clipboard ? clipboard : &clipboard_)->Paste(colour, mask, rect);
     const bool open = Paste.Open(Target, colour, mask, rect);
     ResetControls();
     if (open) SyncControls();

@@ -19,6 +19,7 @@ class QKeyEvent;
 class QPainter;
 class QWidget;
 class Tfrm_childwin;
+class TQVClipboard;
 
 // Mouse phases handed to the tools.
 enum TMousePhase : int { mpRelease = 1, mpPress = 2, mpMove = 3 };
@@ -123,6 +124,8 @@ struct TFramePeers {
     std::function<void(QKeyEvent* event)> DocumentKeyPress;
     // The main window's "Open Picture" dialog: true with the chosen file on OK.
     std::function<bool(QWidget* parent, QString& path)> OpenPictureDialog;
+    // The program's one clipboard object.
+    std::function<TQVClipboard*()> QVClipboard;
     // ---- history window ----
     std::function<void(TIconImageRec* format, const QString& caption)> AddSnapshot;
     std::function<void(TIconImageRec* format)> ShowTrackOf;

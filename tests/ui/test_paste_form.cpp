@@ -127,6 +127,8 @@ TEST_F(PasteFormTest, PrivateBlockRoundTripThroughEditPaste)
             if (source.Mask->Byte0(x, y) != 255) ASSERT_EQ(f.Bitmap->Pixel(x, y), ShownColor(source, x, y)) << x << "," << y;
         }
     EXPECT_EQ(steps, QStringList{"Paste"});
+    // The picture came through the program's one clipboard object.
+    EXPECT_EQ(main->QVClipboard()->Bitmap->Bounds(), SizeRect(32, 32));
     EXPECT_TRUE(doc->IsModified());
     EXPECT_TRUE(doc->windowTitle().endsWith(QStringLiteral(" *")));
 }
