@@ -20,6 +20,8 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/form_builder.h"
 #include "workspace/format_strip.h"
+#include "model/tools/selection_tool.h"
+#include "workspace/selection_controller.h"
 #include "workspace/swatch_bar.h"
 
 // The canvas (PaintBox1): shows the document's back buffer, with the tool's overlay on top, and
@@ -41,6 +43,7 @@ protected:
         const Bitmap24& buffer = owner_->doc_.BackBuffer;
         const QRect area = event->rect() & QRect(0, 0, buffer.Width(), buffer.Height());
         if (!area.isEmpty()) p.drawImage(area.topLeft(), buffer.ConstImage(), area);
+        SelectionController::PaintOutline(owner_->doc_, owner_->CurrentToolId(), p);
         if (const auto& overlay = DocumentPeers().PaintToolOverlay) overlay(*owner_, p);
     }
     void mousePressEvent(QMouseEvent* e) override
@@ -519,6 +522,10 @@ void Tfrm_childwin::DispatchToolMouse(int phase, int x, Qt::MouseButtons buttons
     if (!IsActiveDocument() || doc_.CurrentIndex < 0) return;
     const int tool = CurrentToolId();
     if (tool == tiNone) return;
+    if (IsSelectionTool(tool)) {
+        SelectionController::ToolMouse(doc_, PaintBox1, tool, phase, x, y, buttons);
+        return;
+    }
     if (const auto& mouse = DocumentPeers().ToolMouse) mouse(*this, tool, phase, x, y, buttons, modifiers);
 }
 
@@ -532,7 +539,13 @@ void Tfrm_childwin::PaintBox1MouseMove(int x, int y, Qt::MouseButtons buttons, Q
 {
     // Tools see only moves that change the cell.
     const Point cell = doc_.CellAt(x, y);
-    if (cell.X == doc_.LastCellX && cell.Y == doc_.LastCellY) return;
+    if (cell.X == doc_.LastCellX && cell.Y == doc_.LastCellY) {
+        // The selection tools snap to the nearest grid corner, which changes halfway across a
+        // cell: their drags see those moves too, or the selection would end a cell short of the
+        // corner the mouse was released nearest to.
+        if (doc_.ButtonDown == 1 && IsSelectionTool(CurrentToolId())) DispatchToolMouse(mpMove, x, buttons, modifiers, y);
+        return;
+    }
     if (const auto& show = DocumentPeers().ShowCell) show(cell.X, cell.Y);
     DispatchToolMouse(mpMove, x, buttons, modifiers, y);
     doc_.LastCellX = cell.X;
@@ -550,6 +563,8 @@ void Tfrm_childwin::ToolChanged()
     // Erase a brush outline left on the canvas.
     RenderRect(doc_.OutlineRect);
     doc_.OutlineRect = Rect{};
+    // The selection outline shows only while a selection tool is current.
+    if (doc_.PointCount > 0) PaintBox1->update();
     const int tool = CurrentToolId();
     if (tool != doc_.LastTool) {
         CommitText();

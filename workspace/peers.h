@@ -17,6 +17,7 @@
 class QFont;
 class QKeyEvent;
 class QPainter;
+class QObject;
 class QWidget;
 class Tfrm_childwin;
 class TQVClipboard;
@@ -81,6 +82,16 @@ struct TDocumentPeers {
 };
 TDocumentPeers& DocumentPeers();
 
+// How a document window is tied to an icon of the library window: the icon's name and the
+// library's name (both empty: not linked), the serial of the library it was linked under, and
+// the file name a document of a read-only library is given.
+struct TLibraryLink {
+    QString FileName;
+    QString LibIconName;
+    QString LibName;
+    uint32_t Serial = 0;
+};
+
 // What the frame's singleton windows offer one another: the main window's services and the
 // history window's. Filled by those windows while they live.
 struct TFramePeers {
@@ -103,6 +114,7 @@ struct TFramePeers {
     // The history or preview window was shown or hidden (the main window's check marks follow).
     std::function<void(bool shown)> HistoryShown;
     std::function<void(bool shown)> PreviewShown;
+    std::function<void(bool shown)> LibraryShown;
     // Shows or hides the preview window, as its menu command does.
     std::function<void()> TogglePreview;
     std::function<void(const QString& path)> AddRecentFile;
@@ -126,6 +138,19 @@ struct TFramePeers {
     std::function<bool(QWidget* parent, QString& path)> OpenPictureDialog;
     // The program's one clipboard object.
     std::function<TQVClipboard*()> QVClipboard;
+    // ---- main window, for the icon library ----
+    // A new document window holding copies of these formats, named and linked as given; null
+    // when there are no formats.
+    std::function<QObject*(const TLibraryLink& link, const TIconImageArray& formats)> OpenLibraryDocument;
+    // The add-format dialog preset to 48 x 48 with alpha and no formats to start from; on OK a new
+    // document window with its format, named and linked as given; null on Cancel.
+    std::function<QObject*(const TLibraryLink& link)> NewLibraryDocument;
+    // Brings a document window to the front.
+    std::function<void(QObject* document)> ActivateDocument;
+    // Closes a document window, which asks its own question; false when it stays open.
+    std::function<bool(QObject* document)> CloseDocument;
+    // Gives a document window this library link (its file name untouched) and refreshes its caption.
+    std::function<void(QObject* document, const TLibraryLink& link)> LinkDocument;
     // ---- history window ----
     std::function<void(TIconImageRec* format, const QString& caption)> AddSnapshot;
     std::function<void(TIconImageRec* format)> ShowTrackOf;
