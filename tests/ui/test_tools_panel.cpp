@@ -409,7 +409,10 @@ TEST_F(ToolsPanelTest, TextPageDrivesTheFrameAndThePreview)
     EXPECT_EQ(ToolSettings().TextText, QStringLiteral("Hello!!"));
     EXPECT_FALSE(Shown(w->img_text) == hello);
     EXPECT_EQ(calls.last(), QStringLiteral("PaletteChanged"));
-    // Keys the line edit takes stay there; Esc always goes to the document.
+    // Keys typed into the line edit stay there, also those it has no use for; Esc always goes to
+    // the document.
+    QTest::keyClick(w->edt_TextText, Qt::Key_Up);
+    QTest::keyClick(w->spn_TextX, Qt::Key_Delete);
     EXPECT_TRUE(keys.isEmpty());
     QTest::keyClick(w->edt_TextText, Qt::Key_Escape);
     EXPECT_EQ(keys, QList<int>{Qt::Key_Escape});
