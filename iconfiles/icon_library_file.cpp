@@ -3,6 +3,12 @@
 // size and every 16-bit field can be checked before a byte reaches the disk.
 #include "iconfiles/icon_library_file.h"
 
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <system_error>
+#include <thread>
+
 #include <QFile>
 
 #include "iconfiles/file_access.h"
@@ -26,6 +32,71 @@ uint64_t AlignUp(uint64_t pos) { return (pos + LibraryAlignUnit - 1) & ~uint64_t
 
 const QString TextTooManyIcons = QStringLiteral("The library holds too many icons or formats to be saved as an icon library.");
 const QString TextTooLarge = QStringLiteral("The library is too large to be saved as an icon library.");
+
+// The image block of one slot: its pixels, its kept bytes, or its working file's pixels; empty
+// when it has none. False with a text when the pixels cannot be written or a working file that
+// is there cannot be read (saving without it would lose the icon).
+bool EncodeSlot(const TLibrarySlot& slot, QByteArray& block, QString& error)
+{
+    TIconFileAccess access;
+    if (slot.Image) {
+        ByteWriter out;
+        if (access.WriteIconImage(out, *slot.Image) != 0) {
+            error = access.LastError;
+            return false;
+        }
+        block = out.ToByteArray();
+    } else if (!slot.RawImage.isEmpty()) {
+        block = slot.RawImage;
+    } else if (!slot.TempFile.isEmpty() && QFile::exists(slot.TempFile)) {
+        TIconImageRec rec;
+        ByteWriter out;
+        if (access.LoadSnapshot(rec, slot.TempFile) != 0 || access.WriteIconImage(out, rec) != 0) {
+            error = access.LastError.isEmpty() ? QStringLiteral("A working file of the library cannot be read.")
+                                               : access.LastError;
+            return false;
+        }
+        block = out.ToByteArray();
+    }
+    return true;
+}
+
+// Encodes every slot's block. Large images are PNG-compressed, which dominates the save of a big
+// library, so the slots are shared out over the processor's cores; the first failure in slot
+// order is the one reported, whatever thread met it.
+bool EncodeBlocks(const std::vector<TLibrarySlot*>& slotList, std::vector<QByteArray>& blocks, QString& error)
+{
+    std::vector<QString> errors(slotList.size());
+    std::atomic<size_t> next {0};
+    std::atomic<bool> failed {false};
+    const auto work = [&] {
+        for (size_t j = next++; j < slotList.size() && !failed; j = next++) {
+            try {
+                if (!EncodeSlot(*slotList[j], blocks[j], errors[j])) failed = true;
+            } catch (const std::exception&) {
+                errors[j] = QStringLiteral("Not enough memory to write the library.");
+                failed = true;
+            }
+        }
+    };
+    const size_t threads = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()), 8, slotList.size() / 8 + 1});
+    std::vector<std::thread> pool;
+    for (size_t t = 1; t < threads; ++t) {
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;                                // fewer threads; the calling one still works
+        }
+    }
+    work();
+    for (std::thread& t : pool) t.join();
+    for (const QString& e : errors)
+        if (!e.isEmpty()) {
+            error = e;
+            return false;
+        }
+    return true;
+}
 
 } // namespace
 
@@ -55,38 +126,17 @@ int32_t TIconLibraryWriter::BuildLibraryData(std::vector<TLibraryIcon>& icons, Q
         names.push_back(name);
     }
 
-    // Every image block, encoded before the layout; numbering the slots as we go.
-    std::vector<QByteArray> blocks;
-    blocks.reserve(size_t(slotCount));
+    // Every image block, encoded before the layout; numbering the slotList as we go.
+    std::vector<TLibrarySlot*> slotList;
+    slotList.reserve(size_t(slotCount));
     int32_t id = 0;
-    TIconFileAccess access;
-    for (TLibraryIcon& icon : icons) {
+    for (TLibraryIcon& icon : icons)
         for (TLibrarySlot& slot : icon.Slots) {
             slot.Id = ++id;
-            QByteArray block;
-            if (slot.Image) {
-                ByteWriter out;
-                if (access.WriteIconImage(out, *slot.Image) != 0) {
-                    LastError = access.LastError;
-                    return -1;
-                }
-                block = out.ToByteArray();
-            } else if (!slot.RawImage.isEmpty()) {
-                block = slot.RawImage;
-            } else if (!slot.TempFile.isEmpty() && QFile::exists(slot.TempFile)) {
-                // A working file that is there but cannot be read would lose the icon: refuse the save.
-                TIconImageRec rec;
-                ByteWriter out;
-                if (access.LoadSnapshot(rec, slot.TempFile) != 0 || access.WriteIconImage(out, rec) != 0) {
-                    LastError = access.LastError.isEmpty() ? QStringLiteral("A working file of the library cannot be read.")
-                                                           : access.LastError;
-                    return -1;
-                }
-                block = out.ToByteArray();
-            }
-            blocks.push_back(std::move(block));
+            slotList.push_back(&slot);
         }
-    }
+    std::vector<QByteArray> blocks(slotList.size());
+    if (!EncodeBlocks(slotList, blocks, LastError)) return -1;
 
     // Layout: headers, resource table and names, then group blocks, then image blocks, each at a unit.
     const uint64_t tableAt = NeHeaderAt + NeHeaderSize;
@@ -108,8 +158,15 @@ int32_t TIconLibraryWriter::BuildLibraryData(std::vector<TLibraryIcon>& icons, Q
         blockAt[j] = pos;
         pos = AlignUp(pos + uint64_t(blocks[j].size()));
     }
-    // Offsets and lengths are counted in units in 16 bits.
-    if (pos / LibraryAlignUnit > 0xFFFF) {
+    // Offsets and lengths are counted in units in 16 bits: every block must start within them
+    // (the file itself may end at the 65536th unit) and none be longer.
+    uint64_t lastStart = groupAt.empty() ? 0 : groupAt.back();
+    uint64_t longest = 0;
+    for (size_t j = 0; j < blocks.size(); ++j) {
+        lastStart = std::max(lastStart, blockAt[j]);
+        longest = std::max(longest, uint64_t(blocks[j].size()));
+    }
+    if (lastStart / LibraryAlignUnit > 0xFFFF || AlignUp(longest) / LibraryAlignUnit > 0xFFFF) {
         LastError = TextTooLarge;
         return -1;
     }
@@ -171,7 +228,7 @@ int32_t TIconLibraryWriter::BuildLibraryData(std::vector<TLibraryIcon>& icons, Q
     }
     out.U8(0);
 
-    // Group blocks: the header counts the icon's formats, the entries follow its slots.
+    // Group blocks: the header counts the icon's formats, the entries follow its slotList.
     {
         size_t j = 0;
         for (size_t k = 0; k < icons.size(); ++k) {

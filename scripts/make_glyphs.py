@@ -227,6 +227,42 @@ def glyph_tile_vertical():
     return c
 
 
+def glyph_rename():
+    c = Canvas(16, 16)
+    c.rect(1, 4, 14, 11, PAPER)
+    c.frame(1, 4, 14, 11, PAPER_EDGE)
+    for x in (3, 5, 7):
+        c.rect(x, 7, x, 8, INK)
+    c.line(10, 2, 10, 13, INK)
+    c.line(9, 2, 11, 2, INK)
+    c.line(9, 13, 11, 13, INK)
+    return c
+
+
+def glyph_edit():
+    c = Canvas(16, 16)
+    c.polygon([(12, 1), (15, 4), (6, 13), (3, 10)], YELLOW + (255,))
+    c.polygon([(3, 10), (6, 13), (1, 15)], (233, 185, 110, 255))
+    c.polygon([(1.8, 13.2), (2.8, 14.2), (1, 15)], INK + (255,))
+    c.polygon([(12, 1), (15, 4), (16, 3), (13, 0)], RED + (255,))
+    return c
+
+
+def glyph_insert():
+    c = Canvas(16, 16)
+    page(c, 1, 1, 10, 14, 3)
+    c.rect(10, 5, 12, 15, (78, 154, 6))
+    c.rect(6, 9, 16, 11, (78, 154, 6))
+    return c
+
+
+def glyph_delete():
+    c = Canvas(16, 16)
+    for d in (0, 1):
+        c.line(3 + d, 3, 12 + d, 12, RED)
+        c.line(12 + d, 3, 3 + d, 12, RED)
+    return c
+
 
 # ---- the tools window's eleven tool glyphs, 24 x 24 ----
 
@@ -426,7 +462,8 @@ def main():
     glyphs = {
         "new": glyph_new, "open": glyph_open, "save": glyph_save, "cut": glyph_cut, "copy": glyph_copy,
         "paste": glyph_paste, "cascade": glyph_cascade, "tile_horizontal": glyph_tile_horizontal,
-        "tile_vertical": glyph_tile_vertical,
+        "tile_vertical": glyph_tile_vertical, "rename": glyph_rename, "edit": glyph_edit, "insert": glyph_insert,
+        "delete": glyph_delete,
         "tool_rect_select": glyph_tool_rect_select, "tool_lasso": glyph_tool_lasso,
         "tool_pencil": glyph_tool_pencil, "tool_brush": glyph_tool_brush, "tool_dropper": glyph_tool_dropper,
         "tool_eraser": glyph_tool_eraser, "tool_bucket": glyph_tool_bucket, "tool_text": glyph_tool_text,

@@ -271,6 +271,34 @@ TEST(IconLibraryFile, RefusesWhatSixteenBitFieldsCannotHold)
     EXPECT_EQ(w.BuildLibraryData(huge, b), -1);
 }
 
+TEST(IconLibraryFile, LastAddressableUnitIsUsedAndTheNextRefused)
+{
+    // Header, table and names fill unit 0, the group unit 1, so images start at unit 2: 63 blocks
+    // of 1 MiB, one of 1021 units, and one of a single unit that starts at unit 65535, the last
+    // a 16-bit offset can hold; the file then ends at the 65536th unit.
+    const QByteArray mebibyte(1 << 20, 'x');
+    std::vector<TLibraryIcon> icons(1);
+    icons[0].Name = QStringLiteral("Edge");
+    icons[0].Slots.resize(65);
+    for (int j = 0; j < 63; ++j) icons[0].Slots[size_t(j)].RawImage = mebibyte;
+    icons[0].Slots[63].RawImage = QByteArray(1021 * LibraryAlignUnit, 'y');
+    icons[0].Slots[64].RawImage = QByteArray(10, 'z');
+    icons[0].FormatCount = 65;
+    TIconLibraryWriter w;
+    QByteArray b;
+    ASSERT_EQ(w.BuildLibraryData(icons, b), 0) << w.LastError.toStdString();
+    EXPECT_EQ(b.size(), qsizetype(65536) * LibraryAlignUnit);
+    TResourceList images;
+    TIconModuleReader::ReadNeResources(ByteReader(b), rtIconImage, images);
+    ASSERT_EQ(images.size(), 65u);
+    EXPECT_EQ(images[64].Offset, int64_t(65535) * LibraryAlignUnit);
+    EXPECT_EQ(b.mid(qsizetype(images[64].Offset), 10), QByteArray(10, 'z'));
+    // One block more would start at unit 65536: refused, even when it is empty.
+    icons[0].Slots.emplace_back();
+    EXPECT_EQ(w.BuildLibraryData(icons, b), -1);
+    EXPECT_FALSE(w.LastError.isEmpty());
+}
+
 TEST(IconLibraryFile, FailedSaveKeepsTheOldFile)
 {
     QTemporaryDir dir;
@@ -326,4 +354,45 @@ TEST(IconLibraryFile, WorkingFilesAreWrittenFromTheirSnapshots)
     ASSERT_EQ(r.ReadIconImages(0, images), 0);
     ASSERT_TRUE(images[0].Read);
     ExpectSameImage(images[0].Image, image, "snapshot");
+}
+
+TEST(IconLibraryFile, ManyIconsWriteTheSameBytesEveryTimeInSlotOrder)
+{
+    std::vector<TIconImageRec> images;
+    for (int i = 0; i < 12; ++i)
+        images.push_back(PatternFormat(16 + 20 * (i % 6), 16 + 20 * (i % 6), i % 2 ? ctTrueAlpha : ctColors256, unsigned(i + 1)));
+    images.push_back(PatternFormat(256, 256, ctTrueAlpha, 99));
+    std::vector<TLibraryIcon> icons(60);
+    for (size_t k = 0; k < icons.size(); ++k) {
+        icons[k].Name = QStringLiteral("Icon %1").arg(k);
+        for (size_t j = 0; j < 4; ++j) icons[k].Slots.push_back(SlotFor(images[(k * 4 + j) % images.size()]));
+        icons[k].FormatCount = 4;
+    }
+    TIconLibraryWriter w;
+    QByteArray first, second;
+    ASSERT_EQ(w.BuildLibraryData(icons, first), 0);
+    ASSERT_EQ(w.BuildLibraryData(icons, second), 0);
+    EXPECT_EQ(first, second);
+    TIconModuleReader r;
+    ASSERT_EQ(r.ReadLibraryData(first), 0);
+    ASSERT_EQ(r.Icons.size(), icons.size());
+    for (size_t k = 0; k < icons.size(); ++k) {
+        std::vector<TModuleImage> read;
+        ASSERT_EQ(r.ReadIconImages(int(k), read), 0);
+        ASSERT_EQ(read.size(), 4u);
+        for (size_t j = 0; j < 4; ++j) {
+            EXPECT_EQ(r.Icons[k].Formats[j].Id, int32_t(k * 4 + j + 1));
+            ExpectSameImage(read[j].Image, images[(k * 4 + j) % images.size()], "icon " + std::to_string(k));
+        }
+    }
+    // A damaged working file anywhere among them fails the whole save.
+    QTemporaryDir dir;
+    const QString broken = dir.filePath("broken.qvi");
+    ASSERT_TRUE(WriteBytes(broken, "not a snapshot"));
+    icons[50].Slots[2].Image = nullptr;
+    icons[50].Slots[2].TempFile = broken;
+    icons[7].Slots[1].Image = nullptr;
+    icons[7].Slots[1].TempFile = broken;
+    EXPECT_EQ(w.BuildLibraryData(icons, second), -1);
+    EXPECT_FALSE(w.LastError.isEmpty());
 }

@@ -1,0 +1,38 @@
+// Portable executables come from anywhere: whatever their resource tables say, listing their
+// icons and decoding every image must end, stay inside the file and within the image bounds.
+#include <cstddef>
+#include <cstdint>
+
+#include <QByteArray>
+
+#include "iconfiles/file_access.h"
+#include "iconfiles/icon_resources.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    const ByteReader file(bytes);
+    for (const uint32_t type : {rtGroupIcon, rtIconImage, rtIconNames}) {
+        TResourceList list;
+        TIconModuleReader::ReadPeResources(file, type, list);
+        for (const TResourceItem& item : list) {
+            if (item.Name.size() > 256) __builtin_trap();
+            if (item.Offset >= 0 && !file.HasRange(uint64_t(item.Offset), uint64_t(item.Size))) __builtin_trap();
+        }
+    }
+    TIconModuleReader reader;
+    if (reader.ReadLibraryData(bytes) != 0) __builtin_trap();
+    if (reader.Kind == TModuleKind::Pe || reader.Kind == TModuleKind::None) {
+        for (size_t k = 0; k < reader.Icons.size(); ++k) {
+            std::vector<TModuleImage> images;
+            if (reader.ReadIconImages(int(k), images) < 0) __builtin_trap();
+            for (const TModuleImage& m : images) {
+                if (m.Read && (m.Image.Width < 1 || m.Image.Width > MaxIconSide || m.Image.Height < 1 ||
+                               m.Image.Height > MaxIconSide))
+                    __builtin_trap();
+                if (m.Raw.size() > bytes.size()) __builtin_trap();
+            }
+        }
+    }
+    return 0;
+}
