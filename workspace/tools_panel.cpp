@@ -127,6 +127,8 @@ Tfrm_tools_panel::Tfrm_tools_panel(QWidget* parent)
     frm_tools_panel = this;
     setWindowTitle(QStringLiteral("Tools"));
     setFixedSize(ClientWidth, ClientHeight);
+    // It joins the topmost band beside the frame without taking the focus from it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     // A new window starts from every default: no tool, white fills, both strips the first preset.
     ToolSettings() = TToolSettings();
     CreateControls();
