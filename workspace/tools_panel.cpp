@@ -170,14 +170,13 @@ void Tfrm_tools_panel::CreateControls()
     tab_rect = AddPage(QStringLiteral("tab_rect"), QStringLiteral("Rectangle"));
     rect_.Page = spRect;
     rect_.Styles = btn_RectStyle;
-    CreateShapePage(rect_, tab_rect, QStringLiteral("Rectangle"), QStringLiteral("Rect"));
+    CreateShapePage(rect_, tab_rect, QStringLiteral("Rect"));
     tab_ellipse = AddPage(QStringLiteral("tab_ellipse"), QStringLiteral("Ellipse"));
     ellipse_.Page = spEllipse;
     ellipse_.Styles = btn_EllipseStyle;
-    CreateShapePage(ellipse_, tab_ellipse, QStringLiteral("Ellipse"), QStringLiteral("Ellipse"));
+    CreateShapePage(ellipse_, tab_ellipse, QStringLiteral("Ellipse"));
     CreateWelcomePage();
-    // The eleven tool pages, the welcome page and the two selection pages, in the order the
-    // window had them.
+    // The selection pages: a thumbnail of the selection and its place and size.
     tab_RectSelect = AddPage(QStringLiteral("tab_RectSelect"), QStringLiteral("Rect Select"));
     tab_FreeSelect = AddPage(QStringLiteral("tab_FreeSelect"), QStringLiteral("Lasso Tool"));
     auto selectionPage = [this](QWidget* page, const QString& suffix, QLabel*& image, QLabel* (&labels)[4]) {
@@ -370,7 +369,7 @@ void Tfrm_tools_panel::CreateTextPage()
     connect(chk_TextAntiAliase, &QCheckBox::clicked, this, &Tfrm_tools_panel::chk_TextAntiAliaseClick);
 }
 
-void Tfrm_tools_panel::CreateShapePage(TShapePageControls& c, QWidget* page, const QString&, const QString& suffix)
+void Tfrm_tools_panel::CreateShapePage(TShapePageControls& c, QWidget* page, const QString& suffix)
 {
     const bool rect = c.Page == spRect;
     TFormBuilder p(page);
@@ -432,14 +431,14 @@ void Tfrm_tools_panel::CreateWelcomePage()
     tab_welcome = AddPage(QStringLiteral("tab_welcome"), QStringLiteral("Welcome"));
     TFormBuilder p(tab_welcome);
     p.Label(QStringLiteral("lbl_welcome1"), QStringLiteral("Welcome to "), 8, 8, true);
-    title_welcome2_ = p.Label(QStringLiteral("lbl_welcome2"), QStringLiteral("Tavrin"), 8, 28, true);
-    QFont big = title_welcome2_->font();
+    QLabel* name = p.Label(QStringLiteral("lbl_welcome2"), QStringLiteral("Tavrin"), 8, 28, true);
+    QFont big = name->font();
     big.setPointSize(big.pointSize() + 6);
-    title_welcome2_->setFont(big);
-    title_welcome2_->adjustSize();
-    QPalette blue = title_welcome2_->palette();
+    name->setFont(big);
+    name->adjustSize();
+    QPalette blue = name->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    title_welcome2_->setPalette(blue);
+    name->setPalette(blue);
     img_welcome = new QLabel(tab_welcome);
     img_welcome->setObjectName(QStringLiteral("img_welcome"));
     img_welcome->setGeometry(8, 64, 160, 160);

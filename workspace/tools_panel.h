@@ -204,7 +204,7 @@ private:
     void CreateStrokePages();
     void CreateReadoutPages();
     void CreateTextPage();
-    void CreateShapePage(TShapePageControls& c, QWidget* page, const QString& title, const QString& suffix);
+    void CreateShapePage(TShapePageControls& c, QWidget* page, const QString& suffix);
     void CreateWelcomePage();
     QWidget* AddPage(const QString& name, const QString& title);
     QLabel* AddPicture(QWidget* page, const QString& name, const QRect& geometry, bool sunken);
@@ -256,7 +256,6 @@ private:
 
     TShapePageControls rect_;
     TShapePageControls ellipse_;
-    QLabel* title_welcome2_ = nullptr;
     TPreviewWork work_;
     // What each picture shows, by picture.
     std::vector<std::pair<const QLabel*, Bitmap24>> pictures_;
