@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include "platform/app_paths.h"
 #include "platform/ini_file.h"
@@ -25,6 +26,18 @@ QSize FrameExtra(const QWidget* w)
 }
 
 } // namespace
+
+int ExecOver(QDialog& dialog, QWidget* owner)
+{
+    QWindow* over = owner ? owner->window()->windowHandle() : nullptr;
+    if (over) {
+        dialog.winId();
+        dialog.windowHandle()->setTransientParent(over);
+    }
+    const int result = dialog.exec();
+    if (over && dialog.windowHandle()) dialog.windowHandle()->setTransientParent(nullptr);
+    return result;
+}
 
 QString PositionFilePath() { return AppPaths::SettingsFile(QStringLiteral("position.cfg")); }
 

@@ -131,3 +131,8 @@ protected:
 };
 
 using Tfrm_base = TBaseForm<QDialog>;
+
+// Runs a dialog made once at start-up modally over the window that asked for it: the dialog stays
+// above that window (the tools window is always on top) while it runs, and belongs to no window
+// afterwards. Owner may be null.
+int ExecOver(QDialog& dialog, QWidget* owner);

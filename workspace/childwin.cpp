@@ -539,7 +539,13 @@ void Tfrm_childwin::PaintBox1MouseMove(int x, int y, Qt::MouseButtons buttons, Q
 {
     // Tools see only moves that change the cell.
     const Point cell = doc_.CellAt(x, y);
-    if (cell.X == doc_.LastCellX && cell.Y == doc_.LastCellY) return;
+    if (cell.X == doc_.LastCellX && cell.Y == doc_.LastCellY) {
+        // The selection tools snap to the nearest grid corner, which changes halfway across a
+        // cell: their drags see those moves too, or the selection would end a cell short of the
+        // corner the mouse was released nearest to.
+        if (doc_.ButtonDown == 1 && IsSelectionTool(CurrentToolId())) DispatchToolMouse(mpMove, x, buttons, modifiers, y);
+        return;
+    }
     if (const auto& show = DocumentPeers().ShowCell) show(cell.X, cell.Y);
     DispatchToolMouse(mpMove, x, buttons, modifiers, y);
     doc_.LastCellX = cell.X;

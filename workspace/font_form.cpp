@@ -92,7 +92,7 @@ Tfrm_font::Tfrm_font(QWidget* parent)
 
     FillFontList(ScreenFontFaces());
 
-    ToolsPeers().ChooseFont = [this](QWidget*, QString& text, QFont& font) { return Execute(text, font); };
+    ToolsPeers().ChooseFont = [this](QWidget* owner, QString& text, QFont& font) { return Execute(owner, text, font); };
 }
 
 Tfrm_font::~Tfrm_font()
@@ -129,11 +129,11 @@ int Tfrm_font::FaceIndex(const QString& face) const
     return -1;
 }
 
-bool Tfrm_font::Execute(QString& text, QFont& font)
+bool Tfrm_font::Execute(QWidget* owner, QString& text, QFont& font)
 {
     edt_FontSample->setText(text);
     edt_FontSample->setFont(font);
-    if (exec() != QDialog::Accepted) return false;
+    if (ExecOver(*this, owner) != QDialog::Accepted) return false;
     font = edt_FontSample->font();
     text = edt_FontSample->text();
     return true;

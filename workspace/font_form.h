@@ -29,8 +29,9 @@ public:
     // and selects the sample's face when it is among them (none otherwise).
     void FillFontList(const QStringList& faces);
 
-    // Runs the window modally over this text and font; on OK both are taken back from the sample.
-    bool Execute(QString& text, QFont& font);
+    // Runs the window modally over Owner (may be null) with this text and font; on OK both are
+    // taken back from the sample.
+    bool Execute(QWidget* owner, QString& text, QFont& font);
 
     void setVisible(bool visible) override;
 

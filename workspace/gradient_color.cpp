@@ -276,7 +276,7 @@ Tfrm_GradientColor::Tfrm_GradientColor(QWidget* parent)
     Redraw();
     SelectHandle(Model.SelectedIndex);
 
-    ToolsPeers().EditGradient = [this](QWidget*, TNodeArray& nodes) { return Execute(nodes); };
+    ToolsPeers().EditGradient = [this](QWidget* owner, TNodeArray& nodes) { return Execute(owner, nodes); };
 }
 
 Tfrm_GradientColor::~Tfrm_GradientColor()
@@ -286,9 +286,9 @@ Tfrm_GradientColor::~Tfrm_GradientColor()
     ToolsPeers().EditGradient = nullptr;
 }
 
-bool Tfrm_GradientColor::Execute(TNodeArray& nodes)
+bool Tfrm_GradientColor::Execute(QWidget* owner, TNodeArray& nodes)
 {
-    if (exec() != QDialog::Accepted) return false;
+    if (ExecOver(*this, owner) != QDialog::Accepted) return false;
     nodes = Nodes;
     return true;
 }

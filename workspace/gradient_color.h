@@ -82,8 +82,9 @@ public:
     // The result: the enabled handles, sorted by position at every redraw.
     TNodeArray Nodes;
 
-    // Runs the editor modally; on OK Nodes is copied to nodes and true returned.
-    bool Execute(TNodeArray& nodes);
+    // Runs the editor modally over Owner (may be null); on OK Nodes is copied to nodes and true
+    // returned.
+    bool Execute(QWidget* owner, TNodeArray& nodes);
 
     void Redraw();
     void SelectHandle(int i);

@@ -90,8 +90,12 @@ void Tfrm_main::EffectDialogExecute(QAction* action)
     } else {
         return;
     }
-    dialog->OnPreview = [this] { RefreshActiveDocument(); };
-    if (dialog->Execute(format) != Tfrm_Effect::mrOk) return;
+    // A preview changes the format's pixels only: no history track, tool previews or palette sync.
+    dialog->OnPreview = [this] { RepaintActiveFormat(); };
+    EffectRunning = true;
+    const int result = dialog->Execute(format);
+    EffectRunning = false;
+    if (result != Tfrm_Effect::mrOk) return;
     if (auto* filters = dynamic_cast<Tfrm_Filters*>(dialog.get()))
         caption = QStringLiteral("Filter: ") + filters->FilterName;
     // With Preview off the document has not shown the result yet.

@@ -84,6 +84,14 @@ void Tfrm_main::RefreshActiveDocument()
     if (Tfrm_childwin* doc = ActiveDocument()) doc->ActivateCurrentFormat();
 }
 
+void Tfrm_main::RepaintActiveFormat()
+{
+    Tfrm_childwin* doc = ActiveDocument();
+    if (!doc) return;
+    doc->FormPaint();
+    doc->DrawFormatStrip();
+}
+
 int32_t Tfrm_main::ActiveColorType() const
 {
     const TIconImageRec* f = ActiveImage();
@@ -100,7 +108,9 @@ void Tfrm_main::PaletteChanged()
     // The tools window's previews first, so they show the new colour before the document repaints.
     if (const auto& refresh = ToolsPeers().RefreshPreviews) refresh();
     Tfrm_childwin* doc = ActiveDocument();
-    if (!doc) return;
+    // A palette an effect dialog just computed is newer than the colour window's: the window takes
+    // it when the dialog closes, and must not put its old one back meanwhile.
+    if (!doc || EffectRunning) return;
     // Only a palette the format does not have yet costs a repaint of canvas and strip; a colour
     // change in true colour, or one that leaves the palette as it was, repaints nothing. An edited
     // palette is a change of the icon, so the document asks to be saved.

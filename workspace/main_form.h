@@ -42,6 +42,9 @@ public:
     // The current format of the active document, or null when there is none or its index is not valid.
     TIconImageRec* ActiveImage() const;
     void RefreshActiveDocument();
+    // Redraws only what shows the current format's pixels (canvas, strip, preview window): the
+    // live preview of an effect dialog, which changes nothing else.
+    void RepaintActiveFormat();
     // The colour type of the active document's current format; 5 without one.
     int32_t ActiveColorType() const;
     void ToolChanged();
@@ -212,6 +215,8 @@ private:
     std::unique_ptr<TQVClipboard> QVClipboard_;
     std::unique_ptr<TReopenList> ReopenList;
     bool TextEditing = false;
+    // An effect dialog is editing the active format: its palette is the dialog's until it closes.
+    bool EffectRunning = false;
     // Whether the clipboard offers a picture, as it said when it last changed: the timer never asks
     // the clipboard itself (on X11 that waits on the program that owns it).
     bool clipboardHasPicture_ = false;

@@ -53,6 +53,7 @@ void RectSelectTool(TDocumentModel& doc, TSelectionHost& host, int phase, const 
     }
     case tpMove: {
         if (!left || doc.PointCount < 1) break;
+        if (doc.PointCount == 5 && doc.Points[2] == corner) break; // the same rectangle
         const Rect old = SelectionOutlineArea(doc);
         const Point start = doc.Points[0];
         doc.Points[1] = Point{corner.X, start.Y};

@@ -9,14 +9,18 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <memory>
 
+#include "model/tool_settings.h"
 #include "platform/ui/spin_edit.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_support.h"
+#include "support/ui_helpers.h"
 #include "support/when_modal.h"
 #include "workspace/font_form.h"
 #include "workspace/peers.h"
+#include "workspace/tools_panel.h"
 
 namespace {
 
@@ -90,6 +94,10 @@ TEST_F(FontFormTest, LayoutAndTheSortedFaceList)
     }
     EXPECT_EQ(form->BitBtn1->text(), QStringLiteral("OK"));
     EXPECT_EQ(form->BitBtn2->text(), QStringLiteral("Cancel"));
+    // Its place is kept in its own section of "position.cfg".
+    form->show();
+    form->hide();
+    EXPECT_EQ(ReadPlacement(PositionFilePath(), QStringLiteral("frm_font")).Height, form->frameGeometry().height());
 
     // Every screen family once, sorted without regard to case.
     const QStringList items = Items();
@@ -214,11 +222,11 @@ TEST_F(FontFormTest, AFaceThatIsNotInstalled)
         EXPECT_EQ(form->spn_TextSize->Value(), 14);
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
     });
-    ASSERT_TRUE(form->Execute(text, font));
+    ASSERT_TRUE(form->Execute(nullptr, text, font));
     EXPECT_EQ(font.family(), QStringLiteral("gamma"));
     font.setFamily(QStringLiteral("Gam"));
     WhenModal([this](QWidget*) { QTest::mouseClick(form->BitBtn1, Qt::LeftButton); });
-    ASSERT_TRUE(form->Execute(text, font));
+    ASSERT_TRUE(form->Execute(nullptr, text, font));
     EXPECT_EQ(font.family(), QStringLiteral("Gam"));
     EXPECT_EQ(form->cmb_TextFont->currentText(), QStringLiteral("Gamma"));
 }
@@ -236,10 +244,34 @@ TEST_F(FontFormTest, NoFontsInstalled)
         QTest::mouseClick(form->btn_TextI, Qt::LeftButton);
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
     });
-    ASSERT_TRUE(form->Execute(text, font));
+    ASSERT_TRUE(form->Execute(nullptr, text, font));
     EXPECT_EQ(font.family(), QStringLiteral("Whatever"));
     EXPECT_EQ(font.pointSize(), 30);
     EXPECT_TRUE(font.bold());
     EXPECT_TRUE(font.italic());
     EXPECT_EQ(text, QStringLiteral("Abc"));
+}
+
+// In the program: the text page's "Font" button runs this window and takes its font and text.
+TEST_F(MainWindowTest, TheToolsWindowsFontButtonRunsTheWindow)
+{
+    auto* tools = qobject_cast<Tfrm_tools_panel*>(main->ToolsWindow.data());
+    ASSERT_NE(tools, nullptr);
+    auto window = std::make_unique<Tfrm_font>();
+    QTest::mouseClick(tools->btn_Text, Qt::LeftButton);
+    const int size = ToolSettings().TextFont.pointSize();
+    WhenModal([&](QWidget* modal) {
+        EXPECT_EQ(modal, window.get());
+        EXPECT_EQ(window->edt_FontSample->text(), ToolSettings().TextText);
+        EXPECT_EQ(window->spn_TextSize->Value(), std::clamp(size, 3, 999));
+        QTest::mouseClick(window->btn_TextU, Qt::LeftButton);
+        window->edt_FontSample->selectAll();
+        QTest::keyClicks(window->edt_FontSample, QStringLiteral("Sign"));
+        QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+    });
+    QTest::mouseClick(tools->btn_Font, Qt::LeftButton);
+    EXPECT_TRUE(ToolSettings().TextFont.underline());
+    EXPECT_EQ(ToolSettings().TextText, QStringLiteral("Sign"));
+    EXPECT_EQ(tools->edt_TextText->text(), QStringLiteral("Sign"));
+    window.reset();
 }

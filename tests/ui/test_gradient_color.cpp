@@ -5,19 +5,24 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QPainter>
 #include <QTest>
+#include <QWindow>
 #include <memory>
 
 #include "platform/ui/form_builder.h"
 #include "platform/ui/spin_edit.h"
+#include "model/tool_settings.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_support.h"
+#include "support/ui_helpers.h"
 #include "support/when_modal.h"
 #include "workspace/gradient_color.h"
 #include "workspace/peers.h"
+#include "workspace/tools_panel.h"
 
 namespace {
 
@@ -102,6 +107,10 @@ TEST_F(GradientColorTest, FirstShowAndLayout)
     EXPECT_EQ(form->spn_Position->Value(), 0);
     EXPECT_EQ(form->img_HandleColor->Color(), White);
     EXPECT_TRUE(form->chk_HandleEnabled->isChecked());
+    // Its place is kept in its own section of "position.cfg".
+    form->hide();
+    EXPECT_EQ(ReadPlacement(PositionFilePath(), QStringLiteral("frm_GradientColor")).Width, form->frameGeometry().width());
+    form->show();
     // The selected handle looks different from the same handle unselected.
     const TColor selectedFace = Shown(8, 26);
     form->SelectHandle(6);
@@ -279,11 +288,6 @@ TEST_F(GradientColorTest, PresetsAndInverse)
     form->SelectHandle(4);
     form->ComboBox1->setCurrentIndex(1);
     QTest::mouseClick(form->BitBtn3, Qt::LeftButton);
-    const int positions[7] = {0, 85, 170, 255, 340, 425, 511};
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_TRUE(form->Model.Handles[size_t(i)].Enabled);
-        EXPECT_EQ(form->Model.Handles[size_t(i)].Position, positions[i]);
-    }
     EXPECT_EQ(form->Nodes.size(), 7u);
     EXPECT_EQ(form->spn_HandleNo->Value(), 0);
     EXPECT_EQ(BarAt(85), MakeColor(255, 255, 0));
@@ -319,15 +323,20 @@ TEST_F(GradientColorTest, ResultThroughThePeerEntry)
 
     // OK: the enabled handles, sorted by position.
     TNodeArray nodes{{5, 0x111111, 1}};
-    WhenModal([this](QWidget* modal) {
+    // Asked by an always-on-top tool window: the editor stays above it while it runs.
+    QWidget owner(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint);
+    owner.show();
+    WhenModal([this, &owner](QWidget* modal) {
         EXPECT_EQ(modal, form.get());
+        EXPECT_EQ(form->windowHandle()->transientParent(), owner.windowHandle());
         // Drag handle 1 past handle 2 before OK.
         QTest::mousePress(form->PaintBox1, Qt::LeftButton, {}, Body(1));
         QTest::mouseMove(form->PaintBox1, Body(1) + QPoint(100, 0));
         QTest::mouseRelease(form->PaintBox1, Qt::LeftButton, {}, Body(1) + QPoint(100, 0));
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
     });
-    ASSERT_TRUE(ToolsPeers().EditGradient(nullptr, nodes));
+    ASSERT_TRUE(ToolsPeers().EditGradient(&owner, nodes));
+    EXPECT_EQ(form->windowHandle()->transientParent(), nullptr);
     ASSERT_EQ(nodes.size(), 7u);
     EXPECT_EQ(nodes[1], (TNodeRec{170, 0x00FF00, 1}));
     EXPECT_EQ(nodes[2], (TNodeRec{185, 0x00FFFF, 1}));
@@ -375,4 +384,33 @@ TEST(GradientHandleSprites, MaskAndPictures)
     DrawGradientHandle(h, bar);
     EXPECT_EQ(bar.Pixel(536, 32), Blue);
     EXPECT_EQ(bar.Pixel(529, 32), Grey);
+}
+
+// In the program: the rectangle page's gradient swatch runs this editor, and its OK fills the strip.
+TEST_F(MainWindowTest, TheToolsWindowsSwatchRunsTheEditor)
+{
+    auto* tools = qobject_cast<Tfrm_tools_panel*>(main->ToolsWindow.data());
+    ASSERT_NE(tools, nullptr);
+    auto editor = std::make_unique<Tfrm_GradientColor>();
+    QTest::mouseClick(tools->btn_Rect, Qt::LeftButton);
+    ASSERT_TRUE(tools->chk_RectGradient->isChecked());
+    WhenModal([&](QWidget* modal) {
+        EXPECT_EQ(modal, editor.get());
+        editor->ComboBox1->setCurrentIndex(2);
+        QTest::mouseClick(editor->BitBtn3, Qt::LeftButton);
+        QTest::mouseClick(editor->BitBtn1, Qt::LeftButton);
+    });
+    QTest::mouseClick(tools->img_RectGradient, Qt::LeftButton);
+    EXPECT_EQ(ToolSettings().Rect.Strip.Pixel(0, 0), White);
+    EXPECT_EQ(ToolSettings().Rect.Strip.Pixel(511, 0), 0u);
+    // Cancel: the strip stays, whatever was done in the editor.
+    WhenModal([&](QWidget*) {
+        QTest::mouseClick(editor->BitBtn4, Qt::LeftButton);
+        QTest::mouseClick(editor->BitBtn2, Qt::LeftButton);
+    });
+    QTest::mouseClick(tools->img_RectGradient, Qt::LeftButton);
+    EXPECT_EQ(ToolSettings().Rect.Strip.Pixel(511, 0), 0u);
+    EXPECT_EQ(editor->Model.Handles[5].Color, 0u); // the editor keeps its mirrored handles
+    EXPECT_EQ(editor->Model.Handles[5].Position, 0);
+    editor.reset();
 }

@@ -106,6 +106,19 @@ TEST_F(SelectionCanvasTest, RectangleDragShowsTheDottedOutlineOnlyWhileASelectio
     EXPECT_EQ(WhiteRun(shot, top, left, right), (right - left) / 2 + 1);
 }
 
+TEST_F(SelectionCanvasTest, DragEndsOnTheCornerNearestTheMouseEvenWithinOneCell)
+{
+    Tfrm_childwin* doc = BlackDocument();
+    const int z = doc->ZoomFactor();
+    ASSERT_GE(z, 4);
+    // The last move stays in cell (5, 5) but passes its middle: the corner becomes (6, 6).
+    DragOn(doc, {QPoint(2 * z + 1, 2 * z + 1), QPoint(5 * z + 1, 5 * z + 1), QPoint(6 * z - 1, 6 * z - 1)});
+    EXPECT_EQ(SelectionBounds(doc->Document()), MakeRect(2, 2, 6, 6));
+    tool = tiLasso;
+    DragOn(doc, {QPoint(1, 1), QPoint(4 * z + 1, 1), QPoint(5 * z - 1, 1), QPoint(5 * z - 1, 3 * z)});
+    EXPECT_EQ(SelectionBounds(doc->Document()), MakeRect(0, 0, 5, 3));
+}
+
 TEST_F(SelectionCanvasTest, EditCommandsCopyCutClearAndSelectThroughTheMainWindow)
 {
     Tfrm_childwin* doc = BlackDocument();
@@ -149,12 +162,15 @@ TEST_F(SelectionCanvasTest, EditCommandsCopyCutClearAndSelectThroughTheMainWindo
     EXPECT_EQ(f.Mask->Byte0(12, 3), 0);
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(8, 8));
 
-    // Clear with the rectangle: "Clear Selected Area".
+    // Clear with the rectangle: "Clear Selected Area". An open text frame is committed first.
     tool = tiRectSelect;
     DragOn(doc, {QPoint(12 * z, 12 * z), QPoint(14 * z, 14 * z)});
+    doc->Document().LastTool = tiText;
+    main->SetTextEditing(true);
     main->UpdateEditCommands();
     main->act_EditClear->trigger();
-    EXPECT_EQ(snapshots, (QStringList{"Cut", "Clear Selected Area"}));
+    EXPECT_EQ(snapshots, (QStringList{"Cut", "Text", "Clear Selected Area"}));
+    EXPECT_FALSE(main->IsTextEditing());
     EXPECT_TRUE(AreaIs(*f.Mask, MakeRect(12, 12, 14, 14), 0xFFFFFF));
     EXPECT_EQ(f.Mask->Byte0(14, 14), 0);
 
