@@ -32,8 +32,11 @@ constexpr uint32_t rtIconNames = 301;
 // room and names must stay unique after the cut.
 constexpr int MaxLibraryNameBytes = 32;
 // Bounds on what one module may list, so that a hostile table cannot make us allocate without end.
-constexpr int MaxModuleFormatsPerIcon = 65535;
-constexpr int64_t MaxModuleFormatsTotal = int64_t(1) << 18;
+// An icon's images are decoded together, and each costs its bookkeeping whatever its size: 65535
+// entries naming one tiny image would take over 200 MB, 4096 take a few. No library can hold more
+// formats in all than MaxModuleFormatsTotal (its resource numbers are 15 bits).
+constexpr int MaxModuleFormatsPerIcon = 4096;
+constexpr int64_t MaxModuleFormatsTotal = 32767;
 
 // One resource found by a resource-table reader.
 struct TResourceItem {
