@@ -12,7 +12,11 @@
 #include "workspace/dialogs/about_form.h"
 #include "workspace/dialogs/add_new_image_form.h"
 #include "workspace/dialogs/dele_icon_image_form.h"
+#include "workspace/font_form.h"
+#include "workspace/gradient_color.h"
+#include "workspace/icon_lib_form.h"
 #include "workspace/main_form.h"
+#include "workspace/paste_form.h"
 #include "workspace/preview_form.h"
 
 namespace AppWindows {
@@ -27,6 +31,14 @@ Tfrm_main* CreateApplicationWindows(const QStringList& files)
     // cartoon options (those not yet in the program join here in their place).
     Register(new Tfrm_about);
     Register(new Tfrm_add_new_image);
+    Register(new Tfrm_GradientColor);
+    Register(new Tfrm_font);
+    // Owned by the main window, so it stays above the frame like the other tool windows.
+    auto* library = new Tfrm_Icon_Lib(mainWindow);
+    Register(library);
+    mainWindow->IconLib = library;
+    mainWindow->LibraryWindow = library;
+    Register(new Tfrm_Paste);
     Register(new Tfrm_DeleIconImage);
     // Owned by the main window, as the history window is, so the editor's shortcuts still work
     // while the preview is the active window.

@@ -20,6 +20,7 @@
 #include "platform/small_routines.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/form_builder.h"
+#include "platform/ui/frame_controls.h"
 #include "platform/ui/spin_edit.h"
 #include "workspace/format_strip.h"
 #include "workspace/peers.h"
@@ -167,45 +168,18 @@ void Tfrm_PhotoToIcon::MakeControls()
     spn_WRatio->setObjectName(QStringLiteral("spn_WRatio"));
     trc_HRatio->setObjectName(QStringLiteral("trc_HRatio"));
     spn_HRatio->setObjectName(QStringLiteral("spn_HRatio"));
-    SetEnabled({lbl_HRatio, trc_HRatio, spn_HRatio}, false);
-
-    connect(spn_X, &TSpinEdit::Changed, this, [this] {
-        if (EventsEnabled && IsIntegerText(spn_X->Text())) ApplyFrameControls();
-    });
-    connect(spn_Y, &TSpinEdit::Changed, this, [this] {
-        if (EventsEnabled && IsIntegerText(spn_Y->Text())) ApplyFrameControls();
-    });
-    connect(trc_WRatio, &TTrackBar::Changed, this, [this] {
-        const int position = trc_WRatio->Position();
-        if (!EventsEnabled || position == LastWRatio) return;
-        LastWRatio = position;
-        spn_WRatio->SetValue(position);
-        if (chk_RatioLock->isChecked()) {
-            LastHRatio = position;
-            trc_HRatio->SetPosition(position);
-            spn_HRatio->SetValue(position);
-        }
-        ApplyFrameControls();
-    });
-    connect(trc_HRatio, &TTrackBar::Changed, this, [this] {
-        const int position = trc_HRatio->Position();
-        if (!EventsEnabled || position == LastHRatio) return;
-        LastHRatio = position;
-        spn_HRatio->SetValue(position);
-        ApplyFrameControls();
-    });
-    connect(spn_WRatio, &TSpinEdit::Changed, this, [this] {
-        if (EventsEnabled && IsIntegerText(spn_WRatio->Text()) && spn_WRatio->Value() != LastWRatio)
-            trc_WRatio->SetPosition(spn_WRatio->Value());
-    });
-    connect(spn_HRatio, &TSpinEdit::Changed, this, [this] {
-        if (EventsEnabled && IsIntegerText(spn_HRatio->Text()) && spn_HRatio->Value() != LastHRatio)
-            trc_HRatio->SetPosition(spn_HRatio->Value());
-    });
-    connect(chk_RatioLock, &QCheckBox::clicked, this, [this] {
-        SetEnabled({lbl_HRatio, trc_HRatio, spn_HRatio}, !chk_RatioLock->isChecked());
-        ApplyFrameControls();
-    });
+    Placement = new TFrameControls(this);
+    Placement->spn_X = spn_X;
+    Placement->spn_Y = spn_Y;
+    Placement->chk_RatioLock = chk_RatioLock;
+    Placement->lbl_HRatio = lbl_HRatio;
+    Placement->trc_WRatio = trc_WRatio;
+    Placement->spn_WRatio = spn_WRatio;
+    Placement->trc_HRatio = trc_HRatio;
+    Placement->spn_HRatio = spn_HRatio;
+    Placement->Connect();
+    Placement->Reset(PhotoCrop::DefaultRatio);
+    connect(Placement, &TFrameControls::Apply, this, &Tfrm_PhotoToIcon::ApplyFrameControls);
 
     // ---- open and reset (Panel4), OK and Cancel ----
     btn_OpenFile = form.Button(QStringLiteral("btn_OpenFile"), QStringLiteral("Open a Photo"), QRect(8, 528, 110, 26));
@@ -361,16 +335,7 @@ void Tfrm_PhotoToIcon::ResetDialog()
     ViewBitmap = Bitmap24(ViewWidth, ViewHeight);
     ResetFrame();
 
-    EventsEnabled = false;
-    spn_WRatio->SetValue(PhotoCrop::DefaultRatio);
-    spn_HRatio->SetValue(PhotoCrop::DefaultRatio);
-    trc_WRatio->SetPosition(PhotoCrop::DefaultRatio);
-    trc_HRatio->SetPosition(PhotoCrop::DefaultRatio);
-    chk_RatioLock->setChecked(true);
-    SetEnabled({lbl_HRatio, trc_HRatio, spn_HRatio}, false);
-    LastWRatio = trc_WRatio->Position();
-    LastHRatio = trc_HRatio->Position();
-    EventsEnabled = true;
+    Placement->Reset(PhotoCrop::DefaultRatio);
 
     DrawView();
     UpdateIconImages();
@@ -380,10 +345,7 @@ void Tfrm_PhotoToIcon::ResetFrame()
 {
     IconRect = PhotoCrop::IconRect(ViewWidth, ViewHeight, Zoom);
     const Rect frame = PhotoCrop::ResetFrame(IconRect, Zoom, Photo.Width(), Photo.Height());
-    EventsEnabled = false;
-    spn_X->SetValue(frame.Left);
-    spn_Y->SetValue(frame.Top);
-    EventsEnabled = true;
+    Placement->SetCorner(frame.Left, frame.Top);
     SetCropFrame(frame, PictureAspect());
 }
 
@@ -409,17 +371,7 @@ void Tfrm_PhotoToIcon::SyncFrameControls()
     FrameAngle = p.Angle;
     const PhotoCrop::TCropControls c =
         PhotoCrop::ControlsFromFrame(p.CentreX, p.CentreY, p.Width, p.Height, Photo.Width(), Photo.Height());
-    EventsEnabled = false;
-    spn_X->SetValue(c.X);
-    spn_Y->SetValue(c.Y);
-    trc_WRatio->SetPosition(c.WRatio);
-    spn_WRatio->SetValue(trc_WRatio->Position());
-    trc_HRatio->SetPosition(c.HRatio);
-    spn_HRatio->SetValue(trc_HRatio->Position());
-    // The stored ratios follow, so moving a ratio back to one of these later is not ignored.
-    LastWRatio = trc_WRatio->Position();
-    LastHRatio = trc_HRatio->Position();
-    EventsEnabled = true;
+    Placement->Show(c.X, c.Y, c.WRatio, c.HRatio);
 }
 
 void Tfrm_PhotoToIcon::ApplyFrameControls()

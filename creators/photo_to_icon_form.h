@@ -18,6 +18,7 @@
 #include "workspace/base_form.h"
 
 class TFormatStrip;
+class TFrameControls;
 class TSwatchBar;
 class TPhotoView;
 class TSpinEdit;
@@ -57,9 +58,6 @@ public:
     Rect VisibleInIcon;
     Rect CropDest;
     int FrameCentreX = 0, FrameCentreY = 0, FrameWidth = 0, FrameHeight = 0, FrameAngle = 0;
-    int LastWRatio = PhotoCrop::DefaultRatio;
-    int LastHRatio = PhotoCrop::DefaultRatio;
-    bool EventsEnabled = true;
     bool NotDragging = true;
     int LastDetail = 65535, LastDarkness = 65535, LastThreshold = 65535, LastReducer = 0;
     // Frames (the folder "frames" next to the executable unless set otherwise).
@@ -104,6 +102,8 @@ public:
     TTrackBar* trc_HRatio = nullptr;
     TSpinEdit* spn_WRatio = nullptr;
     TSpinEdit* spn_HRatio = nullptr;
+    // The eight controls above that place the crop frame, with their rules.
+    TFrameControls* Placement = nullptr;
     QToolButton* btn_ZoomIn = nullptr;
     QToolButton* btn_ZoomOut = nullptr;
     QPushButton* btn_FitWidth = nullptr;

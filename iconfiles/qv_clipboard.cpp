@@ -7,6 +7,7 @@
 
 #include "iconfiles/bmp_codec.h"
 #include "iconfiles/file_access.h"
+#include "iconfiles/png_codec.h"
 #include "platform/small_routines.h"
 #include "imaging/compositing.h"
 #include "imaging/imaging_state.h"
@@ -22,6 +23,8 @@ constexpr int64_t MaxPlainPixels = int64_t(64) << 20;
 } // namespace
 
 TQVClipboard::TQVClipboard() : Bitmap(std::make_unique<Bitmap24>(1, 1)), Mask(std::make_unique<Bitmap24>(1, 1)) {}
+
+QString TQVClipboard::PlainPngMimeType() { return QStringLiteral("image/png"); }
 
 QString TQVClipboard::PrivateMimeType() { return QStringLiteral("application/x-qt-windows-mime;value=\"CF_TAVRIN\""); }
 
@@ -74,6 +77,11 @@ void TQVClipboard::CopySelection(const TIconImageRec& format, const Bitmap24& se
     auto* data = new QMimeData;
     data->setData(PrivateMimeType(), BuildBlock(colour, maskOut));
     data->setImageData(composite.ToQImage(QImage::Format_RGB32));
+    // Programs that take PNG get the selected pixels' own colours with their transparency as
+    // alpha (unselected pixels fully transparent); the other picture types keep the composite.
+    std::vector<uint8_t> png;
+    if (EncodePngRgba(colour, maskOut, false, png))
+        data->setData(PlainPngMimeType(), QByteArray(reinterpret_cast<const char*>(png.data()), qsizetype(png.size())));
     clipboard->setMimeData(data);
 }
 

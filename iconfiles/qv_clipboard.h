@@ -2,7 +2,8 @@
 // Moves a selected part of an image format to the system clipboard and back. Two things go on
 // the clipboard together: the private format "CF_TAVRIN" (the selection's true colours and its
 // transparency as two 24-bit BMP file images, the second starting at half the block) and a plain
-// picture of the selection laid over the display background, for other programs. Pasting prefers
+// picture of the selection laid over the display background, for other programs, with a PNG of
+// the selected pixels beside it whose alpha carries their transparency. Pasting prefers
 // the private format and falls back to a plain picture, whose alpha becomes the mask.
 #include <memory>
 
@@ -25,6 +26,8 @@ public:
 
     // The MIME type that carries "CF_TAVRIN" (on Windows it is the registered format of that name).
     static QString PrivateMimeType();
+    // The PNG of the plain picture, which carries the selection's transparency as alpha.
+    static QString PlainPngMimeType();
 
     // Colour, MaskOut and Composite take the size of Rect (normalised and clipped to the format)
     // and receive, for every selected pixel (first byte of Selection 255), its true colour, its

@@ -70,7 +70,8 @@ public:
     int32_t TextAngle = 0;
     int32_t LastCellX = -1, LastCellY = -1;
     Rect OutlineRect{};
-    // Selection polygon in canvas pixels; a selection exists from three points on.
+    // Selection polygon as corners of the pixel grid in image units (scaled by the zoom only to
+    // draw); a selection exists from three points on. See model/selection.h.
     std::vector<Point> Points;
     int32_t PointCount = 0;
     // Cells of the freehand stroke in progress, kept apart from the selection polygon so that a

@@ -80,6 +80,25 @@ QString TIconLibrary::ItemCaption(const TGroupIcon& icon)
     return icon.Name + QChar(13) + QStringLiteral("(%1 Formats)").arg(icon.FormatCount);
 }
 
+QString TIconLibrary::ModifiedQuestion() const
+{
+    return QStringLiteral("The library '%1' has been modified. Do you want to save it?").arg(LibName);
+}
+
+QString TIconLibrary::SaveTarget(const QString& chosen)
+{
+    if (QFileInfo(chosen).suffix().compare(QLatin1String("icl"), Qt::CaseInsensitive) == 0) return chosen;
+    return chosen + QStringLiteral(".icl");
+}
+
+void TIconLibrary::SetPath(const QString& path)
+{
+    const QFileInfo info(path);
+    LibName = info.fileName();
+    LibPath = info.absolutePath();
+    if (!LibPath.endsWith(QLatin1Char('/'))) LibPath += QLatin1Char('/');
+}
+
 // ---- names ----
 
 QString TIconLibrary::CutName(const QString& name) { return CutLibraryName(name); }
@@ -207,9 +226,7 @@ int TIconLibrary::Open(const QString& path, QString& warning)
         Editable = false;
     else if (ext == QLatin1String("ICL"))
         Editable = true;
-    LibName = info.fileName();
-    LibPath = info.absolutePath();
-    if (!LibPath.endsWith(QLatin1Char('/'))) LibPath += QLatin1Char('/');
+    SetPath(path);
     Clear();
     Serial = LibrarySerials++;
     Modified = false;
@@ -232,7 +249,8 @@ int TIconLibrary::Open(const QString& path, QString& warning)
         if (bad > 0) unread += bad;
         const TModuleIcon& m = reader.Icons[size_t(i)];
         TGroupIcon icon;
-        icon.Name = m.Name;
+        // A name longer than a library stores is cut now, so what the list shows is what a save keeps.
+        icon.Name = CutName(m.Name);
         icon.FormatCount = m.FormatCount;
         icon.Thumbnail = BlankThumbnail();
         std::vector<TFormatShape> shapes;

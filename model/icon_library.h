@@ -94,6 +94,16 @@ public:
     // or "(n Formats)".
     static QString ItemCaption(const TGroupIcon& icon);
 
+    // The question asked before a modified library is replaced or left.
+    QString ModifiedQuestion() const;
+    // True when leaving the library would lose changes (an editable library that is modified).
+    bool NeedsSaveQuestion() const { return Editable && Modified; }
+    // The path a library is saved under when the save dialog answers Chosen: ".icl" appended
+    // unless the name already ends so, in any case.
+    static QString SaveTarget(const QString& chosen);
+    // The library now lives at Path: LibPath and LibName follow it.
+    void SetPath(const QString& path);
+
     // ---- names ----
     // Makes the name of icon Index differ (ignoring case) from those of the icons before it, by
     // "(n)" suffixes: Icon, Icon(1), Icon(2); a clash with Icon(x) gives Icon(x)(1). Names stay

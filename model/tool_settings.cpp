@@ -198,7 +198,7 @@ TShapePageLayout TToolSettings::RefreshShapePage(TShapePage page, int32_t panelC
         s.Gradient = false;
         s.AntiAlias = false;
         if (s.Type == stOutlineAndFill) s.Type = stOutline;
-        if (s.Type == stFillOnly) s.FillColor = panelColor;
+        if (s.Type == stFill) s.FillColor = panelColor;
     }
     if (!s.Gradient)
         GradientMode = gmSolid;
@@ -219,7 +219,7 @@ TShapePageLayout TToolSettings::RefreshShapePage(TShapePage page, int32_t panelC
         layout.SwatchVisible = false;
         layout.StylesVisible = false;
     }
-    layout.BorderVisible = s.Type != stFillOnly;
+    layout.BorderVisible = s.Type != stFill;
     return layout;
 }
 

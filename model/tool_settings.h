@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QString>
 
+#include "imaging/gradient_shapes.h"
 #include "imaging/paint.h"
 #include "model/tool_ids.h"
 #include "platform/bitmap24.h"
@@ -61,8 +62,8 @@ enum TToolTrack : int {
 };
 const TOptionRange& TrackRange(TToolTrack track);
 
-// Shape types of the rectangle and ellipse tools (the items of the type combos).
-enum TShapeType : int { stOutline = 0, stOutlineAndFill = 1, stFillOnly = 2 };
+// Shape types of the rectangle and ellipse tools (the items of the type combos) are the shape
+// renderer's: stOutline, stOutlineAndFill, stFill.
 // The shape renderer's fill modes; styles 1..4 of the pages give modes 1..4.
 enum TGradientMode : int { gmSolid = 0, gmVertical = 1, gmHorizontal = 2, gmBox = 3, gmRadial = 4 };
 

@@ -156,12 +156,13 @@ TNodeArray TGradientEditorModel::CollectNodes() const
     return nodes;
 }
 
-void TGradientEditorModel::Press(int x, int y)
+int TGradientEditorModel::Press(int x, int y)
 {
     LastX = x;
     const int hit = HandleAt(ghBody, x, y);
     // A press beside every handle keeps the selection, so a drag from anywhere moves it.
     if (hit >= 0) SelectHandle(hit);
+    return hit;
 }
 
 bool TGradientEditorModel::Move(int x)

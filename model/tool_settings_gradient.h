@@ -84,8 +84,9 @@ public:
     // The enabled handles from handle 6 down to handle 0, unsorted (the gradient sorts them).
     TNodeArray CollectNodes() const;
 
-    // The mouse on the bar.
-    void Press(int x, int y);
+    // The mouse on the bar. A press on a handle's body selects it and returns its number; a
+    // press beside every handle keeps the selection and returns -1.
+    int Press(int x, int y);
     // A move with the left button held: the selected handle follows. True when it moved.
     bool Move(int x);
     TGradientRelease Release(int x, int y);

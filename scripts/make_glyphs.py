@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the tool-bar glyphs (16 x 16 PNG) and the program's icon (an ".ico" of five sizes).
+"""Draws the tool-bar glyphs (16 x 16 PNG), the tools window's tool glyphs (24 x 24 PNG) and the program's icon (an ".ico" of five sizes).
 
 The program prefers the desktop's icon theme and falls back to these. Run from anywhere:
     python3 scripts/make_glyphs.py
@@ -227,6 +227,185 @@ def glyph_tile_vertical():
     return c
 
 
+def glyph_rename():
+    c = Canvas(16, 16)
+    c.rect(1, 4, 14, 11, PAPER)
+    c.frame(1, 4, 14, 11, PAPER_EDGE)
+    for x in (3, 5, 7):
+        c.rect(x, 7, x, 8, INK)
+    c.line(10, 2, 10, 13, INK)
+    c.line(9, 2, 11, 2, INK)
+    c.line(9, 13, 11, 13, INK)
+    return c
+
+
+def glyph_edit():
+    c = Canvas(16, 16)
+    c.polygon([(12, 1), (15, 4), (6, 13), (3, 10)], YELLOW + (255,))
+    c.polygon([(3, 10), (6, 13), (1, 15)], (233, 185, 110, 255))
+    c.polygon([(1.8, 13.2), (2.8, 14.2), (1, 15)], INK + (255,))
+    c.polygon([(12, 1), (15, 4), (16, 3), (13, 0)], RED + (255,))
+    return c
+
+
+def glyph_insert():
+    c = Canvas(16, 16)
+    page(c, 1, 1, 10, 14, 3)
+    c.rect(10, 5, 12, 15, (78, 154, 6))
+    c.rect(6, 9, 16, 11, (78, 154, 6))
+    return c
+
+
+def glyph_delete():
+    c = Canvas(16, 16)
+    for d in (0, 1):
+        c.line(3 + d, 3, 12 + d, 12, RED)
+        c.line(12 + d, 3, 3 + d, 12, RED)
+    return c
+
+
+# ---- the tools window's eleven tool glyphs, 24 x 24 ----
+
+def dashed_frame(c, x0, y0, x1, y1, on=INK, off=PAPER):
+    """A marching-ants frame: two pixels dark, two light."""
+    pts = ([(x, y0) for x in range(x0, x1 + 1)] + [(x1, y) for y in range(y0 + 1, y1 + 1)]
+           + [(x, y1) for x in range(x1 - 1, x0 - 1, -1)] + [(x0, y) for y in range(y1 - 1, y0, -1)])
+    for i, (x, y) in enumerate(pts):
+        c.put(x, y, on if (i // 2) % 2 == 0 else off)
+
+
+def thick_line(c, x0, y0, x1, y1, w, col):
+    """A line of width w sampled at pixel centres (round ends)."""
+    dx, dy = x1 - x0, y1 - y0
+    ll = max(dx * dx + dy * dy, 1e-9)
+    for y in range(c.h):
+        for x in range(c.w):
+            px, py = x + 0.5, y + 0.5
+            t = max(0.0, min(1.0, ((px - x0) * dx + (py - y0) * dy) / ll))
+            d = ((px - x0 - t * dx) ** 2 + (py - y0 - t * dy) ** 2) ** 0.5
+            cover = max(0.0, min(1.0, w / 2.0 - d + 0.5))
+            if cover > 0:
+                c.put(x, y, col[:3] + (int(255 * cover),))
+
+
+def glyph_tool_rect_select():
+    c = Canvas(24, 24)
+    dashed_frame(c, 3, 5, 20, 18)
+    return c
+
+
+def glyph_tool_lasso():
+    c = Canvas(24, 24)
+    import math
+    pts = []
+    for i in range(64):
+        a = 2 * math.pi * i / 64
+        pts.append((12 + 9 * math.cos(a), 9 + 6 * math.sin(a)))
+    for i in range(len(pts)):
+        if (i // 3) % 2 == 0:
+            (xa, ya), (xb, yb) = pts[i], pts[(i + 1) % len(pts)]
+            thick_line(c, xa, ya, xb, yb, 1.2, INK)
+    thick_line(c, 6.5, 13.5, 5, 19, 1.4, INK)
+    c.disc(5, 20.5, 1.6, INK + (255,))
+    return c
+
+
+def pencil_body(c, tip, tail, width, body, edge):
+    (x0, y0), (x1, y1) = tip, tail
+    thick_line(c, x0 + (x1 - x0) * 0.28, y0 + (y1 - y0) * 0.28, x1, y1, width, edge)
+    thick_line(c, x0 + (x1 - x0) * 0.3, y0 + (y1 - y0) * 0.3, x1, y1, width - 2, body)
+
+
+def glyph_tool_pencil():
+    c = Canvas(24, 24)
+    pencil_body(c, (3, 21), (20, 4), 6, YELLOW, FOLDER_DARK)
+    c.polygon([(2.5, 21.5), (5.5, 14.5), (9.5, 18.5)], (233, 185, 110))
+    c.polygon([(2.5, 21.5), (3.8, 18.4), (5.6, 20.2)], INK)
+    thick_line(c, 17.5, 4.5, 19.5, 6.5, 3, (204, 120, 120))
+    return c
+
+
+def glyph_tool_brush():
+    c = Canvas(24, 24)
+    thick_line(c, 11, 13, 20, 3, 3, (143, 89, 2))
+    c.rect(9, 12, 12, 15, GREY)
+    c.polygon([(3, 21), (5, 15), (9, 13), (11, 16), (8, 20)], BLUE)
+    return c
+
+
+def glyph_tool_dropper():
+    c = Canvas(24, 24)
+    thick_line(c, 4, 20, 13, 11, 3, PAPER_EDGE)
+    thick_line(c, 4, 20, 13, 11, 1.4, LIGHT_BLUE)
+    thick_line(c, 11, 9, 15, 13, 3, INK)
+    c.disc(17, 7, 4, INK + (255,))
+    c.disc(3.5, 20.5, 1.3, BLUE + (255,))
+    return c
+
+
+def glyph_tool_eraser():
+    c = Canvas(24, 24)
+    c.polygon([(3, 15), (11, 7), (17, 13), (9, 21)], (239, 41, 41))
+    c.polygon([(11, 7), (15, 3), (21, 9), (17, 13)], PAPER)
+    thick_line(c, 3, 15, 15, 3, 1, INK)
+    thick_line(c, 9, 21, 21, 9, 1, INK)
+    thick_line(c, 3, 15, 9, 21, 1, INK)
+    thick_line(c, 15, 3, 21, 9, 1, INK)
+    thick_line(c, 11, 7, 17, 13, 1, INK)
+    c.line(3, 22, 20, 22, GREY)
+    return c
+
+
+def glyph_tool_bucket():
+    c = Canvas(24, 24)
+    c.polygon([(4, 11), (11, 4), (19, 12), (12, 19)], GREY)
+    thick_line(c, 4, 11, 11, 4, 1.2, INK)
+    thick_line(c, 11, 4, 19, 12, 1.2, INK)
+    thick_line(c, 19, 12, 12, 19, 1.2, INK)
+    thick_line(c, 12, 19, 4, 11, 1.2, INK)
+    thick_line(c, 8, 8, 13, 2, 1.2, INK)
+    c.polygon([(4, 11), (19, 12), (21, 17), (20, 20), (19, 17)], BLUE)
+    c.disc(19.5, 19.5, 1.8, BLUE + (255,))
+    return c
+
+
+def glyph_tool_text():
+    c = Canvas(24, 24)
+    # A serif capital A.
+    c.polygon([(10.5, 3), (13.5, 3), (20, 20), (17, 20), (15.4, 15.5), (8.6, 15.5), (7, 20), (4, 20)], INK)
+    c.polygon([(12, 6.5), (14.6, 13), (9.4, 13)], (0, 0, 0, 0))
+    for y in range(6, 13):
+        for x in range(24):
+            xc = x + 0.5
+            half = (y + 0.5 - 6.5) * 2.6 / 6.5
+            if 12 - half <= xc <= 12 + half:
+                c.px[y][x] = (0, 0, 0, 0)
+    c.rect(2, 20, 8, 21, INK)
+    c.rect(15, 20, 21, 21, INK)
+    return c
+
+
+def glyph_tool_rectangle():
+    c = Canvas(24, 24)
+    c.rect(3, 5, 20, 18, LIGHT_BLUE)
+    c.frame(3, 5, 20, 18, INK)
+    c.frame(4, 6, 19, 17, INK)
+    return c
+
+
+def glyph_tool_ellipse():
+    c = Canvas(24, 24)
+    c.disc(12, 12, 9.5, INK + (255,))
+    c.disc(12, 12, 7.5, LIGHT_BLUE + (255,))
+    return c
+
+
+def glyph_tool_line():
+    c = Canvas(24, 24)
+    thick_line(c, 3.5, 20.5, 20.5, 3.5, 2.2, INK)
+    return c
+
+
 def program_icon(size):
     """A rounded tile with a checkerboard corner (transparency) and a pencil across it."""
     s = size / 32.0
@@ -283,7 +462,12 @@ def main():
     glyphs = {
         "new": glyph_new, "open": glyph_open, "save": glyph_save, "cut": glyph_cut, "copy": glyph_copy,
         "paste": glyph_paste, "cascade": glyph_cascade, "tile_horizontal": glyph_tile_horizontal,
-        "tile_vertical": glyph_tile_vertical,
+        "tile_vertical": glyph_tile_vertical, "rename": glyph_rename, "edit": glyph_edit, "insert": glyph_insert,
+        "delete": glyph_delete,
+        "tool_rect_select": glyph_tool_rect_select, "tool_lasso": glyph_tool_lasso,
+        "tool_pencil": glyph_tool_pencil, "tool_brush": glyph_tool_brush, "tool_dropper": glyph_tool_dropper,
+        "tool_eraser": glyph_tool_eraser, "tool_bucket": glyph_tool_bucket, "tool_text": glyph_tool_text,
+        "tool_rectangle": glyph_tool_rectangle, "tool_ellipse": glyph_tool_ellipse, "tool_line": glyph_tool_line,
     }
     out = os.path.join(HERE, "glyphs")
     os.makedirs(out, exist_ok=True)

@@ -20,6 +20,8 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/form_builder.h"
 #include "workspace/format_strip.h"
+#include "model/tools/selection_tool.h"
+#include "workspace/selection_controller.h"
 #include "workspace/swatch_bar.h"
 
 // The canvas (PaintBox1): shows the document's back buffer, with the tool's overlay on top, and
@@ -41,6 +43,7 @@ protected:
         const Bitmap24& buffer = owner_->doc_.BackBuffer;
         const QRect area = event->rect() & QRect(0, 0, buffer.Width(), buffer.Height());
         if (!area.isEmpty()) p.drawImage(area.topLeft(), buffer.ConstImage(), area);
+        SelectionController::PaintOutline(owner_->doc_, owner_->CurrentToolId(), p);
         if (const auto& overlay = DocumentPeers().PaintToolOverlay) overlay(*owner_, p);
     }
     void mousePressEvent(QMouseEvent* e) override
@@ -519,6 +522,10 @@ void Tfrm_childwin::DispatchToolMouse(int phase, int x, Qt::MouseButtons buttons
     if (!IsActiveDocument() || doc_.CurrentIndex < 0) return;
     const int tool = CurrentToolId();
     if (tool == tiNone) return;
+    if (IsSelectionTool(tool)) {
+        SelectionController::ToolMouse(doc_, PaintBox1, tool, phase, x, y, buttons);
+        return;
+    }
     if (const auto& mouse = DocumentPeers().ToolMouse) mouse(*this, tool, phase, x, y, buttons, modifiers);
 }
 
@@ -550,6 +557,8 @@ void Tfrm_childwin::ToolChanged()
     // Erase a brush outline left on the canvas.
     RenderRect(doc_.OutlineRect);
     doc_.OutlineRect = Rect{};
+    // The selection outline shows only while a selection tool is current.
+    if (doc_.PointCount > 0) PaintBox1->update();
     const int tool = CurrentToolId();
     if (tool != doc_.LastTool) {
         CommitText();

@@ -70,6 +70,9 @@ public:
     int ZoomFactor() const { return doc_.ZoomFactor; }
     // The path the icon was loaded from or saved to; empty while never saved.
     QString FilePath() const;
+    // The serial of the icon library this document was linked under (with LibIconName), so that
+    // its Save never reaches a library opened since.
+    uint32_t LibrarySerial = 0;
 
     // ---- services ----
     // Appends a copy of the record as a new format, makes it current and records its first

@@ -152,6 +152,7 @@ Tfrm_color_panel::~Tfrm_color_panel()
     ColorPeers() = TColorPeers{};
     DocumentPeers().GetPanelPalette = nullptr;
     DocumentPeers().SetPanelColorType = nullptr;
+    DocumentPeers().PanelPaletteEdited = nullptr;
 }
 
 TTrackBar* Tfrm_color_panel::TrackRow(const QString& letter, int max, int value, int y, TSpinEdit*& spin, QLabel** label)
@@ -258,6 +259,7 @@ void Tfrm_color_panel::RegisterPeers()
         return true;
     };
     doc.SetPanelColorType = [this](int32_t colorType, const TPalette& palette) { SetColorType(palette, colorType); };
+    doc.PanelPaletteEdited = [this] { return paletteEdited_; };
 }
 
 void Tfrm_color_panel::showEvent(QShowEvent* event)
@@ -344,7 +346,9 @@ void Tfrm_color_panel::ColorChanged(const TColorPanelModel::TTick& tick)
         MarkPaletteSelection();
     }
     DrawColorPreview();
+    paletteEdited_ = tick.EditedEntry >= 0;
     CallPaletteChanged();
+    paletteEdited_ = false;
     if (!edt_htmlCode->hasFocus())
         edt_htmlCode->setText(FormatHtmlColor(model_.LastRed, model_.LastGreen, model_.LastBlue));
 }

@@ -152,6 +152,8 @@ private:
     Bitmap24 transparentBitmap_{193, 15};
     int DrawnHue = -1;
     int colorChangedCount_ = 0;
+    // Set only while a change that wrote one of the palette entries is being reported.
+    bool paletteEdited_ = false;
     bool showing_ = false;
 };
 

@@ -21,17 +21,18 @@
 #include "workspace/childwin.h"
 #include "workspace/dialogs/icon_property_form.h"
 
-void Tfrm_main::NewIcon(const QString& name)
+Tfrm_childwin* Tfrm_main::NewIcon(const QString& name)
 {
-    if (!frm_add_new_image) return;
+    if (!frm_add_new_image) return nullptr;
     // A new icon starts from 48 x 48 with alpha and offers no source format.
     frm_add_new_image->PresetNewImage(48, 48, ctTrueAlpha);
     const TIconImageRec* format = frm_add_new_image->Execute(nullptr, 0);
-    if (!format) return;
+    if (!format) return nullptr;
     Tfrm_childwin* doc = CreateDocumentWindow();
     doc->AddImageFormat(*format);
     doc->Document().FileName = name;
     doc->UpdateCaption();
+    return doc;
 }
 
 void Tfrm_main::FileNew1Execute() { NewIcon(QStringLiteral("Icon%1").arg(DocumentCount() + 1)); }

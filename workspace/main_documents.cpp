@@ -14,7 +14,10 @@
 #include "platform/ui/dialogs.h"
 #include "workspace/childwin.h"
 #include "workspace/history_form.h"
+#include "workspace/icon_lib_form.h"
 #include "workspace/main_form.h"
+#include "model/selection.h"
+#include "workspace/peers.h"
 
 #include "creators/photo_to_icon_form.h"
 #include "model/new_format.h"
@@ -49,6 +52,20 @@ void ShowException(QWidget* parent, const char* what)
 } // namespace
 
 // ---- services ----
+
+void Tfrm_main::EditSelection(int kind)
+{
+    Tfrm_childwin* doc = ActiveDocument();
+    if (!doc || !doc->HasSelection() || !QVClipboard_) return;
+    if (kind != skCopy) doc->CommitText();
+    TIconImageRec* f = doc->CurrentImage();
+    const QString caption = SelectionCommand(doc->Document(), kind, *QVClipboard_);
+    if (!f || caption.isEmpty()) return;
+    if (const auto& snap = FramePeers().AddSnapshot) snap(f, caption);
+    doc->SetModified(true);
+    // Activating the format again draws it, its strip cell and preview, and drops the selection.
+    doc->ActivateCurrentFormat();
+}
 
 Tfrm_childwin* Tfrm_main::ActiveDocument() const
 {
@@ -90,6 +107,8 @@ void Tfrm_main::PaletteChanged()
     const TIconImageRec* f = doc->Document().CurrentImage();
     int32_t panelType = 0;
     TPalette panelPalette;
+    const auto& edited = DocumentPeers().PanelPaletteEdited;
+    if (edited && !edited()) return;
     const auto& getPalette = DocumentPeers().GetPanelPalette;
     if (!f || !IsPaletteColorType(f->ColorType) || !getPalette || !getPalette(panelType, panelPalette) ||
         panelType != f->ColorType)
@@ -134,7 +153,10 @@ bool Tfrm_main::ActivateIfOpen(const QString& path)
         }
         return true;
     }
-    // The icon library window answers here for the library it shows, once it is part of the program.
+    if (IconLib && !IconLib->LibraryPath().isEmpty() && IconLib->LibraryPath() == path) {
+        if (!IconLib->isVisible()) IconLib->show();
+        return true;
+    }
     return false;
 }
 
@@ -164,10 +186,10 @@ void Tfrm_main::OpenFiles(const QStringList& paths)
                 }
                 AddRecentFile(path);
             } else if (IsLibraryExtension(ext)) {
-                // Only the first library of a list is opened; the icon library window takes it
-                // (and the path joins the recent list) once that window is part of the program.
+                // Only the first library of a list is opened.
                 if (libraryMet) continue;
                 libraryMet = true;
+                OpenLibraryFile(path);
             } else if (IsPictureExtension(ext)) {
                 OpenPictureAsIcon(path);
             } else {
@@ -251,4 +273,21 @@ void Tfrm_main::DirectEffect(TDirectEffect effect)
     RefreshActiveDocument();
     if (frm_history) frm_history->AddSnapshot(f, caption);
     doc->SetModified(true);
+}
+
+// ---- paste ----
+
+void Tfrm_main::act_EditPasteExecute()
+{
+    Tfrm_childwin* doc = ActiveDocument();
+    if (!doc) return;
+    // Pasting changes pixels: the text being typed goes into the format first.
+    doc->CommitText();
+    TIconImageRec* f = ActiveImage();
+    const auto& paste = DocumentPeers().PasteDialog;
+    if (!f || !paste || !paste(this, *f)) return;
+    const TFramePeers& peers = FramePeers();
+    if (peers.AddSnapshot) peers.AddSnapshot(f, QStringLiteral("Paste"));
+    if (peers.MarkActiveModified) peers.MarkActiveModified();
+    if (peers.RefreshActiveDocument) peers.RefreshActiveDocument();
 }

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -23,12 +24,17 @@
 #include "imaging/imaging_state.h"
 #include "platform/app_paths.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/form_builder.h"
 #include "platform/ui/work_area.h"
 #include "workspace/childwin.h"
 #include "workspace/peers.h"
+#include "model/selection.h"
+#include "workspace/selection_controller.h"
 #include "workspace/window_registry.h"
 #include "workspace/history_form.h"
+#include "workspace/icon_lib_form.h"
 #include "workspace/color_panel.h"
+#include "workspace/tools_panel.h"
 
 Tfrm_main* frm_main = nullptr;
 
@@ -44,16 +50,6 @@ QString LiteralMenuText(const QString& text)
     QString out = text;
     out.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return out;
-}
-
-// A hint "short|long": the short part is the tool tip, the long part the status-bar text.
-void SetHint(QAction* action, const QString& hint)
-{
-    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
-    const QString shortPart = bar < 0 ? hint : hint.left(bar);
-    const QString longPart = bar < 0 ? hint : hint.mid(bar + 1);
-    action->setToolTip(shortPart);
-    action->setStatusTip(longPart);
 }
 
 // Tile Horizontal stacks the documents one above the other, each as wide as the frame; Tile
@@ -79,11 +75,6 @@ void TileDocuments(QMdiArea* mdi, Qt::Orientation orientation)
         }
         w->setGeometry(r);
     }
-}
-
-QIcon Glyph(const char* themeName, const char* ownName)
-{
-    return QIcon::fromTheme(QLatin1String(themeName), QIcon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(ownName))));
 }
 
 } // namespace
@@ -156,6 +147,7 @@ void Tfrm_main::RegisterPeers()
         path = dlgOpenPic2.FileName;
         return true;
     };
+    RegisterLibraryPeers();
 }
 
 Tfrm_main::~Tfrm_main()
@@ -172,6 +164,7 @@ Tfrm_main::~Tfrm_main()
     imaging_.reset();
     if (frm_main == this) {
         frm_main = nullptr;
+        DocumentPeers().SaveToLibrary = nullptr;
         TFramePeers& peers = FramePeers();
         const TFramePeers history = peers;
         peers = TFramePeers{};
@@ -201,6 +194,10 @@ void Tfrm_main::FormCreate()
     imaging_->BackgroundColor = 0xFFFFFF;
     setAcceptDrops(true);
     QVClipboard_ = std::make_unique<TQVClipboard>();
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        clipboardHasPicture_ = TQVClipboard::HasPicture();
+        connect(clipboard, &QClipboard::dataChanged, this, [this] { clipboardHasPicture_ = TQVClipboard::HasPicture(); });
+    }
 
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName(QStringLiteral("mdi"));
@@ -297,26 +294,26 @@ void Tfrm_main::CreateActions()
     make(HelpAbout1, "HelpAbout1", QStringLiteral("&About..."));
     make(act_homepage, "act_homepage", QStringLiteral("Home Page"));
 
-    SetHint(FileNew1, QStringLiteral("New|Create a new file"));
-    SetHint(FileOpen1, QStringLiteral("Open|Open a file"));
-    SetHint(FileClose1, QStringLiteral("Close|Close current file"));
-    SetHint(FileSave1, QStringLiteral("Save|Save current file"));
-    SetHint(FileSaveAs1, QStringLiteral("Save As|Save current file with different name"));
-    SetHint(FileExit1, QStringLiteral("Exit|Exit application"));
-    SetHint(WindowCascade1, QStringLiteral("Cascade"));
-    SetHint(WindowTileHorizontal1, QStringLiteral("Tile Horizontally"));
-    SetHint(WindowTileVertical1, QStringLiteral("Tile Vertically"));
-    SetHint(WindowMinimizeAll1, QStringLiteral("Minimize All"));
+    SetActionHint(FileNew1, QStringLiteral("New|Create a new file"));
+    SetActionHint(FileOpen1, QStringLiteral("Open|Open a file"));
+    SetActionHint(FileClose1, QStringLiteral("Close|Close current file"));
+    SetActionHint(FileSave1, QStringLiteral("Save|Save current file"));
+    SetActionHint(FileSaveAs1, QStringLiteral("Save As|Save current file with different name"));
+    SetActionHint(FileExit1, QStringLiteral("Exit|Exit application"));
+    SetActionHint(WindowCascade1, QStringLiteral("Cascade"));
+    SetActionHint(WindowTileHorizontal1, QStringLiteral("Tile Horizontally"));
+    SetActionHint(WindowTileVertical1, QStringLiteral("Tile Vertically"));
+    SetActionHint(WindowMinimizeAll1, QStringLiteral("Minimize All"));
 
-    FileNew1->setIcon(Glyph("document-new", "new"));
-    FileOpen1->setIcon(Glyph("document-open", "open"));
-    FileSave1->setIcon(Glyph("document-save", "save"));
-    act_EditCut->setIcon(Glyph("edit-cut", "cut"));
-    act_EditCopy->setIcon(Glyph("edit-copy", "copy"));
-    act_EditPaste->setIcon(Glyph("edit-paste", "paste"));
-    WindowCascade1->setIcon(Glyph("window-cascade", "cascade"));
-    WindowTileHorizontal1->setIcon(Glyph("window-tile-horizontal", "tile_horizontal"));
-    WindowTileVertical1->setIcon(Glyph("window-tile-vertical", "tile_vertical"));
+    FileNew1->setIcon(ToolGlyph("document-new", "new"));
+    FileOpen1->setIcon(ToolGlyph("document-open", "open"));
+    FileSave1->setIcon(ToolGlyph("document-save", "save"));
+    act_EditCut->setIcon(ToolGlyph("edit-cut", "cut"));
+    act_EditCopy->setIcon(ToolGlyph("edit-copy", "copy"));
+    act_EditPaste->setIcon(ToolGlyph("edit-paste", "paste"));
+    WindowCascade1->setIcon(ToolGlyph("window-cascade", "cascade"));
+    WindowTileHorizontal1->setIcon(ToolGlyph("window-tile-horizontal", "tile_horizontal"));
+    WindowTileVertical1->setIcon(ToolGlyph("window-tile-vertical", "tile_vertical"));
 
     for (QAction* a : {act_Preview_window, act_History_window, act_icon_lib}) a->setCheckable(true);
 
@@ -328,9 +325,7 @@ void Tfrm_main::CreateActions()
         a->setEnabled(false);
 
     // Commands whose windows are not in the program yet: they keep their place in the menus.
-    unavailable_ = {act_saveToLib,
-                    act_EditPaste,    act_SelectAll,           act_SelectNone,
-                    act_icon_lib,
+    unavailable_ = {
                     };
     for (QAction* a : unavailable_) a->setEnabled(false);
 }
@@ -487,6 +482,7 @@ void Tfrm_main::ConnectCommands()
     connect(FileClose1, &QAction::triggered, this, &Tfrm_main::FileClose1Execute);
     connect(FileExit1, &QAction::triggered, this, &QWidget::close);
     connect(act_load_icl, &QAction::triggered, this, &Tfrm_main::act_load_iclExecute);
+    connect(act_saveToLib, &QAction::triggered, this, &Tfrm_main::act_saveToLibExecute);
     connect(act_icon_mixer, &QAction::triggered, this, &Tfrm_main::act_icon_mixerExecute);
     connect(act_photo_to_icon, &QAction::triggered, this, &Tfrm_main::act_photo_to_iconExecute);
     connect(act_help, &QAction::triggered, this, &Tfrm_main::act_helpExecute);
@@ -511,6 +507,16 @@ void Tfrm_main::ConnectCommands()
         for (auto it = windows.rbegin(); it != windows.rend(); ++it) (*it)->showMinimized();
     });
 
+    connect(act_EditCopy, &QAction::triggered, this, [this] { EditSelection(skCopy); });
+    connect(act_EditCut, &QAction::triggered, this, [this] { EditSelection(skCut); });
+    connect(act_EditClear, &QAction::triggered, this, [this] { EditSelection(skClear); });
+    connect(act_SelectAll, &QAction::triggered, this, [this] {
+        if (Tfrm_childwin* doc = ActiveDocument(); doc && !TextEditing) SelectionController::SelectAll(doc->Document(), doc->PaintBox1);
+    });
+    connect(act_SelectNone, &QAction::triggered, this, [this] {
+        if (Tfrm_childwin* doc = ActiveDocument(); doc && !TextEditing) SelectionController::SelectNone(doc->Document(), doc->PaintBox1);
+    });
+    connect(act_EditPaste, &QAction::triggered, this, &Tfrm_main::act_EditPasteExecute);
     connect(act_EditUndo, &QAction::triggered, this, [] {
         if (frm_history && frm_history->CanUndo()) frm_history->Undo();
     });
@@ -540,6 +546,8 @@ void Tfrm_main::ToggleToolWindow(QWidget* window, QAction* action)
 void Tfrm_main::SetTextEditing(bool on)
 {
     TextEditing = on;
+    // While a text frame is open the Delete key discards it: Clear is reached from the menu only.
+    act_EditClear->setShortcut(on ? QKeySequence() : QKeySequence(Qt::Key_Delete));
     for (QAction* a : EffectActions()) a->setEnabled(!on && IsCommandAvailable(a));
 }
 
@@ -573,7 +581,7 @@ void Tfrm_main::reopenClick(int position)
     OpenFiles(path.isEmpty() ? QStringList() : QStringList{path});
 }
 
-bool Tfrm_main::ClipboardHasPicture() const { return TQVClipboard::HasPicture(); }
+bool Tfrm_main::ClipboardHasPicture() const { return clipboardHasPicture_; }
 
 void Tfrm_main::UpdateEditCommands()
 {
@@ -603,8 +611,11 @@ void Tfrm_main::setVisible(bool visible)
 
 void Tfrm_main::FormShow()
 {
-    // The tools window and the colour window are created here, before the history window, once
-    // they are part of the program; the tools window keeps to the topmost band.
+    // The tools window, the colour window and the history window, in this order; the tools
+    // window keeps to the topmost band.
+    auto* tools = new Tfrm_tools_panel(this);
+    AppWindows::Register(tools);
+    ToolsWindow = tools;
     auto* colors = new Tfrm_color_panel(this);
     AppWindows::Register(colors);
     ColorWindow = colors;
@@ -691,6 +702,12 @@ void Tfrm_main::closeEvent(QCloseEvent* event)
             event->ignore();
             return;
         }
+    }
+    // The library's question comes once the documents, which may save into it, are closed; a
+    // Yes whose save did not happen keeps the program open.
+    if (IconLib && !IconLib->QueryEndSave()) {
+        event->ignore();
+        return;
     }
     SavePlacement();
     WriteToolWindowVisibility();

@@ -25,6 +25,7 @@ class QToolBar;
 class ImagingState;
 class TQVClipboard;
 class Tfrm_childwin;
+class Tfrm_Icon_Lib;
 class Tfrm_PhotoToIcon;
 struct TIconImageRec;
 
@@ -65,7 +66,8 @@ public:
     bool ActivateIfOpen(const QString& path);
     void OpenPictureAsIcon(const QString& path);
     void act_photo_to_iconExecute();
-    void NewIcon(const QString& name);
+    // File > New: the add-format dialog, then a document called Name; null on Cancel.
+    Tfrm_childwin* NewIcon(const QString& name);
     void OpenCommandLineFiles(const QStringList& arguments);
     // Files dropped on the frame.
     void WMDropFiles(const QMimeData* data);
@@ -74,6 +76,11 @@ public:
 
     // The edit-command timer's rule, run once.
     void UpdateEditCommands();
+    // Edit > Copy, Cut, Clear on the active document's selection (TSelectionCommandKind); cut and
+    // clear commit an open text frame first.
+    void EditSelection(int kind);
+    // Edit > Paste: the paste window over the active document's current format.
+    void act_EditPasteExecute();
 
     // ---- commands ----
     QAction* FileNew1 = nullptr;
@@ -138,6 +145,11 @@ public:
     QPointer<QWidget> PreviewWindow;
     // Photo to icon, made at start-up by app/.
     QPointer<Tfrm_PhotoToIcon> PhotoToIcon;
+    // The icon library window, made at start-up by app/.
+    QPointer<Tfrm_Icon_Lib> IconLib;
+    // Opens a library or module in the icon library window after its question about unsaved
+    // changes; false when that was cancelled or the file could not be opened.
+    bool OpenLibraryFile(const QString& path);
 
     // The sixteen Effect commands, in the order the text lock lists them.
     QList<QAction*> EffectActions() const;
@@ -186,6 +198,9 @@ private:
     // The Effect commands that run an adjustment dialog on the active format.
     void EffectDialogExecute(QAction* action);
     void act_load_iclExecute();
+    void act_saveToLibExecute();
+    // The main window's services for the icon library window (main_library.cpp).
+    void RegisterLibraryPeers();
     void act_icon_mixerExecute();
     void act_helpExecute();
     void act_homepageExecute();
@@ -197,6 +212,9 @@ private:
     std::unique_ptr<TQVClipboard> QVClipboard_;
     std::unique_ptr<TReopenList> ReopenList;
     bool TextEditing = false;
+    // Whether the clipboard offers a picture, as it said when it last changed: the timer never asks
+    // the clipboard itself (on X11 that waits on the program that owns it).
+    bool clipboardHasPicture_ = false;
     bool firstShowDone_ = false;
     QList<QAction*> unavailable_;
 };

@@ -17,6 +17,7 @@
 class QFont;
 class QKeyEvent;
 class QPainter;
+class QObject;
 class QWidget;
 class Tfrm_childwin;
 
@@ -57,6 +58,11 @@ struct TDocumentPeers {
     std::function<bool(int32_t& colorType, TPalette& palette)> GetPanelPalette;
     // Switches the colour window to a format's colour type and palette.
     std::function<void(int32_t colorType, const TPalette& palette)> SetPanelColorType;
+    // True only while the colour window reports a change in which the user edited one of its palette
+    // entries. Only such a change writes the window's palette into the format: at any other change
+    // the format's palette may be newer than the window's (an effect re-quantised it), and writing
+    // the window's copy back would recolour the picture.
+    std::function<bool()> PanelPaletteEdited;
     // ---- preview window ----
     std::function<void(const TIconImageArray* formats, int index)> PreviewShowImage;
     // The document that owns these formats is going away.
@@ -70,8 +76,20 @@ struct TDocumentPeers {
     std::function<const TIconImageRec*(QWidget* parent, TIconImageArray& formats, int currentIndex)> AddFormatDialog;
     // The delete-format confirmation for a format: true on OK.
     std::function<bool(QWidget* parent, const TIconImageRec& format)> ConfirmDeleteFormat;
+    // The paste window over a format, modal: true when OK wrote the clipboard picture into it.
+    std::function<bool(QWidget* parent, TIconImageRec& target)> PasteDialog;
 };
 TDocumentPeers& DocumentPeers();
+
+// How a document window is tied to an icon of the library window: the icon's name and the
+// library's name (both empty: not linked), the serial of the library it was linked under, and
+// the file name a document of a read-only library is given.
+struct TLibraryLink {
+    QString FileName;
+    QString LibIconName;
+    QString LibName;
+    uint32_t Serial = 0;
+};
 
 // What the frame's singleton windows offer one another: the main window's services and the
 // history window's. Filled by those windows while they live.
@@ -95,6 +113,7 @@ struct TFramePeers {
     // The history or preview window was shown or hidden (the main window's check marks follow).
     std::function<void(bool shown)> HistoryShown;
     std::function<void(bool shown)> PreviewShown;
+    std::function<void(bool shown)> LibraryShown;
     // Shows or hides the preview window, as its menu command does.
     std::function<void()> TogglePreview;
     std::function<void(const QString& path)> AddRecentFile;
@@ -116,6 +135,19 @@ struct TFramePeers {
     std::function<void(QKeyEvent* event)> DocumentKeyPress;
     // The main window's "Open Picture" dialog: true with the chosen file on OK.
     std::function<bool(QWidget* parent, QString& path)> OpenPictureDialog;
+    // ---- main window, for the icon library ----
+    // A new document window holding copies of these formats, named and linked as given; null
+    // when there are no formats.
+    std::function<QObject*(const TLibraryLink& link, const TIconImageArray& formats)> OpenLibraryDocument;
+    // The add-format dialog preset to 48 x 48 with alpha and no formats to start from; on OK a new
+    // document window with its format, named and linked as given; null on Cancel.
+    std::function<QObject*(const TLibraryLink& link)> NewLibraryDocument;
+    // Brings a document window to the front.
+    std::function<void(QObject* document)> ActivateDocument;
+    // Closes a document window, which asks its own question; false when it stays open.
+    std::function<bool(QObject* document)> CloseDocument;
+    // Gives a document window this library link (its file name untouched) and refreshes its caption.
+    std::function<void(QObject* document, const TLibraryLink& link)> LinkDocument;
     // ---- history window ----
     std::function<void(TIconImageRec* format, const QString& caption)> AddSnapshot;
     std::function<void(TIconImageRec* format)> ShowTrackOf;

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace {
@@ -140,6 +142,14 @@ public:
         if (!chosen.isValid()) return false;
         color = FromQColor(chosen);
         return true;
+    }
+
+    bool InputText(QWidget* parent, const QString& caption, const QString& prompt, QString& text) override
+    {
+        bool ok = false;
+        const QString typed = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, text, &ok);
+        if (ok) text = typed;
+        return ok;
     }
 };
 

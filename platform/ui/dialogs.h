@@ -54,6 +54,8 @@ public:
     virtual bool RunFileDialog(QWidget* parent, TFileDialogRequest& request) = 0;
     // True on OK with the colour chosen; Cancel leaves it unchanged.
     virtual bool PickColor(QWidget* parent, TColor& color) = 0;
+    // A one-line text box with a prompt: true on OK with the text typed; Cancel leaves it unchanged.
+    virtual bool InputText(QWidget* parent, const QString& caption, const QString& prompt, QString& text) = 0;
 };
 
 // The service in use: the one installed last, else the desktop's.

@@ -1,6 +1,7 @@
 // The form builder's controls; see form_builder.h for the layout and pairing rules.
 #include "platform/ui/form_builder.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialog>
@@ -205,4 +206,16 @@ QFrame* TFormBuilder::Bevel(const QString& name, const QRect& geometry, bool lin
     }
     bevel->setGeometry(geometry);
     return bevel;
+}
+
+void SetActionHint(QAction* action, const QString& hint)
+{
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    action->setToolTip(bar < 0 ? hint : hint.left(bar));
+    action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+}
+
+QIcon ToolGlyph(const char* themeName, const char* ownName)
+{
+    return QIcon::fromTheme(QLatin1String(themeName), QIcon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(ownName))));
 }

@@ -21,6 +21,7 @@
 
 #include "platform/color.h"
 
+class QAction;
 class QButtonGroup;
 class QCheckBox;
 class QDialog;
@@ -68,6 +69,13 @@ struct TButtonRow {
     QPushButton* Cancel = nullptr;
     QPushButton* Help = nullptr;
 };
+
+// A tool-bar glyph: the desktop theme's icon of that name, else our own ":/glyphs/<own>.png".
+QIcon ToolGlyph(const char* themeName, const char* ownName);
+
+// A hint "short|long": the short part becomes the action's tool tip, the long part its status-bar
+// text; a hint without "|" serves as both.
+void SetActionHint(QAction* action, const QString& hint);
 
 // Pairs a track bar and a spin edit as described above (the track bar holds the value).
 void PairTrackAndSpin(TTrackBar* track, TSpinEdit* spin);

@@ -289,7 +289,7 @@ TEST(ToolSettings, ShapePageRefresh)
     l = s.RefreshShapePage(spRect, ctTrueAlpha, 0);
     EXPECT_EQ(l, (TShapePageLayout{false, false, false, true}));
     // Fill only: no border.
-    s.Rect.Type = stFillOnly;
+    s.Rect.Type = stFill;
     l = s.RefreshShapePage(spRect, ctTrueAlpha, 0x00FF00);
     EXPECT_FALSE(l.BorderVisible);
     EXPECT_EQ(s.Rect.FillColor, 0xFFFFFFu); // true colour keeps the page's own fill
@@ -392,14 +392,14 @@ TEST(GradientEditor, MouseOnTheBar)
 {
     TGradientEditorModel m;
     // A press on handle 6's body selects it; a drag past the end stops at 511.
-    m.Press(511 + 5, 20);
+    EXPECT_EQ(m.Press(511 + 5, 20), 6);
     EXPECT_EQ(m.SelectedIndex, 6);
     m.Move(600);
     EXPECT_EQ(m.Handles[6].Position, 511);
     m.Move(-100000);
     EXPECT_EQ(m.Handles[6].Position, 0);
     // A press beside every handle keeps the selection, and a drag moves the selected handle.
-    m.Press(300, 5);
+    EXPECT_EQ(m.Press(300, 5), -1);
     EXPECT_EQ(m.SelectedIndex, 6);
     m.Move(340);
     EXPECT_EQ(m.Handles[6].Position, 40);

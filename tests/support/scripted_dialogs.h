@@ -29,6 +29,10 @@ public:
     // An empty queue cancels.
     QQueue<std::function<bool(TFileDialogRequest&)>> FileAnswers;
     QQueue<TColor> ColorAnswers; // an empty queue cancels
+    // Answers for the text boxes, in order; an empty queue cancels.
+    QQueue<QString> TextAnswers;
+    // The prompts of the text boxes shown so far, each as "caption: prompt [preset]".
+    QStringList TextRequests;
 
     // Queues answers for the next message boxes.
     void Answer(std::initializer_list<TMsgResult> answers)
@@ -63,6 +67,14 @@ public:
         FileRequests.append(request);
         if (FileAnswers.isEmpty()) return false;
         return FileAnswers.dequeue()(request);
+    }
+
+    bool InputText(QWidget*, const QString& caption, const QString& prompt, QString& text) override
+    {
+        TextRequests << caption + QStringLiteral(": ") + prompt + QStringLiteral(" [") + text + QStringLiteral("]");
+        if (TextAnswers.isEmpty()) return false;
+        text = TextAnswers.dequeue();
+        return true;
     }
 
     bool PickColor(QWidget*, TColor& color) override

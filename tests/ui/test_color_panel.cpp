@@ -221,6 +221,15 @@ TEST_F(ColorPanelTest, PaletteEditReachesTheFormatAndMarksTheDocument)
     EXPECT_EQ(ColorPeers().GetColor(), TColor(NearestPaletteIndex(&edited, 0xFFFFFF)));
     EXPECT_EQ(shown.Palette, edited);
 
+    // The format's palette changed behind the window (an effect re-quantised it without a redraw):
+    // the window's next change that edits no entry leaves the newer palette alone.
+    doc->Document().CurrentImage()->Palette.palPalEntry[7] = TPaletteEntry{1, 2, 3, 0};
+    const TPalette newer = shown.Palette;
+    Press(panel->img_lib, QPoint(5, 150));
+    panel->tmr_reDrawTimer();
+    EXPECT_EQ(shown.Palette, newer);
+    EXPECT_NE(*ColorPeers().GetPalette(), newer);
+
     // The true-colour format brings the square back with the alpha row hidden (type 4).
     doc->Document().CurrentIndex = 1;
     doc->ActivateCurrentFormat();

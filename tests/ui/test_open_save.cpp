@@ -421,8 +421,8 @@ TEST(Startup, WindowsAreMadeInOrderAndFreedDocumentsFirstThenInReverse)
             QObject::connect(w, &QObject::destroyed, [&order, name = w->objectName()] { order << name; });
     EXPECT_TRUE(main->close());
     AppWindows::FreeAll();
-    EXPECT_EQ(order, (QStringList{"s2.ico", "s1.ico", "frm_history", "frm_color_panel", "frm_CartoonOption", "frm_PhotoToIcon", "frm_preview", "frm_DeleIconImage",
-                                  "frm_add_new_image", "frm_about", "frm_main"}));
+    EXPECT_EQ(order, (QStringList{"s2.ico", "s1.ico", "frm_history", "frm_color_panel", "frm_tools_panel", "frm_CartoonOption", "frm_PhotoToIcon", "frm_preview", "frm_DeleIconImage",
+                                  "frm_Paste", "frm_Icon_Lib", "frm_font", "frm_GradientColor", "frm_add_new_image", "frm_about", "frm_main"}));
     EXPECT_EQ(frm_main, nullptr);
     EXPECT_EQ(frm_history, nullptr);
 }

@@ -1,0 +1,202 @@
+// The font window: its controls write straight into the sample field's font.
+#include "workspace/font_form.h"
+
+#include <QComboBox>
+#include <QFont>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QToolButton>
+#include <algorithm>
+
+#include "model/tool_settings.h"
+#include "platform/small_routines.h"
+#include "platform/ui/form_builder.h"
+#include "platform/ui/spin_edit.h"
+#include "workspace/peers.h"
+
+Tfrm_font* frm_font = nullptr;
+
+namespace {
+
+// The style buttons' glyphs: the letter in its own style, dark on a clear ground.
+QIcon StyleGlyph(const QString& letter, bool bold, bool italic, bool underline)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    QFont f;
+    f.setPixelSize(13);
+    f.setBold(bold);
+    f.setItalic(italic);
+    f.setUnderline(underline);
+    p.setFont(f);
+    p.setPen(QColor(0x10, 0x10, 0x10));
+    p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, letter);
+    return QIcon(pixmap);
+}
+
+// The order of a sorted list box: letters without regard to case, ties by the exact text.
+bool FaceBefore(const QString& a, const QString& b)
+{
+    const int c = QString::compare(a, b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+}
+
+} // namespace
+
+Tfrm_font::Tfrm_font(QWidget* parent)
+    : Tfrm_base(QStringLiteral("frm_font"), parent,
+                Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    frm_font = this;
+    setWindowTitle(QString());
+    setFixedSize(ClientWidth, ClientHeight);
+
+    TFormBuilder form(this);
+    form.Label(QStringLiteral("Label1"), QStringLiteral("Font:"), 9, 8);
+    cmb_TextFont = new QComboBox(this);
+    cmb_TextFont->setObjectName(QStringLiteral("cmb_TextFont"));
+    cmb_TextFont->setGeometry(9, 26, 166, 24);
+    cmb_TextFont->setMaxVisibleItems(16);
+    form.Label(QStringLiteral("Label2"), QStringLiteral("Size:"), 184, 8);
+    spn_TextSize = form.Spin(QStringLiteral("spn_TextSize"), ToolRange::FontSize.Min, ToolRange::FontSize.Max,
+                             ToolRange::FontSize.Default, QRect(184, 26, 66, 24));
+    btn_TextB = form.ToolButton(QStringLiteral("btn_TextB"), QStringLiteral("Bold"),
+                                StyleGlyph(QStringLiteral("B"), true, false, false), QRect(9, 56, 23, 22));
+    btn_TextI = form.ToolButton(QStringLiteral("btn_TextI"), QStringLiteral("Italic"),
+                                StyleGlyph(QStringLiteral("I"), false, true, false), QRect(34, 56, 23, 22));
+    btn_TextU = form.ToolButton(QStringLiteral("btn_TextU"), QStringLiteral("Underline"),
+                                StyleGlyph(QStringLiteral("U"), false, false, true), QRect(59, 56, 23, 22));
+    // Each is a toggle of its own.
+    for (QToolButton* b : {btn_TextB, btn_TextI, btn_TextU}) b->setCheckable(true);
+
+    edt_FontSample = new QLineEdit(QStringLiteral("Hello"), this);
+    edt_FontSample->setObjectName(QStringLiteral("edt_FontSample"));
+    edt_FontSample->setGeometry(9, 84, 241, 105);
+
+    const TButtonRow buttons = form.Buttons(QStringLiteral("BitBtn1"), QStringLiteral("BitBtn2"), QString(),
+                                            ClientWidth - 2 * (75 + 10) + 1, ClientHeight - 37);
+    BitBtn1 = buttons.Ok;
+    BitBtn2 = buttons.Cancel;
+
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cmb_TextFont, &QComboBox::currentIndexChanged, this, &Tfrm_font::cmb_TextFontChange);
+    connect(spn_TextSize, &TSpinEdit::Changed, this, &Tfrm_font::spn_TextSizeChange);
+    connect(btn_TextB, &QToolButton::clicked, this, &Tfrm_font::btn_TextBClick);
+    connect(btn_TextI, &QToolButton::clicked, this, &Tfrm_font::btn_TextIClick);
+    connect(btn_TextU, &QToolButton::clicked, this, &Tfrm_font::btn_TextUClick);
+
+    FillFontList(ScreenFontFaces());
+
+    ToolsPeers().ChooseFont = [this](QWidget*, QString& text, QFont& font) { return Execute(text, font); };
+}
+
+Tfrm_font::~Tfrm_font()
+{
+    if (frm_font != this) return;
+    frm_font = nullptr;
+    ToolsPeers().ChooseFont = nullptr;
+}
+
+QStringList Tfrm_font::ScreenFontFaces()
+{
+    QStringList faces;
+    for (const QString& family : QFontDatabase::families())
+        if (!QFontDatabase::isPrivateFamily(family)) faces << family;
+    faces.removeDuplicates();
+    return faces;
+}
+
+void Tfrm_font::FillFontList(const QStringList& faces)
+{
+    QStringList sorted = faces;
+    std::stable_sort(sorted.begin(), sorted.end(), FaceBefore);
+    syncing_ = true;
+    cmb_TextFont->clear();
+    cmb_TextFont->addItems(sorted);
+    cmb_TextFont->setCurrentIndex(FaceIndex(edt_FontSample->font().family()));
+    syncing_ = false;
+}
+
+int Tfrm_font::FaceIndex(const QString& face) const
+{
+    for (int i = 0; i < cmb_TextFont->count(); ++i)
+        if (cmb_TextFont->itemText(i) == face) return i;
+    return -1;
+}
+
+bool Tfrm_font::Execute(QString& text, QFont& font)
+{
+    edt_FontSample->setText(text);
+    edt_FontSample->setFont(font);
+    if (exec() != QDialog::Accepted) return false;
+    font = edt_FontSample->font();
+    text = edt_FontSample->text();
+    return true;
+}
+
+void Tfrm_font::setVisible(bool visible)
+{
+    const bool showing = visible && !isVisible();
+    Tfrm_base::setVisible(visible);
+    if (showing) FormShow();
+}
+
+void Tfrm_font::FormShow()
+{
+    const QFont f = edt_FontSample->font();
+    syncing_ = true;
+    // A face that is not installed leaves the list as it was; the sample keeps its face.
+    const int index = FaceIndex(f.family());
+    if (index >= 0) cmb_TextFont->setCurrentIndex(index);
+    spn_TextSize->SetValue(f.pointSize());
+    btn_TextB->setChecked(f.bold());
+    btn_TextI->setChecked(f.italic());
+    btn_TextU->setChecked(f.underline());
+    syncing_ = false;
+}
+
+template <class Change>
+void Tfrm_font::ChangeSampleFont(Change change)
+{
+    QFont f = edt_FontSample->font();
+    change(f);
+    edt_FontSample->setFont(f);
+}
+
+void Tfrm_font::cmb_TextFontChange()
+{
+    if (syncing_ || cmb_TextFont->currentIndex() < 0) return;
+    const QString face = cmb_TextFont->currentText();
+    ChangeSampleFont([&](QFont& f) { f.setFamily(face); });
+}
+
+void Tfrm_font::spn_TextSizeChange()
+{
+    // Only a whole number is taken; it reads within 3..999.
+    if (syncing_ || !IsIntegerText(spn_TextSize->Text().trimmed())) return;
+    const int size = spn_TextSize->Value();
+    ChangeSampleFont([&](QFont& f) { f.setPointSize(size); });
+}
+
+void Tfrm_font::btn_TextBClick()
+{
+    const bool down = btn_TextB->isChecked();
+    ChangeSampleFont([&](QFont& f) { f.setBold(down); });
+}
+
+void Tfrm_font::btn_TextIClick()
+{
+    const bool down = btn_TextI->isChecked();
+    ChangeSampleFont([&](QFont& f) { f.setItalic(down); });
+}
+
+void Tfrm_font::btn_TextUClick()
+{
+    const bool down = btn_TextU->isChecked();
+    ChangeSampleFont([&](QFont& f) { f.setUnderline(down); });
+}
