@@ -10,11 +10,9 @@
 // Reading is in two steps so that a module of thousands of images is never decoded at once:
 // ReadLibrary lists the groups and where their images lie, ReadIconImages decodes one icon.
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include <QByteArray>
-#include <QFile>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -107,9 +105,9 @@ public:
     // True when the names came from the module's names table (such names are not made unique).
     bool NamesFromTable = false;
 
-    // Opens the module (others may go on reading and writing it) and lists its icons. A file that
+    // Reads the module (others may go on reading and writing it) and lists its icons. A file that
     // is no module, or holds no icons, gives 0 and no icons; -1 only when the file cannot be opened
-    // or read. The file stays open until the next read or the reader's end, for ReadIconImages.
+    // or read. Its bytes are kept until the next read or the reader's end, for ReadIconImages.
     int32_t ReadLibrary(const QString& path);
     // The same over bytes in memory (kept by the reader).
     int32_t ReadLibraryData(const QByteArray& data);
@@ -139,7 +137,6 @@ private:
     void ReadNames(const ByteReader& file, const TResourceList& names, bool bounded);
     void PlaceImages(const TResourceList& images, bool unitSizes);
 
-    std::unique_ptr<QFile> file_;
     QByteArray data_;
     ByteReader bytes_;
     // Raw bytes of refused images by offset, so formats sharing one resource share one copy.

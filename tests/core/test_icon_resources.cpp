@@ -400,3 +400,21 @@ TEST(IconResources, NeShiftOutOfRangeGivesAnEmptyLibrary)
     EXPECT_EQ(missing.ReadLibrary(QStringLiteral("/nonexistent/none.icl")), -1);
     EXPECT_FALSE(missing.LastError.isEmpty());
 }
+
+// Others may write the module while it is open: a module cut short after it was listed must not
+// take the reader down when the images are decoded.
+TEST(IconResources, ModuleCutByAnotherProgramAfterListingStillDecodes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cut.dll"));
+    ASSERT_TRUE(QFile::copy(ModulePath("icons_x64.dll"), path));
+    TIconModuleReader reader;
+    ASSERT_EQ(reader.ReadLibrary(path), 0);
+    ASSERT_EQ(reader.Icons.size(), 3u);
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.resize(0));
+    }
+    ExpectIconEquals(reader, 1, LoadIco(ModulePath("app.ico")), "app after the cut");
+}
