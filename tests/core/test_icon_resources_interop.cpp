@@ -1,9 +1,9 @@
 // Real modules made while the test runs: icon files written by us are compiled into a resource
 // script with llvm-rc and linked into x86 and x64 DLLs with lld-link (numbered and named groups,
-// one group in three languages, one image in two, a 256 x 256 PNG image). wrestool (icoutils) lists and extracts
-// each module; what we read must match it group by group and pixel by pixel, and match the icon
-// files the module was made from. A library we write from such a module is then listed and
-// extracted by wrestool and read back by us with the same names and pixels.
+// one group in three languages, one image in two, a 256 x 256 PNG image). wrestool (icoutils)
+// lists and extracts each module; what we read must match it group by group and pixel by pixel,
+// and match the icon files the module was made from. A library we write from such a module is
+// then listed and extracted by wrestool and read back by us with the same names and pixels.
 #include <gtest/gtest.h>
 
 #include <deque>
