@@ -492,6 +492,7 @@ void TIconModuleReader::PlaceImages(const TResourceList& images, bool unitSizes)
             if (item.Offset < 0 || item.Size <= 0) continue;
             f.Offset = item.Offset;
             f.Size = item.Size;
+            f.RecordSize = item.Size;
             // NE lengths count whole units; a group entry that gives the real size (as our
             // libraries do) drops the padding, so bytes kept for writing back stay identical.
             if (unitSizes && f.EntryBytes > 0 && f.EntryBytes < uint64_t(item.Size)) f.Size = f.EntryBytes;
@@ -518,7 +519,7 @@ int32_t TIconModuleReader::ReadIconImages(int index, std::vector<TModuleImage>& 
         TModuleFormat& f = icon.Formats[j];
         TModuleImage& out = images[j];
         if (f.Offset < 0) continue;
-        ByteReader block = bytes_.Sub(uint64_t(f.Offset), uint64_t(f.Size));
+        ByteReader block = bytes_.Sub(uint64_t(f.Offset), uint64_t(std::max(f.Size, f.RecordSize)));
         TIconImageRec rec;
         if (pixels < MaxIconPixelsTotal && access.ReadIconImage(block, f.BitCount, rec) == 0 &&
             pixels + int64_t(rec.Width) * rec.Height <= MaxIconPixelsTotal) {

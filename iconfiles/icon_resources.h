@@ -60,9 +60,13 @@ struct TModuleFormat {
     // The group entry's bytes in resource (0 when not given).
     uint32_t EntryBytes = 0;
     // Where the image's resource lies in the file; Offset -1 when the group names an image that
-    // does not exist, lies outside the file or is empty.
+    // does not exist, lies outside the file or is empty. Size is the image's own (NE: without the
+    // padding of its last unit when the group entry gives the real size); the image is decoded
+    // within RecordSize, the whole extent its record gives, so an entry that understates the
+    // size loses nothing.
     int64_t Offset = -1;
     int64_t Size = 0;
+    int64_t RecordSize = 0;
 };
 
 // One group-icon resource: one icon of the library.

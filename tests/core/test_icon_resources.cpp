@@ -418,3 +418,25 @@ TEST(IconResources, ModuleCutByAnotherProgramAfterListingStillDecodes)
     }
     ExpectIconEquals(reader, 1, LoadIco(ModulePath("app.ico")), "app after the cut");
 }
+
+// Group entries of other tools may understate an image's size: the image is read within its whole
+// record all the same, and only an image that cannot be read is kept at the size the entry gives.
+TEST(IconResources, UnderstatedEntrySizeStillReadsTheImage)
+{
+    NeLayout layout;
+    layout.groups = {{1}};
+    layout.imageIds = {1};
+    QByteArray module = BuildNe(layout);
+    TResourceList groups;
+    TIconModuleReader::ReadNeResources(ByteReader(module), rtGroupIcon, groups);
+    ASSERT_EQ(groups.size(), 1u);
+    const qsizetype entryBytes = qsizetype(groups[0].Offset) + 6 + 8;
+    module[entryBytes] = char(10);
+    TIconModuleReader r;
+    ASSERT_EQ(r.ReadLibraryData(module), 0);
+    std::vector<TModuleImage> images;
+    EXPECT_EQ(r.ReadIconImages(0, images), 0);
+    ASSERT_EQ(images.size(), 1u);
+    ASSERT_TRUE(images[0].Read);
+    EXPECT_EQ(images[0].Image.Bitmap->Pixel(5, 5), MakeColor(0, 100, 200));
+}
