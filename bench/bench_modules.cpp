@@ -177,13 +177,9 @@ void BM_DecodeEveryImage(benchmark::State& state)
     }
 }
 
-// 500 icons of 16, 32 and 48 pixels (DIB images), with (argument 1) or without a 256 x 256 PNG
-// image in every icon.
-void BM_WriteLibrary500(benchmark::State& state)
+// 500 icons, each holding every one of the images.
+std::vector<TLibraryIcon> FiveHundredIcons(const std::deque<TIconImageRec>& images)
 {
-    std::deque<TIconImageRec> images;
-    for (int side : {16, 32, 48}) images.push_back(DrawnFormat(side, unsigned(side)));
-    if (state.range(0) != 0) images.push_back(DrawnFormat(256, 256));
     std::vector<TLibraryIcon> icons(500);
     for (size_t k = 0; k < icons.size(); ++k) {
         icons[k].Name = QStringLiteral("Icon %1").arg(k);
@@ -197,6 +193,17 @@ void BM_WriteLibrary500(benchmark::State& state)
         }
         icons[k].FormatCount = int32_t(icons[k].Slots.size());
     }
+    return icons;
+}
+
+// 500 icons of 16, 32 and 48 pixels (DIB images), with (argument 1) or without a 256 x 256 PNG
+// image in every icon.
+void BM_WriteLibrary500(benchmark::State& state)
+{
+    std::deque<TIconImageRec> images;
+    for (int side : {16, 32, 48}) images.push_back(DrawnFormat(side, unsigned(side)));
+    if (state.range(0) != 0) images.push_back(DrawnFormat(256, 256));
+    std::vector<TLibraryIcon> icons = FiveHundredIcons(images);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("big.icl"));
     for (auto _ : state) {
@@ -228,19 +235,7 @@ void BM_SaveLibrary500FromWorkingFiles(benchmark::State& state)
 {
     std::deque<TIconImageRec> images;
     for (int side : {16, 32, 48, 256}) images.push_back(DrawnFormat(side, unsigned(side)));
-    std::vector<TLibraryIcon> icons(500);
-    for (size_t k = 0; k < icons.size(); ++k) {
-        icons[k].Name = QStringLiteral("Icon %1").arg(k);
-        for (const TIconImageRec& image : images) {
-            TLibrarySlot slot;
-            slot.Width = image.Width;
-            slot.Height = image.Height;
-            slot.BitCount = 32;
-            slot.Image = &image;
-            icons[k].Slots.push_back(slot);
-        }
-        icons[k].FormatCount = int32_t(icons[k].Slots.size());
-    }
+    std::vector<TLibraryIcon> icons = FiveHundredIcons(images);
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("source.icl"));
     TIconLibraryWriter writer;
