@@ -9,7 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-#include "app/app_windows.h"
+#include "bench_frame.h"
 #include "model/color_panel_model.h"
 #include "platform/ui/spin_edit.h"
 #include "workspace/childwin.h"
@@ -18,36 +18,26 @@
 
 namespace {
 
-// A shown frame with one document holding a 256 x 256 format of the colour type.
-struct Frame {
-    explicit Frame(int32_t colorType)
+// A 256 x 256 format of the colour type in a shown frame, with the colour window's tick settled.
+TIconImageRec Format256(int32_t colorType)
+{
+    TIconImageRec rec;
+    InitIconImage(rec, 256, 256, colorType, -1);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            rec.Bitmap->SetPixel(x, y, colorType <= ctColors256 ? MakeColor((x / 16) % 16, 0, 0) : TColor(x * 256 + y));
+    rec.Mask->Fill(0);
+    return rec;
+}
+
+struct Frame : BenchFrame {
+    explicit Frame(int32_t colorType) : BenchFrame(Format256(colorType))
     {
-        main = new Tfrm_main;
-        main->show();
-        doc = main->CreateDocumentWindow();
-        TIconImageRec rec;
-        InitIconImage(rec, 256, 256, colorType, -1);
-        for (int y = 0; y < 256; ++y)
-            for (int x = 0; x < 256; ++x)
-                rec.Bitmap->SetPixel(x, y, colorType <= ctColors256 ? MakeColor((x / 16) % 16, 0, 0) : TColor(x * 256 + y));
-        rec.Mask->Fill(0);
-        doc->AddImageFormat(rec);
-        auto* sub = qobject_cast<QMdiSubWindow*>(doc->parentWidget());
-        main->MdiArea()->setActiveSubWindow(sub);
-        sub->resize(Tfrm_childwin::MaxWidth, Tfrm_childwin::MaxHeight);
-        doc->ActivateCurrentFormat();
         panel = frm_color_panel;
         panel->tmr_reDraw.stop();
         panel->tmr_reDrawTimer();
         QApplication::processEvents();
     }
-    ~Frame()
-    {
-        doc->Document().Modified = 0;
-        AppWindows::FreeAll();
-    }
-    Tfrm_main* main = nullptr;
-    Tfrm_childwin* doc = nullptr;
     Tfrm_color_panel* panel = nullptr;
 };
 

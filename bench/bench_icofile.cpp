@@ -13,28 +13,10 @@
 #include <QList>
 #include <QTemporaryDir>
 
+#include "bench_formats.h"
 #include "iconfiles/file_access.h"
 
 namespace {
-
-// A picture with smooth areas and edges, like a drawn icon, so PNG has something to compress.
-TIconImageRec DrawnFormat(int size, int32_t colorType)
-{
-    TIconImageRec f;
-    InitIconImage(f, size, size, colorType, -1);
-    const int entries = f.Palette.palNumEntries;
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            const int dx = x - size / 2;
-            const int dy = y - size / 2;
-            const bool inside = dx * dx + dy * dy < size * size / 5;
-            const TColor c = MakeColor(x * 255 / size, y * 255 / size, (x + y) * 127 / size);
-            f.Bitmap->SetPixel(x, y, entries ? MakeColor((x / 3 + y / 5) % entries, 0, 0) : c);
-            const int level = !inside ? 255 : (colorType == ctTrueAlpha ? (dx * dx + dy * dy) * 255 / (size * size) : 0);
-            f.Mask->SetPixel(x, y, MakeColor(level, level, level));
-        }
-    return f;
-}
 
 struct Fixture {
     Fixture()

@@ -46,6 +46,8 @@ int Tfrm_Effect::Execute(TIconImageRec* image)
     Target = image;
     applied_ = false;
     restoredByPreview_ = false;
+    pending_ = false;
+    finished_ = false;
     return exec() == QDialog::Accepted ? mrOk : mrCancel;
 }
 
@@ -58,7 +60,22 @@ void Tfrm_Effect::PreviewStep()
 
 void Tfrm_Effect::Apply()
 {
-    if (!Target) return;
+    if (!Target || finished_) return;
+    if (running_) {
+        pending_ = true;
+        return;
+    }
+    running_ = true;
+    do {
+        pending_ = false;
+        RunOnce();
+    } while (pending_ && !finished_);
+    running_ = false;
+}
+
+void Tfrm_Effect::RunOnce()
+{
+    ++runs_;
     try {
         ApplyEffect();
     } catch (const std::exception& e) {
@@ -82,19 +99,23 @@ void Tfrm_Effect::chk_previewClick(bool checked)
 
 void Tfrm_Effect::done(int result)
 {
-    if (Target) {
+    if (Target && !finished_) {
         if (result == QDialog::Accepted) {
-            // Unchecking Preview put the backup back; OK keeps the dialog's values, so compute them
-            // once more, quietly: the owner redraws after OK anyway.
-            if (restoredByPreview_ && applied_) {
+            // Unchecking Preview put the backup back, or a change is still waiting behind the running
+            // preview; OK keeps the dialog's values, so compute them once more, quietly: the owner
+            // redraws after OK anyway.
+            if ((restoredByPreview_ && applied_) || pending_) {
                 previewSuppressed_ = true;
-                Apply();
+                RunOnce();
                 previewSuppressed_ = false;
             }
         } else {
             CopyIconImage(&Backup, Target);
             if (OnPreview) OnPreview();
         }
+        // A run under way when the dialog closes must not compute again over what was kept.
+        pending_ = false;
+        finished_ = true;
     }
     Tfrm_base::done(result);
 }

@@ -10,6 +10,11 @@
 // the parameter's value in a field of its own. The track bar is the value: it acts only when its
 // position differs from the stored value; the spin edit passes a whole number that differs from
 // the stored value on to the track bar (which clamps it). Handlers stay idle until Execute.
+//
+// A recomputation runs synchronously in the change handler, but never inside another: changes
+// that arrive while one runs (the owner's redraw may let events through) only store their values
+// and ask for one more run, which takes the latest values once the running one is done. A slider
+// dragged faster than the redraws therefore never queues them; the last value wins.
 #include <QCheckBox>
 #include <QFrame>
 #include <QPushButton>
@@ -50,6 +55,8 @@ public:
     QCheckBox* chk_preview = nullptr;
 
     void done(int result) override;
+    // Recomputations so far.
+    int RunCount() const { return runs_; }
 
 protected:
     // The backup, and the work copy for palette formats.
@@ -57,6 +64,7 @@ protected:
     // Every recomputation ends here: fires OnPreview when Preview is checked.
     void PreviewStep();
     // Runs ApplyEffect when there is a target, showing what it throws instead of passing it on.
+    // Called while a run is under way, it only asks for one more run after it.
     void Apply();
     // Wires a track-bar row to its stored value by the parameter-pair rule.
     void BindPair(const TTrackRow& row, int& stored);
@@ -70,7 +78,12 @@ protected:
 
 private:
     void chk_previewClick(bool checked);
+    void RunOnce();
     bool applied_ = false;           // ApplyEffect ran since Execute
     bool restoredByPreview_ = false; // Target holds the backup because Preview was unchecked
     bool previewSuppressed_ = false;
+    bool running_ = false;  // Apply is under way
+    bool pending_ = false;  // a change came in during it: one more run with the latest values
+    bool finished_ = false; // the dialog closed: nothing recomputes Target any more
+    int runs_ = 0;
 };

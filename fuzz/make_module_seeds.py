@@ -266,6 +266,12 @@ def ne_regressions():
     struct.pack_into("<H", b, 194 + 8 + 12 + 8 + 2, 0)
     write(r + "ne_image_length_0.icl", b)
 
+    # 65535 entries that all name one small image: every one is read, within the pixel cap.
+    write(r + "ne_65535_entries_one_image.icl", ne_module([[1] * 0xFFFF], [(1, dib_image(16, 8, 12))]))
+
+    # Ten groups of 4096 entries each: more formats than a library can hold.
+    write(r + "ne_40960_entries_ten_groups.icl", ne_module([[1] * 4096 for _ in range(10)], [(1, dib_image(16, 8, 13))]))
+
     # Group entries whose bytes-in-resource say 4 GiB.
     write(r + "ne_entry_size_4g.icl", ne_module(groups, images, entry_size=0xFFFFFFFF))
 

@@ -106,7 +106,9 @@ int32_t TIconLibraryWriter::BuildLibraryData(std::vector<TLibraryIcon>& icons, Q
     // Counts and resource numbers are 16-bit fields with the high bit taken.
     int64_t slotCount = 0;
     for (const TLibraryIcon& icon : icons) {
-        if (icon.FormatCount < 0 || icon.FormatCount > 0xFFFF) {
+        // An icon of more formats than the reader takes would come back without some of them.
+        if (icon.FormatCount < 0 || icon.FormatCount > MaxModuleFormatsPerIcon ||
+            icon.Slots.size() > size_t(MaxModuleFormatsPerIcon)) {
             LastError = TextTooManyIcons;
             return -1;
         }

@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 #include <string_view>
+
+#include <QFile>
 
 #include "iconfiles/file_access.h"
 
@@ -216,32 +219,32 @@ void TIconModuleReader::Clear()
     NamesFromTable = false;
     bytes_ = ByteReader();
     data_.clear();
-    file_.reset();
     rawCache_.clear();
 }
 
 int32_t TIconModuleReader::ReadLibrary(const QString& path)
 {
     Clear();
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly)) {
-        LastError = file->errorString();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        LastError = file.errorString();
         return -1;
     }
-    const qint64 size = file->size();
-    const uchar* mapped = size > 0 ? file->map(0, size) : nullptr;
-    if (mapped) {
-        bytes_ = ByteReader(mapped, size_t(size));
-    } else {
-        data_ = file->readAll();
-        if (file->error() != QFileDevice::NoError) {
-            LastError = file->errorString();
-            data_.clear();
-            return -1;
-        }
-        bytes_ = ByteReader(data_);
+    // Read whole rather than mapped: others may write the module while it is open, and a mapped
+    // file cut short under us would end the program at the first byte past the new end.
+    try {
+        data_ = file.readAll();
+    } catch (const std::bad_alloc&) {
+        data_.clear();
+        LastError = QStringLiteral("Not enough memory to read the file.");
+        return -1;
     }
-    file_ = std::move(file);
+    if (file.error() != QFileDevice::NoError) {
+        LastError = file.errorString();
+        data_.clear();
+        return -1;
+    }
+    bytes_ = ByteReader(data_);
     return ReadFromBytes(bytes_);
 }
 
@@ -489,6 +492,7 @@ void TIconModuleReader::PlaceImages(const TResourceList& images, bool unitSizes)
             if (item.Offset < 0 || item.Size <= 0) continue;
             f.Offset = item.Offset;
             f.Size = item.Size;
+            f.RecordSize = item.Size;
             // NE lengths count whole units; a group entry that gives the real size (as our
             // libraries do) drops the padding, so bytes kept for writing back stay identical.
             if (unitSizes && f.EntryBytes > 0 && f.EntryBytes < uint64_t(item.Size)) f.Size = f.EntryBytes;
@@ -515,7 +519,7 @@ int32_t TIconModuleReader::ReadIconImages(int index, std::vector<TModuleImage>& 
         TModuleFormat& f = icon.Formats[j];
         TModuleImage& out = images[j];
         if (f.Offset < 0) continue;
-        ByteReader block = bytes_.Sub(uint64_t(f.Offset), uint64_t(f.Size));
+        ByteReader block = bytes_.Sub(uint64_t(f.Offset), uint64_t(std::max(f.Size, f.RecordSize)));
         TIconImageRec rec;
         if (pixels < MaxIconPixelsTotal && access.ReadIconImage(block, f.BitCount, rec) == 0 &&
             pixels + int64_t(rec.Width) * rec.Height <= MaxIconPixelsTotal) {

@@ -10,11 +10,9 @@
 // Reading is in two steps so that a module of thousands of images is never decoded at once:
 // ReadLibrary lists the groups and where their images lie, ReadIconImages decodes one icon.
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include <QByteArray>
-#include <QFile>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -32,8 +30,11 @@ constexpr uint32_t rtIconNames = 301;
 // room and names must stay unique after the cut.
 constexpr int MaxLibraryNameBytes = 32;
 // Bounds on what one module may list, so that a hostile table cannot make us allocate without end.
-constexpr int MaxModuleFormatsPerIcon = 65535;
-constexpr int64_t MaxModuleFormatsTotal = int64_t(1) << 18;
+// An icon's images are decoded together, and each costs its bookkeeping whatever its size: 65535
+// entries naming one tiny image would take over 200 MB, 4096 take a few. No library can hold more
+// formats in all than MaxModuleFormatsTotal (its resource numbers are 15 bits).
+constexpr int MaxModuleFormatsPerIcon = 4096;
+constexpr int64_t MaxModuleFormatsTotal = 32767;
 
 // One resource found by a resource-table reader.
 struct TResourceItem {
@@ -59,9 +60,13 @@ struct TModuleFormat {
     // The group entry's bytes in resource (0 when not given).
     uint32_t EntryBytes = 0;
     // Where the image's resource lies in the file; Offset -1 when the group names an image that
-    // does not exist, lies outside the file or is empty.
+    // does not exist, lies outside the file or is empty. Size is the image's own (NE: without the
+    // padding of its last unit when the group entry gives the real size); the image is decoded
+    // within RecordSize, the whole extent its record gives, so an entry that understates the
+    // size loses nothing.
     int64_t Offset = -1;
     int64_t Size = 0;
+    int64_t RecordSize = 0;
 };
 
 // One group-icon resource: one icon of the library.
@@ -104,9 +109,9 @@ public:
     // True when the names came from the module's names table (such names are not made unique).
     bool NamesFromTable = false;
 
-    // Opens the module (others may go on reading and writing it) and lists its icons. A file that
+    // Reads the module (others may go on reading and writing it) and lists its icons. A file that
     // is no module, or holds no icons, gives 0 and no icons; -1 only when the file cannot be opened
-    // or read. The file stays open until the next read or the reader's end, for ReadIconImages.
+    // or read. Its bytes are kept until the next read or the reader's end, for ReadIconImages.
     int32_t ReadLibrary(const QString& path);
     // The same over bytes in memory (kept by the reader).
     int32_t ReadLibraryData(const QByteArray& data);
@@ -136,7 +141,6 @@ private:
     void ReadNames(const ByteReader& file, const TResourceList& names, bool bounded);
     void PlaceImages(const TResourceList& images, bool unitSizes);
 
-    std::unique_ptr<QFile> file_;
     QByteArray data_;
     ByteReader bytes_;
     // Raw bytes of refused images by offset, so formats sharing one resource share one copy.

@@ -193,6 +193,46 @@ void GrowStrokeMark(Bitmap24& Mark, Bitmap24& Grown, const Rect& rect, int V)
         std::copy_n(Grown.Row(y) + size_t(r.Left) * 3, bytes, Mark.Row(y) + size_t(r.Left) * 3);
 }
 
+void GrowStrokeMarkSteps(Bitmap24& Mark, const Rect& rect, int V, int Steps)
+{
+    const Rect r = ClipToBoth(rect, Mark, Mark);
+    if (r.IsEmpty() || Steps <= 0) return;
+    // A pixel joins in a step when it holds V and a neighbour joined before: as the top-left of a
+    // 2 x 2 block (not in the last column or row) through its right, lower or lower-right
+    // neighbour; as the bottom-right (not in the first column or row) through its left, upper or
+    // upper-left one. Seen from a band pixel, those are the six neighbours below.
+    struct Spread {
+        int dx, dy;
+        bool asTopLeft; // the neighbour joins as a block's top-left pixel
+    };
+    static constexpr Spread spreads[6] = {{-1, 0, true}, {0, -1, true}, {-1, -1, true},
+                                          {1, 0, false}, {0, 1, false}, {1, 1, false}};
+    std::vector<int> layer, next;
+    const int w = r.Width();
+    for (int y = r.Top; y < r.Bottom; ++y) {
+        const uint8_t* row = Mark.Row(y);
+        for (int x = r.Left; x < r.Right; ++x)
+            if (row[size_t(x) * 3] == 128) layer.push_back((y - r.Top) * w + (x - r.Left));
+    }
+    for (int step = 0; step < Steps && !layer.empty(); ++step) {
+        next.clear();
+        for (const int at : layer) {
+            const int qx = r.Left + at % w, qy = r.Top + at / w;
+            for (const Spread& s : spreads) {
+                const int x = qx + s.dx, y = qy + s.dy;
+                const bool fits = s.asTopLeft ? (x >= r.Left && y >= r.Top && x < r.Right - 1 && y < r.Bottom - 1)
+                                              : (x > r.Left && y > r.Top && x < r.Right && y < r.Bottom);
+                if (!fits) continue;
+                uint8_t& p = Mark.Row(y)[size_t(x) * 3];
+                if (p != V) continue;
+                p = 128;
+                next.push_back((y - r.Top) * w + (x - r.Left));
+            }
+        }
+        layer.swap(next);
+    }
+}
+
 void ApplyStroke(const TIconImageRec& Src, TIconImageRec& Dst, TColor Colour, int Position, int Opacity, int Size)
 {
     if (!Src.Bitmap || !Src.Mask) return;
@@ -228,12 +268,11 @@ void ApplyStroke(const TIconImageRec& Src, TIconImageRec& Dst, TColor Colour, in
             if (k[x * 3] != 128 && p != 255) k[x * 3] = 255;
         }
     }
-    for (int step = 0; step < Size - 1; ++step) {
-        int v;
-        if (Position > 0) v = 0;
-        else if (Position < 0) v = 255;
-        else v = step % 2 == 0 ? 255 : 0;
-        GrowStrokeMark(mark, grown, area, v);
+    if (Position != 0) {
+        GrowStrokeMarkSteps(mark, area, Position > 0 ? 0 : 255, Size - 1);
+    } else {
+        // The middle band grows into both sides in turn.
+        for (int step = 0; step < Size - 1; ++step) GrowStrokeMark(mark, grown, area, step % 2 == 0 ? 255 : 0);
     }
 
     const bool palette = IsPaletteColorType(Src.ColorType);

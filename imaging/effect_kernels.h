@@ -48,3 +48,7 @@ void ApplyStroke(const TIconImageRec& Src, TIconImageRec& Dst, TColor Colour, in
 // 2 x 2 block of rect whose top-left (or bottom-right) pixel holds V and whose other pixels hold
 // 128 somewhere, that pixel joins the band. Computed into Grown, which then replaces Mark.
 void GrowStrokeMark(Bitmap24& Mark, Bitmap24& Grown, const Rect& rect, int V);
+// Steps growth steps of the same V at once, with exactly the result of that many GrowStrokeMark
+// calls: each step adds the V pixels next to those the step before added, so the band is walked
+// outwards once instead of the whole rect being scanned per step.
+void GrowStrokeMarkSteps(Bitmap24& Mark, const Rect& rect, int V, int Steps);

@@ -71,6 +71,9 @@ void RotateRectBilinear(Bitmap24& bitmap, Rect rect, int angle) { RotateRectBili
 
 void RotateRectBilinear(Bitmap24& bitmap, Rect rect, int angle, const Rect& only)
 {
+    // A whole turn samples every pixel at its own place: nothing changes (the text tool's stamp
+    // is turned on every keystroke, mostly by 0 degrees).
+    if (angle % 360 == 0) return;
     ClipRectToBounds(rect, bitmap.Width(), bitmap.Height());
     const int w = rect.Width(), h = rect.Height();
     if (w <= 0 || h <= 0) return;

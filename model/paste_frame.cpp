@@ -2,6 +2,8 @@
 #include "model/paste_frame.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 #include <QColor>
 #include <QFontMetrics>
@@ -181,6 +183,32 @@ void ToTrueColor(TIconImageRec& rec)
 
 void FreeFormat(TIconImageRec& rec) { rec = TIconImageRec{}; }
 
+// The draft of a drag: every pixel of Dest takes the frame's view pixel it falls on (Local, in
+// frame pixels), and that view pixel the pixel of Src it shows when Src is stretched over the
+// frameWidth x frameHeight frame. A Src of the frame's own size is then read one to one.
+void SampleThroughFrame(const Bitmap24& src, const Rect& local, int frameWidth, int frameHeight, Bitmap24& dst,
+                        const Rect& dest)
+{
+    if (src.IsEmpty() || local.IsEmpty() || dest.IsEmpty() || frameWidth <= 0 || frameHeight <= 0) return;
+    const Rect d = LimitRect(dest, dst.Width(), dst.Height());
+    if (d.IsEmpty()) return;
+    const auto sourceOf = [](int i, int destStart, int destSize, int localStart, int localSize, int frameSize,
+                             int srcSize) {
+        const int64_t view = localStart + (int64_t(i) - destStart) * localSize / destSize;
+        return int(std::clamp<int64_t>(view * srcSize / frameSize, 0, srcSize - 1));
+    };
+    std::vector<int> column(size_t(d.Width()));
+    for (int x = d.Left; x < d.Right; ++x)
+        column[size_t(x - d.Left)] =
+            sourceOf(x, dest.Left, dest.Width(), local.Left, local.Width(), frameWidth, src.Width()) * 3;
+    for (int y = d.Top; y < d.Bottom; ++y) {
+        const uint8_t* s = src.Row(sourceOf(y, dest.Top, dest.Height(), local.Top, local.Height(), frameHeight,
+                                            src.Height()));
+        uint8_t* o = dst.Row(y) + size_t(d.Left) * 3;
+        for (int x = d.Left; x < d.Right; ++x, o += 3) std::memcpy(o, s + column[size_t(x - d.Left)], 3);
+    }
+}
+
 } // namespace
 
 double TPasteFrame::ClipAspect() const
@@ -253,6 +281,9 @@ void TPasteFrame::Close()
     ClipRect = Rect{};
     Target = nullptr;
     LayerIsDraft = false;
+    frameColor_ = Bitmap24();
+    frameMask_ = Bitmap24();
+    lastFrameW_ = lastFrameH_ = -1;
 }
 
 void TPasteFrame::SetFrameRect(const Rect& frame, double aspect)
@@ -287,11 +318,17 @@ void TPasteFrame::Compose(bool draft)
     Layer.Mask->Fill(0xFFFFFF);
     const PasteGeometry::TComposePlan plan =
         PasteGeometry::PlanCompose(frame, TargetView, ClipWidth(), ClipHeight(), ViewZoom);
-    if (plan.Valid) {
-        if (draft)
-            StretchCopyNearest(*ClipColor, plan.Source, *Layer.Bitmap, plan.Dest);
-        else
-            ResampleRect(*ClipColor, *Layer.Bitmap, plan.Source, plan.Dest);
+    if (plan.Valid && draft) {
+        // Through the frame's view pixels, from the frame-sized copy when there is one: both give
+        // the same pixels, so a drag never flickers between them.
+        const Rect local = RectToLocal(IntersectRects(frame, TargetView), frame.Left, frame.Top);
+        const bool copy = UseFrameCopy(frame);
+        SampleThroughFrame(copy ? frameColor_ : *ClipColor, local, frame.Width(), frame.Height(), *Layer.Bitmap,
+                           plan.Dest);
+        SampleThroughFrame(copy ? frameMask_ : *ClipMask, local, frame.Width(), frame.Height(), *Layer.Mask,
+                           plan.Dest);
+    } else if (plan.Valid) {
+        ResampleRect(*ClipColor, *Layer.Bitmap, plan.Source, plan.Dest);
         StretchCopyNearest(*ClipMask, plan.Source, *Layer.Mask, plan.Dest);
     }
     LayerIsDraft = draft;
@@ -300,13 +337,36 @@ void TPasteFrame::Compose(bool draft)
     DrawView();
 }
 
+bool TPasteFrame::UseFrameCopy(const Rect& frame)
+{
+    const int w = frame.Width();
+    const int h = frame.Height();
+    const int64_t area = int64_t(w) * h;
+    const bool worth = w > 0 && h > 0 && area <= 4 * int64_t(ViewBitmap.Width()) * ViewBitmap.Height() &&
+                       area < int64_t(ClipWidth()) * ClipHeight();
+    const bool sameSize = w == lastFrameW_ && h == lastFrameH_;
+    lastFrameW_ = w;
+    lastFrameH_ = h;
+    if (!worth) return false;
+    if (frameColor_.Width() == w && frameColor_.Height() == h) return true;
+    // A scaling drag changes the size at every move: no copy is made for it.
+    if (!sameSize) return false;
+    frameColor_.SetSize(w, h);
+    frameMask_.SetSize(w, h);
+    StretchCopyNearest(*ClipColor, ClipRect, frameColor_, SizeRect(w, h));
+    StretchCopyNearest(*ClipMask, ClipRect, frameMask_, SizeRect(w, h));
+    return true;
+}
+
 void TPasteFrame::DrawView()
 {
     if (!open_ || ViewBitmap.IsEmpty()) return;
     const Rect frame = GetFrameRect();
     ViewBitmap.Fill(0xFFFFFF);
-    // Only the view pixels the frame covers are computed, however large the picture.
-    StretchNearestClipped(*ClipColor, ViewBitmap, frame);
+    // Only the view pixels the frame covers are computed, however large the picture; the
+    // frame-sized copy gives the same pixels.
+    const bool copy = frameColor_.Width() == frame.Width() && frameColor_.Height() == frame.Height();
+    StretchNearestClipped(copy ? frameColor_ : *ClipColor, ViewBitmap, frame);
     StretchNearestClipped(CompositePreview, ViewBitmap, TargetView);
     QImage image = ViewBitmap.Image();
     QPainter p(&image);

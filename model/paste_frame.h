@@ -177,5 +177,14 @@ public:
     bool Commit();
 
 private:
+    // True when the frame-sized copies of the picture serve this frame, making them when a drag
+    // has kept the frame's size since the last composition. Worth it only for pictures larger than
+    // the frame: moves then read a small copy instead of pixels scattered over a large picture.
+    bool UseFrameCopy(const Rect& frame);
+
     bool open_ = false;
+    Bitmap24 frameColor_;
+    Bitmap24 frameMask_;
+    int lastFrameW_ = -1;
+    int lastFrameH_ = -1;
 };

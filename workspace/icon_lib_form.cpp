@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
@@ -183,8 +182,10 @@ Tfrm_Icon_Lib::~Tfrm_Icon_Lib()
     // The end-of-run question belongs before the teardown (QueryEndSave); a window freed without
     // it still offers to keep its changes.
     if (!endQuestionAsked_ && lib_.NeedsSaveQuestion()) QueryEndSave();
-    // Documents are gone or go with the frame: only the working files are removed here.
+    // Documents are gone or go with the frame: only the working files are removed here, with
+    // this run's working folder.
     lib_.Clear();
+    AppPaths::RemoveWorkFolder(QStringLiteral("tmplib"));
 }
 
 QString Tfrm_Icon_Lib::LibraryPath() const { return lib_.LibPath.isEmpty() ? QString() : lib_.LibPath + lib_.LibName; }

@@ -90,7 +90,8 @@ void Tfrm_main::EffectDialogExecute(QAction* action)
     } else {
         return;
     }
-    dialog->OnPreview = [this] { RefreshActiveDocument(); };
+    // A preview changes the format's pixels only: no history track, tool previews or palette sync.
+    dialog->OnPreview = [this] { RepaintActiveFormat(); };
     if (dialog->Execute(format) != Tfrm_Effect::mrOk) return;
     if (auto* filters = dynamic_cast<Tfrm_Filters*>(dialog.get()))
         caption = QStringLiteral("Filter: ") + filters->FilterName;

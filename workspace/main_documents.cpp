@@ -84,6 +84,14 @@ void Tfrm_main::RefreshActiveDocument()
     if (Tfrm_childwin* doc = ActiveDocument()) doc->ActivateCurrentFormat();
 }
 
+void Tfrm_main::RepaintActiveFormat()
+{
+    Tfrm_childwin* doc = ActiveDocument();
+    if (!doc) return;
+    doc->FormPaint();
+    doc->DrawFormatStrip();
+}
+
 int32_t Tfrm_main::ActiveColorType() const
 {
     const TIconImageRec* f = ActiveImage();
@@ -285,7 +293,14 @@ void Tfrm_main::act_EditPasteExecute()
     doc->CommitText();
     TIconImageRec* f = ActiveImage();
     const auto& paste = DocumentPeers().PasteDialog;
-    if (!f || !paste || !paste(this, *f)) return;
+    bool pasted = false;
+    try {
+        // A picture too large for the memory left is said, not thrown past the command.
+        pasted = f && paste && paste(this, *f);
+    } catch (const std::exception& e) {
+        ShowException(this, e.what());
+    }
+    if (!pasted) return;
     const TFramePeers& peers = FramePeers();
     if (peers.AddSnapshot) peers.AddSnapshot(f, QStringLiteral("Paste"));
     if (peers.MarkActiveModified) peers.MarkActiveModified();

@@ -126,6 +126,7 @@ void Tfrm_main::RegisterPeers()
     peers.AddRecentFile = [this](const QString& path) { AddRecentFile(path); };
     peers.SetTextEditing = [this](bool editing) { SetTextEditing(editing); };
     peers.MainWindow = [this]() -> QWidget* { return this; };
+    peers.QVClipboard = [this] { return QVClipboard_.get(); };
     peers.ToolChanged = [this] { ToolChanged(); };
     peers.PaletteChanged = [this] { PaletteChanged(); };
     peers.ActiveColorType = [this] { return ActiveColorType(); };

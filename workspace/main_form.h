@@ -42,6 +42,9 @@ public:
     // The current format of the active document, or null when there is none or its index is not valid.
     TIconImageRec* ActiveImage() const;
     void RefreshActiveDocument();
+    // Redraws only what shows the current format's pixels (canvas, strip, preview window): the
+    // live preview of an effect dialog, which changes nothing else.
+    void RepaintActiveFormat();
     // The colour type of the active document's current format; 5 without one.
     int32_t ActiveColorType() const;
     void ToolChanged();

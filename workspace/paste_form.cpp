@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "platform/small_routines.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/form_builder.h"
 #include "platform/ui/spin_edit.h"
 #include "workspace/peers.h"
@@ -186,8 +187,18 @@ void Tfrm_Paste::FormShow()
     Bitmap24* colour = nullptr;
     Bitmap24* mask = nullptr;
     Rect rect;
-    clipboard_.Paste(colour, mask, rect);
-    const bool open = Paste.Open(Target, colour, mask, rect);
+    // The program's clipboard object holds the picture; without a main window, the window's own.
+    const auto& shared = FramePeers().QVClipboard;
+    TQVClipboard* clipboard = shared ? shared() : nullptr;
+    bool open = false;
+    try {
+        (clipboard ? clipboard : &clipboard_)->Paste(colour, mask, rect);
+        open = Paste.Open(Target, colour, mask, rect);
+    } catch (const std::exception& e) {
+        // A picture too large for the memory left: the window opens without it and says why.
+        Paste.Close();
+        MessageBox(this, QString::fromLocal8Bit(e.what()), QStringLiteral("Tavrin"), TMsgButtons::Ok, TMsgIcon::Error);
+    }
     ResetControls();
     if (open) SyncControls();
     LayoutVariantPanel();

@@ -79,7 +79,7 @@ private:
     void EndDrag();
     void LayoutVariantPanel();
 
-    // Holds the pasted picture while the window shows.
+    // Holds the pasted picture when there is no main window's clipboard object.
     TQVClipboard clipboard_;
 };
 

@@ -20,6 +20,7 @@ class QPainter;
 class QObject;
 class QWidget;
 class Tfrm_childwin;
+class TQVClipboard;
 
 // Mouse phases handed to the tools.
 enum TMousePhase : int { mpRelease = 1, mpPress = 2, mpMove = 3 };
@@ -138,6 +139,8 @@ struct TFramePeers {
     std::function<void(QKeyEvent* event)> DocumentKeyPress;
     // The main window's "Open Picture" dialog: true with the chosen file on OK.
     std::function<bool(QWidget* parent, QString& path)> OpenPictureDialog;
+    // The program's one clipboard object.
+    std::function<TQVClipboard*()> QVClipboard;
     // ---- main window, for the icon library ----
     // A new document window holding copies of these formats, named and linked as given; null
     // when there are no formats.

@@ -3,6 +3,7 @@
 // tools_panel_previews.cpp.
 #include "workspace/tools_panel.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -126,6 +127,8 @@ Tfrm_tools_panel::Tfrm_tools_panel(QWidget* parent)
     frm_tools_panel = this;
     setWindowTitle(QStringLiteral("Tools"));
     setFixedSize(ClientWidth, ClientHeight);
+    // It joins the topmost band beside the frame without taking the focus from it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     // A new window starts from every default: no tool, white fills, both strips the first preset.
     ToolSettings() = TToolSettings();
     CreateControls();
@@ -167,14 +170,13 @@ void Tfrm_tools_panel::CreateControls()
     tab_rect = AddPage(QStringLiteral("tab_rect"), QStringLiteral("Rectangle"));
     rect_.Page = spRect;
     rect_.Styles = btn_RectStyle;
-    CreateShapePage(rect_, tab_rect, QStringLiteral("Rectangle"), QStringLiteral("Rect"));
+    CreateShapePage(rect_, tab_rect, QStringLiteral("Rect"));
     tab_ellipse = AddPage(QStringLiteral("tab_ellipse"), QStringLiteral("Ellipse"));
     ellipse_.Page = spEllipse;
     ellipse_.Styles = btn_EllipseStyle;
-    CreateShapePage(ellipse_, tab_ellipse, QStringLiteral("Ellipse"), QStringLiteral("Ellipse"));
+    CreateShapePage(ellipse_, tab_ellipse, QStringLiteral("Ellipse"));
     CreateWelcomePage();
-    // The eleven tool pages, the welcome page and the two selection pages, in the order the
-    // window had them.
+    // The selection pages: a thumbnail of the selection and its place and size.
     tab_RectSelect = AddPage(QStringLiteral("tab_RectSelect"), QStringLiteral("Rect Select"));
     tab_FreeSelect = AddPage(QStringLiteral("tab_FreeSelect"), QStringLiteral("Lasso Tool"));
     auto selectionPage = [this](QWidget* page, const QString& suffix, QLabel*& image, QLabel* (&labels)[4]) {
@@ -367,7 +369,7 @@ void Tfrm_tools_panel::CreateTextPage()
     connect(chk_TextAntiAliase, &QCheckBox::clicked, this, &Tfrm_tools_panel::chk_TextAntiAliaseClick);
 }
 
-void Tfrm_tools_panel::CreateShapePage(TShapePageControls& c, QWidget* page, const QString&, const QString& suffix)
+void Tfrm_tools_panel::CreateShapePage(TShapePageControls& c, QWidget* page, const QString& suffix)
 {
     const bool rect = c.Page == spRect;
     TFormBuilder p(page);
@@ -375,14 +377,17 @@ void Tfrm_tools_panel::CreateShapePage(TShapePageControls& c, QWidget* page, con
     c.Type = new TShapeTypeCombo(!rect, page);
     c.Type->setObjectName(QStringLiteral("cmb_%1Type").arg(suffix));
     c.Type->setGeometry(82, 30, 88, 34);
-    connect(c.Type, &QComboBox::activated, this, [this, &c](int item) { ShapeTypeChosen(c, item); });
+    connect(c.Type, &QComboBox::activated, this,
+            [this, &c, rect](int item) { ShapeOptionChanged(c, rect ? ocRectType : ocEllipseType, item); });
     const QString aaName = rect ? QStringLiteral("chk_RectAntiAliasing") : QStringLiteral("chk_EllipseAntiAliasing");
     c.BorderLabel = p.Label(QStringLiteral("lbl_%1BorderSize").arg(suffix), QStringLiteral("Border:"), 82, rect ? 98 : 74);
     c.Border = p.Spin(QStringLiteral("spn_%1BorderSize").arg(suffix), ToolRange::BorderSize.Min, ToolRange::BorderSize.Max,
                       ToolRange::BorderSize.Default, QRect(126, rect ? 94 : 70, 44, 24));
     connect(c.Border, &TSpinEdit::Changed, this, [this, &c] { ShapeSpinChange(c, c.Border); });
     c.AntiAlias = p.Check(aaName, QStringLiteral("Anti-Aliasing"), 82, rect ? 72 : 100);
-    connect(c.AntiAlias, &QCheckBox::clicked, this, [this, &c](bool checked) { ShapeAntiAliasClick(c, checked); });
+    connect(c.AntiAlias, &QCheckBox::clicked, this, [this, &c, rect](bool checked) {
+        ShapeOptionChanged(c, rect ? ocRectAntiAlias : ocEllipseAntiAlias, checked ? 1 : 0);
+    });
     if (rect) {
         p.Label(QStringLiteral("lbl_RectRound"), QStringLiteral("Round:"), 82, 124);
         c.Round = p.Spin(QStringLiteral("spn_RectRound"), ToolRange::RectRound.Min, ToolRange::RectRound.Max,
@@ -390,7 +395,9 @@ void Tfrm_tools_panel::CreateShapePage(TShapePageControls& c, QWidget* page, con
         connect(c.Round, &TSpinEdit::Changed, this, [this, &c] { ShapeSpinChange(c, c.Round); });
     }
     c.Gradient = p.Check(QStringLiteral("chk_%1Gradient").arg(suffix), QStringLiteral("Gradient"), 4, 150);
-    connect(c.Gradient, &QCheckBox::clicked, this, [this, &c](bool checked) { ShapeGradientClick(c, checked); });
+    connect(c.Gradient, &QCheckBox::clicked, this, [this, &c, rect](bool checked) {
+        ShapeOptionChanged(c, rect ? ocRectGradient : ocEllipseGradient, checked ? 1 : 0);
+    });
     c.Swatch = AddPicture(page, QStringLiteral("img_%1Gradient").arg(suffix), QRect(6, 174, ShapeSwatchWidth, ShapeSwatchHeight), false);
     c.Swatch->setCursor(Qt::PointingHandCursor);
     c.StyleGroup = new QButtonGroup(page);
@@ -424,14 +431,14 @@ void Tfrm_tools_panel::CreateWelcomePage()
     tab_welcome = AddPage(QStringLiteral("tab_welcome"), QStringLiteral("Welcome"));
     TFormBuilder p(tab_welcome);
     p.Label(QStringLiteral("lbl_welcome1"), QStringLiteral("Welcome to "), 8, 8, true);
-    title_welcome2_ = p.Label(QStringLiteral("lbl_welcome2"), QStringLiteral("Tavrin"), 8, 28, true);
-    QFont big = title_welcome2_->font();
+    QLabel* name = p.Label(QStringLiteral("lbl_welcome2"), QStringLiteral("Tavrin"), 8, 28, true);
+    QFont big = name->font();
     big.setPointSize(big.pointSize() + 6);
-    title_welcome2_->setFont(big);
-    title_welcome2_->adjustSize();
-    QPalette blue = title_welcome2_->palette();
+    name->setFont(big);
+    name->adjustSize();
+    QPalette blue = name->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    title_welcome2_->setPalette(blue);
+    name->setPalette(blue);
     img_welcome = new QLabel(tab_welcome);
     img_welcome->setObjectName(QStringLiteral("img_welcome"));
     img_welcome->setGeometry(8, 64, 160, 160);
@@ -502,6 +509,12 @@ int32_t Tfrm_tools_panel::ActiveColorType()
     return type ? type() : ctTrueAlpha;
 }
 
+int32_t Tfrm_tools_panel::PanelColorType()
+{
+    const auto& type = ColorPeers().GetColorType;
+    return type ? type() : ctTrueAlpha;
+}
+
 TPreviewColors Tfrm_tools_panel::PreviewColors()
 {
     TPreviewColors c;
@@ -509,7 +522,7 @@ TPreviewColors Tfrm_tools_panel::PreviewColors()
     if (colors.GetColor) c.Color = colors.GetColor();
     if (colors.GetAlphaColor) c.AlphaColor = colors.GetAlphaColor();
     if (colors.GetPalette) c.Palette = colors.GetPalette();
-    if (colors.GetColorType) c.PanelColorType = colors.GetColorType();
+    c.PanelColorType = PanelColorType();
     c.ActiveColorType = ActiveColorType();
     return c;
 }
@@ -519,6 +532,8 @@ TPreviewColors Tfrm_tools_panel::PreviewColors()
 void Tfrm_tools_panel::showEvent(QShowEvent* event)
 {
     Tfrm_base::showEvent(event);
+    if (firstShowDone_) return;
+    firstShowDone_ = true;
     ToolSettings().SeedLastSeen();
     ShowPage(tab_welcome);
 }
@@ -531,9 +546,12 @@ void Tfrm_tools_panel::closeEvent(QCloseEvent* event)
 
 void Tfrm_tools_panel::keyPressEvent(QKeyEvent* event)
 {
-    // Keys no control of this window took act on the active document (Esc, Delete, Left, Right).
-    if (const auto& forward = FramePeers().DocumentKeyPress) forward(event);
+    // Keys no control of this window took act on the active document (Esc, Delete, Left, Right);
+    // never a key typed into a text or number field, which would edit the icon unseen.
     event->accept();
+    for (QWidget* w = focusWidget(); w && w != this; w = w->parentWidget())
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w)) return;
+    if (const auto& forward = FramePeers().DocumentKeyPress) forward(event);
 }
 
 bool Tfrm_tools_panel::eventFilter(QObject* watched, QEvent* event)
@@ -894,30 +912,19 @@ void Tfrm_tools_panel::SetTextPlacement(int x, int y, int angle, int height, int
     }
 }
 
-void Tfrm_tools_panel::ShapeTypeChosen(TShapePageControls& c, int item)
+void Tfrm_tools_panel::ShapeOptionChanged(TShapePageControls& c, TOptionControl control, int value)
 {
-    const TOptionControl control = c.Page == spRect ? ocRectType : ocEllipseType;
-    const auto& panelType = ColorPeers().GetColorType;
-    ToolSettings().Shape(c.Page).Type = ToolRange::ShapeType.Clamp(item);
-    ShowRefusal(CheckOptionChange(control, panelType ? panelType() : ctTrueAlpha, item));
-    RefreshShapePage(c);
-}
-
-void Tfrm_tools_panel::ShapeGradientClick(TShapePageControls& c, bool checked)
-{
-    const TOptionControl control = c.Page == spRect ? ocRectGradient : ocEllipseGradient;
-    const auto& panelType = ColorPeers().GetColorType;
-    ToolSettings().Shape(c.Page).Gradient = checked;
-    ShowRefusal(CheckOptionChange(control, panelType ? panelType() : ctTrueAlpha, checked ? 1 : 0));
-    RefreshShapePage(c);
-}
-
-void Tfrm_tools_panel::ShapeAntiAliasClick(TShapePageControls& c, bool checked)
-{
-    const TOptionControl control = c.Page == spRect ? ocRectAntiAlias : ocEllipseAntiAlias;
-    const auto& panelType = ColorPeers().GetColorType;
-    ToolSettings().Shape(c.Page).AntiAlias = checked;
-    ShowRefusal(CheckOptionChange(control, panelType ? panelType() : ctTrueAlpha, checked ? 1 : 0));
+    // The change is stored first; a palette colour type's refusal shows its message, and the page
+    // refresh then turns the option back.
+    TShapeOptions& s = ToolSettings().Shape(c.Page);
+    switch (control) {
+    case ocRectType:
+    case ocEllipseType: s.Type = ToolRange::ShapeType.Clamp(value); break;
+    case ocRectGradient:
+    case ocEllipseGradient: s.Gradient = value != 0; break;
+    default: s.AntiAlias = value != 0; break;
+    }
+    ShowRefusal(CheckOptionChange(control, PanelColorType(), value));
     RefreshShapePage(c);
 }
 
@@ -941,9 +948,7 @@ void Tfrm_tools_panel::ShapeStyleClick(TShapePageControls& c, int style)
 
 void Tfrm_tools_panel::ShapeSwatchClick(TShapePageControls& c)
 {
-    const auto& panelType = ColorPeers().GetColorType;
-    const TRefusal r =
-        CheckOptionChange(c.Page == spRect ? ocRectSwatch : ocEllipseSwatch, panelType ? panelType() : ctTrueAlpha, 1);
+    const TRefusal r = CheckOptionChange(c.Page == spRect ? ocRectSwatch : ocEllipseSwatch, PanelColorType(), 1);
     if (r.Refused) {
         ShowRefusal(r);
         return;

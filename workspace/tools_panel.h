@@ -204,7 +204,7 @@ private:
     void CreateStrokePages();
     void CreateReadoutPages();
     void CreateTextPage();
-    void CreateShapePage(TShapePageControls& c, QWidget* page, const QString& title, const QString& suffix);
+    void CreateShapePage(TShapePageControls& c, QWidget* page, const QString& suffix);
     void CreateWelcomePage();
     QWidget* AddPage(const QString& name, const QString& title);
     QLabel* AddPicture(QWidget* page, const QString& name, const QRect& geometry, bool sunken);
@@ -222,6 +222,8 @@ private:
     static void CallToolChanged();
     static void CallPaletteChanged();
     static int32_t ActiveColorType();
+    // The colour window's colour type, which the shape pages ask.
+    static int32_t PanelColorType();
     static TPreviewColors PreviewColors();
 
     // Track bar and spin edit pairs.
@@ -236,9 +238,8 @@ private:
     void chk_TextAntiAliaseClick(bool checked);
     void edt_TextTextChange();
     void btn_FontClick();
-    void ShapeTypeChosen(TShapePageControls& c, int item);
-    void ShapeGradientClick(TShapePageControls& c, bool checked);
-    void ShapeAntiAliasClick(TShapePageControls& c, bool checked);
+    // The type combo, Gradient box or Anti-Aliasing box of a shape page changed to Value.
+    void ShapeOptionChanged(TShapePageControls& c, TOptionControl control, int value);
     void ShapeSpinChange(TShapePageControls& c, TSpinEdit* spin);
     void ShapeStyleClick(TShapePageControls& c, int style);
     void ShapeSwatchClick(TShapePageControls& c);
@@ -255,11 +256,11 @@ private:
 
     TShapePageControls rect_;
     TShapePageControls ellipse_;
-    QLabel* title_welcome2_ = nullptr;
     TPreviewWork work_;
     // What each picture shows, by picture.
     std::vector<std::pair<const QLabel*, Bitmap24>> pictures_;
     bool peersRegistered_ = false;
+    bool firstShowDone_ = false;
 };
 
 extern Tfrm_tools_panel* frm_tools_panel;

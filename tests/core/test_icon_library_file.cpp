@@ -239,8 +239,11 @@ TEST(IconLibraryFile, RefusesWhatSixteenBitFieldsCannotHold)
     };
     const Case cases[] = {
         {"32768 icons", 32768, 0, 0},
-        {"32768 slots", 2, 16384, 0},
+        {"32768 slots", 16, 2048, 0},
         {"format count above 65535", 1, 1, 70000},
+        {"4097 formats in one icon", 1, 4097, 4097},
+        {"4097 slots in one icon", 1, 4097, 1},
+        {"format count 4097", 1, 1, 4097},
         {"negative format count", 1, 1, -1},
     };
     for (const Case& c : cases) {
@@ -263,6 +266,10 @@ TEST(IconLibraryFile, RefusesWhatSixteenBitFieldsCannotHold)
     // Just inside the limits it writes.
     many.resize(1500);
     EXPECT_EQ(w.BuildLibraryData(many, b), 0);
+    std::vector<TLibraryIcon> full(1);
+    full[0].Slots.resize(size_t(MaxModuleFormatsPerIcon));
+    full[0].FormatCount = MaxModuleFormatsPerIcon;
+    EXPECT_EQ(w.BuildLibraryData(full, b), 0);
     // Blocks past 64 Ki units (64 MiB) cannot be addressed; refused before anything is laid out.
     std::vector<TLibraryIcon> huge(1);
     const QByteArray mebibyte(1 << 20, 'x');

@@ -400,3 +400,43 @@ TEST(IconResources, NeShiftOutOfRangeGivesAnEmptyLibrary)
     EXPECT_EQ(missing.ReadLibrary(QStringLiteral("/nonexistent/none.icl")), -1);
     EXPECT_FALSE(missing.LastError.isEmpty());
 }
+
+// Others may write the module while it is open: a module cut short after it was listed must not
+// take the reader down when the images are decoded.
+TEST(IconResources, ModuleCutByAnotherProgramAfterListingStillDecodes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cut.dll"));
+    ASSERT_TRUE(QFile::copy(ModulePath("icons_x64.dll"), path));
+    TIconModuleReader reader;
+    ASSERT_EQ(reader.ReadLibrary(path), 0);
+    ASSERT_EQ(reader.Icons.size(), 3u);
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.resize(0));
+    }
+    ExpectIconEquals(reader, 1, LoadIco(ModulePath("app.ico")), "app after the cut");
+}
+
+// Group entries of other tools may understate an image's size: the image is read within its whole
+// record all the same, and only an image that cannot be read is kept at the size the entry gives.
+TEST(IconResources, UnderstatedEntrySizeStillReadsTheImage)
+{
+    NeLayout layout;
+    layout.groups = {{1}};
+    layout.imageIds = {1};
+    QByteArray module = BuildNe(layout);
+    TResourceList groups;
+    TIconModuleReader::ReadNeResources(ByteReader(module), rtGroupIcon, groups);
+    ASSERT_EQ(groups.size(), 1u);
+    const qsizetype entryBytes = qsizetype(groups[0].Offset) + 6 + 8;
+    module[entryBytes] = char(10);
+    TIconModuleReader r;
+    ASSERT_EQ(r.ReadLibraryData(module), 0);
+    std::vector<TModuleImage> images;
+    EXPECT_EQ(r.ReadIconImages(0, images), 0);
+    ASSERT_EQ(images.size(), 1u);
+    ASSERT_TRUE(images[0].Read);
+    EXPECT_EQ(images[0].Image.Bitmap->Pixel(5, 5), MakeColor(0, 100, 200));
+}

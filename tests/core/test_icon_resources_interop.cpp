@@ -1,13 +1,14 @@
 // Real modules made while the test runs: icon files written by us are compiled into a resource
 // script with llvm-rc and linked into x86 and x64 DLLs with lld-link (numbered and named groups,
-// one group in three languages, a 256 x 256 PNG image). wrestool (icoutils) lists and extracts
-// each module; what we read must match it group by group and pixel by pixel, and match the icon
-// files the module was made from. A library we write from such a module is then listed and
-// extracted by wrestool and read back by us with the same names and pixels.
+// one group in three languages, one image in two, a 256 x 256 PNG image). wrestool (icoutils)
+// lists and extracts each module; what we read must match it group by group and pixel by pixel,
+// and match the icon files the module was made from. A library we write from such a module is
+// then listed and extracted by wrestool and read back by us with the same names and pixels.
 #include <gtest/gtest.h>
 
 #include <deque>
 
+#include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -15,6 +16,7 @@
 #include "iconfiles/file_access.h"
 #include "iconfiles/icon_library_file.h"
 #include "iconfiles/icon_resources.h"
+#include "platform/bytes.h"
 #include "support/format_helpers.h"
 #include "support/test_support.h"
 
@@ -79,6 +81,23 @@ struct ModuleSources {
         icons.emplace_back(QStringLiteral("wide.ico"), Formats({&s200}));
         TIconFileAccess fa;
         for (const auto& [name, formats] : icons) EXPECT_EQ(fa.SaveIconFile(dir.filePath(name), formats), 0);
+        // Image 7000 as raw resources in two languages, and a raw group naming it.
+        ByteWriter enBytes, deBytes, group;
+        EXPECT_EQ(fa.WriteIconImage(enBytes, Icon(QStringLiteral("lang_en.ico"))[0]), 0);
+        EXPECT_EQ(fa.WriteIconImage(deBytes, Icon(QStringLiteral("lang_de.ico"))[0]), 0);
+        group.U16(0);
+        group.U16(1);
+        group.U16(1);
+        group.U8(16);
+        group.U8(16);
+        group.U16(0);
+        group.U16(1);
+        group.U16(24);
+        group.U32(uint32_t(enBytes.Size()));
+        group.U16(7000);
+        EXPECT_TRUE(WriteBytes(Path(QStringLiteral("image7000_en.bin")), enBytes.ToByteArray()));
+        EXPECT_TRUE(WriteBytes(Path(QStringLiteral("image7000_de.bin")), deBytes.ToByteArray()));
+        EXPECT_TRUE(WriteBytes(Path(QStringLiteral("group7001.bin")), group.ToByteArray()));
     }
 
     const TIconImageArray& Icon(const QString& name) const
@@ -100,10 +119,13 @@ const char* const ResourceScript =
     "Zeta ICON \"zeta.ico\"\n"
     "2 ICON \"lang_en.ico\"\n"
     "300 ICON \"wide.ico\"\n"
+    "7001 14 \"group7001.bin\"\n"
+    "7000 3 \"image7000_en.bin\"\n"
     "NOTES TEXTFILE \"lang_en.ico\"\n"
     "5 TEXTFILE \"zeta.ico\"\n"
     "LANGUAGE 7, 1\n"
     "2 ICON \"lang_de.ico\"\n"
+    "7000 3 \"image7000_de.bin\"\n"
     "LANGUAGE 12, 1\n"
     "2 ICON \"lang_fr.ico\"\n";
 
@@ -212,19 +234,24 @@ TEST_P(BuiltModules, ReadAsWrestoolListsAndExtracts)
     const std::vector<ListedResource> listing = WrestoolList(module);
     const std::vector<ListedResource> groups = FirstLanguageGroups(listing);
     // Named groups first, then numbered ones, as the directory holds them.
-    ASSERT_EQ(groups.size(), 5u);
+    ASSERT_EQ(groups.size(), 6u);
     ASSERT_EQ(reader.Icons.size(), groups.size());
     int64_t imageCount = 0;
     for (const ListedResource& item : listing) imageCount += item.type == int(rtIconImage) ? 1 : 0;
-    // One image per format, plus the images of the two other languages of group 2.
+    // One image per format, plus the images of the two other languages of group 2 and the
+    // second language of image 7000.
     int64_t formatCount = 0;
     for (const TModuleIcon& icon : reader.Icons) formatCount += icon.FormatCount;
-    EXPECT_EQ(formatCount + 2, imageCount);
+    EXPECT_EQ(formatCount + 3, imageCount);
+    // The first language wrestool lists for each image.
+    QHash<QString, QString> imageLanguage;
+    for (const ListedResource& item : listing)
+        if (item.type == int(rtIconImage) && !imageLanguage.contains(item.name)) imageLanguage.insert(item.name, item.language);
 
     const QStringList sourceOf = {QStringLiteral("folder.ico"), QStringLiteral("zeta.ico"), QStringLiteral("app.ico"),
-                                  QStringLiteral("lang_en.ico"), QStringLiteral("wide.ico")};
+                                  QStringLiteral("lang_de.ico"), QStringLiteral("wide.ico"), QStringLiteral("lang_de.ico")};
     const QStringList expectedNames = {QStringLiteral("FOLDER"), QStringLiteral("ZETA"), QStringLiteral("1"),
-                                       QStringLiteral("2"), QStringLiteral("300")};
+                                       QStringLiteral("2"), QStringLiteral("300"), QStringLiteral("7001")};
     for (size_t k = 0; k < groups.size(); ++k) {
         const std::string what = std::string(GetParam()) + " group " + groups[k].name.toStdString();
         EXPECT_EQ(reader.Icons[k].ResourceName, groups[k].name) << what;
@@ -234,27 +261,31 @@ TEST_P(BuiltModules, ReadAsWrestoolListsAndExtracts)
         ASSERT_EQ(reader.ReadIconImages(int(k), images), 0) << what;
         const TIconImageArray extracted =
             WrestoolExtract(module, groups[k], sources.Path(QStringLiteral("x%1.ico").arg(k)));
-        ExpectSameFormats(images, extracted, what + " (wrestool)");
+        if (groups[k].name == QLatin1String("7001")) {
+            // wrestool takes the image in its group's language (English); we keep to the first
+            // language of the image, whatever the group's.
+            EXPECT_EQ(groups[k].language, QStringLiteral("1033"));
+            ASSERT_EQ(extracted.Count(), 1);
+            ExpectSameImage(extracted[0], sources.Icon(QStringLiteral("lang_en.ico"))[0], what + " (wrestool)");
+        } else {
+            ExpectSameFormats(images, extracted, what + " (wrestool)");
+        }
         // Each image's bytes, where we found them, are the bytes wrestool gives for its id.
         for (const TModuleFormat& format : reader.Icons[k].Formats) {
             const QString raw = sources.Path(QStringLiteral("raw%1.bin").arg(format.Id));
             QStringList args{QStringLiteral("-x"), QStringLiteral("--raw"), QStringLiteral("--type=3"),
                              QStringLiteral("--name=%1").arg(format.Id), QStringLiteral("-o"), raw};
-            if (!groups[k].language.isEmpty()) args << QStringLiteral("--language=") + groups[k].language;
+            const QString language = imageLanguage.value(QString::number(format.Id));
+            if (!language.isEmpty()) args << QStringLiteral("--language=") + language;
             const ToolRun r = RunTool(QStringLiteral("wrestool"), args << module);
             ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
             QFile file(raw);
             ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << what;
             EXPECT_EQ(reader.FormatBytes(format), file.readAll()) << what << " image " << format.Id;
         }
-        // The language taken is the first one wrestool lists; for group 2 that is German (1031),
-        // whatever order the script gave the languages in.
-        if (groups[k].name == QLatin1String("2")) {
-            EXPECT_EQ(groups[k].language, QStringLiteral("1031"));
-            ExpectSameFormats(images, sources.Icon(QStringLiteral("lang_de.ico")), what + " (source)");
-        } else {
-            ExpectSameFormats(images, sources.Icon(sourceOf[qsizetype(k)]), what + " (source)");
-        }
+        // The language taken is the first one wrestool lists, German (1031), whatever order the
+        // script gave the languages in: for group 2 and for image 7000 of group 7001 alike.
+        ExpectSameFormats(images, sources.Icon(sourceOf[qsizetype(k)]), what + " (source)");
     }
     // The 256 x 256 PNG entry reads 0 in the group and 256 once its image is read.
     TIconModuleReader fresh;

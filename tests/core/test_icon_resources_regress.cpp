@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <deque>
 
 #include <QDir>
+#include <QHash>
 #include <QFileInfo>
 
 #include <sys/resource.h>
@@ -103,7 +103,9 @@ ReadResult ReadEverything(const QString& path, const std::string& what)
     TIconModuleReader reader;
     EXPECT_EQ(reader.ReadLibrary(path), 0) << what;
     result.icons = reader.Icons.size();
-    std::deque<TIconImageRec> kept;
+    // Written back as the library window does: pixels through their working files (here their
+    // bytes, one copy per image however many formats name it), refused images as kept.
+    QHash<int64_t, QByteArray> bytesAt;
     std::vector<TLibraryIcon> library;
     for (size_t k = 0; k < reader.Icons.size(); ++k) {
         const TModuleIcon& icon = reader.Icons[k];
@@ -119,8 +121,12 @@ ReadResult ReadEverything(const QString& path, const std::string& what)
         out.Name = icon.Name;
         out.FormatCount = icon.FormatCount;
         for (size_t j = 0; j < images.size(); ++j) {
-            TModuleImage& m = images[j];
+            const TModuleImage& m = images[j];
             const TModuleFormat& f = icon.Formats[j];
+            TLibrarySlot slot;
+            slot.Width = f.Width;
+            slot.Height = f.Height;
+            slot.BitCount = f.BitCount;
             if (m.Read) {
                 ++result.read;
                 EXPECT_GE(m.Image.Width, 1) << what;
@@ -129,19 +135,14 @@ ReadResult ReadEverything(const QString& path, const std::string& what)
                 EXPECT_LE(m.Image.Height, MaxIconSide) << what;
                 EXPECT_EQ(m.Image.Bitmap->Width(), m.Image.Width) << what;
                 EXPECT_EQ(f.Width, m.Image.Width) << what;
+                auto at = bytesAt.constFind(f.Offset);
+                if (at == bytesAt.constEnd()) at = bytesAt.insert(f.Offset, reader.FormatBytes(f));
+                slot.RawImage = at.value();
             } else {
                 // Kept bytes never reach past the file.
                 EXPECT_LE(m.Raw.size(), QFileInfo(path).size()) << what;
+                slot.RawImage = m.Raw;
             }
-            TLibrarySlot slot;
-            slot.Width = f.Width;
-            slot.Height = f.Height;
-            slot.BitCount = f.BitCount;
-            if (m.Read) {
-                kept.push_back(std::move(m.Image));
-                slot.Image = &kept.back();
-            }
-            slot.RawImage = m.Raw;
             out.Slots.push_back(slot);
         }
         library.push_back(std::move(out));
@@ -191,6 +192,10 @@ TEST(IconResourcesRegress, WhatDamagedModulesStillGive)
         {"ne_group_names_missing_images.icl", 2, 4, 1},
         // An image record of length 0 is missing; its neighbour still reads.
         {"ne_image_length_0.icl", 1, 2, 1},
+        // 65535 entries naming one image: the first 4096 are taken, each read.
+        {"ne_65535_entries_one_image.icl", 1, MaxModuleFormatsPerIcon, MaxModuleFormatsPerIcon},
+        // 40960 entries over ten groups: formats stop at what a library can hold.
+        {"ne_40960_entries_ten_groups.icl", 10, MaxModuleFormatsTotal, MaxModuleFormatsTotal},
         // Bytes-in-resource of 4 GiB are no reason to lose the images.
         {"ne_entry_size_4g.icl", 3, 4, 4},
         // Every record at the last unit: nothing lies there.

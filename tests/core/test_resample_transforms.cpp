@@ -186,7 +186,9 @@ TEST(RotateRectBilinear, QuarterAndHalfTurnsOfSquaresAreExactPermutations)
             {180, [m](int x, int y) { return Point{m - x, m - y}; }},
             {270, [m](int x, int y) { return Point{y, m - x}; }},
             {-90, [m](int x, int y) { return Point{y, m - x}; }},
-            {360, [](int x, int y) { return Point{x, y}; }}};
+            {360, [](int x, int y) { return Point{x, y}; }},
+            {0, [](int x, int y) { return Point{x, y}; }},
+            {-720, [](int x, int y) { return Point{x, y}; }}};
         for (const auto& [angle, map] : turns) {
             Bitmap24 b = src;
             RotateRectBilinear(b, SizeRect(n, n), angle);

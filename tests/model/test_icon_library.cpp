@@ -9,7 +9,9 @@
 #include <QObject>
 
 #include "iconfiles/file_access.h"
+#include "iconfiles/icon_resources.h"
 #include "model/icon_library.h"
+#include "support/bitmap_checks.h"
 #include "support/format_helpers.h"
 #include "support/test_support.h"
 
@@ -258,4 +260,135 @@ TEST(IconLibrary, OpenSetsTheModeByExtensionAndAFileThatCannotBeReadIsReported)
     EXPECT_EQ(f.lib.Open(f.dir.filePath(QStringLiteral("gone.icl")), warning), -1);
     EXPECT_FALSE(f.lib.Editable);
     EXPECT_TRUE(f.lib.LibPath.isEmpty());
+}
+
+TEST(IconLibrary, TheQuestionAndTheNameASaveGets)
+{
+    LibraryFixture f;
+    f.lib.NewLibrary();
+    EXPECT_EQ(f.lib.ModifiedQuestion(), QStringLiteral("The library 'New Icon Lib' has been modified. Do you want to save it?"));
+    EXPECT_FALSE(f.lib.NeedsSaveQuestion());
+    f.lib.Modified = true;
+    EXPECT_TRUE(f.lib.NeedsSaveQuestion());
+    // A read-only library is never asked about, whatever its flag says.
+    f.lib.Editable = false;
+    EXPECT_FALSE(f.lib.NeedsSaveQuestion());
+
+    EXPECT_EQ(TIconLibrary::SaveTarget(QStringLiteral("/x/my")), QStringLiteral("/x/my.icl"));
+    EXPECT_EQ(TIconLibrary::SaveTarget(QStringLiteral("/x/my.ICL")), QStringLiteral("/x/my.ICL"));
+    EXPECT_EQ(TIconLibrary::SaveTarget(QStringLiteral("/x/my.ico")), QStringLiteral("/x/my.ico.icl"));
+    f.lib.SetPath(QStringLiteral("/x/y/my.icl"));
+    EXPECT_EQ(f.lib.LibPath, QStringLiteral("/x/y/"));
+    EXPECT_EQ(f.lib.LibName, QStringLiteral("my.icl"));
+}
+
+TEST(IconLibrary, ASavedLibraryReadsBackWithItsNamesInWindows1252)
+{
+    LibraryFixture f;
+    f.lib.NewLibrary();
+    const TIconImageArray two = Formats({PatternFormat(16, 16, ctTrueAlpha, 4), PatternFormat(32, 32, ctColors16, 5)});
+    const QString forty = QStringLiteral("Caf\u00e9 ") + QString(35, QLatin1Char('x'));
+    ASSERT_EQ(f.lib.AddIcon(QStringLiteral("Caf\u00e9 \u20ac"), two), 1);
+    ASSERT_EQ(f.lib.AddIcon(forty, two), 2);
+    ASSERT_EQ(f.lib.AddIcon(QStringLiteral("\u65e5\u672c"), two), 3);
+    // Cut to 32 bytes before it is made unique: a second long name keeps its number within 32.
+    ASSERT_EQ(f.lib.AddIcon(forty, two), 4);
+    EXPECT_EQ(f.lib.Icons[2].Name, forty.left(32));
+    EXPECT_EQ(f.lib.Icons[4].Name, forty.left(29) + QStringLiteral("(1)"));
+    EXPECT_EQ(f.lib.Icons[3].Name, QStringLiteral("??"));
+
+    const QString path = f.dir.filePath(QStringLiteral("names.icl"));
+    ASSERT_EQ(f.lib.WriteLibraryFile(path), 0) << f.lib.MessageText.toStdString();
+    EXPECT_FALSE(f.lib.Modified);
+    const QByteArray bytes = ReadFileBytes(path);
+    EXPECT_TRUE(bytes.contains(QByteArray("\x06" "Caf\xe9 \x80", 7)));
+    QStringList written;
+    for (const TGroupIcon& i : f.lib.Icons) written << i.Name;
+
+    QString warning;
+    TIconLibrary back(f.dir.filePath(QStringLiteral("back")));
+    QDir().mkpath(f.dir.filePath(QStringLiteral("back")));
+    ASSERT_EQ(back.Open(path, warning), 0);
+    EXPECT_TRUE(warning.isEmpty());
+    EXPECT_TRUE(back.Editable);
+    QStringList read;
+    for (const TGroupIcon& i : back.Icons) read << i.Name;
+    EXPECT_EQ(read, written);
+    // The placeholder slot comes back as an icon without formats; the others pixel for pixel.
+    EXPECT_EQ(back.Icons[0].FormatCount, 0);
+    for (int i = 1; i < back.Count(); ++i) {
+        ASSERT_EQ(back.Icons[size_t(i)].FormatCount, 2);
+        for (int j = 0; j < 2; ++j) {
+            TIconImageRec image;
+            ASSERT_TRUE(back.LoadFormat(back.Icons[size_t(i)].Formats[size_t(j)], image));
+            ExpectSameImage(image, two[j], "icon " + std::to_string(i));
+        }
+    }
+    // Saved again (the placeholder's empty slot is not read back, so it is dropped from both),
+    // what was read gives the same file as what was written.
+    f.lib.Icons.erase(f.lib.Icons.begin());
+    back.Icons.erase(back.Icons.begin());
+    const QString first = f.dir.filePath(QStringLiteral("first.icl"));
+    const QString again = f.dir.filePath(QStringLiteral("again.icl"));
+    ASSERT_EQ(f.lib.WriteLibraryFile(first), 0);
+    ASSERT_EQ(back.WriteLibraryFile(again), 0);
+    const QByteArray a = ReadFileBytes(first);
+    const QByteArray b = ReadFileBytes(again);
+    qsizetype at = 0;
+    while (at < a.size() && at < b.size() && a[at] == b[at]) ++at;
+    EXPECT_EQ(at, a.size()) << "first difference at " << at;
+    EXPECT_EQ(a.size(), b.size());
+}
+
+TEST(IconLibrary, AnImageTheReaderRefusesIsKeptAndWrittenBackUnchanged)
+{
+    LibraryFixture f;
+    f.lib.NewLibrary();
+    const TIconImageArray two = Formats({PatternFormat(16, 16, ctTrueAlpha, 4), PatternFormat(32, 32, ctTrueAlpha, 5)});
+    ASSERT_EQ(f.lib.AddIcon(QStringLiteral("A"), two), 1);
+    const QString path = f.dir.filePath(QStringLiteral("bad.icl"));
+    ASSERT_EQ(f.lib.WriteLibraryFile(path), 0);
+
+    // Spoil the second image's header so the reader refuses it.
+    TIconModuleReader reader;
+    ASSERT_EQ(reader.ReadLibrary(path), 0);
+    ASSERT_EQ(reader.Icons.size(), 2u);
+    const TModuleFormat spoilt = reader.Icons[1].Formats[1];
+    QByteArray bytes = ReadFileBytes(path);
+    ASSERT_GT(spoilt.Offset, 0);
+    for (int k = 0; k < 4; ++k) bytes[qsizetype(spoilt.Offset) + k] = char(0x7F);
+    ASSERT_TRUE(WriteBytes(path, bytes));
+    const QByteArray raw = bytes.mid(qsizetype(spoilt.Offset), 4264);
+
+    QString warning;
+    ASSERT_EQ(f.lib.Open(path, warning), 0);
+    EXPECT_EQ(warning, QStringLiteral("1 image(s) of the library could not be read; they are kept as they are."));
+    ASSERT_EQ(f.lib.Count(), 2);
+    const TGroupIcon& icon = f.lib.Icons[1];
+    ASSERT_EQ(icon.FormatCount, 2);
+    EXPECT_FALSE(icon.Formats[0].TempFile.isEmpty());
+    EXPECT_TRUE(icon.Formats[1].TempFile.isEmpty());
+    EXPECT_TRUE(icon.Formats[1].RawImage.startsWith(raw));
+
+    const QString saved = f.dir.filePath(QStringLiteral("saved.icl"));
+    ASSERT_EQ(f.lib.WriteLibraryFile(saved), 0);
+    TIconModuleReader again;
+    ASSERT_EQ(again.ReadLibrary(saved), 0);
+    ASSERT_EQ(again.Icons.size(), 2u);
+    EXPECT_TRUE(again.FormatBytes(again.Icons[1].Formats[1]).startsWith(raw));
+}
+
+TEST(IconLibrary, DeletingAnIconRemovesItsWorkingFilesOnly)
+{
+    LibraryFixture f;
+    f.lib.NewLibrary();
+    const TIconImageArray one = Formats({PatternFormat(16, 16, ctTrueAlpha, 3)});
+    ASSERT_EQ(f.lib.AddIcon(QStringLiteral("A"), one), 1);
+    ASSERT_EQ(f.lib.AddIcon(QStringLiteral("B"), one), 2);
+    const QString a = f.lib.Icons[1].Formats[0].TempFile;
+    const QString b = f.lib.Icons[2].Formats[0].TempFile;
+    ASSERT_TRUE(f.lib.DeleteIcon(1));
+    EXPECT_FALSE(QFile::exists(a));
+    EXPECT_TRUE(QFile::exists(b));
+    EXPECT_EQ(f.lib.Icons[1].Name, QStringLiteral("B"));
 }

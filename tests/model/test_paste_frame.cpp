@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "imaging/icon_image.h"
+#include "imaging/view_stretch.h"
 #include "model/paste_frame.h"
 #include "platform/rounding.h"
 #include "support/bitmap_checks.h"
@@ -309,6 +310,41 @@ TEST(PasteFrame, DragDraftIsReplacedByAProperResampleOnCommit)
     EXPECT_NE(PackedPixels(*paste.Layer.Bitmap), PackedPixels(proper));
     ASSERT_TRUE(paste.Commit());
     EXPECT_EQ(PackedPixels(*target.Bitmap), PackedPixels(proper));
+}
+
+TEST(PasteFrame, MovesOfALargePictureReadAFrameSizedCopyThatShowsTheSame)
+{
+    TIconImageRec target = SolidFormat(32, 32, ctTrueAlpha);
+    TClip clip{NoiseBitmap(700, 700, 12), NoiseBitmap(700, 700, 13)};
+    TPasteFrame paste;
+    ASSERT_TRUE(paste.Open(&target, &clip.Color, &clip.Mask, clip.Bounds()));
+    // A frame over the format's top-left part, reaching past it into the view's corner.
+    paste.SetFrameRect(MakeRect(0, 0, 300, 300), 1);
+    // A move: the first draft reads the picture, the next ones (same size) the copy.
+    paste.Compose(true);
+    const Bitmap24 firstDraft = *paste.Layer.Bitmap;
+    const Bitmap24 firstMask = *paste.Layer.Mask;
+    paste.Compose(true);
+    EXPECT_EQ(PackedPixels(*paste.Layer.Bitmap), PackedPixels(firstDraft));
+    EXPECT_EQ(PackedPixels(*paste.Layer.Mask), PackedPixels(firstMask));
+    // The view shows exactly the picture stretched into the frame.
+    const Rect frame = paste.GetFrameRect();
+    Bitmap24 expected(TPasteFrame::ViewWidth, TPasteFrame::ViewHeight);
+    StretchNearestClipped(clip.Color, expected, frame);
+    // Outside the format, where the view shows the picture itself.
+    const Rect inside{frame.Left + 8, frame.Top + 8, paste.TargetView.Left - 8, paste.TargetView.Top - 6};
+    for (int y = inside.Top; y < inside.Bottom; y += 7)
+        for (int x = inside.Left; x < inside.Right; x += 3)
+            ASSERT_EQ(paste.ViewBitmap.Pixel(x, y), expected.Pixel(x, y)) << x << "," << y;
+    // Moved by whole image pixels, the copy gives what the picture gives.
+    paste.SetFrameRect(MakeRect(frame.Left + 16, frame.Top + 8, frame.Right + 16, frame.Bottom + 8), 1);
+    paste.Compose(true);
+    const Bitmap24 fromCopy = *paste.Layer.Bitmap;
+    paste.Close();
+    ASSERT_TRUE(paste.Open(&target, &clip.Color, &clip.Mask, clip.Bounds()));
+    paste.SetFrameRect(MakeRect(frame.Left + 16, frame.Top + 8, frame.Right + 16, frame.Bottom + 8), 1);
+    paste.Compose(true);
+    EXPECT_EQ(PackedPixels(*paste.Layer.Bitmap), PackedPixels(fromCopy));
 }
 
 TEST(PasteFrame, PaletteVariantsAndTheirCommit)

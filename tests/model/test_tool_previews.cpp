@@ -13,6 +13,7 @@
 #include "model/tool_settings.h"
 #include "model/tools/freehand_tool.h"
 #include "model/tools/line_tool.h"
+#include "model/tools/shape_tool.h"
 #include "support/bitmap_checks.h"
 #include "support/format_helpers.h"
 
@@ -365,4 +366,70 @@ TEST(ToolPreviews, PickedColourOverTheCheckerboardByAlpha)
     EXPECT_EQ(labels.G, QStringLiteral("G:100"));
     EXPECT_EQ(labels.B, QStringLiteral("B:50"));
     EXPECT_EQ(labels.A, QStringLiteral("A:17"));
+}
+
+TEST(ToolPreviews, ShapePreviewIsWhatTheShapeToolsDrawOverA70PixelFormat)
+{
+    struct Case {
+        TShapePage page;
+        int type;
+        int mode;
+        bool aa;
+        int border;
+        int round;
+        int32_t colorType;
+    };
+    const Case cases[] = {
+        {spRect, stOutlineAndFill, gmVertical, true, 1, 0, ctTrueAlpha},
+        {spRect, stOutline, gmSolid, false, 5, 12, ctTrueAlpha},
+        {spRect, stFill, gmRadial, true, 3, 30, ctTrueColor},
+        {spRect, stOutlineAndFill, gmBox, true, 15, 255, ctTrueAlpha},
+        {spEllipse, stOutlineAndFill, gmHorizontal, true, 2, 0, ctTrueAlpha},
+        {spEllipse, stFill, gmSolid, false, 1, 0, ctTrueColor},
+        {spEllipse, stOutline, gmSolid, true, 7, 0, ctTrueAlpha},
+        {spRect, stOutline, gmSolid, false, 2, 0, ctColors16},
+        {spEllipse, stFill, gmSolid, false, 1, 0, ctColors16},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "page " << c.page << " type " << c.type << " mode " << c.mode << " aa "
+                                        << c.aa << " colour type " << c.colorType);
+        TToolSettings s;
+        TShapeOptions& shape = s.Shape(c.page);
+        shape.Type = c.type;
+        shape.AntiAlias = c.aa;
+        shape.BorderSize = c.border;
+        shape.Round = c.round;
+        shape.FillColor = IsPaletteColorType(c.colorType) ? 11 : MakeColor(20, 180, 90);
+        s.GradientMode = c.mode;
+        TPalette palette;
+        LoadDefaultPalette(palette, c.colorType);
+        TPreviewColors colors;
+        colors.Color = IsPaletteColorType(c.colorType) ? 9 : MakeColor(200, 10, 10);
+        colors.AlphaColor = GreyColor(200);
+        colors.PanelColorType = c.colorType;
+        colors.Palette = IsPaletteColorType(c.colorType) ? &palette : nullptr;
+        TPreviewWork work;
+        Bitmap24 preview;
+        DrawShapePreview(work, c.page, s, colors, preview);
+
+        TDocumentModel doc;
+        doc.Images.Add(SolidFormat(70, 70, c.colorType));
+        doc.CurrentIndex = 0;
+        doc.TakeBackups();
+        TPaintOptions o;
+        o.RectType = s.Rect.Type, o.EllipseType = s.Ellipse.Type;
+        o.RectAntiAlias = s.Rect.AntiAlias, o.EllipseAntiAlias = s.Ellipse.AntiAlias;
+        o.RectBorderSize = s.Rect.BorderSize, o.EllipseBorderSize = s.Ellipse.BorderSize;
+        o.RectRound = s.Rect.Round, o.GradientMode = s.GradientMode;
+        o.RectFillColor = s.Rect.FillColor, o.EllipseFillColor = s.Ellipse.FillColor;
+        o.RectGradientStrip = &s.Rect.Strip, o.EllipseGradientStrip = &s.Ellipse.Strip;
+        DrawShape(doc, c.page == spRect ? tiRectangle : tiEllipse, Point{0, 0}, Point{70, 70}, o,
+                  TToolColors{colors.Color, colors.AlphaColor});
+        const TIconImageRec& f = *doc.CurrentImage();
+        for (int y = 0; y < 70; ++y)
+            for (int x = 0; x < 70; ++x) {
+                ASSERT_EQ(work.Color.Pixel(x, y), f.Bitmap->Pixel(x, y)) << x << "," << y;
+                ASSERT_EQ(work.Mask.Byte0(x, y), f.Mask->Byte0(x, y)) << x << "," << y;
+            }
+    }
 }

@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QToolButton>
+#include <QWidget>
 #include <initializer_list>
 #include <memory>
 
@@ -25,6 +26,15 @@ inline QStringList ActionTexts(const QList<QAction*>& actions)
     QStringList out;
     for (QAction* a : actions) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     return out;
+}
+
+// Saves what the widget shows as <name>.png in the folder TAVRIN_SHOTS names, when it names one
+// (for looking at a window; no test depends on it).
+inline void SaveShot(QWidget* w, const char* name)
+{
+    if (!qEnvironmentVariableIsSet("TAVRIN_SHOTS")) return;
+    w->grab().save(qEnvironmentVariable("TAVRIN_SHOTS") + QStringLiteral("/") + QString::fromLatin1(name) +
+                   QStringLiteral(".png"));
 }
 
 // A shown main window over a fresh settings folder, its dialogs scripted. Teardown drops every

@@ -103,12 +103,7 @@ protected:
         action->trigger();
         EXPECT_TRUE(ran);
     }
-    static void Shot(QWidget* w, const char* name)
-    {
-        if (qEnvironmentVariableIsSet("TAVRIN_SHOTS"))
-            w->grab().save(qEnvironmentVariable("TAVRIN_SHOTS") + QStringLiteral("/") + QString::fromLatin1(name) +
-                           QStringLiteral(".png"));
-    }
+    static void Shot(QWidget* w, const char* name) { SaveShot(w, name); }
 
     Tfrm_childwin* doc_ = nullptr;
     QStringList snapshots;
@@ -506,6 +501,157 @@ TEST_F(EffectDialogTest, DialogsOnTheSmallestAndLargestFormats)
         }
     }
     EXPECT_TRUE(snapshots.isEmpty());
+}
+
+// ---- previews under load: the last value wins, and a preview redraws only the pixels --------
+
+TEST_F(EffectDialogTest, ChangesDuringARunningPreviewCoalesceIntoOneRunWithTheLastValue)
+{
+    for (int32_t type : {ctTrueAlpha, ctColors256}) {
+        SCOPED_TRACE(type);
+        const TIconImageRec original = PatternFormat(40, 40, type, 6);
+        TIconImageRec* f = Open(original);
+        int runsDuringDrag = 0;
+        Run<Tfrm_Blur>(main->act_effect_blur, [&](Tfrm_Blur& d) {
+            // The owner's redraw lets twenty slider moves through while the first preview is on screen.
+            auto counted = d.OnPreview;
+            bool dragging = false;
+            d.OnPreview = [&, counted] {
+                counted();
+                if (dragging) return;
+                dragging = true;
+                const int before = d.RunCount();
+                for (int v = 10; v <= 200; v += 10) d.Blur.Track->SetPosition(v);
+                runsDuringDrag = d.RunCount() - before;
+                EXPECT_EQ(d.BlurValue, 200);
+                EXPECT_EQ(d.Blur.Spin->Text(), QStringLiteral("200"));
+            };
+            previews = 0;
+            d.Blur.Track->SetPosition(5);
+            // The running preview and exactly one more, computed from the last value.
+            EXPECT_EQ(runsDuringDrag, 0);
+            EXPECT_EQ(d.RunCount(), 2);
+            EXPECT_EQ(previews, 2);
+            EXPECT_TRUE(SameFormat(
+                *f, Expected(original, [](const TEffectSources& s, TIconImageRec& t) { ApplyBlurEffect(s, t, 200); })));
+            d.btn_Cancel->click();
+        });
+        EXPECT_TRUE(SameFormat(*f, original));
+    }
+}
+
+TEST_F(EffectDialogTest, ClosingDuringARunningPreviewKeepsOrRestoresWhatTheDialogSays)
+{
+    const TIconImageRec original = PatternFormat(32, 32, ctTrueAlpha, 9);
+    TIconImageRec* f = Open(original);
+    // OK while a change waits behind the running preview: the waiting value is what is stored.
+    Run<Tfrm_Saturation>(main->act_effect_Saturation, [&](Tfrm_Saturation& d) {
+        auto counted = d.OnPreview;
+        d.OnPreview = [&, counted] {
+            counted();
+            if (d.SaturationValue != 20) return;
+            d.Saturation.Track->SetPosition(-90);
+            d.btn_Ok->click();
+        };
+        d.Saturation.Track->SetPosition(20);
+        EXPECT_EQ(d.RunCount(), 2);
+    });
+    const TIconImageRec expected =
+        Expected(original, [](const TEffectSources& s, TIconImageRec& t) { ApplySaturationEffect(s, t, -90); });
+    EXPECT_TRUE(SameFormat(*f, expected));
+    EXPECT_EQ(snapshots, QStringList{"Saturation"});
+
+    // Cancel (the close box) during a running preview with a change waiting: the format comes back
+    // and nothing computes over it afterwards.
+    snapshots.clear();
+    Run<Tfrm_Saturation>(main->act_effect_Saturation, [&](Tfrm_Saturation& d) {
+        auto counted = d.OnPreview;
+        d.OnPreview = [&, counted] {
+            counted();
+            if (d.SaturationValue != 50) return;
+            d.Saturation.Track->SetPosition(100);
+            d.close();
+        };
+        d.Saturation.Track->SetPosition(50);
+        EXPECT_EQ(d.RunCount(), 1);
+        EXPECT_FALSE(d.isVisible());
+    });
+    EXPECT_TRUE(SameFormat(*f, expected));
+    EXPECT_TRUE(snapshots.isEmpty());
+}
+
+TEST_F(EffectDialogTest, APreviewRedrawsCanvasStripAndPreviewButNotHistoryOrToolPreviews)
+{
+    for (int32_t type : {ctTrueAlpha, ctColors16}) {
+        SCOPED_TRACE(type);
+        const TIconImageRec original = PatternFormat(24, 24, type, 4);
+        TIconImageRec* f = Open(original);
+        const Bitmap24 canvasBefore = doc_->Document().BackBuffer;
+        int tracks = 0, toolPreviews = 0, imageChanges = 0, shown = 0;
+        TFramePeers& frame = FramePeers();
+        TDocumentPeers& docs = DocumentPeers();
+        const auto oldTrack = frame.ShowTrackOf;
+        const auto oldTools = ToolsPeers().RefreshPreviews;
+        const auto oldChange = docs.ActiveImageChanged;
+        const auto oldShow = docs.PreviewShowImage;
+        frame.ShowTrackOf = [&](TIconImageRec*) { ++tracks; };
+        ToolsPeers().RefreshPreviews = [&] { ++toolPreviews; };
+        docs.ActiveImageChanged = [&](Tfrm_childwin*, int, int32_t) { ++imageChanges; };
+        docs.PreviewShowImage = [&](const TIconImageArray* formats, int index) {
+            EXPECT_EQ(formats, &doc_->Images());
+            EXPECT_EQ(index, 0);
+            ++shown;
+        };
+        // Only what the previews themselves call is counted (the colour window's own tick may run
+        // meanwhile and refresh the tool previews for its own reasons).
+        int duringTracks = 0, duringTools = 0, duringChanges = 0;
+        Run<Tfrm_Color_Balance>(main->act_effect_ColorBalance, [&](Tfrm_Color_Balance& d) {
+            auto counted = d.OnPreview;
+            d.OnPreview = [&, counted] {
+                const int t0 = tracks, p0 = toolPreviews, c0 = imageChanges;
+                counted();
+                duringTracks += tracks - t0;
+                duringTools += toolPreviews - p0;
+                duringChanges += imageChanges - c0;
+            };
+            d.R.Track->SetPosition(-200);
+            d.G.Track->SetPosition(150);
+            EXPECT_EQ(previews, 2);
+            EXPECT_GE(shown, 2);
+            // The canvas shows the new colours at once.
+            EXPECT_FALSE(doc_->Document().BackBuffer == canvasBefore);
+            d.btn_Cancel->click();
+        });
+        EXPECT_TRUE(SameFormat(*f, original));
+        EXPECT_TRUE(doc_->Document().BackBuffer == canvasBefore);
+        EXPECT_EQ(duringTracks, 0);
+        EXPECT_EQ(duringTools, 0);
+        EXPECT_EQ(duringChanges, 0);
+        frame.ShowTrackOf = oldTrack;
+        ToolsPeers().RefreshPreviews = oldTools;
+        docs.ActiveImageChanged = oldChange;
+        docs.PreviewShowImage = oldShow;
+        previews = 0;
+    }
+}
+
+TEST_F(EffectDialogTest, TheColourWindowsTickLeavesAPaletteTheDialogComputed)
+{
+    const TIconImageRec original = PatternFormat(20, 20, ctColors16, 12);
+    TIconImageRec* f = Open(original);
+    ASSERT_TRUE(FramePeers().PaletteChanged);
+    Run<Tfrm_Brightness_Contrast>(main->act_effect_Contrast_Brightness, [&](Tfrm_Brightness_Contrast& d) {
+        d.Brightness.Track->SetPosition(90);
+        const TPalette computed = f->Palette;
+        EXPECT_FALSE(computed == original.Palette);
+        // The colour window's tick, as it comes while the dialog is open: it must not put the
+        // window's older palette back into the format.
+        FramePeers().PaletteChanged();
+        EXPECT_TRUE(f->Palette == computed);
+        d.btn_Ok->click();
+    });
+    EXPECT_TRUE(SameFormat(
+        *f, Expected(original, [](const TEffectSources& s, TIconImageRec& t) { ApplyBrightnessContrastEffect(s, t, 90, 0); })));
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 
 #include "iconfiles/icon_resources.h"
 #include "support/ui_helpers.h"
+#include "support/when_modal.h"
+#include "workspace/dialogs/add_new_image_form.h"
 #include "workspace/icon_lib_form.h"
 
 namespace {
@@ -215,6 +217,10 @@ TEST_F(IconLibFormTest, ANewLibraryIsBuiltFromDocumentsRenamedSavedAndOpenedAgai
     dialogs.FileAnswers.enqueue(ScriptedDialogs::Choose({target + QStringLiteral(".icl")}));
     lib->act_Open->trigger();
     EXPECT_EQ(dialogs.FileRequests.last().Title, QStringLiteral("Open Icon Library"));
+    const QVector<TFileFilter> filters = ParseFileFilter(dialogs.FileRequests.last().Filter);
+    ASSERT_EQ(filters.size(), 1);
+    EXPECT_EQ(filters[0].Description, QStringLiteral("Icon Library(*.exe; *.dll; *.icl; *.cpl; *.ocx)"));
+    EXPECT_EQ(filters[0].Patterns, (QStringList{"*.exe", "*.dll", "*.icl", "*.cpl", "*.ocx"}));
     EXPECT_EQ(Names(), written);
     EXPECT_EQ(ItemTexts()[2], QStringLiteral("Red square|(2 Formats)"));
     EXPECT_TRUE(lib->act_Rename->isEnabled());
@@ -305,4 +311,87 @@ TEST_F(IconLibFormTest, AFileThatCannotBeOpenedIsShownAndLeavesAnEmptyLibrary)
     EXPECT_FALSE(lib->act_Save->isEnabled());
     EXPECT_TRUE(Recent().isEmpty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(IconLibFormTest, TheNewLibrarysEmptyIconOpensThroughTheAddFormatDialogAndSavesIntoItself)
+{
+    Tfrm_add_new_image addFormat;
+    lib->act_new->trigger();
+    // Cancel opens nothing.
+    WhenModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
+    DoubleClick(0);
+    EXPECT_EQ(main->DocumentCount(), 0);
+    WhenModal([&](QWidget*) {
+        EXPECT_TRUE(addFormat.rad_48x48->isChecked());
+        EXPECT_TRUE(addFormat.rad_32bits->isChecked());
+        EXPECT_FALSE(addFormat.chk_BaseImage->isEnabled());
+        QTest::mouseClick(addFormat.BitBtn1, Qt::LeftButton);
+    });
+    DoubleClick(0);
+    ASSERT_EQ(main->DocumentCount(), 1);
+    Tfrm_childwin* doc = main->ActiveDocument();
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("New Icon in New Icon Lib library"));
+    ASSERT_EQ(doc->Images().Count(), 1);
+    EXPECT_EQ(doc->Images()[0].Width, 48);
+
+    // Its Save fills the empty icon; the library is modified and the document is not.
+    doc->SetModified(true);
+    EXPECT_TRUE(doc->Save());
+    EXPECT_EQ(ItemTexts(), QStringList{"New Icon|48x48 32"});
+    EXPECT_EQ(lib->windowTitle(), QStringLiteral("Icon Library - New Icon Lib *"));
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("New Icon in New Icon Lib library"));
+    // Double click now brings that document to the front.
+    DoubleClick(0);
+    EXPECT_EQ(main->DocumentCount(), 1);
+}
+
+TEST_F(IconLibFormTest, WorkingFilesLiveInTmplibForTheRunOnly)
+{
+    Drop({ModuleX64});
+    const QStringList files = QviFilesUnder(appDir.Path());
+    // One working file per image read (4 + 1 + 1), all inside "tmplib".
+    EXPECT_EQ(files.size(), 6);
+    for (const QString& f : files) EXPECT_TRUE(f.contains(QStringLiteral("/tmplib/"))) << f.toStdString();
+    delete lib;
+    lib = nullptr;
+    EXPECT_TRUE(QviFilesUnder(appDir.Path()).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("tmplib"))));
+}
+
+TEST_F(IconLibFormTest, ADocumentThatStaysOpenKeepsItsIconAndAFailedSaveKeepsTheChanges)
+{
+    lib->act_new->trigger();
+    Tfrm_childwin* doc = NewDocument(QStringLiteral("A"), {SolidFormat(16, 16, ctTrueAlpha, 0x0000FF, 0)});
+    main->act_saveToLib->trigger();
+    doc->SetModified(true);
+
+    // Deleting its icon asks the document first; Cancel there keeps both.
+    lib->SelectIndex(1);
+    dialogs.Answer({TMsgResult::Yes, TMsgResult::Cancel});
+    lib->act_Delete->trigger();
+    EXPECT_EQ(dialogs.Shown().last(), QStringLiteral("Save Icon: The icon 'A' has been modified. Do you want to save it?"));
+    EXPECT_EQ(Names(), (QStringList{"New Icon", "A"}));
+    EXPECT_EQ(main->DocumentCount(), 1);
+
+    // A save into a folder that does not exist says so and keeps the library modified.
+    dialogs.FileAnswers.enqueue(ScriptedDialogs::Choose({Path(QStringLiteral("no/such/folder/x.icl"))}));
+    EXPECT_EQ(lib->SaveLibrary(), -1);
+    EXPECT_EQ(dialogs.Messages.last().Caption, QStringLiteral("Save Library"));
+    EXPECT_EQ(lib->windowTitle(), QStringLiteral("Icon Library - New Icon Lib *"));
+    EXPECT_TRUE(lib->LibraryPath().isEmpty());
+
+    // New Library: the library is asked about first (No); then the document, which saves into
+    // the library as it closes (Yes), so the library is asked about once more (Cancel): nothing
+    // of that save is thrown away.
+    dialogs.Answer({TMsgResult::No, TMsgResult::Yes, TMsgResult::Cancel});
+    lib->act_new->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(main->DocumentCount(), 0);
+    EXPECT_EQ(Names(), (QStringList{"New Icon", "A"}));
+    EXPECT_EQ(lib->windowTitle(), QStringLiteral("Icon Library - New Icon Lib *"));
+    const QStringList shown = dialogs.Shown();
+    EXPECT_EQ(shown.mid(shown.size() - 3),
+              (QStringList{"Save Library: The library 'New Icon Lib' has been modified. Do you want to save it?",
+                           "Save Icon: The icon 'A' has been modified. Do you want to save it?",
+                           "Save Library: The library 'New Icon Lib' has been modified. Do you want to save it?"}));
 }

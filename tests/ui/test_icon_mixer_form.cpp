@@ -93,6 +93,7 @@ TEST_F(IconMixerTest, MixesTwoOpenIconsIntoANewOne)
         const TColor blend = Shown(m, 17, 0);
         EXPECT_NEAR(int(ColorR(blend)), 127, 2);
         EXPECT_NEAR(int(ColorB(blend)), 128, 2);
+        SaveShot(&m, "icon_mixer");
 
         QTest::mouseClick(m.btn_Ok, Qt::LeftButton);
     });

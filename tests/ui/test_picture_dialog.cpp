@@ -233,6 +233,8 @@ TEST_F(PictureDialogTest, IconFormatsStackInFileOrderOverTheBackground)
     EXPECT_EQ(b.Pixel(31, 16), Blue);  // 32 x 32 below it
     EXPECT_EQ(b.Pixel(47, 48), 0u);    // 48 x 48 (index 0: black) at the bottom
     EXPECT_EQ(b.Pixel(47, 95), 0u);
+    dialog.resize(760, 420);
+    SaveShot(&dialog, "picture_dialog_icon");
 
     // An icon that cannot be read previews as an empty picture of 0 x 0, the button on.
     picture.UpdatePreview(Write(QStringLiteral("damaged.ico"), QByteArray("\0\0\1\0\5\0garbage", 13)));

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -409,7 +410,10 @@ TEST_F(ToolsPanelTest, TextPageDrivesTheFrameAndThePreview)
     EXPECT_EQ(ToolSettings().TextText, QStringLiteral("Hello!!"));
     EXPECT_FALSE(Shown(w->img_text) == hello);
     EXPECT_EQ(calls.last(), QStringLiteral("PaletteChanged"));
-    // Keys the line edit takes stay there; Esc always goes to the document.
+    // Keys typed into the line edit stay there, also those it has no use for; Esc always goes to
+    // the document.
+    QTest::keyClick(w->edt_TextText, Qt::Key_Up);
+    QTest::keyClick(w->spn_TextX, Qt::Key_Delete);
     EXPECT_TRUE(keys.isEmpty());
     QTest::keyClick(w->edt_TextText, Qt::Key_Escape);
     EXPECT_EQ(keys, QList<int>{Qt::Key_Escape});
@@ -524,4 +528,31 @@ TEST_F(MainWindowTest, ToolsWindowIsMadeOnFirstShowBesideTheMainWindow)
     EXPECT_EQ(ToolSettings().BrushGradient, 255);
     QTest::mouseClick(tools->btn_Line, Qt::LeftButton);
     EXPECT_EQ(DocumentPeers().CurrentToolId(), tiLine);
+}
+
+TEST_F(ToolsPanelTest, ShapeTypeCombosDrawTheirItemsAsShapes)
+{
+    EXPECT_EQ(w->cmb_RectType->count(), 3);
+    for (TShapeTypeCombo* combo : {w->cmb_RectType, w->cmb_EllipseType})
+        for (int item = 0; item < 3; ++item)
+            for (const bool focused : {false, true}) {
+                SCOPED_TRACE(testing::Message() << combo->objectName().toStdString() << " item " << item << " focused "
+                                                << focused);
+                QImage image(100, 30, QImage::Format_RGB32);
+                image.fill(Qt::red);
+                {
+                    QPainter painter(&image);
+                    combo->DrawItem(painter, QRect(0, 0, 100, 30), item, focused);
+                }
+                const QRgb ground = focused ? qRgb(0xEE, 0xEE, 0xEE) : qRgb(255, 255, 255);
+                EXPECT_EQ(image.pixel(1, 1), ground);
+                // A square of side 30 - 10 centred: from x 40 to 60, y 5 to 25.
+                const QRgb centre = image.pixel(50, 15);
+                EXPECT_EQ(centre, item == 0 ? ground : qRgb(0x99, 0x99, 0xFF));
+                if (!combo->Ellipse()) {
+                    // The rectangle's edge: black for the outlined items, the fill for item 2.
+                    EXPECT_EQ(image.pixel(50, 5), item == 2 ? qRgb(0x99, 0x99, 0xFF) : qRgb(0, 0, 0));
+                    EXPECT_EQ(image.pixel(38, 15), ground);
+                }
+            }
 }
