@@ -27,27 +27,65 @@ double Dist2(const Colour3& a, double r, double g, double b)
 // that list only until the least distance alone exceeds the best found.
 class NearestFinder {
 public:
-    explicit NearestFinder(const std::vector<Colour3>& entries)
-        : entries_(entries), start_(size_t(Cells) * Cells * Cells, -1), count_(start_.size(), 0)
+    // `moved`, when given, holds how far each entry has moved since the caller's last search (see
+    // OthersMoved).
+    explicit NearestFinder(const std::vector<Colour3>& entries, const std::vector<double>* moved = nullptr)
+        : entries_(entries), start_(size_t(Cells) * Cells * Cells, -1), count_(start_.size(), 0),
+          limit_(start_.size(), 0.0), moved_(moved)
     {
+        if (moved_) movedMost_.resize(start_.size());
+    }
+
+    // For a query point and the entry `own` it went to: the farthest any other entry of the
+    // point's cell list has moved, and the cell's limit. Entries off the list are farther from the
+    // point than the limit, moved or not.
+    double OthersMoved(double r, double g, double b, int own, double& limit)
+    {
+        const Candidate* cand;
+        Candidates(r, g, b, cand);
+        const size_t cell = CellOf(r, g, b);
+        limit = limit_[cell];
+        const MostMoved& m = movedMost_[cell];
+        return own == m.who ? m.next : m.most;
     }
 
     // The index of the nearest entry; ties go to the lower index. Queries lie in 0..255.
     int Find(double r, double g, double b)
     {
-        const int cr = Cell(r), cg = Cell(g), cb = Cell(b);
-        const size_t cell = (size_t(cr) * Cells + size_t(cg)) * Cells + size_t(cb);
-        if (start_[cell] < 0) Fill(cell, cr, cg, cb);
-        const Candidate* cand = pool_.data() + start_[cell];
+        const Candidate* cand;
+        const int count = Candidates(r, g, b, cand);
         int best = cand[0].index;
         double bestD = Dist2(entries_[size_t(best)], r, g, b);
-        for (int i = 1; i < count_[cell] && cand[i].nearest <= bestD; ++i) {
+        for (int i = 1; i < count && cand[i].nearest <= bestD; ++i) {
             const double d = Dist2(entries_[cand[i].index], r, g, b);
             if (d < bestD || (d == bestD && cand[i].index < best)) {
                 bestD = d;
                 best = cand[i].index;
             }
         }
+        return best;
+    }
+
+    // As Find, and also a lower bound on the squared distance to every other entry: the walk goes
+    // on to the second nearest, and entries the cell's list leaves out are farther than its limit.
+    int FindWithRunnerUp(double r, double g, double b, double& otherD)
+    {
+        const Candidate* cand;
+        const int count = Candidates(r, g, b, cand);
+        int best = cand[0].index;
+        double bestD = Dist2(entries_[size_t(best)], r, g, b);
+        double second = std::numeric_limits<double>::infinity();
+        for (int i = 1; i < count && cand[i].nearest <= second; ++i) {
+            const double d = Dist2(entries_[cand[i].index], r, g, b);
+            if (d < bestD || (d == bestD && cand[i].index < best)) {
+                second = bestD;
+                bestD = d;
+                best = cand[i].index;
+            } else {
+                second = std::min(second, d);
+            }
+        }
+        otherD = std::min(second, limit_[CellOf(r, g, b)]);
         return best;
     }
 
@@ -60,40 +98,98 @@ private:
     };
 
     static int Cell(double v) { return std::clamp(int(v), 0, 255) / Side; }
+    static size_t CellOf(double r, double g, double b)
+    {
+        return (size_t(Cell(r)) * Cells + size_t(Cell(g))) * Cells + size_t(Cell(b));
+    }
+
+    // The cell's list of candidates, nearest first; it is made on the first query in the cell.
+    int Candidates(double r, double g, double b, const Candidate*& cand)
+    {
+        const size_t cell = CellOf(r, g, b);
+        if (start_[cell] < 0) Fill(cell, Cell(r), Cell(g), Cell(b));
+        cand = pool_.data() + start_[cell];
+        return count_[cell];
+    }
+
+    // The least and greatest squared distance from every entry to every slab of cells along each
+    // axis, so that filling a cell adds three numbers per entry instead of measuring the box again.
+    // The sums below are taken in the same order as a direct measurement would take them.
+    void MakeSlabs()
+    {
+        const size_t n = entries_.size();
+        slabNear_.resize(3 * Cells * n);
+        slabFar_.resize(3 * Cells * n);
+        for (int a = 0; a < 3; ++a)
+            for (int c = 0; c < Cells; ++c) {
+                const double lo = double(c * Side), hi = lo + Side;
+                double* nearOut = slabNear_.data() + (size_t(a) * Cells + size_t(c)) * n;
+                double* farOut = slabFar_.data() + (size_t(a) * Cells + size_t(c)) * n;
+                for (size_t i = 0; i < n; ++i) {
+                    const double v = a == 0 ? entries_[i].r : a == 1 ? entries_[i].g : entries_[i].b;
+                    const double below = lo - v, above = v - hi;
+                    const double nd = below > 0 ? below : above > 0 ? above : 0.0;
+                    const double fd = std::max(std::abs(v - lo), std::abs(v - hi));
+                    nearOut[i] = nd * nd;
+                    farOut[i] = fd * fd;
+                }
+            }
+    }
 
     void Fill(size_t cell, int cr, int cg, int cb)
     {
-        const double lo[3] = {double(cr * Side), double(cg * Side), double(cb * Side)};
+        const size_t n = entries_.size();
+        if (slabNear_.empty()) MakeSlabs();
+        const double* nr = slabNear_.data() + size_t(cr) * n;
+        const double* ng = slabNear_.data() + (size_t(Cells) + size_t(cg)) * n;
+        const double* nb = slabNear_.data() + (size_t(2 * Cells) + size_t(cb)) * n;
+        const double* fr = slabFar_.data() + size_t(cr) * n;
+        const double* fg = slabFar_.data() + (size_t(Cells) + size_t(cg)) * n;
+        const double* fb = slabFar_.data() + (size_t(2 * Cells) + size_t(cb)) * n;
         double limit = std::numeric_limits<double>::infinity();
-        nearest_.resize(entries_.size());
-        for (size_t i = 0; i < entries_.size(); ++i) {
-            const double v[3] = {entries_[i].r, entries_[i].g, entries_[i].b};
-            double nd = 0, fd = 0;
-            for (int a = 0; a < 3; ++a) {
-                const double below = lo[a] - v[a], above = v[a] - (lo[a] + Side);
-                const double n = below > 0 ? below : above > 0 ? above : 0.0;
-                const double f = std::max(std::abs(v[a] - lo[a]), std::abs(v[a] - (lo[a] + Side)));
-                nd += n * n;
-                fd += f * f;
-            }
-            nearest_[i] = nd;
-            limit = std::min(limit, fd);
+        nearest_.resize(n);
+        for (size_t i = 0; i < n; ++i) {
+            nearest_[i] = nr[i] + ng[i] + nb[i];
+            limit = std::min(limit, fr[i] + fg[i] + fb[i]);
         }
         const size_t first = pool_.size();
-        for (size_t i = 0; i < entries_.size(); ++i)
+        for (size_t i = 0; i < n; ++i)
             if (nearest_[i] <= limit) pool_.push_back({nearest_[i], int(i)});
         std::sort(pool_.begin() + ptrdiff_t(first), pool_.end(), [](const Candidate& a, const Candidate& b) {
             return a.nearest < b.nearest || (a.nearest == b.nearest && a.index < b.index);
         });
         start_[cell] = int32_t(first);
+        limit_[cell] = limit;
+        if (moved_) {
+            MostMoved& m = movedMost_[cell];
+            m = MostMoved{};
+            for (size_t i = first; i < pool_.size(); ++i) {
+                const double v = (*moved_)[size_t(pool_[i].index)];
+                if (v > m.most) {
+                    m.next = m.most;
+                    m.most = v;
+                    m.who = pool_[i].index;
+                } else {
+                    m.next = std::max(m.next, v);
+                }
+            }
+        }
         count_[cell] = int32_t(pool_.size() - first);
     }
 
     std::vector<Colour3> entries_;
     std::vector<int32_t> start_;
     std::vector<int32_t> count_;
+    std::vector<double> limit_;
+    struct MostMoved {
+        double most = 0, next = 0;  // the greatest move on the cell's list, and the greatest of the rest
+        int who = -1;               // the entry that made the greatest
+    };
+    const std::vector<double>* moved_;
+    std::vector<MostMoved> movedMost_;
     std::vector<Candidate> pool_;
     std::vector<double> nearest_;
+    std::vector<double> slabNear_, slabFar_;  // [axis][cell along it][entry]
 };
 
 // The distinct colours of a picture with their counts, and for every pixel the number of its colour.
@@ -112,6 +208,7 @@ struct Workspace {
     std::vector<Colour3> points;
     std::vector<int> assign;
     std::vector<double> err;
+    std::vector<double> lower;
     std::vector<size_t> worst;
     std::vector<uint8_t> indexOf;
 };
@@ -359,15 +456,32 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
     // worth their time.
     constexpr int MaxRounds = 10;
     std::vector<double> reach(centres.size());
+    // For every colour, a lower bound on its distance (not squared) to every centre but its own.
+    // A search sets it to the runner-up's distance; the next round lowers it by the farthest any
+    // centre that could come near has moved. While the colour's own centre stays nearer than that,
+    // no other centre can have overtaken it and the search is skipped: most colours keep their
+    // centre from round to round, and a centre far away moving far does not matter.
+    std::vector<double>& lower = ws.lower;
+    lower.assign(n, 0.0);
+    std::vector<Colour3> before = centres;
+    std::vector<double> drift(centres.size(), 0.0), gap(centres.size());
     for (int round = 0; round < MaxRounds; ++round) {
-        NearestFinder finder(centres);
+        for (size_t k = 0; k < centres.size(); ++k)
+            drift[k] = std::sqrt(Dist2(before[k], centres[k].r, centres[k].g, centres[k].b));
+        before = centres;
+        NearestFinder finder(centres, &drift);
         // A colour nearer to its centre than half the distance from that centre to any other
         // cannot have a nearer centre: no search needed.
+        std::fill(reach.begin(), reach.end(), std::numeric_limits<double>::infinity());
+        for (size_t k = 0; k < centres.size(); ++k)
+            for (size_t j = k + 1; j < centres.size(); ++j) {
+                const double d = Dist2(centres[k], centres[j].r, centres[j].g, centres[j].b);
+                reach[k] = std::min(reach[k], d);
+                reach[j] = std::min(reach[j], d);
+            }
         for (size_t k = 0; k < centres.size(); ++k) {
-            double nearest = std::numeric_limits<double>::infinity();
-            for (size_t j = 0; j < centres.size(); ++j)
-                if (j != k) nearest = std::min(nearest, Dist2(centres[k], centres[j].r, centres[j].g, centres[j].b));
-            reach[k] = nearest / 4;
+            reach[k] /= 4;
+            gap[k] = 2 * std::sqrt(reach[k]);  // to the nearest other centre
         }
         size_t changed = 0;
         std::vector<double> sr(centres.size(), 0.0), sg = sr, sb = sr, sw = sr;
@@ -375,9 +489,24 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
             const Colour3& p = points[i];
             int k = assign[i];
             double d = k >= 0 ? Dist2(centres[size_t(k)], p.r, p.g, p.b) : 0.0;
-            if (k < 0 || d >= reach[size_t(k)]) {
-                k = finder.Find(p.r, p.g, p.b);
-                d = Dist2(centres[size_t(k)], p.r, p.g, p.b);
+            if (k >= 0 && d < reach[size_t(k)]) {
+                lower[i] = gap[size_t(k)] - std::sqrt(d);  // by the triangle inequality
+            } else {
+                bool keep = false;
+                if (k >= 0) {
+                    double limit;
+                    const double moved = finder.OthersMoved(p.r, p.g, p.b, k, limit);
+                    lower[i] = std::min(lower[i] - moved, std::sqrt(limit));
+                    // The margin keeps rounding in the bound from ever deciding a near tie.
+                    const double clear = lower[i] - 1e-6;
+                    keep = clear > 0 && d < clear * clear;
+                }
+                if (!keep) {
+                    double otherD;
+                    k = finder.FindWithRunnerUp(p.r, p.g, p.b, otherD);
+                    d = Dist2(centres[size_t(k)], p.r, p.g, p.b);
+                    lower[i] = std::sqrt(otherD);
+                }
             }
             if (k != assign[i]) ++changed;
             assign[i] = k;
