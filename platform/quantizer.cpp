@@ -55,9 +55,9 @@ public:
         const Candidate* cand;
         const int count = Candidates(r, g, b, cand);
         int best = cand[0].index;
-        double bestD = Dist2(entries_[size_t(best)], r, g, b);
+        double bestD = Dist2(cand[0].at, r, g, b);
         for (int i = 1; i < count && cand[i].nearest <= bestD; ++i) {
-            const double d = Dist2(entries_[cand[i].index], r, g, b);
+            const double d = Dist2(cand[i].at, r, g, b);
             if (d < bestD || (d == bestD && cand[i].index < best)) {
                 bestD = d;
                 best = cand[i].index;
@@ -73,10 +73,10 @@ public:
         const Candidate* cand;
         const int count = Candidates(r, g, b, cand);
         int best = cand[0].index;
-        double bestD = Dist2(entries_[size_t(best)], r, g, b);
+        double bestD = Dist2(cand[0].at, r, g, b);
         double second = std::numeric_limits<double>::infinity();
         for (int i = 1; i < count && cand[i].nearest <= second; ++i) {
-            const double d = Dist2(entries_[cand[i].index], r, g, b);
+            const double d = Dist2(cand[i].at, r, g, b);
             if (d < bestD || (d == bestD && cand[i].index < best)) {
                 second = bestD;
                 bestD = d;
@@ -95,6 +95,7 @@ private:
     struct Candidate {
         double nearest;  // least squared distance from the entry to the cell
         int index;
+        Colour3 at;  // a copy of the entry: the walk reads nothing else
     };
 
     static int Cell(double v) { return std::clamp(int(v), 0, 255) / Side; }
@@ -154,7 +155,7 @@ private:
         }
         const size_t first = pool_.size();
         for (size_t i = 0; i < n; ++i)
-            if (nearest_[i] <= limit) pool_.push_back({nearest_[i], int(i)});
+            if (nearest_[i] <= limit) pool_.push_back({nearest_[i], int(i), entries_[i]});
         std::sort(pool_.begin() + ptrdiff_t(first), pool_.end(), [](const Candidate& a, const Candidate& b) {
             return a.nearest < b.nearest || (a.nearest == b.nearest && a.index < b.index);
         });
@@ -464,6 +465,9 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
     std::vector<double>& lower = ws.lower;
     lower.assign(n, 0.0);
     std::vector<Colour3> before = centres;
+    // The sums of each cluster's colours weighted by their counts: whole numbers far below 2^53,
+    // so they are exact in any order and only the colours that change cluster need to move them.
+    std::vector<double> sr(centres.size(), 0.0), sg = sr, sb = sr, sw = sr;
     std::vector<double> drift(centres.size(), 0.0), gap(centres.size());
     for (int round = 0; round < MaxRounds; ++round) {
         for (size_t k = 0; k < centres.size(); ++k)
@@ -484,7 +488,6 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
             gap[k] = 2 * std::sqrt(reach[k]);  // to the nearest other centre
         }
         size_t changed = 0;
-        std::vector<double> sr(centres.size(), 0.0), sg = sr, sb = sr, sw = sr;
         for (size_t i = 0; i < n; ++i) {
             const Colour3& p = points[i];
             int k = assign[i];
@@ -508,10 +511,17 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
                     lower[i] = std::sqrt(otherD);
                 }
             }
-            if (k != assign[i]) ++changed;
-            assign[i] = k;
+            if (k == assign[i]) continue;
+            ++changed;
             const double c = h.count[i];
-            err[i] = c * d;
+            if (assign[i] >= 0) {
+                const size_t from = size_t(assign[i]);
+                sr[from] -= c * p.r;
+                sg[from] -= c * p.g;
+                sb[from] -= c * p.b;
+                sw[from] -= c;
+            }
+            assign[i] = k;
             sr[size_t(k)] += c * p.r;
             sg[size_t(k)] += c * p.g;
             sb[size_t(k)] += c * p.b;
@@ -525,7 +535,10 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
                 empty.push_back(k);
         }
         if (!empty.empty()) {
-            // Restart each empty cluster at one of the worst served colours.
+            // Restart each empty cluster at one of the worst served colours, measured against
+            // the centres of this round.
+            for (size_t i = 0; i < n; ++i)
+                err[i] = double(h.count[i]) * Dist2(before[size_t(assign[i])], points[i].r, points[i].g, points[i].b);
             std::vector<size_t>& worst = ws.worst;
             worst.resize(n);
             std::iota(worst.begin(), worst.end(), size_t(0));
