@@ -94,6 +94,15 @@ Picture Ties(int w, int h)
     });
 }
 
+// Hundreds of colours packed into a few of the colour cube's smallest boxes: the box cuts give
+// fewer clusters than asked for and k-means restarts the empty ones at the worst served colours.
+Picture NearColours(int w, int h)
+{
+    return Make("near", w, h, [&](int x, int y, uint8_t* px) {
+        Put(px, 100 + (x & 7), 100 + (y & 7), 100 + ((x >> 3) + (y >> 3) * 5) % 12);
+    });
+}
+
 // A palette for mode 0 with repeated entries, greys in steps of 8 and a few strong colours.
 std::vector<uint8_t> TiePalette()
 {
@@ -325,5 +334,29 @@ TEST(QuantizerIdentity, SmallNoiseOddSize)
         {256, 1, 0, 0x857a452c483b92bbull},
         {256, 1, 1, 0x1f1874d5058b4c3aull},
         {256, 1, 2, 0xa0c348c9847b27b0ull},
+    });
+}
+
+TEST(QuantizerIdentity, EmptyClustersRestart)
+{
+    CheckAll(NearColours(48, 40), {
+        {2, 0, 0, 0x5dba9703023a2263ull},
+        {2, 0, 1, 0x57aa4fe44e96c326ull},
+        {2, 0, 2, 0x57aa4fe44e96c326ull},
+        {2, 1, 0, 0x1df7ad53996169d9ull},
+        {2, 1, 1, 0x57aa4fe44e96c326ull},
+        {2, 1, 2, 0x9b8e926dc8fcbcedull},
+        {16, 0, 0, 0x27f3738113737669ull},
+        {16, 0, 1, 0x871559937e99807eull},
+        {16, 0, 2, 0x871559937e99807eull},
+        {16, 1, 0, 0x47e4eb3ca1291229ull},
+        {16, 1, 1, 0x871559937e99807eull},
+        {16, 1, 2, 0xa57692b8c27a8e7eull},
+        {256, 0, 0, 0x27f3738113737669ull},
+        {256, 0, 1, 0x51c716295b447b93ull},
+        {256, 0, 2, 0x51c716295b447b93ull},
+        {256, 1, 0, 0xac96983126656c72ull},
+        {256, 1, 1, 0x51c716295b447b93ull},
+        {256, 1, 2, 0x998d250e193c21b4ull},
     });
 }
