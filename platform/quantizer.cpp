@@ -451,7 +451,7 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
     std::vector<int>& assign = ws.assign;
     assign.assign(n, -1);
     std::vector<double>& err = ws.err;
-    err.assign(n, 0.0);
+    err.resize(n);  // filled only when a cluster needs restarting
     centres.resize(size_t(wanted), Colour3{-1e6, -1e6, -1e6});  // far away: empty until reseeded
     // Later rounds move the palette less and less; the last few hundredths of a decibel are not
     // worth their time.
@@ -494,17 +494,19 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
             double d = k >= 0 ? Dist2(centres[size_t(k)], p.r, p.g, p.b) : 0.0;
             if (k >= 0 && d < reach[size_t(k)]) {
                 lower[i] = gap[size_t(k)] - std::sqrt(d);  // by the triangle inequality
+            } else if (k < 0) {
+                // The first round: most colours pass one of the tests next round, so the
+                // runner-up is not worth its longer walk here.
+                k = finder.Find(p.r, p.g, p.b);
+                d = Dist2(centres[size_t(k)], p.r, p.g, p.b);
+                lower[i] = 0;
             } else {
-                bool keep = false;
-                if (k >= 0) {
-                    double limit;
-                    const double moved = finder.OthersMoved(p.r, p.g, p.b, k, limit);
-                    lower[i] = std::min(lower[i] - moved, std::sqrt(limit));
-                    // The margin keeps rounding in the bound from ever deciding a near tie.
-                    const double clear = lower[i] - 1e-6;
-                    keep = clear > 0 && d < clear * clear;
-                }
-                if (!keep) {
+                double limit;
+                const double moved = finder.OthersMoved(p.r, p.g, p.b, k, limit);
+                lower[i] = std::min(lower[i] - moved, std::sqrt(limit));
+                // The margin keeps rounding in the bound from ever deciding a near tie.
+                const double clear = lower[i] - 1e-6;
+                if (!(clear > 0 && d < clear * clear)) {
                     double otherD;
                     k = finder.FindWithRunnerUp(p.r, p.g, p.b, otherD);
                     d = Dist2(centres[size_t(k)], p.r, p.g, p.b);
