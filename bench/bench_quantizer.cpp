@@ -1,6 +1,8 @@
 // Speed and quality of our colour quantizer. bench/compare_peers.sh runs it next to pngquant on
 // the same picture; with --out it also writes the 256-colour result as a PNG and prints its mean
-// squared error and the median time of a few runs.
+// squared error and the median time of a few runs. BM_Yardstick, measured in the same run, sorts
+// the picture's colours: read the quantizer's times as multiples of it, as the machine's speed
+// varies from run to run.
 //
 //   build/bench/bench_quantizer [--image=picture.png] [--out=result.png [--runs=N]] [benchmark flags]
 #include <benchmark/benchmark.h>
@@ -10,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +25,21 @@
 namespace {
 
 QString g_image;
+
+void BM_Yardstick(benchmark::State& state)
+{
+    const Bitmap24 src = BenchPicture(g_image, 256, 256);
+    std::vector<uint32_t> keys;
+    for (auto _ : state) {
+        keys.clear();
+        for (int y = 0; y < src.Height(); ++y)
+            for (int x = 0; x < src.Width(); ++x) keys.push_back(uint32_t(src.Pixel(x, y)));
+        std::sort(keys.begin(), keys.end());
+        benchmark::DoNotOptimize(keys.data());
+    }
+    state.SetLabel("sort of the picture's 65536 colours");
+}
+BENCHMARK(BM_Yardstick)->Unit(benchmark::kMillisecond);
 
 void BM_Quantize256(benchmark::State& state)
 {
