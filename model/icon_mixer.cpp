@@ -139,6 +139,7 @@ bool TIconMixer::FindCommonSizes()
         if (everywhere) sizes.push_back(s);
     }
     for (TMixerItem& item : Items) {
+        item.Pictures.clear();
         item.Selection.clear();
         for (const auto& s : sizes) item.Selection.push_back(BestImageOfSize(*item.Images, s.first, s.second));
     }
@@ -176,20 +177,72 @@ void TIconMixer::MixSize(int k, TIconImageRec& target)
     target.Height = h;
     FillBitmapRect(*target.Bitmap, White, r);
     FillBitmapRect(*target.Mask, White, r);
-    for (const TMixerItem& item : Items) {
+    for (TMixerItem& item : Items) {
         if (size_t(k) >= item.Selection.size()) continue;
         const TIconImageRec* f = item.Images->At(item.Selection[size_t(k)]);
         if (!f || !HasPictures(*f)) continue;
+        MergeIconImageOver(target, LayerPicture(item, k, *f, w, h), r, item.Opacity);
+    }
+}
+
+const TIconImageRec& TIconMixer::LayerPicture(TMixerItem& item, int k, const TIconImageRec& f, int width, int height)
+{
+    if (item.Pictures.size() <= size_t(k)) item.Pictures.resize(size_t(k) + 1);
+    TMixerLayerPicture& p = item.Pictures[size_t(k)];
+    const Rect r = SizeRect(width, height);
+    const bool turned = p.Turned && p.Source == &f && p.Width == width && p.Height == height &&
+                        p.FlipVertical == item.FlipVertical && p.FlipHorizontal == item.FlipHorizontal &&
+                        p.Angle == item.Angle && p.Zoom == item.Zoom;
+    if (!turned) {
         // A clean layer each time: the resampling of a zoom reads neighbours, which must not be
         // what an earlier layer left.
         FillBitmapRect(*MixLayer.Bitmap, White, r);
         FillBitmapRect(*MixLayer.Mask, White, r);
-        CopyBitmapRect(*f->Bitmap, r, *MixLayer.Bitmap, 0, 0);
-        ExpandPaletteIndices(*MixLayer.Bitmap, r, IsPaletteColorType(f->ColorType) ? &f->Palette : nullptr);
-        CopyBitmapRect(*f->Mask, r, *MixLayer.Mask, 0, 0);
-        TransformLayer(item, w, h);
-        MergeIconImageOver(target, MixLayer, r, item.Opacity);
+        CopyBitmapRect(*f.Bitmap, r, *MixLayer.Bitmap, 0, 0);
+        ExpandPaletteIndices(*MixLayer.Bitmap, r, IsPaletteColorType(f.ColorType) ? &f.Palette : nullptr);
+        CopyBitmapRect(*f.Mask, r, *MixLayer.Mask, 0, 0);
+        TurnLayer(item, width, height);
+        if (p.TurnedColour.Width() != width || p.TurnedColour.Height() != height) {
+            p.TurnedColour.SetSize(width, height);
+            p.TurnedMask.SetSize(width, height);
+        }
+        CopyBitmapRect(*MixLayer.Bitmap, r, p.TurnedColour, 0, 0);
+        CopyBitmapRect(*MixLayer.Mask, r, p.TurnedMask, 0, 0);
+        p.Source = &f;
+        p.Width = width;
+        p.Height = height;
+        p.FlipVertical = item.FlipVertical;
+        p.FlipHorizontal = item.FlipHorizontal;
+        p.Angle = item.Angle;
+        p.Zoom = item.Zoom;
+        p.Turned = true;
+        p.Placed = false;
     }
+    if (!p.Placed || p.OffsetX != item.OffsetX || p.OffsetY != item.OffsetY) {
+        TIconImageRec& layer = p.Layer;
+        if (!layer.Bitmap || layer.Bitmap->Width() != width || layer.Bitmap->Height() != height) {
+            layer.Bitmap = NewBitmap24(width, height);
+            layer.Mask = NewBitmap24(width, height);
+        }
+        layer.Width = width;
+        layer.Height = height;
+        layer.ColorType = ctTrueAlpha;
+        *layer.Bitmap = p.TurnedColour;
+        *layer.Mask = p.TurnedMask;
+        if (item.OffsetX != 0 || item.OffsetY != 0) {
+            ShiftRectContent(*layer.Bitmap, r, item.OffsetX, item.OffsetY, Black);
+            ShiftRectContent(*layer.Mask, r, item.OffsetX, item.OffsetY, White);
+        }
+        p.OffsetX = item.OffsetX;
+        p.OffsetY = item.OffsetY;
+        p.Placed = true;
+    }
+    return p.Layer;
+}
+
+void TIconMixer::ForgetPictures()
+{
+    for (TMixerItem& item : Items) item.Pictures.clear();
 }
 
 TIconImageRec TIconMixer::MixedFormat(int k)
@@ -205,6 +258,16 @@ TIconImageRec TIconMixer::MixedFormat(int k)
 }
 
 void TIconMixer::TransformLayer(const TMixerItem& item, int width, int height)
+{
+    TurnLayer(item, width, height);
+    if (item.OffsetX != 0 || item.OffsetY != 0) {
+        const Rect r = SizeRect(width, height);
+        ShiftRectContent(*MixLayer.Bitmap, r, item.OffsetX, item.OffsetY, Black);
+        ShiftRectContent(*MixLayer.Mask, r, item.OffsetX, item.OffsetY, White);
+    }
+}
+
+void TIconMixer::TurnLayer(const TMixerItem& item, int width, int height)
 {
     const Rect r = SizeRect(width, height);
     Bitmap24& colour = *MixLayer.Bitmap;
@@ -222,10 +285,6 @@ void TIconMixer::TransformLayer(const TMixerItem& item, int width, int height)
         RotateRectBilinear(mask, r, item.Angle);
     }
     if (item.Zoom != 0) ZoomLayer(item.Zoom, width, height);
-    if (item.OffsetX != 0 || item.OffsetY != 0) {
-        ShiftRectContent(colour, r, item.OffsetX, item.OffsetY, Black);
-        ShiftRectContent(mask, r, item.OffsetX, item.OffsetY, White);
-    }
 }
 
 void TIconMixer::ZoomLayer(int zoom, int width, int height)

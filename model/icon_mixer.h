@@ -3,8 +3,9 @@
 // moved, flipped, turned, zoomed and faded; the mix is made for every size that all layers share,
 // the first layer in front. The dialog only shows these and routes the user's clicks here.
 //
-// All working pictures live in 800 x 800 bitmaps made once per mixer, so a re-mix after a click
-// allocates nothing.
+// All working pictures live in 800 x 800 bitmaps made once per mixer, and every layer keeps its
+// transformed picture of each size, so a re-mix after a click allocates nothing and transforms
+// only the layer that changed.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -14,6 +15,26 @@
 #include "imaging/icon_image.h"
 #include "platform/bitmap24.h"
 #include "platform/color.h"
+
+// A layer's picture of one shared size as last made, with the settings it was made from, so a
+// re-mix redoes only what a change touched: nothing for an unchanged layer, the shift alone when
+// only the offsets moved. Held while the documents stay unchanged (the mixer is modal).
+struct TMixerLayerPicture {
+    const TIconImageRec* Source = nullptr;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    uint8_t FlipVertical = 0;
+    uint8_t FlipHorizontal = 0;
+    int32_t Angle = 0;
+    int32_t Zoom = 0;
+    int32_t OffsetX = 0;
+    int32_t OffsetY = 0;
+    bool Turned = false; // TurnedColour/TurnedMask: flipped, turned and zoomed
+    bool Placed = false; // Layer: the turned picture shifted by the offsets
+    Bitmap24 TurnedColour;
+    Bitmap24 TurnedMask;
+    TIconImageRec Layer;
+};
 
 // One layer: a document's formats (not owned) and the user's settings for it.
 struct TMixerItem {
@@ -30,6 +51,8 @@ struct TMixerItem {
     int32_t Angle = 0;     // 0..359, counter-clockwise
     int32_t Zoom = 0;      // pixels added to each side; negative removes
     int32_t Opacity = 255; // 0..255
+    // Per shared size, the layer's ready picture; travels with the layer when the order changes.
+    std::vector<TMixerLayerPicture> Pictures;
 };
 
 // Texts the mixer shows.
@@ -87,6 +110,8 @@ public:
     // Transforms the layer picture in MixLayer (W x H at the origin) by an item's settings, in the
     // order flip vertical, flip horizontal, rotate, zoom, shift.
     void TransformLayer(const TMixerItem& item, int width, int height);
+    // Forgets every layer's ready pictures; the next mix transforms all layers afresh.
+    void ForgetPictures();
 
     // Moves layer From to To (one step up or down), keeping every layer's data together. False
     // when the move is not possible.
@@ -117,5 +142,10 @@ public:
 
 private:
     TMixerItem* At(int item);
+    // The flips, turn and zoom of TransformLayer, without the shift.
+    void TurnLayer(const TMixerItem& item, int width, int height);
     void ZoomLayer(int zoom, int width, int height);
+    // Item's picture of shared size K from format F, W x H, made again only where its settings
+    // differ from the ones it was made with.
+    const TIconImageRec& LayerPicture(TMixerItem& item, int k, const TIconImageRec& f, int width, int height);
 };
