@@ -4,6 +4,7 @@
 
 #include "model/icon_mixer.h"
 #include "support/format_helpers.h"
+#include "support/mixer_helpers.h"
 
 namespace {
 
@@ -323,17 +324,7 @@ std::vector<TIconImageRec> FreshMixes(const TIconMixer& kept)
     TIconMixer fresh;
     for (const TMixerItem& it : kept.Items) fresh.AddItem(it.Name, *it.Images);
     EXPECT_TRUE(fresh.FindCommonSizes());
-    for (size_t i = 0; i < kept.Items.size(); ++i) {
-        const TMixerItem& from = kept.Items[i];
-        TMixerItem& to = fresh.Items[i];
-        to.OffsetX = from.OffsetX;
-        to.OffsetY = from.OffsetY;
-        to.FlipVertical = from.FlipVertical;
-        to.FlipHorizontal = from.FlipHorizontal;
-        to.Angle = from.Angle;
-        to.Zoom = from.Zoom;
-        to.Opacity = from.Opacity;
-    }
+    for (size_t i = 0; i < kept.Items.size(); ++i) CopyMixerSettings(kept.Items[i], fresh.Items[i]);
     std::vector<TIconImageRec> out;
     for (int k = 0; k < fresh.SizeCount(); ++k) out.push_back(fresh.MixedFormat(k));
     return out;

@@ -9,6 +9,7 @@
 
 #include "creators/icon_mixer_form.h"
 #include "effects/angle_picker.h"
+#include "support/mixer_helpers.h"
 #include "support/ui_helpers.h"
 #include "support/when_modal.h"
 
@@ -200,17 +201,7 @@ Bitmap24 FreshView(Tfrm_icon_mixer& m)
     Tfrm_icon_mixer fresh;
     for (const TMixerItem& it : m.Mixer().Items) fresh.AddDocument(it.Name, *it.Images);
     fresh.FormShow();
-    for (size_t i = 0; i < m.Mixer().Items.size(); ++i) {
-        const TMixerItem& from = m.Mixer().Items[i];
-        TMixerItem& to = fresh.Mixer().Items[i];
-        to.OffsetX = from.OffsetX;
-        to.OffsetY = from.OffsetY;
-        to.FlipVertical = from.FlipVertical;
-        to.FlipHorizontal = from.FlipHorizontal;
-        to.Angle = from.Angle;
-        to.Zoom = from.Zoom;
-        to.Opacity = from.Opacity;
-    }
+    for (size_t i = 0; i < m.Mixer().Items.size(); ++i) CopyMixerSettings(m.Mixer().Items[i], fresh.Mixer().Items[i]);
     fresh.DrawMix();
     return fresh.ViewPicture();
 }
