@@ -138,8 +138,8 @@ bool TIconMixer::FindCommonSizes()
             everywhere = BestImageOfSize(*Items[j].Images, s.first, s.second) >= 0;
         if (everywhere) sizes.push_back(s);
     }
+    ForgetPictures();
     for (TMixerItem& item : Items) {
-        item.Pictures.clear();
         item.Selection.clear();
         for (const auto& s : sizes) item.Selection.push_back(BestImageOfSize(*item.Images, s.first, s.second));
     }
@@ -175,17 +175,51 @@ void TIconMixer::MixSize(int k, TIconImageRec& target)
     const Rect r = SizeRect(w, h);
     target.Width = w;
     target.Height = h;
-    FillBitmapRect(*target.Bitmap, White, r);
-    FillBitmapRect(*target.Mask, White, r);
+    if (steps_.size() <= size_t(k)) steps_.resize(size_t(k) + 1);
+    TMixSteps& steps = steps_[size_t(k)];
+    if (steps.Width != w || steps.Height != h) {
+        steps = TMixSteps();
+        steps.Width = w;
+        steps.Height = h;
+    }
+    // Every layer's picture first, so the layers in front that stay as they were laid are known.
+    struct Laying {
+        const TMixerLayerPicture* Picture;
+        std::pair<uint64_t, int32_t> Key;
+    };
+    std::vector<Laying> layers;
     for (TMixerItem& item : Items) {
         if (size_t(k) >= item.Selection.size()) continue;
         const TIconImageRec* f = item.Images->At(item.Selection[size_t(k)]);
         if (!f || !HasPictures(*f)) continue;
-        MergeIconImageOver(target, LayerPicture(item, k, *f, w, h), r, item.Opacity);
+        const TMixerLayerPicture& picture = LayerPicture(item, k, *f, w, h);
+        layers.push_back({&picture, {picture.Stamp, item.Opacity}});
+    }
+    size_t same = 0;
+    while (same < layers.size() && same < steps.Laid.size() && steps.Laid[same] == layers[same].Key) ++same;
+    if (same == 0) {
+        FillBitmapRect(*target.Bitmap, White, r);
+        FillBitmapRect(*target.Mask, White, r);
+    } else {
+        CopyBitmapRect(steps.Colour[same - 1], r, *target.Bitmap, 0, 0);
+        CopyBitmapRect(steps.Mask[same - 1], r, *target.Mask, 0, 0);
+    }
+    steps.Laid.resize(layers.size());
+    steps.Colour.resize(layers.size());
+    steps.Mask.resize(layers.size());
+    for (size_t i = same; i < layers.size(); ++i) {
+        MergeIconImageOver(target, layers[i].Picture->Layer, r, layers[i].Key.second);
+        steps.Laid[i] = layers[i].Key;
+        if (steps.Colour[i].Width() != w || steps.Colour[i].Height() != h) {
+            steps.Colour[i].SetSize(w, h);
+            steps.Mask[i].SetSize(w, h);
+        }
+        CopyBitmapRect(*target.Bitmap, r, steps.Colour[i], 0, 0);
+        CopyBitmapRect(*target.Mask, r, steps.Mask[i], 0, 0);
     }
 }
 
-const TIconImageRec& TIconMixer::LayerPicture(TMixerItem& item, int k, const TIconImageRec& f, int width, int height)
+const TMixerLayerPicture& TIconMixer::LayerPicture(TMixerItem& item, int k, const TIconImageRec& f, int width, int height)
 {
     if (item.Pictures.size() <= size_t(k)) item.Pictures.resize(size_t(k) + 1);
     TMixerLayerPicture& p = item.Pictures[size_t(k)];
@@ -236,13 +270,15 @@ const TIconImageRec& TIconMixer::LayerPicture(TMixerItem& item, int k, const TIc
         p.OffsetX = item.OffsetX;
         p.OffsetY = item.OffsetY;
         p.Placed = true;
+        p.Stamp = ++lastStamp_;
     }
-    return p.Layer;
+    return p;
 }
 
 void TIconMixer::ForgetPictures()
 {
     for (TMixerItem& item : Items) item.Pictures.clear();
+    steps_.clear();
 }
 
 TIconImageRec TIconMixer::MixedFormat(int k)

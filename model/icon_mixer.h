@@ -8,6 +8,7 @@
 // only the layer that changed.
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <QString>
@@ -31,6 +32,8 @@ struct TMixerLayerPicture {
     int32_t OffsetY = 0;
     bool Turned = false; // TurnedColour/TurnedMask: flipped, turned and zoomed
     bool Placed = false; // Layer: the turned picture shifted by the offsets
+    // Names this Layer among every picture the mixer has made; a new picture, a new stamp.
+    uint64_t Stamp = 0;
     Bitmap24 TurnedColour;
     Bitmap24 TurnedMask;
     TIconImageRec Layer;
@@ -89,7 +92,11 @@ public:
 
     // Adds a layer for a document; its thumbnail is drawn at once.
     TMixerItem& AddItem(const QString& name, const TIconImageArray& images);
-    void Clear() { Items.clear(); }
+    void Clear()
+    {
+        Items.clear();
+        steps_.clear();
+    }
 
     // Lists the sizes every layer holds, in the first layer's order, and fills each layer's
     // Selection with its best format of each. False when there are two or more layers and no
@@ -110,7 +117,8 @@ public:
     // Transforms the layer picture in MixLayer (W x H at the origin) by an item's settings, in the
     // order flip vertical, flip horizontal, rotate, zoom, shift.
     void TransformLayer(const TMixerItem& item, int width, int height);
-    // Forgets every layer's ready pictures; the next mix transforms all layers afresh.
+    // Forgets every layer's ready pictures and the mixes made of them; the next mix transforms and
+    // lays all layers afresh.
     void ForgetPictures();
 
     // Moves layer From to To (one step up or down), keeping every layer's data together. False
@@ -141,11 +149,23 @@ public:
     Bitmap24 MixScratch;
 
 private:
+    // One size's mix as it stood after each layer was laid, with the picture and opacity of every
+    // layer laid so far: a change to a layer lays again only that layer and the ones behind it.
+    struct TMixSteps {
+        int Width = 0;
+        int Height = 0;
+        std::vector<std::pair<uint64_t, int32_t>> Laid; // picture stamp, opacity
+        std::vector<Bitmap24> Colour;
+        std::vector<Bitmap24> Mask;
+    };
+    std::vector<TMixSteps> steps_;
+    uint64_t lastStamp_ = 0;
+
     TMixerItem* At(int item);
     // The flips, turn and zoom of TransformLayer, without the shift.
     void TurnLayer(const TMixerItem& item, int width, int height);
     void ZoomLayer(int zoom, int width, int height);
     // Item's picture of shared size K from format F, W x H, made again only where its settings
     // differ from the ones it was made with.
-    const TIconImageRec& LayerPicture(TMixerItem& item, int k, const TIconImageRec& f, int width, int height);
+    const TMixerLayerPicture& LayerPicture(TMixerItem& item, int k, const TIconImageRec& f, int width, int height);
 };
