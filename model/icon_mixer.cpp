@@ -293,16 +293,6 @@ TIconImageRec TIconMixer::MixedFormat(int k)
     return out;
 }
 
-void TIconMixer::TransformLayer(const TMixerItem& item, int width, int height)
-{
-    TurnLayer(item, width, height);
-    if (item.OffsetX != 0 || item.OffsetY != 0) {
-        const Rect r = SizeRect(width, height);
-        ShiftRectContent(*MixLayer.Bitmap, r, item.OffsetX, item.OffsetY, Black);
-        ShiftRectContent(*MixLayer.Mask, r, item.OffsetX, item.OffsetY, White);
-    }
-}
-
 void TIconMixer::TurnLayer(const TMixerItem& item, int width, int height)
 {
     const Rect r = SizeRect(width, height);

@@ -114,9 +114,6 @@ public:
     void MixSize(int k, TIconImageRec& target);
     // The mix of size K as a format of its own, 32 bits, W x H.
     TIconImageRec MixedFormat(int k);
-    // Transforms the layer picture in MixLayer (W x H at the origin) by an item's settings, in the
-    // order flip vertical, flip horizontal, rotate, zoom, shift.
-    void TransformLayer(const TMixerItem& item, int width, int height);
     // Forgets every layer's ready pictures and the mixes made of them; the next mix transforms and
     // lays all layers afresh.
     void ForgetPictures();
@@ -162,7 +159,8 @@ private:
     uint64_t lastStamp_ = 0;
 
     TMixerItem* At(int item);
-    // The flips, turn and zoom of TransformLayer, without the shift.
+    // Transforms the layer picture in MixLayer (W x H at the origin) by an item's settings, in the
+    // order flip vertical, flip horizontal, rotate, zoom; the shift comes after, on the kept copy.
     void TurnLayer(const TMixerItem& item, int width, int height);
     void ZoomLayer(int zoom, int width, int height);
     // Item's picture of shared size K from format F, W x H, made again only where its settings
