@@ -468,7 +468,10 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
     // The sums of each cluster's colours weighted by their counts: whole numbers far below 2^53,
     // so they are exact in any order and only the colours that change cluster need to move them.
     std::vector<double> sr(centres.size(), 0.0), sg = sr, sb = sr, sw = sr;
-    std::vector<double> drift(centres.size(), 0.0), gap(centres.size());
+    std::vector<double> drift(centres.size(), 0.0), gap(centres.size()), gapBefore(centres.size());
+    // Set where lower[] holds the squared distance to the colour's centre in the last round and
+    // the bound still has to be made from it with that round's gaps.
+    std::vector<uint8_t> pending(n, 0);
     for (int round = 0; round < MaxRounds; ++round) {
         for (size_t k = 0; k < centres.size(); ++k)
             drift[k] = std::sqrt(Dist2(before[k], centres[k].r, centres[k].g, centres[k].b));
@@ -483,6 +486,7 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
                 reach[k] = std::min(reach[k], d);
                 reach[j] = std::min(reach[j], d);
             }
+        gapBefore.swap(gap);
         for (size_t k = 0; k < centres.size(); ++k) {
             reach[k] /= 4;
             gap[k] = 2 * std::sqrt(reach[k]);  // to the nearest other centre
@@ -493,7 +497,11 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
             int k = assign[i];
             double d = k >= 0 ? Dist2(centres[size_t(k)], p.r, p.g, p.b) : 0.0;
             if (k >= 0 && d < reach[size_t(k)]) {
-                lower[i] = gap[size_t(k)] - std::sqrt(d);  // by the triangle inequality
+                // The bound, gap - sqrt(d) by the triangle inequality, is worked out only when a
+                // later round needs it: most colours pass this test again.
+                lower[i] = d;
+                pending[i] = 1;
+                continue;  // its centre stays
             } else if (k < 0) {
                 // The first round: most colours pass one of the tests next round, so the
                 // runner-up is not worth its longer walk here.
@@ -501,6 +509,10 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
                 d = Dist2(centres[size_t(k)], p.r, p.g, p.b);
                 lower[i] = 0;
             } else {
+                if (pending[i]) {
+                    lower[i] = gapBefore[size_t(k)] - std::sqrt(lower[i]);
+                    pending[i] = 0;
+                }
                 double limit;
                 const double moved = finder.OthersMoved(p.r, p.g, p.b, k, limit);
                 lower[i] = std::min(lower[i] - moved, std::sqrt(limit));
@@ -513,6 +525,7 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
                     lower[i] = std::sqrt(otherD);
                 }
             }
+            pending[i] = 0;
             if (k == assign[i]) continue;
             ++changed;
             const double c = h.count[i];
