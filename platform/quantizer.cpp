@@ -33,18 +33,21 @@ public:
         : entries_(entries), start_(size_t(Cells) * Cells * Cells, -1), count_(start_.size(), 0),
           limit_(start_.size(), 0.0), moved_(moved)
     {
-        if (moved_) movedMost_.resize(start_.size());
+        if (moved_) {
+            movedMost_.resize(start_.size());
+            limitRoot_.resize(start_.size());
+        }
     }
 
     // For a query point and the entry `own` it went to: the farthest any other entry of the
-    // point's cell list has moved, and the cell's limit. Entries off the list are farther from the
-    // point than the limit, moved or not.
-    double OthersMoved(double r, double g, double b, int own, double& limit)
+    // point's cell list has moved, and the cell's limit as a distance (not squared). Entries off
+    // the list are farther from the point than the limit, moved or not.
+    double OthersMoved(double r, double g, double b, int own, double& limitDistance)
     {
         const Candidate* cand;
         Candidates(r, g, b, cand);
         const size_t cell = CellOf(r, g, b);
-        limit = limit_[cell];
+        limitDistance = limitRoot_[cell];
         const MostMoved& m = movedMost_[cell];
         return own == m.who ? m.next : m.most;
     }
@@ -162,6 +165,7 @@ private:
         start_[cell] = int32_t(first);
         limit_[cell] = limit;
         if (moved_) {
+            limitRoot_[cell] = std::sqrt(limit);
             MostMoved& m = movedMost_[cell];
             m = MostMoved{};
             for (size_t i = first; i < pool_.size(); ++i) {
@@ -188,6 +192,7 @@ private:
     };
     const std::vector<double>* moved_;
     std::vector<MostMoved> movedMost_;
+    std::vector<double> limitRoot_;  // the square root of limit_, taken once per cell
     std::vector<Candidate> pool_;
     std::vector<double> nearest_;
     std::vector<double> slabNear_, slabFar_;  // [axis][cell along it][entry]
@@ -513,9 +518,9 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
                     lower[i] = gapBefore[size_t(k)] - std::sqrt(lower[i]);
                     pending[i] = 0;
                 }
-                double limit;
-                const double moved = finder.OthersMoved(p.r, p.g, p.b, k, limit);
-                lower[i] = std::min(lower[i] - moved, std::sqrt(limit));
+                double limitDistance;
+                const double moved = finder.OthersMoved(p.r, p.g, p.b, k, limitDistance);
+                lower[i] = std::min(lower[i] - moved, limitDistance);
                 // The margin keeps rounding in the bound from ever deciding a near tie.
                 const double clear = lower[i] - 1e-6;
                 if (!(clear > 0 && d < clear * clear)) {
