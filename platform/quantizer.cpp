@@ -30,13 +30,28 @@ public:
     // `moved`, when given, holds how far each entry has moved since the caller's last search (see
     // OthersMoved).
     explicit NearestFinder(const std::vector<Colour3>& entries, const std::vector<double>* moved = nullptr)
-        : entries_(entries), start_(size_t(Cells) * Cells * Cells, -1), count_(start_.size(), 0),
-          limit_(start_.size(), 0.0), moved_(moved)
     {
+        Reset(entries, moved);
+    }
+    NearestFinder() = default;
+
+    // Starts over with new entries. The buffers stay: k-means makes a finder every round and the
+    // effect dialogs quantise on every change, and fresh pages cost more than the lists in them.
+    void Reset(const std::vector<Colour3>& entries, const std::vector<double>* moved = nullptr)
+    {
+        entries_.assign(entries.begin(), entries.end());
+        const size_t cells = size_t(Cells) * Cells * Cells;
+        start_.assign(cells, -1);
+        count_.assign(cells, 0);
+        limit_.assign(cells, 0.0);
+        moved_ = moved;
         if (moved_) {
-            movedMost_.resize(start_.size());
-            limitRoot_.resize(start_.size());
+            movedMost_.resize(cells);
+            limitRoot_.resize(cells);
         }
+        pool_.clear();
+        slabNear_.clear();
+        slabFar_.clear();
     }
 
     // For a query point and the entry `own` it went to: the farthest any other entry of the
@@ -190,7 +205,7 @@ private:
         double most = 0, next = 0;  // the greatest move on the cell's list, and the greatest of the rest
         int who = -1;               // the entry that made the greatest
     };
-    const std::vector<double>* moved_;
+    const std::vector<double>* moved_ = nullptr;
     std::vector<MostMoved> movedMost_;
     std::vector<double> limitRoot_;  // the square root of limit_, taken once per cell
     std::vector<Candidate> pool_;
@@ -217,6 +232,7 @@ struct Workspace {
     std::vector<double> lower;
     std::vector<size_t> worst;
     std::vector<uint8_t> indexOf;
+    NearestFinder rounds, mapping;
 };
 
 uint32_t KeyOf(const uint8_t* p) { return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | uint32_t(p[0]); }
@@ -481,7 +497,8 @@ std::vector<Colour3> RefineKMeans(const Histogram& h, std::vector<Colour3> centr
         for (size_t k = 0; k < centres.size(); ++k)
             drift[k] = std::sqrt(Dist2(before[k], centres[k].r, centres[k].g, centres[k].b));
         before = centres;
-        NearestFinder finder(centres, &drift);
+        NearestFinder& finder = ws.rounds;
+        finder.Reset(centres, &drift);
         // A colour nearer to its centre than half the distance from that centre to any other
         // cannot have a nearer centre: no search needed.
         std::fill(reach.begin(), reach.end(), std::numeric_limits<double>::infinity());
@@ -659,7 +676,8 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
     }
 
     std::memset(output, 0, pixels * 3);
-    NearestFinder finder(pal);
+    NearestFinder& finder = ws.mapping;
+    finder.Reset(pal);
     if (dithered)
         MapDithered(input, output, width, height, pal, finder);
     else
