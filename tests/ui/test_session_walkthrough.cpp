@@ -61,6 +61,7 @@ protected:
         colors->edt_htmlCode->selectAll();
         QTest::keyClicks(colors->edt_htmlCode, html);
         QTest::keyClick(colors->edt_htmlCode, Qt::Key_Return);
+        colors->tmr_reDrawTimer(); // the window's redraw tick
     }
     // A palette cell clicked in the colour window's grid.
     void PickCell(int index)
@@ -288,4 +289,40 @@ TEST_F(SessionTest, SelectCopyPasteEffectSaveReopenAndLibrary)
     const QString dir = qEnvironmentVariable("TAVRIN_SHOTS");
     if (!dir.isEmpty()) main->IconLib->grab().save(dir + "/library.png");
     EXPECT_TRUE(dialogs.Shown().isEmpty()) << dialogs.Shown().join("\n").toStdString();
+}
+
+TEST_F(SessionTest, TheOpenTextFrameFollowsTheTextFieldAndTheColour)
+{
+    doc = NewIcon("text.ico", 32, ctTrueColor);
+    const auto inked = [this](TColor colour) {
+        int n = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) n += PixelAt(x, y) == colour;
+        return n;
+    };
+    const TColor black = Use(MakeColor(0, 0, 0), 0);
+    Tool(tools->btn_Text, tiText);
+    ASSERT_EQ(tools->edt_TextText->text(), QStringLiteral("Hello"));
+    const int hello = inked(black);
+    ASSERT_GT(hello, 20);
+
+    // Typed over the field, the frame shows the new text at once, stretched over the frame.
+    const QImage before = Canvas()->grab().toImage();
+    tools->edt_TextText->selectAll();
+    QTest::keyClicks(tools->edt_TextText, QStringLiteral("I"));
+    ShotAll("text_typed");
+    const int typed = inked(black);
+    EXPECT_GT(typed, 0);
+    EXPECT_NE(typed, hello);
+    EXPECT_NE(Canvas()->grab().toImage(), before);
+
+    // A colour chosen while the frame is open colours the text.
+    const TColor red = Use(MakeColor(255, 0, 0), 9);
+    EXPECT_EQ(inked(black), 0);
+    EXPECT_EQ(inked(red), typed);
+
+    // Leaving the tool keeps what the frame showed.
+    Tool(tools->btn_pencil, tiPencil);
+    EXPECT_EQ(inked(red), typed);
+    EXPECT_TRUE(doc->windowTitle().endsWith(" *"));
 }
