@@ -10,6 +10,8 @@
 
 #include "app/app_windows.h"
 #include "effects/brightness_contrast.h"
+#include "workspace/dialogs/add_new_image_form.h"
+#include <QRadioButton>
 #include "platform/ui/spin_edit.h"
 #include "support/when_modal.h"
 #include <QFileInfo>
@@ -46,14 +48,26 @@ protected:
             for (Tfrm_childwin* d : main->Documents()) d->Document().Modified = 0;
         AppWindows::FreeAll();
     }
-    Tfrm_childwin* NewIcon(const QString& name, int size, int32_t type)
+    // File > New: the add-format dialog, 32 x 32 in the given colour depth, OK.
+    Tfrm_childwin* NewIcon(int32_t type)
     {
-        Tfrm_childwin* d = main->CreateDocumentWindow();
-        d->Document().FileName = name;
-        d->AddImageFormat(SolidFormat(size, size, type, 0xFFFFFF, 0));
-        d->UpdateCaption();
-        main->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(d->parentWidget()));
-        d->SetModified(false);
+        const int before = main->DocumentCount();
+        WhenModal([type](QWidget* modal) {
+            auto* dlg = qobject_cast<Tfrm_add_new_image*>(modal);
+            if (!dlg) {
+                modal->close();
+                return;
+            }
+            dlg->rad_32x32->click();
+            QRadioButton* depth = type == ctTrueColor ? dlg->rad_24bits : type == ctColors16 ? dlg->rad_4bits : dlg->rad_32bits;
+            depth->click();
+            QTest::mouseClick(dlg->BitBtn1, Qt::LeftButton);
+        });
+        main->FileNew1->trigger();
+        EXPECT_EQ(main->DocumentCount(), before + 1);
+        Tfrm_childwin* d = main->ActiveDocument();
+        EXPECT_EQ(d->CurrentImage()->ColorType, type);
+        EXPECT_EQ(d->CurrentImage()->Width, 32);
         return d;
     }
     void TypeColour(const QString& html)
@@ -131,10 +145,10 @@ protected:
 TEST_F(SessionTest, PaintEveryToolInTrueColourAnd16Colours)
 {
     for (int32_t type : {ctTrueColor, ctColors16}) {
-        doc = NewIcon(type == ctTrueColor ? "tc.ico" : "c16.ico", 32, type);
+        doc = NewIcon(type);
         const QString tag = type == ctTrueColor ? "tc" : "c16";
         SCOPED_TRACE(tag.toStdString());
-        const TColor white = type == ctTrueColor ? 0xFFFFFF : PixelAt(0, 0);
+        const TColor white = PixelAt(0, 0);
 
         const TColor red = Use(MakeColor(255, 0, 0), 9);
         EXPECT_EQ(ColorPeers().GetColor(), red);
@@ -203,7 +217,7 @@ TEST_F(SessionTest, PaintEveryToolInTrueColourAnd16Colours)
 
 TEST_F(SessionTest, SelectCopyPasteEffectSaveReopenAndLibrary)
 {
-    doc = NewIcon("work.ico", 32, ctTrueAlpha);
+    doc = NewIcon(ctTrueAlpha);
     const TColor red = Use(MakeColor(255, 0, 0), 9);
     Tool(tools->btn_Rect, tiRectangle);
     Drag({2, 2}, {10, 10});
@@ -293,7 +307,7 @@ TEST_F(SessionTest, SelectCopyPasteEffectSaveReopenAndLibrary)
 
 TEST_F(SessionTest, TheOpenTextFrameFollowsTheTextFieldAndTheColour)
 {
-    doc = NewIcon("text.ico", 32, ctTrueColor);
+    doc = NewIcon(ctTrueColor);
     const auto inked = [this](TColor colour) {
         int n = 0;
         for (int y = 0; y < 32; ++y)
