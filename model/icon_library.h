@@ -36,6 +36,10 @@ struct TIconFormat {
     QString TempFile;
     // The module's bytes of an image that could not be read, written back unchanged on save.
     QByteArray RawImage;
+    // The PNG stream a large image was read from. A format's pixels never change in place (a
+    // document's save gives the icon new formats), so while this is set a save writes it back as
+    // it was: no pixels read back from the working file, no compression again.
+    QByteArray KeptPng;
 };
 
 // One icon of the library.
