@@ -479,7 +479,9 @@ TEST(IconLibrary, AnUneditedPngImageIsSavedByteIdenticalAndAnEditedOneEncodedAne
     QObject editor;
     f.lib.LinkEditor(0, &editor);
     const TIconImageRec edited = PatternFormat(256, 256, ctTrueAlpha, 9);
-    ASSERT_EQ(f.lib.ReplaceIcon(QStringLiteral("Kept"), Formats({edited}), &editor, f.lib.Serial), 0);
+    TIconImageArray editedFormats;
+    editedFormats.Add(edited.Clone());
+    ASSERT_EQ(f.lib.ReplaceIcon(QStringLiteral("Kept"), editedFormats, &editor, f.lib.Serial), 0);
     EXPECT_TRUE(f.lib.Icons[0].Formats[0].KeptPng.isEmpty());
     ASSERT_EQ(f.lib.WriteLibraryFile(saved), 0);
     const std::vector<TModuleImage> after = ImagesOf(saved, 0);
