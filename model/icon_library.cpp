@@ -54,6 +54,13 @@ QString Suffixed(QString base, int32_t number)
 
 std::atomic<uint32_t> LibrarySerials{1};
 
+// Same size, colour type, palette and pixels of both bitmaps: the same picture in every writer.
+bool SameImage(const TIconImageRec& a, const TIconImageRec& b)
+{
+    return a.Width == b.Width && a.Height == b.Height && a.ColorType == b.ColorType && a.Palette == b.Palette &&
+           a.Bitmap && b.Bitmap && a.Mask && b.Mask && *a.Bitmap == *b.Bitmap && *a.Mask == *b.Mask;
+}
+
 // The whole PNG stream of a format that was read, without the padding a module may put after
 // it; empty when the block is no PNG or its stream does not end properly (that one is encoded
 // anew from its pixels on save).
@@ -425,6 +432,26 @@ bool TIconLibrary::BuildIcon(const TIconImageArray& formats, TGroupIcon& icon)
     return true;
 }
 
+void TIconLibrary::KeepUnchangedPngs(const TGroupIcon& old, const TIconImageArray& formats, TGroupIcon& fresh) const
+{
+    // A document saves all of an icon's formats when one of them changed; the large ones it left
+    // alone keep their streams, found by comparing pixels (reading a working file is cheap next
+    // to compressing the image again).
+    for (size_t k = 0; k < fresh.Formats.size() && int(k) < formats.Count(); ++k) {
+        TIconFormat& f = fresh.Formats[k];
+        if (!IsWrittenAsPng(f.Width, f.Height)) continue;
+        for (const TIconFormat& was : old.Formats) {
+            if (was.KeptPng.isEmpty() || was.Width != f.Width || was.Height != f.Height || was.BitCount != f.BitCount)
+                continue;
+            TIconImageRec before;
+            if (LoadFormat(was, before) && SameImage(before, formats[int(k)])) {
+                f.KeptPng = was.KeptPng;
+                break;
+            }
+        }
+    }
+}
+
 int TIconLibrary::AddIcon(const QString& name, const TIconImageArray& formats)
 {
     if (!Editable) {
@@ -455,6 +482,7 @@ int TIconLibrary::ReplaceIcon(const QString& name, const TIconImageArray& format
     TGroupIcon fresh;
     if (!BuildIcon(formats, fresh)) return -1;
     TGroupIcon& icon = Icons[size_t(index)];
+    KeepUnchangedPngs(icon, formats, fresh);
     DeleteFiles(icon);
     icon.Formats = std::move(fresh.Formats);
     icon.FormatCount = fresh.FormatCount;

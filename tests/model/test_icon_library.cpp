@@ -475,6 +475,30 @@ TEST(IconLibrary, AnUneditedPngImageIsSavedByteIdenticalAndAnEditedOneEncodedAne
         }
     }
 
+    // A document that changed only the small format of an icon saves all of them: the large one
+    // with unchanged pixels keeps its stream.
+    TIconImageArray oneChanged;
+    oneChanged.Add(PatternFormat(16, 16, ctTrueAlpha, 5));
+    ASSERT_TRUE(f.lib.LoadFormat(f.lib.Icons[2].Formats[0], oneChanged.Add()));
+    ASSERT_EQ(f.lib.ReplaceIcon(QStringLiteral("Padded"), oneChanged, nullptr, f.lib.Serial), 2);
+    ASSERT_EQ(f.lib.Icons[2].Formats.size(), 2u);
+    EXPECT_EQ(f.lib.Icons[2].Formats[1].KeptPng, png);
+    // One pixel off, and the stream is not the image any more.
+    oneChanged[1].Mask->SetPixel(5, 5, oneChanged[1].Mask->Pixel(5, 5) ^ 0x010101);
+    ASSERT_EQ(f.lib.ReplaceIcon(QStringLiteral("Padded"), oneChanged, nullptr, f.lib.Serial), 2);
+    EXPECT_TRUE(f.lib.Icons[2].Formats[1].KeptPng.isEmpty());
+    ASSERT_EQ(f.lib.WriteLibraryFile(saved), 0);
+    {
+        TIconModuleReader again;
+        ASSERT_EQ(again.ReadLibrary(saved), 0);
+        const QByteArray block = again.FormatBytes(again.Icons[2].Formats[1]);
+        EXPECT_NE(block, png);
+        std::vector<TModuleImage> images;
+        ASSERT_EQ(again.ReadIconImages(2, images), 0);
+        ASSERT_EQ(images.size(), 2u);
+        ExpectSameImage(images[1].Image, oneChanged[1], "one pixel off");
+    }
+
     // A document's save gives the icon new pixels: those are written, not the old stream.
     QObject editor;
     f.lib.LinkEditor(0, &editor);
