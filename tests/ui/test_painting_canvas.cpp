@@ -213,6 +213,15 @@ TEST_F(PaintingCanvasTest, TextFrameMovesWithTheMouseAndCommitsAsOneStep)
     EXPECT_EQ(Track().Count(), steps); // no step while the frame is open
     Shot(QStringLiteral("text_moved.png"));
 
+    // A new zoom lays the frame over the same image pixels.
+    const int zoom = Zoom();
+    doc->parentWidget()->resize(doc->parentWidget()->width() - 120, doc->parentWidget()->height() - 120);
+    ASSERT_NE(Zoom(), zoom);
+    const TFramePlacement placed = controller->ToolsOf(*doc).TextFrame.GetPlacement(Zoom());
+    EXPECT_EQ(placed.CentreX, d.TextX);
+    EXPECT_EQ(placed.CentreY, d.TextY);
+    EXPECT_NEAR(controller->ToolsOf(*doc).TextFrame.HandlePoint(0).X, c.X / zoom * Zoom() - 3 * Zoom(), Zoom());
+
     // Another tool commits the text: one step "Text".
     const std::vector<uint8_t> rendered = PackedPixels(*Format().Bitmap);
     Choose(tiPencil);
