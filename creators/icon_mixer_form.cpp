@@ -286,36 +286,48 @@ void Tfrm_icon_mixer::FormShow()
 
 void Tfrm_icon_mixer::DrawMix()
 {
-    const int height = std::max(mixer_.ViewHeight(), 1);
-    img_view->setFixedSize(ViewWidth, height);
-    view_.SetSize(ViewWidth, height);
-    view_.Fill(MixBackground);
-    struct Label {
-        int Y;
-        QString Text;
-    };
-    std::vector<Label> labels;
+    // The view's frame (its height, the ground, the size labels) follows the shared sizes alone;
+    // a layer setting only changes the mixes, so then only their squares are drawn again.
+    std::vector<QSize> layout;
+    for (int k = 0; k < mixer_.SizeCount(); ++k)
+        layout.emplace_back(std::min(mixer_.SizeWidth(k), int(TIconMixer::WorkSide)),
+                            std::min(mixer_.SizeHeight(k), int(TIconMixer::WorkSide)));
+    if (!framed_ || layout != framedSizes_ || MixBackground != framedBackground_) DrawViewFrame(layout);
     int y = 4;
     for (int k = 0; k < mixer_.SizeCount(); ++k) {
         mixer_.MixSize(k, mixer_.MixView);
         const int w = mixer_.MixView.Width, h = mixer_.MixView.Height;
         DrawIconImage(view_, MakeRect(4, y, 4 + w, y + h), MixBackground, mixer_.MixView);
-        labels.push_back({y + h + 2, QString::asprintf("%dx%d 32b", w, h)});
         y += h + 20;
     }
+    img_view->setPixmap(QPixmap::fromImage(view_.ToQImage()));
+}
+
+void Tfrm_icon_mixer::DrawViewFrame(const std::vector<QSize>& sizes)
+{
+    const int height = std::max(mixer_.ViewHeight(), 1);
+    img_view->setFixedSize(ViewWidth, height);
+    view_.SetSize(ViewWidth, height);
+    view_.Fill(MixBackground);
     {
         QImage canvas = view_.Image();
         QPainter text(&canvas);
         text.setPen(Qt::black);
-        for (const Label& l : labels)
-            text.drawText(QRect(4, l.Y, ViewWidth - 8, 16), Qt::AlignLeft | Qt::AlignTop, l.Text);
+        int y = 4;
+        for (const QSize& s : sizes) {
+            text.drawText(QRect(4, y + s.height() + 2, ViewWidth - 8, 16), Qt::AlignLeft | Qt::AlignTop,
+                          QString::asprintf("%dx%d 32b", s.width(), s.height()));
+            y += s.height() + 20;
+        }
     }
-    img_view->setPixmap(QPixmap::fromImage(view_.ToQImage()));
     QPalette pal = scrlbx_view->palette();
     pal.setColor(QPalette::Window, ToQColor(MixBackground));
     scrlbx_view->setPalette(pal);
     scrlbx_view->viewport()->setPalette(pal);
     scrlbx_view->viewport()->setAutoFillBackground(true);
+    framed_ = true;
+    framedSizes_ = sizes;
+    framedBackground_ = MixBackground;
 }
 
 void Tfrm_icon_mixer::DrawOpacityBar()
@@ -338,8 +350,11 @@ void Tfrm_icon_mixer::OpacityAt(int x, int y)
     if (i < 0 || x < 0 || y > BarWidth) return;
     const int opacity = OpacityAtBar(x, BarWidth);
     if (opacity < 0) return;
-    mixer_.SetOpacity(i, opacity);
-    DrawMix();
+    // Dragging along the bar repeats the same value many times; the mix changes only with it.
+    if (mixer_.Items[size_t(i)].Opacity != opacity) {
+        mixer_.SetOpacity(i, opacity);
+        DrawMix();
+    }
     ShowOpacity(mixer_.Items[size_t(i)].Opacity);
 }
 
@@ -365,8 +380,7 @@ void Tfrm_icon_mixer::ChangeSelected(Change change)
 {
     const int i = SelectedItem();
     if (i < 0) return;
-    change(i);
-    DrawMix();
+    if (change(i)) DrawMix();
 }
 
 void Tfrm_icon_mixer::MoveSelected(int step)
@@ -410,7 +424,7 @@ void Tfrm_icon_mixer::SetPickerAngle(int angle)
 void Tfrm_icon_mixer::AngleReleased()
 {
     const int i = SelectedItem();
-    if (i < 0) return;
+    if (i < 0 || mixer_.Items[size_t(i)].Angle == ang_angle->Angle()) return;
     mixer_.SetAngle(i, ang_angle->Angle());
     DrawMix();
 }

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSize>
 #include <QToolButton>
 #include <vector>
 
@@ -100,6 +101,8 @@ private:
     void ListSelectionChanged();
     void AngleReleased();
     void SetPickerAngle(int angle);
+    // Fills the view with the ground and writes each size's label under its square.
+    void DrawViewFrame(const std::vector<QSize>& sizes);
 
     struct Source {
         QString Name;
@@ -109,4 +112,8 @@ private:
     TIconMixer mixer_;
     Bitmap24 view_;
     bool shown_ = false;
+    // What the view's frame was last drawn for.
+    bool framed_ = false;
+    std::vector<QSize> framedSizes_;
+    TColor framedBackground_ = 0;
 };

@@ -138,6 +138,7 @@ bool TIconMixer::FindCommonSizes()
             everywhere = BestImageOfSize(*Items[j].Images, s.first, s.second) >= 0;
         if (everywhere) sizes.push_back(s);
     }
+    ForgetPictures();
     for (TMixerItem& item : Items) {
         item.Selection.clear();
         for (const auto& s : sizes) item.Selection.push_back(BestImageOfSize(*item.Images, s.first, s.second));
@@ -174,22 +175,110 @@ void TIconMixer::MixSize(int k, TIconImageRec& target)
     const Rect r = SizeRect(w, h);
     target.Width = w;
     target.Height = h;
-    FillBitmapRect(*target.Bitmap, White, r);
-    FillBitmapRect(*target.Mask, White, r);
-    for (const TMixerItem& item : Items) {
+    if (steps_.size() <= size_t(k)) steps_.resize(size_t(k) + 1);
+    TMixSteps& steps = steps_[size_t(k)];
+    if (steps.Width != w || steps.Height != h) {
+        steps = TMixSteps();
+        steps.Width = w;
+        steps.Height = h;
+    }
+    // Every layer's picture first, so the layers in front that stay as they were laid are known.
+    struct Laying {
+        const TMixerLayerPicture* Picture;
+        std::pair<uint64_t, int32_t> Key;
+    };
+    std::vector<Laying> layers;
+    for (TMixerItem& item : Items) {
         if (size_t(k) >= item.Selection.size()) continue;
         const TIconImageRec* f = item.Images->At(item.Selection[size_t(k)]);
         if (!f || !HasPictures(*f)) continue;
+        const TMixerLayerPicture& picture = LayerPicture(item, k, *f, w, h);
+        layers.push_back({&picture, {picture.Stamp, item.Opacity}});
+    }
+    size_t same = 0;
+    while (same < layers.size() && same < steps.Laid.size() && steps.Laid[same] == layers[same].Key) ++same;
+    if (same == 0) {
+        FillBitmapRect(*target.Bitmap, White, r);
+        FillBitmapRect(*target.Mask, White, r);
+    } else {
+        CopyBitmapRect(steps.Colour[same - 1], r, *target.Bitmap, 0, 0);
+        CopyBitmapRect(steps.Mask[same - 1], r, *target.Mask, 0, 0);
+    }
+    steps.Laid.resize(layers.size());
+    steps.Colour.resize(layers.size());
+    steps.Mask.resize(layers.size());
+    for (size_t i = same; i < layers.size(); ++i) {
+        MergeIconImageOver(target, layers[i].Picture->Layer, r, layers[i].Key.second);
+        steps.Laid[i] = layers[i].Key;
+        if (steps.Colour[i].Width() != w || steps.Colour[i].Height() != h) {
+            steps.Colour[i].SetSize(w, h);
+            steps.Mask[i].SetSize(w, h);
+        }
+        CopyBitmapRect(*target.Bitmap, r, steps.Colour[i], 0, 0);
+        CopyBitmapRect(*target.Mask, r, steps.Mask[i], 0, 0);
+    }
+}
+
+const TMixerLayerPicture& TIconMixer::LayerPicture(TMixerItem& item, int k, const TIconImageRec& f, int width, int height)
+{
+    if (item.Pictures.size() <= size_t(k)) item.Pictures.resize(size_t(k) + 1);
+    TMixerLayerPicture& p = item.Pictures[size_t(k)];
+    const Rect r = SizeRect(width, height);
+    const bool turned = p.Turned && p.Source == &f && p.Width == width && p.Height == height &&
+                        p.FlipVertical == item.FlipVertical && p.FlipHorizontal == item.FlipHorizontal &&
+                        p.Angle == item.Angle && p.Zoom == item.Zoom;
+    if (!turned) {
         // A clean layer each time: the resampling of a zoom reads neighbours, which must not be
         // what an earlier layer left.
         FillBitmapRect(*MixLayer.Bitmap, White, r);
         FillBitmapRect(*MixLayer.Mask, White, r);
-        CopyBitmapRect(*f->Bitmap, r, *MixLayer.Bitmap, 0, 0);
-        ExpandPaletteIndices(*MixLayer.Bitmap, r, IsPaletteColorType(f->ColorType) ? &f->Palette : nullptr);
-        CopyBitmapRect(*f->Mask, r, *MixLayer.Mask, 0, 0);
-        TransformLayer(item, w, h);
-        MergeIconImageOver(target, MixLayer, r, item.Opacity);
+        CopyBitmapRect(*f.Bitmap, r, *MixLayer.Bitmap, 0, 0);
+        ExpandPaletteIndices(*MixLayer.Bitmap, r, IsPaletteColorType(f.ColorType) ? &f.Palette : nullptr);
+        CopyBitmapRect(*f.Mask, r, *MixLayer.Mask, 0, 0);
+        TurnLayer(item, width, height);
+        if (p.TurnedColour.Width() != width || p.TurnedColour.Height() != height) {
+            p.TurnedColour.SetSize(width, height);
+            p.TurnedMask.SetSize(width, height);
+        }
+        CopyBitmapRect(*MixLayer.Bitmap, r, p.TurnedColour, 0, 0);
+        CopyBitmapRect(*MixLayer.Mask, r, p.TurnedMask, 0, 0);
+        p.Source = &f;
+        p.Width = width;
+        p.Height = height;
+        p.FlipVertical = item.FlipVertical;
+        p.FlipHorizontal = item.FlipHorizontal;
+        p.Angle = item.Angle;
+        p.Zoom = item.Zoom;
+        p.Turned = true;
+        p.Placed = false;
     }
+    if (!p.Placed || p.OffsetX != item.OffsetX || p.OffsetY != item.OffsetY) {
+        TIconImageRec& layer = p.Layer;
+        if (!layer.Bitmap || layer.Bitmap->Width() != width || layer.Bitmap->Height() != height) {
+            layer.Bitmap = NewBitmap24(width, height);
+            layer.Mask = NewBitmap24(width, height);
+        }
+        layer.Width = width;
+        layer.Height = height;
+        layer.ColorType = ctTrueAlpha;
+        *layer.Bitmap = p.TurnedColour;
+        *layer.Mask = p.TurnedMask;
+        if (item.OffsetX != 0 || item.OffsetY != 0) {
+            ShiftRectContent(*layer.Bitmap, r, item.OffsetX, item.OffsetY, Black);
+            ShiftRectContent(*layer.Mask, r, item.OffsetX, item.OffsetY, White);
+        }
+        p.OffsetX = item.OffsetX;
+        p.OffsetY = item.OffsetY;
+        p.Placed = true;
+        p.Stamp = ++lastStamp_;
+    }
+    return p;
+}
+
+void TIconMixer::ForgetPictures()
+{
+    for (TMixerItem& item : Items) item.Pictures.clear();
+    steps_.clear();
 }
 
 TIconImageRec TIconMixer::MixedFormat(int k)
@@ -204,7 +293,7 @@ TIconImageRec TIconMixer::MixedFormat(int k)
     return out;
 }
 
-void TIconMixer::TransformLayer(const TMixerItem& item, int width, int height)
+void TIconMixer::TurnLayer(const TMixerItem& item, int width, int height)
 {
     const Rect r = SizeRect(width, height);
     Bitmap24& colour = *MixLayer.Bitmap;
@@ -222,10 +311,6 @@ void TIconMixer::TransformLayer(const TMixerItem& item, int width, int height)
         RotateRectBilinear(mask, r, item.Angle);
     }
     if (item.Zoom != 0) ZoomLayer(item.Zoom, width, height);
-    if (item.OffsetX != 0 || item.OffsetY != 0) {
-        ShiftRectContent(colour, r, item.OffsetX, item.OffsetY, Black);
-        ShiftRectContent(mask, r, item.OffsetX, item.OffsetY, White);
-    }
 }
 
 void TIconMixer::ZoomLayer(int zoom, int width, int height)

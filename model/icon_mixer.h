@@ -3,10 +3,12 @@
 // moved, flipped, turned, zoomed and faded; the mix is made for every size that all layers share,
 // the first layer in front. The dialog only shows these and routes the user's clicks here.
 //
-// All working pictures live in 800 x 800 bitmaps made once per mixer, so a re-mix after a click
-// allocates nothing.
+// All working pictures live in 800 x 800 bitmaps made once per mixer, and every layer keeps its
+// transformed picture of each size, so a re-mix after a click allocates nothing and transforms
+// only the layer that changed.
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <QString>
@@ -14,6 +16,28 @@
 #include "imaging/icon_image.h"
 #include "platform/bitmap24.h"
 #include "platform/color.h"
+
+// A layer's picture of one shared size as last made, with the settings it was made from, so a
+// re-mix redoes only what a change touched: nothing for an unchanged layer, the shift alone when
+// only the offsets moved. Held while the documents stay unchanged (the mixer is modal).
+struct TMixerLayerPicture {
+    const TIconImageRec* Source = nullptr;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    uint8_t FlipVertical = 0;
+    uint8_t FlipHorizontal = 0;
+    int32_t Angle = 0;
+    int32_t Zoom = 0;
+    int32_t OffsetX = 0;
+    int32_t OffsetY = 0;
+    bool Turned = false; // TurnedColour/TurnedMask: flipped, turned and zoomed
+    bool Placed = false; // Layer: the turned picture shifted by the offsets
+    // Names this Layer among every picture the mixer has made; a new picture, a new stamp.
+    uint64_t Stamp = 0;
+    Bitmap24 TurnedColour;
+    Bitmap24 TurnedMask;
+    TIconImageRec Layer;
+};
 
 // One layer: a document's formats (not owned) and the user's settings for it.
 struct TMixerItem {
@@ -30,6 +54,8 @@ struct TMixerItem {
     int32_t Angle = 0;     // 0..359, counter-clockwise
     int32_t Zoom = 0;      // pixels added to each side; negative removes
     int32_t Opacity = 255; // 0..255
+    // Per shared size, the layer's ready picture; travels with the layer when the order changes.
+    std::vector<TMixerLayerPicture> Pictures;
 };
 
 // Texts the mixer shows.
@@ -66,7 +92,11 @@ public:
 
     // Adds a layer for a document; its thumbnail is drawn at once.
     TMixerItem& AddItem(const QString& name, const TIconImageArray& images);
-    void Clear() { Items.clear(); }
+    void Clear()
+    {
+        Items.clear();
+        steps_.clear();
+    }
 
     // Lists the sizes every layer holds, in the first layer's order, and fills each layer's
     // Selection with its best format of each. False when there are two or more layers and no
@@ -84,9 +114,9 @@ public:
     void MixSize(int k, TIconImageRec& target);
     // The mix of size K as a format of its own, 32 bits, W x H.
     TIconImageRec MixedFormat(int k);
-    // Transforms the layer picture in MixLayer (W x H at the origin) by an item's settings, in the
-    // order flip vertical, flip horizontal, rotate, zoom, shift.
-    void TransformLayer(const TMixerItem& item, int width, int height);
+    // Forgets every layer's ready pictures and the mixes made of them; the next mix transforms and
+    // lays all layers afresh.
+    void ForgetPictures();
 
     // Moves layer From to To (one step up or down), keeping every layer's data together. False
     // when the move is not possible.
@@ -116,6 +146,24 @@ public:
     Bitmap24 MixScratch;
 
 private:
+    // One size's mix as it stood after each layer was laid, with the picture and opacity of every
+    // layer laid so far: a change to a layer lays again only that layer and the ones behind it.
+    struct TMixSteps {
+        int Width = 0;
+        int Height = 0;
+        std::vector<std::pair<uint64_t, int32_t>> Laid; // picture stamp, opacity
+        std::vector<Bitmap24> Colour;
+        std::vector<Bitmap24> Mask;
+    };
+    std::vector<TMixSteps> steps_;
+    uint64_t lastStamp_ = 0;
+
     TMixerItem* At(int item);
+    // Transforms the layer picture in MixLayer (W x H at the origin) by an item's settings, in the
+    // order flip vertical, flip horizontal, rotate, zoom; the shift comes after, on the kept copy.
+    void TurnLayer(const TMixerItem& item, int width, int height);
     void ZoomLayer(int zoom, int width, int height);
+    // Item's picture of shared size K from format F, W x H, made again only where its settings
+    // differ from the ones it was made with.
+    const TMixerLayerPicture& LayerPicture(TMixerItem& item, int k, const TIconImageRec& f, int width, int height);
 };

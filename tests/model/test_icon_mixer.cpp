@@ -4,6 +4,7 @@
 
 #include "model/icon_mixer.h"
 #include "support/format_helpers.h"
+#include "support/mixer_helpers.h"
 
 namespace {
 
@@ -295,4 +296,110 @@ TEST(IconMixer, NamesThumbnailsAndCaption)
     // A 16 x 16 thumbnail sits 1:1 in the middle of 32 x 32 on white.
     EXPECT_EQ(mixer.Items[0].Thumbnail->Pixel(8, 8), Red);
     EXPECT_EQ(mixer.Items[0].Thumbnail->Pixel(7, 7), White);
+}
+
+namespace {
+
+// Three sizes of a picture whose colours and transparency change from pixel to pixel, so a layer
+// picture kept from an earlier setting shows in the mix.
+TIconImageArray Patterned(int seed)
+{
+    TIconImageArray a;
+    for (int side : {8, 16, 32}) {
+        TIconImageRec f = SolidFormat(side, side, ctTrueAlpha, White, 255);
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
+                f.Bitmap->SetPixel(x, y, MakeColor((x * 37 + seed * 50) & 255, (y * 53 + seed) & 255, (x * y + seed * 9) & 255));
+                const int t = ((x * (seed + 3) + y * 5) * 7) & 255;
+                f.Mask->SetPixel(x, y, MakeColor(t, t, t));
+            }
+        a.Add(std::move(f));
+    }
+    return a;
+}
+
+// Every size's mix from a mixer that has never mixed, with Kept's layers and settings.
+std::vector<TIconImageRec> FreshMixes(const TIconMixer& kept)
+{
+    TIconMixer fresh;
+    for (const TMixerItem& it : kept.Items) fresh.AddItem(it.Name, *it.Images);
+    EXPECT_TRUE(fresh.FindCommonSizes());
+    for (size_t i = 0; i < kept.Items.size(); ++i) CopyMixerSettings(kept.Items[i], fresh.Items[i]);
+    std::vector<TIconImageRec> out;
+    for (int k = 0; k < fresh.SizeCount(); ++k) out.push_back(fresh.MixedFormat(k));
+    return out;
+}
+
+} // namespace
+
+TEST(IconMixer, KeptLayerPicturesMixLikeAFreshMixerAfterEveryChange)
+{
+    const TIconImageArray a = Patterned(0), b = Patterned(1), c = Patterned(2);
+    TIconImageArray d = Formats({{8, 8, ctColors16}, {16, 16, ctColors16}, {32, 32, ctColors16}});
+    for (int i = 0; i < d.Count(); ++i)
+        for (int y = 0; y < d[i].Height; ++y)
+            for (int x = 0; x < d[i].Width; ++x) {
+                d[i].Bitmap->SetPixel(x, y, MakeColor((x + y) % 16, 0, 0));
+                d[i].Mask->SetPixel(x, y, (x / 3 + y) % 2 ? White : 0);
+            }
+    TIconMixer mixer;
+    mixer.AddItem(QStringLiteral("a"), a);
+    mixer.AddItem(QStringLiteral("b"), b);
+    mixer.AddItem(QStringLiteral("c"), c);
+    mixer.AddItem(QStringLiteral("d"), d);
+    ASSERT_TRUE(mixer.FindCommonSizes());
+    ASSERT_EQ(mixer.SizeCount(), 3);
+
+    struct Step {
+        const char* What;
+        void (*Change)(TIconMixer&);
+    };
+    const Step steps[] = {
+        {"as opened", [](TIconMixer&) {}},
+        {"front layer moved", [](TIconMixer& m) { m.MoveRight(0); m.MoveDown(0); m.MoveDown(0); }},
+        {"second layer turned", [](TIconMixer& m) { m.SetAngle(1, 33); }},
+        {"third layer zoomed in", [](TIconMixer& m) { m.ZoomIn(2); m.ZoomIn(2); m.ZoomIn(2); }},
+        {"front layer zoomed out", [](TIconMixer& m) { for (int i = 0; i < 5; ++i) m.ZoomOut(0); }},
+        {"palette layer flipped", [](TIconMixer& m) { m.ToggleFlipHorizontal(3); m.ToggleFlipVertical(3); }},
+        {"second layer faded", [](TIconMixer& m) { m.SetOpacity(1, 90); }},
+        {"front layer sent back", [](TIconMixer& m) { m.MoveLayer(0, 1); }},
+        {"back layers swapped", [](TIconMixer& m) { m.MoveLayer(3, 2); }},
+        {"turned layer shifted and turned a quarter", [](TIconMixer& m) { m.MoveLeft(0); m.Rotate90CW(0); }},
+        {"turn undone", [](TIconMixer& m) { m.SetAngle(0, 0); }},
+        {"shift undone", [](TIconMixer& m) { m.MoveLeft(1); m.MoveUp(1); m.MoveUp(1); }},
+        {"setting changed directly", [](TIconMixer& m) { m.Items[2].Zoom = -20; m.Items[3].OffsetX = 40; }},
+        {"a layer gone", [](TIconMixer& m) { m.SetOpacity(3, 0); }},
+    };
+    std::vector<TIconImageRec> before;
+    int changedSteps = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.What);
+        step.Change(mixer);
+        // The dialog's way: every size into the one view record, then the mix as a format.
+        for (int k = 0; k < mixer.SizeCount(); ++k) mixer.MixSize(k, mixer.MixView);
+        const std::vector<TIconImageRec> fresh = FreshMixes(mixer);
+        ASSERT_EQ(int(fresh.size()), mixer.SizeCount());
+        bool changed = false;
+        for (int k = 0; k < mixer.SizeCount(); ++k) {
+            SCOPED_TRACE(k);
+            const TIconImageRec kept = mixer.MixedFormat(k);
+            ASSERT_EQ(kept.Width, fresh[size_t(k)].Width);
+            EXPECT_TRUE(*kept.Bitmap == *fresh[size_t(k)].Bitmap);
+            EXPECT_TRUE(*kept.Mask == *fresh[size_t(k)].Mask);
+            if (!before.empty() && !(*kept.Bitmap == *before[size_t(k)].Bitmap && *kept.Mask == *before[size_t(k)].Mask))
+                changed = true;
+        }
+        if (changed) ++changedSteps;
+        before.clear();
+        for (int k = 0; k < mixer.SizeCount(); ++k) before.push_back(mixer.MixedFormat(k));
+    }
+    // Every step after the first changes the mix (the sequence really exercises the kept pictures).
+    EXPECT_EQ(changedSteps, int(std::size(steps)) - 1);
+
+    // Forgetting the kept pictures changes nothing either.
+    const TIconImageRec kept = mixer.MixedFormat(2);
+    mixer.ForgetPictures();
+    const TIconImageRec afresh = mixer.MixedFormat(2);
+    EXPECT_TRUE(*kept.Bitmap == *afresh.Bitmap);
+    EXPECT_TRUE(*kept.Mask == *afresh.Mask);
 }

@@ -4,10 +4,12 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QTest>
 
 #include "creators/icon_mixer_form.h"
 #include "effects/angle_picker.h"
+#include "support/mixer_helpers.h"
 #include "support/ui_helpers.h"
 #include "support/when_modal.h"
 
@@ -178,6 +180,74 @@ TEST_F(IconMixerTest, RefusesTooFewIconsAndIconsWithoutASharedSize)
     });
     EXPECT_EQ(dialogs.Shown().last(), QStringLiteral("Icons Mixer: No same size in icons, can not be mixed!"));
     EXPECT_EQ(main->Documents().size(), 2); // OK made nothing
+}
+
+// Side x side with colours and transparency that change from pixel to pixel.
+TIconImageRec Patterned(int side, int seed)
+{
+    TIconImageRec f = SolidFormat(side, side, ctTrueAlpha, 0xFFFFFF, 255);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            f.Bitmap->SetPixel(x, y, MakeColor((x * 29 + seed * 70) & 255, (y * 41) & 255, (x * y + seed) & 255));
+            const int t = ((x * (seed + 2) + y * 3) * 11) & 255;
+            f.Mask->SetPixel(x, y, MakeColor(t, t, t));
+        }
+    return f;
+}
+
+// The view a dialog that has never mixed draws for M's layers, in M's order and with M's settings.
+Bitmap24 FreshView(Tfrm_icon_mixer& m)
+{
+    Tfrm_icon_mixer fresh;
+    for (const TMixerItem& it : m.Mixer().Items) fresh.AddDocument(it.Name, *it.Images);
+    fresh.FormShow();
+    for (size_t i = 0; i < m.Mixer().Items.size(); ++i) CopyMixerSettings(m.Mixer().Items[i], fresh.Mixer().Items[i]);
+    fresh.DrawMix();
+    return fresh.ViewPicture();
+}
+
+TEST_F(IconMixerTest, EveryClickShowsTheSameViewAsAFreshMix)
+{
+    NewDocument(QStringLiteral("Icon1"), {Patterned(16, 1), Patterned(32, 1)});
+    NewDocument(QStringLiteral("Icon2"), {Patterned(16, 2), Patterned(32, 2)});
+    NewDocument(QStringLiteral("Icon3"), {Patterned(32, 3), Patterned(16, 3)});
+    RunMixer([&](Tfrm_icon_mixer& m) {
+        ASSERT_EQ(m.Mixer().SizeCount(), 2);
+        EXPECT_TRUE(m.ViewPicture() == FreshView(m));
+        struct Click {
+            const char* What;
+            int Layer;
+            QWidget* Button;
+        };
+        const Click clicks[] = {
+            {"right", 0, m.btn_right},        {"down", 0, m.btn_down},          {"zoom in", 1, m.btn_zoomIn},
+            {"zoom in again", 1, m.btn_zoomIn}, {"flip", 2, m.btn_flipH},       {"turn", 0, m.btn_rotateLeft},
+            {"zoom out", 2, m.btn_zoomOut},   {"to the front", 2, m.btn_orderUp}, {"left", 0, m.btn_left},
+            {"turn back", 1, m.btn_rotateRight},
+        };
+        for (const Click& c : clicks) {
+            SCOPED_TRACE(c.What);
+            Select(m, c.Layer);
+            const Bitmap24 before = m.ViewPicture();
+            QTest::mouseClick(c.Button, Qt::LeftButton);
+            EXPECT_FALSE(m.ViewPicture() == before);
+            EXPECT_TRUE(m.ViewPicture() == FreshView(m));
+        }
+
+        // Fading from the bar; dragging on at the same value leaves the view as it is.
+        Select(m, 1);
+        QTest::mousePress(m.img_transparent, Qt::LeftButton, {}, QPoint(40, 10));
+        EXPECT_TRUE(m.ViewPicture() == FreshView(m));
+        const qint64 drawn = m.img_view->pixmap().cacheKey();
+        QMouseEvent same(QEvent::MouseMove, QPointF(40, 12), m.img_transparent->mapToGlobal(QPointF(40, 12)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m.img_transparent, &same);
+        EXPECT_EQ(m.img_view->pixmap().cacheKey(), drawn);
+        QTest::mouseRelease(m.img_transparent, Qt::LeftButton, {}, QPoint(40, 12));
+        EXPECT_EQ(m.lab_A->text(), QStringLiteral("76"));
+        SaveShot(&m, "icon_mixer_changes");
+        m.reject();
+    });
 }
 
 } // namespace
