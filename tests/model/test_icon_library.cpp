@@ -3,7 +3,6 @@
 // the library file written and read back.
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +16,7 @@
 #include "model/icon_library.h"
 #include "support/bitmap_checks.h"
 #include "support/format_helpers.h"
+#include "support/png_bytes.h"
 #include "support/test_support.h"
 
 namespace {
@@ -393,11 +393,7 @@ QByteArray ForeignPng(unsigned seed)
         for (int x = 0; x < 256; ++x)
             image.setPixel(x, y, qRgba(int((x * 7 + seed) & 255), int((y * 3) & 255), int((x ^ y) & 255), int((x + y + seed) & 255)));
     image.setText(QStringLiteral("Comment"), QStringLiteral("drawn elsewhere"));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG", 100);
-    return bytes;
+    return PngBytesOf(image, 100);
 }
 
 TLibrarySlot RawSlot(const QByteArray& bytes, int side)

@@ -1,7 +1,6 @@
 // The icon library window saving a library whose large image came as another program's PNG: the
 // icon opened into a document, its small format painted and saved back, and the library saved;
 // the large image, which the document left alone, is in the file as the very stream it came as.
-#include <QBuffer>
 #include <QImage>
 #include <QListWidget>
 #include <QMimeData>
@@ -10,6 +9,7 @@
 
 #include "iconfiles/icon_library_file.h"
 #include "iconfiles/icon_resources.h"
+#include "support/png_bytes.h"
 #include "support/ui_helpers.h"
 #include "workspace/icon_lib_form.h"
 
@@ -21,11 +21,7 @@ QByteArray OtherProgramsPng()
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x) image.setPixel(x, y, qRgba(x, y, (x * y) & 255, (x + 2 * y) & 255));
     image.setText(QStringLiteral("Software"), QStringLiteral("another program"));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG", 0);
-    return bytes;
+    return PngBytesOf(image, 0);
 }
 
 class IconLibKeptPngTest : public MainWindowTest {};
