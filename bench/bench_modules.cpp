@@ -5,6 +5,7 @@
 // decoding every image of the module; the whole open of it by the library model (decoding,
 // working files, thumbnails), whose goal is 2 s; writing 500-icon libraries, from images in
 // memory and, as the library window saves, from its working files (goal 1 s).
+#include "bench_main.h"
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -289,12 +290,4 @@ BENCHMARK(BM_WriteLibrary500)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Us
 BENCHMARK(BM_SaveLibrary500FromWorkingFiles)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_SaveLibrary500YardstickFileBytesOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks<QGuiApplication>(argc, argv); }
