@@ -2,6 +2,7 @@
 // window allows, and one changed cell at zoom 16. Each is rendered into the back buffer and painted
 // on the (offscreen) screen, as an edit does. The peer is Qt's own way to show a magnified image:
 // QPainter::drawImage of the composited format scaled with nearest-pixel sampling.
+#include "bench_main.h"
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -101,12 +102,4 @@ BENCHMARK(BM_PeerQtScaledDrawOneCell)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

@@ -2,6 +2,7 @@
 // saturation/value square, the preview, the main window's palette change, the tools previews and,
 // for a palette edit, the canvas and strip of a 256 x 256 format at its fitted zoom). The square
 // alone is measured too. The peer is QImage's own fill of the same 256 x 256 area.
+#include "bench_main.h"
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -109,12 +110,4 @@ BENCHMARK(BM_PeerQImageFill256)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

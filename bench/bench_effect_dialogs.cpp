@@ -3,6 +3,7 @@
 // re-quantised), with the main window's redraw and the canvas's paint event included. The
 // yardstick, measured in the same run, is one full repaint of the same canvas (render and paint).
 // Each dialog runs for real inside its modal loop, through the main window's Effect command.
+#include "bench_main.h"
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -147,13 +148,4 @@ void RegisterAll()
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    RegisterAll();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv, RegisterAll); }

@@ -5,6 +5,7 @@
 // Yardsticks, run in the same process: Qt's own QLinearGradient filling the same 512 x 16 bar with
 // the same seven stops, and the repaint of a plain widget of the bar's size showing a ready image
 // (the least any move that shows something must cost).
+#include "bench_main.h"
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -120,12 +121,4 @@ BENCHMARK(BM_PeerPlainRepaint)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

@@ -5,6 +5,7 @@
 // costs). Goal: the redraw under 30 ms.
 //
 //     build/bench/bench/bench_mixer
+#include "bench_main.h"
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -122,11 +123,4 @@ BENCHMARK(BM_MixAllSizes)->DenseRange(Shift, Everything)->Unit(benchmark::kMilli
 BENCHMARK(BM_DialogRedraw)->DenseRange(Shift, Everything)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CopySourcesOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

@@ -8,6 +8,7 @@
 // - the flood fill of a whole 256 x 256 format.
 // Yardsticks in the same run: one full canvas repaint of the same window, and a plain QPainter fill
 // of a 256 x 256 image.
+#include "bench_main.h"
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -230,12 +231,4 @@ BENCHMARK(BM_TextFrameTurn800Stamp)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

@@ -6,6 +6,7 @@
 //     did not draft);
 //   - the four palette variants built on release over a 256 x 256, 256-colour format (goal: under
 //     200 ms), against one quantisation of that picture with a rebuilt palette and dithering.
+#include "bench_main.h"
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -114,12 +115,4 @@ BENCHMARK(QuantizeOnceRebuiltDithered)->Unit(benchmark::kMillisecond)->UseRealTi
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

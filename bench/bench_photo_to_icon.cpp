@@ -7,6 +7,7 @@
 //     cartoon passes off and with line drawing and colour on, next to the cartoon engine alone on
 //     the same sizes.
 // Needs djpeg (Debian package libjpeg-turbo-progs) for the first yardstick.
+#include "bench_main.h"
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -157,12 +158,4 @@ BENCHMARK(CartoonEngineSameSizes)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

@@ -3,6 +3,7 @@
 // the even-odd mask of that outline. Goals: under 4 ms per move, under 1 ms per mask. The peers
 // are Qt's own: a dotted polyline through the same corners drawn by QPainter over the canvas, and
 // QPainter's odd-even polygon fill of the same outline into a 256 x 256 image.
+#include "bench_main.h"
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -137,12 +138,4 @@ BENCHMARK(BM_PeerQtOddEvenFill5000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

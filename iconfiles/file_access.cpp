@@ -597,7 +597,7 @@ int32_t TIconFileAccess::WriteIconImage(ByteWriter& stream, const TIconImageRec&
         LastError = TextWriteError;
         return -1;
     }
-    if (format.Width > 128 || format.Height > 128) return WritePngImage(stream, format);
+    if (IsWrittenAsPng(format.Width, format.Height)) return WritePngImage(stream, format);
     return WriteDibImage(stream, format);
 }
 

@@ -19,6 +19,9 @@ constexpr int MaxIconSide = 256;
 // Reading stops adding images once their decoded pixels together pass this many; icon previews
 // and the readers of icon libraries apply the same cap.
 constexpr int64_t MaxIconPixelsTotal = int64_t(16) << 20;
+// Images up to this side both ways are written as DIB images, larger ones as RGBA PNG.
+constexpr int MaxDibSide = 128;
+inline bool IsWrittenAsPng(int width, int height) { return width > MaxDibSide || height > MaxDibSide; }
 
 class TIconFileAccess {
 public:

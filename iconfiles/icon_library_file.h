@@ -28,7 +28,8 @@ struct TLibrarySlot {
     int32_t BitCount = 0;
     // Pixels in memory (not owned).
     const TIconImageRec* Image = nullptr;
-    // Image bytes kept from a module because they could not be read: written back unchanged.
+    // Image bytes written back unchanged: those of a module's image that could not be read, or
+    // the PNG stream of one that was read and not edited since.
     QByteArray RawImage;
     // A working snapshot file holding the pixels.
     QString TempFile;

@@ -194,6 +194,21 @@ bool DecodePng(const uint8_t* data, size_t size, bool keepPaletteIndices, int ma
     return ok;
 }
 
+size_t PngStreamLength(const uint8_t* data, size_t size)
+{
+    if (!data || !HasPngSignature(data, size)) return 0;
+    uint64_t pos = 8;
+    // Chunk: 4-byte big-endian data length (at most 2^31 - 1), 4-byte type, the data, 4-byte CRC.
+    while (size - pos >= 12) {
+        const uint8_t* c = data + pos;
+        const uint64_t length = uint64_t(c[0]) << 24 | uint64_t(c[1]) << 16 | uint64_t(c[2]) << 8 | uint64_t(c[3]);
+        if (length > 0x7FFFFFFF || length + 12 > size - pos) return 0;
+        pos += length + 12;
+        if (std::memcmp(c + 4, "IEND", 4) == 0) return size_t(pos);
+    }
+    return 0;
+}
+
 bool EncodePngRgba(const Bitmap24& colour, const Bitmap24& mask, bool twoLevelMask, std::vector<uint8_t>& out)
 {
     const int w = colour.Width();

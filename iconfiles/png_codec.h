@@ -48,6 +48,11 @@ inline bool HasPngSignature(const uint8_t* data, size_t size)
     return true;
 }
 
+// Length of the PNG stream at data up to and including its end chunk: every chunk header and
+// length checked against size. 0 when the signature, a chunk or the end chunk is missing, so a
+// stream that only some decoders accept is never taken as whole.
+size_t PngStreamLength(const uint8_t* data, size_t size);
+
 // Encodes colour (24-bit) with alpha = 255 - first byte of the mask pixel as an 8-bit RGBA PNG:
 // compression level 7, the Sub filter on every row, no interlacing, image data chunks of at most
 // 65535 bytes. With twoLevelMask, every mask value but 255 counts as opaque (the palette and

@@ -2,6 +2,7 @@
 // choice, insert, rename, delete, receiving a document's formats and writing the library file.
 #include "model/icon_library.h"
 
+#include <algorithm>
 #include <atomic>
 #include <limits>
 
@@ -12,6 +13,7 @@
 #include "iconfiles/file_access.h"
 #include "iconfiles/icon_library_file.h"
 #include "iconfiles/icon_resources.h"
+#include "iconfiles/png_codec.h"
 #include "imaging/compositing.h"
 #include "platform/small_routines.h"
 
@@ -51,6 +53,26 @@ QString Suffixed(QString base, int32_t number)
 }
 
 std::atomic<uint32_t> LibrarySerials{1};
+
+// Same size, colour type, palette and pixels of both bitmaps: the same picture in every writer.
+bool SameImage(const TIconImageRec& a, const TIconImageRec& b)
+{
+    return a.Width == b.Width && a.Height == b.Height && a.ColorType == b.ColorType && a.Palette == b.Palette &&
+           a.Bitmap && b.Bitmap && a.Mask && b.Mask && *a.Bitmap == *b.Bitmap && *a.Mask == *b.Mask;
+}
+
+// The whole PNG stream of a format that was read, without the padding a module may put after
+// it; empty when the block is no PNG or its stream does not end properly (that one is encoded
+// anew from its pixels on save).
+QByteArray KeptPngStream(const TIconModuleReader& reader, TModuleFormat format)
+{
+    format.Size = std::max(format.Size, format.RecordSize);
+    QByteArray bytes = reader.FormatBytes(format);
+    const size_t length = PngStreamLength(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+    if (length == 0) return {};
+    bytes.truncate(qsizetype(length));
+    return bytes;
+}
 
 } // namespace
 
@@ -264,6 +286,7 @@ int TIconLibrary::Open(const QString& path, QString& warning)
             if (j < images.size()) {
                 TModuleImage& image = images[j];
                 if (image.Read) {
+                    if (IsWrittenAsPng(f.Width, f.Height)) f.KeptPng = KeptPngStream(reader, mf);
                     f.TempFile = NewTempFile();
                     if (access.SaveSnapshot(image.Image, f.TempFile) != 0) {
                         f.TempFile.clear();
@@ -326,7 +349,8 @@ int TIconLibrary::WriteLibraryFile(const QString& path)
             s.Width = f.Width;
             s.Height = f.Height;
             s.BitCount = f.BitCount;
-            s.RawImage = f.RawImage;
+            // Unreadable bytes and unedited PNG streams both go back as they are.
+            s.RawImage = f.RawImage.isEmpty() ? f.KeptPng : f.RawImage;
             s.TempFile = f.TempFile;
             s.Id = f.Id;
             li.Slots.push_back(std::move(s));
@@ -408,6 +432,26 @@ bool TIconLibrary::BuildIcon(const TIconImageArray& formats, TGroupIcon& icon)
     return true;
 }
 
+void TIconLibrary::KeepUnchangedPngs(const TGroupIcon& old, const TIconImageArray& formats, TGroupIcon& fresh) const
+{
+    // A document saves all of an icon's formats when one of them changed; the large ones it left
+    // alone keep their streams, found by comparing pixels (reading a working file is cheap next
+    // to compressing the image again).
+    for (size_t k = 0; k < fresh.Formats.size() && int(k) < formats.Count(); ++k) {
+        TIconFormat& f = fresh.Formats[k];
+        if (!IsWrittenAsPng(f.Width, f.Height)) continue;
+        for (const TIconFormat& was : old.Formats) {
+            if (was.KeptPng.isEmpty() || was.Width != f.Width || was.Height != f.Height || was.BitCount != f.BitCount)
+                continue;
+            TIconImageRec before;
+            if (LoadFormat(was, before) && SameImage(before, formats[int(k)])) {
+                f.KeptPng = was.KeptPng;
+                break;
+            }
+        }
+    }
+}
+
 int TIconLibrary::AddIcon(const QString& name, const TIconImageArray& formats)
 {
     if (!Editable) {
@@ -438,6 +482,7 @@ int TIconLibrary::ReplaceIcon(const QString& name, const TIconImageArray& format
     TGroupIcon fresh;
     if (!BuildIcon(formats, fresh)) return -1;
     TGroupIcon& icon = Icons[size_t(index)];
+    KeepUnchangedPngs(icon, formats, fresh);
     DeleteFiles(icon);
     icon.Formats = std::move(fresh.Formats);
     icon.FormatCount = fresh.FormatCount;

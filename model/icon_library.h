@@ -36,6 +36,11 @@ struct TIconFormat {
     QString TempFile;
     // The module's bytes of an image that could not be read, written back unchanged on save.
     QByteArray RawImage;
+    // The PNG stream a large image was read from. A format's pixels never change in place (a
+    // document's save gives the icon new formats), so while this is set a save writes it back as
+    // it was: no pixels read back from the working file, no compression again. A document's save
+    // hands it on to a new format with the very same pixels.
+    QByteArray KeptPng;
 };
 
 // One icon of the library.
@@ -153,7 +158,8 @@ public:
     int AddIcon(const QString& name, const TIconImageArray& formats);
     // Replaces the formats of the icon edited by Editor, else of the first called Name ignoring
     // case. Serial must be this library's. Returns the icon's index, or -1 with MessageText; the
-    // old working files stay until the new ones are written.
+    // old working files stay until the new ones are written. A large format whose pixels are those
+    // of a format it replaces keeps that one's PNG stream.
     int ReplaceIcon(const QString& name, const TIconImageArray& formats, const QObject* editor, uint32_t serial);
     // Makes Editor the editor of icon Index only.
     void LinkEditor(int index, QObject* editor);
@@ -164,6 +170,9 @@ private:
     // Writes the formats into new working files and draws a thumbnail; false (with
     // MessageText) when a file cannot be written, and then nothing is left behind.
     bool BuildIcon(const TIconImageArray& formats, TGroupIcon& icon);
+    // Gives each large format of Fresh (built from Formats) the kept PNG stream of a format of Old
+    // with the very same pixels.
+    void KeepUnchangedPngs(const TGroupIcon& old, const TIconImageArray& formats, TGroupIcon& fresh) const;
     static void DeleteFiles(TGroupIcon& icon);
     static Bitmap24 BlankThumbnail();
 };

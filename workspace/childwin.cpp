@@ -609,6 +609,8 @@ void Tfrm_childwin::CommitText()
     if (const auto& lock = FramePeers().SetTextEditing) lock(false);
     if (TIconImageRec* f = doc_.CurrentImage()) {
         RenderAll();
+        // A text placed without dragging its frame has not reached the thumbnail or the preview yet.
+        DrawFormatStrip();
         if (const auto& snap = FramePeers().AddSnapshot) snap(f, QStringLiteral("Text"));
         SetModified(true);
     }

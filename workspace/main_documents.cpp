@@ -17,6 +17,7 @@
 #include "workspace/icon_lib_form.h"
 #include "workspace/main_form.h"
 #include "model/selection.h"
+#include "model/tool_ids.h"
 #include "workspace/peers.h"
 
 #include "creators/photo_to_icon_form.h"
@@ -109,6 +110,10 @@ void Tfrm_main::PaletteChanged()
     if (const auto& refresh = ToolsPeers().RefreshPreviews) refresh();
     Tfrm_childwin* doc = ActiveDocument();
     if (!doc) return;
+    // An open text frame is drawn again with the tools window's text, font and anti-aliasing and
+    // the colour window's colour as they are now, so what the frame shows is what it will commit.
+    const TDocumentModel& model = doc->Document();
+    if (model.LastTool == tiText) doc->SetTextFrame(model.TextX, model.TextY, model.TextAngle, model.TextH, model.TextW);
     // Only a palette the format does not have yet costs a repaint of canvas and strip; a colour
     // change in true colour, or one that leaves the palette as it was, repaints nothing. An edited
     // palette is a change of the icon, so the document asks to be saved.

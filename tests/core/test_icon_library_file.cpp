@@ -11,6 +11,7 @@
 #include "iconfiles/file_access.h"
 #include "iconfiles/icon_library_file.h"
 #include "iconfiles/icon_resources.h"
+#include "iconfiles/png_codec.h"
 #include "platform/bytes.h"
 #include "platform/save_file.h"
 #include "support/format_helpers.h"
@@ -402,4 +403,33 @@ TEST(IconLibraryFile, ManyIconsWriteTheSameBytesEveryTimeInSlotOrder)
     icons[7].Slots[1].TempFile = broken;
     EXPECT_EQ(w.BuildLibraryData(icons, second), -1);
     EXPECT_FALSE(w.LastError.isEmpty());
+}
+
+TEST(IconLibraryFile, PngStreamLengthEndsAtTheEndChunkAndRefusesBrokenChunks)
+{
+    std::vector<uint8_t> png;
+    const TIconImageRec image = PatternFormat(140, 3, ctTrueAlpha, 7);
+    ASSERT_TRUE(EncodePngRgba(*image.Bitmap, *image.Mask, false, png));
+    const auto length = [](const std::vector<uint8_t>& b) { return PngStreamLength(b.data(), b.size()); };
+    EXPECT_EQ(length(png), png.size());
+
+    std::vector<uint8_t> padded = png;
+    padded.insert(padded.end(), 1000, 0);
+    EXPECT_EQ(length(padded), png.size());
+
+    // Without its end chunk, cut inside a chunk, or with a chunk length past the data or past
+    // 2^31 - 1: never whole.
+    EXPECT_EQ(length(std::vector<uint8_t>(png.begin(), png.end() - 12)), 0u);
+    EXPECT_EQ(length(std::vector<uint8_t>(png.begin(), png.end() - 1)), 0u);
+    std::vector<uint8_t> huge = png;
+    huge[8] = 0x80;                                          // the header chunk's length
+    EXPECT_EQ(length(huge), 0u);
+    huge[8] = 0x7F;
+    huge[9] = huge[10] = huge[11] = 0xFF;
+    EXPECT_EQ(length(huge), 0u);
+    std::vector<uint8_t> unsigned_sig = png;
+    unsigned_sig[1] = 'p';
+    EXPECT_EQ(length(unsigned_sig), 0u);
+    EXPECT_EQ(PngStreamLength(nullptr, 0), 0u);
+    EXPECT_EQ(PngStreamLength(png.data(), 8), 0u);
 }

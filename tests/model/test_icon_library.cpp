@@ -6,13 +6,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QObject>
 
 #include "iconfiles/file_access.h"
+#include "iconfiles/icon_library_file.h"
 #include "iconfiles/icon_resources.h"
+#include "iconfiles/png_codec.h"
 #include "model/icon_library.h"
 #include "support/bitmap_checks.h"
 #include "support/format_helpers.h"
+#include "support/png_bytes.h"
 #include "support/test_support.h"
 
 namespace {
@@ -376,6 +380,135 @@ TEST(IconLibrary, AnImageTheReaderRefusesIsKeptAndWrittenBackUnchanged)
     ASSERT_EQ(again.ReadLibrary(saved), 0);
     ASSERT_EQ(again.Icons.size(), 2u);
     EXPECT_TRUE(again.FormatBytes(again.Icons[1].Formats[1]).startsWith(raw));
+}
+
+namespace {
+
+// A 256 x 256 RGBA PNG as another program writes it (a text chunk, its own compression), so its
+// bytes can never be what our encoder would make of the same pixels.
+QByteArray ForeignPng(unsigned seed)
+{
+    QImage image(256, 256, QImage::Format_ARGB32);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            image.setPixel(x, y, qRgba(int((x * 7 + seed) & 255), int((y * 3) & 255), int((x ^ y) & 255), int((x + y + seed) & 255)));
+    image.setText(QStringLiteral("Comment"), QStringLiteral("drawn elsewhere"));
+    return PngBytesOf(image, 100);
+}
+
+TLibrarySlot RawSlot(const QByteArray& bytes, int side)
+{
+    TLibrarySlot slot;
+    slot.Width = side;
+    slot.Height = side;
+    slot.BitCount = 32;
+    slot.RawImage = bytes;
+    return slot;
+}
+
+std::vector<TModuleImage> ImagesOf(const QString& path, int icon)
+{
+    TIconModuleReader reader;
+    std::vector<TModuleImage> images;
+    if (reader.ReadLibrary(path) == 0) reader.ReadIconImages(icon, images);
+    return images;
+}
+
+} // namespace
+
+TEST(IconLibrary, AnUneditedPngImageIsSavedByteIdenticalAndAnEditedOneEncodedAnew)
+{
+    LibraryFixture f;
+    const QByteArray png = ForeignPng(1);
+    ASSERT_EQ(PngStreamLength(reinterpret_cast<const uint8_t*>(png.constData()), size_t(png.size())), size_t(png.size()));
+    // A stream without its end chunk: decoders take its pixels, but it is not whole, so it is not
+    // kept; and one with bytes after its end chunk, of which only the stream is kept.
+    QByteArray endless = ForeignPng(2);
+    endless.chop(12);
+    const QByteArray padded = png + QByteArray(300, '\0');
+    const TIconImageRec small = PatternFormat(32, 32, ctTrueAlpha, 3);
+    std::vector<TLibraryIcon> icons(3);
+    icons[0].Name = QStringLiteral("Kept");
+    icons[0].Slots = {TLibrarySlot{32, 32, 32, &small, {}, {}, 0}, RawSlot(png, 256)};
+    icons[1].Name = QStringLiteral("Endless");
+    icons[1].Slots = {RawSlot(endless, 256)};
+    icons[2].Name = QStringLiteral("Padded");
+    icons[2].Slots = {RawSlot(padded, 256)};
+    for (TLibraryIcon& icon : icons) icon.FormatCount = int32_t(icon.Slots.size());
+    const QString source = f.dir.filePath(QStringLiteral("source.icl"));
+    TIconLibraryWriter writer;
+    ASSERT_EQ(writer.WriteLibraryFile(source, icons), 0);
+
+    QString warning;
+    ASSERT_EQ(f.lib.Open(source, warning), 0);
+    EXPECT_TRUE(warning.isEmpty());
+    ASSERT_EQ(f.lib.Count(), 3);
+    EXPECT_TRUE(f.lib.Icons[0].Formats[0].KeptPng.isEmpty());     // written as DIB: nothing to keep
+    EXPECT_EQ(f.lib.Icons[0].Formats[1].KeptPng, png);
+    EXPECT_TRUE(f.lib.Icons[1].Formats[0].KeptPng.isEmpty());
+    EXPECT_FALSE(f.lib.Icons[1].Formats[0].TempFile.isEmpty());
+    EXPECT_EQ(f.lib.Icons[2].Formats[0].KeptPng, png);
+
+    // The kept stream is written without its working file being read back.
+    ASSERT_TRUE(QFile::remove(f.lib.Icons[0].Formats[1].TempFile));
+    const QString saved = f.dir.filePath(QStringLiteral("saved.icl"));
+    ASSERT_EQ(f.lib.WriteLibraryFile(saved), 0);
+    TIconModuleReader reader;
+    ASSERT_EQ(reader.ReadLibrary(saved), 0);
+    ASSERT_EQ(reader.Icons.size(), 3u);
+    EXPECT_EQ(reader.FormatBytes(reader.Icons[0].Formats[1]), png);
+    EXPECT_EQ(reader.FormatBytes(reader.Icons[2].Formats[0]), png);
+    // The stream without its end is encoded anew from the same pixels, whole this time.
+    const QByteArray redone = reader.FormatBytes(reader.Icons[1].Formats[0]);
+    EXPECT_EQ(PngStreamLength(reinterpret_cast<const uint8_t*>(redone.constData()), size_t(redone.size())), size_t(redone.size()));
+    for (int k = 0; k < 3; ++k) {
+        const std::vector<TModuleImage> before = ImagesOf(source, k);
+        const std::vector<TModuleImage> after = ImagesOf(saved, k);
+        ASSERT_EQ(before.size(), after.size());
+        for (size_t j = 0; j < before.size(); ++j) {
+            ASSERT_TRUE(before[j].Read && after[j].Read) << k;
+            ExpectSameImage(after[j].Image, before[j].Image, "icon " + std::to_string(k));
+        }
+    }
+
+    // A document that changed only the small format of an icon saves all of them: the large one
+    // with unchanged pixels keeps its stream.
+    TIconImageArray oneChanged;
+    oneChanged.Add(PatternFormat(16, 16, ctTrueAlpha, 5));
+    ASSERT_TRUE(f.lib.LoadFormat(f.lib.Icons[2].Formats[0], oneChanged.Add()));
+    ASSERT_EQ(f.lib.ReplaceIcon(QStringLiteral("Padded"), oneChanged, nullptr, f.lib.Serial), 2);
+    ASSERT_EQ(f.lib.Icons[2].Formats.size(), 2u);
+    EXPECT_EQ(f.lib.Icons[2].Formats[1].KeptPng, png);
+    // One pixel off, and the stream is not the image any more.
+    oneChanged[1].Mask->SetPixel(5, 5, oneChanged[1].Mask->Pixel(5, 5) ^ 0x010101);
+    ASSERT_EQ(f.lib.ReplaceIcon(QStringLiteral("Padded"), oneChanged, nullptr, f.lib.Serial), 2);
+    EXPECT_TRUE(f.lib.Icons[2].Formats[1].KeptPng.isEmpty());
+    ASSERT_EQ(f.lib.WriteLibraryFile(saved), 0);
+    {
+        TIconModuleReader again;
+        ASSERT_EQ(again.ReadLibrary(saved), 0);
+        const QByteArray block = again.FormatBytes(again.Icons[2].Formats[1]);
+        EXPECT_NE(block, png);
+        std::vector<TModuleImage> images;
+        ASSERT_EQ(again.ReadIconImages(2, images), 0);
+        ASSERT_EQ(images.size(), 2u);
+        ExpectSameImage(images[1].Image, oneChanged[1], "one pixel off");
+    }
+
+    // A document's save gives the icon new pixels: those are written, not the old stream.
+    QObject editor;
+    f.lib.LinkEditor(0, &editor);
+    const TIconImageRec edited = PatternFormat(256, 256, ctTrueAlpha, 9);
+    TIconImageArray editedFormats;
+    editedFormats.Add(edited.Clone());
+    ASSERT_EQ(f.lib.ReplaceIcon(QStringLiteral("Kept"), editedFormats, &editor, f.lib.Serial), 0);
+    EXPECT_TRUE(f.lib.Icons[0].Formats[0].KeptPng.isEmpty());
+    ASSERT_EQ(f.lib.WriteLibraryFile(saved), 0);
+    const std::vector<TModuleImage> after = ImagesOf(saved, 0);
+    ASSERT_EQ(after.size(), 1u);
+    ASSERT_TRUE(after[0].Read);
+    ExpectSameImage(after[0].Image, edited, "edited");
+    f.lib.Clear();
 }
 
 TEST(IconLibrary, DeletingAnIconRemovesItsWorkingFilesOnly)

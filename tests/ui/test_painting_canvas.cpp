@@ -18,6 +18,7 @@
 #include "support/bitmap_checks.h"
 #include "support/ui_helpers.h"
 #include "workspace/color_panel.h"
+#include "workspace/format_strip.h"
 #include "workspace/history_form.h"
 #include "workspace/paint_controller.h"
 #include "workspace/tools_panel.h"
@@ -238,6 +239,16 @@ TEST_F(PaintingCanvasTest, TextFrameMovesWithTheMouseAndCommitsAsOneStep)
     QTest::keyClick(doc, Qt::Key_Escape);
     EXPECT_EQ(PackedPixels(*Format().Bitmap), rendered);
     EXPECT_EQ(Track().Count(), steps + 1);
+}
+
+TEST_F(PaintingCanvasTest, ATextCommittedWithoutTouchingItsFrameReachesTheStripThumbnail)
+{
+    ToolSettings().TextText = QStringLiteral("Ab");
+    Choose(tiText);
+    EXPECT_EQ(CountPixels(doc->FormatStrip->Canvas(), Red), 0);
+    Choose(tiPencil);
+    EXPECT_EQ(LastStep(), QStringLiteral("Text"));
+    EXPECT_GT(CountPixels(doc->FormatStrip->Canvas(), Red), 0);
 }
 
 TEST_F(PaintingCanvasTest, DelDiscardsAnOpenTextFrameBeforeTheMenusShortcutSeesIt)
