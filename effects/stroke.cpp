@@ -52,17 +52,15 @@ void Tfrm_Stroke::FormShow()
         const QSignalBlocker quiet(clrbx_color);
         clrbx_color->clear();
         const int count = std::min<int>(Backup.Palette.palNumEntries, 256);
-        int firstBlack = -1;
         for (int i = 0; i < count; ++i) {
             const TPaletteEntry& e = Backup.Palette.palPalEntry[size_t(i)];
             QPixmap chip(14, 14);
             chip.fill(QColor(e.peRed, e.peGreen, e.peBlue));
             clrbx_color->addItem(QIcon(chip), QStringLiteral("Color %1").arg(i + 1));
-            if (firstBlack < 0 && e.peRed == 0 && e.peGreen == 0 && e.peBlue == 0) firstBlack = i;
         }
-        // Shows the first black entry, as the colour value 0 asks; the stroke keeps index 0 until
-        // the user chooses.
-        clrbx_color->setCurrentIndex(firstBlack);
+        // The stroke takes index 0 until the user chooses, so the list shows that entry: showing
+        // another (the first black one) would name a colour the stroke does not paint.
+        clrbx_color->setCurrentIndex(count > 0 ? 0 : -1);
     }
     Apply();
 }

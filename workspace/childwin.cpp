@@ -21,6 +21,7 @@
 #include "platform/ui/form_builder.h"
 #include "workspace/format_strip.h"
 #include "model/tools/selection_tool.h"
+#include "model/tool_settings.h"
 #include "workspace/selection_controller.h"
 #include "workspace/swatch_bar.h"
 
@@ -156,6 +157,8 @@ Tfrm_childwin::Tfrm_childwin(QWidget* parent) : QWidget(parent)
 Tfrm_childwin::~Tfrm_childwin()
 {
     if (g_lastActivated == this) g_lastActivated = nullptr;
+    // A later document made at this address is another document for the tools' announcements.
+    ToolSettings().ForgetDocument(this);
     // The history keeps no track of a format that no longer exists.
     for (int i = 0; i < doc_.Images.Count(); ++i)
         if (const auto& remove = FramePeers().RemoveTrack) remove(&doc_.Images[i]);

@@ -363,6 +363,7 @@ TEST_F(EffectDialogTest, StrokeAppliesAtOnceAndPaletteFormatsChooseAnEntry)
 {
     TIconImageRec opaqueBlock = SolidFormat(16, 16, ctColors256, MakeColor(7, 0, 0), 255);
     FillBitmapRect(*opaqueBlock.Mask, 0, Rect{4, 4, 12, 12});
+    opaqueBlock.Palette.palPalEntry[0] = TPaletteEntry{255, 255, 255, 0};
     TIconImageRec* f = Open(opaqueBlock);
     Run<Tfrm_Stroke>(main->act_effect_Stroke, [&](Tfrm_Stroke& d) {
         EXPECT_FALSE(SameFormat(*f, opaqueBlock)); // the default stroke shows at once
@@ -371,6 +372,8 @@ TEST_F(EffectDialogTest, StrokeAppliesAtOnceAndPaletteFormatsChooseAnEntry)
         ASSERT_EQ(d.clrbx_color->count(), 256);
         EXPECT_EQ(d.clrbx_color->itemText(0), QStringLiteral("Color 1"));
         EXPECT_EQ(d.clrbx_color->itemText(255), QStringLiteral("Color 256"));
+        // The list shows the entry the stroke paints with until one is chosen: index 0, white here.
+        EXPECT_EQ(d.clrbx_color->currentIndex(), 0);
         EXPECT_FALSE(d.Opacity.Track->isEnabled());
         EXPECT_FALSE(d.cbb_Position->isVisible());
         d.clrbx_color->setCurrentIndex(255);

@@ -528,6 +528,11 @@ TEST_F(MainWindowTest, ToolsWindowIsMadeOnFirstShowBesideTheMainWindow)
     EXPECT_EQ(ToolSettings().BrushGradient, 255);
     QTest::mouseClick(tools->btn_Line, Qt::LeftButton);
     EXPECT_EQ(DocumentPeers().CurrentToolId(), tiLine);
+    // A closed document is forgotten, so one made later at its address is announced afresh.
+    EXPECT_EQ(ToolSettings().LastDocument, static_cast<const void*>(doc));
+    QObject* window = doc->parentWidget() ? static_cast<QObject*>(doc->parentWidget()) : doc;
+    delete window;
+    EXPECT_EQ(ToolSettings().LastDocument, nullptr);
 }
 
 TEST_F(ToolsPanelTest, ShapeTypeCombosDrawTheirItemsAsShapes)
