@@ -435,8 +435,5 @@ void Tfrm_icon_mixer::btn_OkClick()
     ResultCaption.clear();
     if (mixer_.SizeCount() == 0) return;
     for (int k = 0; k < mixer_.SizeCount(); ++k) Result.Add(mixer_.MixedFormat(k));
-    // The caption lists the layers as the list shows them.
-    ResultCaption = QStringLiteral("Mixer Icon(");
-    for (int r = 0; r < lsv_Icon->count(); ++r) ResultCaption += lsv_Icon->item(r)->text() + QLatin1Char(' ');
-    ResultCaption += QLatin1Char(')');
+    ResultCaption = mixer_.MixCaption();
 }

@@ -27,16 +27,12 @@ double Dist2(const Colour3& a, double r, double g, double b)
 // that list only until the least distance alone exceeds the best found.
 class NearestFinder {
 public:
-    // `moved`, when given, holds how far each entry has moved since the caller's last search (see
-    // OthersMoved).
-    explicit NearestFinder(const std::vector<Colour3>& entries, const std::vector<double>* moved = nullptr)
-    {
-        Reset(entries, moved);
-    }
     NearestFinder() = default;
 
     // Starts over with new entries. The buffers stay: k-means makes a finder every round and the
     // effect dialogs quantise on every change, and fresh pages cost more than the lists in them.
+    // `moved`, when given, holds how far each entry has moved since the caller's last search (see
+    // OthersMoved).
     void Reset(const std::vector<Colour3>& entries, const std::vector<double>* moved = nullptr)
     {
         entries_.assign(entries.begin(), entries.end());

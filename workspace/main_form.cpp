@@ -320,16 +320,6 @@ void Tfrm_main::CreateActions()
     FileClose1->setEnabled(false);
     for (QAction* a : {act_EditCut, act_EditCopy, act_EditPaste, act_EditClear, act_SelectAll, act_SelectNone})
         a->setEnabled(false);
-
-    // Commands whose windows are not in the program yet: they keep their place in the menus.
-    unavailable_ = {
-                    };
-    for (QAction* a : unavailable_) a->setEnabled(false);
-}
-
-bool Tfrm_main::IsCommandAvailable(const QAction* action) const
-{
-    return !unavailable_.contains(const_cast<QAction*>(action));
 }
 
 QList<QAction*> Tfrm_main::EffectActions() const
@@ -545,7 +535,7 @@ void Tfrm_main::SetTextEditing(bool on)
     TextEditing = on;
     // While a text frame is open the Delete key discards it: Clear is reached from the menu only.
     act_EditClear->setShortcut(on ? QKeySequence() : QKeySequence(Qt::Key_Delete));
-    for (QAction* a : EffectActions()) a->setEnabled(!on && IsCommandAvailable(a));
+    for (QAction* a : EffectActions()) a->setEnabled(!on);
 }
 
 void Tfrm_main::AddRecentFile(const QString& path)
@@ -588,10 +578,9 @@ void Tfrm_main::UpdateEditCommands()
     act_EditCut->setEnabled(s.Cut);
     act_EditCopy->setEnabled(s.Copy);
     act_EditClear->setEnabled(s.Clear);
-    const bool paste = s.Paste && IsCommandAvailable(act_EditPaste);
-    if (act_EditPaste->isEnabled() != paste) act_EditPaste->setEnabled(paste);
-    act_SelectAll->setEnabled(s.SelectAll && IsCommandAvailable(act_SelectAll));
-    act_SelectNone->setEnabled(s.SelectNone && IsCommandAvailable(act_SelectNone));
+    act_EditPaste->setEnabled(s.Paste);
+    act_SelectAll->setEnabled(s.SelectAll);
+    act_SelectNone->setEnabled(s.SelectNone);
     FileClose1->setEnabled(DocumentCount() > 0);
 }
 

@@ -156,8 +156,6 @@ public:
 
     // The sixteen Effect commands, in the order the text lock lists them.
     QList<QAction*> EffectActions() const;
-    // Commands whose windows are not part of the program yet: shown as tabled, kept disabled.
-    bool IsCommandAvailable(const QAction* action) const;
 
     // The program's arguments (file paths), opened on first show.
     QStringList CommandLine;
@@ -219,7 +217,6 @@ private:
     // the clipboard itself (on X11 that waits on the program that owns it).
     bool clipboardHasPicture_ = false;
     bool firstShowDone_ = false;
-    QList<QAction*> unavailable_;
 };
 
 // The one main window while it exists.

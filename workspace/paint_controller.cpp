@@ -110,10 +110,6 @@ void TPaintController::ToolMouse(Tfrm_childwin& doc, int toolId, int phase, int 
     // Only the left button drags; any button presses and releases.
     const TToolEvent e{phase, x, y, buttons.testFlag(Qt::LeftButton)};
     switch (toolId) {
-    case tiRectSelect:
-    case tiLasso:
-        // The document window hands the selection tools to the selection controller.
-        break;
     case tiText:
         TextTool(PaintSurfaceOf(doc).Document(), tools.TextFrame, host, TextOptionsOf(ToolSettings()), e);
         break;

@@ -662,7 +662,6 @@ void Tfrm_tools_panel::ToolButtonClick(QToolButton* button, int id)
     switch (id) {
     case tiRectSelect:
     case tiLasso:
-        CallToolChanged();
         ShowToolPage(tool);
         break;
     case tiPencil:
@@ -683,12 +682,10 @@ void Tfrm_tools_panel::ToolButtonClick(QToolButton* button, int id)
         ShowToolPage(tool);
         break;
     case tiRectangle:
-        CallToolChanged();
         DrawRectPreview();
         ShowToolPage(tool);
         break;
     case tiEllipse:
-        CallToolChanged();
         ShowToolPage(tool);
         DrawEllipsePreview();
         break;
