@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QString>
 
+#include "iconfiles/icon_resources.h"
 #include "imaging/icon_image.h"
 #include "platform/bitmap24.h"
 
@@ -65,7 +66,7 @@ struct TFormatShape {
 class TIconLibrary {
 public:
     // Names cut this long (bytes in the file's code page) before they are made unique.
-    static constexpr int MaxNameBytes = 32;
+    static constexpr int MaxNameBytes = MaxLibraryNameBytes;
     static constexpr int ThumbnailSide = 32;
 
     // Text of the last failure of an operation that returned -1; the caller shows it.

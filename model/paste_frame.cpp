@@ -32,12 +32,6 @@ int ClampCoord(int64_t v) { return int(std::clamp<int64_t>(v, -(int64_t(1) << 30
 // Grows a rectangle by d on every side.
 Rect Grown(const Rect& r, int d) { return Rect{r.Left - d, r.Top - d, r.Right + d, r.Bottom + d}; }
 
-Rect Union(const Rect& a, const Rect& b)
-{
-    return Rect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
-                std::max(a.Bottom, b.Bottom)};
-}
-
 // The 76 x 30 caption box centred under a cell, 5 pixels below it.
 Rect CaptionBox(const Rect& cell)
 {
@@ -124,7 +118,7 @@ TVariantLayout LayoutVariants(int32_t colorType, int width, int height)
             const Rect cell{left, top, left + width, top + height};
             layout.Rects[size_t(i)] = cell;
             layout.Rects[size_t(i + 4)] = CaptionBox(cell);
-            layout.Rects[size_t(i + 8)] = Grown(Union(cell, layout.Rects[size_t(i + 4)]), 15);
+            layout.Rects[size_t(i + 8)] = Grown(UnionRects(cell, layout.Rects[size_t(i + 4)]), 15);
         }
         return layout;
     }

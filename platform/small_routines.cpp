@@ -60,6 +60,13 @@ Rect ClipRectToBounds(Rect& rect, int width, int height)
     return rect;
 }
 
+Rect UnionRects(const Rect& a, const Rect& b)
+{
+    if (a.IsEmpty()) return b;
+    if (b.IsEmpty()) return a;
+    return Rect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
+}
+
 Rect IntersectRects(const Rect& a, const Rect& b)
 {
     Rect x = a, y = b;

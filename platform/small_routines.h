@@ -22,6 +22,8 @@ void SetShellOpenHandler(std::function<void(const QString&)> handler);
 Rect NormalizeRect(Rect& rect);
 Rect ClipRectToBounds(Rect& rect, int width, int height);
 Rect IntersectRects(const Rect& a, const Rect& b);
+// The smallest rectangle holding both; an empty one adds nothing.
+Rect UnionRects(const Rect& a, const Rect& b);
 Rect RectToLocal(const Rect& rect, int x, int y);
 Rect ScaleRect(const Rect& rect, double sx, double sy);
 bool PointInRect(const Point& point, const Rect& rect);

@@ -57,7 +57,8 @@ QIcon StyleGlyph(int mode, bool ellipse)
 {
     constexpr int side = 22;
     Bitmap24 color(side, side), mask(side, side);
-    const TToolSettings fresh;
+    // One settings object for the eight glyphs: its strips are the first preset.
+    static const TToolSettings fresh;
     std::unique_ptr<TGradientRect> r = ellipse ? std::make_unique<TGradientEllipse>() : std::make_unique<TGradientRect>();
     r->ShapeRect = SizeRect(side, side);
     r->ShapeType = stOutlineAndFill;

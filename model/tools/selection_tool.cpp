@@ -7,15 +7,9 @@
 #include "model/selection.h"
 #include "model/tool_ids.h"
 #include "model/tools/tool_session.h"
+#include "platform/small_routines.h"
 
 namespace {
-
-Rect Union(const Rect& a, const Rect& b)
-{
-    if (a.IsEmpty()) return b;
-    if (b.IsEmpty()) return a;
-    return Rect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
-}
 
 // The canvas area of the segment between two corners.
 Rect SegmentArea(const Point& a, const Point& b, int zoom)
@@ -61,7 +55,7 @@ void RectSelectTool(TDocumentModel& doc, TSelectionHost& host, int phase, const 
         doc.Points[3] = Point{start.X, corner.Y};
         doc.Points[4] = start;
         doc.PointCount = 5;
-        host.OutlineChanged(Union(old, SelectionOutlineArea(doc)));
+        host.OutlineChanged(UnionRects(old, SelectionOutlineArea(doc)));
         break;
     }
     case tpRelease: ShowSelectedPixels(doc, host, tiRectSelect, true); break;
@@ -122,7 +116,7 @@ void SelectAllShown(TDocumentModel& doc, TSelectionHost& host, int currentTool)
     if (!doc.CurrentImage()) return;
     const Rect old = SelectionOutlineArea(doc);
     SelectAll(doc);
-    host.OutlineChanged(Union(old, SelectionOutlineArea(doc)));
+    host.OutlineChanged(UnionRects(old, SelectionOutlineArea(doc)));
     if (IsSelectionTool(currentTool)) ShowSelectedPixels(doc, host, currentTool, false);
 }
 
