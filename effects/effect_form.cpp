@@ -3,7 +3,6 @@
 
 #include <QLabel>
 #include <QShowEvent>
-#include <exception>
 
 #include "platform/small_routines.h"
 #include "platform/ui/dialogs.h"
@@ -15,10 +14,6 @@ Tfrm_Effect::Tfrm_Effect(const QString& formName, const QString& caption, QWidge
 {
     setWindowTitle(caption);
     setModal(true);
-    Backup.Bitmap = std::make_unique<Bitmap24>();
-    Backup.Mask = std::make_unique<Bitmap24>();
-    WorkCopy.Bitmap = std::make_unique<Bitmap24>();
-    WorkCopy.Mask = std::make_unique<Bitmap24>();
 }
 
 Tfrm_Effect::~Tfrm_Effect() = default;
@@ -40,83 +35,21 @@ void Tfrm_Effect::FinishLayout(int width, int contentHeight)
 
 int Tfrm_Effect::Execute(TIconImageRec* image)
 {
-    if (!image) return mrCancel;
-    CopyIconImage(image, &Backup);
-    if (IsPaletteColorType(image->ColorType)) MakeTrueColorWorkCopy(*image, WorkCopy);
-    Target = image;
-    applied_ = false;
-    restoredByPreview_ = false;
-    pending_ = false;
-    finished_ = false;
+    if (!Begin(image)) return mrCancel;
     return exec() == QDialog::Accepted ? mrOk : mrCancel;
 }
 
-void Tfrm_Effect::PreviewStep()
+void Tfrm_Effect::ReportFailure(const std::string& text)
 {
-    applied_ = true;
-    restoredByPreview_ = false;
-    if (!previewSuppressed_ && chk_preview && chk_preview->isChecked() && OnPreview) OnPreview();
+    MessageBox(this, text.empty() ? QStringLiteral("Unknown error.") : QString::fromStdString(text), windowTitle(),
+               TMsgButtons::Ok, TMsgIcon::Error);
 }
 
-void Tfrm_Effect::Apply()
-{
-    if (!Target || finished_) return;
-    if (running_) {
-        pending_ = true;
-        return;
-    }
-    running_ = true;
-    do {
-        pending_ = false;
-        RunOnce();
-    } while (pending_ && !finished_);
-    running_ = false;
-}
-
-void Tfrm_Effect::RunOnce()
-{
-    ++runs_;
-    try {
-        ApplyEffect();
-    } catch (const std::exception& e) {
-        MessageBox(this, QString::fromUtf8(e.what()), windowTitle(), TMsgButtons::Ok, TMsgIcon::Error);
-    } catch (...) {
-        MessageBox(this, QStringLiteral("Unknown error."), windowTitle(), TMsgButtons::Ok, TMsgIcon::Error);
-    }
-}
-
-void Tfrm_Effect::chk_previewClick(bool checked)
-{
-    if (!Target) return;
-    if (checked) {
-        Apply();
-        return;
-    }
-    CopyIconImage(&Backup, Target);
-    restoredByPreview_ = true;
-    if (OnPreview) OnPreview();
-}
+void Tfrm_Effect::chk_previewClick(bool checked) { PreviewSwitched(checked); }
 
 void Tfrm_Effect::done(int result)
 {
-    if (Target && !finished_) {
-        if (result == QDialog::Accepted) {
-            // Unchecking Preview put the backup back, or a change is still waiting behind the running
-            // preview; OK keeps the dialog's values, so compute them once more, quietly: the owner
-            // redraws after OK anyway.
-            if ((restoredByPreview_ && applied_) || pending_) {
-                previewSuppressed_ = true;
-                RunOnce();
-                previewSuppressed_ = false;
-            }
-        } else {
-            CopyIconImage(&Backup, Target);
-            if (OnPreview) OnPreview();
-        }
-        // A run under way when the dialog closes must not compute again over what was kept.
-        pending_ = false;
-        finished_ = true;
-    }
+    Finish(result == QDialog::Accepted);
     Tfrm_base::done(result);
 }
 
