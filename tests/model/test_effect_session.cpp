@@ -9,15 +9,10 @@
 #include <string>
 
 #include "model/effect_session.h"
+#include "support/effect_helpers.h"
 #include "support/format_helpers.h"
 
 namespace {
-
-bool SameFormat(const TIconImageRec& a, const TIconImageRec& b)
-{
-    return a.Width == b.Width && a.Height == b.Height && a.ColorType == b.ColorType && a.Palette == b.Palette &&
-           a.Bitmap && b.Bitmap && a.Mask && b.Mask && *a.Bitmap == *b.Bitmap && *a.Mask == *b.Mask;
-}
 
 // A brightness session: the value is added to every channel, as the real dialog does.
 class BrightnessSession : public TEffectSession {
@@ -53,11 +48,9 @@ protected:
 // The target as the session should leave it for a brightness value.
 TIconImageRec Brightened(const TIconImageRec& original, int value)
 {
-    TIconImageRec backup = original.Clone(), work;
-    if (IsPaletteColorType(original.ColorType)) MakeTrueColorWorkCopy(original, work);
-    TIconImageRec out = original.Clone();
-    ApplyBrightnessContrastEffect(TEffectSources{backup, work}, out, value, 0);
-    return out;
+    return EffectResult(original, [value](const TEffectSources& s, TIconImageRec& t) {
+        ApplyBrightnessContrastEffect(s, t, value, 0);
+    });
 }
 
 struct Fixture {

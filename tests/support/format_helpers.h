@@ -54,6 +54,13 @@ inline TColor EntryColor(const TPalette& p, int i)
     return MakeColor(e.peRed, e.peGreen, e.peBlue);
 }
 
+// The same format byte for byte: size, colour type, palette, colour and mask bitmaps.
+inline bool SameFormat(const TIconImageRec& a, const TIconImageRec& b)
+{
+    return a.Width == b.Width && a.Height == b.Height && a.ColorType == b.ColorType && a.Palette == b.Palette &&
+           a.Bitmap && b.Bitmap && a.Mask && b.Mask && *a.Bitmap == *b.Bitmap && *a.Mask == *b.Mask;
+}
+
 // Same size, colour type, shown colours and mask levels.
 inline void ExpectSameImage(const TIconImageRec& a, const TIconImageRec& b, const std::string& what)
 {

@@ -22,30 +22,13 @@
 #include "effects/zoom.h"
 #include "platform/ui/spin_edit.h"
 #include "support/bitmap_checks.h"
+#include "support/effect_helpers.h"
+#include "support/format_helpers.h"
 #include "support/ui_helpers.h"
 #include "support/when_modal.h"
 #include "workspace/peers.h"
 
 namespace {
-
-bool SameFormat(const TIconImageRec& a, const TIconImageRec& b)
-{
-    return a.Width == b.Width && a.Height == b.Height && a.ColorType == b.ColorType && a.Palette == b.Palette &&
-           a.Bitmap && b.Bitmap && a.Mask && b.Mask && a.Bitmap->ByteCount() == b.Bitmap->ByteCount() &&
-           std::memcmp(a.Bitmap->Bits(), b.Bitmap->Bits(), a.Bitmap->ByteCount()) == 0 &&
-           a.Mask->ByteCount() == b.Mask->ByteCount() &&
-           std::memcmp(a.Mask->Bits(), b.Mask->Bits(), a.Mask->ByteCount()) == 0;
-}
-
-// What a dialog computes for these values, run on a copy of the original.
-TIconImageRec Expected(const TIconImageRec& original, const std::function<void(const TEffectSources&, TIconImageRec&)>& op)
-{
-    TIconImageRec backup = original.Clone(), work;
-    if (IsPaletteColorType(original.ColorType)) MakeTrueColorWorkCopy(original, work);
-    TIconImageRec out = original.Clone();
-    op(TEffectSources{backup, work}, out);
-    return out;
-}
 
 // Types into a spin edit as a person does: select everything, then the keys.
 void Type(TSpinEdit* spin, const QString& text)
@@ -213,7 +196,7 @@ TEST_F(EffectDialogTest, PointEffectsPreviewRestoreOnCancelAndStoreOneStepOnOk)
                 if (type == ctTrueAlpha && c.name == std::string("sharpen")) Shot(&d, "sharpen");
                 QTest::mouseClick(d.btn_Ok, Qt::LeftButton);
             });
-            const TIconImageRec expected = Expected(original, c.expect);
+            const TIconImageRec expected = EffectResult(original, c.expect);
             EXPECT_TRUE(SameFormat(*f, expected));
             EXPECT_EQ(snapshots, QStringList{QString::fromLatin1(c.caption)});
             EXPECT_EQ(f->ColorType, type);
@@ -267,7 +250,7 @@ TEST_F(EffectDialogTest, PreviewOffShowsTheOriginalStillComputesAndOkKeepsTheVal
         EXPECT_EQ(previews, 2);
     });
     EXPECT_TRUE(SameFormat(
-        *f, Expected(original, [](const TEffectSources& s, TIconImageRec& t) { ApplyBrightnessContrastEffect(s, t, 60, 0); })));
+        *f, EffectResult(original, [](const TEffectSources& s, TIconImageRec& t) { ApplyBrightnessContrastEffect(s, t, 60, 0); })));
     EXPECT_EQ(snapshots, QStringList{"Brightness / Contrast"});
 
     // Changing a value while Preview is off recomputes without redrawing; checking it again redraws.
@@ -284,7 +267,7 @@ TEST_F(EffectDialogTest, PreviewOffShowsTheOriginalStillComputesAndOkKeepsTheVal
         d.btn_Ok->click();
     });
     EXPECT_TRUE(SameFormat(
-        *f, Expected(second, [](const TEffectSources& s, TIconImageRec& t) { ApplyBrightnessContrastEffect(s, t, 0, -40); })));
+        *f, EffectResult(second, [](const TEffectSources& s, TIconImageRec& t) { ApplyBrightnessContrastEffect(s, t, 0, -40); })));
 }
 
 TEST_F(EffectDialogTest, FiltersListNamesTheStepAndRefusesSmallFormats)
@@ -305,7 +288,7 @@ TEST_F(EffectDialogTest, FiltersListNamesTheStepAndRefusesSmallFormats)
         Shot(&d, "filters");
         d.btn_Ok->click();
     });
-    EXPECT_TRUE(SameFormat(*f, Expected(original, [](const TEffectSources& s, TIconImageRec& t) {
+    EXPECT_TRUE(SameFormat(*f, EffectResult(original, [](const TEffectSources& s, TIconImageRec& t) {
         ApplyFilterEffect(s, t, FilterPresets[8], true, false, true);
     })));
     EXPECT_EQ(snapshots, QStringList{"Filter: Negative"});
@@ -423,7 +406,7 @@ TEST_F(EffectDialogTest, ShadowAppliesAtOnceAndKeepsThePaletteType)
     EXPECT_EQ(snapshots, QStringList{"Shadow"});
     EXPECT_EQ(f->ColorType, ctColors16);
     EXPECT_EQ(f->Palette.palNumEntries, 16);
-    EXPECT_TRUE(SameFormat(*f, Expected(block, [](const TEffectSources& s, TIconImageRec& t) {
+    EXPECT_TRUE(SameFormat(*f, EffectResult(block, [](const TEffectSources& s, TIconImageRec& t) {
         ApplyShadowEffect(s, t, 0, 5, 255, 135, 40);
     })));
 
@@ -438,7 +421,7 @@ TEST_F(EffectDialogTest, ShadowAppliesAtOnceAndKeepsThePaletteType)
         Shot(&d, "shadow");
         d.btn_Ok->click();
     });
-    EXPECT_TRUE(SameFormat(*g, Expected(tc, [](const TEffectSources& s, TIconImageRec& t) {
+    EXPECT_TRUE(SameFormat(*g, EffectResult(tc, [](const TEffectSources& s, TIconImageRec& t) {
         ApplyShadowEffect(s, t, 0, 3, 255, 0, 40);
     })));
     for (int y = 0; y < 24; ++y)
@@ -468,7 +451,7 @@ TEST_F(EffectDialogTest, ZoomTakesOnlyTenToTwoHundredFiftyNinePercent)
     });
     EXPECT_EQ(snapshots, QStringList{"Zoom"});
     EXPECT_TRUE(SameFormat(
-        *f, Expected(original, [](const TEffectSources& s, TIconImageRec& t) { ApplyZoomEffect(s, t, 200); })));
+        *f, EffectResult(original, [](const TEffectSources& s, TIconImageRec& t) { ApplyZoomEffect(s, t, 200); })));
 }
 
 TEST_F(EffectDialogTest, DialogsOnTheSmallestAndLargestFormats)
@@ -536,7 +519,7 @@ TEST_F(EffectDialogTest, ChangesDuringARunningPreviewCoalesceIntoOneRunWithTheLa
             EXPECT_EQ(d.RunCount(), 2);
             EXPECT_EQ(previews, 2);
             EXPECT_TRUE(SameFormat(
-                *f, Expected(original, [](const TEffectSources& s, TIconImageRec& t) { ApplyBlurEffect(s, t, 200); })));
+                *f, EffectResult(original, [](const TEffectSources& s, TIconImageRec& t) { ApplyBlurEffect(s, t, 200); })));
             d.btn_Cancel->click();
         });
         EXPECT_TRUE(SameFormat(*f, original));
@@ -560,7 +543,7 @@ TEST_F(EffectDialogTest, ClosingDuringARunningPreviewKeepsOrRestoresWhatTheDialo
         EXPECT_EQ(d.RunCount(), 2);
     });
     const TIconImageRec expected =
-        Expected(original, [](const TEffectSources& s, TIconImageRec& t) { ApplySaturationEffect(s, t, -90); });
+        EffectResult(original, [](const TEffectSources& s, TIconImageRec& t) { ApplySaturationEffect(s, t, -90); });
     EXPECT_TRUE(SameFormat(*f, expected));
     EXPECT_EQ(snapshots, QStringList{"Saturation"});
 
@@ -654,7 +637,7 @@ TEST_F(EffectDialogTest, TheColourWindowsTickLeavesAPaletteTheDialogComputed)
         d.btn_Ok->click();
     });
     EXPECT_TRUE(SameFormat(
-        *f, Expected(original, [](const TEffectSources& s, TIconImageRec& t) { ApplyBrightnessContrastEffect(s, t, 90, 0); })));
+        *f, EffectResult(original, [](const TEffectSources& s, TIconImageRec& t) { ApplyBrightnessContrastEffect(s, t, 90, 0); })));
 }
 
 } // namespace
