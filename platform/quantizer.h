@@ -8,7 +8,12 @@
 //
 // PaletteMode 0 maps onto the first Colors entries of the palette and leaves it unchanged.
 // PaletteMode 2 (and any mode but 0 and 1) computes a palette of Colors entries for the picture
-// and maps onto it: Wu's variance-minimising box cuts, refined by k-means on the exact colours. A
+// and maps onto it: Wu's variance-minimising box cuts, refined by k-means. Up to 4096 distinct
+// colours, k-means runs on the exact colours until they settle (at most 10 rounds). More colours
+// are first gathered into buckets of 4 x 4 x 4 levels, or of 2 x 2 x 2 where the larger would
+// leave fewer than 4 buckets per entry (and the exact colours are used where both would); each
+// bucket stands at its pixels' mean, and k-means gives the buckets 3 rounds, the first two moving
+// each centre 1.8 times the way to its cluster's mean. The result depends on the input alone. A
 // picture with no more distinct colours than Colors comes out lossless; palette entries it does
 // not need keep what the buffer held.
 // PaletteMode 1 computes the palette as mode 2 does and maps without dithering.

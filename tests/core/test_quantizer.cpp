@@ -2,6 +2,7 @@
 
 #include <random>
 #include <set>
+#include <thread>
 
 #include "imaging/quantizer_dither.h"
 #include "platform/quantizer.h"
@@ -206,4 +207,103 @@ TEST(Quantizer, OutOfContractCountsAndTinyPictures)
     EXPECT_EQ(res[0], 0);
     EXPECT_EQ(res[1], 0);
     EXPECT_EQ(palBuf[res[2] * 3], 3); // red of the palette is the pixel's red (third byte)
+}
+
+namespace {
+
+// 256 clusters of jittered colours, 32 or 64 levels apart, one 16 x 16 block of pixels each: tens
+// of thousands of distinct colours, the kind of picture whose colours are gathered into buckets.
+const TColor* ClusterCentres()
+{
+    static TColor centres[256];
+    for (int i = 0; i < 256; ++i) centres[i] = MakeColor(16 + (i % 8) * 32, 16 + (i / 8 % 8) * 32, 32 + (i / 64) * 64);
+    return centres;
+}
+
+Bitmap24 JitteredClusters()
+{
+    Bitmap24 src(256, 256);
+    std::mt19937 rng(21);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const TColor c = ClusterCentres()[(y / 16) * 16 + x / 16];
+            auto j = [&](int v) { return v + int(rng() % 7) - 3; };
+            src.SetPixel(x, y, MakeColor(j(ColorR(c)), j(ColorG(c)), j(ColorB(c))));
+        }
+    return src;
+}
+
+size_t DistinctColours(const Bitmap24& b)
+{
+    std::set<TColor> seen;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x) seen.insert(b.Pixel(x, y));
+    return seen.size();
+}
+
+} // namespace
+
+TEST(Quantizer, ManyColoursGetAnEntryOnEveryCluster)
+{
+    const Bitmap24 src = JitteredClusters();
+    ASSERT_GT(DistinctColours(src), 20000u);
+    TPalette pal = DefaultPalette(ctColors256);
+    Bitmap24 out;
+    QuantizeToPalette(src, out, pal, 256, 0, 2);
+    EXPECT_TRUE(NearestEntries(src, out, pal, 256));
+    // An entry on every cluster's mean, which the jitter of its 256 pixels leaves within a level
+    // of the centre on each channel.
+    for (int i = 0; i < 256; ++i) {
+        int best = 1 << 30;
+        for (int e = 0; e < 256; ++e) best = std::min(best, Dist2(ClusterCentres()[i], EntryColor(pal, e)));
+        EXPECT_LE(best, 3) << "cluster " << i;
+    }
+    EXPECT_LT(MeanSquaredError(src, out, pal), 4.2); // the jitter alone has a variance of 4 per channel
+}
+
+TEST(Quantizer, CrowdedColoursStillUseEveryEntry)
+{
+    // 8192 colours within 32 x 32 x 8 levels: too close together for buckets of 4 levels to leave
+    // a few for each of 256 entries.
+    Bitmap24 src(256, 256);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            src.SetPixel(x, y, MakeColor(100 + x / 8, 100 + y / 8, 100 + (x * 7 + y * 13) % 8));
+    ASSERT_EQ(DistinctColours(src), 8192u);
+    TPalette pal = DefaultPalette(ctColors256);
+    Bitmap24 out;
+    QuantizeToPalette(src, out, pal, 256, 0, 2);
+    EXPECT_TRUE(NearestEntries(src, out, pal, 256));
+    std::set<int> used;
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) used.insert(IndexAt(out, x, y));
+    EXPECT_EQ(used.size(), 256u);
+    // 32 colours to an entry, in boxes of about 3 x 3 x 3 levels, cannot be served much better.
+    EXPECT_LT(MeanSquaredError(src, out, pal), 1.5);
+}
+
+TEST(Quantizer, ComputedPaletteDependsOnThePictureAlone)
+{
+    // The buffers kept from call to call must not carry anything over: the same picture comes out
+    // the same after other pictures, and in a thread that has quantised nothing yet. A ramp with
+    // grain, whose palette shifts with any change in how its colours are gathered.
+    Bitmap24 a(256, 256);
+    std::mt19937 rng(5);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) a.SetPixel(x, y, MakeColor(x, y, ((x + y) / 2 + int(rng() % 16)) % 256));
+    const Bitmap24 b = NoiseBitmap(256, 256, 9);
+    auto run = [](const Bitmap24& src, TPalette& pal, Bitmap24& out) {
+        pal = DefaultPalette(ctColors256);
+        QuantizeToPalette(src, out, pal, 256, 0, 2);
+    };
+    TPalette first, again, elsewhere, other;
+    Bitmap24 firstOut, againOut, elsewhereOut, otherOut;
+    run(a, first, firstOut);
+    run(b, other, otherOut);
+    run(a, again, againOut);
+    std::thread([&] { run(a, elsewhere, elsewhereOut); }).join();
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(againOut, firstOut);
+    EXPECT_EQ(elsewhere, first);
+    EXPECT_EQ(elsewhereOut, firstOut);
 }
