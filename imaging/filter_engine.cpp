@@ -1,8 +1,6 @@
 #include "imaging/filter_engine.h"
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -109,13 +107,6 @@ void Report(const ProgressCallback& callback, int y, int height)
 // keeps every exact quotient of two 32-bit integers exact.
 double Filtered(const TFilterDef& f, long long sum) { return double(f.Bias) + double(sum) / double(f.Divisor); }
 
-// Bias + sum / Divisor truncated into 0..255, as ClampReal does, without its call per channel.
-inline uint8_t FilteredByte(const TFilterDef& f, long long sum)
-{
-    const double v = std::trunc(Filtered(f, sum));
-    return v >= 255.0 ? 255 : v > 0.0 ? uint8_t(v) : 0;
-}
-
 void ConvolveRgb(const Bitmap24& src, Bitmap24& dst, const TFilterDef& f, int r, const bool on[3],
                  const ProgressCallback& callback)
 {
@@ -149,7 +140,7 @@ void ConvolveRgb(const Bitmap24& src, Bitmap24& dst, const TFilterDef& f, int r,
                 sum[1] += (long long)tap.weight * p[1];
                 sum[2] += (long long)tap.weight * p[2];
             }
-            for (int c = 0; c < 3; ++c) d[x * 3 + c] = enabled[c] ? FilteredByte(f, sum[c]) : s[x * 3 + c];
+            for (int c = 0; c < 3; ++c) d[x * 3 + c] = enabled[c] ? uint8_t(ClampReal(0, 255, Filtered(f, sum[c]))) : s[x * 3 + c];
         };
         if (!fast) {
             for (int x = 0; x < w; ++x) edgePixel(x);
@@ -166,7 +157,7 @@ void ConvolveRgb(const Bitmap24& src, Bitmap24& dst, const TFilterDef& f, int r,
         uint8_t* out = d + inner0 * 3;
         const uint8_t* keep = s + inner0 * 3;
         for (size_t j = 0; j < innerBytes; j += 3)
-            for (int c = 0; c < 3; ++c) out[j + size_t(c)] = enabled[c] ? FilteredByte(f, a[j + size_t(c)]) : keep[j + size_t(c)];
+            for (int c = 0; c < 3; ++c) out[j + size_t(c)] = enabled[c] ? uint8_t(ClampReal(0, 255, Filtered(f, a[j + size_t(c)]))) : keep[j + size_t(c)];
         for (int x = inner1; x < w; ++x) edgePixel(x);
     }
 }

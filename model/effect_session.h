@@ -41,7 +41,6 @@ public:
     // The user switched the preview. Off puts the backup back into the format and redraws; the
     // values still recompute while it is off, without redrawing. On recomputes.
     void PreviewSwitched(bool on);
-    bool PreviewOn() const { return preview_; }
     // The dialog closes. OK keeps what the values give: when the format shows the backup because
     // the preview was switched off, or a change still waits behind a running preview, the values
     // are computed once more, quietly (the owner redraws after OK anyway). Cancel puts the backup
