@@ -17,7 +17,7 @@
 
 namespace {
 
-const QString ModuleX64 = QStringLiteral(TAVRIN_TEST_DATA "/modules/icons_x64.dll");
+const QString ModuleX64 = TestDataPath(QStringLiteral("modules/icons_x64.dll"));
 
 class IconLibFormTest : public MainWindowTest {
 protected:
@@ -70,7 +70,7 @@ TEST_F(IconLibFormTest, ADroppedModuleIsListedReadOnlyAndItsIconsOpenUnlinked)
     EXPECT_EQ(lib->windowTitle(), QStringLiteral("Icon Library - "));
     EXPECT_FALSE(main->act_icon_lib->isChecked());
     // Two modules dropped at once: only the first is opened.
-    Drop({ModuleX64, QStringLiteral(TAVRIN_TEST_DATA "/modules/icons_x86.dll")});
+    Drop({ModuleX64, TestDataPath(QStringLiteral("modules/icons_x86.dll"))});
     EXPECT_TRUE(lib->isVisible());
     EXPECT_TRUE(main->act_icon_lib->isChecked());
     EXPECT_EQ(lib->windowTitle(), QStringLiteral("Icon Library - icons_x64.dll"));

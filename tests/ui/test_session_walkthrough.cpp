@@ -293,7 +293,7 @@ TEST_F(SessionTest, SelectCopyPasteEffectSaveReopenAndLibrary)
     ShotAll("reopened");
 
     // A module opened through File > Open lands in the icon library.
-    const QString module = QStringLiteral(TAVRIN_TEST_DATA "/modules/icons_x64.dll");
+    const QString module = TestDataPath(QStringLiteral("modules/icons_x64.dll"));
     dialogs.FileAnswers.enqueue(ScriptedDialogs::Choose({module}));
     main->FileOpen1->trigger();
     ASSERT_NE(main->IconLib, nullptr);
