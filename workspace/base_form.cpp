@@ -43,7 +43,7 @@ QString PositionFilePath() { return AppPaths::SettingsFile(QStringLiteral("posit
 
 TPlacement ReadPlacement(const QString& file, const QString& section)
 {
-    const IniFile ini(file);
+    const IniFile& ini = SharedIniFile(file);
     TPlacement p;
     p.Left = ini.ReadInteger(section, kLeft, -1);
     p.Top = ini.ReadInteger(section, kTop, -1);
@@ -58,25 +58,30 @@ TPlacement ReadPlacement(const QString& file, const QString& section)
 
 bool WritePlacement(const QString& file, const QString& section, const TPlacement& placement)
 {
-    IniFile ini(file);
+    IniFile& ini = SharedIniFile(file);
     ini.WriteInteger(section, kLeft, placement.Left);
     ini.WriteInteger(section, kTop, placement.Top);
     ini.WriteInteger(section, kWidth, placement.Width);
     ini.WriteInteger(section, kHeight, placement.Height);
     ini.WriteInteger(section, kWindowState, placement.WindowState);
-    return ini.UpdateFile();
+    return true;
 }
 
 bool ReadShowing(const QString& file, const QString& section, bool defaultValue)
 {
-    return IniFile(file).ReadBool(section, kShowing, defaultValue);
+    return SharedIniFile(file).ReadBool(section, kShowing, defaultValue);
 }
 
 bool WriteShowing(const QString& file, const QString& section, bool showing)
 {
-    IniFile ini(file);
-    ini.WriteBool(section, kShowing, showing);
-    return ini.UpdateFile();
+    SharedIniFile(file).WriteBool(section, kShowing, showing);
+    return true;
+}
+
+bool SavePositionFile()
+{
+    IniFile& ini = SharedIniFile(PositionFilePath());
+    return !ini.Modified() || ini.UpdateFile();
 }
 
 TBaseFormCore::TBaseFormCore(QWidget* self) : PositionFile(PositionFilePath()), self_(self) {}
@@ -134,14 +139,18 @@ void TBaseFormCore::RestorePlacement()
             self_->setWindowState(designed & ~(Qt::WindowMinimized | Qt::WindowMaximized));
         const QRect outer = self_->frameGeometry();
         const QSize extra = FrameExtra(self_);
-        int x = p.Left != -1 ? p.Left : outer.x();
-        int y = p.Top != -1 ? p.Top : outer.y();
-        int w = outer.width();
-        int h = outer.height();
-        if (sizeable && p.Width != -1) w = p.Width;
-        if (sizeable && p.Height != -1) h = p.Height;
+        // Whatever the file says, the title bar lands on the work area (a title bar at least 50
+        // pixels high while the window manager has not told its frame yet).
+        const int titleHeight = qMax(50, self_->geometry().y() - outer.y());
         const Rect area = WorkAreaOf(self_);
-        KeepOnWorkArea(x, y, w, h, area);
+        const QRect placed = PlaceOnWorkArea(p.Left != -1 ? p.Left : outer.x(), p.Top != -1 ? p.Top : outer.y(),
+                                             sizeable && p.Width != -1 ? p.Width : outer.width(),
+                                             sizeable && p.Height != -1 ? p.Height : outer.height(), titleHeight,
+                                             sizeable, area);
+        int x = placed.x();
+        int y = placed.y();
+        const int w = placed.width();
+        const int h = placed.height();
         if (SnapToEdges) SnapToWorkArea(x, y, w, h, area);
         adjusting_ = true;
         if (givesSize) self_->resize(qMax(1, w - extra.width()), qMax(1, h - extra.height()));
