@@ -111,6 +111,23 @@ TPlacement TBaseFormCore::CurrentPlacement() const
     return p;
 }
 
+void TBaseFormCore::SetOuterGeometry(const QRect& outer)
+{
+    const QSize extra = FrameExtra(self_);
+    adjusting_ = true;
+    if (outer.size() != self_->frameGeometry().size())
+        self_->resize(qMax(1, outer.width() - extra.width()), qMax(1, outer.height() - extra.height()));
+    self_->move(outer.topLeft());
+    adjusting_ = false;
+}
+
+bool TBaseFormCore::HasStoredPosition() const
+{
+    if (!RememberPlacement || PositionFile.isEmpty()) return false;
+    const TPlacement p = ReadPlacement(PositionFile, self_->objectName());
+    return p.Left != -1 || p.Top != -1;
+}
+
 void TBaseFormCore::SavePlacement()
 {
     // A window that was never on screen carries no placement of the user's.

@@ -48,6 +48,11 @@ public:
     bool SnapToEdges = false;      // the tool windows turn it on
 
     void SavePlacement();
+    // Puts the window's outer rectangle (frame included) where a layout that already keeps to the
+    // work area decided, without the moving rules (snapping would undo a chosen margin).
+    void SetOuterGeometry(const QRect& outer);
+    // Whether "position.cfg" holds a place of the user's for this window.
+    bool HasStoredPosition() const;
     // The window's placement now, as it would be saved (a maximized or minimized window gives its
     // normal rectangle).
     TPlacement CurrentPlacement() const;

@@ -1,4 +1,5 @@
-// Window placement: the work-area rules, "position.cfg" and a real window that restores and saves.
+// Window placement: the work-area rules, "position.cfg", a real window that restores and saves,
+// and the first layout of the tool windows.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,10 +11,13 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 
+#include "app/app_windows.h"
 #include "platform/ini_file.h"
 #include "platform/ui/work_area.h"
+#include "support/scripted_dialogs.h"
 #include "support/test_support.h"
 #include "workspace/base_form.h"
+#include "workspace/main_form.h"
 
 TEST(WorkArea, KeepsFiftyPixelsInsideAndSnapsWithinFifteen)
 {
@@ -314,4 +318,74 @@ TEST_F(BaseFormTest, PositionFileIsReadOnceAndWrittenOnceAtTheEnd)
     ASSERT_TRUE(QFile::remove(file));
     ASSERT_TRUE(SavePositionFile());
     EXPECT_FALSE(QFile::exists(file));
+}
+
+namespace {
+
+// The five tool windows of a running program, with their outer rectangles.
+std::vector<std::pair<QWidget*, QRect>> ToolWindowPlaces(Tfrm_main& main)
+{
+    std::vector<std::pair<QWidget*, QRect>> out;
+    for (QWidget* w : {main.ToolsWindow.data(), main.ColorWindow.data(), main.HistoryWindow.data(),
+                       main.LibraryWindow.data(), main.PreviewWindow.data()})
+        if (w) out.emplace_back(w, w->frameGeometry());
+    return out;
+}
+
+} // namespace
+
+TEST(FirstLayout, ToolWindowsNeitherOverlapNorLeaveTheWorkArea)
+{
+    ScopedAppDir dir;
+    ScriptedDialogs dialogs;
+    Tfrm_main* main = AppWindows::CreateApplicationWindows({});
+    main->show();
+    main->act_icon_lib->trigger();
+    main->act_Preview_window->trigger();
+    const Rect a = WorkAreaOf(main);
+    const QRect area(a.Left, a.Top, a.Width(), a.Height());
+    const auto places = ToolWindowPlaces(*main);
+    ASSERT_EQ(places.size(), 5u);
+    for (size_t i = 0; i < places.size(); ++i) {
+        const std::string name = places[i].first->objectName().toStdString();
+        EXPECT_TRUE(places[i].first->isVisible()) << name;
+        EXPECT_TRUE(area.contains(places[i].second)) << name;
+        for (size_t j = i + 1; j < places.size(); ++j)
+            EXPECT_FALSE(places[i].second.intersects(places[j].second))
+                << name << " and " << places[j].first->objectName().toStdString();
+    }
+    EXPECT_TRUE(main->close());
+    AppWindows::FreeAll();
+}
+
+TEST(FirstLayout, AHostileFiftyMegabytePositionFileStartsQuicklyWithEveryWindowReachable)
+{
+    ScopedAppDir dir;
+    ScriptedDialogs dialogs;
+    QByteArray text;
+    for (const char* section : kSections)
+        text += HostileSection(section, QStringLiteral("2147483647"), QStringLiteral("-2147483648"),
+                               QStringLiteral("2147483647"))
+                    .toUtf8();
+    text += QByteArray(50 * 1024 * 1024, '\n');
+    ASSERT_TRUE(WriteBytes(PositionFilePath(), text));
+
+    QElapsedTimer clock;
+    clock.start();
+    Tfrm_main* main = AppWindows::CreateApplicationWindows({});
+    main->show();
+    const Rect a = WorkAreaOf(main);
+    for (const auto& [w, outer] : ToolWindowPlaces(*main)) {
+        if (!w->isVisible()) continue;
+        const std::string name = w->objectName().toStdString();
+        EXPECT_GE(outer.left(), a.Left) << name;
+        EXPECT_LE(outer.left() + outer.width(), a.Right) << name;
+        EXPECT_GE(outer.top(), a.Top) << name;
+        EXPECT_LT(outer.top(), a.Bottom - 24) << name;
+    }
+    EXPECT_TRUE(main->close());
+    AppWindows::FreeAll();
+    // Loose: a healthy start and exit take well under a second even under the sanitizers.
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_LT(QFileInfo(PositionFilePath()).size(), IniFile::MaxFileSize);
 }
