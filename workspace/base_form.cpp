@@ -1,5 +1,7 @@
 #include "workspace/base_form.h"
 
+#include <QApplication>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -24,6 +26,49 @@ QSize FrameExtra(const QWidget* w)
     const QRect inner = w->geometry();
     return QSize(outer.width() - inner.width(), outer.height() - inner.height());
 }
+
+// A modal window must stand above every window, but the window manager keeps the stay-on-top
+// tool windows above any ordinary window, modal or not. So while a modal window shows, the tool
+// windows lose their "above" state (on their native windows only: the widgets keep their flags,
+// and a later change of flags brings it back), and they get it back when the last modal one goes.
+class TModalWatch : public QObject {
+public:
+    using QObject::QObject;
+
+    static void Install()
+    {
+        static QPointer<TModalWatch> watch;
+        if (watch || !qApp) return;
+        watch = new TModalWatch(qApp);
+        qApp->installEventFilter(watch);
+    }
+
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::Show && type != QEvent::Hide) return false;
+        auto* widget = qobject_cast<QWidget*>(object);
+        if (!widget || !widget->isWindow()) return false;
+        Update();
+        // A window being hidden may still count as visible while its event is delivered.
+        QMetaObject::invokeMethod(this, &TModalWatch::Update, Qt::QueuedConnection);
+        return false;
+    }
+
+    static void Update()
+    {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        bool modalShowing = false;
+        for (QWidget* w : windows)
+            if (w->isVisible() && w->isModal()) modalShowing = true;
+        for (QWidget* w : windows) {
+            if (!(w->windowFlags() & Qt::WindowStaysOnTopHint) || w->isModal()) continue;
+            QWindow* native = w->windowHandle();
+            if (native && native->flags().testFlag(Qt::WindowStaysOnTopHint) == modalShowing)
+                native->setFlag(Qt::WindowStaysOnTopHint, !modalShowing);
+        }
+    }
+};
 
 } // namespace
 
@@ -84,7 +129,10 @@ bool SavePositionFile()
     return !ini.Modified() || ini.UpdateFile();
 }
 
-TBaseFormCore::TBaseFormCore(QWidget* self) : PositionFile(PositionFilePath()), self_(self) {}
+TBaseFormCore::TBaseFormCore(QWidget* self) : PositionFile(PositionFilePath()), self_(self)
+{
+    if (self->windowFlags() & Qt::WindowStaysOnTopHint) TModalWatch::Install();
+}
 
 bool TBaseFormCore::IsSizeable() const { return self_->minimumSize() != self_->maximumSize(); }
 

@@ -10,6 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWindow>
 
 #include "app/app_windows.h"
 #include "platform/ini_file.h"
@@ -388,4 +391,45 @@ TEST(FirstLayout, AHostileFiftyMegabytePositionFileStartsQuicklyWithEveryWindowR
     // Loose: a healthy start and exit take well under a second even under the sanitizers.
     EXPECT_LT(clock.elapsed(), 10000);
     EXPECT_LT(QFileInfo(PositionFilePath()).size(), IniFile::MaxFileSize);
+}
+
+TEST(StayOnTop, AModalWindowStandsAboveEveryToolWindowWhileItShows)
+{
+    ScopedAppDir dir;
+    TestForm owner(QStringLiteral("frm_owner"), 300, 200);
+    owner.show();
+    Tfrm_base tool(QStringLiteral("frm_tool"), &owner, Qt::Tool | Qt::WindowStaysOnTopHint);
+    tool.show();
+    auto above = [&tool] { return tool.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint); };
+    ASSERT_TRUE(above());
+
+    // A modal dialog of our own and a plain message box: both run above the tool window.
+    bool aboveWhileDialog = true, aboveWhileBox = true;
+    QDialog dialog(&owner);
+    QTimer::singleShot(0, &dialog, [&] {
+        QCoreApplication::processEvents();
+        aboveWhileDialog = above();
+        QMessageBox box(QMessageBox::Information, QStringLiteral("t"), QStringLiteral("m"), QMessageBox::Ok, &dialog);
+        QTimer::singleShot(0, &box, [&] {
+            QCoreApplication::processEvents();
+            aboveWhileBox = above();
+            box.accept();
+        });
+        box.exec();
+        // Its own modal parent still shows: the tool window stays down.
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(above());
+        dialog.accept();
+    });
+    ExecOver(dialog, &owner);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(aboveWhileDialog);
+    EXPECT_FALSE(aboveWhileBox);
+    EXPECT_TRUE(above());
+    // The widget keeps its flags throughout, and a modeless window changes nothing.
+    EXPECT_TRUE(tool.windowFlags() & Qt::WindowStaysOnTopHint);
+    TestForm modeless(QStringLiteral("frm_modeless"), 100, 100);
+    modeless.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(above());
 }
