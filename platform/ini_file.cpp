@@ -29,7 +29,13 @@ bool SplitKey(const QString& line, QString* key, QString* value)
     return true;
 }
 
-bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+// Section and key names compare case-insensitively.
+QString Folded(const QString& name) { return name.trimmed().toCaseFolded(); }
+
+QString KeyId(const QString& foldedSection, const QString& key)
+{
+    return foldedSection + QLatin1Char('\n') + Folded(key);
+}
 
 // A line break inside a value would split it into two lines.
 QString OneLine(const QString& value)
@@ -69,6 +75,7 @@ void IniFile::SetText(const QString& text)
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lines_ = t.split(QLatin1Char('\n'));
     while (!lines_.isEmpty() && lines_.last().trimmed().isEmpty()) lines_.removeLast();
+    DropIndex();
     modified_ = true;
 }
 
@@ -82,12 +89,41 @@ QString IniFile::Text() const
     return out;
 }
 
+void IniFile::BuildIndex() const
+{
+    sectionLines_.clear();
+    keyLines_.clear();
+    QString section;
+    bool first = false; // in the first section of its name: later ones are never read
+    QString name;
+    for (int i = 0; i < lines_.size(); ++i) {
+        if (IsHeader(lines_[i], &name)) {
+            section = Folded(name);
+            first = !sectionLines_.contains(section);
+            if (first) sectionLines_.insert(section, i);
+            continue;
+        }
+        if (!first || !SplitKey(lines_[i], &name, nullptr)) continue;
+        const QString id = KeyId(section, name);
+        if (!keyLines_.contains(id)) keyLines_.insert(id, i); // the first line of a key counts
+    }
+    indexed_ = true;
+}
+
+void IniFile::LinesInserted(int at, int count) const
+{
+    // Lines added at the end move nothing.
+    if (!indexed_ || at + count >= lines_.size()) return;
+    for (int& line : sectionLines_)
+        if (line >= at) line += count;
+    for (int& line : keyLines_)
+        if (line >= at) line += count;
+}
+
 int IniFile::FindSection(const QString& section) const
 {
-    QString name;
-    for (int i = 0; i < lines_.size(); ++i)
-        if (IsHeader(lines_[i], &name) && SameName(name, section.trimmed())) return i;
-    return -1;
+    if (!indexed_) BuildIndex();
+    return sectionLines_.value(Folded(section), -1);
 }
 
 int IniFile::SectionEnd(int header) const
@@ -100,11 +136,10 @@ int IniFile::SectionEnd(int header) const
 int IniFile::FindKey(int header, const QString& key) const
 {
     if (header < 0) return -1;
-    const int end = SectionEnd(header);
-    QString k;
-    for (int i = header + 1; i < end; ++i)
-        if (SplitKey(lines_[i], &k, nullptr) && SameName(k, key.trimmed())) return i;
-    return -1;
+    if (!indexed_) BuildIndex();
+    QString name;
+    if (!IsHeader(lines_[header], &name)) return -1;
+    return keyLines_.value(KeyId(Folded(name), key), -1);
 }
 
 QString IniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const
@@ -147,16 +182,22 @@ void IniFile::WriteString(const QString& section, const QString& key, const QStr
         if (!lines_.isEmpty()) lines_.append(QString());
         lines_.append(QLatin1Char('[') + section.trimmed() + QLatin1Char(']'));
         lines_.append(entry);
+        if (indexed_) {
+            sectionLines_.insert(Folded(section), int(lines_.size()) - 2);
+            keyLines_.insert(KeyId(Folded(section), key), int(lines_.size()) - 1);
+        }
         return;
     }
     if (line >= 0) {
-        lines_[line] = entry;
+        lines_[line] = entry; // the same key: the index holds
         return;
     }
     // After the section's last non-blank line, so blank separators stay between sections.
     int insertAt = SectionEnd(header);
     while (insertAt > header + 1 && lines_[insertAt - 1].trimmed().isEmpty()) --insertAt;
     lines_.insert(insertAt, entry);
+    LinesInserted(insertAt, 1);
+    if (indexed_) keyLines_.insert(KeyId(Folded(section), key), insertAt);
 }
 
 void IniFile::WriteInteger(const QString& section, const QString& key, int value)
@@ -194,6 +235,7 @@ void IniFile::EraseSection(const QString& section)
     while ((header = FindSection(section)) >= 0) {
         const int end = SectionEnd(header);
         lines_.erase(lines_.begin() + header, lines_.begin() + end);
+        DropIndex();
         modified_ = true;
     }
 }
@@ -203,6 +245,7 @@ void IniFile::DeleteKey(const QString& section, const QString& key)
     const int line = FindKey(FindSection(section), key);
     if (line < 0) return;
     lines_.removeAt(line);
+    DropIndex();
     modified_ = true;
 }
 

@@ -3,6 +3,7 @@
 // key names compare case-insensitively, values are taken as they stand (trimmed, nothing unescaped),
 // lines we do not understand are kept as they were. Paths with backslashes, commas, quotes or
 // non-ASCII characters therefore come back exactly as written.
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -45,9 +46,18 @@ private:
     int FindSection(const QString& section) const;
     int SectionEnd(int header) const;
     int FindKey(int header, const QString& key) const;
+    // Where each section's first header and each of its keys lie, so a lookup costs the same in
+    // a file of a megabyte as in one of ten lines. Built on first use; inserting a line shifts
+    // it, removing lines drops it.
+    void BuildIndex() const;
+    void DropIndex() const { indexed_ = false; }
+    void LinesInserted(int at, int count) const;
 
     QString path_;
     QStringList lines_;
+    mutable bool indexed_ = false;
+    mutable QHash<QString, int> sectionLines_; // folded section name -> header line
+    mutable QHash<QString, int> keyLines_;     // folded section name, "\n", folded key -> line
     bool modified_ = false;
 };
 

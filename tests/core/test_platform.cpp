@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
@@ -230,6 +231,59 @@ TEST(IniFile, AFileOverOneMegabyteIsAbsentAndReplacedWholeByTheNextWrite)
     EXPECT_FALSE(same.Modified());
     same.WriteInteger(QStringLiteral("frm_main"), QStringLiteral("top"), 4);
     EXPECT_TRUE(same.Modified());
+}
+
+TEST(IniFile, LookupsStayRightAsLinesComeAndGoAndCostLittleInAFullMegabyte)
+{
+    IniFile ini{QString()};
+    ini.SetText(QStringLiteral("top=0\n[A]\nk=1\nk=2\n[B]\nx=1\n[a]\nk=3\nj=4\n[C]\ny=5\n"));
+    // The first section of a name and the first line of a key count; keys before any section do not.
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("a"), QStringLiteral("K"), -1), 1);
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("A"), QStringLiteral("j"), -1), -1);
+    EXPECT_EQ(ini.ReadString(QString(), QStringLiteral("top"), QStringLiteral("none")), QStringLiteral("none"));
+    // A key inserted in the middle moves the lines after it; every lookup follows.
+    ini.WriteInteger(QStringLiteral("b"), QStringLiteral("new"), 7);
+    ini.WriteInteger(QStringLiteral("A"), QStringLiteral("more"), 8);
+    ini.WriteInteger(QStringLiteral("D"), QStringLiteral("z"), 9);
+    ini.WriteInteger(QStringLiteral("d"), QStringLiteral("w"), 10);
+    const struct {
+        const char *section, *key;
+        int value;
+    } expected[] = {{"A", "k", 1}, {"A", "more", 8}, {"B", "x", 1}, {"B", "new", 7}, {"C", "y", 5}, {"D", "z", 9}, {"D", "w", 10}};
+    auto check = [&](const IniFile& f) {
+        for (const auto& e : expected)
+            EXPECT_EQ(f.ReadInteger(QLatin1String(e.section), QLatin1String(e.key), -1), e.value) << e.section << e.key;
+    };
+    check(ini);
+    IniFile reread{QString()};
+    reread.SetText(ini.Text());
+    check(reread);
+    ini.DeleteKey(QStringLiteral("A"), QStringLiteral("k"));
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("A"), QStringLiteral("k"), -1), 2);
+    ini.EraseSection(QStringLiteral("b"));
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("C"), QStringLiteral("y"), -1), 5);
+    EXPECT_FALSE(ini.SectionExists(QStringLiteral("B")));
+
+    // Just under a megabyte of small sections: every window's reads and writes stay cheap.
+    QString text;
+    for (int i = 0; text.size() < IniFile::MaxFileSize - 20; ++i) text += QStringLiteral("[s%1]\nk=1\n").arg(i);
+    IniFile big{QString()};
+    big.SetText(text);
+    QElapsedTimer clock;
+    clock.start();
+    for (int w = 0; w < 30; ++w) {
+        const QString section = QStringLiteral("frm_%1").arg(w);
+        for (const char* key : {"left", "top", "width", "height", "WindowState"}) {
+            EXPECT_EQ(big.ReadInteger(section, QLatin1String(key), -1), -1);
+            big.WriteInteger(section, QLatin1String(key), w);
+        }
+        big.WriteInteger(QStringLiteral("s5"), QStringLiteral("k%1").arg(w), w); // inserted mid-file
+    }
+    EXPECT_EQ(big.ReadInteger(QStringLiteral("frm_29"), QStringLiteral("height"), -1), 29);
+    EXPECT_EQ(big.ReadInteger(QStringLiteral("s7"), QStringLiteral("k"), -1), 1);
+    EXPECT_EQ(big.ReadInteger(QStringLiteral("s5"), QStringLiteral("k29"), -1), 29);
+    // Loose: a few hundred milliseconds under the sanitizers; a scan per lookup took many seconds.
+    EXPECT_LT(clock.elapsed(), 10000);
 }
 
 TEST(SaveFile, FailedWriteLeavesTheOldFile)
