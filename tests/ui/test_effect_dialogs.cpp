@@ -572,7 +572,7 @@ TEST_F(EffectDialogTest, APreviewRedrawsCanvasStripAndPreviewButNotHistoryOrTool
         SCOPED_TRACE(type);
         const TIconImageRec original = PatternFormat(24, 24, type, 4);
         TIconImageRec* f = Open(original);
-        const Bitmap24 canvasBefore = doc_->Document().BackBuffer;
+        const CanvasBuffer canvasBefore = doc_->Document().BackBuffer;
         int tracks = 0, toolPreviews = 0, imageChanges = 0, shown = 0;
         TFramePeers& frame = FramePeers();
         TDocumentPeers& docs = DocumentPeers();
