@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -20,6 +21,7 @@ QString& TestBase()
 
 struct WorkFolderState {
     QString path;
+    QString lockPath;
     std::unique_ptr<QLockFile> lock;
 };
 
@@ -38,6 +40,20 @@ bool IsWritableDir(const QString& dir)
 
 QString RunTag() { return QStringLiteral("run-%1").arg(QCoreApplication::applicationPid()); }
 
+// Takes the lock of a run folder whose owner is gone. A lock file that cannot be parsed (cut
+// short by a crash or a full disk) counts as stale too; a run still alive keeps its lock file
+// natively locked, and such a file is never removed.
+bool TakeStaleLock(QLockFile& lock)
+{
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0)) return true;
+    if (lock.error() != QLockFile::LockFailedError) return false;
+    qint64 pid = 0;
+    QString host, app;
+    if (lock.getLockInfo(&pid, &host, &app)) return false;
+    return lock.removeStaleLockFile() && lock.tryLock(0);
+}
+
 // Removes run folders whose owner is gone (its lock can be taken).
 void SweepStaleRuns(const QString& base)
 {
@@ -46,8 +62,7 @@ void SweepStaleRuns(const QString& base)
     for (const QString& run : runs) {
         if (run == RunTag()) continue;
         QLockFile lock(dir.filePath(run + QStringLiteral(".lock")));
-        lock.setStaleLockTime(0);
-        if (!lock.tryLock(0)) continue;
+        if (!TakeStaleLock(lock)) continue;
         QDir(dir.filePath(run)).removeRecursively();
         lock.unlock();
     }
@@ -90,17 +105,28 @@ QString WorkFolder(const QString& name)
     auto& folders = WorkFolders();
     const QString base = QDir(SettingsDir()).filePath(name);
     auto it = folders.find(base);
-    if (it != folders.end() && QFileInfo(it->second.path).isDir()) return it->second.path;
+    if (it != folders.end() && QFileInfo(it->second.path).isDir() && QFileInfo::exists(it->second.lockPath))
+        return it->second.path;
 
+    // First use, or the folder was deleted while the program ran: make it (again) and hold its
+    // lock, so that no other run sweeps it as left behind.
     QDir().mkpath(base);
     WorkFolderState state;
-    if (it != folders.end()) state.lock = std::move(it->second.lock);
-    if (!state.lock) {
-        state.lock = std::make_unique<QLockFile>(QDir(base).filePath(RunTag() + QStringLiteral(".lock")));
+    if (it != folders.end()) state = std::move(it->second);
+    const bool firstUse = !state.lock;
+    state.lockPath = QDir(base).filePath(RunTag() + QStringLiteral(".lock"));
+    if (!state.lock || !QFileInfo::exists(state.lockPath)) {
+        if (state.lock) {
+            // Let go of the lock whose file went with the folder; QLockFile expects to find its
+            // file when it lets go.
+            QFile(state.lockPath).open(QIODevice::WriteOnly);
+            state.lock->unlock();
+        }
+        state.lock = std::make_unique<QLockFile>(state.lockPath);
         state.lock->setStaleLockTime(0);
         state.lock->tryLock(0);
-        SweepStaleRuns(base);
     }
+    if (firstUse) SweepStaleRuns(base);
     state.path = QDir(base).filePath(RunTag());
     QDir().mkpath(state.path);
     const QString path = state.path;
