@@ -38,6 +38,16 @@ bool IsWritableDir(const QString& dir)
     return probe.open();
 }
 
+// Lets go of a run folder's lock. QLockFile expects to find its file when it lets go, and the
+// file may have gone with a deleted folder.
+void ReleaseLock(WorkFolderState& state)
+{
+    if (!state.lock) return;
+    if (!QFileInfo::exists(state.lockPath)) QFile(state.lockPath).open(QIODevice::WriteOnly);
+    state.lock->unlock();
+    state.lock.reset();
+}
+
 QString RunTag() { return QStringLiteral("run-%1").arg(QCoreApplication::applicationPid()); }
 
 // Takes the lock of a run folder whose owner is gone. A lock file that cannot be parsed (cut
@@ -110,25 +120,21 @@ QString WorkFolder(const QString& name)
 
     // First use, or the folder was deleted while the program ran: make it (again) and hold its
     // lock, so that no other run sweeps it as left behind.
-    QDir().mkpath(base);
     WorkFolderState state;
     if (it != folders.end()) state = std::move(it->second);
     const bool firstUse = !state.lock;
-    state.lockPath = QDir(base).filePath(RunTag() + QStringLiteral(".lock"));
-    if (!state.lock || !QFileInfo::exists(state.lockPath)) {
-        if (state.lock) {
-            // Let go of the lock whose file went with the folder; QLockFile expects to find its
-            // file when it lets go.
-            QFile(state.lockPath).open(QIODevice::WriteOnly);
-            state.lock->unlock();
-        }
-        state.lock = std::make_unique<QLockFile>(state.lockPath);
-        state.lock->setStaleLockTime(0);
-        state.lock->tryLock(0);
-    }
-    if (firstUse) SweepStaleRuns(base);
     state.path = QDir(base).filePath(RunTag());
-    QDir().mkpath(state.path);
+    state.lockPath = QDir(base).filePath(RunTag() + QStringLiteral(".lock"));
+    if (QDir().mkpath(base)) {
+        if (!state.lock || !QFileInfo::exists(state.lockPath)) {
+            ReleaseLock(state);
+            state.lock = std::make_unique<QLockFile>(state.lockPath);
+            state.lock->setStaleLockTime(0);
+            state.lock->tryLock(0);
+        }
+        if (firstUse) SweepStaleRuns(base);
+        QDir().mkpath(state.path);
+    }
     const QString path = state.path;
     folders[base] = std::move(state);
     return path;
@@ -141,7 +147,7 @@ void RemoveWorkFolder(const QString& name)
     auto it = folders.find(base);
     if (it == folders.end()) return;
     QDir(it->second.path).removeRecursively();
-    if (it->second.lock) it->second.lock->unlock();
+    ReleaseLock(it->second);
     folders.erase(it);
     QDir().rmdir(base); // only when no other run still uses it
 }

@@ -1,0 +1,240 @@
+// File > Save (Ctrl+S) onto a disk that takes no more bytes, and edits after the run's history
+// folder was deleted, driven through the whole program: the message a person reads, the caption's
+// modified mark, the file on disk, and the undo steps.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+
+#include "iconfiles/file_access.h"
+#include "platform/save_file.h"
+#include "support/ui_helpers.h"
+#include "workspace/history_form.h"
+
+namespace {
+
+// Lets this process write no file past 1 KB (the soft limit; the hard one stays, so it can be
+// lifted again without privileges) until it goes.
+class FileSizeLimit {
+public:
+    FileSizeLimit()
+    {
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        ok_ = ::getrlimit(RLIMIT_FSIZE, &old_) == 0;
+        rlimit limit = old_;
+        limit.rlim_cur = 1024;
+        ok_ = ok_ && ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        if (ok_) ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    bool Ok() const { return ok_; }
+
+private:
+    rlimit old_{};
+    bool ok_ = false;
+    void (*oldHandler_)(int) = nullptr;
+};
+
+// A 1 MiB tmpfs mounted on `dir` for the life of the object (root only; in a mount namespace
+// of this thread's own where that is allowed, so nobody else sees it).
+class SmallTmpfs {
+public:
+    explicit SmallTmpfs(const QString& dir) : dir_(QFile::encodeName(dir))
+    {
+        if (::geteuid() != 0) {
+            why_ = "mounting a tmpfs needs root";
+            return;
+        }
+        if (::unshare(CLONE_NEWNS) == 0) ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+        mounted_ = ::mount("tmpfs", dir_.constData(), "tmpfs", 0, "size=1m") == 0;
+        if (!mounted_) why_ = std::string("mount: ") + std::strerror(errno);
+    }
+    ~SmallTmpfs()
+    {
+        if (mounted_) ::umount2(dir_.constData(), MNT_DETACH);
+    }
+    bool Mounted() const { return mounted_; }
+    const std::string& Why() const { return why_; }
+    // Takes every byte still free; true when a further byte is refused for lack of room.
+    bool Fill() const
+    {
+        const int fd = ::open((dir_ + "/filler").constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd < 0) return false;
+        const QByteArray chunk(4096, 'x');
+        while (::write(fd, chunk.constData(), size_t(chunk.size())) > 0) {
+        }
+        for (int i = 0; i < 4096 && ::write(fd, "x", 1) == 1; ++i) {
+        }
+        const bool full = ::write(fd, "x", 1) < 0 && errno == ENOSPC;
+        ::close(fd);
+        return full;
+    }
+
+private:
+    QByteArray dir_;
+    bool mounted_ = false;
+    std::string why_;
+};
+
+QByteArray FileBytes(const QString& path)
+{
+    QByteArray bytes;
+    ReadWholeFile(path, bytes);
+    return bytes;
+}
+
+class FullDiskTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (main)
+            for (Tfrm_childwin* doc : main->Documents()) doc->Document().Modified = 0;
+        AppWindows::FreeAll();
+    }
+
+    // The whole program with an icon of three formats open from `path`.
+    void OpenIcon(const QString& path)
+    {
+        TIconImageArray formats;
+        // A few KB: small enough that a buffered writer would hold all of it until its commit.
+        formats.Add(PatternFormat(16, 16, ctColors16, 1));
+        formats.Add(PatternFormat(32, 32, ctTrueColor, 2));
+        TIconImageRec large = SolidFormat(256, 256, ctTrueAlpha, MakeColor(30, 60, 90), 0);
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 100; ++x) large.Bitmap->SetPixel(x, y, MakeColor(200, 10, 10));
+        formats.Add(std::move(large));
+        TIconFileAccess access;
+        ASSERT_EQ(access.SaveIconFile(path, formats), 0) << access.LastError.toStdString();
+        main = AppWindows::CreateApplicationWindows({path});
+        dialogs.Messages.clear(); // what start-up says about missing assets
+        main->show();
+        main->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+        ASSERT_EQ(main->DocumentCount(), 1);
+    }
+    void PressCtrlS() { QTest::keyClick(main, Qt::Key_S, Qt::ControlModifier); }
+
+    // An edit, then a Ctrl+S that fails in `press`: the message names the file and the reason,
+    // and the file, the caption's mark and the modified flag stay as they were.
+    void EditAndFailToSave(const QString& path, const QString& reason, const std::function<void()>& press)
+    {
+        Tfrm_childwin* doc = main->ActiveDocument();
+        const QByteArray before = FileBytes(path);
+        main->act_effect_flip_horizontal->trigger();
+        ASSERT_EQ(doc->windowTitle(), QFileInfo(path).fileName() + QStringLiteral(" *"));
+
+        press();
+        EXPECT_EQ(dialogs.Shown().join(QLatin1Char('\n')).toStdString(),
+                  QStringLiteral("Save File: The file \"%1\" cannot be saved: %2.").arg(QDir::toNativeSeparators(path), reason).toStdString());
+        EXPECT_EQ(doc->windowTitle(), QFileInfo(path).fileName() + QStringLiteral(" *"));
+        EXPECT_EQ(doc->Document().Modified, 1);
+        EXPECT_EQ(FileBytes(path), before);
+        EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList({QStringLiteral("*.ico*")}, QDir::Files | QDir::Hidden),
+                  QStringList{QFileInfo(path).fileName()});
+    }
+
+    ScopedAppDir appDir;
+    ScriptedDialogs dialogs;
+    Tfrm_main* main = nullptr;
+};
+
+} // namespace
+
+TEST_F(FullDiskTest, CtrlSPastAFileSizeLimitSaysWhyAndKeepsTheFileAndTheModifiedMark)
+{
+    const QString path = appDir.FilePath(QStringLiteral("big.ico"));
+    OpenIcon(path);
+    EditAndFailToSave(path, QString::fromLocal8Bit(std::strerror(EFBIG)), [this] {
+        FileSizeLimit limit;
+        ASSERT_TRUE(limit.Ok());
+        PressCtrlS();
+    });
+
+    // Once the disk takes the bytes again, the same key saves the edit.
+    PressCtrlS();
+    EXPECT_EQ(dialogs.Messages.size(), 1);
+    EXPECT_EQ(main->ActiveDocument()->windowTitle(), QStringLiteral("big.ico"));
+    QByteArray expected;
+    ASSERT_TRUE(TIconFileAccess().BuildIconData(main->ActiveDocument()->Images(), expected));
+    EXPECT_EQ(FileBytes(path), expected);
+}
+
+TEST_F(FullDiskTest, CtrlSOnAFullTmpfsSaysNoSpaceAndKeepsTheFileAndTheModifiedMark)
+{
+    const QString disk = appDir.FilePath(QStringLiteral("disk"));
+    ASSERT_TRUE(QDir().mkpath(disk));
+    SmallTmpfs tmpfs(disk);
+    if (!tmpfs.Mounted()) GTEST_SKIP() << tmpfs.Why();
+    const QString path = disk + QStringLiteral("/full.ico");
+    OpenIcon(path);
+    ASSERT_TRUE(tmpfs.Fill());
+    EditAndFailToSave(path, QString::fromLocal8Bit(std::strerror(ENOSPC)), [this] { PressCtrlS(); });
+    main->ActiveDocument()->Document().Modified = 0;
+    AppWindows::FreeAll();
+    main = nullptr;
+}
+
+TEST_F(FullDiskTest, EditsAfterTheHistoryFolderWasDeletedKeepTheirUndoSteps)
+{
+    main = AppWindows::CreateApplicationWindows({});
+    dialogs.Messages.clear(); // what start-up says about missing assets
+    main->show();
+    ASSERT_NE(frm_history, nullptr);
+    const QString base = QFileInfo(frm_history->Model().HistoryDir()).absolutePath();
+    ASSERT_TRUE(QDir(base).removeRecursively());
+
+    const QString path = appDir.FilePath(QStringLiteral("a.ico"));
+    TIconImageArray formats;
+    formats.Add(PatternFormat(16, 16, ctTrueColor, 3));
+    TIconFileAccess access;
+    ASSERT_EQ(access.SaveIconFile(path, formats), 0);
+    main->OpenFiles({path});
+    Tfrm_childwin* doc = main->ActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    const TIconImageRec original = doc->Images()[0].Clone();
+
+    main->act_effect_flip_horizontal->trigger();
+    main->act_effect_flip_vertical->trigger();
+    EXPECT_TRUE(dialogs.Shown().isEmpty()) << dialogs.Shown().join(QLatin1Char('\n')).toStdString();
+    main->act_EditUndo->trigger();
+    main->act_EditUndo->trigger();
+    EXPECT_TRUE(dialogs.Shown().isEmpty()) << dialogs.Shown().join(QLatin1Char('\n')).toStdString();
+    ExpectSameImage(doc->Images()[0], original, "after two undos");
+    EXPECT_FALSE(main->act_EditUndo->isEnabled());
+
+    // A folder that cannot be made is said once; the edits still happen, and get their steps
+    // again as soon as the folder can be made.
+    ASSERT_TRUE(QDir(base).removeRecursively());
+    ASSERT_TRUE(WriteBytes(base, "in the way"));
+    main->act_effect_flip_horizontal->trigger();
+    main->act_effect_flip_horizontal->trigger();
+    ASSERT_EQ(dialogs.Messages.size(), 1);
+    EXPECT_TRUE(dialogs.Messages[0].Text.startsWith(QStringLiteral("The undo step \"")));
+    EXPECT_TRUE(dialogs.Messages[0].Text.contains(QDir::toNativeSeparators(base)));
+    ExpectSameImage(doc->Images()[0], original, "flipped twice");
+    ASSERT_TRUE(QFile::remove(base));
+    main->act_effect_flip_vertical->trigger();
+    main->act_effect_flip_horizontal->trigger();
+    main->act_effect_flip_vertical->trigger();
+    main->act_EditUndo->trigger();
+    main->act_EditUndo->trigger();
+    EXPECT_EQ(dialogs.Messages.size(), 1) << dialogs.Shown().join(QLatin1Char('\n')).toStdString();
+    // Back to the first of the three: the original upside down.
+    const TIconImageRec& now = doc->Images()[0];
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) ASSERT_EQ(now.Bitmap->Pixel(x, y), original.Bitmap->Pixel(x, 15 - y)) << x << "," << y;
+}
