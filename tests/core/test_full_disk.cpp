@@ -6,15 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <functional>
 #include <map>
 
-#include <fcntl.h>
-#include <sched.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +21,7 @@
 #include "platform/ini_file.h"
 #include "platform/save_file.h"
 #include "support/format_helpers.h"
+#include "support/full_disk.h"
 #include "support/test_support.h"
 
 namespace {
@@ -222,13 +218,8 @@ TEST(FullDisk, AFileSizeLimitFailsEverySaveAndKeepsEveryOldFile)
     const QByteArray report = RunInChild(
         [&] {
             return SaveEverythingAfter(dir.path(), [] {
-                // Writes past 1 KB fail with EFBIG instead of killing the process.
-                std::signal(SIGXFSZ, SIG_IGN);
-                rlimit limit{};
-                if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) return QStringLiteral("getrlimit");
-                limit.rlim_cur = 1024;
-                if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return QStringLiteral("setrlimit");
-                return QString();
+                static FileSizeLimit limit; // lives until the child ends
+                return limit.Ok() ? QString() : QStringLiteral("setrlimit");
             });
         },
         exitCode);
@@ -246,35 +237,16 @@ TEST(FullDisk, AFileSizeLimitFailsEverySaveAndKeepsEveryOldFile)
 
 TEST(FullDisk, ATmpfsFilledToItsLastByteFailsEverySaveAndKeepsEveryOldFile)
 {
-    if (::geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root";
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString disk = dir.filePath(QStringLiteral("disk"));
     ASSERT_TRUE(QDir().mkpath(disk));
-    const QByteArray diskName = QFile::encodeName(disk);
     int exitCode = -1;
     const QByteArray report = RunInChild(
         [&]() -> QByteArray {
-            // A private mount namespace keeps the tmpfs out of everyone else's sight; where that is
-            // not allowed a plain mount serves, undone before the child ends.
-            const bool privateNamespace = ::unshare(CLONE_NEWNS) == 0 && ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-            if (::mount("tmpfs", diskName.constData(), "tmpfs", 0, "size=64k") != 0)
-                return "skip mount: " + QByteArray(std::strerror(errno));
-            const QByteArray out = SaveEverythingAfter(disk, [&] {
-                const int fd = ::open((diskName + "/filler").constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-                if (fd < 0) return QStringLiteral("filler");
-                const QByteArray chunk(4096, 'x');
-                while (::write(fd, chunk.constData(), size_t(chunk.size())) > 0) {
-                }
-                // The last page may still take a few bytes.
-                for (int i = 0; i < 4096 && ::write(fd, "x", 1) == 1; ++i) {
-                }
-                const bool full = ::write(fd, "x", 1) < 0 && errno == ENOSPC;
-                ::close(fd);
-                return full ? QString() : QStringLiteral("the tmpfs did not fill");
-            });
-            if (!privateNamespace) ::umount(diskName.constData());
-            return out;
+            SmallTmpfs tmpfs(disk, "size=64k");
+            if (!tmpfs.Mounted()) return "skip " + QByteArray::fromStdString(tmpfs.Why());
+            return SaveEverythingAfter(disk, [&] { return tmpfs.Fill() ? QString() : QStringLiteral("the tmpfs did not fill"); });
         },
         exitCode);
     ASSERT_EQ(exitCode, 0);

@@ -4,14 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
-
-#include <fcntl.h>
-#include <sched.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
-#include <unistd.h>
+#include <functional>
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,76 +13,11 @@
 
 #include "iconfiles/file_access.h"
 #include "platform/save_file.h"
+#include "support/full_disk.h"
 #include "support/ui_helpers.h"
 #include "workspace/history_form.h"
 
 namespace {
-
-// Lets this process write no file past 1 KB (the soft limit; the hard one stays, so it can be
-// lifted again without privileges) until it goes.
-class FileSizeLimit {
-public:
-    FileSizeLimit()
-    {
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ok_ = ::getrlimit(RLIMIT_FSIZE, &old_) == 0;
-        rlimit limit = old_;
-        limit.rlim_cur = 1024;
-        ok_ = ok_ && ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        if (ok_) ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    bool Ok() const { return ok_; }
-
-private:
-    rlimit old_{};
-    bool ok_ = false;
-    void (*oldHandler_)(int) = nullptr;
-};
-
-// A 1 MiB tmpfs mounted on `dir` for the life of the object (root only; in a mount namespace
-// of this thread's own where that is allowed, so nobody else sees it).
-class SmallTmpfs {
-public:
-    explicit SmallTmpfs(const QString& dir) : dir_(QFile::encodeName(dir))
-    {
-        if (::geteuid() != 0) {
-            why_ = "mounting a tmpfs needs root";
-            return;
-        }
-        if (::unshare(CLONE_NEWNS) == 0) ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
-        mounted_ = ::mount("tmpfs", dir_.constData(), "tmpfs", 0, "size=1m") == 0;
-        if (!mounted_) why_ = std::string("mount: ") + std::strerror(errno);
-    }
-    ~SmallTmpfs()
-    {
-        if (mounted_) ::umount2(dir_.constData(), MNT_DETACH);
-    }
-    bool Mounted() const { return mounted_; }
-    const std::string& Why() const { return why_; }
-    // Takes every byte still free; true when a further byte is refused for lack of room.
-    bool Fill() const
-    {
-        const int fd = ::open((dir_ + "/filler").constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (fd < 0) return false;
-        const QByteArray chunk(4096, 'x');
-        while (::write(fd, chunk.constData(), size_t(chunk.size())) > 0) {
-        }
-        for (int i = 0; i < 4096 && ::write(fd, "x", 1) == 1; ++i) {
-        }
-        const bool full = ::write(fd, "x", 1) < 0 && errno == ENOSPC;
-        ::close(fd);
-        return full;
-    }
-
-private:
-    QByteArray dir_;
-    bool mounted_ = false;
-    std::string why_;
-};
 
 QByteArray FileBytes(const QString& path)
 {
@@ -177,7 +106,7 @@ TEST_F(FullDiskTest, CtrlSOnAFullTmpfsSaysNoSpaceAndKeepsTheFileAndTheModifiedMa
 {
     const QString disk = appDir.FilePath(QStringLiteral("disk"));
     ASSERT_TRUE(QDir().mkpath(disk));
-    SmallTmpfs tmpfs(disk);
+    SmallTmpfs tmpfs(disk, "size=1m");
     if (!tmpfs.Mounted()) GTEST_SKIP() << tmpfs.Why();
     const QString path = disk + QStringLiteral("/full.ico");
     OpenIcon(path);
