@@ -152,8 +152,11 @@ TEST_F(FullDiskTest, EditsAfterTheHistoryFolderWasDeletedKeepTheirUndoSteps)
     main->act_effect_flip_horizontal->trigger();
     main->act_effect_flip_horizontal->trigger();
     ASSERT_EQ(dialogs.Messages.size(), 1);
-    EXPECT_TRUE(dialogs.Messages[0].Text.startsWith(QStringLiteral("The undo step \"")));
-    EXPECT_TRUE(dialogs.Messages[0].Text.contains(QDir::toNativeSeparators(base)));
+    EXPECT_EQ(dialogs.Shown()[0].toStdString(),
+              QStringLiteral("Undo History: The undo step \"Flip Horizontal\" could not be saved, so it cannot be undone.\n"
+                             "The folder \"%1\" cannot be created.")
+                  .arg(QDir::toNativeSeparators(frm_history->Model().HistoryDir()))
+                  .toStdString());
     ExpectSameImage(doc->Images()[0], original, "flipped twice");
     ASSERT_TRUE(QFile::remove(base));
     main->act_effect_flip_vertical->trigger();
