@@ -103,9 +103,10 @@ int THistoryModel::FindTrack(int32_t id) const
 
 void THistoryModel::EnsureFolder(QString& dir, const QString& name)
 {
-    // The folder may have been deleted while the program runs (by hand, or by a cleaner of
-    // temporary files); it is made again at the next write, so later edits keep their steps.
-    if (!QFileInfo(dir).isDir()) dir = AppPaths::WorkFolder(name);
+    // The folder (or its lock) may have been deleted while the program runs, by hand or by a
+    // cleaner of old files; both are made again at the next write, so later edits keep their
+    // steps and no other run sweeps the folder as left behind. Two stat calls when all is well.
+    dir = AppPaths::WorkFolder(name);
 }
 
 void THistoryModel::DeleteStepFile(int32_t id, int32_t step) { QFile::remove(StepFile(id, step)); }

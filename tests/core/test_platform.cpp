@@ -285,5 +285,9 @@ TEST(AppPaths, AWorkFolderDeletedDuringTheRunIsMadeAgainAndLockedAgain)
     QLockFile other(QDir(base).filePath(locks[0]));
     other.setStaleLockTime(0);
     EXPECT_FALSE(other.tryLock(0));
+    // The lock file alone deleted: taken again too.
+    ASSERT_TRUE(QFile::remove(QDir(base).filePath(locks[0])));
+    EXPECT_EQ(AppPaths::WorkFolder(QStringLiteral("history")), mine);
+    EXPECT_FALSE(other.tryLock(0));
     AppPaths::RemoveWorkFolder(QStringLiteral("history"));
 }
