@@ -461,7 +461,8 @@ TEST_F(EffectDialogTest, ZoomTakesTheTextAsTyped)
     const TIconImageRec original = PatternFormat(32, 32, ctTrueAlpha, 4);
     TIconImageRec* f = Open(original);
     QList<int> applied;
-    Run<Tfrm_Zoom>(main->act_effect_zoom, [&](Tfrm_Zoom& d) {
+    // Records the percentages applied and gives the zoom box the keyboard, its text selected.
+    const auto typeInto = [&](Tfrm_Zoom& d) {
         d.OnPreview = [&, previous = d.OnPreview] {
             applied << d.Percent;
             if (previous) previous();
@@ -469,6 +470,10 @@ TEST_F(EffectDialogTest, ZoomTakesTheTextAsTyped)
         QLineEdit* edit = d.cbb_zoom->lineEdit();
         edit->setFocus();
         edit->selectAll();
+        return edit;
+    };
+    Run<Tfrm_Zoom>(main->act_effect_zoom, [&](Tfrm_Zoom& d) {
+        QLineEdit* edit = typeInto(d);
         QTest::keyClicks(edit, QStringLiteral("9"));
         EXPECT_EQ(edit->text(), QStringLiteral("9"));
         QTest::keyClicks(edit, QStringLiteral("%"));
@@ -484,13 +489,7 @@ TEST_F(EffectDialogTest, ZoomTakesTheTextAsTyped)
     // "260%" goes through "26", which is a zoom of its own, and never through a completed "250%".
     applied.clear();
     Run<Tfrm_Zoom>(main->act_effect_zoom, [&](Tfrm_Zoom& d) {
-        d.OnPreview = [&, previous = d.OnPreview] {
-            applied << d.Percent;
-            if (previous) previous();
-        };
-        QLineEdit* edit = d.cbb_zoom->lineEdit();
-        edit->setFocus();
-        edit->selectAll();
+        QLineEdit* edit = typeInto(d);
         QTest::keyClicks(edit, QStringLiteral("260%"));
         EXPECT_EQ(edit->text(), QStringLiteral("260%"));
         EXPECT_EQ(applied, QList<int>{26});
