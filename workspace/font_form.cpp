@@ -113,10 +113,10 @@ QStringList Tfrm_font::ScreenFontFaces()
     for (const QString& face : PlainFontFamilies(families)) {
         // The font system adds the generic names "Serif", "Sans Serif" and "Monospace" as
         // stand-ins for whatever font it picks; they are listed only when a font of that name is
-        // installed, that is when the name resolves to itself.
+        // installed, that is when the name finds a font of that family (of whichever foundry).
         const bool generic = face == QLatin1String("Serif") || face == QLatin1String("Sans Serif") ||
                              face == QLatin1String("Monospace");
-        if (generic && QFontInfo(QFont(face)).family() != face) continue;
+        if (generic && PlainFontFamilies({QFontInfo(QFont(face)).family()}).value(0) != face) continue;
         faces << face;
     }
     return faces;
