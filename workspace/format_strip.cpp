@@ -57,6 +57,12 @@ TFormatStrip::TFormatStrip(QWidget* parent)
     panel_->setObjectName(QStringLiteral("Panel1"));
     panel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel_->setLineWidth(1);
+    // White like the strip picture, so that where the picture stands clear of the panel's left edge
+    // (a tool window over that part) the strip still looks whole.
+    clip_->setAutoFillBackground(true);
+    QPalette ground = clip_->palette();
+    ground.setColor(QPalette::Window, Qt::white);
+    clip_->setPalette(ground);
 
     timer_.setInterval(TickMs);
     connect(&timer_, &QTimer::timeout, this, &TFormatStrip::TimerTick);
