@@ -724,6 +724,8 @@ void Tfrm_tools_panel::ShowToolPage(int toolId)
 
 void Tfrm_tools_panel::ActiveImageChanged(const void* document, int index, int32_t colorType)
 {
+    // Making a format current drops the document's selection, also when it is the same format again.
+    ClearSelectionReadouts();
     const auto& getColor = ColorPeers().GetColor;
     const TImageChange change =
         ToolSettings().ActiveImageChanged(document, index, colorType, getColor ? getColor() : TColor(0));
