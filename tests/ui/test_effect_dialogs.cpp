@@ -486,16 +486,31 @@ TEST_F(EffectDialogTest, ZoomTakesTheTextAsTyped)
     EXPECT_TRUE(SameFormat(*f, original));
     EXPECT_EQ(snapshots, QStringList{"Zoom"}); // Enter is the dialog's OK
 
-    // "260%" goes through "26", which is a zoom of its own, and never through a completed "250%".
+    // "260%" goes through "26", which is a zoom of its own, and never through a completed "250%";
+    // once the text is refused the picture is back as it came, and OK stores it unchanged.
     applied.clear();
     Run<Tfrm_Zoom>(main->act_effect_zoom, [&](Tfrm_Zoom& d) {
         QLineEdit* edit = typeInto(d);
         QTest::keyClicks(edit, QStringLiteral("260%"));
         EXPECT_EQ(edit->text(), QStringLiteral("260%"));
-        EXPECT_EQ(applied, QList<int>{26});
-        // Choosing from the list still works.
+        EXPECT_EQ(applied, (QList<int>{26, 0}));
+        EXPECT_TRUE(SameFormat(*f, original));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    EXPECT_TRUE(SameFormat(*f, original));
+
+    // After a choice from the list, a refused text falls back to that choice.
+    applied.clear();
+    Run<Tfrm_Zoom>(main->act_effect_zoom, [&](Tfrm_Zoom& d) {
+        QLineEdit* edit = typeInto(d);
         d.cbb_zoom->setCurrentIndex(1);
+        emit d.cbb_zoom->activated(1);
         EXPECT_EQ(d.Percent, 200);
+        const TIconImageRec at200 = f->Clone();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("30x"));
+        EXPECT_EQ(applied, (QList<int>{200, 30, 200}));
+        EXPECT_TRUE(SameFormat(*f, at200));
         d.btn_Cancel->click();
     });
     EXPECT_TRUE(SameFormat(*f, original));
