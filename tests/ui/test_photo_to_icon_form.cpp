@@ -100,12 +100,16 @@ TEST_F(PhotoToIconTest, APictureBecomesANewIconThroughTheDialog)
     dialogs.Answer({TMsgResult::Cancel});
     EXPECT_FALSE(sub->close());
     EXPECT_EQ(dialogs.Shown(), (QStringList{"Save Icon: The icon 'Icon2' has been modified. Do you want to save it?"}));
+    // Yes, then Cancel in the save dialog: nothing is saved, so the window stays.
+    dialogs.Answer({TMsgResult::Yes});
+    EXPECT_FALSE(sub->close());
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("Icon2 *"));
     const QString target = Path(QStringLiteral("from-photo.ico"));
     dialogs.Answer({TMsgResult::Yes});
     dialogs.FileAnswers.enqueue(ScriptedDialogs::Choose({target}));
     EXPECT_TRUE(sub->close());
-    ASSERT_EQ(dialogs.FileRequests.size(), 1);
-    EXPECT_EQ(dialogs.FileRequests[0].FileName, QStringLiteral("Icon2"));
+    ASSERT_EQ(dialogs.FileRequests.size(), 2);
+    EXPECT_EQ(dialogs.FileRequests[1].FileName, QStringLiteral("Icon2"));
     TIconImageArray saved;
     TIconFileAccess access;
     ASSERT_EQ(access.LoadIconFile(target, saved), 0);
