@@ -223,6 +223,8 @@ void Tfrm_main::OpenPictureAsIcon(const QString& path)
     // Counted with the new window already in the frame.
     doc->Document().FileName = QStringLiteral("Icon%1").arg(DocumentCount() + 1);
     for (int i = 0; i < PhotoToIcon->Formats.Count(); ++i) doc->AddImageFormat(PhotoToIcon->Formats[i]);
+    // The icon exists in no file yet: closing it asks to save, as after an edit.
+    doc->SetModified(true);
     doc->UpdateCaption();
 }
 

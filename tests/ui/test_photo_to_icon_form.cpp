@@ -7,6 +7,7 @@
 #include "creators/cartoon_option_form.h"
 #include "creators/photo_to_icon_form.h"
 #include "iconfiles/bmp_codec.h"
+#include "iconfiles/file_access.h"
 #include "iconfiles/png_codec.h"
 #include "imaging/imaging_state.h"
 #include "platform/bytes.h"
@@ -90,6 +91,29 @@ TEST_F(PhotoToIconTest, APictureBecomesANewIconThroughTheDialog)
         EXPECT_EQ(formats[i].Bitmap->Pixel(s - 1 - s / 8, s / 2), MakeColor(255, 255, 255));
         EXPECT_EQ(formats[i].Bitmap->Pixel(s / 8, 1), MakeColor(255, 255, 255));
     }
+
+    // The icon is in no file yet, so it counts as modified: closing asks, Cancel keeps it, and Yes
+    // saves it under a name chosen in the save dialog.
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("Icon2 *"));
+    auto* sub = qobject_cast<QMdiSubWindow*>(doc->parentWidget());
+    dialogs.Messages.clear();
+    dialogs.Answer({TMsgResult::Cancel});
+    EXPECT_FALSE(sub->close());
+    EXPECT_EQ(dialogs.Shown(), (QStringList{"Save Icon: The icon 'Icon2' has been modified. Do you want to save it?"}));
+    // Yes, then Cancel in the save dialog: nothing is saved, so the window stays.
+    dialogs.Answer({TMsgResult::Yes});
+    EXPECT_FALSE(sub->close());
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("Icon2 *"));
+    const QString target = Path(QStringLiteral("from-photo.ico"));
+    dialogs.Answer({TMsgResult::Yes});
+    dialogs.FileAnswers.enqueue(ScriptedDialogs::Choose({target}));
+    EXPECT_TRUE(sub->close());
+    ASSERT_EQ(dialogs.FileRequests.size(), 2);
+    EXPECT_EQ(dialogs.FileRequests[1].FileName, QStringLiteral("Icon2"));
+    TIconImageArray saved;
+    TIconFileAccess access;
+    ASSERT_EQ(access.LoadIconFile(target, saved), 0);
+    EXPECT_EQ(saved.Count(), 4);
 }
 
 TEST_F(PhotoToIconTest, DraggingTheFrameMovesTheCropAndRendersOnRelease)
