@@ -3,6 +3,7 @@
 #include "workspace/dialogs/picture_dialog_preview.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <new>
 
 #include <fcntl.h>
@@ -145,8 +146,10 @@ bool LoadWithQt(const QString& fileName, const char* format, int boxWidth, int b
     QFile file;
     if (!OpenRegularFile(fileName, file)) return false;
     QImageReader reader(&file, format);
+    // A top-down BMP states its height as negative, and the reader reports it as stated.
     const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty() || int64_t(size.width()) * size.height() > MaxPreviewWholePixels) return false;
+    const int64_t w = std::llabs(size.width()), h = std::llabs(size.height());
+    if (w < 1 || h < 1 || w * h > MaxPreviewWholePixels) return false;
     QImage image;
     if (!reader.read(&image) || image.isNull()) return false;
     image = image.convertToFormat(QImage::Format_ARGB32);
@@ -176,9 +179,10 @@ void LoadIcon(const QString& fileName, TColor ground, TPicturePreview& out)
 {
     TIconImageArray formats;
     TIconFileAccess access;
-    QByteArray data;
-    // An unreadable icon previews as an empty picture.
-    if (ReadPreviewFile(fileName, data)) access.LoadIconData(data, formats);
+    // An unreadable icon previews as an empty picture. Only the blocks the directory points at
+    // are read, so a huge file costs what its images do.
+    QFile file;
+    if (OpenRegularFile(fileName, file)) access.LoadIconOpenFile(file, formats);
     int width = 0, height = 0, count = 0;
     for (int i = 0; i < formats.Count(); ++i) {
         const TIconImageRec& f = formats[i];
