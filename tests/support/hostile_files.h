@@ -51,19 +51,28 @@ inline void PixelAt(int x, int y, uint8_t rgba[4])
     rgba[3] = uint8_t(255 - ((x + y) & 0x3F));
 }
 
-// An 8-bit RGBA PNG of the pattern above. Its one compressed stream goes on after the rows with
-// tailBytes zero bytes (which inflate to nothing a row needs), split over IDAT chunks of at most
-// 65535 bytes, so a reader that inflates to the stream's end pays for the whole tail.
-inline QByteArray PngWithTail(int width, int height, uint64_t tailBytes)
+// An 8-bit RGBA PNG of the pattern above, plain or interlaced (Adam7). Its one compressed stream
+// goes on after the rows with tailBytes zero bytes (which no row needs), split over IDAT chunks
+// of at most 65535 bytes, so a reader that inflates to the stream's end pays for the whole tail.
+inline QByteArray PngWithTail(int width, int height, uint64_t tailBytes, bool interlaced = false)
 {
+    struct Pass {
+        int x0, y0, dx, dy;
+    };
+    static constexpr Pass adam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                      {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    static constexpr Pass whole[1] = {{0, 0, 1, 1}};
     std::vector<uint8_t> raw;
-    raw.reserve(size_t(height) * (size_t(width) * 4 + 1));
-    for (int y = 0; y < height; ++y) {
-        raw.push_back(0);
-        for (int x = 0; x < width; ++x) {
-            uint8_t p[4];
-            PixelAt(x, y, p);
-            raw.insert(raw.end(), p, p + 4);
+    raw.reserve(size_t(height) * (size_t(width) * 4 + 1) + 64);
+    for (const Pass& p : interlaced ? std::vector<Pass>(adam7, adam7 + 7) : std::vector<Pass>(whole, whole + 1)) {
+        if (p.x0 >= width || p.y0 >= height) continue; // an empty pass has no rows at all
+        for (int y = p.y0; y < height; y += p.dy) {
+            raw.push_back(0);
+            for (int x = p.x0; x < width; x += p.dx) {
+                uint8_t px[4];
+                PixelAt(x, y, px);
+                raw.insert(raw.end(), px, px + 4);
+            }
         }
     }
     z_stream z{};
@@ -94,7 +103,7 @@ inline QByteArray PngWithTail(int width, int height, uint64_t tailBytes)
     QByteArray ihdr;
     AppendBe32(ihdr, uint32_t(width));
     AppendBe32(ihdr, uint32_t(height));
-    ihdr.append(char(8)).append(char(6)).append(char(0)).append(char(0)).append(char(0));
+    ihdr.append(char(8)).append(char(6)).append(char(0)).append(char(0)).append(char(interlaced ? 1 : 0));
     AppendChunk(png, "IHDR", ihdr);
     for (qsizetype at = 0; at < compressed.size(); at += 65535)
         AppendChunk(png, "IDAT", compressed.mid(at, 65535));
