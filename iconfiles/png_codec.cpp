@@ -66,7 +66,6 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t count)
 [[noreturn]] void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void OnPngWarning(png_structp, png_const_charp) {}
 
-
 // Sizes the row buffers: one row, or the whole image when it is interlaced. Kept out of the
 // jumping frame because it allocates.
 bool PrepareDecodeBuffers(DecodeJob& job, size_t rowBytes, bool interlaced)
@@ -107,9 +106,11 @@ bool DeliverAfterStop(DecodeJob& job)
     if (!job.rowsComplete) return false;
     if (job.interlaced) {
         for (int y = 0; y < job.info.Height; ++y) job.sink->Row(y, job.rows[size_t(y)]);
-    } else if (job.nextRow == job.info.Height - 1) {
-        job.sink->Row(job.nextRow, job.rows[0]);
+        return true;
     }
+    // The stop comes inside the read of the last row, after its pixels were stored.
+    if (job.nextRow != job.info.Height - 1) return false;
+    job.sink->Row(job.nextRow, job.rows[0]);
     return true;
 }
 

@@ -130,13 +130,15 @@ inline QByteArray IconOfCopies(const QByteArray& block, int count, int width, in
 }
 
 // A BMP file of the pattern above, 24 or 32 bits uncompressed, stored top-down: its header's
-// height is negative and its first row in the file is the picture's top row.
-inline QByteArray TopDownBmp(int width, int height, int bits)
+// height is negative and its first row in the file is the picture's top row. With topDown false,
+// the same picture stored the usual way, bottom row first.
+inline QByteArray TopDownBmp(int width, int height, int bits, bool topDown = true)
 {
     const int stride = ((width * bits + 31) / 32) * 4;
     QByteArray pixels(qsizetype(stride) * height, '\0');
     for (int y = 0; y < height; ++y) {
-        uint8_t* row = reinterpret_cast<uint8_t*>(pixels.data()) + qsizetype(y) * stride;
+        const int stored = topDown ? y : height - 1 - y;
+        uint8_t* row = reinterpret_cast<uint8_t*>(pixels.data()) + qsizetype(stored) * stride;
         for (int x = 0; x < width; ++x) {
             uint8_t p[4];
             PixelAt(x, y, p);
@@ -153,7 +155,7 @@ inline QByteArray TopDownBmp(int width, int height, int bits)
     AppendLe32(out, 54);
     AppendLe32(out, 40);
     AppendLe32(out, uint32_t(width));
-    AppendLe32(out, uint32_t(-height));
+    AppendLe32(out, uint32_t(topDown ? -height : height));
     AppendLe16(out, 1);
     AppendLe16(out, uint16_t(bits));
     AppendLe32(out, 0); // uncompressed
