@@ -129,6 +129,10 @@ bool DecodeWithLibpng(png_structp png, png_infop info, DecodeJob* job)
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
     png_set_chunk_malloc_max(png, png_alloc_size_t(std::max<size_t>(job->source.size, 4096)));
     png_set_chunk_cache_max(png, 32);
+    // The image data is taken in pieces of this size, and what is left of the last piece after
+    // the last row is inflated all the same: a kilobyte of compressed zeros inflates to a
+    // megabyte, the default 8 KB piece to eight.
+    png_set_compression_buffer_size(png, 1024);
     png_read_info(png, info);
 
     const png_uint_32 width = png_get_image_width(png, info);
