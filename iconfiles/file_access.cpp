@@ -1,11 +1,16 @@
 #include "iconfiles/file_access.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <map>
 #include <new>
 #include <tuple>
 #include <unordered_map>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -174,10 +179,9 @@ bool ReadDirectedIconBytes(QFile& file, QByteArray& data)
     data += directory;
     // A directory cut short by the end of the file leaves nothing after it: data is the whole file.
     if (directory.size() < qsizetype(16) * count) return true;
-    const int entries = count;
     std::map<std::pair<uint64_t, uint64_t>, std::pair<uint32_t, uint64_t>> placed; // (offset, length) -> new place
     uint64_t total = 0;
-    for (int k = 0; k < entries; ++k) {
+    for (int k = 0; k < count; ++k) {
         const qsizetype at = 6 + qsizetype(16) * k;
         ByteReader entry(reinterpret_cast<const uint8_t*>(data.constData()) + at + 8, 8);
         const uint64_t size = entry.U32();
@@ -214,6 +218,21 @@ bool ReadDirectedIconBytes(QFile& file, QByteArray& data)
 
 QString NotRegularFileText(const QString& path) { return QStringLiteral("%1 is not a regular file.").arg(path); }
 
+bool OpenRegularFile(const QString& fileName, QFile& file, QString* reason)
+{
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (reason) *reason = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Reading icon files
 
@@ -230,9 +249,11 @@ int32_t TIconFileAccess::LoadIconFile(const QString& fileName, TIconImageArray& 
         LastError = NotRegularFileText(fileName);
         return -1;
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        LastError = file.errorString();
+    QFile file;
+    QString reason;
+    if (!OpenRegularFile(fileName, file, &reason)) {
+        // A name swapped for a pipe or a device meanwhile says so too.
+        LastError = reason.isEmpty() ? NotRegularFileText(fileName) : reason;
         return -1;
     }
     return LoadIconOpenFile(file, formats);

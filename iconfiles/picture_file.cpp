@@ -11,6 +11,7 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include "iconfiles/file_access.h"
 #include "iconfiles/gif_codec.h"
 #include "iconfiles/jpeg_codec.h"
 #include "iconfiles/png_codec.h"
@@ -27,12 +28,12 @@ constexpr qint64 MaxFileBytes = 512LL * 1024 * 1024;
 
 bool ReadWholeFile(const QString& path, std::vector<uint8_t>& bytes)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() <= 0 || info.size() > MaxFileBytes) return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    QFile file;
+    if (!OpenRegularFile(path, file)) return false;
+    const qint64 size = file.size();
+    if (size <= 0 || size > MaxFileBytes) return false;
     try {
-        bytes.resize(size_t(info.size()));
+        bytes.resize(size_t(size));
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -95,8 +96,9 @@ bool LoadBmp(const QString& path, Bitmap24& out)
 
 bool ReadBmpImage(const QString& path, int maxSide, long long maxPixels, QImage& image)
 {
-    if (!QFileInfo(path).isFile()) return false;
-    QImageReader reader(path, "bmp");
+    QFile file;
+    if (!OpenRegularFile(path, file)) return false;
+    QImageReader reader(&file, "bmp");
     // A top-down BMP states its height as negative, and the reader reports it as stated.
     const QSize size = reader.size();
     const long long w = std::llabs(size.width()), h = std::llabs(size.height());

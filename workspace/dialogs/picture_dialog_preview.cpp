@@ -6,10 +6,6 @@
 #include <cstdlib>
 #include <new>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -34,29 +30,16 @@ int CoverStep(int width, int height, int boxWidth, int boxHeight)
 // the mask as 255 - alpha).
 inline uint8_t Over(int c, int a, int g) { return uint8_t((c * a + g * (255 - a) + 127) / 255); }
 
-// Opens the file for reading only when what is opened is a regular file: the descriptor is opened
-// without waiting and checked itself, so a name swapped for a FIFO after the dialog looked at it
-// still cannot block.
-bool OpenRegularFile(const QString& fileName, QFile& file)
+// A regular file of a size worth previewing, opened without ever blocking.
+bool OpenPreviewFile(const QString& fileName, QFile& file)
 {
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 || st.st_size > MaxPreviewFileBytes) {
-        ::close(fd);
-        return false;
-    }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    return true;
+    return OpenRegularFile(fileName, file) && file.size() > 0 && file.size() <= MaxPreviewFileBytes;
 }
 
 bool ReadPreviewFile(const QString& fileName, QByteArray& data)
 {
     QFile file;
-    if (!OpenRegularFile(fileName, file)) return false;
+    if (!OpenPreviewFile(fileName, file)) return false;
     data = file.read(MaxPreviewFileBytes);
     return file.error() == QFileDevice::NoError && !data.isEmpty();
 }
@@ -144,7 +127,7 @@ bool LoadWithQt(const QString& fileName, const char* format, int boxWidth, int b
                 TPicturePreview& out)
 {
     QFile file;
-    if (!OpenRegularFile(fileName, file)) return false;
+    if (!OpenPreviewFile(fileName, file)) return false;
     QImageReader reader(&file, format);
     // A top-down BMP states its height as negative, and the reader reports it as stated.
     const QSize size = reader.size();
@@ -182,7 +165,7 @@ void LoadIcon(const QString& fileName, TColor ground, TPicturePreview& out)
     // An unreadable icon previews as an empty picture. Only the blocks the directory points at
     // are read, so a huge file costs what its images do.
     QFile file;
-    if (OpenRegularFile(fileName, file)) access.LoadIconOpenFile(file, formats);
+    if (OpenPreviewFile(fileName, file)) access.LoadIconOpenFile(file, formats);
     int width = 0, height = 0, count = 0;
     for (int i = 0; i < formats.Count(); ++i) {
         const TIconImageRec& f = formats[i];
