@@ -14,6 +14,9 @@ Tfrm_Zoom::Tfrm_Zoom(QWidget* parent) : Tfrm_Effect(QStringLiteral("frm_Zoom"), 
     cbb_zoom->setObjectName(QStringLiteral("cbb_zoom"));
     cbb_zoom->setEditable(true);
     cbb_zoom->setInsertPolicy(QComboBox::NoInsert);
+    // Only the text as typed counts: a completion from the list would apply "90%" while "9" is
+    // being typed, and leave it applied under a refused "9%".
+    cbb_zoom->setCompleter(nullptr);
     cbb_zoom->setGeometry(70, 16, 100, 24);
     cbb_zoom->setMaxVisibleItems(15);
     for (const char* item : {"250%", "200%", "180%", "150%", "120%", "100%", "90%", "80%", "70%", "60%", "50%", "40%",

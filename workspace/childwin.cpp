@@ -41,7 +41,7 @@ protected:
     void paintEvent(QPaintEvent* event) override
     {
         QPainter p(this);
-        const Bitmap24& buffer = owner_->doc_.BackBuffer;
+        const CanvasBuffer& buffer = owner_->doc_.BackBuffer;
         const QRect area = event->rect() & QRect(0, 0, buffer.Width(), buffer.Height());
         if (!area.isEmpty()) p.drawImage(area.topLeft(), buffer.ConstImage(), area);
         SelectionController::PaintOutline(owner_->doc_, owner_->CurrentToolId(), p);

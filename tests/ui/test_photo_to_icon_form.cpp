@@ -208,6 +208,58 @@ TEST_F(PhotoToIconTest, CartoonControlsFollowTheOptionsWindow)
     photo->reject();
 }
 
+// The decorative frame and the cartoon settings last through the options window and into the
+// next use: the options window renders the formats itself, and the frame must be on them again.
+TEST_F(PhotoToIconTest, FrameAndColourSurviveTheOptionsWindowAndTheNextUse)
+{
+    const QString path = WritePicture(QStringLiteral("photo.png"));
+    QDir(appDir.Path()).mkdir(QStringLiteral("frames"));
+    Bitmap24 frame(16, 16);
+    frame.Fill(MakeColor(255, 255, 0)); // the frame colour everywhere
+    ByteWriter w;
+    WriteBmp24(w, frame);
+    ASSERT_TRUE(WriteBytes(appDir.FilePath(QStringLiteral("frames/a.bmp")), w.ToByteArray()));
+    const TColor framed = MakeColor(194, 0, 0);
+
+    WhenModal([&](QWidget* modal) {
+        ASSERT_EQ(modal, photo.get());
+        QTest::mouseClick(photo->chk_PhotoFrame, Qt::LeftButton);
+        QTest::mouseClick(photo->chk_CartoonLike, Qt::LeftButton);
+        QTest::mouseClick(photo->chk_DrawColor, Qt::LeftButton);
+        ASSERT_EQ(photo->Formats[0].Bitmap->Pixel(5, 5), framed);
+        // The options window looked at and closed, nothing changed there.
+        WhenModal([this](QWidget* options) {
+            ASSERT_EQ(options, this->options.get());
+            EXPECT_TRUE(this->options->Chk_DrawColor->isChecked());
+            QTest::mouseClick(this->options->btn_OK, Qt::LeftButton);
+        });
+        QTest::mouseClick(photo->btn_CartoonMore, Qt::LeftButton);
+        EXPECT_TRUE(photo->chk_PhotoFrame->isChecked());
+        EXPECT_TRUE(photo->chk_DrawColor->isChecked());
+        SaveShot(photo.get(), "photo_after_options");
+        for (int i = 0; i < photo->Formats.Count(); ++i) EXPECT_EQ(photo->Formats[i].Bitmap->Pixel(5, 5), framed) << i;
+        QTest::mouseClick(photo->btn_OK, Qt::LeftButton);
+    });
+    main->OpenPictureAsIcon(path);
+    ASSERT_EQ(main->Documents().size(), 1);
+    const TIconImageArray& formats = main->Documents()[0]->Document().Images;
+    ASSERT_EQ(formats.Count(), 4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(formats[i].Bitmap->Pixel(5, 5), framed) << i;
+
+    // The next use shows the settings it left: cartoon-like in colour, framed.
+    WhenModal([this](QWidget*) {
+        EXPECT_TRUE(photo->chk_CartoonLike->isChecked());
+        EXPECT_TRUE(photo->chk_DrawColor->isChecked());
+        EXPECT_TRUE(options->Chk_DrawColor->isChecked());
+        EXPECT_TRUE(photo->trc_ColorReducer->isEnabled());
+        EXPECT_TRUE(photo->chk_PhotoFrame->isChecked());
+        EXPECT_EQ(photo->Formats[1].Bitmap->Pixel(5, 5), MakeColor(194, 0, 0));
+        QTest::mouseClick(photo->btn_Cancel, Qt::LeftButton);
+    });
+    main->OpenPictureAsIcon(path);
+    EXPECT_EQ(main->Documents().size(), 1);
+}
+
 TEST_F(PhotoToIconTest, PicturesThatFailAreReported)
 {
     ASSERT_TRUE(WriteBytes(Path(QStringLiteral("broken.jpg")), QByteArray(64, 'j')));
