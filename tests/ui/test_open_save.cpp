@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 #include "iconfiles/file_access.h"
 #include "platform/ui/work_area.h"
 #include "support/ui_helpers.h"
@@ -124,6 +126,25 @@ TEST_F(OpenSaveTest, FailedOpensSayWhyAndLeaveTheRecentList)
     EXPECT_EQ(Recent(), (QStringList{Path("other.ico")}));
     // The Reopen menu follows at once.
     EXPECT_EQ(ActionTexts(main->Mnu_Reopen->actions()), (QStringList{Path("other.ico")}));
+}
+
+TEST_F(OpenSaveTest, PipesAndDevicesAreRefusedAsNotRegularFilesWithoutBlocking)
+{
+    ASSERT_EQ(mkfifo(QFile::encodeName(Path("pipe.ico")).constData(), 0600), 0);
+    ASSERT_EQ(mkfifo(QFile::encodeName(Path("pipe.png")).constData(), 0600), 0);
+    ASSERT_EQ(mkfifo(QFile::encodeName(Path("pipe.icl")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Path("zero.ico")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Path("zero.bmp")));
+    for (const char* name : {"pipe.ico", "pipe.icl", "zero.ico", "other.ico"}) main->AddRecentFile(Path(name));
+
+    const QStringList paths{Path("pipe.ico"), Path("pipe.png"), Path("pipe.icl"), Path("zero.ico"), Path("zero.bmp")};
+    main->OpenFiles(paths);
+    QStringList said;
+    for (const QString& p : paths) said << QStringLiteral("Open Icon: %1 is not a regular file.").arg(p);
+    EXPECT_EQ(dialogs.Shown(), said);
+    EXPECT_EQ(main->DocumentCount(), 0);
+    // Icons and libraries that cannot be read leave the recent list, as unreadable files do.
+    EXPECT_EQ(Recent(), (QStringList{Path("other.ico")}));
 }
 
 TEST_F(OpenSaveTest, ReopenOpensTheEntryAndKeepsItsPlace)
