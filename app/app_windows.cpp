@@ -18,6 +18,7 @@
 #include "workspace/font_form.h"
 #include "workspace/gradient_color.h"
 #include "workspace/icon_lib_form.h"
+#include "workspace/base_form.h"
 #include "workspace/main_form.h"
 #include "workspace/paint_controller.h"
 #include "workspace/paste_form.h"
@@ -132,6 +133,8 @@ void FreeAll()
         for (auto it = documents.rbegin(); it != documents.rend(); ++it) delete *it;
     }
     while (AnyRegistered()) delete TakeLast();
+    // Every window has saved its placement into the one copy of "position.cfg": written once.
+    SavePositionFile();
 }
 
 } // namespace AppWindows

@@ -196,7 +196,11 @@ private:
     void UpdateWindowMenu();
     bool ClipboardHasPicture() const;
     static bool DocumentHasSelection(Tfrm_childwin* document);
-    void LayOutToolWindowsNow();
+    // Lays the tool windows out by their outer rectangles; afterwards only those the user has no
+    // stored place for.
+    void LayOutToolWindowsNow(bool onlyUnplaced = false);
+    // Lays them out again once the window manager has framed them.
+    void FollowToolWindowFrames();
     void RestoreToolWindowVisibility();
     void WriteToolWindowVisibility();
 
