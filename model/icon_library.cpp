@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+#include <QStringList>
 
 #include "iconfiles/file_access.h"
 #include "iconfiles/icon_library_file.h"
@@ -132,6 +134,22 @@ int TIconLibrary::FindName(const QString& name, int except) const
     return -1;
 }
 
+void TIconLibrary::MakeNamesUnique()
+{
+    // Most libraries hold distinct names: one pass over a set finds the few that clash, so a
+    // module of thousands of icons is not compared name by name.
+    QSet<QString> seen;
+    seen.reserve(Count());
+    for (int i = 0; i < Count(); ++i) {
+        QString folded = Icons[size_t(i)].Name.toCaseFolded();
+        if (seen.contains(folded)) {
+            MakeNameUnique(i);
+            folded = Icons[size_t(i)].Name.toCaseFolded();
+        }
+        seen.insert(folded);
+    }
+}
+
 void TIconLibrary::MakeNameUnique(int index)
 {
     if (!IsValidIndex(index)) return;
@@ -224,6 +242,26 @@ bool TIconLibrary::LoadFormat(const TIconFormat& format, TIconImageRec& image) c
     return access.LoadSnapshot(image, format.TempFile) == 0;
 }
 
+QString TIconLibrary::WhyNoFormatOpens(int index) const
+{
+    if (!IsValidIndex(index)) return QString();
+    const TGroupIcon& icon = Icons[size_t(index)];
+    int missing = 0, undecodable = 0, lost = 0;
+    for (int j = 0; j < icon.FormatCount && size_t(j) < icon.Formats.size(); ++j) {
+        const TIconFormat& f = icon.Formats[size_t(j)];
+        TIconImageRec image;
+        if (LoadFormat(f, image)) return QString();
+        if (!f.TempFile.isEmpty()) ++lost;
+        else if (!f.RawImage.isEmpty()) ++undecodable;
+        else ++missing;
+    }
+    QStringList why;
+    if (missing > 0) why << QStringLiteral("%1 image(s) could not be found in the file").arg(missing);
+    if (undecodable > 0) why << QStringLiteral("%1 image(s) could not be decoded").arg(undecodable);
+    if (lost > 0) why << QStringLiteral("%1 working file(s) could not be read").arg(lost);
+    return QStringLiteral("None of the formats of the icon '%1' can be opened: %2.").arg(icon.Name, why.join(QStringLiteral("; ")));
+}
+
 void TIconLibrary::DeleteFiles(TGroupIcon& icon)
 {
     for (TIconFormat& f : icon.Formats)
@@ -252,6 +290,8 @@ int TIconLibrary::Open(const QString& path, QString& warning)
     Clear();
     Serial = LibrarySerials++;
     Modified = false;
+    MissingImages = 0;
+    KeptImages = 0;
 
     TIconModuleReader reader;
     if (reader.ReadLibrary(path) != 0) {
@@ -262,13 +302,11 @@ int TIconLibrary::Open(const QString& path, QString& warning)
     }
 
     TIconFileAccess access;
-    int unread = 0;
     bool writeFailed = false;
     Icons.reserve(reader.Icons.size());
     for (int i = 0; i < int(reader.Icons.size()); ++i) {
         std::vector<TModuleImage> images;
-        const int32_t bad = reader.ReadIconImages(i, images);
-        if (bad > 0) unread += bad;
+        reader.ReadIconImages(i, images);
         const TModuleIcon& m = reader.Icons[size_t(i)];
         TGroupIcon icon;
         // A name longer than a library stores is cut now, so what the list shows is what a save keeps.
@@ -292,8 +330,11 @@ int TIconLibrary::Open(const QString& path, QString& warning)
                         f.TempFile.clear();
                         writeFailed = true;
                     }
-                } else if (!image.Raw.isEmpty()) {
+                } else if (image.Missing) {
+                    ++MissingImages;
+                } else {
                     f.RawImage = image.Raw;
+                    ++KeptImages;
                 }
             }
             shapes.push_back({f.Width, f.Height, f.BitCount});
@@ -304,14 +345,26 @@ int TIconLibrary::Open(const QString& path, QString& warning)
             DrawIconImageFitted(images[size_t(pick)].Image, icon.Thumbnail);
         Icons.push_back(std::move(icon));
     }
-    if (!reader.NamesFromTable)
-        for (int i = 0; i < Count(); ++i) MakeNameUnique(i);
+    if (!reader.NamesFromTable) MakeNamesUnique();
 
+    const int unread = MissingImages + KeptImages;
     if (writeFailed) {
         // An icon whose working files are missing would be saved empty over the original.
         Editable = false;
         warning = QStringLiteral("The working files of the library could not be written; it is opened read-only.");
-    } else if (unread > 0) {
+    } else if (MissingImages > 0) {
+        // Saving would drop what the file's tables point at but could not be found; the file
+        // stays as it is unless the person saves the icons elsewhere.
+        const bool wasEditable = Editable;
+        Editable = false;
+        warning = KeptImages > 0
+                      ? QStringLiteral("%1 image(s) of the library could not be read: %2 of them are kept as they are, "
+                                       "the others could not be found in the file.")
+                            .arg(unread)
+                            .arg(KeptImages)
+                      : QStringLiteral("%1 image(s) of the library could not be read: they could not be found in the file.").arg(unread);
+        if (wasEditable) warning += QStringLiteral(" It is opened read-only.");
+    } else if (KeptImages > 0) {
         warning = QStringLiteral("%1 image(s) of the library could not be read; they are kept as they are.").arg(unread);
     }
     return 0;

@@ -84,6 +84,11 @@ public:
     // Changes with every library opened or made new; linked documents carry the one they were
     // linked under.
     uint32_t Serial = 1;
+    // What the last Open could not read: images the file does not hold (no resource of their
+    // number, or outside a file cut short), and images it holds that could not be decoded (their
+    // bytes kept).
+    int MissingImages = 0;
+    int KeptImages = 0;
 
     explicit TIconLibrary(const QString& tempDir = QString());
     ~TIconLibrary();
@@ -115,6 +120,8 @@ public:
     // "(n)" suffixes: Icon, Icon(1), Icon(2); a clash with Icon(x) gives Icon(x)(1). Names stay
     // within MaxNameBytes: the base is shortened so "base(n)" fits.
     void MakeNameUnique(int index);
+    // MakeNameUnique for every icon in order.
+    void MakeNamesUnique();
     // The name cut to MaxNameBytes bytes.
     static QString CutName(const QString& name);
     // Index of another icon (not Except) with that name ignoring case, or -1.
@@ -129,13 +136,16 @@ public:
     QString NewTempFile() const;
     // Loads a format's pixels from its working file; false when it is missing or unreadable.
     bool LoadFormat(const TIconFormat& format, TIconImageRec& image) const;
+    // Why none of the formats of icon Index can be opened, or an empty text when one can.
+    QString WhyNoFormatOpens(int index) const;
 
     // ---- whole library ----
     // Reads a module or library file. Read-only for ".EXE", ".DLL", ".CPL", ".OCX", editable for
     // ".ICL", unchanged for other extensions. A file without readable icons gives an empty
     // library and 0. -1 with MessageText when the file cannot be opened or read (the library is
     // then empty, read-only and without a path). Warning gets a text when images could not be
-    // read or kept; the library is then read-only so nothing empty is ever saved over the file.
+    // read, saying how many; when some are not in the file at all, or their working files could
+    // not be written, the library is read-only so that a save never drops them from the file.
     int Open(const QString& path, QString& warning);
     // A new library: one icon "New Icon" without formats and with its placeholder slot.
     void NewLibrary();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -524,4 +525,153 @@ TEST(IconLibrary, DeletingAnIconRemovesItsWorkingFilesOnly)
     EXPECT_FALSE(QFile::exists(a));
     EXPECT_TRUE(QFile::exists(b));
     EXPECT_EQ(f.lib.Icons[1].Name, QStringLiteral("B"));
+}
+
+namespace {
+
+// Opens a file of tests/data/modules/regress in a fresh library; the seconds it took.
+double OpenTimed(TIconLibrary& lib, const QString& name, QString& warning)
+{
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(lib.Open(TestDataPath(QStringLiteral("modules/regress/") + name), warning), 0) << name.toStdString();
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+int FormatsThatLoad(const TIconLibrary& lib)
+{
+    int n = 0;
+    for (const TGroupIcon& icon : lib.Icons)
+        for (const TIconFormat& f : icon.Formats) {
+            TIconImageRec image;
+            n += lib.LoadFormat(f, image) ? 1 : 0;
+        }
+    return n;
+}
+
+// The time a damaged file may take: ten times its healthy twin's, never less than a second, so
+// a loaded machine does not decide the verdict while an open that runs away still fails.
+double Allowed(double healthy) { return std::max(1.0, 10 * healthy); }
+
+} // namespace
+
+TEST(IconLibrary, DirectoriesClaimingHugeCountsListOnlyTheIconsThatAreThere)
+{
+    // A PE group directory of 65535 entries and an NE group type of 65535 resources: the
+    // entries past the real ones are other bytes of the file, which lead to no icon group.
+    struct Case {
+        const char* damaged;
+        const char* healthy;
+        int icons;
+        int loaded;
+        bool editable;
+    };
+    const Case cases[] = {
+        // The PE file's images are still found through their own directory: nothing is lost.
+        {"pe_group_directory_65535.dll", "healthy_pe.dll", 3, 10, false},
+        // The NE table is one run of records, so the swallowed image records leave the four
+        // real groups without their images; the library says so and stays read-only.
+        {"ne_first_type_count_65535.icl", "healthy_ne.icl", 4, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.damaged);
+        QTemporaryDir work;
+        TIconLibrary lib(work.path());
+        QString warning;
+        const double healthy = OpenTimed(lib, QLatin1String(c.healthy), warning);
+        EXPECT_TRUE(warning.isEmpty());
+        const int healthyFormats = [&] {
+            int n = 0;
+            for (const TGroupIcon& icon : lib.Icons) n += icon.FormatCount;
+            return n;
+        }();
+        const double damaged = OpenTimed(lib, QLatin1String(c.damaged), warning);
+        EXPECT_LT(damaged, Allowed(healthy));
+        EXPECT_EQ(lib.Count(), c.icons);
+        EXPECT_EQ(FormatsThatLoad(lib), c.loaded);
+        EXPECT_EQ(lib.Editable, c.editable);
+        int formats = 0;
+        for (const TGroupIcon& icon : lib.Icons) {
+            EXPECT_GT(icon.FormatCount, 0) << icon.Name.toStdString();
+            formats += icon.FormatCount;
+        }
+        EXPECT_EQ(formats, healthyFormats);
+        const int lost = formats - c.loaded;
+        EXPECT_EQ(lib.MissingImages + lib.KeptImages, lost);
+        if (lost == 0) EXPECT_TRUE(warning.isEmpty()) << warning.toStdString();
+        else EXPECT_TRUE(warning.startsWith(QStringLiteral("%1 image(s) ").arg(lost))) << warning.toStdString();
+    }
+}
+
+TEST(IconLibrary, ALibraryCutShortKeepsWhatLiesBeforeTheCutAndCountsWhatItLost)
+{
+    // Where every group and image lies in the whole library.
+    const QString healthyPath = TestDataPath(QStringLiteral("modules/regress/healthy_ne.icl"));
+    TIconModuleReader whole;
+    ASSERT_EQ(whole.ReadLibrary(healthyPath), 0);
+    ASSERT_EQ(whole.Icons.size(), 4u);
+    const int64_t length = QFileInfo(healthyPath).size();
+    QTemporaryDir work;
+    TIconLibrary lib(work.path());
+    QString warning;
+    const double healthy = OpenTimed(lib, QStringLiteral("healthy_ne.icl"), warning);
+    ASSERT_EQ(FormatsThatLoad(lib), 13);
+    const QStringList names = {QStringLiteral("Red"), QStringLiteral("Green"), QStringLiteral("Blue"), QStringLiteral("Large")};
+
+    for (const auto& [num, den] : {std::pair{1, 16}, {1, 4}, {1, 2}, {3, 4}, {15, 16}}) {
+        const QString file = QStringLiteral("ne_cut_%1_%2.icl").arg(num).arg(den);
+        SCOPED_TRACE(file.toStdString());
+        const int64_t cut = length * num / den + 300;
+        lib.Editable = true;
+        EXPECT_LT(OpenTimed(lib, file, warning), Allowed(healthy));
+        // Every group lies in the first units, before any image: all four are listed, named.
+        ASSERT_EQ(lib.Count(), 4);
+        for (int k = 0; k < 4; ++k) EXPECT_EQ(lib.Icons[size_t(k)].Name, names[k]);
+        int wholeBefore = 0, startsAfter = 0, loaded = 0, formats = 0;
+        for (size_t k = 0; k < 4; ++k) {
+            const TModuleIcon& was = whole.Icons[k];
+            ASSERT_EQ(lib.Icons[k].Formats.size(), was.Formats.size());
+            for (size_t j = 0; j < was.Formats.size(); ++j) {
+                const TModuleFormat& f = was.Formats[j];
+                TIconImageRec image;
+                const bool loads = lib.LoadFormat(lib.Icons[k].Formats[j], image);
+                loaded += loads ? 1 : 0;
+                ++formats;
+                // An image wholly before the cut is never lost; one after it never invented.
+                if (f.Offset + f.Size <= cut) {
+                    ++wholeBefore;
+                    EXPECT_TRUE(loads) << k << "/" << j;
+                }
+                if (f.Offset >= cut) {
+                    ++startsAfter;
+                    EXPECT_FALSE(loads) << k << "/" << j;
+                }
+            }
+        }
+        EXPECT_GE(loaded, wholeBefore);
+        // The count said is the count lost. Images the file no longer holds make the library
+        // read-only, so a save never drops them; one cut in two is kept as its bytes and goes
+        // back as it was.
+        const int lost = formats - loaded;
+        EXPECT_GT(lost, 0);
+        EXPECT_EQ(lib.MissingImages + lib.KeptImages, lost);
+        EXPECT_EQ(lib.MissingImages, startsAfter);
+        EXPECT_TRUE(warning.startsWith(QStringLiteral("%1 image(s) of the library could not be read").arg(lost)))
+            << warning.toStdString();
+        EXPECT_EQ(lib.Editable, startsAfter == 0);
+        EXPECT_EQ(warning.endsWith(QStringLiteral("It is opened read-only.")), startsAfter > 0) << warning.toStdString();
+        // An icon none of whose formats loads says why.
+        for (int k = 0; k < lib.Count(); ++k) {
+            bool any = false;
+            for (const TIconFormat& f : lib.Icons[size_t(k)].Formats) {
+                TIconImageRec image;
+                any = any || lib.LoadFormat(f, image);
+            }
+            const QString why = lib.WhyNoFormatOpens(k);
+            EXPECT_EQ(why.isEmpty(), any) << k;
+            if (!any)
+                EXPECT_TRUE(why.startsWith(QStringLiteral("None of the formats of the icon '%1' can be opened: ").arg(names[k])))
+                    << why.toStdString();
+        }
+    }
 }
