@@ -48,6 +48,14 @@ bool EncodeSlot(const TLibrarySlot& slot, QByteArray& block, QString& error)
         block = out.ToByteArray();
     } else if (!slot.RawImage.isEmpty()) {
         block = slot.RawImage;
+    } else if (!slot.ModuleImage.isEmpty()) {
+        TIconImageRec rec;
+        ByteWriter out;
+        if (!TIconModuleReader::DecodeImage(slot.ModuleImage, slot.EntryBits, rec) || access.WriteIconImage(out, rec) != 0) {
+            error = access.LastError.isEmpty() ? QStringLiteral("An image of the library cannot be read.") : access.LastError;
+            return false;
+        }
+        block = out.ToByteArray();
     } else if (!slot.TempFile.isEmpty() && QFile::exists(slot.TempFile)) {
         TIconImageRec rec;
         ByteWriter out;
@@ -73,7 +81,7 @@ uint64_t LeastBlockSize(const TLibrarySlot& slot)
         bits = ColorTypeToBits(slot.Image->ColorType);
     } else if (!slot.RawImage.isEmpty()) {
         return uint64_t(slot.RawImage.size());
-    } else if (slot.TempFile.isEmpty() || !QFile::exists(slot.TempFile)) {
+    } else if (slot.ModuleImage.isEmpty() && (slot.TempFile.isEmpty() || !QFile::exists(slot.TempFile))) {
         return 0;
     }
     if (width <= 0 || height <= 0) return 1;

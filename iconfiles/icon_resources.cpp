@@ -262,6 +262,7 @@ void TIconModuleReader::Clear()
     bytes_ = ByteReader();
     data_.clear();
     rawCache_.clear();
+    probes_.clear();
 }
 
 int32_t TIconModuleReader::ReadLibrary(const QString& path)
@@ -544,15 +545,31 @@ QByteArray TIconModuleReader::FormatBytes(const TModuleFormat& format) const
     return QByteArray(reinterpret_cast<const char*>(bytes_.Data()) + format.Offset, qsizetype(format.Size));
 }
 
-int32_t TIconModuleReader::ReadIconImages(int index, std::vector<TModuleImage>& images)
+bool TIconModuleReader::DecodeImage(const QByteArray& bytes, int entryBits, TIconImageRec& image)
+{
+    ByteReader block(bytes);
+    TIconFileAccess access;
+    return access.ReadIconImage(block, entryBits, image) == 0;
+}
+
+bool TIconModuleReader::DecodeFormat(const TModuleFormat& f, TIconImageRec& image) const
+{
+    if (f.Offset < 0) return false;
+    ByteReader block = bytes_.Sub(uint64_t(f.Offset), uint64_t(std::max(f.Size, f.RecordSize)));
+    TIconFileAccess access;
+    if (access.ReadIconImage(block, f.EntryBits, image) != 0) return false;
+    image.Id = f.Id;
+    return true;
+}
+
+int32_t TIconModuleReader::ReadIconImages(int index, std::vector<TModuleImage>& images, bool pixels)
 {
     images.clear();
     if (index < 0 || size_t(index) >= Icons.size()) return -1;
     TModuleIcon& icon = Icons[size_t(index)];
     images.resize(icon.Formats.size());
     int32_t refused = 0;
-    int64_t pixels = 0;
-    TIconFileAccess access;
+    int64_t pixelCount = 0;
     for (size_t j = 0; j < icon.Formats.size(); ++j) {
         TModuleFormat& f = icon.Formats[j];
         TModuleImage& out = images[j];
@@ -560,20 +577,42 @@ int32_t TIconModuleReader::ReadIconImages(int index, std::vector<TModuleImage>& 
             out.Missing = true;
             continue;
         }
-        ByteReader block = bytes_.Sub(uint64_t(f.Offset), uint64_t(std::max(f.Size, f.RecordSize)));
-        TIconImageRec rec;
-        if (pixels < MaxIconPixelsTotal && access.ReadIconImage(block, f.EntryBits, rec) == 0 &&
-            pixels + int64_t(rec.Width) * rec.Height <= MaxIconPixelsTotal) {
-            pixels += int64_t(rec.Width) * rec.Height;
-            rec.Id = f.Id;
-            f.Width = rec.Width;
-            f.Height = rec.Height;
-            f.BitCount = ColorTypeToBits(rec.ColorType);
-            out.Image = std::move(rec);
+        Probe probe;
+        if (pixelCount < MaxIconPixelsTotal) {
+            if (pixels) {
+                probe.read = DecodeFormat(f, out.Image);
+            } else {
+                const auto key = std::make_tuple(f.Offset, std::max(f.Size, f.RecordSize), f.EntryBits);
+                std::unique_lock<std::mutex> lock(lock_);
+                const auto known = probes_.find(key);
+                if (known != probes_.end()) {
+                    probe = known->second;
+                } else {
+                    lock.unlock();
+                    TIconImageRec rec;
+                    probe.read = DecodeFormat(f, rec);
+                    probe.width = rec.Width;
+                    probe.height = rec.Height;
+                    probe.colorType = rec.ColorType;
+                    lock.lock();
+                    probes_.emplace(key, probe);
+                }
+                out.Image.Width = probe.width;
+                out.Image.Height = probe.height;
+                out.Image.ColorType = probe.colorType;
+                out.Image.Id = f.Id;
+            }
+        }
+        if (probe.read && pixelCount + int64_t(out.Image.Width) * out.Image.Height <= MaxIconPixelsTotal) {
+            pixelCount += int64_t(out.Image.Width) * out.Image.Height;
+            f.Width = out.Image.Width;
+            f.Height = out.Image.Height;
+            f.BitCount = ColorTypeToBits(out.Image.ColorType);
             out.Read = true;
             continue;
         }
-        const std::lock_guard<std::mutex> lock(rawLock_);
+        out.Image = TIconImageRec();
+        const std::lock_guard<std::mutex> lock(lock_);
         auto cached = rawCache_.constFind(f.Offset);
         if (cached == rawCache_.constEnd() || cached->size() != f.Size)
             cached = rawCache_.insert(f.Offset, FormatBytes(f));

@@ -1,8 +1,8 @@
 #pragma once
 // Reads the icons stored as Windows resources inside modules: 32- and 64-bit portable executables
 // (".exe", ".dll", ".cpl", ".ocx", for any machine) and 16-bit new executables (the layout of our
-// ".icl" icon libraries). The icon library window lists what this finds and turns each image into
-// a working file; nothing here knows about windows or working files.
+// ".icl" icon libraries). The icon library window lists what this finds; nothing here knows
+// about windows or working files.
 //
 // Modules come from anywhere, so every count, offset, name and size is read through the bounded
 // reader and checked against the file: a damaged table ends its own scan, a damaged image loses
@@ -10,7 +10,9 @@
 // Reading is in two steps so that a module of thousands of images is never decoded at once:
 // ReadLibrary lists the groups and where their images lie, ReadIconImages decodes one icon.
 #include <cstdint>
+#include <map>
 #include <mutex>
+#include <tuple>
 #include <vector>
 
 #include <QByteArray>
@@ -129,8 +131,16 @@ public:
     // that are missing, unreadable or past the per-icon pixel cap are not Read. The listed
     // format's Width, Height and BitCount become the image's when it is read. Returns the
     // number of formats that exist in the file but could not be read; -1 for a bad index.
-    // Different icons may be decoded on different threads at once.
-    int32_t ReadIconImages(int index, std::vector<TModuleImage>& images);
+    // Different icons may be decoded on different threads at once. Without Pixels, each Image
+    // read holds only its width, height and colour type, and an image that many formats share
+    // is decoded once.
+    int32_t ReadIconImages(int index, std::vector<TModuleImage>& images, bool pixels = true);
+    // Decodes the image of one listed format, whatever the per-icon cap; false when it is
+    // missing or unreadable.
+    bool DecodeFormat(const TModuleFormat& format, TIconImageRec& image) const;
+    // Decodes an image from its resource bytes as the readers do, starting from the group
+    // entry's bit count.
+    static bool DecodeImage(const QByteArray& bytes, int entryBits, TIconImageRec& image);
     // The resource bytes of a format (empty when it is missing).
     QByteArray FormatBytes(const TModuleFormat& format) const;
 
@@ -164,5 +174,14 @@ private:
     size_t groupsInTable_ = 0;
     // Raw bytes of refused images by offset, so formats sharing one resource share one copy.
     QHash<int64_t, QByteArray> rawCache_;
-    std::mutex rawLock_;
+    // What decoding gave for each image (by offset, length and entry bit count) when no pixels
+    // are wanted: read or not, width, height and colour type.
+    struct Probe {
+        bool read = false;
+        int32_t width = 0;
+        int32_t height = 0;
+        int32_t colorType = 0;
+    };
+    std::map<std::tuple<int64_t, int64_t, int32_t>, Probe> probes_;
+    std::mutex lock_;
 };

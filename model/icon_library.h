@@ -4,7 +4,9 @@
 // for inserting, renaming, deleting, receiving a document's formats and saving. No widgets here:
 // the window shows this state and asks the user; everything else can be driven headless.
 //
-// A format's pixels live only in a working snapshot file of this run's "tmplib" folder. Those
+// A format read from a module keeps the module's bytes of its image and is decoded from them
+// whenever it is opened or saved, so opening a module writes nothing; the formats a document
+// saves into the library live in working snapshot files of this run's "tmplib" folder. Those
 // files are named by a counter of the run, never from an icon's name, so no name a user types or
 // a module carries can clash, escape the folder or be invalid as a file name. Images that a
 // module holds but that cannot be read keep their raw bytes, so saving writes them back as they
@@ -35,6 +37,12 @@ struct TIconFormat {
     int32_t BitCount = 0;
     // The working snapshot file with the pixels; empty when nothing was written.
     QString TempFile;
+    // The module's bytes of an image that was read (for a PNG image, the stream that KeptPng
+    // holds too), decoded again whenever the format is opened or saved: a module's formats get
+    // no working file, a document's save gives the icon new ones.
+    QByteArray ModuleImage;
+    // The bit count decoding ModuleImage starts from (the module's group entry).
+    int32_t EntryBits = 0;
     // The module's bytes of an image that could not be read, written back unchanged on save.
     QByteArray RawImage;
     // The PNG stream a large image was read from. A format's pixels never change in place (a
@@ -178,6 +186,8 @@ public:
     int FindEditor(const QObject* editor) const;
 
 private:
+    // The formats of every icon the reader listed, their thumbnails and what could not be read.
+    void ReadImages(TIconModuleReader& reader);
     // Writes the formats into new working files and draws a thumbnail; false (with
     // MessageText) when a file cannot be written, and then nothing is left behind.
     bool BuildIcon(const TIconImageArray& formats, TGroupIcon& icon);

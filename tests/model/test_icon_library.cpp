@@ -14,6 +14,7 @@
 #include "iconfiles/icon_library_file.h"
 #include "iconfiles/icon_resources.h"
 #include "iconfiles/png_codec.h"
+#include "imaging/compositing.h"
 #include "model/icon_library.h"
 #include "support/bitmap_checks.h"
 #include "support/format_helpers.h"
@@ -371,8 +372,9 @@ TEST(IconLibrary, AnImageTheReaderRefusesIsKeptAndWrittenBackUnchanged)
     ASSERT_EQ(f.lib.Count(), 2);
     const TGroupIcon& icon = f.lib.Icons[1];
     ASSERT_EQ(icon.FormatCount, 2);
-    EXPECT_FALSE(icon.Formats[0].TempFile.isEmpty());
-    EXPECT_TRUE(icon.Formats[1].TempFile.isEmpty());
+    TIconImageRec image;
+    EXPECT_TRUE(f.lib.LoadFormat(icon.Formats[0], image));
+    EXPECT_FALSE(f.lib.LoadFormat(icon.Formats[1], image));
     EXPECT_TRUE(icon.Formats[1].RawImage.startsWith(raw));
 
     const QString saved = f.dir.filePath(QStringLiteral("saved.icl"));
@@ -447,11 +449,12 @@ TEST(IconLibrary, AnUneditedPngImageIsSavedByteIdenticalAndAnEditedOneEncodedAne
     EXPECT_TRUE(f.lib.Icons[0].Formats[0].KeptPng.isEmpty());     // written as DIB: nothing to keep
     EXPECT_EQ(f.lib.Icons[0].Formats[1].KeptPng, png);
     EXPECT_TRUE(f.lib.Icons[1].Formats[0].KeptPng.isEmpty());
-    EXPECT_FALSE(f.lib.Icons[1].Formats[0].TempFile.isEmpty());
+    TIconImageRec endlessPixels;
+    EXPECT_TRUE(f.lib.LoadFormat(f.lib.Icons[1].Formats[0], endlessPixels));
     EXPECT_EQ(f.lib.Icons[2].Formats[0].KeptPng, png);
 
-    // The kept stream is written without its working file being read back.
-    ASSERT_TRUE(QFile::remove(f.lib.Icons[0].Formats[1].TempFile));
+    // The kept stream is written as it is, never decoded (nothing else could give it back).
+    f.lib.Icons[0].Formats[1].ModuleImage = QByteArray("not an image");
     const QString saved = f.dir.filePath(QStringLiteral("saved.icl"));
     ASSERT_EQ(f.lib.WriteLibraryFile(saved), 0);
     TIconModuleReader reader;
@@ -673,5 +676,74 @@ TEST(IconLibrary, ALibraryCutShortKeepsWhatLiesBeforeTheCutAndCountsWhatItLost)
                 EXPECT_TRUE(why.startsWith(QStringLiteral("None of the formats of the icon '%1' can be opened: ").arg(names[k])))
                     << why.toStdString();
         }
+    }
+}
+
+TEST(IconLibrary, AModuleOpensWithoutWorkingFilesYetShowsSavesAndOpensAsThroughThem)
+{
+    // What an open gives (names, sizes, depths, thumbnails, pixels) and what a save writes must
+    // be what they were when every image read went through a working file first.
+    const QString files[] = {
+        TestDataPath(QStringLiteral("modules/icons_x64.dll")), TestDataPath(QStringLiteral("modules/named_x64.dll")),
+        TestDataPath(QStringLiteral("modules/regress/healthy_ne.icl")),
+        TestDataPath(QStringLiteral("modules/regress/ne_cut_15_16.icl")),
+        TestDataPath(QStringLiteral("modules/regress/ne_65535_entries_one_image.icl")),
+    };
+    for (const QString& path : files) {
+        SCOPED_TRACE(path.toStdString());
+        QTemporaryDir work;
+        TIconLibrary lib(work.path());
+        QString warning;
+        ASSERT_EQ(lib.Open(path, warning), 0);
+        EXPECT_TRUE(QDir(work.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        TIconModuleReader reader;
+        ASSERT_EQ(reader.ReadLibrary(path), 0);
+        ASSERT_EQ(size_t(lib.Count()), reader.Icons.size());
+        for (size_t k = 0; k < reader.Icons.size(); ++k) {
+            std::vector<TModuleImage> images;
+            reader.ReadIconImages(int(k), images);
+            const TModuleIcon& m = reader.Icons[k];
+            const TGroupIcon& icon = lib.Icons[k];
+            ASSERT_EQ(icon.Formats.size(), m.Formats.size());
+            std::vector<TFormatShape> shapes;
+            for (size_t j = 0; j < m.Formats.size(); ++j) {
+                const TIconFormat& f = icon.Formats[j];
+                EXPECT_EQ(f.Width, m.Formats[j].Width);
+                EXPECT_EQ(f.Height, m.Formats[j].Height);
+                EXPECT_EQ(f.BitCount, m.Formats[j].BitCount);
+                shapes.push_back({f.Width, f.Height, f.BitCount});
+                TIconImageRec loaded;
+                ASSERT_EQ(lib.LoadFormat(f, loaded), images[j].Read) << k << "/" << j;
+                if (!images[j].Read) continue;
+                // Through a working file, as before.
+                const QString snapshot = work.filePath(QStringLiteral("old.qvi"));
+                TIconFileAccess access;
+                TIconImageRec before;
+                ASSERT_EQ(access.SaveSnapshot(images[j].Image, snapshot), 0);
+                ASSERT_EQ(access.LoadSnapshot(before, snapshot), 0);
+                ExpectSameImage(loaded, before, "format " + std::to_string(k) + "/" + std::to_string(j));
+            }
+            Bitmap24 thumbnail(TIconLibrary::ThumbnailSide, TIconLibrary::ThumbnailSide);
+            const int pick = TIconLibrary::ChooseThumbnailFormat(shapes);
+            if (pick >= 0 && images[size_t(pick)].Read) DrawIconImageFitted(images[size_t(pick)].Image, thumbnail);
+            EXPECT_TRUE(thumbnail == icon.Thumbnail) << "thumbnail " << k;
+        }
+        // Saved from the module's bytes, and again with every read image in a working file.
+        const QString direct = work.filePath(QStringLiteral("direct.icl"));
+        const QString throughFiles = work.filePath(QStringLiteral("files.icl"));
+        lib.Editable = true;
+        ASSERT_EQ(lib.WriteLibraryFile(direct), 0) << lib.MessageText.toStdString();
+        for (TGroupIcon& icon : lib.Icons)
+            for (TIconFormat& f : icon.Formats) {
+                TIconImageRec pixels;
+                if (!lib.LoadFormat(f, pixels)) continue;
+                f.TempFile = lib.NewTempFile();
+                TIconFileAccess access;
+                ASSERT_EQ(access.SaveSnapshot(pixels, f.TempFile), 0);
+                f.ModuleImage.clear();
+            }
+        ASSERT_EQ(lib.WriteLibraryFile(throughFiles), 0);
+        EXPECT_EQ(ReadFileBytes(direct), ReadFileBytes(throughFiles));
+        lib.Clear();
     }
 }

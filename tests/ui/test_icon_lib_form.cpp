@@ -347,10 +347,18 @@ TEST_F(IconLibFormTest, TheNewLibrarysEmptyIconOpensThroughTheAddFormatDialogAnd
 
 TEST_F(IconLibFormTest, WorkingFilesLiveInTmplibForTheRunOnly)
 {
+    // A module's images stay its own bytes: opening writes no working file.
     Drop({ModuleX64});
+    EXPECT_EQ(lib->lsv_Lib->count(), 3);
+    EXPECT_TRUE(QviFilesUnder(appDir.Path()).isEmpty());
+    // A document's formats saved into a library get one each, all inside "tmplib".
+    lib->act_new->trigger();
+    TIconImageArray formats;
+    formats.Add(PatternFormat(16, 16, ctTrueAlpha, 1));
+    formats.Add(PatternFormat(32, 32, ctColors256, 2));
+    ASSERT_EQ(lib->SaveIconToLibrary(QStringLiteral("Two"), formats, true, nullptr), 0);
     const QStringList files = QviFilesUnder(appDir.Path());
-    // One working file per image read (4 + 1 + 1), all inside "tmplib".
-    EXPECT_EQ(files.size(), 6);
+    EXPECT_EQ(files.size(), 2);
     for (const QString& f : files) EXPECT_TRUE(f.contains(QStringLiteral("/tmplib/"))) << f.toStdString();
     delete lib;
     lib = nullptr;
