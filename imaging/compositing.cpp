@@ -125,6 +125,15 @@ void CompositeOnBitmap(const Bitmap24& bitmap, const Bitmap24& mask, const Bitma
 
 void DrawIconImage(Bitmap24& canvas, const Rect& rect, TColor ground, const TIconImageRec& rec)
 {
+    if (HasPixels(rec) && rect.Width() > 0 && rect.Height() > 0 &&
+        (rec.Width < rect.Width() || rec.Height < rect.Height())) {
+        // Enlarged (the zoomed views): straight onto the canvas, and only what lands inside it.
+        Bitmap24 composite(rec.Width, rec.Height);
+        CompositeOnColor(*rec.Bitmap, *rec.Mask, &rec.Palette, composite, ground, SizeRect(rec.Width, rec.Height));
+        EnlargeBicubicPart(composite, SizeRect(rec.Width, rec.Height), rect.Width(), rect.Height(),
+                           SizeRect(rect.Width(), rect.Height()), canvas, rect.Left, rect.Top);
+        return;
+    }
     Bitmap24 tempScratch, tempBuffer;
     const Bitmap24* scaled = ScaledComposite(rect, ground, rec, &canvas, tempScratch, tempBuffer);
     if (scaled) CopyBitmapRect(*scaled, SizeRect(rect.Width(), rect.Height()), canvas, rect.Left, rect.Top);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "imaging/row_sums.h"
 #include "platform/small_routines.h"
 #include "platform/rounding.h"
 
@@ -149,11 +150,8 @@ void ConvolveRgb(const Bitmap24& src, Bitmap24& dst, const TFilterDef& f, int r,
         for (int x = 0; x < inner0; ++x) edgePixel(x);
         std::fill(acc.begin(), acc.end(), 0);
         int32_t* a = acc.data();
-        for (const Tap& tap : taps) {
-            const uint8_t* q = rowPtr[size_t(tap.dy + r)] + (inner0 + tap.dx) * 3;
-            const int32_t wt = tap.weight;
-            for (size_t j = 0; j < innerBytes; ++j) a[j] += wt * int32_t(q[j]);
-        }
+        for (const Tap& tap : taps)
+            AddWeightedRow(a, rowPtr[size_t(tap.dy + r)] + (inner0 + tap.dx) * 3, tap.weight, innerBytes);
         uint8_t* out = d + inner0 * 3;
         const uint8_t* keep = s + inner0 * 3;
         for (size_t j = 0; j < innerBytes; j += 3)

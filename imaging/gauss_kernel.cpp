@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/row_sums.h"
 #include "platform/rounding.h"
 
 namespace {
@@ -17,14 +18,6 @@ void MakeIdentity(TGaussKernel& kernel)
     kernel.Radius = 1;
     kernel.Weights[M] = 1.0f;
     kernel.IntWeights[M] = TGaussKernel::Scale;
-}
-
-uint8_t ScaledToByte(int32_t sum)
-{
-    // Weights are never negative and sum to 1024, so the quotient stays in range; the clamp is
-    // there for kernels built elsewhere.
-    const int32_t v = sum >> 10;
-    return uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
 
 }  // namespace
@@ -131,26 +124,15 @@ bool GaussianBlurPixels24(const uint8_t* src, int srcStride, uint8_t* dst, int d
 
         std::fill(acc.begin(), acc.end(), 0);
         if (symmetric) {
-            for (int t = 0; t < r; ++t) {
-                const int32_t wt = w[size_t(t)];
-                if (wt == 0) continue;
-                const uint8_t* lo = p + size_t(t) * 3;
-                const uint8_t* hi = p + size_t(taps - 1 - t) * 3;
-                for (size_t j = 0; j < rowBytes; ++j) a[j] += wt * (int32_t(lo[j]) + int32_t(hi[j]));
-            }
-            const int32_t wc = w[size_t(r)];
-            const uint8_t* c = p + size_t(r) * 3;
-            for (size_t j = 0; j < rowBytes; ++j) a[j] += wc * int32_t(c[j]);
+            for (int t = 0; t < r; ++t)
+                if (const int32_t wt = w[size_t(t)]; wt != 0)
+                    AddWeightedPair(a, p + size_t(t) * 3, p + size_t(taps - 1 - t) * 3, wt, rowBytes);
+            AddWeightedRow(a, p + size_t(r) * 3, w[size_t(r)], rowBytes);
         } else {
-            for (int t = 0; t < taps; ++t) {
-                const int32_t wt = w[size_t(t)];
-                if (wt == 0) continue;
-                const uint8_t* q = p + size_t(t) * 3;
-                for (size_t j = 0; j < rowBytes; ++j) a[j] += wt * int32_t(q[j]);
-            }
+            for (int t = 0; t < taps; ++t)
+                if (const int32_t wt = w[size_t(t)]; wt != 0) AddWeightedRow(a, p + size_t(t) * 3, wt, rowBytes);
         }
-        uint8_t* out = rows.data() + size_t(y) * rowBytes;
-        for (size_t j = 0; j < rowBytes; ++j) out[j] = ScaledToByte(a[j]);
+        StoreShifted10(rows.data() + size_t(y) * rowBytes, a, rowBytes);
         if (hook && !hook(0, y + 1, height)) return false;
     }
 
@@ -161,26 +143,14 @@ bool GaussianBlurPixels24(const uint8_t* src, int srcStride, uint8_t* dst, int d
     for (int y = 0; y < height; ++y) {
         std::fill(acc.begin(), acc.end(), 0);
         if (symmetric) {
-            for (int t = 0; t < r; ++t) {
-                const int32_t wt = w[size_t(t)];
-                if (wt == 0) continue;
-                const uint8_t* lo = rowAt(y + t - r);
-                const uint8_t* hi = rowAt(y + r - t);
-                for (size_t j = 0; j < rowBytes; ++j) a[j] += wt * (int32_t(lo[j]) + int32_t(hi[j]));
-            }
-            const int32_t wc = w[size_t(r)];
-            const uint8_t* c = rowAt(y);
-            for (size_t j = 0; j < rowBytes; ++j) a[j] += wc * int32_t(c[j]);
+            for (int t = 0; t < r; ++t)
+                if (const int32_t wt = w[size_t(t)]; wt != 0) AddWeightedPair(a, rowAt(y + t - r), rowAt(y + r - t), wt, rowBytes);
+            AddWeightedRow(a, rowAt(y), w[size_t(r)], rowBytes);
         } else {
-            for (int t = 0; t < taps; ++t) {
-                const int32_t wt = w[size_t(t)];
-                if (wt == 0) continue;
-                const uint8_t* q = rowAt(y + t - r);
-                for (size_t j = 0; j < rowBytes; ++j) a[j] += wt * int32_t(q[j]);
-            }
+            for (int t = 0; t < taps; ++t)
+                if (const int32_t wt = w[size_t(t)]; wt != 0) AddWeightedRow(a, rowAt(y + t - r), wt, rowBytes);
         }
-        uint8_t* d = dst + size_t(y) * size_t(dstStride);
-        for (size_t j = 0; j < rowBytes; ++j) d[j] = ScaledToByte(a[j]);
+        StoreShifted10(dst + size_t(y) * size_t(dstStride), a, rowBytes);
         if (hook && !hook(1, y + 1, height)) return false;
     }
     return true;

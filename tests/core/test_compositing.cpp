@@ -135,15 +135,20 @@ TEST(DrawIconImage, PainterCanvasMatchesBitmapCanvas)
     TIconImageRec rec = SolidFormat(16, 16, ctTrueAlpha, 0, 0);
     *rec.Bitmap = NoiseBitmap(16, 16, 5);
     *rec.Mask = NoiseBitmap(16, 16, 6);
-    Bitmap24 viaBitmap = FilledBitmap(40, 40, Sentinel);
-    DrawIconImage(viaBitmap, Rect{3, 4, 35, 28}, MakeColor(0, 128, 255), rec);
-    Bitmap24 viaPainter = FilledBitmap(40, 40, Sentinel);
-    {
-        QImage image = viaPainter.Image();
-        QPainter painter(&image);
-        DrawIconImage(painter, Rect{3, 4, 35, 28}, MakeColor(0, 128, 255), rec);
+    // Enlarged by uneven and by whole factors, and zoomed views that reach past the canvas on any
+    // side: the bitmap canvas computes only what lands inside it, the same pixels as the whole.
+    for (const Rect& r : {Rect{3, 4, 35, 28}, Rect{-50, -30, 78, 98}, Rect{20, 25, 148, 153}, Rect{-3, 8, 13, 24}}) {
+        SCOPED_TRACE(testing::Message() << r.Left << "," << r.Top);
+        Bitmap24 viaBitmap = FilledBitmap(40, 40, Sentinel);
+        DrawIconImage(viaBitmap, r, MakeColor(0, 128, 255), rec);
+        Bitmap24 viaPainter = FilledBitmap(40, 40, Sentinel);
+        {
+            QImage image = viaPainter.Image();
+            QPainter painter(&image);
+            DrawIconImage(painter, r, MakeColor(0, 128, 255), rec);
+        }
+        EXPECT_TRUE(viaBitmap == viaPainter);
     }
-    EXPECT_TRUE(viaBitmap == viaPainter);
 }
 
 TEST(DrawIconImageFitted, SmallFormatsCentredLargeOnesKeepTheirAspectRatio)

@@ -1,0 +1,38 @@
+#include "imaging/row_sums.h"
+
+#include "imaging/resample.h"
+
+TAVRIN_WIDE_VECTORS void AddWeightedRow(int32_t* acc, const uint8_t* q, int32_t w, size_t n)
+{
+    for (size_t j = 0; j < n; ++j) acc[j] += w * int32_t(q[j]);
+}
+
+TAVRIN_WIDE_VECTORS void AddWeightedPair(int32_t* acc, const uint8_t* lo, const uint8_t* hi, int32_t w, size_t n)
+{
+    for (size_t j = 0; j < n; ++j) acc[j] += w * (int32_t(lo[j]) + int32_t(hi[j]));
+}
+
+TAVRIN_WIDE_VECTORS void StoreShifted10(uint8_t* out, const int32_t* acc, size_t n)
+{
+    for (size_t j = 0; j < n; ++j) {
+        const int32_t v = acc[j] >> 10;
+        out[j] = uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
+    }
+}
+
+TAVRIN_WIDE_VECTORS void WeighFourRows(uint8_t* out, const uint8_t* r0, const uint8_t* r1, const uint8_t* r2,
+                                       const uint8_t* r3, double w0, double w1, double w2, double w3, size_t n)
+{
+    for (size_t j = 0; j < n; ++j)
+        out[j] = TruncForgivingByte(double(r0[j]) * w0 + double(r1[j]) * w1 + double(r2[j]) * w2 + double(r3[j]) * w3);
+}
+
+TAVRIN_WIDE_VECTORS void WeighFourRowsFixed16(uint8_t* out, const uint8_t* r0, const uint8_t* r1, const uint8_t* r2,
+                                              const uint8_t* r3, int32_t w0, int32_t w1, int32_t w2, int32_t w3,
+                                              size_t n)
+{
+    for (size_t j = 0; j < n; ++j) {
+        const int32_t v = (int32_t(r0[j]) * w0 + int32_t(r1[j]) * w1 + int32_t(r2[j]) * w2 + int32_t(r3[j]) * w3) >> 16;
+        out[j] = uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
+    }
+}
