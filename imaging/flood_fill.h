@@ -35,17 +35,17 @@ public:
     bool Filled(int x, int y) const;
 
 private:
-    bool Matches(int x, int y) const;
-    // Marks [left, right) of row y filled.
-    void MarkSpan(int left, int right, int y);
     void FillFrom(int x, int y);
+
+    // What Visited_ holds for each pixel of the area.
+    static constexpr uint8_t Outside = 0;  // not within the tolerance
+    static constexpr uint8_t Open = 1;     // within it, not reached yet
+    static constexpr uint8_t Taken = 2;    // in the region
 
     const Bitmap24* Source_ = nullptr;
     Bitmap24 ResultMask_{MaxSide, MaxSide};
     int FillWidth_ = 0;
     int FillHeight_ = 0;
-    uint8_t LowR_ = 0, LowG_ = 0, LowB_ = 0;
-    uint8_t HighR_ = 0, HighG_ = 0, HighB_ = 0;
     std::vector<uint8_t> Visited_;
     // The seeds still to grow, kept to spare allocations.
     std::vector<int32_t> current_;
