@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <vector>
 
 #include <QPainter>
 
 #include "imaging/imaging_state.h"
 #include "imaging/resample.h"
+#include "imaging/row_sums.h"
 #include "platform/canvas_ops.h"
 #include "platform/rounding.h"
 
@@ -112,8 +114,34 @@ Rect FittedRect(int width, int height, int side)
 void CompositeOnColor(const Bitmap24& bitmap, const Bitmap24& mask, const TPalette* palette, Bitmap24& dst,
                       TColor ground, const Rect& rect)
 {
-    const uint8_t g[3] = {uint8_t(ColorB(ground)), uint8_t(ColorG(ground)), uint8_t(ColorR(ground))};
-    Composite(bitmap, mask, palette, dst, rect, [&g](int, int) { return g; });
+    // Row by row over whole lines of bytes: the colours (through the palette first), each
+    // pixel's mask byte spread over its three channels, and the ground repeated.
+    const Rect r = LimitRect(rect, std::min({bitmap.Width(), mask.Width(), dst.Width()}),
+                             std::min({bitmap.Height(), mask.Height(), dst.Height()}));
+    if (r.IsEmpty()) return;
+    const PaletteLookup lookup(palette);
+    const size_t n = size_t(r.Width()) * 3;
+    std::vector<uint8_t> colours(lookup.active ? n : 0), alpha(n), grounds(n);
+    for (size_t j = 0; j < n; j += 3) {
+        grounds[j] = uint8_t(ColorB(ground));
+        grounds[j + 1] = uint8_t(ColorG(ground));
+        grounds[j + 2] = uint8_t(ColorR(ground));
+    }
+    for (int y = r.Top; y < r.Bottom; ++y) {
+        const uint8_t* c = bitmap.Row(y) + size_t(r.Left) * 3;
+        const uint8_t* m = mask.Row(y) + size_t(r.Left) * 3;
+        for (size_t j = 0; j < n; j += 3) alpha[j] = alpha[j + 1] = alpha[j + 2] = m[j];
+        if (lookup.active) {
+            for (size_t j = 0; j < n; j += 3) {
+                const TColor pc = lookup.colors[c[j + 2]];
+                colours[j] = uint8_t(ColorB(pc));
+                colours[j + 1] = uint8_t(ColorG(pc));
+                colours[j + 2] = uint8_t(ColorR(pc));
+            }
+            c = colours.data();
+        }
+        CompositeRow(dst.Row(y) + size_t(r.Left) * 3, c, alpha.data(), grounds.data(), n);
+    }
 }
 
 void CompositeOnBitmap(const Bitmap24& bitmap, const Bitmap24& mask, const Bitmap24& ground, Bitmap24& dst,

@@ -36,3 +36,13 @@ TAVRIN_WIDE_VECTORS void WeighFourRowsFixed16(uint8_t* out, const uint8_t* r0, c
         out[j] = uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
     }
 }
+
+TAVRIN_WIDE_VECTORS void CompositeRow(uint8_t* out, const uint8_t* colour, const uint8_t* alpha, const uint8_t* ground,
+                                      size_t n)
+{
+    // At most 255 * 255 + 127: the sum fits 16 bits.
+    for (size_t j = 0; j < n; ++j) {
+        const uint16_t a = alpha[j];
+        out[j] = uint8_t((uint16_t(colour[j] * (255 - a)) + uint16_t(ground[j] * a) + 127u) / 255u);
+    }
+}

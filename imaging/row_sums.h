@@ -29,3 +29,6 @@ void WeighFourRows(uint8_t* out, const uint8_t* r0, const uint8_t* r1, const uin
 // 1/65536 is its floor, and whole numbers give the same bytes faster.
 void WeighFourRowsFixed16(uint8_t* out, const uint8_t* r0, const uint8_t* r1, const uint8_t* r2, const uint8_t* r3,
                           int32_t W0, int32_t W1, int32_t W2, int32_t W3, size_t n);
+// out[j] = (colour[j] * (255 - alpha[j]) + ground[j] * alpha[j] + 127) / 255 for j < n: a row of
+// channels laid over the ground (CompositeChannel), each channel with its own alpha byte.
+void CompositeRow(uint8_t* out, const uint8_t* colour, const uint8_t* alpha, const uint8_t* ground, size_t n);

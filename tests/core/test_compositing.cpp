@@ -45,6 +45,41 @@ TEST(Compositing, RoundingRuleMaskByteAndPalettes)
     EXPECT_EQ(dst.Pixel(1, 0), 1u);
 }
 
+TEST(Compositing, EveryColourAndMaskByteMatchesTheRoundingRuleInPlaceAndThroughPalettes)
+{
+    // All 65536 pairs of channel value and mask byte, the mask's other bytes differing, over a
+    // ground of three different channels; then in place; then through a 256-entry palette.
+    Bitmap24 color(256, 256), mask(256, 256), dst(256, 256);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            color.SetPixel(x, y, MakeColor(x, 255 - x, (x * 7) & 255));
+            mask.SetPixel(x, y, MakeColor(13, 200, y)); // the first (blue) byte counts
+        }
+    const TColor ground = MakeColor(250, 3, 128);
+    auto expected = [&](int x, int y, TColor c) {
+        const int m = y;
+        return MakeColor(CompositeChannel(ColorR(c), ColorR(ground), m), CompositeChannel(ColorG(c), ColorG(ground), m),
+                         CompositeChannel(ColorB(c), ColorB(ground), m));
+    };
+    CompositeOnColor(color, mask, nullptr, dst, ground, SizeRect(256, 256));
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) ASSERT_EQ(dst.Pixel(x, y), expected(x, y, color.Pixel(x, y))) << x << "," << y;
+    Bitmap24 inPlace = color;
+    CompositeOnColor(inPlace, mask, nullptr, inPlace, ground, Rect{3, 5, 250, 256});
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const bool inside = x >= 3 && x < 250 && y >= 5;
+            ASSERT_EQ(inPlace.Pixel(x, y), inside ? dst.Pixel(x, y) : color.Pixel(x, y)) << x << "," << y;
+        }
+    TIconImageRec indexed = SolidFormat(256, 256, ctColors256, 0, 0);
+    for (int i = 0; i < 256; ++i) indexed.Palette.palPalEntry[size_t(i)] = {uint8_t(i), uint8_t(255 - i), uint8_t((i * 7) & 255), 0};
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) indexed.Bitmap->SetPixel(x, y, MakeColor(x, 0, 0));
+    Bitmap24 viaPalette(256, 256);
+    CompositeOnColor(*indexed.Bitmap, mask, &indexed.Palette, viaPalette, ground, SizeRect(256, 256));
+    EXPECT_TRUE(viaPalette == dst);
+}
+
 TEST(Compositing, RectanglesAreClippedAndEmptyOnesChangeNothing)
 {
     const Bitmap24 color = NoiseBitmap(8, 8, 1);
