@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "imaging/row_sums.h"
 #include "platform/canvas_ops.h"
 
 TFloodFill::TFloodFill() : Visited_(size_t(MaxSide) * MaxSide, 0)
@@ -19,6 +20,25 @@ void TFloodFill::SetSource(const Bitmap24* source, int width, int height)
     FillHeight_ = std::clamp(height, 0, std::min(h, int(MaxSide)));
 }
 
+namespace {
+
+// The first index in from..to whose byte is not `value` (to when there is none), eight bytes at
+// a time over long runs.
+int EndOfRun(const uint8_t* bytes, int from, int to, uint8_t value)
+{
+    const uint64_t all = 0x0101010101010101ull * value;
+    while (to - from >= 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes + from, 8);
+        if (word != all) break;
+        from += 8;
+    }
+    while (from < to && bytes[from] == value) ++from;
+    return from;
+}
+
+} // namespace
+
 void TFloodFill::Fill(int x, int y, int tolerance)
 {
     for (int row = 0; row < FillHeight_; ++row) std::memset(ResultMask_.Row(row), 0xFF, size_t(FillWidth_) * 3);
@@ -28,21 +48,16 @@ void TFloodFill::Fill(int x, int y, int tolerance)
     }
     const int t = std::clamp(tolerance, 0, 255);
     const uint8_t* seed = Source_->Row(y) + 3 * x;
-    // A channel v lies in low..high exactly when v - low, taken modulo 256, is at most high - low.
-    uint8_t low[3], span[3];
+    uint8_t low[3], range[3];
     for (int c = 0; c < 3; ++c) {
         low[c] = uint8_t(std::max(seed[c] - t, 0));
-        span[c] = uint8_t(std::min(seed[c] + t, 255) - low[c]);
+        range[c] = uint8_t(std::min(seed[c] + t, 255) - low[c]);
     }
-    // Every pixel is tested once, up front, in a loop without branches; the search then reads
-    // one byte per pixel.
-    for (int row = 0; row < FillHeight_; ++row) {
-        const uint8_t* p = Source_->Row(row);
-        uint8_t* state = Visited_.data() + size_t(row) * size_t(FillWidth_);
-        for (int i = 0; i < FillWidth_; ++i, p += 3)
-            state[i] = uint8_t(uint8_t(p[0] - low[0]) <= span[0] && uint8_t(p[1] - low[1]) <= span[1] &&
-                               uint8_t(p[2] - low[2]) <= span[2]);
-    }
+    // Every pixel is tested once, up front, whole rows at a time; the search then reads one byte
+    // per pixel.
+    for (int row = 0; row < FillHeight_; ++row)
+        MarkPixelsInRange(Visited_.data() + size_t(row) * size_t(FillWidth_), Source_->Row(row), size_t(FillWidth_),
+                          low, range);
     FillFrom(x, y);
 }
 
@@ -62,19 +77,21 @@ void TFloodFill::FillFrom(int x, int y)
         const int sx = s % MaxSide, sy = s / MaxSide;
         uint8_t* state = Visited_.data() + size_t(sy) * size_t(w);
         if (state[sx] != Open) continue;
-        int left = sx, right = sx + 1;
+        int left = sx;
         while (left > 0 && state[left - 1] == Open) --left;
-        while (right < w && state[right] == Open) ++right;
+        const int right = EndOfRun(state, sx + 1, w, Open);
         std::memset(state + left, Taken, size_t(right - left));
         std::memset(ResultMask_.Row(sy) + 3 * left, 0, size_t(right - left) * 3);
         for (const int ny : {sy - 1, sy + 1}) {
             if (ny < 0 || ny >= h) continue;
             const uint8_t* next = Visited_.data() + size_t(ny) * size_t(w);
-            bool inRun = false;
-            for (int nx = left; nx < right; ++nx) {
-                const bool open = next[nx] == Open;
-                if (open && !inRun) seeds.push_back(nx + ny * MaxSide);
-                inRun = open;
+            for (int nx = left; nx < right;) {
+                if (next[nx] != Open) {
+                    ++nx;
+                    continue;
+                }
+                seeds.push_back(nx + ny * MaxSide);
+                nx = EndOfRun(next, nx + 1, right, Open);
             }
         }
     }

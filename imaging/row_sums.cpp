@@ -46,3 +46,14 @@ TAVRIN_WIDE_VECTORS void CompositeRow(uint8_t* out, const uint8_t* colour, const
         out[j] = uint8_t((uint16_t(colour[j] * (255 - a)) + uint16_t(ground[j] * a) + 127u) / 255u);
     }
 }
+
+TAVRIN_WIDE_VECTORS void MarkPixelsInRange(uint8_t* state, const uint8_t* pixels, size_t count, const uint8_t low[3],
+                                           const uint8_t range[3])
+{
+    // v lies in low..low + range exactly when v - low, taken modulo 256, is at most range.
+    const uint8_t l0 = low[0], l1 = low[1], l2 = low[2], r0 = range[0], r1 = range[1], r2 = range[2];
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* p = pixels + i * 3;
+        state[i] = uint8_t((uint8_t(p[0] - l0) <= r0) & (uint8_t(p[1] - l1) <= r1) & (uint8_t(p[2] - l2) <= r2));
+    }
+}

@@ -32,3 +32,6 @@ void WeighFourRowsFixed16(uint8_t* out, const uint8_t* r0, const uint8_t* r1, co
 // out[j] = (colour[j] * (255 - alpha[j]) + ground[j] * alpha[j] + 127) / 255 for j < n: a row of
 // channels laid over the ground (CompositeChannel), each channel with its own alpha byte.
 void CompositeRow(uint8_t* out, const uint8_t* colour, const uint8_t* alpha, const uint8_t* ground, size_t n);
+// state[i] = 1 where every channel of pixel i (3 bytes) lies in low[c]..low[c] + range[c], else 0.
+void MarkPixelsInRange(uint8_t* state, const uint8_t* pixels, size_t count, const uint8_t low[3],
+                       const uint8_t range[3]);
