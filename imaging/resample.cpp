@@ -172,7 +172,8 @@ void EnlargeBicubicPart(const Bitmap24& srcIn, Rect srcRect, int dw, int dh, Rec
     }
 }
 
-void ShrinkAreaAverage(const Bitmap24& srcIn, Bitmap24& dst, Rect srcRect, Rect dstRect)
+// Built for AVX2 too (see row_sums.h): every sum is taken in the same order either way.
+TAVRIN_WIDE_VECTORS void ShrinkAreaAverage(const Bitmap24& srcIn, Bitmap24& dst, Rect srcRect, Rect dstRect)
 {
     ClipRectToBounds(srcRect, srcIn.Width(), srcIn.Height());
     ClipRectToBounds(dstRect, dst.Width(), dst.Height());
