@@ -154,8 +154,11 @@ void ConvolveRgb(const Bitmap24& src, Bitmap24& dst, const TFilterDef& f, int r,
             AddWeightedRow(a, rowPtr[size_t(tap.dy + r)] + (inner0 + tap.dx) * 3, tap.weight, innerBytes);
         uint8_t* out = d + inner0 * 3;
         const uint8_t* keep = s + inner0 * 3;
-        for (size_t j = 0; j < innerBytes; j += 3)
-            for (int c = 0; c < 3; ++c) out[j + size_t(c)] = enabled[c] ? uint8_t(ClampReal(0, 255, Filtered(f, a[j + size_t(c)]))) : keep[j + size_t(c)];
+        StoreFiltered(out, a, innerBytes, double(f.Bias), double(f.Divisor));
+        if (!(enabled[0] && enabled[1] && enabled[2]))
+            for (size_t j = 0; j < innerBytes; j += 3)
+                for (size_t c = 0; c < 3; ++c)
+                    if (!enabled[c]) out[j + c] = keep[j + c];
         for (int x = inner1; x < w; ++x) edgePixel(x);
     }
 }

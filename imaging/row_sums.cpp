@@ -57,3 +57,14 @@ TAVRIN_WIDE_VECTORS void MarkPixelsInRange(uint8_t* state, const uint8_t* pixels
         state[i] = uint8_t((uint8_t(p[0] - l0) <= r0) & (uint8_t(p[1] - l1) <= r1) & (uint8_t(p[2] - l2) <= r2));
     }
 }
+
+TAVRIN_WIDE_VECTORS void StoreFiltered(uint8_t* out, const int32_t* acc, size_t n, double bias, double divisor)
+{
+    for (size_t j = 0; j < n; ++j) {
+        double v = bias + double(acc[j]) / divisor;
+        // Comparisons with NaN are false, so NaN ends at 0 like the clamp's own rule.
+        v = v >= 0.0 ? v : 0.0;
+        v = v <= 255.0 ? v : 255.0;
+        out[j] = uint8_t(int32_t(v));
+    }
+}

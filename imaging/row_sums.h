@@ -35,3 +35,6 @@ void CompositeRow(uint8_t* out, const uint8_t* colour, const uint8_t* alpha, con
 // state[i] = 1 where every channel of pixel i (3 bytes) lies in low[c]..low[c] + range[c], else 0.
 void MarkPixelsInRange(uint8_t* state, const uint8_t* pixels, size_t count, const uint8_t low[3],
                        const uint8_t range[3]);
+// out[j] = bias + acc[j] / divisor in double, truncated toward zero and held to 0..255 (NaN gives
+// 0): ClampReal(0, 255, ...) of the filter engine's quotient, for j < n.
+void StoreFiltered(uint8_t* out, const int32_t* acc, size_t n, double bias, double divisor);
