@@ -240,6 +240,12 @@ void MergeIconImageOver(TIconImageRec& a, const TIconImageRec& b, const Rect& re
                           std::min({a.Bitmap->Height(), a.Mask->Height(), b.Bitmap->Height(), b.Mask->Height()}));
     if (r.IsEmpty()) return;
     const double o = std::min(opacity, 255) / 255.0;
+    // Each alpha is one of 256 values, worked out once the same way.
+    std::array<double, 256> alphaOfA, alphaOfB;
+    for (int v = 0; v < 256; ++v) {
+        alphaOfA[size_t(v)] = (255 - v) / 255.0;
+        alphaOfB[size_t(v)] = (255 - v) / 255.0 * o;
+    }
     for (int y = r.Top; y < r.Bottom; ++y) {
         uint8_t* ac = a.Bitmap->Row(y);
         uint8_t* am = a.Mask->Row(y);
@@ -247,8 +253,13 @@ void MergeIconImageOver(TIconImageRec& a, const TIconImageRec& b, const Rect& re
         const uint8_t* bm = b.Mask->Row(y);
         for (int x = r.Left; x < r.Right; ++x) {
             const int i = x * 3;
-            const double alphaA = (255 - am[i]) / 255.0;
-            const double alphaB = (255 - bm[i]) / 255.0 * o;
+            if (am[i] == 0) {
+                // A opaque: f is exactly 1, the mask 0 and every colour A's own.
+                am[i + 1] = am[i + 2] = 0;
+                continue;
+            }
+            const double alphaA = alphaOfA[am[i]];
+            const double alphaB = alphaOfB[bm[i]];
             const double f = 1 - (1 - alphaA) * (1 - alphaB);
             const uint8_t mask = TruncForgivingByte(255 - f * 255);
             am[i] = am[i + 1] = am[i + 2] = mask;

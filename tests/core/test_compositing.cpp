@@ -5,6 +5,7 @@
 
 #include "imaging/compositing.h"
 #include "imaging/imaging_state.h"
+#include "imaging/resample.h"
 #include "support/bitmap_checks.h"
 #include "support/format_helpers.h"
 
@@ -231,6 +232,39 @@ TEST(DrawFormatThumbnail, PositionsInTheStrip)
     DrawFormatThumbnail(none, formats, 3);
     DrawFormatThumbnail(none, TIconImageArray(), 0);
     EXPECT_EQ(ChangedRect(none, Sentinel), Unchanged(240, 90));
+}
+
+TEST(MergeIconImageOver, EveryPairOfMaskBytesMatchesThePlainFormula)
+{
+    // A's mask byte down, B's across, with colours that differ per pixel, at three opacities.
+    TIconImageRec b = SolidFormat(256, 256, ctTrueAlpha, 0, 0);
+    TIconImageRec a = SolidFormat(256, 256, ctTrueAlpha, 0, 0);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            a.Bitmap->SetPixel(x, y, MakeColor((x * 3) & 255, y, (x + y) & 255));
+            a.Mask->SetPixel(x, y, MakeColor(9, 9, y)); // only the first (blue) byte counts
+            b.Bitmap->SetPixel(x, y, MakeColor(255 - x, (x * y) & 255, 77));
+            b.Mask->SetPixel(x, y, MakeColor(x, x, x));
+        }
+    for (const int opacity : {255, 128, 1}) {
+        TIconImageRec merged = a.Clone();
+        MergeIconImageOver(merged, b, SizeRect(256, 256), opacity);
+        const double o = opacity / 255.0;
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) {
+                const uint8_t* ac = a.Bitmap->Row(y) + x * 3;
+                const uint8_t* bc = b.Bitmap->Row(y) + x * 3;
+                const double alphaA = (255 - a.Mask->Row(y)[x * 3]) / 255.0;
+                const double alphaB = (255 - b.Mask->Row(y)[x * 3]) / 255.0 * o;
+                const double f = 1 - (1 - alphaA) * (1 - alphaB);
+                const uint8_t mask = TruncForgivingByte(255 - f * 255);
+                ASSERT_EQ(merged.Mask->Pixel(x, y), GreyColor(mask)) << x << "," << y << " at " << opacity;
+                for (int c = 0; c < 3; ++c) {
+                    const uint8_t want = f <= 0 ? bc[c] : TruncForgivingByte((bc[c] * alphaB * (1 - alphaA) + ac[c] * alphaA) / f);
+                    ASSERT_EQ(merged.Bitmap->Row(y)[x * 3 + c], want) << x << "," << y << " channel " << c;
+                }
+            }
+    }
 }
 
 TEST(MergeIconImageOver, OpacityZeroAndTransparentBChangeNothing)
