@@ -150,8 +150,19 @@ void ConvolveRgb(const Bitmap24& src, Bitmap24& dst, const TFilterDef& f, int r,
         for (int x = 0; x < inner0; ++x) edgePixel(x);
         std::fill(acc.begin(), acc.end(), 0);
         int32_t* a = acc.data();
-        for (const Tap& tap : taps)
-            AddWeightedRow(a, rowPtr[size_t(tap.dy + r)] + (inner0 + tap.dx) * 3, tap.weight, innerBytes);
+        // Four taps per pass over the sums, the rest one at a time; integer sums in any order.
+        size_t t = 0;
+        for (; t + 4 <= taps.size(); t += 4) {
+            const uint8_t* q[4];
+            int32_t wt[4];
+            for (size_t k = 0; k < 4; ++k) {
+                q[k] = rowPtr[size_t(taps[t + k].dy + r)] + (inner0 + taps[t + k].dx) * 3;
+                wt[k] = taps[t + k].weight;
+            }
+            AddWeightedRows4(a, q, wt, innerBytes);
+        }
+        for (; t < taps.size(); ++t)
+            AddWeightedRow(a, rowPtr[size_t(taps[t].dy + r)] + (inner0 + taps[t].dx) * 3, taps[t].weight, innerBytes);
         uint8_t* out = d + inner0 * 3;
         const uint8_t* keep = s + inner0 * 3;
         StoreFiltered(out, a, innerBytes, double(f.Bias), double(f.Divisor));

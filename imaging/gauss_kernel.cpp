@@ -108,6 +108,31 @@ bool GaussianBlurPixels24(const uint8_t* src, int srcStride, uint8_t* dst, int d
     for (int t = 0; t < taps; ++t) w[size_t(t)] = kernel.IntWeight(t - r);
     for (int t = 0; t < r; ++t) symmetric = symmetric && w[size_t(t)] == w[size_t(taps - 1 - t)];
 
+    // The pairs of taps t and taps - 1 - t (t < r) of non-zero weight, added four pairs per pass
+    // over the sums; `line(t)` is the line tap t reads.
+    std::vector<int> pairs;
+    for (int t = 0; t < r; ++t)
+        if (w[size_t(t)] != 0) pairs.push_back(t);
+    const auto AddPairs = [&](int32_t* sums, const auto& line, size_t n) {
+        size_t i = 0;
+        for (; i + 4 <= pairs.size(); i += 4) {
+            const uint8_t* lo[4];
+            const uint8_t* hi[4];
+            int32_t wt[4];
+            for (size_t k = 0; k < 4; ++k) {
+                const int t = pairs[i + k];
+                lo[k] = line(t);
+                hi[k] = line(taps - 1 - t);
+                wt[k] = w[size_t(t)];
+            }
+            AddWeightedPairs4(sums, lo, hi, wt, n);
+        }
+        for (; i < pairs.size(); ++i) {
+            const int t = pairs[i];
+            AddWeightedPair(sums, line(t), line(taps - 1 - t), w[size_t(t)], n);
+        }
+    };
+
     std::vector<uint8_t> rows(rowBytes * size_t(height));  // row-pass results
     std::vector<uint8_t> pad((size_t(width) + 2 * size_t(r)) * 3);
     std::vector<int32_t> acc(rowBytes);
@@ -124,9 +149,7 @@ bool GaussianBlurPixels24(const uint8_t* src, int srcStride, uint8_t* dst, int d
 
         std::fill(acc.begin(), acc.end(), 0);
         if (symmetric) {
-            for (int t = 0; t < r; ++t)
-                if (const int32_t wt = w[size_t(t)]; wt != 0)
-                    AddWeightedPair(a, p + size_t(t) * 3, p + size_t(taps - 1 - t) * 3, wt, rowBytes);
+            AddPairs(a, [&](int t) { return p + size_t(t) * 3; }, rowBytes);
             AddWeightedRow(a, p + size_t(r) * 3, w[size_t(r)], rowBytes);
         } else {
             for (int t = 0; t < taps; ++t)
@@ -143,8 +166,7 @@ bool GaussianBlurPixels24(const uint8_t* src, int srcStride, uint8_t* dst, int d
     for (int y = 0; y < height; ++y) {
         std::fill(acc.begin(), acc.end(), 0);
         if (symmetric) {
-            for (int t = 0; t < r; ++t)
-                if (const int32_t wt = w[size_t(t)]; wt != 0) AddWeightedPair(a, rowAt(y + t - r), rowAt(y + r - t), wt, rowBytes);
+            AddPairs(a, [&](int t) { return rowAt(y + t - r); }, rowBytes);
             AddWeightedRow(a, rowAt(y), w[size_t(r)], rowBytes);
         } else {
             for (int t = 0; t < taps; ++t)

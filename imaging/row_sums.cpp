@@ -12,6 +12,25 @@ TAVRIN_WIDE_VECTORS void AddWeightedPair(int32_t* acc, const uint8_t* lo, const 
     for (size_t j = 0; j < n; ++j) acc[j] += w * (int32_t(lo[j]) + int32_t(hi[j]));
 }
 
+TAVRIN_WIDE_VECTORS void AddWeightedRows4(int32_t* acc, const uint8_t* const q[4], const int32_t w[4], size_t n)
+{
+    const uint8_t *q0 = q[0], *q1 = q[1], *q2 = q[2], *q3 = q[3];
+    const int32_t w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3];
+    for (size_t j = 0; j < n; ++j)
+        acc[j] += w0 * int32_t(q0[j]) + w1 * int32_t(q1[j]) + w2 * int32_t(q2[j]) + w3 * int32_t(q3[j]);
+}
+
+TAVRIN_WIDE_VECTORS void AddWeightedPairs4(int32_t* acc, const uint8_t* const lo[4], const uint8_t* const hi[4],
+                                           const int32_t w[4], size_t n)
+{
+    const uint8_t *a0 = lo[0], *a1 = lo[1], *a2 = lo[2], *a3 = lo[3];
+    const uint8_t *b0 = hi[0], *b1 = hi[1], *b2 = hi[2], *b3 = hi[3];
+    const int32_t w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3];
+    for (size_t j = 0; j < n; ++j)
+        acc[j] += w0 * (int32_t(a0[j]) + int32_t(b0[j])) + w1 * (int32_t(a1[j]) + int32_t(b1[j])) +
+                  w2 * (int32_t(a2[j]) + int32_t(b2[j])) + w3 * (int32_t(a3[j]) + int32_t(b3[j]));
+}
+
 TAVRIN_WIDE_VECTORS void StoreShifted10(uint8_t* out, const int32_t* acc, size_t n)
 {
     for (size_t j = 0; j < n; ++j) {

@@ -18,6 +18,11 @@
 void AddWeightedRow(int32_t* acc, const uint8_t* q, int32_t w, size_t n);
 // acc[j] += w * (lo[j] + hi[j]) for j < n: two taps of equal weight.
 void AddWeightedPair(int32_t* acc, const uint8_t* lo, const uint8_t* hi, int32_t w, size_t n);
+// acc[j] += w[0] * q[0][j] + ... + w[3] * q[3][j] for j < n: four taps in one pass over acc.
+void AddWeightedRows4(int32_t* acc, const uint8_t* const q[4], const int32_t w[4], size_t n);
+// acc[j] += w[k] * (lo[k][j] + hi[k][j]) summed over k < 4, for j < n.
+void AddWeightedPairs4(int32_t* acc, const uint8_t* const lo[4], const uint8_t* const hi[4], const int32_t w[4],
+                       size_t n);
 // out[j] = acc[j] >> 10, held to 0..255, for j < n.
 void StoreShifted10(uint8_t* out, const int32_t* acc, size_t n);
 // out[j] = TruncForgivingByte(r0[j] * w0 + r1[j] * w1 + r2[j] * w2 + r3[j] * w3), summed left to
