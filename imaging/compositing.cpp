@@ -114,23 +114,21 @@ Rect FittedRect(int width, int height, int side)
 void CompositeOnColor(const Bitmap24& bitmap, const Bitmap24& mask, const TPalette* palette, Bitmap24& dst,
                       TColor ground, const Rect& rect)
 {
-    // Row by row over whole lines of bytes: the colours (through the palette first), each
-    // pixel's mask byte spread over its three channels, and the ground repeated.
+    // Row by row: the colours (through the palette first) laid over the ground by each pixel's
+    // first mask byte.
     const Rect r = LimitRect(rect, std::min({bitmap.Width(), mask.Width(), dst.Width()}),
                              std::min({bitmap.Height(), mask.Height(), dst.Height()}));
     if (r.IsEmpty()) return;
     const PaletteLookup lookup(palette);
     const size_t n = size_t(r.Width()) * 3;
-    std::vector<uint8_t> colours(lookup.active ? n : 0), alpha(n), grounds(n);
-    for (size_t j = 0; j < n; j += 3) {
-        grounds[j] = uint8_t(ColorB(ground));
-        grounds[j + 1] = uint8_t(ColorG(ground));
-        grounds[j + 2] = uint8_t(ColorR(ground));
-    }
+    const uint8_t grounds[3] = {uint8_t(ColorB(ground)), uint8_t(ColorG(ground)), uint8_t(ColorR(ground))};
+    // The row's colours and mask bytes are copied first where they share memory with the
+    // destination (in place), so the routine never sees overlapping rows.
+    std::vector<uint8_t> colours(n), masks;
     for (int y = r.Top; y < r.Bottom; ++y) {
         const uint8_t* c = bitmap.Row(y) + size_t(r.Left) * 3;
         const uint8_t* m = mask.Row(y) + size_t(r.Left) * 3;
-        for (size_t j = 0; j < n; j += 3) alpha[j] = alpha[j + 1] = alpha[j + 2] = m[j];
+        uint8_t* d = dst.Row(y) + size_t(r.Left) * 3;
         if (lookup.active) {
             for (size_t j = 0; j < n; j += 3) {
                 const TColor pc = lookup.colors[c[j + 2]];
@@ -139,8 +137,15 @@ void CompositeOnColor(const Bitmap24& bitmap, const Bitmap24& mask, const TPalet
                 colours[j + 2] = uint8_t(ColorR(pc));
             }
             c = colours.data();
+        } else if (c < d + n && d < c + n) {
+            std::copy_n(c, n, colours.data());
+            c = colours.data();
         }
-        CompositeRow(dst.Row(y) + size_t(r.Left) * 3, c, alpha.data(), grounds.data(), n);
+        if (m < d + n && d < m + n) {
+            masks.assign(m, m + n);
+            m = masks.data();
+        }
+        CompositeRow(d, c, m, grounds, size_t(r.Width()));
     }
 }
 

@@ -34,9 +34,10 @@ void WeighFourRows(uint8_t* out, const uint8_t* r0, const uint8_t* r1, const uin
 // 1/65536 is its floor, and whole numbers give the same bytes faster.
 void WeighFourRowsFixed16(uint8_t* out, const uint8_t* r0, const uint8_t* r1, const uint8_t* r2, const uint8_t* r3,
                           int32_t W0, int32_t W1, int32_t W2, int32_t W3, size_t n);
-// out[j] = (colour[j] * (255 - alpha[j]) + ground[j] * alpha[j] + 127) / 255 for j < n: a row of
-// channels laid over the ground (CompositeChannel), each channel with its own alpha byte.
-void CompositeRow(uint8_t* out, const uint8_t* colour, const uint8_t* alpha, const uint8_t* ground, size_t n);
+// For each of `pixels` pixels (3 bytes each): out = (colour * (255 - m) + ground * m + 127) / 255
+// per channel (CompositeChannel), m being the first byte of the pixel's mask. Out overlaps neither
+// colour nor mask.
+void CompositeRow(uint8_t* out, const uint8_t* colour, const uint8_t* mask, const uint8_t ground[3], size_t pixels);
 // state[i] = 1 where every channel of pixel i (3 bytes) lies in low[c]..low[c] + range[c], else 0.
 void MarkPixelsInRange(uint8_t* state, const uint8_t* pixels, size_t count, const uint8_t low[3],
                        const uint8_t range[3]);
