@@ -86,7 +86,7 @@ const Bitmap24* ScaledComposite(const Rect& rect, TColor ground, const TIconImag
     // earlier operation left in a larger scratch bitmap.
     Bitmap24& scratch = tempScratch;
     scratch.SetSize(rec.Width, rec.Height);
-    Bitmap24& buffer = WorkBitmap(Imaging().ScaleBufferBitmap, rect.Width(), rect.Height(), canvas, tempBuffer);
+    Bitmap24& buffer = WorkBitmap(Imaging().ScaleBufferBitmap(), rect.Width(), rect.Height(), canvas, tempBuffer);
     CompositeOnColor(*rec.Bitmap, *rec.Mask, &rec.Palette, scratch, ground, SizeRect(rec.Width, rec.Height));
     ResampleBitmap(scratch, buffer, rec.Width, rec.Height, rect.Width(), rect.Height());
     return &buffer;

@@ -156,13 +156,13 @@ TEST(DrawIconImage, TargetsLargerThanOrEqualToTheSharedBitmaps)
 
     // Drawing into the shared bitmaps themselves.
     const TIconImageRec small = SolidFormat(16, 16, ctTrueAlpha, MakeColor(1, 2, 3), 0);
-    state.ScaleBufferBitmap.Fill(Sentinel);
-    DrawIconImage(state.ScaleBufferBitmap, Rect{100, 100, 132, 132}, 0xFFFFFF, small);
-    EXPECT_EQ(ChangedRect(state.ScaleBufferBitmap, Sentinel), (Rect{100, 100, 132, 132}));
-    EXPECT_EQ(state.ScaleBufferBitmap.Pixel(131, 131), MakeColor(1, 2, 3));
-    state.ScratchBitmap1.Fill(Sentinel);
-    DrawIconImage(state.ScratchBitmap1, Rect{40, 40, 56, 56}, 0xFFFFFF, small);
-    EXPECT_EQ(ChangedRect(state.ScratchBitmap1, Sentinel), (Rect{40, 40, 56, 56}));
+    state.ScaleBufferBitmap().Fill(Sentinel);
+    DrawIconImage(state.ScaleBufferBitmap(), Rect{100, 100, 132, 132}, 0xFFFFFF, small);
+    EXPECT_EQ(ChangedRect(state.ScaleBufferBitmap(), Sentinel), (Rect{100, 100, 132, 132}));
+    EXPECT_EQ(state.ScaleBufferBitmap().Pixel(131, 131), MakeColor(1, 2, 3));
+    state.ScratchBitmap1().Fill(Sentinel);
+    DrawIconImage(state.ScratchBitmap1(), Rect{40, 40, 56, 56}, 0xFFFFFF, small);
+    EXPECT_EQ(ChangedRect(state.ScratchBitmap1(), Sentinel), (Rect{40, 40, 56, 56}));
 }
 
 TEST(DrawIconImage, PainterCanvasMatchesBitmapCanvas)
