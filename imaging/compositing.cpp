@@ -161,7 +161,7 @@ void DrawIconImage(Bitmap24& canvas, const Rect& rect, TColor ground, const TIco
     if (HasPixels(rec) && rect.Width() > 0 && rect.Height() > 0 &&
         (rec.Width < rect.Width() || rec.Height < rect.Height())) {
         // Enlarged (the zoomed views): straight onto the canvas, and only what lands inside it.
-        Bitmap24 composite(rec.Width, rec.Height);
+        Bitmap24 composite(rec.Width, rec.Height, Bitmap24::UnsetPixels{});  // every pixel is written next
         CompositeOnColor(*rec.Bitmap, *rec.Mask, &rec.Palette, composite, ground, SizeRect(rec.Width, rec.Height));
         EnlargeBicubicPart(composite, SizeRect(rec.Width, rec.Height), rect.Width(), rect.Height(),
                            SizeRect(rect.Width(), rect.Height()), canvas, rect.Left, rect.Top);
