@@ -114,6 +114,8 @@ rows = [
     ("Smooth zoom x8 of 256 x 256", "BM_Ours_DrawIconImageZoom8", "BM_Qt_SmoothZoom8"),
     ("Export 256 x 256 as BMP", "BM_ExportOurs/bmp", "BM_Peer_QImageSave/bmp"),
     ("Export 256 x 256 as JPEG", "BM_ExportOurs/jpg", "BM_Peer_QImageSave/jpg"),
+    ("  the same, flattened and encoded (BMP)", "BM_ExportOursInMemory/bmp", "BM_Peer_QImageSaveInMemory/bmp"),
+    ("  the same, flattened and encoded (JPEG)", "BM_ExportOursInMemory/jpg", "BM_Peer_QImageSaveInMemory/jpg"),
     ("Icon of 7 formats, encoded in memory", "BM_WriteOursInMemory", "BM_Peer_LibpngEncode256"),
     ("Icon of 7 formats, written to disk", "BM_WriteOurs", "BM_Peer_LibpngEncode256"),
 ]
