@@ -210,9 +210,15 @@ TAVRIN_WIDE_VECTORS void ShrinkAreaAverage(const Bitmap24& srcIn, Bitmap24& dst,
     for (int X = dw - 1; X >= 0; --X) cellFirst[size_t(X)] = std::min(cellFirst[size_t(X)], cellFirst[size_t(X) + 1]);
     const double area = sx * sy;
 
+    // Writes destination row y from the sums gathered for it, and leaves those sums at zero for
+    // the row after next (whole, and part, which the caller swaps with spill).
     const auto writeRow = [&](int y) {
+        for (size_t k = 0; k < n; ++k) {
+            column[k] = whole[k] + part[k];
+            whole[k] = 0;
+            part[k] = 0.0;
+        }
         if (y < 0 || y >= dh) return;
-        for (size_t k = 0; k < n; ++k) column[k] = whole[k] + part[k];
         uint8_t* d = dst.Row(dstRect.Top + y) + dstRect.Left * 3;
         double carry[3] = {0, 0, 0};
         for (int X = 0; X < dw; ++X) {
@@ -238,9 +244,7 @@ TAVRIN_WIDE_VECTORS void ShrinkAreaAverage(const Bitmap24& srcIn, Bitmap24& dst,
         const int Y = std::min(TruncForgiving(j / sy), dh - 1);
         while (curY < Y) {
             writeRow(curY);
-            std::fill(whole.begin(), whole.end(), 0);
             part.swap(spill);
-            std::fill(spill.begin(), spill.end(), 0.0);
             ++curY;
         }
         const uint8_t* p = src.Row(srcRect.Top + j) + srcRect.Left * 3;
@@ -258,7 +262,6 @@ TAVRIN_WIDE_VECTORS void ShrinkAreaAverage(const Bitmap24& srcIn, Bitmap24& dst,
     }
     writeRow(curY);
     if (curY + 1 < dh) {
-        std::fill(whole.begin(), whole.end(), 0);
         part.swap(spill);
         writeRow(curY + 1);
     }
