@@ -728,26 +728,48 @@ void Tfrm_main::WriteToolWindowVisibility()
     }
 }
 
-void Tfrm_main::closeEvent(QCloseEvent* event)
+bool Tfrm_main::QueryShutDown()
 {
-    // Every document closes first, the most recent first; each may ask to save, and a refusal
-    // (Cancel, or a Yes whose save did not happen) keeps it open and stops the exit.
-    const QList<QMdiSubWindow*> windows = mdi_->subWindowList(QMdiArea::CreationOrder);
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-        if (!(*it)->close()) {
-            event->ignore();
-            return;
+    QList<QPointer<Tfrm_childwin>> documents;
+    for (Tfrm_childwin* doc : Documents()) documents.prepend(doc);
+    // Every document is asked before any closes, so a Cancel further down the list keeps them all;
+    // a No is only acted on once the whole shut-down goes on.
+    QList<QPointer<Tfrm_childwin>> discarded;
+    for (const QPointer<Tfrm_childwin>& doc : documents) {
+        if (!doc) continue;
+        switch (doc->AskToSave()) {
+        case Tfrm_childwin::TCloseAnswer::Keep: return false;
+        case Tfrm_childwin::TCloseAnswer::Discard: discarded << doc; break;
+        case Tfrm_childwin::TCloseAnswer::Close: break;
         }
     }
-    // The library's question comes once the documents, which may save into it, are closed; a
-    // Yes whose save did not happen keeps the program open.
-    if (IconLib && !IconLib->QueryEndSave()) {
+    // The library's question comes after the documents', whose saves may go into it.
+    if (IconLib && !IconLib->QueryEndSave()) return false;
+    for (const QPointer<Tfrm_childwin>& doc : discarded)
+        if (doc) doc->SetModified(false);
+    for (const QPointer<Tfrm_childwin>& doc : documents) {
+        if (!doc) continue;
+        auto* sub = qobject_cast<QMdiSubWindow*>(doc->parentWidget());
+        if (!(sub ? sub->close() : doc->close())) return false;
+    }
+    return true;
+}
+
+void Tfrm_main::SaveWindowState()
+{
+    SavePlacement();
+    WriteToolWindowVisibility();
+}
+
+void Tfrm_main::closeEvent(QCloseEvent* event)
+{
+    if (!QueryShutDown()) {
         event->ignore();
         return;
     }
-    SavePlacement();
-    WriteToolWindowVisibility();
+    SaveWindowState();
     event->accept();
+    emit ShutDownAccepted();
 }
 
 // ---- drops ----
@@ -808,7 +830,9 @@ void Tfrm_main::act_icon_mixerExecute()
     Tfrm_childwin* doc = CreateDocumentWindow();
     for (int i = 0; i < mixer.Result.Count(); ++i) doc->AddImageFormat(mixer.Result[i]);
     doc->Document().FileName = QString::fromLatin1(MixerFileName);
-    doc->setWindowTitle(mixer.ResultCaption);
+    // The mix exists in no file yet: closing it asks to save, and its caption says so.
+    doc->SetModified(true);
+    doc->setWindowTitle(mixer.ResultCaption + QStringLiteral(" *"));
 }
 
 QString Tfrm_main::HelpFilePath() { return QDir(AppPaths::ExecutableDir()).filePath(QStringLiteral("tavrin.chm")); }

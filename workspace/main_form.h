@@ -164,6 +164,20 @@ public:
     // The help file's path.
     static QString HelpFilePath();
 
+    // ---- shut-down ----
+    // Asks every modified document (the most recent first), then a modified library, and closes
+    // the documents once all have answered. False when one answer keeps the program running
+    // (Cancel, or a Yes whose save did not happen): then no window has closed, and an icon
+    // answered No before it is still marked modified.
+    bool QueryShutDown();
+    // Writes the main window's placement and which tool windows are showing ("position.cfg").
+    void SaveWindowState();
+
+signals:
+    // The main window has closed for good: every question was answered and the settings written;
+    // the run may end.
+    void ShutDownAccepted();
+
 protected:
     void setVisible(bool visible) override;
     void closeEvent(QCloseEvent* event) override;

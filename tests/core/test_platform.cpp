@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QPainter>
 
 #include "platform/app_paths.h"
@@ -324,12 +325,50 @@ TEST(AppPaths, WorkFoldersArePerRunAndStaleOnesAreSwept)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
 
+    // Runs that died while writing their lock file leave one that cannot be parsed.
+    const QString garbled = dir.FilePath(QStringLiteral("history/run-999999998"));
+    const QString empty = dir.FilePath(QStringLiteral("history/run-999999997"));
+    QDir().mkpath(garbled);
+    QDir().mkpath(empty);
+    ASSERT_TRUE(WriteBytes(garbled + QStringLiteral(".lock"), QByteArray("\x01\xff garbage\n\n\n", 14)));
+    ASSERT_TRUE(WriteBytes(empty + QStringLiteral(".lock"), QByteArray()));
+    // A run still alive keeps its folder even when its lock file reads as garbage.
+    const QString alive = dir.FilePath(QStringLiteral("history/run-999999996"));
+    QDir().mkpath(alive);
+    QLockFile aliveLock(alive + QStringLiteral(".lock"));
+    ASSERT_TRUE(aliveLock.tryLock(0));
+    ASSERT_TRUE(WriteBytes(alive + QStringLiteral(".lock"), "garbage"));
+
     const QString mine = AppPaths::WorkFolder(QStringLiteral("history"));
     EXPECT_TRUE(QDir(mine).exists());
+    EXPECT_FALSE(QDir(garbled).exists());
+    EXPECT_FALSE(QDir(empty).exists());
+    EXPECT_TRUE(QDir(alive).exists());
     EXPECT_TRUE(mine.startsWith(dir.FilePath(QStringLiteral("history/"))));
     EXPECT_FALSE(QDir(stale).exists());
     EXPECT_EQ(AppPaths::WorkFolder(QStringLiteral("history")), mine);
     EXPECT_EQ(AppPaths::SettingsFile(QStringLiteral("position.cfg")), dir.FilePath(QStringLiteral("position.cfg")));
     AppPaths::RemoveWorkFolder(QStringLiteral("history"));
     EXPECT_FALSE(QDir(mine).exists());
+}
+
+TEST(AppPaths, AWorkFolderDeletedDuringTheRunIsMadeAgainAndLockedAgain)
+{
+    ScopedAppDir dir;
+    const QString mine = AppPaths::WorkFolder(QStringLiteral("history"));
+    const QString base = dir.FilePath(QStringLiteral("history"));
+    ASSERT_TRUE(QDir(base).removeRecursively());
+    EXPECT_EQ(AppPaths::WorkFolder(QStringLiteral("history")), mine);
+    EXPECT_TRUE(QDir(mine).exists());
+    // Held again: another run starting now must not sweep it as left behind.
+    const QStringList locks = QDir(base).entryList({QStringLiteral("run-*.lock")}, QDir::Files);
+    ASSERT_EQ(locks.size(), 1);
+    QLockFile other(QDir(base).filePath(locks[0]));
+    other.setStaleLockTime(0);
+    EXPECT_FALSE(other.tryLock(0));
+    // The lock file alone deleted: taken again too.
+    ASSERT_TRUE(QFile::remove(QDir(base).filePath(locks[0])));
+    EXPECT_EQ(AppPaths::WorkFolder(QStringLiteral("history")), mine);
+    EXPECT_FALSE(other.tryLock(0));
+    AppPaths::RemoveWorkFolder(QStringLiteral("history"));
 }
