@@ -37,6 +37,9 @@ Tfrm_history::Tfrm_history(QWidget* parent)
     frm_history = this;
     TFramePeers& peers = FramePeers();
     peers.AddSnapshot = [this](TIconImageRec* format, const QString& caption) { AddSnapshot(format, caption); };
+    peers.AddOpenedSnapshot = [this](TIconImageRec* format, const TIconImageSource& source) {
+        AddOpenedSnapshot(format, source);
+    };
     peers.ShowTrackOf = [this](TIconImageRec* format) { ShowTrackOf(format); };
     peers.RemoveTrack = [this](TIconImageRec* format) { RemoveTrack(format); };
     peers.AddToRecycle = [this](TIconImageRec* format) { return AddToRecycle(format); };
@@ -116,6 +119,7 @@ Tfrm_history::~Tfrm_history()
     frm_history = nullptr;
     TFramePeers& peers = FramePeers();
     peers.AddSnapshot = nullptr;
+    peers.AddOpenedSnapshot = nullptr;
     peers.ShowTrackOf = nullptr;
     peers.RemoveTrack = nullptr;
     peers.AddToRecycle = nullptr;
@@ -151,6 +155,15 @@ void Tfrm_history::AddSnapshot(TIconImageRec* format, const QString& caption)
         MessageBox(this, QStringLiteral("The undo step \"%1\" could not be saved, so it cannot be undone.\n%2").arg(caption, reason),
                    HistoryCaption, TMsgButtons::Ok, TMsgIcon::Warning);
     }
+    SyncHistoryList();
+    UpdateUndoRedo();
+}
+
+void Tfrm_history::AddOpenedSnapshot(TIconImageRec* format, const TIconImageSource& source)
+{
+    if (!format) return;
+    // Nothing is written, so nothing can fail here; the list is synchronised as for any step.
+    model_.AddOpenedSnapshot(format, QStringLiteral("New"), source);
     SyncHistoryList();
     UpdateUndoRedo();
 }
@@ -291,7 +304,7 @@ void Tfrm_history::SyncHistoryList()
             time->setText(step.Time);
         }
         action->setData(DoneRole, done);
-        action->setIcon(ThumbnailIcon(step.Thumbnail, !done));
+        action->setIcon(ThumbnailIcon(model_.StepThumbnail(model_.ActiveTrack(), row), !done));
         const QColor text = done ? QColor(Qt::black) : QColor(0xC0, 0xC0, 0xC0);
         action->setForeground(text);
         time->setForeground(text);

@@ -29,6 +29,8 @@ public:
     // ---- services ----
     // Records a step of the format after an edit changed it (caption: the edit's name).
     void AddSnapshot(TIconImageRec* format, const QString& caption);
+    // The step "New" of a format just read from an icon file, kept as its source in memory.
+    void AddOpenedSnapshot(TIconImageRec* format, const TIconImageSource& source);
     void Undo();
     void Redo();
     bool CanUndo() const { return model_.CanUndo(); }
