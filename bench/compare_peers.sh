@@ -4,10 +4,13 @@
 #     PSNR and time);
 #   - Gaussian blur of an 800 x 800 picture at sigma 10: ImageMagick's "-blur 0x10", its time for
 #     reading and writing the picture without the blur subtracted;
-#   - the point effects on 256 x 256.
+#   - the point effects on 256 x 256;
+#   - opening an icon of 256 formats of 256 x 256 (some 6 MB) to a shown window, as a whole process,
+#     beside a Qt program reading every image of the same file with QImageReader: times, their
+#     ratio, peak resident memory of both, and the bytes the open left in "history".
 # Needs a Release build with benchmarks:
 #   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=ON -DTAVRIN_TESTS=OFF
-#   cmake --build build/bench -j4 --target bench_quantizer bench_kernels
+#   cmake --build build/bench -j4 --target bench_quantizer bench_kernels bench_open_icon
 # and the Debian packages pngquant and imagemagick.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -55,3 +58,6 @@ echo "ImageMagick -blur 0x10: $((im_blur - im_io)) ms (${im_blur} ms with readin
 
 echo "== Point effects and other kernels, 256 x 256"
 "$bench_dir/bench_kernels" --image="$work/photo256.png" --benchmark_filter='256' 2>/dev/null | grep BM_
+
+echo "== Opening a 256-format icon of 256 x 256 to a shown window, beside Qt's QImageReader reading every image"
+"$bench_dir/bench_open_icon" 2>/dev/null | grep BM_
