@@ -13,14 +13,10 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include <QApplication>
@@ -31,16 +27,14 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QTemporaryDir>
-#include <QWindow>
 
 #include "app/app_windows.h"
+#include "bench_child.h"
 #include "bench_formats.h"
 #include "iconfiles/file_access.h"
 #include "platform/app_paths.h"
 #include "workspace/childwin.h"
 #include "workspace/main_form.h"
-
-extern char** environ;
 
 namespace {
 
@@ -85,9 +79,7 @@ int RunTavrin(int argc, char** argv, const char* settings, const char* icon, con
     AppPaths::SetBaseDirForTesting(QString::fromLocal8Bit(settings));
     Tfrm_main* main = AppWindows::CreateApplicationWindows({QString::fromLocal8Bit(icon)});
     main->show();
-    while (!main->windowHandle() || !main->windowHandle()->isExposed()) QCoreApplication::processEvents();
-    main->repaint();
-    QCoreApplication::processEvents();
+    WaitShown(*main);
     const QList<Tfrm_childwin*> docs = main->Documents();
     if (docs.size() != 1 || docs.front()->Images().Count() != FormatCount) return 2;
     const qint64 history = FolderBytes(AppPaths::WorkFolder(QStringLiteral("history")));
@@ -117,21 +109,14 @@ struct ChildRun {
     double historyBytes = 0;
 };
 
+// Runs a child that writes its report, and reads the report.
 ChildRun Spawn(const std::vector<std::string>& args)
 {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
+    const TChildRun child = RunChild(g_self, args);
     ChildRun run;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, g_self.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return run;
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid) return run;
-    run.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    run.ms = child.ms;
     QFile report(QString::fromStdString(g_report));
-    if (run.ok && report.open(QIODevice::ReadOnly)) {
+    if (child.ok && report.open(QIODevice::ReadOnly)) {
         const QList<QByteArray> fields = report.readAll().split(' ');
         run.peakMB = fields.value(0).toDouble() / 1024.0;
         run.historyBytes = fields.value(1).toDouble();
@@ -218,18 +203,8 @@ int main(int argc, char** argv)
     }
 
     QTemporaryDir work;
-    if (!work.isValid()) return 1;
-    {
-        char buf[4096];
-        const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-        if (n <= 0) return 1;
-        buf[n] = '\0';
-        g_self = buf;
-    }
+    if (!PrepareParent(work, g_self)) return 1;
     g_settings = work.path().toStdString();
-    // The program's read-only assets, where it looks for them in this folder.
-    if (!QFile::copy(QStringLiteral(TAVRIN_SOURCE_DIR "/assets/cartoon3.set"), work.filePath(QStringLiteral("cartoon3.set"))))
-        return 1;
     g_icon = QDir(work.path()).filePath(QStringLiteral("formats256.ico")).toStdString();
     g_report = QDir(work.path()).filePath(QStringLiteral("history_bytes.txt")).toStdString();
     {

@@ -11,39 +11,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include <QApplication>
 #include <QDir>
 #include <QMainWindow>
 #include <QTemporaryDir>
-#include <QWindow>
 
+#include "bench_child.h"
 #include "iconfiles/file_access.h"
 #include "imaging/icon_image.h"
 #include "platform/app_paths.h"
 #include "app/app_windows.h"
 #include "workspace/main_form.h"
 
-extern char** environ;
-
 namespace {
 
 std::string g_self;
 std::string g_icon;
 std::string g_settings;
-
-// Waits until the window is on screen and has painted once.
-void WaitShown(QWidget& window)
-{
-    while (!window.windowHandle() || !window.windowHandle()->isExposed()) QCoreApplication::processEvents();
-    window.repaint();
-    QCoreApplication::processEvents();
-}
 
 int RunTavrin(int argc, char** argv, const char* settings, const char* icon)
 {
@@ -69,18 +56,8 @@ int RunBare(int argc, char** argv)
 
 void Spawn(benchmark::State& state, const std::vector<std::string>& args)
 {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
     for (auto _ : state) {
-        pid_t pid = 0;
-        if (posix_spawn(&pid, g_self.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-            state.SkipWithError("spawn failed");
-            return;
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (!RunChild(g_self, args).ok) {
             state.SkipWithError("child failed");
             return;
         }
@@ -129,15 +106,7 @@ int main(int argc, char** argv)
     }
 
     QTemporaryDir work;
-    if (!work.isValid()) return 1;
-    {
-        // The program's own path, for spawning children.
-        char buf[4096];
-        const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-        if (n <= 0) return 1;
-        buf[n] = '\0';
-        g_self = buf;
-    }
+    if (!PrepareParent(work, g_self)) return 1;
     g_settings = work.path().toStdString();
     g_icon = QDir(work.path()).filePath(QStringLiteral("seven.ico")).toStdString();
     {
