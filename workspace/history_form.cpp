@@ -146,15 +146,10 @@ void Tfrm_history::UpdateUndoRedo()
 void Tfrm_history::AddSnapshot(TIconImageRec* format, const QString& caption)
 {
     if (!format) return;
-    if (model_.AddSnapshot(format, caption)) {
+    if (model_.AddSnapshot(format, caption))
         lastWriteFailed_ = false;
-    } else if (!lastWriteFailed_) {
-        // Said once: while the folder stays unwritable every edit would say it again.
-        lastWriteFailed_ = true;
-        const QString reason = model_.FolderError().isEmpty() ? model_.LastError() : model_.FolderError();
-        MessageBox(this, QStringLiteral("The undo step \"%1\" could not be saved, so it cannot be undone.\n%2").arg(caption, reason),
-                   HistoryCaption, TMsgButtons::Ok, TMsgIcon::Warning);
-    }
+    else
+        SayStepNotSaved(caption);
     SyncHistoryList();
     UpdateUndoRedo();
 }
@@ -162,10 +157,21 @@ void Tfrm_history::AddSnapshot(TIconImageRec* format, const QString& caption)
 void Tfrm_history::AddOpenedSnapshot(TIconImageRec* format, const TIconImageSource& source)
 {
     if (!format) return;
-    // Nothing is written, so nothing can fail here; the list is synchronised as for any step.
-    model_.AddOpenedSnapshot(format, QStringLiteral("New"), source);
+    // A step kept in memory tells nothing about the folder, so a failure said before stays said.
+    const QString caption = QStringLiteral("New");
+    if (!model_.AddOpenedSnapshot(format, caption, source)) SayStepNotSaved(caption);
     SyncHistoryList();
     UpdateUndoRedo();
+}
+
+void Tfrm_history::SayStepNotSaved(const QString& caption)
+{
+    // Said once: while the folder stays unwritable every edit would say it again.
+    if (lastWriteFailed_) return;
+    lastWriteFailed_ = true;
+    const QString reason = model_.FolderError().isEmpty() ? model_.LastError() : model_.FolderError();
+    MessageBox(this, QStringLiteral("The undo step \"%1\" could not be saved, so it cannot be undone.\n%2").arg(caption, reason),
+               HistoryCaption, TMsgButtons::Ok, TMsgIcon::Warning);
 }
 
 TIconImageRec* Tfrm_history::ActiveImage() const

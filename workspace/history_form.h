@@ -61,6 +61,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // The message for a step that could not be written, once until a write succeeds again.
+    void SayStepNotSaved(const QString& caption);
     // Makes the rows match the listed track: only rows whose step or state changed are touched.
     void SyncHistoryList();
     void SyncRecycleList();
