@@ -9,24 +9,41 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstring>
 #include <deque>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <QApplication>
+#include <QDirIterator>
+#include <QWindow>
+#include <QElapsedTimer>
 #include <QFileInfo>
-#include <QGuiApplication>
+#include <QListWidget>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "app/app_windows.h"
 #include "iconfiles/file_access.h"
 #include "iconfiles/icon_library_file.h"
 #include "iconfiles/icon_resources.h"
 #include "model/icon_library.h"
+#include "platform/app_paths.h"
 #include "platform/save_file.h"
+#include "platform/ui/dialogs.h"
+#include "workspace/icon_lib_form.h"
+#include "workspace/main_form.h"
+
+extern char** environ;
 
 namespace {
 
 constexpr int GroupCount = 400;
-constexpr int SidesPerGroup[] = {16, 24, 32, 44, 48};
+// Four DIB images and a 256 x 256 PNG image per group.
+constexpr int SidesPerGroup[] = {16, 24, 32, 48, 256};
 
 bool HaveTool(const char* name) { return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty(); }
 
@@ -280,14 +297,215 @@ void BM_SaveLibrary500YardstickFileBytesOnly(benchmark::State& state)
         if (!WriteFileAtomic(target, data)) state.SkipWithError("write failed");
 }
 
+// ---- Damaged modules opened by the library window, each beside the healthy file it was made
+// from (tests/data/modules/regress, made by fuzz/make_module_seeds.py; TAVRIN_REGRESS_DIR
+// points elsewhere). Reported: the time to the list drawn, the icons listed, and the most
+// memory the process held meanwhile above what it held before.
+
+const char* const DamagedFiles[] = {
+    "healthy_pe.dll", "pe_group_directory_65535.dll", "healthy_ne.icl", "ne_first_type_count_65535.icl",
+    "ne_cut_1_16.icl", "ne_cut_3_4.icl",
+};
+
+// Answers every box with its first button and counts them.
+class QuietDialogs final : public TDialogService {
+public:
+    int shown = 0;
+    TMsgResult Message(QWidget*, const QString&, const QString&, TMsgButtons buttons, TMsgIcon) override
+    {
+        ++shown;
+        return buttons == TMsgButtons::Ok || buttons == TMsgButtons::OkCancel ? TMsgResult::Ok : TMsgResult::No;
+    }
+    bool RunFileDialog(QWidget*, TFileDialogRequest&) override { return false; }
+    bool PickColor(QWidget*, TColor&) override { return false; }
+    bool InputText(QWidget*, const QString&, const QString&, QString&) override { return false; }
+};
+
+// Resident kilobytes of this process now and at its peak since the last ResetPeak.
+int64_t StatusKb(const char* key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key)) return line.mid(int(strlen(key))).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+void ResetPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
+}
+
+void BM_OpenDamagedInWindow(benchmark::State& state)
+{
+    const QByteArray dirEnv = qgetenv("TAVRIN_REGRESS_DIR");
+    const QString dir = dirEnv.isEmpty() ? QStringLiteral(TAVRIN_SOURCE_DIR "/tests/data/modules/regress") : QString::fromLocal8Bit(dirEnv);
+    const QString path = dir + QLatin1Char('/') + QLatin1String(DamagedFiles[state.range(0)]);
+    state.SetLabel(DamagedFiles[state.range(0)]);
+    if (!QFileInfo::exists(path)) {
+        state.SkipWithError("the file is not there");
+        return;
+    }
+    QTemporaryDir base;
+    AppPaths::SetBaseDirForTesting(base.path());
+    QuietDialogs dialogs;
+    SetDialogService(&dialogs);
+    int64_t peakKb = 0;
+    {
+        Tfrm_Icon_Lib window;
+        window.resize(230, 400);
+        for (auto _ : state) {
+            state.PauseTiming();
+            window.OpenLibrary(QString());
+            const int64_t before = StatusKb("VmRSS:");
+            ResetPeak();
+            state.ResumeTiming();
+            window.OpenLibrary(path);
+            window.lsv_Lib->viewport()->grab();
+            state.PauseTiming();
+            peakKb = std::max(peakKb, StatusKb("VmHWM:") - before);
+            state.ResumeTiming();
+        }
+        state.counters["icons"] = window.lsv_Lib->count();
+    }
+    state.counters["peak_MB"] = double(peakKb) / 1024;
+    SetDialogService(nullptr);
+    AppPaths::RemoveWorkFolder(QStringLiteral("tmplib"));
+}
+
+// Saving a library that cannot be addressed in 64 Ki units of 1 KiB, from working files as the
+// window saves. Argument 0: 1,100 formats of 128 x 128 at 32 bits (DIBs of 65 KiB each: their
+// sizes are known before anything is encoded); 1: 300 formats of 256 x 256 of noise (PNG
+// streams of some 260 KB each, whose size only compressing tells).
+void BM_RefuseLibraryOver64MiB(benchmark::State& state)
+{
+    const bool png = state.range(0) != 0;
+    const int side = png ? 256 : 128;
+    const int count = png ? 300 : 1100;
+    QTemporaryDir dir;
+    TIconLibrary library(dir.path() + QLatin1Char('/'));
+    library.NewLibrary();
+    unsigned noise = 12345;
+    for (int k = 0; k < count / 10; ++k) {
+        TIconImageArray formats;
+        for (int j = 0; j < 10; ++j) {
+            TIconImageRec f;
+            InitIconImage(f, side, side, ctTrueAlpha, -1);
+            for (int y = 0; y < side; ++y)
+                for (int x = 0; x < side; ++x) {
+                    noise = noise * 1103515245u + 12345u;
+                    f.Bitmap->SetPixel(x, y, noise >> 8);
+                    f.Mask->SetPixel(x, y, (noise >> 4) & 0xFF);
+                }
+            formats.Add(std::move(f));
+        }
+        if (library.AddIcon(QStringLiteral("Icon %1").arg(k), formats) < 0) {
+            state.SkipWithError("cannot add the icons");
+            return;
+        }
+    }
+    const QString target = dir.filePath(QStringLiteral("huge.icl"));
+    for (auto _ : state)
+        if (library.WriteLibraryFile(target) == 0) state.SkipWithError("a library over 64 MiB was written");
+    library.Clear();
+}
+
+// ---- The program started on the module: from the process's start to the library window shown
+// with every icon listed and drawn. A child process of this executable runs the program's own
+// start-up (the module given as the file to open) and leaves once the window has painted.
+
+std::string SelfPath()
+{
+    char buf[4096];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    buf[n] = '\0';
+    return buf;
+}
+
+int RunStartChild(int argc, char** argv, const char* base, const char* module)
+{
+    QApplication app(argc, argv);
+    AppPaths::SetBaseDirForTesting(QString::fromLocal8Bit(base));
+    // The assets of a build folder (the cartoon preset) are not beside this executable: the
+    // box that says so is answered at once.
+    QuietDialogs dialogs;
+    SetDialogService(&dialogs);
+    Tfrm_main* main = AppWindows::CreateApplicationWindows({QString::fromLocal8Bit(module)});
+    main->show();
+    for (;;) {
+        QCoreApplication::processEvents();
+        Tfrm_Icon_Lib* lib = main->IconLib;
+        if (lib && lib->isVisible() && lib->windowHandle() && lib->windowHandle()->isExposed() &&
+            lib->lsv_Lib->count() == GroupCount)
+            break;
+    }
+    main->IconLib->repaint();
+    QCoreApplication::processEvents();
+    std::fflush(nullptr);
+    std::_Exit(0); // only the start is measured
+}
+
+void BM_StartOnModuleToLibraryShown(benchmark::State& state)
+{
+    const Fixture& f = Shared();
+    if (!f.error.isEmpty()) {
+        state.SkipWithError(f.error.toUtf8().constData());
+        return;
+    }
+    const std::string self = SelfPath();
+    QTemporaryDir base;
+    const std::string basePath = base.path().toStdString();
+    const std::string module = f.module.toStdString();
+    std::vector<std::string> args = {self, "--child-start", basePath, module};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        pid_t pid = 0;
+        if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+            state.SkipWithError("spawn failed");
+            return;
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("child failed");
+            return;
+        }
+    }
+    // What the run left in the working folder: files written only when needed.
+    int64_t workBytes = 0;
+    QDirIterator files(base.path() + QStringLiteral("/tmplib"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) workBytes += files.nextFileInfo().size();
+    state.counters["module_MB"] = double(f.moduleBytes) / (1 << 20);
+    if (state.iterations() > 0) state.counters["tmplib_MB_per_start"] = double(workBytes) / (1 << 20) / double(state.iterations());
+    if (WrestoolSeconds > 0 && state.iterations() > 0)
+        state.counters["of_wrestool"] = total / double(state.iterations()) / WrestoolSeconds;
+}
+
 } // namespace
 
+BENCHMARK(BM_OpenDamagedInWindow)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_RefuseLibraryOver64MiB)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_ListWrestool)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_ListOurs)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_StartOnModuleToLibraryShown)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_DecodeEveryImage)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OpenInLibraryModel)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WriteLibrary500)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SaveLibrary500FromWorkingFiles)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_SaveLibrary500YardstickFileBytesOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
-int main(int argc, char** argv) { return RunQtBenchmarks<QGuiApplication>(argc, argv); }
+int main(int argc, char** argv)
+{
+    if (argc >= 4 && std::strcmp(argv[1], "--child-start") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        int qtArgc = 1;
+        return RunStartChild(qtArgc, argv, argv[2], argv[3]);
+    }
+    return RunQtBenchmarks<QApplication>(argc, argv);
+}

@@ -8,6 +8,7 @@ lld-link) and are patched at the places their own headers point to; NE files are
 Run from anywhere; the files are written into the repository's folders."""
 import os
 import struct
+import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 MODULES = os.path.join(ROOT, "tests", "data", "modules")
@@ -18,6 +19,11 @@ def write(path, data):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as f:
         f.write(data)
+
+
+def read_regress(name):
+    with open(os.path.join(MODULES, "regress", name), "rb") as f:
+        return f.read()
 
 
 def read_module(name):
@@ -40,12 +46,29 @@ def dib_image(size, bits, seed):
     return header + table + xor + andm
 
 
+def png_image(size, seed):
+    """An RGBA PNG of soft bands with a round alpha edge, its rows stored with the Sub filter."""
+    rows = []
+    for y in range(size):
+        pixels = bytearray()
+        for x in range(size):
+            d = (x - size // 2) ** 2 + (y - size // 2) ** 2
+            pixels += bytes(((x + seed) & 255, (y + seed * 7) & 255, ((x + y) // 2) & 255,
+                             255 if d < (size * size) // 5 else max(0, 255 - (d - (size * size) // 5) // 16)))
+        rows.append(b"\x01" + bytes((pixels[i] - (pixels[i - 4] if i >= 4 else 0)) & 255 for i in range(len(pixels))))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(b"".join(rows), 9)) + chunk(b"IEND", b""))
+
+
 # ---- NE modules in the layout of icon libraries
 
-def ne_module(groups, images, shift=10, names=None, real_sizes=True, entry_size=None):
+def ne_module(groups, images, shift=10, names=None, real_sizes=True, entry_size=None, shapes=None):
     """groups: list of lists of image ids; images: list of (id, bytes). Blocks start at units of
     2^shift and are padded to them; the names table (length-prefixed, "ICL" first) follows the
-    resource table."""
+    resource table. shapes: the group entries' (width, height, bits) by image id (else 32, 32, 24)."""
     unit = 1 << shift
     group_blocks = []
     sizes = {i: len(b) for i, b in images}
@@ -53,7 +76,9 @@ def ne_module(groups, images, shift=10, names=None, real_sizes=True, entry_size=
         body = struct.pack("<HHH", 0, 1, len(g))
         for image_id in g:
             size = sizes.get(image_id, 0) if real_sizes else 0
-            body += struct.pack("<BBBBHHIH", 32, 32, 0, 0, 1, 24, size if entry_size is None else entry_size, image_id)
+            w, h, bits = (shapes or {}).get(image_id, (32, 32, 24))
+            body += struct.pack("<BBBBHHIH", w & 255, h & 255, 0, 0, 1, bits, size if entry_size is None else entry_size,
+                                image_id)
         group_blocks.append(body)
     if names is None:
         names = [b"Icon %d" % (k + 1) for k in range(len(groups))]
@@ -282,6 +307,117 @@ def ne_regressions():
     write(r + "ne_header_cut.icl", base[:150])
 
 
+# ---- A PE module laid out here: one ".rsrc" section holding the resource tree
+
+def pe_module(groups, images, shapes):
+    """A 32-bit resource-only DLL for the Intel 386. groups: list of lists of image ids; images:
+    list of (id, bytes); shapes: the group entries' (width, height, bits) by image id. The tree
+    is laid out as linkers do: directories, then data entries, then the data."""
+    group_data = []
+    sizes = {i: len(b) for i, b in images}
+    for g in groups:
+        body = struct.pack("<HHH", 0, 1, len(g))
+        for image_id in g:
+            w, h, bits = shapes[image_id]
+            body += struct.pack("<BBBBHHIH", w & 255, h & 255, 0, 0, 1, bits, sizes[image_id], image_id)
+        group_data.append(body)
+    types = [(3, [(i, b) for i, b in images]), (14, [(k + 1, b) for k, b in enumerate(group_data)])]
+    # Sizes of the directory levels, to place everything.
+    root_size = 16 + 8 * len(types)
+    type_dirs = [16 + 8 * len(items) for _, items in types]
+    lang_dirs = sum(len(items) for _, items in types) * (16 + 8)
+    dirs_end = root_size + sum(type_dirs) + lang_dirs
+    data_entries_at = dirs_end
+    data_at = data_entries_at + 16 * sum(len(items) for _, items in types)
+    va, raw = 0x1000, 0x200
+    tree = bytearray()
+    tree += struct.pack("<IIHHHH", 0, 0, 0, 0, 0, len(types))
+    at = root_size
+    type_at = []
+    for type_id, items in types:
+        type_at.append(at)
+        tree += struct.pack("<II", type_id, 0x80000000 | at)
+        at += 16 + 8 * len(items)
+    lang_at = at
+    entry_index = 0
+    for (type_id, items), t_at in zip(types, type_at):
+        tree += struct.pack("<IIHHHH", 0, 0, 0, 0, 0, len(items))
+        for n, (res_id, _) in enumerate(items):
+            tree += struct.pack("<II", res_id, 0x80000000 | (lang_at + 24 * (entry_index + n)))
+        entry_index += len(items)
+    data = bytearray()
+    entry_index = 0
+    for type_id, items in types:
+        for res_id, body in items:
+            tree += struct.pack("<IIHHHH", 0, 0, 0, 0, 0, 1)
+            tree += struct.pack("<II", 0x409, data_entries_at + 16 * entry_index)
+            entry_index += 1
+    for type_id, items in types:
+        for res_id, body in items:
+            while (data_at + len(data)) % 8:
+                data += b"\0"
+            tree += struct.pack("<IIII", va + data_at + len(data), len(body), 0, 0)
+            data += body
+    assert len(tree) == data_at
+    section = bytes(tree + data)
+    raw_size = -(-len(section) // 0x200) * 0x200
+    image_size = va + (-(-len(section) // 0x1000) * 0x1000)
+    out = bytearray(raw)
+    out[0:2] = b"MZ"
+    struct.pack_into("<I", out, 60, 64)
+    out[64:68] = b"PE\0\0"
+    struct.pack_into("<HHIIIHH", out, 68, 0x14C, 1, 0, 0, 0, 224, 0x2102)
+    opt = 88
+    struct.pack_into("<HBBIIIIII", out, opt, 0x10B, 14, 0, 0, 0, 0, 0, 0, 0)
+    struct.pack_into("<IIIHHHHHHIIIIHHIIIIII", out, opt + 28, 0x10000000, 0x1000, 0x200, 6, 0, 0, 0, 6, 0, 0,
+                     image_size, raw, 0, 2, 0x140, 0x100000, 0x1000, 0x100000, 0x1000, 0, 16)
+    struct.pack_into("<II", out, opt + 96 + 8 * 2, va, len(section))
+    sec = opt + 224
+    out[sec:sec + 8] = b".rsrc\0\0\0"
+    struct.pack_into("<IIIIIIHHI", out, sec + 8, len(section), va, raw_size, raw, 0, 0, 0, 0, 0x40000040)
+    out += section + bytes(raw_size - len(section))
+    return out
+
+
+def hostile_library():
+    """Four icons, thirteen images: DIBs of 16 to 48 pixels and one 256 x 256 PNG."""
+    sides = {1: (16, 4), 2: (32, 8), 3: (32, 32), 4: (48, 32), 5: (16, 8), 6: (32, 32), 7: (48, 32),
+             8: (16, 32), 9: (24, 8), 10: (32, 32), 11: (16, 32), 12: (32, 32), 13: (256, 32)}
+    images = [(i, png_image(side, i) if side > 128 else dib_image(side, bits, i)) for i, (side, bits) in sides.items()]
+    shapes = {i: (side, side, bits) for i, (side, bits) in sides.items()}
+    return [[1, 2, 3, 4], [5, 6, 7], [8, 9, 10], [11, 12, 13]], images, shapes
+
+
+def hostile_cases():
+    """Damaged modules that once opened slowly, listed icons made of nothing or hid what they
+    lost, each beside the healthy file it was made from (the time a damaged file may take is
+    measured against its healthy twin)."""
+    r = "tests/data/modules/regress/"
+    groups, images, shapes = hostile_library()
+
+    # A PE module whose group-icon directory claims 65535 entries: the entries after the real
+    # three are whatever bytes follow, to the end of the file.
+    pe = pe_module(groups[:3], [im for im in images if im[0] <= 10], shapes)
+    write(r + "healthy_pe.dll", pe)
+    b = bytearray(pe)
+    root = 0x200
+    groups_dir = struct.unpack_from("<I", b, root + 16 + 8 + 4)[0] & 0x7FFFFFFF
+    struct.pack_into("<HH", b, root + groups_dir + 12, 0, 0xFFFF)
+    write(r + "pe_group_directory_65535.dll", b)
+
+    # An NE library whose first type (the groups) counts 65535 resources.
+    ne = ne_module(groups, images, shapes=shapes, names=[b"Red", b"Green", b"Blue", b"Large"])
+    write(r + "healthy_ne.icl", ne)
+    b = bytearray(ne)
+    struct.pack_into("<H", b, 196, 0xFFFF)
+    write(r + "ne_first_type_count_65535.icl", b)
+
+    # The same library cut short at several places: in the group blocks, in the middle of the
+    # images, and within the last one.
+    for num, den in ((1, 16), (1, 4), (1, 2), (3, 4), (15, 16)):
+        write(r + "ne_cut_%d_%d.icl" % (num, den), ne[:len(ne) * num // den + 300])
+
+
 def corpora():
     for name in ("icons_x86.dll", "icons_x64.dll", "named_x64.dll"):
         write("fuzz/corpus/fuzz_pe_module/" + name, read_module(name))
@@ -293,9 +429,16 @@ def corpora():
     write("fuzz/corpus/fuzz_icon_library/win1252.icl",
           ne_module([[1], [2]], [(1, dib_image(16, 8, 10)), (2, dib_image(32, 4, 11))], names=[b"Caf\xe9", b"\x80uro"]))
     write("fuzz/corpus/fuzz_icon_library/placeholder.icl", ne_module([[1]], [(1, b"")]))
+    # The damaged files of hostile_cases as seeds of every module target.
+    for name in ("pe_group_directory_65535.dll",):
+        write("fuzz/corpus/fuzz_pe_module/" + name, read_regress(name))
+    for name in ("ne_first_type_count_65535.icl", "ne_cut_1_16.icl", "ne_cut_3_4.icl"):
+        write("fuzz/corpus/fuzz_ne_module/" + name, read_regress(name))
+        write("fuzz/corpus/fuzz_icon_library/" + name, read_regress(name))
 
 
 if __name__ == "__main__":
-    corpora()
     pe_regressions()
     ne_regressions()
+    hostile_cases()
+    corpora()

@@ -21,7 +21,8 @@ constexpr int LibraryAlignShift = 10;
 constexpr int LibraryAlignUnit = 1 << LibraryAlignShift;
 
 // One format slot of an icon to write. Its content is taken from the first of: Image, RawImage,
-// TempFile; a slot with none (or whose working file does not exist) gets a record of length 0.
+// ModuleImage, TempFile; a slot with none (or whose working file does not exist) gets a record
+// of length 0.
 struct TLibrarySlot {
     int32_t Width = 0;
     int32_t Height = 0;
@@ -31,6 +32,9 @@ struct TLibrarySlot {
     // Image bytes written back unchanged: those of a module's image that could not be read, or
     // the PNG stream of one that was read and not edited since.
     QByteArray RawImage;
+    // A module's bytes of an image, decoded (starting from EntryBits) and written anew.
+    QByteArray ModuleImage;
+    int32_t EntryBits = 0;
     // A working snapshot file holding the pixels.
     QString TempFile;
     // Resource number; given anew on every write (1, 2, 3 over all slots, icon by icon).

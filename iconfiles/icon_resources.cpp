@@ -49,7 +49,16 @@ struct PeLayout {
     std::vector<PeSection> sections;
     int64_t root = -1;            // file offset of the root resource directory
     uint32_t rootVa = 0;          // its virtual address
+    // End of the bytes the resource tree can occupy: its section's data in the file, or less
+    // when the data directory gives the tree's size. No directory's entries reach past it.
+    uint64_t treeEnd = 0;
 };
+
+// The end of a section's data in the file.
+uint64_t SectionEnd(const PeSection& s, uint64_t fileSize)
+{
+    return std::min<uint64_t>(uint64_t(s.rawOffset) + s.rawSize, fileSize);
+}
 
 bool ReadLfanew(const ByteReader& file, uint64_t& lfanew)
 {
@@ -75,6 +84,7 @@ bool ParsePe(const ByteReader& file, PeLayout& pe)
 
     // The resource directory's address from the data directories, when the optional header has one.
     uint32_t dirRva = 0;
+    uint32_t dirSize = 0;
     {
         ByteReader opt = file.Sub(optional, optionalSize);
         const uint16_t magic = opt.U16();
@@ -85,8 +95,11 @@ bool ParsePe(const ByteReader& file, PeLayout& pe)
             const uint32_t dirCount = opt.U32();
             if (opt.Ok() && dirCount > PeResourceDirectory && opt.Skip(8 * PeResourceDirectory)) {
                 const uint32_t rva = opt.U32();
-                opt.U32();
-                if (opt.Ok()) dirRva = rva;
+                const uint32_t size = opt.U32();
+                if (opt.Ok()) {
+                    dirRva = rva;
+                    dirSize = size;
+                }
             }
         }
     }
@@ -107,6 +120,7 @@ bool ParsePe(const ByteReader& file, PeLayout& pe)
         if (!foundRsrc && std::string_view(section.name) == ".rsrc") {
             pe.root = section.rawOffset;
             pe.rootVa = section.virtualAddress;
+            pe.treeEnd = SectionEnd(section, file.Size());
             foundRsrc = true;
         }
         if (pe.sections.size() < size_t(MaxPeSections)) pe.sections.push_back(section);
@@ -117,10 +131,14 @@ bool ParsePe(const ByteReader& file, PeLayout& pe)
             if (dirRva >= s.virtualAddress && dirRva - s.virtualAddress < extent) {
                 pe.root = int64_t(s.rawOffset) + (int64_t(dirRva) - int64_t(s.virtualAddress));
                 pe.rootVa = dirRva;
+                pe.treeEnd = SectionEnd(s, file.Size());
+                if (dirSize > 0) pe.treeEnd = std::min<uint64_t>(pe.treeEnd, uint64_t(pe.root) + dirSize);
                 break;
             }
         }
     }
+    // A section that claims no data of its own still holds its tree within the file.
+    if (pe.treeEnd <= uint64_t(std::max<int64_t>(pe.root, 0))) pe.treeEnd = file.Size();
     return pe.root >= 0 && uint64_t(pe.root) < file.Size();
 }
 
@@ -137,6 +155,29 @@ int64_t RvaToOffset(const PeLayout& pe, uint32_t rva)
     return offset >= 0 ? offset : -1;
 }
 
+// The bytes an NE module's resource table can occupy: from its offset to the table that follows
+// it (the resident names, where our libraries keep their names table), or to the end of the
+// file when that offset says nothing. With ForWindows, only modules for Windows are taken.
+bool NeResourceTable(const ByteReader& file, bool forWindows, ByteReader& table, uint64_t& tableAt)
+{
+    uint64_t lfanew = 0;
+    if (!ReadLfanew(file, lfanew)) return false;
+    ByteReader ne = file.Sub(lfanew, 64);
+    const uint16_t magic = ne.U16();
+    ne.Seek(36);
+    const uint16_t tableOffset = ne.U16();
+    const uint16_t nextOffset = ne.U16();
+    ne.Seek(54);
+    const uint8_t target = ne.U8();
+    if (!ne.Ok() || magic != NeMagic || (forWindows && target != 2)) return false;
+    tableAt = lfanew + tableOffset;
+    if (tableAt >= file.Size()) return false;
+    uint64_t tableEnd = file.Size();
+    if (nextOffset > tableOffset) tableEnd = std::min<uint64_t>(tableEnd, lfanew + nextOffset);
+    table = file.Sub(tableAt, tableEnd - tableAt);
+    return true;
+}
+
 // A resource directory: its entries' 8-byte records, bounded by the file.
 struct PeDirectory {
     ByteReader entries;
@@ -151,8 +192,8 @@ bool ReadPeDirectory(const ByteReader& file, const PeLayout& pe, uint64_t offset
     const uint32_t numbered = head.U16();
     if (!head.Ok()) return false;
     const uint64_t at = uint64_t(pe.root) + offset + 16;
-    // Entries cut off by the end of the file are not there.
-    const uint64_t room = at <= file.Size() ? (file.Size() - at) / 8 : 0;
+    // Entries past the end of the tree's bytes are not there, whatever the counts say.
+    const uint64_t room = at <= pe.treeEnd ? (pe.treeEnd - at) / 8 : 0;
     dir.count = uint32_t(std::min<uint64_t>(named + numbered, room));
     dir.entries = file.Sub(at, 8 * uint64_t(dir.count));
     return true;
@@ -217,9 +258,11 @@ void TIconModuleReader::Clear()
     Kind = TModuleKind::None;
     Icons.clear();
     NamesFromTable = false;
+    groupsInTable_ = 0;
     bytes_ = ByteReader();
     data_.clear();
     rawCache_.clear();
+    probes_.clear();
 }
 
 int32_t TIconModuleReader::ReadLibrary(const QString& path)
@@ -244,39 +287,46 @@ int32_t TIconModuleReader::ReadLibrary(const QString& path)
         data_.clear();
         return -1;
     }
-    bytes_ = ByteReader(data_);
-    return ReadFromBytes(bytes_);
+    return ReadModule();
 }
 
 int32_t TIconModuleReader::ReadLibraryData(const QByteArray& data)
 {
     Clear();
     data_ = data;
-    bytes_ = ByteReader(data_);
-    return ReadFromBytes(bytes_);
+    return ReadModule();
 }
 
-int32_t TIconModuleReader::ReadFromBytes(ByteReader file)
+int32_t TIconModuleReader::ReadModule()
 {
-    Kind = DetectModule(file);
-    TResourceList groups, names, images;
-    if (Kind == TModuleKind::Pe) {
-        ReadPeResources(file, rtGroupIcon, groups);
-        ReadGroups(file, groups);
-        ReadPeResources(file, rtIconNames, names);
-        ReadNames(file, names, true);
-        ReadPeResources(file, rtIconImage, images);
-        PlaceImages(images, false);
-    } else if (Kind == TModuleKind::Ne) {
-        ReadNeResources(file, rtGroupIcon, groups);
-        ReadGroups(file, groups);
-        const int64_t table = FindNeNamesTable(file);
-        if (table > 0) names.push_back(TResourceItem{QString(), table, 0});
-        ReadNames(file, names, false);
-        ReadNeResources(file, rtIconImage, images);
-        PlaceImages(images, true);
-    }
+    bytes_ = ByteReader(data_);
+    Kind = DetectModule(bytes_);
+    if (Kind == TModuleKind::Pe) ReadPeLibrary(bytes_);
+    else if (Kind == TModuleKind::Ne) ReadNeLibrary(bytes_);
     return 0;
+}
+
+void TIconModuleReader::ReadPeLibrary(const ByteReader& file)
+{
+    TResourceList groups, names, images;
+    ReadPeResources(file, rtGroupIcon, groups);
+    ReadGroups(file, groups);
+    ReadPeResources(file, rtIconNames, names);
+    ReadNames(file, names, true);
+    ReadPeResources(file, rtIconImage, images);
+    ReadImages(images, false);
+}
+
+void TIconModuleReader::ReadNeLibrary(const ByteReader& file)
+{
+    TResourceList groups, names, images;
+    ReadNeResources(file, rtGroupIcon, groups);
+    ReadGroups(file, groups);
+    const int64_t table = FindNeNamesTable(file);
+    if (table > 0) names.push_back(TResourceItem{QString(), table, 0});
+    ReadNames(file, names, false);
+    ReadNeResources(file, rtIconImage, images);
+    ReadImages(images, true);
 }
 
 TModuleKind TIconModuleReader::DetectModule(const ByteReader& file)
@@ -342,18 +392,9 @@ void TIconModuleReader::ReadPeResources(const ByteReader& file, uint32_t type, T
 
 void TIconModuleReader::ReadNeResources(const ByteReader& file, uint32_t type, TResourceList& list)
 {
-    uint64_t lfanew = 0;
-    if (!ReadLfanew(file, lfanew)) return;
-    ByteReader ne = file.Sub(lfanew, 64);
-    const uint16_t magic = ne.U16();
-    ne.Seek(36);
-    const uint16_t tableOffset = ne.U16();
-    ne.Seek(54);
-    const uint8_t target = ne.U8();
-    if (!ne.Ok() || magic != NeMagic || target != 2) return;
-    const uint64_t tableAt = lfanew + tableOffset;
-    if (tableAt >= file.Size()) return;
-    ByteReader table = file.Sub(tableAt, file.Size() - tableAt);
+    ByteReader table;
+    uint64_t tableAt = 0;
+    if (!NeResourceTable(file, true, table, tableAt)) return;
     const uint16_t shift = table.U16();
     if (!table.Ok() || shift > 15) return;
     for (;;) {
@@ -388,14 +429,9 @@ void TIconModuleReader::ReadNeResources(const ByteReader& file, uint32_t type, T
 
 int64_t TIconModuleReader::FindNeNamesTable(const ByteReader& file)
 {
-    uint64_t lfanew = 0;
-    if (!ReadLfanew(file, lfanew)) return 0;
-    ByteReader ne = file.Sub(lfanew, 64);
-    const uint16_t magic = ne.U16();
-    ne.Seek(36);
-    const uint64_t tableAt = lfanew + ne.U16();
-    if (!ne.Ok() || magic != NeMagic || tableAt >= file.Size()) return 0;
-    ByteReader table = file.Sub(tableAt, file.Size() - tableAt);
+    ByteReader table;
+    uint64_t tableAt = 0;
+    if (!NeResourceTable(file, false, table, tableAt)) return 0;
     table.U16();
     for (;;) {
         const uint16_t typeId = table.U16();
@@ -430,38 +466,40 @@ void TIconModuleReader::ReadPascalStrings(const ByteReader& file, QList<QByteArr
 void TIconModuleReader::ReadGroups(const ByteReader& file, const TResourceList& groups)
 {
     int64_t total = 0;
-    for (size_t k = 0; k < groups.size() && k < MaxModuleIcons; ++k) {
+    groupsInTable_ = std::min(groups.size(), MaxModuleIcons);
+    for (size_t k = 0; k < groupsInTable_; ++k) {
         const TResourceItem& group = groups[k];
+        // A group that leads nowhere, is empty or does not read as an icon group is no icon: a
+        // damaged table would otherwise list thousands of icons made of nothing.
+        if (group.Offset < 0 || group.Size <= 0 || uint64_t(group.Offset) >= file.Size()) continue;
+        const uint64_t size = std::min<uint64_t>(uint64_t(group.Size), file.Size() - uint64_t(group.Offset));
+        ByteReader data = file.Sub(uint64_t(group.Offset), size);
+        const uint16_t reserved = data.U16();
+        const uint16_t kind = data.U16();
+        const uint16_t count = data.U16();
+        if (!data.Ok() || reserved != 0 || kind != 1) continue;
         TModuleIcon icon;
         icon.Name = QStringLiteral("QV Icon%1").arg(k + 1);
+        icon.Position = int32_t(k);
         icon.ResourceName = group.Name;
-        if (group.Offset >= 0 && uint64_t(group.Offset) < file.Size()) {
-            const uint64_t available = file.Size() - uint64_t(group.Offset);
-            const uint64_t size = group.Size > 0 ? std::min<uint64_t>(uint64_t(group.Size), available) : available;
-            ByteReader data = file.Sub(uint64_t(group.Offset), size);
-            const uint16_t reserved = data.U16();
-            const uint16_t kind = data.U16();
-            const uint16_t count = data.U16();
-            if (data.Ok() && reserved == 0 && kind == 1 && count > 0) {
-                // Entries the data cannot hold are not there.
-                int64_t n = std::min<int64_t>(count, int64_t((size - 6) / 14));
-                n = std::min<int64_t>({n, MaxModuleFormatsPerIcon, MaxModuleFormatsTotal - total});
-                icon.Formats.reserve(size_t(std::max<int64_t>(n, 0)));
-                for (int64_t j = 0; j < n; ++j) {
-                    TModuleFormat f;
-                    f.Width = data.U8();
-                    f.Height = data.U8();
-                    data.Skip(4);                 // colour count, reserved, planes
-                    f.BitCount = data.U16();
-                    f.EntryBytes = data.U32();
-                    f.Id = data.U16();
-                    if (!data.Ok()) break;
-                    icon.Formats.push_back(f);
-                }
-                total += int64_t(icon.Formats.size());
-                icon.FormatCount = int32_t(icon.Formats.size());
-            }
+        // Entries the data cannot hold are not there.
+        int64_t n = std::min<int64_t>(count, int64_t((size - 6) / 14));
+        n = std::min<int64_t>({n, MaxModuleFormatsPerIcon, MaxModuleFormatsTotal - total});
+        icon.Formats.reserve(size_t(std::max<int64_t>(n, 0)));
+        for (int64_t j = 0; j < n; ++j) {
+            TModuleFormat f;
+            f.Width = data.U8();
+            f.Height = data.U8();
+            data.Skip(4);                         // colour count, reserved, planes
+            f.BitCount = data.U16();
+            f.EntryBits = f.BitCount;
+            f.EntryBytes = data.U32();
+            f.Id = data.U16();
+            if (!data.Ok()) break;
+            icon.Formats.push_back(f);
         }
+        total += int64_t(icon.Formats.size());
+        icon.FormatCount = int32_t(icon.Formats.size());
         Icons.push_back(std::move(icon));
     }
     // The default names are distinct already, so making them unique changes nothing here.
@@ -472,12 +510,13 @@ void TIconModuleReader::ReadNames(const ByteReader& file, const TResourceList& n
     if (names.size() != 1 || names[0].Offset <= 0) return;
     QList<QByteArray> strings;
     ReadPascalStrings(file, strings, names[0].Offset, bounded ? names[0].Size : 0);
-    if (strings.size() < 2 || strings[0] != "ICL" || size_t(strings.size() - 1) < Icons.size()) return;
-    for (size_t i = 0; i < Icons.size(); ++i) Icons[i].Name = Win1252ToString(strings[qsizetype(i + 1)]);
+    // One name per group of the table, in table order, listed or not.
+    if (strings.size() < 2 || strings[0] != "ICL" || size_t(strings.size() - 1) < groupsInTable_) return;
+    for (TModuleIcon& icon : Icons) icon.Name = Win1252ToString(strings[qsizetype(icon.Position) + 1]);
     NamesFromTable = !Icons.empty();
 }
 
-void TIconModuleReader::PlaceImages(const TResourceList& images, bool unitSizes)
+void TIconModuleReader::ReadImages(const TResourceList& images, bool unitSizes)
 {
     // First image of each name, so every format finds its image in one look-up.
     QHash<QString, size_t> byName;
@@ -506,32 +545,74 @@ QByteArray TIconModuleReader::FormatBytes(const TModuleFormat& format) const
     return QByteArray(reinterpret_cast<const char*>(bytes_.Data()) + format.Offset, qsizetype(format.Size));
 }
 
-int32_t TIconModuleReader::ReadIconImages(int index, std::vector<TModuleImage>& images)
+bool TIconModuleReader::DecodeImage(const QByteArray& bytes, int entryBits, TIconImageRec& image)
+{
+    ByteReader block(bytes);
+    TIconFileAccess access;
+    return access.ReadIconImage(block, entryBits, image) == 0;
+}
+
+bool TIconModuleReader::DecodeFormat(const TModuleFormat& f, TIconImageRec& image) const
+{
+    if (f.Offset < 0) return false;
+    ByteReader block = bytes_.Sub(uint64_t(f.Offset), uint64_t(std::max(f.Size, f.RecordSize)));
+    TIconFileAccess access;
+    if (access.ReadIconImage(block, f.EntryBits, image) != 0) return false;
+    image.Id = f.Id;
+    return true;
+}
+
+int32_t TIconModuleReader::ReadIconImages(int index, std::vector<TModuleImage>& images, bool pixels)
 {
     images.clear();
     if (index < 0 || size_t(index) >= Icons.size()) return -1;
     TModuleIcon& icon = Icons[size_t(index)];
     images.resize(icon.Formats.size());
     int32_t refused = 0;
-    int64_t pixels = 0;
-    TIconFileAccess access;
+    int64_t pixelCount = 0;
     for (size_t j = 0; j < icon.Formats.size(); ++j) {
         TModuleFormat& f = icon.Formats[j];
         TModuleImage& out = images[j];
-        if (f.Offset < 0) continue;
-        ByteReader block = bytes_.Sub(uint64_t(f.Offset), uint64_t(std::max(f.Size, f.RecordSize)));
-        TIconImageRec rec;
-        if (pixels < MaxIconPixelsTotal && access.ReadIconImage(block, f.BitCount, rec) == 0 &&
-            pixels + int64_t(rec.Width) * rec.Height <= MaxIconPixelsTotal) {
-            pixels += int64_t(rec.Width) * rec.Height;
-            rec.Id = f.Id;
-            f.Width = rec.Width;
-            f.Height = rec.Height;
-            f.BitCount = ColorTypeToBits(rec.ColorType);
-            out.Image = std::move(rec);
+        if (f.Offset < 0) {
+            out.Missing = true;
+            continue;
+        }
+        Probe probe;
+        if (pixelCount < MaxIconPixelsTotal) {
+            if (pixels) {
+                probe.read = DecodeFormat(f, out.Image);
+            } else {
+                const auto key = std::make_tuple(f.Offset, std::max(f.Size, f.RecordSize), f.EntryBits);
+                std::unique_lock<std::mutex> lock(lock_);
+                const auto known = probes_.find(key);
+                if (known != probes_.end()) {
+                    probe = known->second;
+                } else {
+                    lock.unlock();
+                    TIconImageRec rec;
+                    probe.read = DecodeFormat(f, rec);
+                    probe.width = rec.Width;
+                    probe.height = rec.Height;
+                    probe.colorType = rec.ColorType;
+                    lock.lock();
+                    probes_.emplace(key, probe);
+                }
+                out.Image.Width = probe.width;
+                out.Image.Height = probe.height;
+                out.Image.ColorType = probe.colorType;
+                out.Image.Id = f.Id;
+            }
+        }
+        if (probe.read && pixelCount + int64_t(out.Image.Width) * out.Image.Height <= MaxIconPixelsTotal) {
+            pixelCount += int64_t(out.Image.Width) * out.Image.Height;
+            f.Width = out.Image.Width;
+            f.Height = out.Image.Height;
+            f.BitCount = ColorTypeToBits(out.Image.ColorType);
             out.Read = true;
             continue;
         }
+        out.Image = TIconImageRec();
+        const std::lock_guard<std::mutex> lock(lock_);
         auto cached = rawCache_.constFind(f.Offset);
         if (cached == rawCache_.constEnd() || cached->size() != f.Size)
             cached = rawCache_.insert(f.Offset, FormatBytes(f));

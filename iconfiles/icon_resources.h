@@ -1,8 +1,8 @@
 #pragma once
 // Reads the icons stored as Windows resources inside modules: 32- and 64-bit portable executables
 // (".exe", ".dll", ".cpl", ".ocx", for any machine) and 16-bit new executables (the layout of our
-// ".icl" icon libraries). The icon library window lists what this finds and turns each image into
-// a working file; nothing here knows about windows or working files.
+// ".icl" icon libraries). The icon library window lists what this finds; nothing here knows
+// about windows or working files.
 //
 // Modules come from anywhere, so every count, offset, name and size is read through the bounded
 // reader and checked against the file: a damaged table ends its own scan, a damaged image loses
@@ -10,6 +10,9 @@
 // Reading is in two steps so that a module of thousands of images is never decoded at once:
 // ReadLibrary lists the groups and where their images lie, ReadIconImages decodes one icon.
 #include <cstdint>
+#include <map>
+#include <mutex>
+#include <tuple>
 #include <vector>
 
 #include <QByteArray>
@@ -57,6 +60,8 @@ struct TModuleFormat {
     int32_t Width = 0;
     int32_t Height = 0;
     int32_t BitCount = 0;
+    // The group entry's bit count, which decoding the image always starts from.
+    int32_t EntryBits = 0;
     // The group entry's bytes in resource (0 when not given).
     uint32_t EntryBytes = 0;
     // Where the image's resource lies in the file; Offset -1 when the group names an image that
@@ -69,10 +74,13 @@ struct TModuleFormat {
     int64_t RecordSize = 0;
 };
 
-// One group-icon resource: one icon of the library.
+// One group-icon resource: one icon of the library. Only groups whose data lies in the file and
+// reads as an icon group are listed; a table entry that leads nowhere is no icon.
 struct TModuleIcon {
     // "QV Icon" and the group's position from 1, or the name from the module's names table.
     QString Name;
+    // The group's position in the module's table of groups (from 0), listed or not.
+    int32_t Position = 0;
     // Name of the group resource itself (its number's decimal text, or its string name).
     QString ResourceName;
     int32_t FormatCount = 0;
@@ -88,6 +96,9 @@ struct TModuleImage {
     // The image's resource bytes when it exists in the file but could not be read, so that a
     // library written back keeps it unchanged.
     QByteArray Raw;
+    // True when the file does not hold the image at all: no resource of its number, an empty
+    // one, or one outside the file.
+    bool Missing = false;
 };
 
 // Windows-1252 both ways. The five bytes that code page leaves undefined map to the control
@@ -120,13 +131,23 @@ public:
     // that are missing, unreadable or past the per-icon pixel cap are not Read. The listed
     // format's Width, Height and BitCount become the image's when it is read. Returns the
     // number of formats that exist in the file but could not be read; -1 for a bad index.
-    int32_t ReadIconImages(int index, std::vector<TModuleImage>& images);
+    // Different icons may be decoded on different threads at once. Without Pixels, each Image
+    // read holds only its width, height and colour type, and an image that many formats share
+    // is decoded once.
+    int32_t ReadIconImages(int index, std::vector<TModuleImage>& images, bool pixels = true);
+    // Decodes the image of one listed format, whatever the per-icon cap; false when it is
+    // missing or unreadable.
+    bool DecodeFormat(const TModuleFormat& format, TIconImageRec& image) const;
+    // Decodes an image from its resource bytes as the readers do, starting from the group
+    // entry's bit count.
+    static bool DecodeImage(const QByteArray& bytes, int entryBits, TIconImageRec& image);
     // The resource bytes of a format (empty when it is missing).
     QByteArray FormatBytes(const TModuleFormat& format) const;
 
     // ---- The steps, over any bounded bytes (each leaves the reader's state alone)
     static TModuleKind DetectModule(const ByteReader& file);
-    // Append one item per resource of Type, in table order. Damaged tables end the scan.
+    // Append one item per resource of Type, in table order. Damaged tables end the scan, and no
+    // table is taken to hold more entries than the bytes it can occupy in the file.
     static void ReadPeResources(const ByteReader& file, uint32_t type, TResourceList& list);
     static void ReadNeResources(const ByteReader& file, uint32_t type, TResourceList& list);
     // File position right after the NE resource table's ending zero type; 0 when there is none.
@@ -136,13 +157,31 @@ public:
 
 private:
     void Clear();
-    int32_t ReadFromBytes(ByteReader file);
+    // Reads the module in data_.
+    int32_t ReadModule();
+    // Groups, names, then where each format's image lies.
+    void ReadPeLibrary(const ByteReader& file);
+    void ReadNeLibrary(const ByteReader& file);
     void ReadGroups(const ByteReader& file, const TResourceList& groups);
     void ReadNames(const ByteReader& file, const TResourceList& names, bool bounded);
-    void PlaceImages(const TResourceList& images, bool unitSizes);
+    // Finds each format's image among the image resources (the first of its number).
+    // Decoding waits for ReadIconImages, so a listing never decodes what nobody looks at.
+    void ReadImages(const TResourceList& images, bool unitSizes);
 
     QByteArray data_;
     ByteReader bytes_;
+    // Groups in the module's table (listed or not), for the names table's count.
+    size_t groupsInTable_ = 0;
     // Raw bytes of refused images by offset, so formats sharing one resource share one copy.
     QHash<int64_t, QByteArray> rawCache_;
+    // What decoding gave for each image (by offset, length and entry bit count) when no pixels
+    // are wanted: read or not, width, height and colour type.
+    struct Probe {
+        bool read = false;
+        int32_t width = 0;
+        int32_t height = 0;
+        int32_t colorType = 0;
+    };
+    std::map<std::tuple<int64_t, int64_t, int32_t>, Probe> probes_;
+    std::mutex lock_;
 };

@@ -4,11 +4,20 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <limits>
+#include <map>
+#include <mutex>
+#include <set>
+#include <system_error>
+#include <thread>
+#include <tuple>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+#include <QStringList>
 
 #include "iconfiles/file_access.h"
 #include "iconfiles/icon_library_file.h"
@@ -132,6 +141,22 @@ int TIconLibrary::FindName(const QString& name, int except) const
     return -1;
 }
 
+void TIconLibrary::MakeNamesUnique()
+{
+    // Most libraries hold distinct names: one pass over a set finds the few that clash, so a
+    // module of thousands of icons is not compared name by name.
+    QSet<QString> seen;
+    seen.reserve(Count());
+    for (int i = 0; i < Count(); ++i) {
+        QString folded = Icons[size_t(i)].Name.toCaseFolded();
+        if (seen.contains(folded)) {
+            MakeNameUnique(i);
+            folded = Icons[size_t(i)].Name.toCaseFolded();
+        }
+        seen.insert(folded);
+    }
+}
+
 void TIconLibrary::MakeNameUnique(int index)
 {
     if (!IsValidIndex(index)) return;
@@ -219,9 +244,34 @@ QString TIconLibrary::NewTempFile() const
 
 bool TIconLibrary::LoadFormat(const TIconFormat& format, TIconImageRec& image) const
 {
-    if (format.TempFile.isEmpty()) return false;
-    TIconFileAccess access;
-    return access.LoadSnapshot(image, format.TempFile) == 0;
+    if (!format.TempFile.isEmpty()) {
+        TIconFileAccess access;
+        return access.LoadSnapshot(image, format.TempFile) == 0;
+    }
+    if (format.ModuleImage.isEmpty() || !TIconModuleReader::DecodeImage(format.ModuleImage, format.EntryBits, image))
+        return false;
+    image.Id = format.Id;
+    return true;
+}
+
+QString TIconLibrary::WhyNoFormatOpens(int index) const
+{
+    if (!IsValidIndex(index)) return QString();
+    const TGroupIcon& icon = Icons[size_t(index)];
+    int missing = 0, undecodable = 0, lost = 0;
+    for (int j = 0; j < icon.FormatCount && size_t(j) < icon.Formats.size(); ++j) {
+        const TIconFormat& f = icon.Formats[size_t(j)];
+        TIconImageRec image;
+        if (LoadFormat(f, image)) return QString();
+        if (!f.TempFile.isEmpty()) ++lost;
+        else if (!f.RawImage.isEmpty() || !f.ModuleImage.isEmpty()) ++undecodable;
+        else ++missing;
+    }
+    QStringList why;
+    if (missing > 0) why << QStringLiteral("%1 image(s) could not be found in the file").arg(missing);
+    if (undecodable > 0) why << QStringLiteral("%1 image(s) could not be decoded").arg(undecodable);
+    if (lost > 0) why << QStringLiteral("%1 working file(s) could not be read").arg(lost);
+    return QStringLiteral("None of the formats of the icon '%1' can be opened: %2.").arg(icon.Name, why.join(QStringLiteral("; ")));
 }
 
 void TIconLibrary::DeleteFiles(TGroupIcon& icon)
@@ -238,6 +288,151 @@ void TIconLibrary::Clear()
     Icons.clear();
 }
 
+void TIconLibrary::ReadImages(TIconModuleReader& reader)
+{
+    // Every image is decoded once, for its true size and depth, and the icon's thumbnail drawn;
+    // the pixels are then let go. A format keeps the module's bytes of its image (shared by
+    // every format that names the same one) and is decoded from them again when it is opened or
+    // saved, so opening writes no working file.
+    //
+    // Decoding is shared out over the processor's cores, icon by icon in order; this thread
+    // takes the icons in order as they are done, draws their thumbnails (the drawing routines
+    // share scratch bitmaps) and builds the list, and decodes icons itself rather than wait.
+    struct Decoded {
+        std::vector<TModuleImage> images;
+        // The thumbnail format's pixels, when this icon was the first to decode them.
+        TIconImageRec pick;
+        bool done = false;
+    };
+    using ImageKey = std::tuple<int64_t, int64_t, int32_t>;
+    const auto keyOf = [](const TModuleFormat& f) { return ImageKey(f.Offset, std::max(f.Size, f.RecordSize), f.EntryBits); };
+    const auto shapesOf = [](const TModuleIcon& m) {
+        std::vector<TFormatShape> shapes;
+        shapes.reserve(m.Formats.size());
+        for (const TModuleFormat& f : m.Formats) shapes.push_back({f.Width, f.Height, f.BitCount});
+        return shapes;
+    };
+    const size_t n = reader.Icons.size();
+    std::vector<Decoded> decoded(n);
+    std::mutex lock;
+    std::condition_variable ready;
+    std::set<ImageKey> picked;
+    std::atomic<size_t> next {0};
+    const auto decode = [&](size_t i) {
+        Decoded& d = decoded[i];
+        reader.ReadIconImages(int(i), d.images, false);
+        const TModuleIcon& m = reader.Icons[i];
+        const int pick = ChooseThumbnailFormat(shapesOf(m));
+        if (pick >= 0 && size_t(pick) < d.images.size() && d.images[size_t(pick)].Read) {
+            bool first = false;
+            {
+                const std::lock_guard<std::mutex> guard(lock);
+                first = picked.insert(keyOf(m.Formats[size_t(pick)])).second;
+            }
+            if (first) reader.DecodeFormat(m.Formats[size_t(pick)], d.pick);
+        }
+    };
+    const auto work = [&] {
+        for (size_t i = next++; i < n; i = next++) {
+            decode(i);
+            {
+                const std::lock_guard<std::mutex> guard(lock);
+                decoded[i].done = true;
+            }
+            ready.notify_all();
+        }
+    };
+    const size_t threads = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()), 8, n / 16});
+    std::vector<std::thread> pool;
+    for (size_t t = 0; t < threads; ++t) {
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+
+    std::map<ImageKey, Bitmap24> thumbnails;
+    QHash<int64_t, QByteArray> blocks, pngs;
+    Icons.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            while (!decoded[i].done) {
+                // Rather than wait, decode the next icon nobody has taken.
+                const size_t mine = next++;
+                if (mine < n) {
+                    guard.unlock();
+                    decode(mine);
+                    guard.lock();
+                    decoded[mine].done = true;
+                    ready.notify_all();
+                    continue;
+                }
+                ready.wait(guard);
+            }
+        }
+        Decoded& d = decoded[i];
+        const TModuleIcon& m = reader.Icons[i];
+        TGroupIcon icon;
+        // A name longer than a library stores is cut now, so what the list shows is what a save keeps.
+        icon.Name = CutName(m.Name);
+        icon.FormatCount = m.FormatCount;
+        for (size_t j = 0; j < m.Formats.size(); ++j) {
+            const TModuleFormat& mf = m.Formats[j];
+            TIconFormat f;
+            f.Id = mf.Id;
+            f.Width = mf.Width;
+            f.Height = mf.Height;
+            f.BitCount = mf.BitCount;
+            f.EntryBits = mf.EntryBits;
+            const TModuleImage& image = d.images[j];
+            if (image.Read) {
+                if (IsWrittenAsPng(f.Width, f.Height)) {
+                    auto kept = pngs.constFind(mf.Offset);
+                    if (kept == pngs.constEnd()) kept = pngs.insert(mf.Offset, KeptPngStream(reader, mf));
+                    f.KeptPng = kept.value();
+                }
+                if (!f.KeptPng.isEmpty()) {
+                    // The stream it was read from, whole: decoded from it alike.
+                    f.ModuleImage = f.KeptPng;
+                } else {
+                    auto block = blocks.constFind(mf.Offset);
+                    if (block == blocks.constEnd()) {
+                        TModuleFormat whole = mf;
+                        whole.Size = std::max(mf.Size, mf.RecordSize);
+                        block = blocks.insert(mf.Offset, reader.FormatBytes(whole));
+                    }
+                    f.ModuleImage = block.value();
+                }
+            } else if (image.Missing) {
+                ++MissingImages;
+            } else {
+                f.RawImage = image.Raw;
+                ++KeptImages;
+            }
+            icon.Formats.push_back(std::move(f));
+        }
+        const int pick = ChooseThumbnailFormat(shapesOf(m));
+        icon.Thumbnail = BlankThumbnail();
+        if (pick >= 0 && d.images[size_t(pick)].Read) {
+            const ImageKey key = keyOf(m.Formats[size_t(pick)]);
+            auto done = thumbnails.find(key);
+            if (done == thumbnails.end()) {
+                TIconImageRec source = std::move(d.pick);
+                if (!source.Bitmap) reader.DecodeFormat(m.Formats[size_t(pick)], source);
+                Bitmap24 thumbnail = BlankThumbnail();
+                DrawIconImageFitted(source, thumbnail);
+                done = thumbnails.emplace(key, std::move(thumbnail)).first;
+            }
+            icon.Thumbnail = done->second;
+        }
+        d = Decoded();
+        Icons.push_back(std::move(icon));
+    }
+    for (std::thread& t : pool) t.join();
+}
+
 int TIconLibrary::Open(const QString& path, QString& warning)
 {
     warning.clear();
@@ -252,6 +447,8 @@ int TIconLibrary::Open(const QString& path, QString& warning)
     Clear();
     Serial = LibrarySerials++;
     Modified = false;
+    MissingImages = 0;
+    KeptImages = 0;
 
     TIconModuleReader reader;
     if (reader.ReadLibrary(path) != 0) {
@@ -261,57 +458,23 @@ int TIconLibrary::Open(const QString& path, QString& warning)
         return -1;
     }
 
-    TIconFileAccess access;
-    int unread = 0;
-    bool writeFailed = false;
-    Icons.reserve(reader.Icons.size());
-    for (int i = 0; i < int(reader.Icons.size()); ++i) {
-        std::vector<TModuleImage> images;
-        const int32_t bad = reader.ReadIconImages(i, images);
-        if (bad > 0) unread += bad;
-        const TModuleIcon& m = reader.Icons[size_t(i)];
-        TGroupIcon icon;
-        // A name longer than a library stores is cut now, so what the list shows is what a save keeps.
-        icon.Name = CutName(m.Name);
-        icon.FormatCount = m.FormatCount;
-        icon.Thumbnail = BlankThumbnail();
-        std::vector<TFormatShape> shapes;
-        for (size_t j = 0; j < m.Formats.size(); ++j) {
-            const TModuleFormat& mf = m.Formats[j];
-            TIconFormat f;
-            f.Id = mf.Id;
-            f.Width = mf.Width;
-            f.Height = mf.Height;
-            f.BitCount = mf.BitCount;
-            if (j < images.size()) {
-                TModuleImage& image = images[j];
-                if (image.Read) {
-                    if (IsWrittenAsPng(f.Width, f.Height)) f.KeptPng = KeptPngStream(reader, mf);
-                    f.TempFile = NewTempFile();
-                    if (access.SaveSnapshot(image.Image, f.TempFile) != 0) {
-                        f.TempFile.clear();
-                        writeFailed = true;
-                    }
-                } else if (!image.Raw.isEmpty()) {
-                    f.RawImage = image.Raw;
-                }
-            }
-            shapes.push_back({f.Width, f.Height, f.BitCount});
-            icon.Formats.push_back(std::move(f));
-        }
-        const int pick = ChooseThumbnailFormat(shapes);
-        if (pick >= 0 && size_t(pick) < images.size() && images[size_t(pick)].Read)
-            DrawIconImageFitted(images[size_t(pick)].Image, icon.Thumbnail);
-        Icons.push_back(std::move(icon));
-    }
-    if (!reader.NamesFromTable)
-        for (int i = 0; i < Count(); ++i) MakeNameUnique(i);
+    ReadImages(reader);
+    if (!reader.NamesFromTable) MakeNamesUnique();
 
-    if (writeFailed) {
-        // An icon whose working files are missing would be saved empty over the original.
+    const int unread = MissingImages + KeptImages;
+    if (MissingImages > 0) {
+        // Saving would drop what the file's tables point at but could not be found; the file
+        // stays as it is unless the person saves the icons elsewhere.
+        const bool wasEditable = Editable;
         Editable = false;
-        warning = QStringLiteral("The working files of the library could not be written; it is opened read-only.");
-    } else if (unread > 0) {
+        warning = KeptImages > 0
+                      ? QStringLiteral("%1 image(s) of the library could not be read: %2 of them are kept as they are, "
+                                       "the others could not be found in the file.")
+                            .arg(unread)
+                            .arg(KeptImages)
+                      : QStringLiteral("%1 image(s) of the library could not be read: they could not be found in the file.").arg(unread);
+        if (wasEditable) warning += QStringLiteral(" It is opened read-only.");
+    } else if (KeptImages > 0) {
         warning = QStringLiteral("%1 image(s) of the library could not be read; they are kept as they are.").arg(unread);
     }
     return 0;
@@ -352,6 +515,10 @@ int TIconLibrary::WriteLibraryFile(const QString& path)
             // Unreadable bytes and unedited PNG streams both go back as they are.
             s.RawImage = f.RawImage.isEmpty() ? f.KeptPng : f.RawImage;
             s.TempFile = f.TempFile;
+            if (f.TempFile.isEmpty()) {
+                s.ModuleImage = f.ModuleImage;
+                s.EntryBits = f.EntryBits;
+            }
             s.Id = f.Id;
             li.Slots.push_back(std::move(s));
         }

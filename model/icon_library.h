@@ -4,7 +4,9 @@
 // for inserting, renaming, deleting, receiving a document's formats and saving. No widgets here:
 // the window shows this state and asks the user; everything else can be driven headless.
 //
-// A format's pixels live only in a working snapshot file of this run's "tmplib" folder. Those
+// A format read from a module keeps the module's bytes of its image and is decoded from them
+// whenever it is opened or saved, so opening a module writes nothing; the formats a document
+// saves into the library live in working snapshot files of this run's "tmplib" folder. Those
 // files are named by a counter of the run, never from an icon's name, so no name a user types or
 // a module carries can clash, escape the folder or be invalid as a file name. Images that a
 // module holds but that cannot be read keep their raw bytes, so saving writes them back as they
@@ -35,6 +37,12 @@ struct TIconFormat {
     int32_t BitCount = 0;
     // The working snapshot file with the pixels; empty when nothing was written.
     QString TempFile;
+    // The module's bytes of an image that was read (for a PNG image, the stream that KeptPng
+    // holds too), decoded again whenever the format is opened or saved: a module's formats get
+    // no working file, a document's save gives the icon new ones.
+    QByteArray ModuleImage;
+    // The bit count decoding ModuleImage starts from (the module's group entry).
+    int32_t EntryBits = 0;
     // The module's bytes of an image that could not be read, written back unchanged on save.
     QByteArray RawImage;
     // The PNG stream a large image was read from. A format's pixels never change in place (a
@@ -84,6 +92,11 @@ public:
     // Changes with every library opened or made new; linked documents carry the one they were
     // linked under.
     uint32_t Serial = 1;
+    // What the last Open could not read: images the file does not hold (no resource of their
+    // number, or outside a file cut short), and images it holds that could not be decoded (their
+    // bytes kept).
+    int MissingImages = 0;
+    int KeptImages = 0;
 
     explicit TIconLibrary(const QString& tempDir = QString());
     ~TIconLibrary();
@@ -115,6 +128,8 @@ public:
     // "(n)" suffixes: Icon, Icon(1), Icon(2); a clash with Icon(x) gives Icon(x)(1). Names stay
     // within MaxNameBytes: the base is shortened so "base(n)" fits.
     void MakeNameUnique(int index);
+    // MakeNameUnique for every icon in order.
+    void MakeNamesUnique();
     // The name cut to MaxNameBytes bytes.
     static QString CutName(const QString& name);
     // Index of another icon (not Except) with that name ignoring case, or -1.
@@ -129,13 +144,16 @@ public:
     QString NewTempFile() const;
     // Loads a format's pixels from its working file; false when it is missing or unreadable.
     bool LoadFormat(const TIconFormat& format, TIconImageRec& image) const;
+    // Why none of the formats of icon Index can be opened, or an empty text when one can.
+    QString WhyNoFormatOpens(int index) const;
 
     // ---- whole library ----
     // Reads a module or library file. Read-only for ".EXE", ".DLL", ".CPL", ".OCX", editable for
     // ".ICL", unchanged for other extensions. A file without readable icons gives an empty
     // library and 0. -1 with MessageText when the file cannot be opened or read (the library is
     // then empty, read-only and without a path). Warning gets a text when images could not be
-    // read or kept; the library is then read-only so nothing empty is ever saved over the file.
+    // read, saying how many; when some are not in the file at all, or their working files could
+    // not be written, the library is read-only so that a save never drops them from the file.
     int Open(const QString& path, QString& warning);
     // A new library: one icon "New Icon" without formats and with its placeholder slot.
     void NewLibrary();
@@ -168,6 +186,8 @@ public:
     int FindEditor(const QObject* editor) const;
 
 private:
+    // The formats of every icon the reader listed, their thumbnails and what could not be read.
+    void ReadImages(TIconModuleReader& reader);
     // Writes the formats into new working files and draws a thumbnail; false (with
     // MessageText) when a file cannot be written, and then nothing is left behind.
     bool BuildIcon(const TIconImageArray& formats, TGroupIcon& icon);

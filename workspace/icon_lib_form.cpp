@@ -462,7 +462,11 @@ void Tfrm_Icon_Lib::act_editExecute()
             // A format whose working file is missing is left out.
             if (lib_.LoadFormat(f, image)) formats.Add(std::move(image));
         }
-        if (formats.IsEmpty()) return;
+        if (formats.IsEmpty()) {
+            // Say why rather than do nothing: the file may be cut short or damaged.
+            MessageBox(this, lib_.WhyNoFormatOpens(index), QStringLiteral("Icon Library"), TMsgButtons::Ok, TMsgIcon::Warning);
+            return;
+        }
         if (const auto& open = FramePeers().OpenLibraryDocument) doc = open(link, formats);
     } else {
         if (const auto& create = FramePeers().NewLibraryDocument) doc = create(link);

@@ -433,3 +433,31 @@ TEST(IconLibraryFile, PngStreamLengthEndsAtTheEndChunkAndRefusesBrokenChunks)
     EXPECT_EQ(PngStreamLength(nullptr, 0), 0u);
     EXPECT_EQ(PngStreamLength(png.data(), 8), 0u);
 }
+
+TEST(IconLibraryFile, ALibraryTooLargeIsRefusedFromItsSizesBeforeAnyImageIsEncoded)
+{
+    // 1,100 formats of 128 x 128 at 32 bits: each DIB takes over 64 KiB, 68 MiB in all. The
+    // first slot's working file is broken: had any image been encoded, its failure would be
+    // the one reported.
+    QTemporaryDir dir;
+    const QString broken = dir.filePath(QStringLiteral("broken.qvi"));
+    ASSERT_TRUE(WriteBytes(broken, QByteArray("not a snapshot")));
+    TIconImageRec image;
+    InitIconImage(image, 128, 128, ctTrueAlpha, -1);
+    std::vector<TLibraryIcon> icons(1);
+    icons[0].Slots.resize(1100);
+    icons[0].FormatCount = 1100;
+    icons[0].Slots[0].TempFile = broken;
+    icons[0].Slots[0].Width = icons[0].Slots[0].Height = 128;
+    icons[0].Slots[0].BitCount = 32;
+    for (size_t j = 1; j < icons[0].Slots.size(); ++j) icons[0].Slots[j].Image = &image;
+    TIconLibraryWriter w;
+    QByteArray b;
+    EXPECT_EQ(w.BuildLibraryData(icons, b), -1);
+    EXPECT_EQ(w.LastError, QStringLiteral("The library is too large to be saved as an icon library."));
+    // With room for them, the broken working file is what fails the save.
+    icons[0].Slots.resize(10);
+    icons[0].FormatCount = 10;
+    EXPECT_EQ(w.BuildLibraryData(icons, b), -1);
+    EXPECT_NE(w.LastError, QStringLiteral("The library is too large to be saved as an icon library."));
+}

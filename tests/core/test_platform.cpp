@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QPainter>
 
@@ -204,6 +205,32 @@ TEST(IniFile, KeepsUnknownLinesAndParsesLikeTheProfileFunctions)
     EXPECT_TRUE(text.contains(QStringLiteral("new=v w\n\n[B]")));
     ini.EraseSection(QStringLiteral("A"));
     EXPECT_FALSE(ini.SectionExists(QStringLiteral("a")));
+}
+
+TEST(IniFile, AFileOverOneMegabyteIsAbsentAndReplacedWholeByTheNextWrite)
+{
+    ScopedAppDir dir;
+    const QString path = dir.FilePath(QStringLiteral("position.cfg"));
+    const QByteArray section = "[frm_main]\nleft=7\n";
+    // Exactly at the limit the file is read; one byte more and it is taken as absent.
+    for (const qint64 size : {IniFile::MaxFileSize, IniFile::MaxFileSize + 1, qint64(8) * IniFile::MaxFileSize}) {
+        ASSERT_TRUE(WriteBytes(path, section + QByteArray(size - section.size(), ';')));
+        IniFile ini(path);
+        const bool read = size <= IniFile::MaxFileSize;
+        EXPECT_EQ(ini.ReadInteger(QStringLiteral("frm_main"), QStringLiteral("left"), -1), read ? 7 : -1) << size;
+        EXPECT_EQ(ini.Modified(), !read) << size;
+        if (read) continue;
+        ini.WriteInteger(QStringLiteral("frm_main"), QStringLiteral("top"), 3);
+        ASSERT_TRUE(ini.UpdateFile());
+        EXPECT_FALSE(ini.Modified());
+        EXPECT_EQ(QFileInfo(path).size(), QByteArray("[frm_main]\ntop=3\n").size());
+    }
+    // Writing a value a key already holds changes nothing.
+    IniFile same(path);
+    same.WriteInteger(QStringLiteral("FRM_MAIN"), QStringLiteral("top"), 3);
+    EXPECT_FALSE(same.Modified());
+    same.WriteInteger(QStringLiteral("frm_main"), QStringLiteral("top"), 4);
+    EXPECT_TRUE(same.Modified());
 }
 
 TEST(SaveFile, FailedWriteLeavesTheOldFile)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -13,6 +14,7 @@
 #include "iconfiles/icon_library_file.h"
 #include "iconfiles/icon_resources.h"
 #include "iconfiles/png_codec.h"
+#include "imaging/compositing.h"
 #include "model/icon_library.h"
 #include "support/bitmap_checks.h"
 #include "support/format_helpers.h"
@@ -370,8 +372,9 @@ TEST(IconLibrary, AnImageTheReaderRefusesIsKeptAndWrittenBackUnchanged)
     ASSERT_EQ(f.lib.Count(), 2);
     const TGroupIcon& icon = f.lib.Icons[1];
     ASSERT_EQ(icon.FormatCount, 2);
-    EXPECT_FALSE(icon.Formats[0].TempFile.isEmpty());
-    EXPECT_TRUE(icon.Formats[1].TempFile.isEmpty());
+    TIconImageRec image;
+    EXPECT_TRUE(f.lib.LoadFormat(icon.Formats[0], image));
+    EXPECT_FALSE(f.lib.LoadFormat(icon.Formats[1], image));
     EXPECT_TRUE(icon.Formats[1].RawImage.startsWith(raw));
 
     const QString saved = f.dir.filePath(QStringLiteral("saved.icl"));
@@ -446,11 +449,12 @@ TEST(IconLibrary, AnUneditedPngImageIsSavedByteIdenticalAndAnEditedOneEncodedAne
     EXPECT_TRUE(f.lib.Icons[0].Formats[0].KeptPng.isEmpty());     // written as DIB: nothing to keep
     EXPECT_EQ(f.lib.Icons[0].Formats[1].KeptPng, png);
     EXPECT_TRUE(f.lib.Icons[1].Formats[0].KeptPng.isEmpty());
-    EXPECT_FALSE(f.lib.Icons[1].Formats[0].TempFile.isEmpty());
+    TIconImageRec endlessPixels;
+    EXPECT_TRUE(f.lib.LoadFormat(f.lib.Icons[1].Formats[0], endlessPixels));
     EXPECT_EQ(f.lib.Icons[2].Formats[0].KeptPng, png);
 
-    // The kept stream is written without its working file being read back.
-    ASSERT_TRUE(QFile::remove(f.lib.Icons[0].Formats[1].TempFile));
+    // The kept stream is written as it is, never decoded (nothing else could give it back).
+    f.lib.Icons[0].Formats[1].ModuleImage = QByteArray("not an image");
     const QString saved = f.dir.filePath(QStringLiteral("saved.icl"));
     ASSERT_EQ(f.lib.WriteLibraryFile(saved), 0);
     TIconModuleReader reader;
@@ -524,4 +528,222 @@ TEST(IconLibrary, DeletingAnIconRemovesItsWorkingFilesOnly)
     EXPECT_FALSE(QFile::exists(a));
     EXPECT_TRUE(QFile::exists(b));
     EXPECT_EQ(f.lib.Icons[1].Name, QStringLiteral("B"));
+}
+
+namespace {
+
+// Opens a file of tests/data/modules/regress in a fresh library; the seconds it took.
+double OpenTimed(TIconLibrary& lib, const QString& name, QString& warning)
+{
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(lib.Open(TestDataPath(QStringLiteral("modules/regress/") + name), warning), 0) << name.toStdString();
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+int FormatsThatLoad(const TIconLibrary& lib)
+{
+    int n = 0;
+    for (const TGroupIcon& icon : lib.Icons)
+        for (const TIconFormat& f : icon.Formats) {
+            TIconImageRec image;
+            n += lib.LoadFormat(f, image) ? 1 : 0;
+        }
+    return n;
+}
+
+// The time a damaged file may take: ten times its healthy twin's, never less than a second, so
+// a loaded machine does not decide the verdict while an open that runs away still fails.
+double Allowed(double healthy) { return std::max(1.0, 10 * healthy); }
+
+} // namespace
+
+TEST(IconLibrary, DirectoriesClaimingHugeCountsListOnlyTheIconsThatAreThere)
+{
+    // A PE group directory of 65535 entries and an NE group type of 65535 resources: the
+    // entries past the real ones are other bytes of the file, which lead to no icon group.
+    struct Case {
+        const char* damaged;
+        const char* healthy;
+        int icons;
+        int loaded;
+        bool editable;
+    };
+    const Case cases[] = {
+        // The PE file's images are still found through their own directory: nothing is lost.
+        {"pe_group_directory_65535.dll", "healthy_pe.dll", 3, 10, false},
+        // The NE table is one run of records, so the swallowed image records leave the four
+        // real groups without their images; the library says so and stays read-only.
+        {"ne_first_type_count_65535.icl", "healthy_ne.icl", 4, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.damaged);
+        QTemporaryDir work;
+        TIconLibrary lib(work.path());
+        QString warning;
+        const double healthy = OpenTimed(lib, QLatin1String(c.healthy), warning);
+        EXPECT_TRUE(warning.isEmpty());
+        const int healthyFormats = [&] {
+            int n = 0;
+            for (const TGroupIcon& icon : lib.Icons) n += icon.FormatCount;
+            return n;
+        }();
+        const double damaged = OpenTimed(lib, QLatin1String(c.damaged), warning);
+        EXPECT_LT(damaged, Allowed(healthy));
+        EXPECT_EQ(lib.Count(), c.icons);
+        EXPECT_EQ(FormatsThatLoad(lib), c.loaded);
+        EXPECT_EQ(lib.Editable, c.editable);
+        int formats = 0;
+        for (const TGroupIcon& icon : lib.Icons) {
+            EXPECT_GT(icon.FormatCount, 0) << icon.Name.toStdString();
+            formats += icon.FormatCount;
+        }
+        EXPECT_EQ(formats, healthyFormats);
+        const int lost = formats - c.loaded;
+        EXPECT_EQ(lib.MissingImages + lib.KeptImages, lost);
+        if (lost == 0) EXPECT_TRUE(warning.isEmpty()) << warning.toStdString();
+        else EXPECT_TRUE(warning.startsWith(QStringLiteral("%1 image(s) ").arg(lost))) << warning.toStdString();
+    }
+}
+
+TEST(IconLibrary, ALibraryCutShortKeepsWhatLiesBeforeTheCutAndCountsWhatItLost)
+{
+    // Where every group and image lies in the whole library.
+    const QString healthyPath = TestDataPath(QStringLiteral("modules/regress/healthy_ne.icl"));
+    TIconModuleReader whole;
+    ASSERT_EQ(whole.ReadLibrary(healthyPath), 0);
+    ASSERT_EQ(whole.Icons.size(), 4u);
+    const int64_t length = QFileInfo(healthyPath).size();
+    QTemporaryDir work;
+    TIconLibrary lib(work.path());
+    QString warning;
+    const double healthy = OpenTimed(lib, QStringLiteral("healthy_ne.icl"), warning);
+    ASSERT_EQ(FormatsThatLoad(lib), 13);
+    const QStringList names = {QStringLiteral("Red"), QStringLiteral("Green"), QStringLiteral("Blue"), QStringLiteral("Large")};
+
+    for (const auto& [num, den] : {std::pair{1, 16}, {1, 4}, {1, 2}, {3, 4}, {15, 16}}) {
+        const QString file = QStringLiteral("ne_cut_%1_%2.icl").arg(num).arg(den);
+        SCOPED_TRACE(file.toStdString());
+        const int64_t cut = length * num / den + 300;
+        lib.Editable = true;
+        EXPECT_LT(OpenTimed(lib, file, warning), Allowed(healthy));
+        // Every group lies in the first units, before any image: all four are listed, named.
+        ASSERT_EQ(lib.Count(), 4);
+        for (int k = 0; k < 4; ++k) EXPECT_EQ(lib.Icons[size_t(k)].Name, names[k]);
+        int wholeBefore = 0, startsAfter = 0, loaded = 0, formats = 0;
+        for (size_t k = 0; k < 4; ++k) {
+            const TModuleIcon& was = whole.Icons[k];
+            ASSERT_EQ(lib.Icons[k].Formats.size(), was.Formats.size());
+            for (size_t j = 0; j < was.Formats.size(); ++j) {
+                const TModuleFormat& f = was.Formats[j];
+                TIconImageRec image;
+                const bool loads = lib.LoadFormat(lib.Icons[k].Formats[j], image);
+                loaded += loads ? 1 : 0;
+                ++formats;
+                // An image wholly before the cut is never lost; one after it never invented.
+                if (f.Offset + f.Size <= cut) {
+                    ++wholeBefore;
+                    EXPECT_TRUE(loads) << k << "/" << j;
+                }
+                if (f.Offset >= cut) {
+                    ++startsAfter;
+                    EXPECT_FALSE(loads) << k << "/" << j;
+                }
+            }
+        }
+        EXPECT_GE(loaded, wholeBefore);
+        // The count said is the count lost. Images the file no longer holds make the library
+        // read-only, so a save never drops them; one cut in two is kept as its bytes and goes
+        // back as it was.
+        const int lost = formats - loaded;
+        EXPECT_GT(lost, 0);
+        EXPECT_EQ(lib.MissingImages + lib.KeptImages, lost);
+        EXPECT_EQ(lib.MissingImages, startsAfter);
+        EXPECT_TRUE(warning.startsWith(QStringLiteral("%1 image(s) of the library could not be read").arg(lost)))
+            << warning.toStdString();
+        EXPECT_EQ(lib.Editable, startsAfter == 0);
+        EXPECT_EQ(warning.endsWith(QStringLiteral("It is opened read-only.")), startsAfter > 0) << warning.toStdString();
+        // An icon none of whose formats loads says why.
+        for (int k = 0; k < lib.Count(); ++k) {
+            bool any = false;
+            for (const TIconFormat& f : lib.Icons[size_t(k)].Formats) {
+                TIconImageRec image;
+                any = any || lib.LoadFormat(f, image);
+            }
+            const QString why = lib.WhyNoFormatOpens(k);
+            EXPECT_EQ(why.isEmpty(), any) << k;
+            if (!any)
+                EXPECT_TRUE(why.startsWith(QStringLiteral("None of the formats of the icon '%1' can be opened: ").arg(names[k])))
+                    << why.toStdString();
+        }
+    }
+}
+
+TEST(IconLibrary, AModuleOpensWithoutWorkingFilesYetShowsSavesAndOpensAsThroughThem)
+{
+    // What an open gives (names, sizes, depths, thumbnails, pixels) and what a save writes must
+    // be what they were when every image read went through a working file first.
+    const QString files[] = {
+        TestDataPath(QStringLiteral("modules/icons_x64.dll")), TestDataPath(QStringLiteral("modules/named_x64.dll")),
+        TestDataPath(QStringLiteral("modules/regress/healthy_ne.icl")),
+        TestDataPath(QStringLiteral("modules/regress/ne_cut_15_16.icl")),
+        TestDataPath(QStringLiteral("modules/regress/ne_65535_entries_one_image.icl")),
+    };
+    for (const QString& path : files) {
+        SCOPED_TRACE(path.toStdString());
+        QTemporaryDir work;
+        TIconLibrary lib(work.path());
+        QString warning;
+        ASSERT_EQ(lib.Open(path, warning), 0);
+        EXPECT_TRUE(QDir(work.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        TIconModuleReader reader;
+        ASSERT_EQ(reader.ReadLibrary(path), 0);
+        ASSERT_EQ(size_t(lib.Count()), reader.Icons.size());
+        for (size_t k = 0; k < reader.Icons.size(); ++k) {
+            std::vector<TModuleImage> images;
+            reader.ReadIconImages(int(k), images);
+            const TModuleIcon& m = reader.Icons[k];
+            const TGroupIcon& icon = lib.Icons[k];
+            ASSERT_EQ(icon.Formats.size(), m.Formats.size());
+            std::vector<TFormatShape> shapes;
+            for (size_t j = 0; j < m.Formats.size(); ++j) {
+                const TIconFormat& f = icon.Formats[j];
+                EXPECT_EQ(f.Width, m.Formats[j].Width);
+                EXPECT_EQ(f.Height, m.Formats[j].Height);
+                EXPECT_EQ(f.BitCount, m.Formats[j].BitCount);
+                shapes.push_back({f.Width, f.Height, f.BitCount});
+                TIconImageRec loaded;
+                ASSERT_EQ(lib.LoadFormat(f, loaded), images[j].Read) << k << "/" << j;
+                if (!images[j].Read) continue;
+                // Through a working file, as before.
+                const QString snapshot = work.filePath(QStringLiteral("old.qvi"));
+                TIconFileAccess access;
+                TIconImageRec before;
+                ASSERT_EQ(access.SaveSnapshot(images[j].Image, snapshot), 0);
+                ASSERT_EQ(access.LoadSnapshot(before, snapshot), 0);
+                ExpectSameImage(loaded, before, "format " + std::to_string(k) + "/" + std::to_string(j));
+            }
+            Bitmap24 thumbnail(TIconLibrary::ThumbnailSide, TIconLibrary::ThumbnailSide);
+            const int pick = TIconLibrary::ChooseThumbnailFormat(shapes);
+            if (pick >= 0 && images[size_t(pick)].Read) DrawIconImageFitted(images[size_t(pick)].Image, thumbnail);
+            EXPECT_TRUE(thumbnail == icon.Thumbnail) << "thumbnail " << k;
+        }
+        // Saved from the module's bytes, and again with every read image in a working file.
+        const QString direct = work.filePath(QStringLiteral("direct.icl"));
+        const QString throughFiles = work.filePath(QStringLiteral("files.icl"));
+        lib.Editable = true;
+        ASSERT_EQ(lib.WriteLibraryFile(direct), 0) << lib.MessageText.toStdString();
+        for (TGroupIcon& icon : lib.Icons)
+            for (TIconFormat& f : icon.Formats) {
+                TIconImageRec pixels;
+                if (!lib.LoadFormat(f, pixels)) continue;
+                f.TempFile = lib.NewTempFile();
+                TIconFileAccess access;
+                ASSERT_EQ(access.SaveSnapshot(pixels, f.TempFile), 0);
+                f.ModuleImage.clear();
+            }
+        ASSERT_EQ(lib.WriteLibraryFile(throughFiles), 0);
+        EXPECT_EQ(ReadFileBytes(direct), ReadFileBytes(throughFiles));
+        lib.Clear();
+    }
 }

@@ -121,7 +121,7 @@ TEST_F(IconLibFormTest, ADroppedModuleIsListedReadOnlyAndItsIconsOpenUnlinked)
     DoubleClick(appRow);
     ASSERT_EQ(main->DocumentCount(), 1);
     Tfrm_childwin* doc = main->Documents().first();
-    EXPECT_EQ(doc->windowTitle(), QStringLiteral("QV Icon2"));
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("QV Icon2 *")); // in no file of its own yet
     EXPECT_TRUE(doc->Document().LibIconName.isEmpty());
     EXPECT_TRUE(doc->Document().Folder.isEmpty());
     ASSERT_EQ(doc->Images().Count(), 4);
@@ -347,10 +347,18 @@ TEST_F(IconLibFormTest, TheNewLibrarysEmptyIconOpensThroughTheAddFormatDialogAnd
 
 TEST_F(IconLibFormTest, WorkingFilesLiveInTmplibForTheRunOnly)
 {
+    // A module's images stay its own bytes: opening writes no working file.
     Drop({ModuleX64});
+    EXPECT_EQ(lib->lsv_Lib->count(), 3);
+    EXPECT_TRUE(QviFilesUnder(appDir.Path()).isEmpty());
+    // A document's formats saved into a library get one each, all inside "tmplib".
+    lib->act_new->trigger();
+    TIconImageArray formats;
+    formats.Add(PatternFormat(16, 16, ctTrueAlpha, 1));
+    formats.Add(PatternFormat(32, 32, ctColors256, 2));
+    ASSERT_EQ(lib->SaveIconToLibrary(QStringLiteral("Two"), formats, true, nullptr), 0);
     const QStringList files = QviFilesUnder(appDir.Path());
-    // One working file per image read (4 + 1 + 1), all inside "tmplib".
-    EXPECT_EQ(files.size(), 6);
+    EXPECT_EQ(files.size(), 2);
     for (const QString& f : files) EXPECT_TRUE(f.contains(QStringLiteral("/tmplib/"))) << f.toStdString();
     delete lib;
     lib = nullptr;
@@ -394,4 +402,37 @@ TEST_F(IconLibFormTest, ADocumentThatStaysOpenKeepsItsIconAndAFailedSaveKeepsThe
               (QStringList{"Save Library: The library 'New Icon Lib' has been modified. Do you want to save it?",
                            "Save Icon: The icon 'A' has been modified. Do you want to save it?",
                            "Save Library: The library 'New Icon Lib' has been modified. Do you want to save it?"}));
+}
+
+TEST_F(IconLibFormTest, ALibraryCutShortSaysWhatItLostAndWhyAnIconDoesNotOpen)
+{
+    // Cut within its group blocks: the four icons are listed, none of their images is there.
+    Drop({TestDataPath(QStringLiteral("modules/regress/ne_cut_1_16.icl"))});
+    ASSERT_EQ(lib->lsv_Lib->count(), 4);
+    ASSERT_FALSE(dialogs.Messages.isEmpty());
+    EXPECT_EQ(dialogs.Messages.last().Caption, QStringLiteral("Open Icon Library"));
+    EXPECT_EQ(dialogs.Messages.last().Text,
+              QStringLiteral("13 image(s) of the library could not be read: they could not be found in the file. "
+                             "It is opened read-only."));
+    EXPECT_FALSE(lib->act_Save->isEnabled());
+    EXPECT_FALSE(lib->act_Delete->isEnabled());
+    EXPECT_EQ(ItemTexts().value(2), QStringLiteral("Blue|(3 Formats)"));
+
+    // A double click on an icon none of whose formats can be read says so; no window opens.
+    const qsizetype shown = dialogs.Messages.size();
+    DoubleClick(2);
+    EXPECT_EQ(main->DocumentCount(), 0);
+    ASSERT_EQ(dialogs.Messages.size(), shown + 1);
+    EXPECT_EQ(dialogs.Messages.last().Caption, QStringLiteral("Icon Library"));
+    EXPECT_EQ(dialogs.Messages.last().Text,
+              QStringLiteral("None of the formats of the icon 'Blue' can be opened: 3 image(s) could not be found in the file."));
+
+    // Cut within its last image: the twelve before it open, the cut one is kept as its bytes.
+    Drop({TestDataPath(QStringLiteral("modules/regress/ne_cut_15_16.icl"))});
+    ASSERT_EQ(lib->lsv_Lib->count(), 4);
+    EXPECT_EQ(dialogs.Messages.last().Text,
+              QStringLiteral("1 image(s) of the library could not be read; they are kept as they are."));
+    EXPECT_TRUE(lib->act_Save->isEnabled());
+    DoubleClick(3);
+    EXPECT_EQ(main->DocumentCount(), 1);
 }
