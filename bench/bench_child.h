@@ -3,9 +3,11 @@
 // own (the first argument says which) and waits for it, so the child pays the same loading of
 // libraries as a person's start of the program.
 #include <chrono>
+#include <csignal>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -29,7 +31,7 @@ inline std::string SelfPath()
 }
 
 struct TChildRun {
-    bool ok = false; // started and ended with status 0
+    bool ok = false; // started and ended with status 0 within a minute
     double ms = 0;   // wall time from the spawn to its end
 };
 
@@ -43,8 +45,17 @@ inline TChildRun RunChild(const std::string& exe, const std::vector<std::string>
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
     if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return run;
+    // A child that has not ended after a minute waits for an answer nobody gives: it is killed
+    // and the run fails.
     int status = 0;
-    if (waitpid(pid, &status, 0) != pid) return run;
+    pid_t done = 0;
+    while ((done = waitpid(pid, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(60))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (done != pid) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return run;
+    }
     run.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
