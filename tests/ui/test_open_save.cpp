@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 
 #include "iconfiles/file_access.h"
+#include "platform/bytes.h"
 #include "platform/ui/work_area.h"
 #include "support/ui_helpers.h"
 #include "workspace/history_form.h"
@@ -520,4 +521,38 @@ TEST_F(OpenSaveTest, AManyFormatIconOpensWithoutUndoFilesAndUndoesToItsFormatsAs
     ExpectSameImage(doc->Images()[38], asOpened[38], "after undo");
     EXPECT_TRUE(main->act_EditRedo->isEnabled());
     EXPECT_TRUE(dialogs.Messages.isEmpty());
+}
+
+TEST_F(OpenSaveTest, AnIconPaddedWithUnreadableBlocksKeepsNoCopyOfThemForUndo)
+{
+    // One 16 x 16 format and an entry pointing at 300 KB that is no image: the bytes read are
+    // far more than the format's pixels, so its first step is written instead of kept.
+    TIconImageArray one;
+    one.Add(GradientFormat(16, 16));
+    TIconFileAccess access;
+    QByteArray built;
+    ASSERT_TRUE(access.BuildIconData(one, built));
+    const QByteArray block = built.mid(6 + 16);
+    const QByteArray junk(300 * 1024, 'x');
+    ByteWriter w;
+    w.U16(0);
+    w.U16(1);
+    w.U16(2);
+    w.Bytes(built.constData() + 6, 12); // the format's entry, but for its offset
+    w.U32(6 + 2 * 16);
+    w.Zeros(6);
+    w.U16(32);
+    w.U32(uint32_t(junk.size()));
+    w.U32(uint32_t(6 + 2 * 16 + block.size()));
+    ASSERT_TRUE(WriteBytes(Path("padded.ico"), w.ToByteArray() + block + junk));
+
+    main->OpenFiles({Path("padded.ico")});
+    Tfrm_childwin* doc = main->ActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->Images().Count(), 1);
+    EXPECT_EQ(StepCaptions(), QStringList{QStringLiteral("New")});
+    EXPECT_EQ(QviFilesUnder(frm_history->Model().HistoryDir()).size(), 1);
+    main->act_effect_InvertColor->trigger();
+    main->act_EditUndo->trigger();
+    EXPECT_EQ(doc->Images()[0].Bitmap->Pixel(3, 2), MakeColor(26, 2, 200));
 }
