@@ -9,11 +9,13 @@
 #     ours / peer: the effect dialogs' live preview against ImageMagick on one thread, the flood
 #     fill against a scan-line fill of a QImage, resampling against QImage::scaled, the export of
 #     one format against QImage::save, and the icon writer against libpng's encode of the
-#     256 x 256 image.
+#     256 x 256 image, and opening an icon of 256 formats of 256 x 256 (some 6 MB) to a shown
+#     window as a whole process against a Qt program reading every image with QImageReader (with
+#     both processes' peak memory and the bytes the open left in "history").
 # Needs a Release build with benchmarks:
 #   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=ON -DTAVRIN_TESTS=OFF
 #   cmake --build build/bench -j4 --target bench_quantizer bench_kernels bench_effect_dialogs \
-#     bench_painting bench_pixels bench_icofile
+#     bench_painting bench_pixels bench_icofile bench_open_icon
 # and the Debian packages pngquant and imagemagick.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -91,6 +93,7 @@ im_convolve=$(im_op_ms -morphology Convolve "$kernel7")
   --benchmark_out="$work/pixels.json" --benchmark_out_format=json >/dev/null 2>&1
 "$bench_dir/bench_icofile" --benchmark_filter='Write|Peer_Libpng|Export|QImageSave' \
   --benchmark_out="$work/ico.json" --benchmark_out_format=json >/dev/null 2>&1
+"$bench_dir/bench_open_icon" --benchmark_out="$work/open.json" --benchmark_out_format=json >/dev/null 2>&1
 python3 - "$work" "$im_blur" "$im_resize" "$im_convolve" <<'PY'
 import json, sys
 work, im = sys.argv[1], {"blur": float(sys.argv[2]), "resize": float(sys.argv[3]), "convolve": float(sys.argv[4])}
@@ -99,6 +102,11 @@ for name in ("dialogs", "fill", "pixels", "ico"):
     for b in json.load(open(f"{work}/{name}.json"))["benchmarks"]:
         scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0}[b["time_unit"]]
         ms[b["name"]] = (b["real_time"] * scale, b["cpu_time"] * scale)
+# The open runs two processes in turn and reports both medians as counters.
+opened = next((b for b in json.load(open(f"{work}/open.json"))["benchmarks"] if b["name"].startswith("BM_OpenIcon")), None)
+if opened:
+    ms["BM_OpenIcon256Formats"] = (opened["ours_ms"], opened["ours_ms"])
+im["qt_open"] = opened["qt_ms"] if opened else 0.0
 rows = [
     ("Blur 200 preview, true colour", "BM_Preview_Blur/TrueColor", ("ImageMagick -blur 0x10", im["blur"])),
     ("Blur 200 preview, 256 colours", "BM_Preview_Blur/Colors256", ("ImageMagick -blur 0x10", im["blur"])),
@@ -118,6 +126,7 @@ rows = [
     ("  the same, flattened and encoded (JPEG)", "BM_ExportOursInMemory/jpg", "BM_Peer_QImageSaveInMemory/jpg"),
     ("Icon of 7 formats, encoded in memory", "BM_WriteOursInMemory", "BM_Peer_LibpngEncode256"),
     ("Icon of 7 formats, written to disk", "BM_WriteOurs", "BM_Peer_LibpngEncode256"),
+    ("Open 256 formats of 256 x 256, shown", "BM_OpenIcon256Formats", ("Qt QImageReader, every image", im["qt_open"])),
 ]
 print(f"{'path':40} {'ours ms':>9} {'peer ms':>9} {'ratio':>6}  peer (wall time; cpu time in brackets)")
 for label, ours, peer in rows:
@@ -136,4 +145,7 @@ for label, ours, peer in rows:
         pname, (p, pc) = peer, ms[peer]
     ratio = o / p if p > 0 else float("nan")
     print(f"{label:40} {o:9.3f} {p:9.3f} {ratio:6.2f}  {pname} (cpu {oc:.3f} / {pc:.3f})")
+if opened:
+    print(f"  open: peak memory {opened['ours_MB']:.0f} MB, Qt's read {opened['qt_MB']:.0f} MB; "
+          f"history written {opened['history_MB']:.1f} MB for an icon of {opened['icon_MB']:.1f} MB (whole processes)")
 PY

@@ -236,7 +236,8 @@ bool OpenRegularFile(const QString& fileName, QFile& file, QString* reason)
 // ---------------------------------------------------------------------------------------------
 // Reading icon files
 
-int32_t TIconFileAccess::LoadIconFile(const QString& fileName, TIconImageArray& formats)
+int32_t TIconFileAccess::LoadIconFile(const QString& fileName, TIconImageArray& formats,
+                                      std::vector<TIconImageSource>* sources)
 {
     LastError = QStringLiteral("Unknown error.");
     const QFileInfo info(fileName);
@@ -256,10 +257,10 @@ int32_t TIconFileAccess::LoadIconFile(const QString& fileName, TIconImageArray& 
         LastError = reason.isEmpty() ? NotRegularFileText(fileName) : reason;
         return -1;
     }
-    return LoadIconOpenFile(file, formats);
+    return LoadIconOpenFile(file, formats, sources);
 }
 
-int32_t TIconFileAccess::LoadIconOpenFile(QFile& file, TIconImageArray& formats)
+int32_t TIconFileAccess::LoadIconOpenFile(QFile& file, TIconImageArray& formats, std::vector<TIconImageSource>* sources)
 {
     LastError = QStringLiteral("Unknown error.");
     QByteArray data;
@@ -272,10 +273,11 @@ int32_t TIconFileAccess::LoadIconOpenFile(QFile& file, TIconImageArray& formats)
         LastError = TextNotAvailable;
         return -1;
     }
-    return LoadIconData(data, formats);
+    return LoadIconData(data, formats, sources);
 }
 
-int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& formats)
+int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& formats,
+                                      std::vector<TIconImageSource>* sources)
 {
     LastError = QStringLiteral("Unknown error.");
     ByteReader file(data);
@@ -308,6 +310,7 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
                 if (seen->second >= 0) {
                     if (pixels > MaxIconPixelsTotal) break;
                     formats.Add(formats[seen->second].Clone());
+                    if (sources) sources->push_back(sources->at(size_t(seen->second - before)));
                 }
                 continue;
             }
@@ -332,6 +335,7 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
         if (pixels > MaxIconPixelsTotal) break;
         if (entry.Ok()) decoded[key] = formats.Count();
         formats.Add(std::move(slot));
+        if (sources) sources->push_back(TIconImageSource{data, k});
     }
     // A directory none of whose images could be read is an unreadable file, said as its last
     // image's failure.
@@ -341,6 +345,16 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
     }
     LastError = QStringLiteral("Unknown error.");
     return 0;
+}
+
+int32_t TIconFileAccess::ReadIconImageSource(const TIconImageSource& source, TIconImageRec& format)
+{
+    ByteReader file(source.Data);
+    if (source.Entry < 0 || source.Entry >= int(file.Sub(4, 2).U16())) {
+        LastError = TextNotAvailable;
+        return -1;
+    }
+    return ReadDirEntry(file, source.Entry, format);
 }
 
 int32_t TIconFileAccess::ReadDirEntry(ByteReader& file, int index, TIconImageRec& format)

@@ -24,6 +24,14 @@ constexpr int64_t MaxIconPixelsTotal = int64_t(16) << 20;
 constexpr int MaxDibSide = 128;
 inline bool IsWrittenAsPng(int width, int height) { return width > MaxDibSide || height > MaxDibSide; }
 
+// Where a format read from an icon file came from: its directory entry in the bytes the reader
+// parsed, which are shared (not copied) by every format of that file. Enough to decode the same
+// format again with the file gone or changed, for the price of the icon's own size in memory.
+struct TIconImageSource {
+    QByteArray Data;
+    int Entry = -1;
+};
+
 // The message for a path that names a pipe, a device or a folder instead of a file.
 QString NotRegularFileText(const QString& path);
 // Opens the file for reading only when what is opened is a regular file (links followed): the
@@ -44,11 +52,16 @@ public:
     // order. -1 with "File not found.", NotRegularFileText or "The file format is not available."
     // (or the system's text when the file cannot be read). Only the header, the directory and
     // the blocks it points at are read, each block up to a few megabytes.
-    int32_t LoadIconFile(const QString& fileName, TIconImageArray& formats);
+    // With sources given, it receives one source per format added, in the same order.
+    int32_t LoadIconFile(const QString& fileName, TIconImageArray& formats,
+                         std::vector<TIconImageSource>* sources = nullptr);
     // The same on a file the caller opened for reading (and checked to be a regular file).
-    int32_t LoadIconOpenFile(QFile& file, TIconImageArray& formats);
+    int32_t LoadIconOpenFile(QFile& file, TIconImageArray& formats, std::vector<TIconImageSource>* sources = nullptr);
     // The same on the bytes of an icon file in memory.
-    int32_t LoadIconData(const QByteArray& data, TIconImageArray& formats);
+    int32_t LoadIconData(const QByteArray& data, TIconImageArray& formats,
+                         std::vector<TIconImageSource>* sources = nullptr);
+    // Decodes a format again from its source: the record the reader made for it (Id untouched).
+    int32_t ReadIconImageSource(const TIconImageSource& source, TIconImageRec& format);
     // Writes every format as one icon file, creating or replacing it; formats are not changed.
     // Formats up to 128 x 128 are stored as DIB images, larger ones as RGBA PNG.
     int32_t SaveIconFile(const QString& fileName, const TIconImageArray& formats);

@@ -68,29 +68,54 @@ bool Covers(const Bitmap24* bitmap, int width, int height)
     return bitmap && bitmap->Width() >= width && bitmap->Height() >= height;
 }
 
-void CopyArea(const Bitmap24& src, Bitmap24& dst, int width, int height)
+// The format's own bitmap, with the record's pixels where they cover the format: those rows are
+// copied into a bitmap that is not whitened first; otherwise a new white one.
+std::unique_ptr<Bitmap24> CopiedBitmap(const Bitmap24* src, int width, int height)
 {
-    const size_t bytes = size_t(width) * 3;
-    for (int y = 0; y < height; ++y) std::memcpy(dst.Row(y), src.Row(y), bytes);
+    if (!Covers(src, width, height)) return NewBitmap24(width, height);
+    auto dst = std::make_unique<Bitmap24>(width, height, Bitmap24::UnsetPixels{});
+    const size_t bytes = size_t(dst->Width()) * 3;
+    for (int y = 0; y < dst->Height(); ++y) std::memcpy(dst->Row(y), src->Row(y), bytes);
+    return dst;
+}
+
+// A record's bitmap of exactly the format's size is what a copy would hold: it is taken over.
+std::unique_ptr<Bitmap24> TakenBitmap(std::unique_ptr<Bitmap24>& src, int width, int height)
+{
+    if (src && src->Width() == width && src->Height() == height) return std::move(src);
+    return CopiedBitmap(src.get(), width, height);
+}
+
+// Everything but the pixels, as a new format takes it from a record.
+TIconImageRec& AddFormatFields(TIconImageArray& images, const TIconImageRec& rec)
+{
+    TIconImageRec& f = images.Add();
+    f.Width = rec.Width;
+    f.Height = rec.Height;
+    f.ColorType = rec.ColorType;
+    f.Id = -1;
+    f.Palette.palVersion = rec.Palette.palVersion;
+    // The record has room for 256 entries in use; a larger count would read past them.
+    f.Palette.palNumEntries = std::min<uint16_t>(rec.Palette.palNumEntries, 256);
+    std::copy_n(rec.Palette.palPalEntry.begin(), f.Palette.palNumEntries, f.Palette.palPalEntry.begin());
+    return f;
 }
 
 } // namespace
 
 int TDocumentModel::AppendFormat(const TIconImageRec& rec)
 {
-    TIconImageRec& f = Images.Add();
-    f.Width = rec.Width;
-    f.Height = rec.Height;
-    f.ColorType = rec.ColorType;
-    f.Id = -1;
-    f.Bitmap = NewBitmap24(rec.Width, rec.Height);
-    f.Mask = NewBitmap24(rec.Width, rec.Height);
-    if (Covers(rec.Bitmap.get(), rec.Width, rec.Height)) CopyArea(*rec.Bitmap, *f.Bitmap, rec.Width, rec.Height);
-    if (Covers(rec.Mask.get(), rec.Width, rec.Height)) CopyArea(*rec.Mask, *f.Mask, rec.Width, rec.Height);
-    f.Palette.palVersion = rec.Palette.palVersion;
-    // The record has room for 256 entries in use; a larger count would read past them.
-    f.Palette.palNumEntries = std::min<uint16_t>(rec.Palette.palNumEntries, 256);
-    std::copy_n(rec.Palette.palPalEntry.begin(), f.Palette.palNumEntries, f.Palette.palPalEntry.begin());
+    TIconImageRec& f = AddFormatFields(Images, rec);
+    f.Bitmap = CopiedBitmap(rec.Bitmap.get(), rec.Width, rec.Height);
+    f.Mask = CopiedBitmap(rec.Mask.get(), rec.Width, rec.Height);
+    return Images.Count() - 1;
+}
+
+int TDocumentModel::AppendFormat(TIconImageRec&& rec)
+{
+    TIconImageRec& f = AddFormatFields(Images, rec);
+    f.Bitmap = TakenBitmap(rec.Bitmap, rec.Width, rec.Height);
+    f.Mask = TakenBitmap(rec.Mask, rec.Width, rec.Height);
     return Images.Count() - 1;
 }
 

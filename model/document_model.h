@@ -100,6 +100,9 @@ public:
     // colour type and palette, and pixels from the record's bitmaps where those exist and are at
     // least the format's size (otherwise white and fully transparent). Returns the new index.
     int AppendFormat(const TIconImageRec& rec);
+    // The same, taking over the record's bitmaps where they are exactly the format's size (the
+    // record is left without them); the new format is the same as a copy would be.
+    int AppendFormat(TIconImageRec&& rec);
     // The first format of that size and colour type, or -1.
     int FindFormat(int32_t width, int32_t height, int32_t colorType) const;
     // Removes a format; the others keep their addresses. Returns false for an invalid index.

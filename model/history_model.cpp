@@ -39,6 +39,27 @@ bool ReadSnapshot(TIconImageRec& into, const QString& path, QString& error)
     return false;
 }
 
+// Decodes a step kept in memory into a record of its own, exactly as its snapshot file would
+// have read back: the snapshot's bytes are made and parsed, so what is kept and what is dropped
+// (the palette of a true-colour format, say) is the same either way.
+bool ReadSource(TIconImageRec& into, const TIconImageSource& source, int32_t id, QString& error)
+{
+    TIconFileAccess access;
+    TIconImageRec decoded;
+    decoded.Id = -1;
+    QByteArray data;
+    if (access.ReadIconImageSource(source, decoded) == 0) {
+        decoded.Id = id;
+        if (access.BuildSnapshotData(decoded, data)) {
+            into.Bitmap = NewBitmap24(1, 1);
+            into.Mask = NewBitmap24(1, 1);
+            if (access.ParseSnapshotData(data, into) == 0) return true;
+        }
+    }
+    error = access.LastError.isEmpty() ? QStringLiteral("The first step cannot be read again.") : access.LastError;
+    return false;
+}
+
 // Puts a loaded snapshot into a format in place: the record and its bitmap objects stay where
 // they are, so whoever holds them keeps valid references.
 void TakeLoaded(TIconImageRec& format, const TIconImageRec& loaded)
@@ -123,6 +144,46 @@ QString THistoryModel::FormatTime(const QTime& time)
     return QString::asprintf("%02d:%02d %s", hour, time.minute(), time.hour() < 12 ? "am" : "pm");
 }
 
+bool THistoryModel::AddOpenedSnapshot(TIconImageRec* format, const QString& caption, const TIconImageSource& source)
+{
+    if (!format) return false;
+    if (format->Id != -1 && FindTrack(format->Id) >= 0) return AddSnapshot(format, caption);
+    if (format->Id == -1) format->Id = nextId_++;
+    tracks_.push_back(THistoryTrack{format->Id, 0, {}});
+    THistoryStepItem item;
+    item.Serial = nextSerial_++;
+    item.Caption = caption;
+    item.Time = FormatTime(fixedTime_.isValid() ? fixedTime_ : QTime::currentTime());
+    item.Source = std::make_shared<const TIconImageSource>(source);
+    THistoryTrack& track = tracks_.back();
+    track.Steps.push_back(std::move(item));
+    track.Current = 0;
+    if (activeTrack_ == -1) activeTrack_ = int(tracks_.size()) - 1;
+    return true;
+}
+
+const Bitmap24& THistoryModel::StepThumbnail(int t, int step)
+{
+    static const Bitmap24 none;
+    if (t < 0 || t >= int(tracks_.size())) return none;
+    THistoryTrack& track = tracks_[size_t(t)];
+    if (step < 0 || step >= track.Count()) return none;
+    THistoryStepItem& item = track.Steps[size_t(step)];
+    if (item.Thumbnail.IsEmpty() && item.Source) {
+        TIconImageRec decoded;
+        QString error;
+        if (ReadSource(decoded, *item.Source, track.Id, error)) MakeThumbnail(decoded, item.Thumbnail);
+    }
+    return item.Thumbnail;
+}
+
+bool THistoryModel::ReadStep(const THistoryTrack& track, int32_t step, TIconImageRec& into)
+{
+    const THistoryStepItem& item = track.Steps[size_t(step)];
+    if (item.Source) return ReadSource(into, *item.Source, track.Id, lastError_);
+    return ReadSnapshot(into, StepFile(track.Id, step), lastError_);
+}
+
 bool THistoryModel::AddSnapshot(TIconImageRec* format, const QString& caption)
 {
     if (!format) return false;
@@ -174,7 +235,7 @@ THistoryModel::StepResult THistoryModel::RestoreStep(int32_t step, TIconImageRec
     if (!track || !format || format->Id != track->Id) return StepResult::Nothing;
     if (step < 0 || step >= track->Count() || step == track->Current) return StepResult::Nothing;
     TIconImageRec loaded;
-    if (!ReadSnapshot(loaded, StepFile(track->Id, step), lastError_)) return StepResult::Failed;
+    if (!ReadStep(*track, step, loaded)) return StepResult::Failed;
     TakeLoaded(*format, loaded);
     track->Current = step;
     return StepResult::Restored;

@@ -2,14 +2,19 @@
 // The undo history of every format of every open icon, and the recycle bin of deleted formats,
 // apart from any window. Each format has a track of steps; every step is a whole snapshot of the
 // format in a file of this run's "history" folder, with a caption, a time and a 32 x 32
-// thumbnail in memory. Deleted formats go to files of this run's "recycle" folder. Every file is
+// thumbnail in memory. The first step of a format just read from an icon file is the one
+// exception: it stays in memory as the image block it was read from (the icon's own compressed
+// bytes, shared by the file's formats), so opening a large icon writes nothing, and the step is
+// decoded again only when it is restored or its thumbnail is first shown. Deleted formats go to files of this run's "recycle" folder. Every file is
 // deleted when the model goes away.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <QString>
 #include <QTime>
 
+#include "iconfiles/file_access.h"
 #include "imaging/icon_image.h"
 #include "platform/bitmap24.h"
 
@@ -17,7 +22,10 @@ struct THistoryStepItem {
     uint64_t Serial = 0; // unique within the run: tells a step from one that replaced it
     QString Caption;
     QString Time; // "hh:mm am" / "hh:mm pm"
+    // Empty until first asked for (THistoryModel::StepThumbnail) for a step kept in memory.
     Bitmap24 Thumbnail;
+    // Set for a step kept in memory: it has no file and is decoded from here.
+    std::shared_ptr<const TIconImageSource> Source;
 };
 
 struct THistoryTrack {
@@ -68,6 +76,13 @@ public:
     // none), after cutting the steps that were undone. Nothing happens for a null format. When
     // the snapshot cannot be written the track is left as it was and false is returned.
     bool AddSnapshot(TIconImageRec* format, const QString& caption);
+    // The first step of a format read from an icon file, given the format's source: the step
+    // "New" of a new track, kept in memory instead of a file. A format that already has a track
+    // gets an ordinary step.
+    bool AddOpenedSnapshot(TIconImageRec* format, const QString& caption, const TIconImageSource& source);
+    // The thumbnail of a step of a track, made on first use for a step kept in memory; an empty
+    // bitmap for a step that does not exist (or whose source cannot be decoded).
+    const Bitmap24& StepThumbnail(int track, int step);
 
     bool CanUndo() const;
     bool CanRedo() const;
@@ -113,6 +128,8 @@ private:
     static void EnsureFolder(QString& dir, const QString& name);
     void DeleteStepFile(int32_t id, int32_t step);
     StepResult RestoreStep(int32_t step, TIconImageRec* format);
+    // Reads a step, from its file or its source, into a record of its own.
+    bool ReadStep(const THistoryTrack& track, int32_t step, TIconImageRec& into);
     void MakeThumbnail(const TIconImageRec& format, Bitmap24& thumbnail) const;
     void RemoveEverything();
 

@@ -325,26 +325,45 @@ void Tfrm_childwin::ApplyPanelPalette()
 
 int Tfrm_childwin::AddImageFormat(const TIconImageRec& rec)
 {
-    AddFormats(1, [&rec](int) -> const TIconImageRec& { return rec; });
+    AddFormats(1, [&](int) { return doc_.AppendFormat(rec); }, nullptr);
     return 0;
 }
 
 void Tfrm_childwin::AddImageFormats(const TIconImageArray& formats)
 {
-    AddFormats(formats.Count(), [&formats](int i) -> const TIconImageRec& { return formats[i]; });
+    AddFormats(formats.Count(), [&](int i) { return doc_.AppendFormat(formats[i]); }, nullptr);
 }
 
-void Tfrm_childwin::AddFormats(int count, const std::function<const TIconImageRec&(int)>& at)
+void Tfrm_childwin::AddOpenedFormats(TIconImageArray&& formats, const std::vector<TIconImageSource>& sources)
+{
+    // The file's bytes are kept only while they are smaller than the pixels they stand for, as
+    // any real icon's are; a file padded with blocks that could not be read gets written steps.
+    qint64 pixelBytes = 0;
+    for (int i = 0; i < formats.Count(); ++i) pixelBytes += qint64(6) * formats[i].Width * formats[i].Height;
+    qint64 keptBytes = 0;
+    for (const TIconImageSource& source : sources) keptBytes = std::max<qint64>(keptBytes, source.Data.size());
+    const bool withSources = sources.size() == size_t(formats.Count()) && keptBytes <= pixelBytes;
+    AddFormats(formats.Count(), [&](int i) { return doc_.AppendFormat(std::move(formats[i])); },
+               withSources ? &sources : nullptr);
+}
+
+void Tfrm_childwin::AddFormats(int count, const std::function<int(int)>& append,
+                               const std::vector<TIconImageSource>* sources)
 {
     if (count <= 0) return;
     CommitText();
     // The strip and the canvas are drawn once, for the last format, however many come in: an
-    // icon of 256 formats would otherwise redraw the whole strip 256 times.
+    // icon of 256 formats would otherwise redraw the whole strip 256 times. Formats read from a
+    // file keep their first step as the file's bytes instead of writing it.
     int index = -1;
-    const auto& snap = FramePeers().AddSnapshot;
+    const TFramePeers& peers = FramePeers();
     for (int i = 0; i < count; ++i) {
-        index = doc_.AppendFormat(at(i));
-        if (snap) snap(&doc_.Images[index], QStringLiteral("New"));
+        index = append(i);
+        TIconImageRec* f = &doc_.Images[index];
+        if (sources && peers.AddOpenedSnapshot)
+            peers.AddOpenedSnapshot(f, (*sources)[size_t(i)]);
+        else if (peers.AddSnapshot)
+            peers.AddSnapshot(f, QStringLiteral("New"));
     }
     FormatStrip->SetCellCount(doc_.Images.Count());
     SelectFormatAt(index * TFormatStrip::CellWidth);

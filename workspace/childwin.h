@@ -18,6 +18,7 @@
 // asks its save question there and is deleted with the child window once the close is accepted.
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include <QPointer>
 #include <QString>
@@ -81,6 +82,9 @@ public:
     int AddImageFormat(const TIconImageRec& rec);
     // Appends every format of an opened icon, drawing the strip once.
     void AddImageFormats(const TIconImageArray& formats);
+    // The same for the formats just read from an icon file, whose bitmaps are taken over; with a
+    // source per format (the reader's), each first step "New" is kept as its source in memory.
+    void AddOpenedFormats(TIconImageArray&& formats, const std::vector<TIconImageSource>& sources);
     // Brings the tools, colour and history windows and the canvas in line with the current format.
     void ActivateCurrentFormat();
     // Makes the format whose strip cell holds x current.
@@ -154,7 +158,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void AddFormats(int count, const std::function<const TIconImageRec&(int)>& at);
+    // Append(i) adds the i-th format and returns its index.
+    void AddFormats(int count, const std::function<int(int)>& append, const std::vector<TIconImageSource>* sources);
     friend class TCanvasBox;
     void LayoutControls();
     void FormActivate();

@@ -37,6 +37,9 @@ Tfrm_history::Tfrm_history(QWidget* parent)
     frm_history = this;
     TFramePeers& peers = FramePeers();
     peers.AddSnapshot = [this](TIconImageRec* format, const QString& caption) { AddSnapshot(format, caption); };
+    peers.AddOpenedSnapshot = [this](TIconImageRec* format, const TIconImageSource& source) {
+        AddOpenedSnapshot(format, source);
+    };
     peers.ShowTrackOf = [this](TIconImageRec* format) { ShowTrackOf(format); };
     peers.RemoveTrack = [this](TIconImageRec* format) { RemoveTrack(format); };
     peers.AddToRecycle = [this](TIconImageRec* format) { return AddToRecycle(format); };
@@ -116,6 +119,7 @@ Tfrm_history::~Tfrm_history()
     frm_history = nullptr;
     TFramePeers& peers = FramePeers();
     peers.AddSnapshot = nullptr;
+    peers.AddOpenedSnapshot = nullptr;
     peers.ShowTrackOf = nullptr;
     peers.RemoveTrack = nullptr;
     peers.AddToRecycle = nullptr;
@@ -142,17 +146,32 @@ void Tfrm_history::UpdateUndoRedo()
 void Tfrm_history::AddSnapshot(TIconImageRec* format, const QString& caption)
 {
     if (!format) return;
-    if (model_.AddSnapshot(format, caption)) {
+    if (model_.AddSnapshot(format, caption))
         lastWriteFailed_ = false;
-    } else if (!lastWriteFailed_) {
-        // Said once: while the folder stays unwritable every edit would say it again.
-        lastWriteFailed_ = true;
-        const QString reason = model_.FolderError().isEmpty() ? model_.LastError() : model_.FolderError();
-        MessageBox(this, QStringLiteral("The undo step \"%1\" could not be saved, so it cannot be undone.\n%2").arg(caption, reason),
-                   HistoryCaption, TMsgButtons::Ok, TMsgIcon::Warning);
-    }
+    else
+        SayStepNotSaved(caption);
     SyncHistoryList();
     UpdateUndoRedo();
+}
+
+void Tfrm_history::AddOpenedSnapshot(TIconImageRec* format, const TIconImageSource& source)
+{
+    if (!format) return;
+    // A step kept in memory tells nothing about the folder, so a failure said before stays said.
+    const QString caption = QStringLiteral("New");
+    if (!model_.AddOpenedSnapshot(format, caption, source)) SayStepNotSaved(caption);
+    SyncHistoryList();
+    UpdateUndoRedo();
+}
+
+void Tfrm_history::SayStepNotSaved(const QString& caption)
+{
+    // Said once: while the folder stays unwritable every edit would say it again.
+    if (lastWriteFailed_) return;
+    lastWriteFailed_ = true;
+    const QString reason = model_.FolderError().isEmpty() ? model_.LastError() : model_.FolderError();
+    MessageBox(this, QStringLiteral("The undo step \"%1\" could not be saved, so it cannot be undone.\n%2").arg(caption, reason),
+               HistoryCaption, TMsgButtons::Ok, TMsgIcon::Warning);
 }
 
 TIconImageRec* Tfrm_history::ActiveImage() const
@@ -291,7 +310,7 @@ void Tfrm_history::SyncHistoryList()
             time->setText(step.Time);
         }
         action->setData(DoneRole, done);
-        action->setIcon(ThumbnailIcon(step.Thumbnail, !done));
+        action->setIcon(ThumbnailIcon(model_.StepThumbnail(model_.ActiveTrack(), row), !done));
         const QColor text = done ? QColor(Qt::black) : QColor(0xC0, 0xC0, 0xC0);
         action->setForeground(text);
         time->setForeground(text);

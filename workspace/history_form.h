@@ -29,6 +29,8 @@ public:
     // ---- services ----
     // Records a step of the format after an edit changed it (caption: the edit's name).
     void AddSnapshot(TIconImageRec* format, const QString& caption);
+    // The step "New" of a format just read from an icon file, kept as its source in memory.
+    void AddOpenedSnapshot(TIconImageRec* format, const TIconImageSource& source);
     void Undo();
     void Redo();
     bool CanUndo() const { return model_.CanUndo(); }
@@ -59,6 +61,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // The message for a step that could not be written, once until a write succeeds again.
+    void SayStepNotSaved(const QString& caption);
     // Makes the rows match the listed track: only rows whose step or state changed are touched.
     void SyncHistoryList();
     void SyncRecycleList();

@@ -194,7 +194,8 @@ void Tfrm_main::OpenFiles(const QStringList& paths)
             }
             if (ext == QLatin1String(".ICO")) {
                 TIconImageArray formats;
-                if (access.LoadIconFile(path, formats) != 0) {
+                std::vector<TIconImageSource> sources;
+                if (access.LoadIconFile(path, formats, &sources) != 0) {
                     MessageBox(this, access.LastError, QStringLiteral("Open Icon"));
                     RemoveRecentFile(path);
                     continue;
@@ -202,7 +203,7 @@ void Tfrm_main::OpenFiles(const QStringList& paths)
                 if (!formats.IsEmpty()) {
                     Tfrm_childwin* doc = CreateDocumentWindow();
                     doc->Document().SetFilePath(path);
-                    doc->AddImageFormats(formats);
+                    doc->AddOpenedFormats(std::move(formats), sources);
                     doc->UpdateCaption();
                 }
                 AddRecentFile(path);

@@ -21,6 +21,7 @@ class QObject;
 class QWidget;
 class Tfrm_childwin;
 class TQVClipboard;
+struct TIconImageSource;
 
 // Mouse phases handed to the tools.
 enum TMousePhase : int { mpRelease = 1, mpPress = 2, mpMove = 3 };
@@ -156,6 +157,8 @@ struct TFramePeers {
     std::function<void(QObject* document, const TLibraryLink& link)> LinkDocument;
     // ---- history window ----
     std::function<void(TIconImageRec* format, const QString& caption)> AddSnapshot;
+    // The step "New" of a format just read from an icon file, given where it was read from.
+    std::function<void(TIconImageRec* format, const TIconImageSource& source)> AddOpenedSnapshot;
     std::function<void(TIconImageRec* format)> ShowTrackOf;
     std::function<void(TIconImageRec* format)> RemoveTrack;
     // False when the format could not be kept for undoing its deletion.

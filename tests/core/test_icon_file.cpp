@@ -648,3 +648,49 @@ TEST(IconFileReader, ShapesThatBrokeOtherReaders)
     EXPECT_EQ(int64_t(formats.Count()), MaxIconPixelsTotal / (256 * 256));
     EXPECT_EQ(formats[0].Width, 256);
 }
+
+TEST(IconFileReader, EachFormatsSourceDecodesToTheSameFormatAgain)
+{
+    // An icon of a palette DIB, a failing entry, a true-colour PNG and an entry sharing the
+    // first one's block: sources line up with the formats read, skipping the failure.
+    TIconImageArray made;
+    made.Add(PatternFormat(16, 16, ctColors16, 3));
+    made.Add(PatternFormat(256, 256, ctTrueAlpha, 4));
+    const QByteArray built = Built(made);
+    ByteReader dir(built);
+    const auto block = [&](int k) {
+        ByteReader entry = dir.Sub(6 + 16 * uint64_t(k) + 8, 8);
+        const uint32_t size = entry.U32();
+        return built.mid(entry.U32(), size);
+    };
+    QByteArray data = IconWithBlocks({block(0), QByteArray(30, '\0'), block(1), block(0)}, {4, 24, 32, 4});
+    // The last entry points at the first one's block.
+    for (int i = 0; i < 4; ++i) data[6 + 16 * 3 + 12 + i] = data[6 + 12 + i];
+
+    TIconFileAccess fa;
+    TIconImageArray formats;
+    std::vector<TIconImageSource> sources;
+    ASSERT_EQ(fa.LoadIconData(data, formats, &sources), 0);
+    ASSERT_EQ(formats.Count(), 3);
+    ASSERT_EQ(sources.size(), 3u);
+    EXPECT_EQ(sources[0].Entry, 0);
+    EXPECT_EQ(sources[1].Entry, 2);
+    EXPECT_EQ(sources[2].Entry, 0);
+    // One copy of the bytes serves every source.
+    EXPECT_EQ(sources[0].Data.constData(), sources[1].Data.constData());
+    for (int i = 0; i < formats.Count(); ++i) {
+        TIconImageRec again;
+        again.Id = -1;
+        ASSERT_EQ(fa.ReadIconImageSource(sources[size_t(i)], again), 0) << i;
+        EXPECT_TRUE(SameFormat(again, formats[i])) << i;
+    }
+    // Reading without sources is unchanged.
+    TIconImageArray plain;
+    ASSERT_EQ(fa.LoadIconData(data, plain), 0);
+    EXPECT_EQ(plain.Count(), 3);
+    // A source that names no entry fails without touching the record.
+    TIconImageRec rec = SolidFormat(4, 4, ctTrueColor);
+    EXPECT_EQ(fa.ReadIconImageSource(TIconImageSource{data, 4}, rec), -1);
+    EXPECT_EQ(fa.ReadIconImageSource(TIconImageSource{QByteArray(), 0}, rec), -1);
+    EXPECT_EQ(rec.Width, 4);
+}

@@ -204,8 +204,29 @@ TEST(DocumentModel, AppendCopiesOnlyBitmapsThatCoverTheFormat)
     ASSERT_EQ(doc.AppendFormat(wild), 2);
     EXPECT_EQ(doc.Images[2].Palette.palNumEntries, 256);
 
+    // Handing the records over gives the same formats as copying them; a bitmap of exactly the
+    // format's size is taken, not copied.
+    TIconImageRec exact = PatternFormat(5, 3, ctColors16);
+    const Bitmap24* exactBits = exact.Bitmap.get();
+    TDocumentModel moved;
+    const TIconImageRec* records[] = {&rec, &blank, &wild, &exact};
+    for (const TIconImageRec* r : records) {
+        doc.AppendFormat(*r);
+        TIconImageRec handed = r->Clone();
+        if (r == &exact) handed.Bitmap = std::move(exact.Bitmap);
+        moved.AppendFormat(std::move(handed));
+    }
+    for (int i = 0; i < 4; ++i) {
+        const TIconImageRec& a = doc.Images[3 + i];
+        const TIconImageRec& b = moved.Images[i];
+        EXPECT_TRUE(SameFormat(a, b) && a.Id == b.Id) << i;
+    }
+    EXPECT_EQ(moved.Images[3].Bitmap.get(), exactBits);
+    EXPECT_EQ(moved.Images[1].Mask->Byte0(2, 1), 255);
+
     // Removing keeps the later formats where they are and the current one current.
     TIconImageRec* last = &doc.Images[2];
+    doc.Images.SetLength(3);
     doc.CurrentIndex = 2;
     EXPECT_FALSE(doc.RemoveFormat(5));
     EXPECT_TRUE(doc.RemoveFormat(1));

@@ -7,6 +7,7 @@
 #include "imaging/imaging_state.h"
 #include "support/format_helpers.h"
 #include "support/test_support.h"
+#include "model/document_model.h"
 #include "model/history_model.h"
 
 namespace {
@@ -254,4 +255,101 @@ TEST_F(HistoryModelTest, StepsCarryTimeAndThumbnail)
     EXPECT_EQ(step.Thumbnail.Pixel(8, 8), 0x0000FFu);
     EXPECT_EQ(step.Thumbnail.Pixel(23, 23), 0x0000FFu);
     EXPECT_EQ(step.Thumbnail.Pixel(7, 7), 0xFFFFFFu);
+}
+
+namespace {
+
+// Formats of every colour type, the largest stored as PNG, read back from an icon file.
+struct OpenedIcon {
+    explicit OpenedIcon(const QString& path)
+    {
+        TIconImageArray made;
+        made.Add(PatternFormat(16, 16, ctColors2, 1));
+        made.Add(PatternFormat(24, 24, ctColors16, 2));
+        made.Add(PatternFormat(32, 32, ctColors256, 3));
+        made.Add(PatternFormat(48, 48, ctTrueColor, 4));
+        made.Add(PatternFormat(256, 256, ctTrueAlpha, 5));
+        TIconFileAccess access;
+        EXPECT_EQ(access.SaveIconFile(path, made), 0);
+        EXPECT_EQ(access.LoadIconFile(path, Formats, &Sources), 0);
+        EXPECT_EQ(access.LoadIconFile(path, Copies), 0);
+    }
+    TIconImageArray Formats; // handed to the document
+    std::vector<TIconImageSource> Sources;
+    TIconImageArray Copies; // what the formats were when opened
+};
+
+} // namespace
+
+TEST_F(HistoryModelTest, OpenedFormatsKeepTheirFirstStepInMemoryAndUndoToItAsOpened)
+{
+    const QString path = appDir.FilePath(QStringLiteral("opened.ico"));
+    OpenedIcon icon(path);
+    ASSERT_EQ(icon.Formats.Count(), 5);
+    ASSERT_EQ(icon.Sources.size(), 5u);
+    // The same formats given their first step the ordinary way, to compare with.
+    TDocumentModel written;
+    for (int i = 0; i < icon.Copies.Count(); ++i) {
+        const int index = written.AppendFormat(icon.Copies[i]);
+        ASSERT_TRUE(history.AddSnapshot(&written.Images[index], QStringLiteral("New")));
+    }
+    const int before = QviFilesUnder(history.HistoryDir()).size();
+    TDocumentModel opened;
+    for (int i = 0; i < icon.Formats.Count(); ++i) {
+        const int index = opened.AppendFormat(std::move(icon.Formats[i]));
+        ASSERT_TRUE(history.AddOpenedSnapshot(&opened.Images[index], QStringLiteral("New"), icon.Sources[size_t(i)]));
+    }
+    // Nothing was written for them.
+    EXPECT_EQ(QviFilesUnder(history.HistoryDir()).size(), before);
+    ASSERT_EQ(history.Tracks().size(), 10u);
+    // The file on disk changes; the steps do not depend on it.
+    ASSERT_TRUE(WriteBytes(path, QByteArray("not an icon any more")));
+
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        TIconImageRec& a = opened.Images[i];
+        TIconImageRec& b = written.Images[i];
+        EXPECT_EQ(a.Id, 5 + i);
+        const int ta = 5 + i;
+        EXPECT_EQ(Captions(history.Tracks()[size_t(ta)]), QStringList{QStringLiteral("New")});
+        // The thumbnail is the one a written step has.
+        EXPECT_EQ(history.StepThumbnail(ta, 0), history.Tracks()[size_t(i)].Steps[0].Thumbnail);
+
+        // Edit both, then undo to "New" and jump back and forth: the same results either way.
+        for (TIconImageRec* f : {&a, &b}) {
+            history.ShowTrackOf(f);
+            Paint(*f, MakeColor(1, 2, 3));
+            f->Palette.palVersion = 0x123; // a palette change travels with the step
+            ASSERT_TRUE(history.AddSnapshot(f, QStringLiteral("Pencil")));
+            ASSERT_EQ(history.Undo(f), Result::Restored);
+        }
+        EXPECT_TRUE(SameFormat(a, b));
+        EXPECT_EQ(a.Palette.palVersion, b.Palette.palVersion);
+        ExpectSameImage(a, icon.Copies[i], "undo to New");
+        history.ShowTrackOf(&a);
+        ASSERT_EQ(history.Redo(&a), Result::Restored);
+        EXPECT_EQ(a.Bitmap->Pixel(0, 0), MakeColor(1, 2, 3));
+        ASSERT_EQ(history.JumpTo(0, &a), Result::Restored);
+        ExpectSameImage(a, icon.Copies[i], "jump to New");
+        EXPECT_EQ(Captions(*history.ListedTrack()), (QStringList{"New", "Pencil"}));
+    }
+    // Only the edits wrote files.
+    EXPECT_EQ(QviFilesUnder(history.HistoryDir()).size(), before + 10);
+
+    // A closed document's tracks go, files and kept steps alike.
+    for (int i = 0; i < 5; ++i) history.RemoveTrack(&opened.Images[i]);
+    EXPECT_EQ(history.Tracks().size(), 5u);
+    EXPECT_EQ(QviFilesUnder(history.HistoryDir()).size(), before + 5);
+    EXPECT_TRUE(history.StepThumbnail(7, 0).IsEmpty());
+}
+
+TEST_F(HistoryModelTest, AnOpenedFormatThatAlreadyHasATrackGetsAnOrdinaryStep)
+{
+    OpenedIcon icon(appDir.FilePath(QStringLiteral("again.ico")));
+    TIconImageRec& f = icon.Formats[0];
+    ASSERT_TRUE(history.AddOpenedSnapshot(&f, QStringLiteral("New"), icon.Sources[0]));
+    EXPECT_FALSE(QFileInfo::exists(history.StepFile(f.Id, 0)));
+    ASSERT_TRUE(history.AddOpenedSnapshot(&f, QStringLiteral("Again"), icon.Sources[0]));
+    EXPECT_TRUE(QFileInfo::exists(history.StepFile(f.Id, 1)));
+    EXPECT_EQ(Captions(*history.ListedTrack()), (QStringList{"New", "Again"}));
 }

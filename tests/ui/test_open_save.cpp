@@ -7,12 +7,14 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QTableWidget>
 #include <QTest>
 #include <QUrl>
 
 #include <sys/stat.h>
 
 #include "iconfiles/file_access.h"
+#include "platform/bytes.h"
 #include "platform/ui/work_area.h"
 #include "support/ui_helpers.h"
 #include "workspace/history_form.h"
@@ -472,4 +474,85 @@ TEST(Startup, MainShortcutsWorkWhileThePreviewWindowIsActive)
     main->ActiveDocument()->Document().Modified = 0;
     EXPECT_TRUE(main->close());
     AppWindows::FreeAll();
+}
+
+TEST_F(OpenSaveTest, AManyFormatIconOpensWithoutUndoFilesAndUndoesToItsFormatsAsOpened)
+{
+    // Forty formats from 16 x 16 to 172 x 172, the larger ones stored as PNG.
+    TIconImageArray made;
+    for (int i = 0; i < 40; ++i) made.Add(GradientFormat(16 + 4 * i, 16 + 4 * i));
+    const QString path = Path("many.ico");
+    WriteIcon(path, std::move(made));
+    TIconImageArray asOpened;
+    TIconFileAccess access;
+    ASSERT_EQ(access.LoadIconFile(path, asOpened), 0);
+    const qint64 iconBytes = QFileInfo(path).size();
+
+    main->OpenFiles({path});
+    Tfrm_childwin* doc = main->ActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->Images().Count(), 40);
+    EXPECT_EQ(main->ActiveImage(), &doc->Images()[39]);
+    // Every format has its own track of one step "New"; the last one's is listed, with its picture.
+    const THistoryModel& model = frm_history->Model();
+    ASSERT_EQ(model.Tracks().size(), 40u);
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(model.Tracks()[size_t(i)].Id, doc->Images()[i].Id) << i;
+        EXPECT_EQ(model.Tracks()[size_t(i)].Count(), 1) << i;
+    }
+    EXPECT_EQ(StepCaptions(), QStringList{QStringLiteral("New")});
+    ASSERT_EQ(frm_history->lsv_History->rowCount(), 1);
+    EXPECT_FALSE(frm_history->lsv_History->item(0, 0)->icon().isNull());
+    EXPECT_FALSE(main->act_EditUndo->isEnabled());
+    // Opening wrote next to nothing into the history folder.
+    qint64 historyBytes = 0;
+    for (const QString& file : QviFilesUnder(model.HistoryDir())) historyBytes += QFileInfo(file).size();
+    EXPECT_LE(historyBytes, 2 * iconBytes);
+
+    // The format before the last, edited through the window; the file on disk is then replaced.
+    doc->setFocus();
+    QTest::keyClick(doc, Qt::Key_Left);
+    ASSERT_EQ(main->ActiveImage(), &doc->Images()[38]);
+    main->act_effect_InvertColor->trigger();
+    EXPECT_EQ(StepCaptions(), (QStringList{"New", "Invert Color"}));
+    WriteIcon(path, {16});
+    ASSERT_TRUE(main->act_EditUndo->isEnabled());
+    main->act_EditUndo->trigger();
+    ExpectSameImage(doc->Images()[38], asOpened[38], "after undo");
+    EXPECT_TRUE(main->act_EditRedo->isEnabled());
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+}
+
+TEST_F(OpenSaveTest, AnIconPaddedWithUnreadableBlocksKeepsNoCopyOfThemForUndo)
+{
+    // One 16 x 16 format and an entry pointing at 300 KB that is no image: the bytes read are
+    // far more than the format's pixels, so its first step is written instead of kept.
+    TIconImageArray one;
+    one.Add(GradientFormat(16, 16));
+    TIconFileAccess access;
+    QByteArray built;
+    ASSERT_TRUE(access.BuildIconData(one, built));
+    const QByteArray block = built.mid(6 + 16);
+    const QByteArray junk(300 * 1024, 'x');
+    ByteWriter w;
+    w.U16(0);
+    w.U16(1);
+    w.U16(2);
+    w.Bytes(built.constData() + 6, 12); // the format's entry, but for its offset
+    w.U32(6 + 2 * 16);
+    w.Zeros(6);
+    w.U16(32);
+    w.U32(uint32_t(junk.size()));
+    w.U32(uint32_t(6 + 2 * 16 + block.size()));
+    ASSERT_TRUE(WriteBytes(Path("padded.ico"), w.ToByteArray() + block + junk));
+
+    main->OpenFiles({Path("padded.ico")});
+    Tfrm_childwin* doc = main->ActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->Images().Count(), 1);
+    EXPECT_EQ(StepCaptions(), QStringList{QStringLiteral("New")});
+    EXPECT_EQ(QviFilesUnder(frm_history->Model().HistoryDir()).size(), 1);
+    main->act_effect_InvertColor->trigger();
+    main->act_EditUndo->trigger();
+    EXPECT_EQ(doc->Images()[0].Bitmap->Pixel(3, 2), MakeColor(26, 2, 200));
 }
