@@ -3,6 +3,9 @@
 // own (the first argument says which) and waits for it, so the child pays the same loading of
 // libraries as a person's start of the program.
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
 #include <csignal>
 #include <spawn.h>
 #include <string>
@@ -15,6 +18,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStringList>
 #include <QWidget>
 #include <QWindow>
 
@@ -35,7 +40,9 @@ struct TChildRun {
     double ms = 0;   // wall time from the spawn to its end
 };
 
-// Runs the executable with these arguments (args[0] included) and waits for it.
+// Runs the executable with these arguments (args[0] included) and waits for it. The wait blocks,
+// so it adds nothing to the time measured; a watchdog kills a child that has not ended after a
+// minute (one waiting for an answer nobody gives), and the run fails.
 inline TChildRun RunChild(const std::string& exe, const std::vector<std::string>& args)
 {
     std::vector<char*> argv;
@@ -45,19 +52,27 @@ inline TChildRun RunChild(const std::string& exe, const std::vector<std::string>
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
     if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return run;
-    // A child that has not ended after a minute waits for an answer nobody gives: it is killed
-    // and the run fails.
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool finished = false;
+    bool killed = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(mutex);
+        if (!ended.wait_for(lock, std::chrono::seconds(60), [&] { return finished; })) {
+            kill(pid, SIGKILL);
+            killed = true;
+        }
+    });
     int status = 0;
-    pid_t done = 0;
-    while ((done = waitpid(pid, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(60))
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    if (done != pid) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        return run;
-    }
+    const pid_t done = waitpid(pid, &status, 0);
     run.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    {
+        std::lock_guard lock(mutex);
+        finished = true;
+    }
+    ended.notify_one();
+    watchdog.join();
+    run.ok = !killed && done == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
 }
 
@@ -69,12 +84,28 @@ inline void WaitShown(QWidget& window)
     QCoreApplication::processEvents();
 }
 
-// Puts the program's read-only assets into the folder a child uses as its own: without
-// "cartoon3.set" the editor says so in a message box at start, which would wait forever.
-inline bool CopyAssets(const QString& dir)
+// Puts the program's read-only assets ("cartoon3.set", "frames") into the folder a child uses as
+// its own, as a build places them next to the program: without "cartoon3.set" the editor says so
+// in a message box at start, which would wait forever. False, with a message, when one is missing.
+inline bool CopyAssets(const QString& into)
 {
-    const QString target = QDir(dir).filePath(QStringLiteral("cartoon3.set"));
-    return QFile::exists(target) || QFile::copy(QStringLiteral(TAVRIN_SOURCE_DIR "/assets/cartoon3.set"), target);
+    const QString source = QStringLiteral(TAVRIN_SOURCE_DIR "/assets");
+    QStringList files = {QStringLiteral("cartoon3.set")};
+    const QDir frames(QDir(source).filePath(QStringLiteral("frames")));
+    if (!QFileInfo::exists(QDir(source).filePath(files[0])) || !frames.exists()) {
+        std::fprintf(stderr, "bench: %s lacks cartoon3.set or frames; the program cannot start without them\n",
+                     qPrintable(source));
+        return false;
+    }
+    QDir(into).mkpath(QStringLiteral("frames"));
+    for (const QString& frame : frames.entryList(QDir::Files)) files << QStringLiteral("frames/") + frame;
+    for (const QString& file : files) {
+        const QString target = QDir(into).filePath(file);
+        if (QFile::exists(target) || QFile::copy(QDir(source).filePath(file), target)) continue;
+        std::fprintf(stderr, "bench: cannot copy %s into %s\n", qPrintable(file), qPrintable(into));
+        return false;
+    }
+    return true;
 }
 
 // The parent's start: its own path for spawning children, and a working folder with the assets.

@@ -11,35 +11,24 @@
 // waiting for an answer nobody gives) is killed and the run fails.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QMainWindow>
 #include <QTemporaryDir>
-#include <QWindow>
 
+#include "bench/bench_child.h"
 #include "iconfiles/file_access.h"
 #include "imaging/icon_image.h"
 #include "platform/app_paths.h"
 #include "app/app_windows.h"
 #include "workspace/main_form.h"
 
-extern char** environ;
 
 namespace {
 
@@ -47,16 +36,6 @@ std::string g_self;
 std::string g_icon;
 std::string g_settings;
 std::string g_hostileSettings;
-
-constexpr auto kChildLimit = std::chrono::seconds(60);
-
-// Waits until the window is on screen and has painted once.
-void WaitShown(QWidget& window)
-{
-    while (!window.windowHandle() || !window.windowHandle()->isExposed()) QCoreApplication::processEvents();
-    window.repaint();
-    QCoreApplication::processEvents();
-}
 
 int RunTavrin(int argc, char** argv, const char* settings, const char* icon)
 {
@@ -82,42 +61,9 @@ int RunBare(int argc, char** argv)
 
 void Spawn(benchmark::State& state, const std::vector<std::string>& args)
 {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
     for (auto _ : state) {
-        pid_t pid = 0;
-        if (posix_spawn(&pid, g_self.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-            state.SkipWithError("spawn failed");
-            return;
-        }
-        // A watchdog kills a child that never ends; the wait itself blocks, so it adds nothing
-        // to the time measured.
-        std::mutex mutex;
-        std::condition_variable ended;
-        bool finished = false;
-        bool killed = false;
-        std::thread watchdog([&] {
-            std::unique_lock lock(mutex);
-            if (!ended.wait_for(lock, kChildLimit, [&] { return finished; })) {
-                kill(pid, SIGKILL);
-                killed = true;
-            }
-        });
-        int status = 0;
-        const pid_t done = waitpid(pid, &status, 0);
-        {
-            std::lock_guard lock(mutex);
-            finished = true;
-        }
-        ended.notify_one();
-        watchdog.join();
-        if (killed) {
-            state.SkipWithError("child still running after 60 s (killed)");
-            return;
-        }
-        if (done < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            state.SkipWithError("child failed");
+        if (!RunChild(g_self, args).ok) {
+            state.SkipWithError("the child failed, or still ran after 60 s (killed)");
             return;
         }
     }
@@ -138,31 +84,6 @@ void BM_StartTavrinOver50MBPositionFile(benchmark::State& state)
     Spawn(state, {g_self, "--child-tavrin", g_hostileSettings, g_icon});
 }
 BENCHMARK(BM_StartTavrinOver50MBPositionFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
-
-// The read-only assets the windows made at start-up read ("cartoon3.set", "frames"), copied into
-// a settings folder; false with a message when one is missing.
-bool PlaceAssets(const QString& into)
-{
-    const QString source = QStringLiteral(TAVRIN_SOURCE_DIR "/assets");
-    for (const QString name : {QStringLiteral("cartoon3.set"), QStringLiteral("frames")}) {
-        const QString from = QDir(source).filePath(name);
-        if (!QFileInfo::exists(from)) {
-            std::fprintf(stderr, "bench_startup: %s is missing; the program cannot start without it\n",
-                         qPrintable(from));
-            return false;
-        }
-    }
-    QStringList files = {QStringLiteral("cartoon3.set")};
-    QDir(into).mkpath(QStringLiteral("frames"));
-    for (const QString& frame : QDir(QDir(source).filePath(QStringLiteral("frames"))).entryList(QDir::Files))
-        files << QStringLiteral("frames/") + frame;
-    for (const QString& file : files) {
-        if (QFile::copy(QDir(source).filePath(file), QDir(into).filePath(file))) continue;
-        std::fprintf(stderr, "bench_startup: cannot copy %s into %s\n", qPrintable(file), qPrintable(into));
-        return false;
-    }
-    return true;
-}
 
 // 50 MB: every window's section with the largest values, then junk.
 bool WriteHostilePositionFile(const QString& path)
@@ -210,14 +131,8 @@ int main(int argc, char** argv)
 
     QTemporaryDir work;
     if (!work.isValid()) return 1;
-    {
-        // The program's own path, for spawning children.
-        char buf[4096];
-        const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-        if (n <= 0) return 1;
-        buf[n] = '\0';
-        g_self = buf;
-    }
+    g_self = SelfPath();
+    if (g_self.empty()) return 1;
     const QString sound = QDir(work.path()).filePath(QStringLiteral("sound"));
     const QString hostile = QDir(work.path()).filePath(QStringLiteral("hostile"));
     g_settings = sound.toStdString();
@@ -226,7 +141,7 @@ int main(int argc, char** argv)
     {
         int qtArgc = 1;
         QGuiApplication app(qtArgc, argv);
-        if (!QDir().mkpath(sound) || !QDir().mkpath(hostile) || !PlaceAssets(sound) || !PlaceAssets(hostile)) return 1;
+        if (!QDir().mkpath(sound) || !QDir().mkpath(hostile) || !CopyAssets(sound) || !CopyAssets(hostile)) return 1;
         if (!WriteHostilePositionFile(QDir(hostile).filePath(QStringLiteral("position.cfg")))) return 1;
         if (!WriteSevenFormatIcon(QString::fromStdString(g_icon))) return 1;
     }
