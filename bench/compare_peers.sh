@@ -4,10 +4,11 @@
 #     PSNR and time);
 #   - Gaussian blur of an 800 x 800 picture at sigma 10: ImageMagick's "-blur 0x10", its time for
 #     reading and writing the picture without the blur subtracted;
-#   - the point effects on 256 x 256.
+#   - the point effects on 256 x 256;
+#   - the icon library window started on a large module, beside wrestool -l (icoutils).
 # Needs a Release build with benchmarks:
 #   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=ON -DTAVRIN_TESTS=OFF
-#   cmake --build build/bench -j4 --target bench_quantizer bench_kernels
+#   cmake --build build/bench -j4 --target bench_quantizer bench_kernels bench_modules
 # and the Debian packages pngquant and imagemagick.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -55,3 +56,11 @@ echo "ImageMagick -blur 0x10: $((im_blur - im_io)) ms (${im_blur} ms with readin
 
 echo "== Point effects and other kernels, 256 x 256"
 "$bench_dir/bench_kernels" --image="$work/photo256.png" --benchmark_filter='256' 2>/dev/null | grep BM_
+
+echo "== Icon library: the program started on a module of 400 groups / 2,000 images (10.5 MB) until the library"
+echo "   window shows every icon, beside listing the module ourselves and with wrestool -l (of_wrestool: ours / wrestool)"
+if command -v wrestool >/dev/null && command -v llvm-rc >/dev/null && command -v lld-link >/dev/null; then
+  "$bench_dir/bench_modules" --benchmark_filter='ListWrestool|ListOurs|StartOnModule' 2>/dev/null | grep BM_
+else
+  echo "needs wrestool, llvm-rc and lld-link (apt-get install icoutils llvm lld)"
+fi

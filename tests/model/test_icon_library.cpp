@@ -572,9 +572,9 @@ TEST(IconLibrary, DirectoriesClaimingHugeCountsListOnlyTheIconsThatAreThere)
     const Case cases[] = {
         // The PE file's images are still found through their own directory: nothing is lost.
         {"pe_group_directory_65535.dll", "healthy_pe.dll", 3, 10, false},
-        // The NE table is one run of records, so the swallowed image records leave the four
-        // real groups without their images; the library says so and stays read-only.
-        {"ne_first_type_count_65535.icl", "healthy_ne.icl", 4, 0, false},
+        // The NE group records end where a record points outside the file: the image type
+        // after them is found, and the library is whole and editable.
+        {"ne_first_type_count_65535.icl", "healthy_ne.icl", 4, 13, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.damaged);
@@ -588,9 +588,14 @@ TEST(IconLibrary, DirectoriesClaimingHugeCountsListOnlyTheIconsThatAreThere)
             for (const TGroupIcon& icon : lib.Icons) n += icon.FormatCount;
             return n;
         }();
+        QStringList healthyNames;
+        for (const TGroupIcon& icon : lib.Icons) healthyNames << icon.Name;
         const double damaged = OpenTimed(lib, QLatin1String(c.damaged), warning);
         EXPECT_LT(damaged, Allowed(healthy));
         EXPECT_EQ(lib.Count(), c.icons);
+        QStringList names;
+        for (const TGroupIcon& icon : lib.Icons) names << icon.Name;
+        EXPECT_EQ(names, healthyNames);
         EXPECT_EQ(FormatsThatLoad(lib), c.loaded);
         EXPECT_EQ(lib.Editable, c.editable);
         int formats = 0;
