@@ -232,7 +232,11 @@ int TIconLibrary::ChooseThumbnailFormat(const std::vector<TFormatShape>& formats
     return fallback;
 }
 
-Bitmap24 TIconLibrary::BlankThumbnail() { return Bitmap24(ThumbnailSide, ThumbnailSide); }
+std::shared_ptr<const Bitmap24> TIconLibrary::BlankThumbnail()
+{
+    static const auto blank = std::make_shared<const Bitmap24>(ThumbnailSide, ThumbnailSide);
+    return blank;
+}
 
 // ---- working files ----
 
@@ -352,7 +356,7 @@ void TIconLibrary::ReadImages(TIconModuleReader& reader)
         }
     }
 
-    std::map<ImageKey, Bitmap24> thumbnails;
+    std::map<ImageKey, std::shared_ptr<const Bitmap24>> thumbnails;
     QHash<int64_t, QByteArray> blocks, pngs;
     Icons.reserve(n);
     for (size_t i = 0; i < n; ++i) {
@@ -421,8 +425,8 @@ void TIconLibrary::ReadImages(TIconModuleReader& reader)
             if (done == thumbnails.end()) {
                 TIconImageRec source = std::move(d.pick);
                 if (!source.Bitmap) reader.DecodeFormat(m.Formats[size_t(pick)], source);
-                Bitmap24 thumbnail = BlankThumbnail();
-                DrawIconImageFitted(source, thumbnail);
+                auto thumbnail = std::make_shared<Bitmap24>(ThumbnailSide, ThumbnailSide);
+                DrawIconImageFitted(source, *thumbnail);
                 done = thumbnails.emplace(key, std::move(thumbnail)).first;
             }
             icon.Thumbnail = done->second;
@@ -593,9 +597,14 @@ bool TIconLibrary::BuildIcon(const TIconImageArray& formats, TGroupIcon& icon)
     }
     icon.Formats = std::move(built);
     icon.FormatCount = formats.Count();
-    icon.Thumbnail = BlankThumbnail();
     const int pick = ChooseThumbnailFormat(shapes);
-    if (pick >= 0) DrawIconImageFitted(formats[pick], icon.Thumbnail);
+    if (pick >= 0) {
+        auto thumbnail = std::make_shared<Bitmap24>(ThumbnailSide, ThumbnailSide);
+        DrawIconImageFitted(formats[pick], *thumbnail);
+        icon.Thumbnail = std::move(thumbnail);
+    } else {
+        icon.Thumbnail = BlankThumbnail();
+    }
     return true;
 }
 

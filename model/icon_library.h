@@ -17,6 +17,7 @@
 // and the library's serial, which changes with every open or new library, so a document of a
 // library that is gone can never save into its successor.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <QByteArray>
@@ -58,8 +59,9 @@ struct TGroupIcon {
     // The formats that count; a new library's icon has one placeholder slot that does not.
     int32_t FormatCount = 0;
     std::vector<TIconFormat> Formats;
-    // 32 x 32, drawn in the list.
-    Bitmap24 Thumbnail;
+    // 32 x 32, drawn in the list; never changed once made, so icons showing the same picture
+    // (every blank one, or the groups of a module that all name one image) share it.
+    std::shared_ptr<const Bitmap24> Thumbnail;
     // The document window that edits this icon, if any (owned by the main window).
     QPointer<QObject> Editor;
 };
@@ -195,5 +197,5 @@ private:
     // with the very same pixels.
     void KeepUnchangedPngs(const TGroupIcon& old, const TIconImageArray& formats, TGroupIcon& fresh) const;
     static void DeleteFiles(TGroupIcon& icon);
-    static Bitmap24 BlankThumbnail();
+    static std::shared_ptr<const Bitmap24> BlankThumbnail();
 };

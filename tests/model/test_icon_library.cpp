@@ -207,7 +207,7 @@ TEST(IconLibrary, AddAndReplaceWriteWorkingFilesNamedByCounter)
     EXPECT_EQ(back.ColorType, ctColors256);
     EXPECT_EQ(added.Formats[1].BitCount, 8);
     // The thumbnail shows the 32 x 32 format.
-    EXPECT_NE(added.Thumbnail.Width(), 0);
+    EXPECT_NE(added.Thumbnail->Width(), 0);
 
     // Replace: by name ignoring case; the old files go once the new ones are written.
     const QStringList old = {added.Formats[0].TempFile, added.Formats[1].TempFile};
@@ -731,7 +731,7 @@ TEST(IconLibrary, AModuleOpensWithoutWorkingFilesYetShowsSavesAndOpensAsThroughT
             Bitmap24 thumbnail(TIconLibrary::ThumbnailSide, TIconLibrary::ThumbnailSide);
             const int pick = TIconLibrary::ChooseThumbnailFormat(shapes);
             if (pick >= 0 && images[size_t(pick)].Read) DrawIconImageFitted(images[size_t(pick)].Image, thumbnail);
-            EXPECT_TRUE(thumbnail == icon.Thumbnail) << "thumbnail " << k;
+            EXPECT_TRUE(thumbnail == *icon.Thumbnail) << "thumbnail " << k;
         }
         // Saved from the module's bytes, and again with every read image in a working file.
         const QString direct = work.filePath(QStringLiteral("direct.icl"));
