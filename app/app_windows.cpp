@@ -1,11 +1,14 @@
 // Makes the windows in their order and hands them to the registry that frees them.
 #include "app/app_windows.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
 #include <QList>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#if QT_CONFIG(sessionmanager)
+#include <QSessionManager>
+#endif
 
 #include "creators/cartoon_option_form.h"
 #include "creators/photo_to_icon_form.h"
@@ -15,12 +18,76 @@
 #include "workspace/font_form.h"
 #include "workspace/gradient_color.h"
 #include "workspace/icon_lib_form.h"
+#include "workspace/base_form.h"
 #include "workspace/main_form.h"
 #include "workspace/paint_controller.h"
 #include "workspace/paste_form.h"
 #include "workspace/preview_form.h"
 
 namespace AppWindows {
+
+namespace {
+
+// The one way the run ends: the main window's close, whoever asks for it (File > Exit, the close
+// box, Alt+F4, a quit request, the desktop session ending). Its questions may keep the program
+// running; once it has closed, no other window keeps the event loop going.
+class TShutDownRoute : public QObject {
+public:
+    explicit TShutDownRoute(Tfrm_main* mainWindow) : QObject(mainWindow), main_(mainWindow)
+    {
+        // The tool windows outlive the main window on screen and refuse to close, so the
+        // loop never ended by itself once the main window was gone.
+        QApplication::setQuitOnLastWindowClosed(false);
+        connect(mainWindow, &Tfrm_main::ShutDownAccepted, this, &TShutDownRoute::EndRun);
+        qApp->installEventFilter(this);
+#if QT_CONFIG(sessionmanager)
+        connect(qApp, &QGuiApplication::commitDataRequest, this, &TShutDownRoute::CommitData);
+#endif
+        // Ended some other way, the run still keeps where its windows were.
+        connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+            if (main_->isVisible()) main_->SaveWindowState();
+        });
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Quit || watched != QCoreApplication::instance()) return false;
+        // A quit request goes through the main window's questions; a refusal keeps the run going.
+        if (main_->isVisible() && !main_->close()) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    void EndRun()
+    {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != main_ && w->isVisible()) w->hide();
+        QCoreApplication::exit(0);
+    }
+
+#if QT_CONFIG(sessionmanager)
+    void CommitData(QSessionManager& manager)
+    {
+        if (!main_->isVisible()) return;
+        if (!manager.allowsInteraction()) {
+            // Nobody can be asked: keep the settings at least, the session may end the process.
+            main_->SaveWindowState();
+            if (TReopenList* recent = main_->Reopen()) recent->Write();
+            return;
+        }
+        const bool closed = main_->close();
+        manager.release();
+        if (!closed) manager.cancel();
+    }
+#endif
+
+    Tfrm_main* main_;
+};
+
+} // namespace
 
 Tfrm_main* CreateApplicationWindows(const QStringList& files)
 {
@@ -53,6 +120,7 @@ Tfrm_main* CreateApplicationWindows(const QStringList& files)
     mainWindow->PhotoToIcon = photo;
     Register(new Tfrm_CartoonOption);
     mainWindow->CommandLine = files;
+    new TShutDownRoute(mainWindow);
     return mainWindow;
 }
 
@@ -65,6 +133,8 @@ void FreeAll()
         for (auto it = documents.rbegin(); it != documents.rend(); ++it) delete *it;
     }
     while (AnyRegistered()) delete TakeLast();
+    // Every window has saved its placement into the one copy of "position.cfg": written once.
+    SavePositionFile();
 }
 
 } // namespace AppWindows

@@ -6,14 +6,16 @@
 // - rectangle and ellipse with a radial gradient and an anti-aliased line dragged across 256 x 256;
 // - the text frame dragged and turned with an 800-pixel stamp;
 // - the flood fill of a whole 256 x 256 format.
-// Yardsticks in the same run: one full canvas repaint of the same window, and a plain QPainter fill
-// of a 256 x 256 image.
+// Yardsticks in the same run: one full canvas repaint of the same window, a plain QPainter fill
+// of a 256 x 256 image, and for the flood fill a scan-line fill of a QImage.
 #include "bench_main.h"
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <utility>
+#include <vector>
 
 #include "imaging/flood_fill.h"
 #include "imaging/imaging_state.h"
@@ -142,6 +144,43 @@ void BM_FloodFillWhole256(benchmark::State& state)
     }
 }
 BENCHMARK(BM_FloodFillWhole256)->Unit(benchmark::kMillisecond);
+
+// The peer of the flood fill: a textbook scan-line fill on a 32-bit QImage, recolouring the region
+// in place (each run alternates the colour so every iteration fills the whole picture again).
+void BM_Peer_QImageSpanFill256(benchmark::State& state)
+{
+    QImage image(256, 256, QImage::Format_RGB32);
+    image.fill(0xFF000000u);
+    std::vector<std::pair<int, int>> stack;
+    uint32_t from = 0xFF000000u, to = 0xFF0000FFu;
+    for (auto _ : state) {
+        stack.clear();
+        stack.push_back({128, 128});
+        while (!stack.empty()) {
+            const auto [sx, y] = stack.back();
+            stack.pop_back();
+            auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
+            if (row[sx] != from) continue;
+            int l = sx, r = sx + 1;
+            while (l > 0 && row[l - 1] == from) --l;
+            while (r < 256 && row[r] == from) ++r;
+            for (int x = l; x < r; ++x) row[x] = to;
+            for (const int ny : {y - 1, y + 1}) {
+                if (ny < 0 || ny >= 256) continue;
+                const auto* n = reinterpret_cast<const uint32_t*>(image.constScanLine(ny));
+                bool inRun = false;
+                for (int x = l; x < r; ++x) {
+                    const bool take = n[x] == from;
+                    if (take && !inRun) stack.push_back({x, ny});
+                    inRun = take;
+                }
+            }
+        }
+        std::swap(from, to);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_Peer_QImageSpanFill256)->Unit(benchmark::kMillisecond);
 
 void BM_BucketHover256(benchmark::State& state)
 {

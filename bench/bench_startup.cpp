@@ -1,24 +1,32 @@
 // Start-up time: from process start to the main window shown with one 7-format icon open,
-// against a bare Qt program that shows an empty QMainWindow. Both run offscreen as fresh
-// processes of this same executable, so both pay the same loading of the program's libraries.
+// against a bare Qt program that shows an empty QMainWindow, and the same start over a 50 MB
+// "position.cfg" full of impossible values. All run offscreen as fresh processes of this same
+// executable, so all pay the same loading of the program's libraries.
 //
 //     build/bench/bench_startup
 //
 // Each iteration spawns one child and waits for it; the child leaves as soon as its window is
-// exposed and painted.
+// exposed and painted. The child's settings folder gets the program's read-only assets, as a
+// build places them next to the executable; a child that has not ended after a minute (a window
+// waiting for an answer nobody gives) is killed and the run fails.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -36,6 +44,9 @@ namespace {
 std::string g_self;
 std::string g_icon;
 std::string g_settings;
+std::string g_hostileSettings;
+
+constexpr auto kChildLimit = std::chrono::seconds(60);
 
 // Waits until the window is on screen and has painted once.
 void WaitShown(QWidget& window)
@@ -79,8 +90,17 @@ void Spawn(benchmark::State& state, const std::vector<std::string>& args)
             return;
         }
         int status = 0;
-        waitpid(pid, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        const auto deadline = std::chrono::steady_clock::now() + kChildLimit;
+        pid_t done = 0;
+        while ((done = waitpid(pid, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (done == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            state.SkipWithError("child still running after 60 s (killed)");
+            return;
+        }
+        if (done < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             state.SkipWithError("child failed");
             return;
         }
@@ -95,6 +115,50 @@ BENCHMARK(BM_StartTavrinWithSevenFormatIcon)->Unit(benchmark::kMillisecond)->Use
 
 void BM_StartBareQtMainWindow(benchmark::State& state) { Spawn(state, {g_self, "--child-bare"}); }
 BENCHMARK(BM_StartBareQtMainWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+
+// A damaged or hostile "position.cfg" costs no more than a sound one.
+void BM_StartTavrinOver50MBPositionFile(benchmark::State& state)
+{
+    Spawn(state, {g_self, "--child-tavrin", g_hostileSettings, g_icon});
+}
+BENCHMARK(BM_StartTavrinOver50MBPositionFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The read-only assets the windows made at start-up read ("cartoon3.set", "frames"), copied into
+// a settings folder; false with a message when one is missing.
+bool PlaceAssets(const QString& into)
+{
+    const QString source = QStringLiteral(TAVRIN_SOURCE_DIR "/assets");
+    for (const QString name : {QStringLiteral("cartoon3.set"), QStringLiteral("frames")}) {
+        const QString from = QDir(source).filePath(name);
+        if (!QFileInfo::exists(from)) {
+            std::fprintf(stderr, "bench_startup: %s is missing; the program cannot start without it\n",
+                         qPrintable(from));
+            return false;
+        }
+    }
+    QStringList files = {QStringLiteral("cartoon3.set")};
+    QDir(into).mkpath(QStringLiteral("frames"));
+    for (const QString& frame : QDir(QDir(source).filePath(QStringLiteral("frames"))).entryList(QDir::Files))
+        files << QStringLiteral("frames/") + frame;
+    for (const QString& file : files) {
+        if (QFile::copy(QDir(source).filePath(file), QDir(into).filePath(file))) continue;
+        std::fprintf(stderr, "bench_startup: cannot copy %s into %s\n", qPrintable(file), qPrintable(into));
+        return false;
+    }
+    return true;
+}
+
+// 50 MB: every window's section with the largest values, then junk.
+bool WriteHostilePositionFile(const QString& path)
+{
+    QByteArray text;
+    for (const char* section : {"frm_main", "frm_tools_panel", "frm_color_panel", "frm_history", "frm_Icon_Lib", "frm_preview"})
+        text += QByteArray("[") + section +
+                "]\nleft=2147483647\ntop=2147483647\nwidth=2147483647\nheight=2147483647\nWindowState=0\nshowing=1\n";
+    text += QByteArray(50 * 1024 * 1024, ';');
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
 
 // The icon the editor opens: 16, 24, 32, 48, 64, 128 and 256 pixels, true colour with alpha.
 bool WriteSevenFormatIcon(const QString& path)
@@ -138,11 +202,16 @@ int main(int argc, char** argv)
         buf[n] = '\0';
         g_self = buf;
     }
-    g_settings = work.path().toStdString();
+    const QString sound = QDir(work.path()).filePath(QStringLiteral("sound"));
+    const QString hostile = QDir(work.path()).filePath(QStringLiteral("hostile"));
+    g_settings = sound.toStdString();
+    g_hostileSettings = hostile.toStdString();
     g_icon = QDir(work.path()).filePath(QStringLiteral("seven.ico")).toStdString();
     {
         int qtArgc = 1;
         QGuiApplication app(qtArgc, argv);
+        if (!QDir().mkpath(sound) || !QDir().mkpath(hostile) || !PlaceAssets(sound) || !PlaceAssets(hostile)) return 1;
+        if (!WriteHostilePositionFile(QDir(hostile).filePath(QStringLiteral("position.cfg")))) return 1;
         if (!WriteSevenFormatIcon(QString::fromStdString(g_icon))) return 1;
     }
 

@@ -71,9 +71,9 @@ void BM_TextKeystroke(benchmark::State& state)
     FramePeers().PaletteChanged = [&format] {
         const TToolSettings& s = ToolSettings();
         Rect stamp;
-        RenderTextStamp(Imaging().TextScratchBitmap, s.TextText, s.TextFont, stamp, s.TextAntiAlias, s.TextAngle, 796,
+        RenderTextStamp(Imaging().TextScratchBitmap(), s.TextText, s.TextFont, stamp, s.TextAntiAlias, s.TextAngle, 796,
                         796);
-        PaintStamp(Imaging().TextScratchBitmap, *format.Bitmap, *format.Mask, format.ColorType, 0xFFFFFF, 0,
+        PaintStamp(Imaging().TextScratchBitmap(), *format.Bitmap, *format.Mask, format.ColorType, 0xFFFFFF, 0,
                    SizeRect(256, 256));
     };
     ToolSettings().TextAntiAlias = state.range(0) != 0;
@@ -106,8 +106,8 @@ void BM_TextFrame800Only(benchmark::State& state)
     InitIconImage(format, 256, 256, ctTrueAlpha, -1);
     for (auto _ : state) {
         Rect stamp;
-        RenderTextStamp(Imaging().TextScratchBitmap, s.TextText, s.TextFont, stamp, false, 0, 796, 796);
-        PaintStamp(Imaging().TextScratchBitmap, *format.Bitmap, *format.Mask, format.ColorType, 0xFFFFFF, 0,
+        RenderTextStamp(Imaging().TextScratchBitmap(), s.TextText, s.TextFont, stamp, false, 0, 796, 796);
+        PaintStamp(Imaging().TextScratchBitmap(), *format.Bitmap, *format.Mask, format.ColorType, 0xFFFFFF, 0,
                    SizeRect(256, 256));
     }
 }

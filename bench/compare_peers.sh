@@ -5,16 +5,26 @@
 #   - Gaussian blur of an 800 x 800 picture at sigma 10: ImageMagick's "-blur 0x10", its time for
 #     reading and writing the picture without the blur subtracted;
 #   - the point effects on 256 x 256;
+#   - where a person waits on pixels, each beside its peer in the same run, as a table of
+#     ours / peer: the effect dialogs' live preview against ImageMagick on one thread, the flood
+#     fill against a scan-line fill of a QImage, resampling against QImage::scaled, the export of
+#     one format against QImage::save, and the icon writer against libpng's encode of the
+#     256 x 256 image;
 #   - the icon library window started on a large module, beside wrestool -l (icoutils).
 # Needs a Release build with benchmarks:
 #   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=ON -DTAVRIN_TESTS=OFF
-#   cmake --build build/bench -j4 --target bench_quantizer bench_kernels bench_modules
+#   cmake --build build/bench -j4 --target bench_quantizer bench_kernels bench_effect_dialogs \
+#     bench_painting bench_pixels bench_icofile bench_modules
 # and the Debian packages pngquant and imagemagick.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bench_dir="${BENCH_DIR:-build/bench/bench}"
 runs="${RUNS:-7}"
-for tool in pngquant convert compare; do
+# "compare_peers.sh wait" runs the last part alone (it needs no pngquant).
+only_wait=$([[ "${1:-}" == wait ]] && echo 1 || echo 0)
+tools="convert compare"
+[[ $only_wait == 1 ]] || tools="pngquant $tools"
+for tool in $tools; do
   command -v "$tool" >/dev/null || { echo "needs $tool (apt-get install pngquant imagemagick)"; exit 1; }
 done
 export QT_QPA_PLATFORM=offscreen
@@ -37,6 +47,7 @@ median_ms() {
 psnr() { compare -metric PSNR "$1" "$2" null: 2>&1 || true; }
 mse8() { compare -metric MSE "$1" "$2" null: 2>&1 | sed -E 's/.*\((.*)\).*/\1/' | awk '{printf "%.3f", $1 * 65025}'; }
 
+if [[ $only_wait == 0 ]]; then
 echo "== Quantizer, 256 colours, no dithering, 256 x 256 photo-like picture"
 "$bench_dir/bench_quantizer" --image="$work/photo256.png" --out="$work/ours.png" --runs=15
 pq_ms=$(median_ms pngquant --nofs --force --output "$work/pq.png" 256 "$work/photo256.png")
@@ -56,6 +67,77 @@ echo "ImageMagick -blur 0x10: $((im_blur - im_io)) ms (${im_blur} ms with readin
 
 echo "== Point effects and other kernels, 256 x 256"
 "$bench_dir/bench_kernels" --image="$work/photo256.png" --benchmark_filter='256' 2>/dev/null | grep BM_
+fi
+
+echo "== Where a person waits: ours / peer, in the same run"
+# ImageMagick on one thread: the same command with the operation repeated 10 times and without
+# it; the difference over 10 is one operation, free of start-up, reading and writing.
+im_op_ms() {
+  local reps=10 with without i ops=()
+  for ((i = 0; i < reps; i++)); do ops+=("$@"); done
+  with=$(median_ms convert -limit thread 1 "$work/photo256.png" "${ops[@]}" null:)
+  without=$(median_ms convert -limit thread 1 "$work/photo256.png" null:)
+  awk -v a="$with" -v b="$without" -v n="$reps" 'BEGIN { printf "%.2f", (a - b) / n }'
+}
+kernel7="7x7:$(printf '1,%.0s' {1..48})1"
+im_blur=$(im_op_ms -blur 0x10)
+# Each enlargement works on a clone of the 256 x 256 picture, which is dropped afterwards.
+im_resize=$(im_op_ms '(' +clone -resize 259% ')' +delete)
+im_convolve=$(im_op_ms -morphology Convolve "$kernel7")
+"$bench_dir/bench_effect_dialogs" --benchmark_filter='Preview_(Blur|Zoom259|Filters7x7|Shadow)/' \
+  --benchmark_out="$work/dialogs.json" --benchmark_out_format=json >/dev/null 2>&1
+"$bench_dir/bench_painting" --benchmark_filter='FloodFillWhole256|Peer_QImageSpanFill256' \
+  --benchmark_out="$work/fill.json" --benchmark_out_format=json >/dev/null 2>&1
+"$bench_dir/bench_pixels" --benchmark_filter='Shrink256To48|Enlarge16To256|Ours_DrawIconImageZoom8|Qt_SmoothZoom8' \
+  --benchmark_out="$work/pixels.json" --benchmark_out_format=json >/dev/null 2>&1
+"$bench_dir/bench_icofile" --benchmark_filter='Write|Peer_Libpng|Export|QImageSave' \
+  --benchmark_out="$work/ico.json" --benchmark_out_format=json >/dev/null 2>&1
+python3 - "$work" "$im_blur" "$im_resize" "$im_convolve" <<'PY'
+import json, sys
+work, im = sys.argv[1], {"blur": float(sys.argv[2]), "resize": float(sys.argv[3]), "convolve": float(sys.argv[4])}
+ms = {}
+for name in ("dialogs", "fill", "pixels", "ico"):
+    for b in json.load(open(f"{work}/{name}.json"))["benchmarks"]:
+        scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0}[b["time_unit"]]
+        ms[b["name"]] = (b["real_time"] * scale, b["cpu_time"] * scale)
+rows = [
+    ("Blur 200 preview, true colour", "BM_Preview_Blur/TrueColor", ("ImageMagick -blur 0x10", im["blur"])),
+    ("Blur 200 preview, 256 colours", "BM_Preview_Blur/Colors256", ("ImageMagick -blur 0x10", im["blur"])),
+    ("Zoom 259% preview, true colour", "BM_Preview_Zoom259/TrueColor", ("ImageMagick -resize 259%", im["resize"])),
+    ("Zoom 259% preview, 256 colours", "BM_Preview_Zoom259/Colors256", ("ImageMagick -resize 259%", im["resize"])),
+    ("Filters 7x7 preview, true colour", "BM_Preview_Filters7x7/TrueColor", ("ImageMagick convolve 7x7", im["convolve"])),
+    ("Filters 7x7 preview, 256 colours", "BM_Preview_Filters7x7/Colors256", ("ImageMagick convolve 7x7", im["convolve"])),
+    ("Shadow preview, true colour", "BM_Preview_Shadow/TrueColor", None),
+    ("Shadow preview, 256 colours", "BM_Preview_Shadow/Colors256", None),
+    ("Flood fill of one colour, 256 x 256", "BM_FloodFillWhole256", "BM_Peer_QImageSpanFill256"),
+    ("Area shrink 256 -> 48", "BM_Ours_Shrink256To48", "BM_Qt_Shrink256To48"),
+    ("Bicubic enlarge 16 -> 256", "BM_Ours_Enlarge16To256", "BM_Qt_Enlarge16To256"),
+    ("Smooth zoom x8 of 256 x 256", "BM_Ours_DrawIconImageZoom8", "BM_Qt_SmoothZoom8"),
+    ("Export 256 x 256 as BMP", "BM_ExportOurs/bmp", "BM_Peer_QImageSave/bmp"),
+    ("Export 256 x 256 as JPEG", "BM_ExportOurs/jpg", "BM_Peer_QImageSave/jpg"),
+    ("  the same, flattened and encoded (BMP)", "BM_ExportOursInMemory/bmp", "BM_Peer_QImageSaveInMemory/bmp"),
+    ("  the same, flattened and encoded (JPEG)", "BM_ExportOursInMemory/jpg", "BM_Peer_QImageSaveInMemory/jpg"),
+    ("Icon of 7 formats, encoded in memory", "BM_WriteOursInMemory", "BM_Peer_LibpngEncode256"),
+    ("Icon of 7 formats, written to disk", "BM_WriteOurs", "BM_Peer_LibpngEncode256"),
+]
+print(f"{'path':40} {'ours ms':>9} {'peer ms':>9} {'ratio':>6}  peer (wall time; cpu time in brackets)")
+for label, ours, peer in rows:
+    if ours not in ms:
+        continue
+    o, oc = ms[ours]
+    if peer is None:
+        print(f"{label:40} {o:9.3f} {'':>9} {'':>6}  (cpu {oc:.3f}; goal: at most 5 ms)")
+        continue
+    if isinstance(peer, tuple):
+        pname, p = peer
+        pc = p
+    else:
+        if peer not in ms:
+            continue
+        pname, (p, pc) = peer, ms[peer]
+    ratio = o / p if p > 0 else float("nan")
+    print(f"{label:40} {o:9.3f} {p:9.3f} {ratio:6.2f}  {pname} (cpu {oc:.3f} / {pc:.3f})")
+PY
 
 echo "== Icon library: the program started on a module of 400 groups / 2,000 images (10.5 MB) until the library"
 echo "   window shows every icon, beside listing the module ourselves and with wrestool -l (of_wrestool: ours / wrestool)"

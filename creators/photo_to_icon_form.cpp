@@ -321,9 +321,10 @@ void Tfrm_PhotoToIcon::ResetDialog()
     LoadFrames();
 
     Chk_DrawSketch->setChecked(true);
-    chk_DrawColor->setChecked(false);
     if (const auto& state = CartoonPeers().State) {
         const TCartoonControlState s = state();
+        // "Color" is kept from one use to the next, as "Cartoon-like" and the options window are.
+        chk_DrawColor->setChecked(s.DrawColor);
         Chk_Remain->setChecked(s.Remain);
         Trc_Detail->SetPosition(s.DetailPosition);
         Trc_Darkness->SetPosition(s.DarknessPosition);
@@ -626,6 +627,9 @@ void Tfrm_PhotoToIcon::btn_CartoonMoreClick()
 {
     if (const auto& show = CartoonPeers().ShowModal) show(&Formats);
     SyncCartoonControls();
+    // The options window rendered the shared formats on its own, without the decorative frame,
+    // which only this dialog lays: render them once more so the frame is on them again.
+    UpdateIconImages();
 }
 
 void Tfrm_PhotoToIcon::SyncCartoonControls()

@@ -149,3 +149,31 @@ failing = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 256, 25
 write(r + "many_entries_failing_png.ico",
       struct.pack("<HHH", 0, 1, 65535) +
       struct.pack("<BBBBHHII", 0, 0, 0, 0, 1, 32, len(failing), 6 + 16 * 65535) * 65535 + failing)
+
+
+# --- images whose cost must follow their pixels, not what surrounds them
+def png_with_tail(width, height, tail):
+    """An RGBA PNG whose one compressed stream carries tail zero bytes after its last row."""
+    raw = b"".join(b"\x00" + bytes((x * 7 + y) % 256 for x in range(width * 4)) for y in range(height))
+    z = zlib.compressobj(9)
+    data = z.compress(raw)
+    block = bytes(1 << 20)
+    left = tail
+    while left > 0:
+        data += z.compress(block[:min(left, len(block))])
+        left -= min(left, len(block))
+    data += z.flush()
+    out = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+    for i in range(0, len(data), 65535):
+        out += chunk(b"IDAT", data[i:i + 65535])
+    return out + chunk(b"IEND", b"")
+
+
+tailed = png_with_tail(16, 16, 16 << 20)
+write("fuzz/corpus/fuzz_icon_file/png_tail.ico", icon([tailed, tailed], [32, 32]))
+write("fuzz/corpus/fuzz_icon_image/png_tail", bytes([4]) + tailed)
+write("fuzz/corpus/fuzz_picture/png_tail", bytes([2]) + tailed)
+# An entry without a size whose block runs on through zeros to the end of the file, as a sparse
+# file holds them.
+write("fuzz/corpus/fuzz_icon_file/sized_by_file_end.ico",
+      struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", 16, 16, 0, 0, 1, 32, 0, 22) + tailed + bytes(64 << 10))

@@ -1,11 +1,16 @@
 #include "iconfiles/file_access.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <map>
 #include <new>
 #include <tuple>
 #include <unordered_map>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,8 +29,6 @@ const QString TextDirectoryError = QStringLiteral("Written into the document err
 const QString TextBadSnapshot = QStringLiteral("The snapshot file is damaged.");
 
 constexpr uint32_t DibHeaderSize = 40;
-// No icon file comes near this; a bigger file is not read into memory at all.
-constexpr qint64 MaxIconFileBytes = qint64(256) << 20;
 
 int DibStride(int width, int bits) { return int(((int64_t(width) * bits + 31) / 32) * 4); }
 
@@ -144,7 +147,91 @@ TIconImageRec NewWorkImage(const TIconImageRec& like, int width, int height)
     return image;
 }
 
+// An icon's own bytes are its header, its directory and the blocks the directory points at. A
+// legal image block needs well under a megabyte (a 256 x 256 DIB of 32 bits: 270 KB), so each is
+// read up to a generous cap, and all of them together up to what the pixel budget can decode;
+// what lies between and after the blocks is never read, so a huge or sparse file costs what its
+// images do.
+constexpr uint64_t MaxIconBlockBytes = uint64_t(4) << 20;
+constexpr uint64_t MaxIconBlocksTotal = uint64_t(128) << 20;
+// An offset no compacted file reaches: the entry fails as unreadable, as one pointing past the
+// end of the file does.
+constexpr uint32_t OffsetNowhere = 0xFFFFFFFFu;
+
+void PutLe32(QByteArray& bytes, qsizetype at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) bytes[at + i] = char((value >> (8 * i)) & 0xFF);
+}
+
+// Reads the icon file into data as a compacted copy: the header, the directory and each distinct
+// block it points at (cut to the caps above), the directory's offsets and sizes rewritten to
+// match. Entries the reader would refuse for their place keep a place it refuses. False when the
+// file cannot be read.
+bool ReadDirectedIconBytes(QFile& file, QByteArray& data)
+{
+    const uint64_t fileSize = uint64_t(std::max<qint64>(file.size(), 0));
+    data = file.read(6);
+    if (file.error() != QFileDevice::NoError) return false;
+    if (data.size() < 6) return true; // too short: the parser refuses it
+    const int count = uint8_t(data[4]) | uint8_t(data[5]) << 8;
+    const QByteArray directory = file.read(qint64(16) * count);
+    if (file.error() != QFileDevice::NoError) return false;
+    data += directory;
+    // A directory cut short by the end of the file leaves nothing after it: data is the whole file.
+    if (directory.size() < qsizetype(16) * count) return true;
+    std::map<std::pair<uint64_t, uint64_t>, std::pair<uint32_t, uint64_t>> placed; // (offset, length) -> new place
+    uint64_t total = 0;
+    for (int k = 0; k < count; ++k) {
+        const qsizetype at = 6 + qsizetype(16) * k;
+        ByteReader entry(reinterpret_cast<const uint8_t*>(data.constData()) + at + 8, 8);
+        const uint64_t size = entry.U32();
+        const uint64_t offset = entry.U32();
+        uint32_t newOffset = OffsetNowhere;
+        uint64_t length = 0;
+        if (offset < fileSize) {
+            // The reader's rule: the block ends where the entry says, or at the end of the file.
+            const uint64_t available = fileSize - offset;
+            const uint64_t wanted = std::min((size > 0 && size <= available) ? size : available, MaxIconBlockBytes);
+            if (auto seen = placed.find({offset, wanted}); seen != placed.end()) {
+                std::tie(newOffset, length) = seen->second;
+            } else if (total + wanted <= MaxIconBlocksTotal) {
+                if (!file.seek(qint64(offset))) return false;
+                const QByteArray block = file.read(qint64(wanted));
+                if (file.error() != QFileDevice::NoError) return false;
+                // A file that shrank meanwhile gives fewer bytes; none at all is no block.
+                if (!block.isEmpty()) {
+                    newOffset = uint32_t(data.size());
+                    length = uint64_t(block.size());
+                    data += block;
+                    total += length;
+                }
+                placed[{offset, wanted}] = {newOffset, length};
+            }
+        }
+        PutLe32(data, at + 8, uint32_t(length));
+        PutLe32(data, at + 12, newOffset);
+    }
+    return true;
+}
+
 } // namespace
+
+QString NotRegularFileText(const QString& path) { return QStringLiteral("%1 is not a regular file.").arg(path); }
+
+bool OpenRegularFile(const QString& fileName, QFile& file, QString* reason)
+{
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (reason) *reason = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Reading icon files
@@ -152,28 +239,37 @@ TIconImageRec NewWorkImage(const TIconImageRec& like, int width, int height)
 int32_t TIconFileAccess::LoadIconFile(const QString& fileName, TIconImageArray& formats)
 {
     LastError = QStringLiteral("Unknown error.");
-    if (fileName.trimmed().size() <= 1 || !QFileInfo(fileName).isFile()) {
+    const QFileInfo info(fileName);
+    if (fileName.trimmed().size() <= 1 || !info.exists()) {
         LastError = TextFileNotFound;
         return -1;
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        LastError = file.errorString();
+    // A pipe or a device named like an icon would block the read or never end it.
+    if (!info.isFile()) {
+        LastError = NotRegularFileText(fileName);
         return -1;
     }
-    if (file.size() > MaxIconFileBytes) {
-        LastError = TextNotAvailable;
+    QFile file;
+    QString reason;
+    if (!OpenRegularFile(fileName, file, &reason)) {
+        // A name swapped for a pipe or a device meanwhile says so too.
+        LastError = reason.isEmpty() ? NotRegularFileText(fileName) : reason;
         return -1;
     }
+    return LoadIconOpenFile(file, formats);
+}
+
+int32_t TIconFileAccess::LoadIconOpenFile(QFile& file, TIconImageArray& formats)
+{
+    LastError = QStringLiteral("Unknown error.");
     QByteArray data;
     try {
-        data = file.readAll();
+        if (!ReadDirectedIconBytes(file, data)) {
+            LastError = file.errorString();
+            return -1;
+        }
     } catch (const std::bad_alloc&) {
         LastError = TextNotAvailable;
-        return -1;
-    }
-    if (file.error() != QFileDevice::NoError) {
-        LastError = file.errorString();
         return -1;
     }
     return LoadIconData(data, formats);

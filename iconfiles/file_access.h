@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include "imaging/icon_image.h"
@@ -23,6 +24,14 @@ constexpr int64_t MaxIconPixelsTotal = int64_t(16) << 20;
 constexpr int MaxDibSide = 128;
 inline bool IsWrittenAsPng(int width, int height) { return width > MaxDibSide || height > MaxDibSide; }
 
+// The message for a path that names a pipe, a device or a folder instead of a file.
+QString NotRegularFileText(const QString& path);
+// Opens the file for reading only when what is opened is a regular file (links followed): the
+// descriptor is opened without waiting and checked itself, so a name swapped for a pipe after
+// it was looked at still cannot block. False (file closed) otherwise; reason, when given, then
+// holds the system's text if the name could not be opened at all, else stays empty.
+bool OpenRegularFile(const QString& fileName, QFile& file, QString* reason = nullptr);
+
 class TIconFileAccess {
 public:
     // Text of the last failure. LoadIconFile, SaveIconFile and ExportImage first set a starting
@@ -32,9 +41,12 @@ public:
     // ---- Icon files
     // Reads an icon file into Formats (expected empty; the caller owns what is added). The result
     // is 0 whenever the header is accepted, with only the images that could be read, in directory
-    // order. -1 with "File not found." or "The file format is not available." (or the system's
-    // text when the file cannot be read).
+    // order. -1 with "File not found.", NotRegularFileText or "The file format is not available."
+    // (or the system's text when the file cannot be read). Only the header, the directory and
+    // the blocks it points at are read, each block up to a few megabytes.
     int32_t LoadIconFile(const QString& fileName, TIconImageArray& formats);
+    // The same on a file the caller opened for reading (and checked to be a regular file).
+    int32_t LoadIconOpenFile(QFile& file, TIconImageArray& formats);
     // The same on the bytes of an icon file in memory.
     int32_t LoadIconData(const QByteArray& data, TIconImageArray& formats);
     // Writes every format as one icon file, creating or replacing it; formats are not changed.

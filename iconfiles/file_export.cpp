@@ -45,7 +45,8 @@ void TIconFileAccess::FlattenOnWhite(const TIconImageRec& format, Bitmap24& targ
         return;
     }
     const TPalette* palette = IsPaletteColorType(format.ColorType) ? &format.Palette : nullptr;
-    target.SetSize(format.Bitmap->Width(), format.Bitmap->Height());
+    // Every pixel is written next: the mask has the bitmap's size.
+    target = Bitmap24(format.Bitmap->Width(), format.Bitmap->Height(), Bitmap24::UnsetPixels{});
     CompositeOnColor(*format.Bitmap, *format.Mask, palette, target, 0xFFFFFF, target.Bounds());
 }
 

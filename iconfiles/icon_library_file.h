@@ -7,7 +7,7 @@
 // Other tools read these files too, so each block is padded to whole units and the group entries
 // carry the real size of each image. Fields that the layout holds in 16 bits are checked first: a
 // library that does not fit is refused rather than written with wrapped numbers. The file is
-// replaced in one step (QSaveFile): a failed save leaves the old file byte-identical.
+// replaced in one step: a failed save leaves the old file byte-identical.
 #include <cstdint>
 #include <vector>
 

@@ -40,10 +40,25 @@ bool CompressWithLibjpeg(jpeg_compress_struct* cinfo, EncodeJob* job)
     cinfo->image_width = JDIMENSION(job->bitmap->Width());
     cinfo->image_height = JDIMENSION(job->bitmap->Height());
     cinfo->input_components = 3;
+#ifdef JCS_EXTENSIONS
+    // libjpeg-turbo reads our blue, green, red rows as they are: the same colour conversion as
+    // from red, green, blue, without the copy.
+    cinfo->in_color_space = JCS_EXT_BGR;
+#else
     cinfo->in_color_space = JCS_RGB;
+#endif
     jpeg_set_defaults(cinfo);
     jpeg_set_quality(cinfo, job->quality, TRUE);
     jpeg_start_compress(cinfo, TRUE);
+#ifdef JCS_EXTENSIONS
+    while (cinfo->next_scanline < cinfo->image_height) {
+        // libjpeg only reads the rows it is given.
+        JSAMPROW rows[1] = {const_cast<uint8_t*>(job->bitmap->Row(int(cinfo->next_scanline)))};
+        jpeg_write_scanlines(cinfo, rows, 1);
+    }
+    jpeg_finish_compress(cinfo);
+    return true;
+#endif
     const int w = job->bitmap->Width();
     while (cinfo->next_scanline < cinfo->image_height) {
         const uint8_t* src = job->bitmap->Row(int(cinfo->next_scanline));
@@ -69,8 +84,7 @@ struct DecodeJob {
     bool headerOnly;
     int fullWidth;
     int fullHeight;
-    Bitmap24* target; // made by the caller at the scaled size once known, see below
-    std::vector<uint8_t>* row;
+    Bitmap24* target; // sized here once the scaled size is known, see below
 };
 
 // The scale denominator (1, 2, 4 or 8) that still covers the box.
@@ -105,26 +119,19 @@ bool DecompressWithLibjpeg(jpeg_decompress_struct* cinfo, DecodeJob* job)
     if (int64_t(job->fullWidth) * job->fullHeight > job->maxPixels) return false;
     cinfo->scale_num = 1;
     cinfo->scale_denom = ScaleDenominator(job->fullWidth, job->fullHeight, job->minWidth, job->minHeight);
-    cinfo->out_color_space = JCS_RGB;
+    // libjpeg-turbo writes blue, green, red itself, straight into our rows: no swizzle pass.
+    cinfo->out_color_space = JCS_EXT_BGR;
     cinfo->dct_method = JDCT_ISLOW;
     jpeg_start_decompress(cinfo);
     const int w = int(cinfo->output_width);
     const int h = int(cinfo->output_height);
     if (w <= 0 || h <= 0 || w > Bitmap24::MaxSide || h > Bitmap24::MaxSide || cinfo->output_components != 3)
         return false;
-    job->target->SetSize(w, h);
-    job->row->resize(size_t(w) * 3);
+    // Every pixel is written below and a failed decode drops the bitmap, so it is not whitened first.
+    *job->target = Bitmap24(w, h, Bitmap24::UnsetPixels{});
     while (cinfo->output_scanline < cinfo->output_height) {
-        const int y = int(cinfo->output_scanline);
-        JSAMPROW rows[1] = {job->row->data()};
+        JSAMPROW rows[1] = {job->target->Row(int(cinfo->output_scanline))};
         if (jpeg_read_scanlines(cinfo, rows, 1) != 1) return false;
-        const uint8_t* src = job->row->data();
-        uint8_t* dst = job->target->Row(y);
-        for (int x = 0; x < w; ++x, src += 3, dst += 3) {
-            dst[0] = src[2];
-            dst[1] = src[1];
-            dst[2] = src[0];
-        }
     }
     jpeg_finish_decompress(cinfo);
     return true;
@@ -155,7 +162,7 @@ bool RunDecode(DecodeJob& job)
 
 bool ReadJpegSize(const uint8_t* data, size_t size, int& width, int& height)
 {
-    DecodeJob job{data, size, 0, 0, 0, true, 0, 0, nullptr, nullptr};
+    DecodeJob job{data, size, 0, 0, 0, true, 0, 0, nullptr};
     if (!RunDecode(job)) return false;
     width = job.fullWidth;
     height = job.fullHeight;
@@ -166,8 +173,7 @@ bool DecodeJpegScaled(const uint8_t* data, size_t size, int minWidth, int minHei
                       Bitmap24& target, int& fullWidth, int& fullHeight)
 {
     Bitmap24 decoded;
-    std::vector<uint8_t> row;
-    DecodeJob job{data, size, minWidth, minHeight, maxPixels, false, 0, 0, &decoded, &row};
+    DecodeJob job{data, size, minWidth, minHeight, maxPixels, false, 0, 0, &decoded};
     if (!RunDecode(job)) return false;
     fullWidth = job.fullWidth;
     fullHeight = job.fullHeight;

@@ -1,6 +1,7 @@
 // Reading pictures for photo to icon; see picture_file.h.
 #include "iconfiles/picture_file.h"
 
+#include <cstdlib>
 #include <new>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include "iconfiles/file_access.h"
 #include "iconfiles/gif_codec.h"
 #include "iconfiles/jpeg_codec.h"
 #include "iconfiles/png_codec.h"
@@ -26,12 +28,12 @@ constexpr qint64 MaxFileBytes = 512LL * 1024 * 1024;
 
 bool ReadWholeFile(const QString& path, std::vector<uint8_t>& bytes)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() <= 0 || info.size() > MaxFileBytes) return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    QFile file;
+    if (!OpenRegularFile(path, file)) return false;
+    const qint64 size = file.size();
+    if (size <= 0 || size > MaxFileBytes) return false;
     try {
-        bytes.resize(size_t(info.size()));
+        bytes.resize(size_t(size));
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -77,13 +79,8 @@ bool PngWithinBounds(const std::vector<uint8_t>& bytes)
 
 bool LoadBmp(const QString& path, Bitmap24& out)
 {
-    QImageReader reader(path, "bmp");
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() < 1 || size.height() < 1 || size.width() > MaxSide ||
-        size.height() > MaxSide || qint64(size.width()) * size.height() > MaxPixels)
-        return false;
     QImage image;
-    if (!reader.read(&image) || image.isNull()) return false;
+    if (!ReadBmpImage(path, MaxSide, MaxPixels, image)) return false;
     if (image.hasAlphaChannel()) {
         // Transparent pixels are laid over white, as the other kinds of picture are.
         QImage flat(image.size(), QImage::Format_RGB32);
@@ -97,6 +94,24 @@ bool LoadBmp(const QString& path, Bitmap24& out)
 
 } // namespace
 
+bool ReadBmpImage(const QString& path, int maxSide, long long maxPixels, QImage& image)
+{
+    QFile file;
+    if (!OpenRegularFile(path, file)) return false;
+    QImageReader reader(&file, "bmp");
+    // A top-down BMP states its height as negative, and the reader reports it as stated.
+    const QSize size = reader.size();
+    const long long w = std::llabs(size.width()), h = std::llabs(size.height());
+    if (w < 1 || h < 1 || w > maxSide || h > maxSide || w * h > maxPixels) return false;
+    QImage read;
+    if (!reader.read(&read) || read.isNull()) return false;
+    // The pixels decoded must be the size that was checked, whatever the header said.
+    if (read.width() > maxSide || read.height() > maxSide || (long long)read.width() * read.height() > maxPixels)
+        return false;
+    image = std::move(read);
+    return true;
+}
+
 bool IsPictureExtension(const QString& path)
 {
     const QString ext = UpperExtension(path);
@@ -108,10 +123,7 @@ bool LoadPicture(const QString& path, Bitmap24& out)
 {
     const QString ext = UpperExtension(path);
     try {
-        if (ext == QLatin1String("BMP")) {
-            if (!QFileInfo(path).isFile()) return false;
-            return LoadBmp(path, out);
-        }
+        if (ext == QLatin1String("BMP")) return LoadBmp(path, out);
         if (!IsPictureExtension(path)) return false;
         std::vector<uint8_t> bytes;
         if (!ReadWholeFile(path, bytes)) return false;

@@ -21,17 +21,6 @@ struct ReadSource {
     size_t pos;
 };
 
-void ReadFromMemory(png_structp png, png_bytep out, size_t count)
-{
-    auto* src = static_cast<ReadSource*>(png_get_io_ptr(png));
-    if (count > src->size - src->pos) png_error(png, "truncated stream");
-    std::memcpy(out, src->data + src->pos, count);
-    src->pos += count;
-}
-
-[[noreturn]] void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
-void OnPngWarning(png_structp, png_const_charp) {}
-
 struct DecodeJob {
     ReadSource source;
     bool keepPaletteIndices;
@@ -40,7 +29,42 @@ struct DecodeJob {
     PngInfo info;
     std::vector<uint8_t> pixels;
     std::vector<png_bytep> rows;
+    // Set once the row reads begin; from then on the reader watches for the last row.
+    bool readingRows = false;
+    bool interlaced = false;
+    // The row png_read_row is filling (not interlaced).
+    int nextRow = 0;
+    // Every row was decoded and the decoder asked for more input: the reading was stopped there.
+    bool rowsComplete = false;
 };
+
+// Once the last row is decoded, libpng goes on to inflate and throw away whatever compressed
+// data is left in the stream, and then skips to the end chunk. Neither changes the picture, and
+// a stream can carry megabytes after its rows that inflate to gigabytes, so the first input asked
+// for after the last row ends the reading instead. What libpng already holds of the input (a few
+// kilobytes) is all it can still inflate: an image costs its rows, whatever follows them.
+bool AllRowsDecoded(png_structp png, const DecodeJob& job)
+{
+    if (!job.readingRows) return false;
+    if (job.interlaced) return png_get_current_pass_number(png) >= 7;
+    return png_get_current_row_number(png) >= png_uint_32(job.info.Height);
+}
+
+void ReadFromMemory(png_structp png, png_bytep out, size_t count)
+{
+    auto* job = static_cast<DecodeJob*>(png_get_io_ptr(png));
+    if (AllRowsDecoded(png, *job)) {
+        job->rowsComplete = true;
+        png_error(png, "rows complete");
+    }
+    ReadSource* src = &job->source;
+    if (count > src->size - src->pos) png_error(png, "truncated stream");
+    std::memcpy(out, src->data + src->pos, count);
+    src->pos += count;
+}
+
+[[noreturn]] void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void OnPngWarning(png_structp, png_const_charp) {}
 
 // Sizes the row buffers: one row, or the whole image when it is interlaced. Kept out of the
 // jumping frame because it allocates.
@@ -76,11 +100,25 @@ bool ReadPalette(png_structp png, png_infop info, PngInfo& out)
     return true;
 }
 
+// Hands the sink the rows that were decoded when the reading stopped after the last row.
+bool DeliverAfterStop(DecodeJob& job)
+{
+    if (!job.rowsComplete) return false;
+    if (job.interlaced) {
+        for (int y = 0; y < job.info.Height; ++y) job.sink->Row(y, job.rows[size_t(y)]);
+        return true;
+    }
+    // The stop comes inside the read of the last row, after its pixels were stored.
+    if (job.nextRow != job.info.Height - 1) return false;
+    job.sink->Row(job.nextRow, job.rows[0]);
+    return true;
+}
+
 bool DecodeWithLibpng(png_structp png, png_infop info, DecodeJob* job)
 {
-    if (setjmp(png_jmpbuf(png))) return false;
+    if (setjmp(png_jmpbuf(png))) return DeliverAfterStop(*job);
 
-    png_set_read_fn(png, &job->source, ReadFromMemory);
+    png_set_read_fn(png, job, ReadFromMemory);
     png_set_user_limits(png, png_uint_32(job->maxSide), png_uint_32(job->maxSide));
     // An icon's PNG is small and needs none of the text, profile or other side chunks. Without
     // these bounds a chunk that only declares a huge length (or a compressed text that inflates
@@ -91,6 +129,10 @@ bool DecodeWithLibpng(png_structp png, png_infop info, DecodeJob* job)
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
     png_set_chunk_malloc_max(png, png_alloc_size_t(std::max<size_t>(job->source.size, 4096)));
     png_set_chunk_cache_max(png, 32);
+    // The image data is taken in pieces of this size, and what is left of the last piece after
+    // the last row is inflated all the same: a kilobyte of compressed zeros inflates to a
+    // megabyte, the default 8 KB piece to eight.
+    png_set_compression_buffer_size(png, 1024);
     png_read_info(png, info);
 
     const png_uint_32 width = png_get_image_width(png, info);
@@ -114,24 +156,25 @@ bool DecodeWithLibpng(png_structp png, png_infop info, DecodeJob* job)
         png_set_gray_to_rgb(png);
         png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
     }
-    const bool interlaced = png_set_interlace_handling(png) > 1;
+    job->interlaced = png_set_interlace_handling(png) > 1;
     png_read_update_info(png, info);
 
     const size_t rowBytes = png_get_rowbytes(png, info);
     if (rowBytes != size_t(width) * (out.Indexed ? 1u : 4u)) return false;
-    if (!PrepareDecodeBuffers(*job, rowBytes, interlaced)) return false;
+    if (!PrepareDecodeBuffers(*job, rowBytes, job->interlaced)) return false;
     job->sink->Begin(out);
-    if (interlaced) {
+    job->readingRows = true;
+    if (job->interlaced) {
         png_read_image(png, job->rows.data());
         for (int y = 0; y < out.Height; ++y) job->sink->Row(y, job->rows[size_t(y)]);
     } else {
-        for (int y = 0; y < out.Height; ++y) {
+        for (job->nextRow = 0; job->nextRow < out.Height; ++job->nextRow) {
             png_read_row(png, job->rows[0], nullptr);
-            job->sink->Row(y, job->rows[0]);
+            job->sink->Row(job->nextRow, job->rows[0]);
         }
     }
     // Every row is there; what follows the image data (a missing end chunk included) does not
-    // matter to the picture.
+    // matter to the picture, so png_read_end is never called.
     return true;
 }
 

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <vector>
 
 #include <QPainter>
 
 #include "imaging/imaging_state.h"
 #include "imaging/resample.h"
+#include "imaging/row_sums.h"
 #include "platform/canvas_ops.h"
 #include "platform/rounding.h"
 
@@ -84,7 +86,7 @@ const Bitmap24* ScaledComposite(const Rect& rect, TColor ground, const TIconImag
     // earlier operation left in a larger scratch bitmap.
     Bitmap24& scratch = tempScratch;
     scratch.SetSize(rec.Width, rec.Height);
-    Bitmap24& buffer = WorkBitmap(Imaging().ScaleBufferBitmap, rect.Width(), rect.Height(), canvas, tempBuffer);
+    Bitmap24& buffer = WorkBitmap(Imaging().ScaleBufferBitmap(), rect.Width(), rect.Height(), canvas, tempBuffer);
     CompositeOnColor(*rec.Bitmap, *rec.Mask, &rec.Palette, scratch, ground, SizeRect(rec.Width, rec.Height));
     ResampleBitmap(scratch, buffer, rec.Width, rec.Height, rect.Width(), rect.Height());
     return &buffer;
@@ -112,8 +114,39 @@ Rect FittedRect(int width, int height, int side)
 void CompositeOnColor(const Bitmap24& bitmap, const Bitmap24& mask, const TPalette* palette, Bitmap24& dst,
                       TColor ground, const Rect& rect)
 {
-    const uint8_t g[3] = {uint8_t(ColorB(ground)), uint8_t(ColorG(ground)), uint8_t(ColorR(ground))};
-    Composite(bitmap, mask, palette, dst, rect, [&g](int, int) { return g; });
+    // Row by row: the colours (through the palette first) laid over the ground by each pixel's
+    // first mask byte.
+    const Rect r = LimitRect(rect, std::min({bitmap.Width(), mask.Width(), dst.Width()}),
+                             std::min({bitmap.Height(), mask.Height(), dst.Height()}));
+    if (r.IsEmpty()) return;
+    const PaletteLookup lookup(palette);
+    const size_t n = size_t(r.Width()) * 3;
+    const uint8_t grounds[3] = {uint8_t(ColorB(ground)), uint8_t(ColorG(ground)), uint8_t(ColorR(ground))};
+    // The row's colours and mask bytes are copied first where they share memory with the
+    // destination (in place), so the routine never sees overlapping rows.
+    std::vector<uint8_t> colours(n), masks;
+    for (int y = r.Top; y < r.Bottom; ++y) {
+        const uint8_t* c = bitmap.Row(y) + size_t(r.Left) * 3;
+        const uint8_t* m = mask.Row(y) + size_t(r.Left) * 3;
+        uint8_t* d = dst.Row(y) + size_t(r.Left) * 3;
+        if (lookup.active) {
+            for (size_t j = 0; j < n; j += 3) {
+                const TColor pc = lookup.colors[c[j + 2]];
+                colours[j] = uint8_t(ColorB(pc));
+                colours[j + 1] = uint8_t(ColorG(pc));
+                colours[j + 2] = uint8_t(ColorR(pc));
+            }
+            c = colours.data();
+        } else if (c < d + n && d < c + n) {
+            std::copy_n(c, n, colours.data());
+            c = colours.data();
+        }
+        if (m < d + n && d < m + n) {
+            masks.assign(m, m + n);
+            m = masks.data();
+        }
+        CompositeRow(d, c, m, grounds, size_t(r.Width()));
+    }
 }
 
 void CompositeOnBitmap(const Bitmap24& bitmap, const Bitmap24& mask, const Bitmap24& ground, Bitmap24& dst,
@@ -125,6 +158,15 @@ void CompositeOnBitmap(const Bitmap24& bitmap, const Bitmap24& mask, const Bitma
 
 void DrawIconImage(Bitmap24& canvas, const Rect& rect, TColor ground, const TIconImageRec& rec)
 {
+    if (HasPixels(rec) && rect.Width() > 0 && rect.Height() > 0 &&
+        (rec.Width < rect.Width() || rec.Height < rect.Height())) {
+        // Enlarged (the zoomed views): straight onto the canvas, and only what lands inside it.
+        Bitmap24 composite(rec.Width, rec.Height, Bitmap24::UnsetPixels{});  // every pixel is written next
+        CompositeOnColor(*rec.Bitmap, *rec.Mask, &rec.Palette, composite, ground, SizeRect(rec.Width, rec.Height));
+        EnlargeBicubicPart(composite, SizeRect(rec.Width, rec.Height), rect.Width(), rect.Height(),
+                           SizeRect(rect.Width(), rect.Height()), canvas, rect.Left, rect.Top);
+        return;
+    }
     Bitmap24 tempScratch, tempBuffer;
     const Bitmap24* scaled = ScaledComposite(rect, ground, rec, &canvas, tempScratch, tempBuffer);
     if (scaled) CopyBitmapRect(*scaled, SizeRect(rect.Width(), rect.Height()), canvas, rect.Left, rect.Top);
@@ -203,6 +245,12 @@ void MergeIconImageOver(TIconImageRec& a, const TIconImageRec& b, const Rect& re
                           std::min({a.Bitmap->Height(), a.Mask->Height(), b.Bitmap->Height(), b.Mask->Height()}));
     if (r.IsEmpty()) return;
     const double o = std::min(opacity, 255) / 255.0;
+    // Each alpha is one of 256 values, worked out once the same way.
+    std::array<double, 256> alphaOfA, alphaOfB;
+    for (int v = 0; v < 256; ++v) {
+        alphaOfA[size_t(v)] = (255 - v) / 255.0;
+        alphaOfB[size_t(v)] = (255 - v) / 255.0 * o;
+    }
     for (int y = r.Top; y < r.Bottom; ++y) {
         uint8_t* ac = a.Bitmap->Row(y);
         uint8_t* am = a.Mask->Row(y);
@@ -210,8 +258,13 @@ void MergeIconImageOver(TIconImageRec& a, const TIconImageRec& b, const Rect& re
         const uint8_t* bm = b.Mask->Row(y);
         for (int x = r.Left; x < r.Right; ++x) {
             const int i = x * 3;
-            const double alphaA = (255 - am[i]) / 255.0;
-            const double alphaB = (255 - bm[i]) / 255.0 * o;
+            if (am[i] == 0) {
+                // A opaque: f is exactly 1, the mask 0 and every colour A's own.
+                am[i + 1] = am[i + 2] = 0;
+                continue;
+            }
+            const double alphaA = alphaOfA[am[i]];
+            const double alphaB = alphaOfB[bm[i]];
             const double f = 1 - (1 - alphaA) * (1 - alphaB);
             const uint8_t mask = TruncForgivingByte(255 - f * 255);
             am[i] = am[i + 1] = am[i + 2] = mask;

@@ -198,13 +198,28 @@ void ApplyZoomEffect(const TEffectSources& s, TIconImageRec& target, int percent
     const Rect whole = SizeRect(W, H);
     const Rect zoomed = SizeRect(nW, nH);
     const bool palette = PaletteTarget(target);
+    const int dx = (nW - W) / 2, dy = (nH - H) / 2;
+    const bool exactSize = target.Bitmap->Width() == W && target.Bitmap->Height() == H && target.Mask->Width() == W &&
+                           target.Mask->Height() == H;
+    if (percent >= 100 && exactSize) {
+        // Enlarged: only the centre the format keeps is computed, straight into the target.
+        const Rect placed{-dx, -dy, nW - dx, nH - dy};
+        if (palette)
+            StretchCopyNearest(*s.Backup.Bitmap, whole, *target.Bitmap, placed);
+        else if (nW == W && nH == H)
+            CopyBitmapRect(*s.Backup.Bitmap, whole, *target.Bitmap, 0, 0);
+        else
+            EnlargeBicubicPart(*s.Backup.Bitmap, whole, nW, nH, Rect{dx, dy, dx + W, dy + H}, *target.Bitmap, -dx,
+                               -dy);
+        StretchCopyNearest(*s.Backup.Mask, whole, *target.Mask, placed);
+        return;
+    }
     // The work area is as large as the enlarged picture, so no crop ever runs past it.
     Bitmap24 work(nW, nH);
     if (palette)
         StretchCopyNearest(*s.Backup.Bitmap, whole, work, zoomed);
     else
         ResampleBitmap(*s.Backup.Bitmap, work, W, H, nW, nH);
-    const int dx = (nW - W) / 2, dy = (nH - H) / 2;
     if (percent >= 100) {
         CopyBitmapRect(work, Rect{dx, dy, dx + W, dy + H}, *target.Bitmap, 0, 0);
         StretchCopyNearest(*s.Backup.Mask, whole, work, zoomed);

@@ -146,7 +146,7 @@ void ApplyDropShadow(const TIconImageRec& Src, TIconImageRec& Dst, TColor Colour
 {
     if (!Src.Bitmap || !Src.Mask || Src.Width <= 0 || Src.Height <= 0) return;
     const int W = Src.Width, H = Src.Height;
-    Bitmap24& scratch = Imaging().ScratchBitmap1;
+    Bitmap24& scratch = Imaging().ScratchBitmap1();
 
     // The shadow: the source's mask moved by the offset onto a transparent ground, then blurred.
     TIconImageRec shadow;
@@ -239,8 +239,8 @@ void ApplyStroke(const TIconImageRec& Src, TIconImageRec& Dst, TColor Colour, in
     const int W = std::min({Src.Width, Src.Bitmap->Width(), Src.Mask->Width()});
     const int H = std::min({Src.Height, Src.Bitmap->Height(), Src.Mask->Height()});
     if (W <= 0 || H <= 0) return;
-    Bitmap24& mark = Imaging().ScratchBitmap1;
-    Bitmap24& grown = Imaging().ScratchBitmap2;
+    Bitmap24& mark = Imaging().ScratchBitmap1();
+    Bitmap24& grown = Imaging().ScratchBitmap2();
     const int mw = std::min({W, mark.Width(), grown.Width()});
     const int mh = std::min({H, mark.Height(), grown.Height()});
     const Rect area = SizeRect(mw, mh);

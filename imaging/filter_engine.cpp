@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "imaging/row_sums.h"
 #include "platform/small_routines.h"
 #include "platform/rounding.h"
 
@@ -149,15 +150,26 @@ void ConvolveRgb(const Bitmap24& src, Bitmap24& dst, const TFilterDef& f, int r,
         for (int x = 0; x < inner0; ++x) edgePixel(x);
         std::fill(acc.begin(), acc.end(), 0);
         int32_t* a = acc.data();
-        for (const Tap& tap : taps) {
-            const uint8_t* q = rowPtr[size_t(tap.dy + r)] + (inner0 + tap.dx) * 3;
-            const int32_t wt = tap.weight;
-            for (size_t j = 0; j < innerBytes; ++j) a[j] += wt * int32_t(q[j]);
+        // Four taps per pass over the sums, the rest one at a time; integer sums in any order.
+        size_t t = 0;
+        for (; t + 4 <= taps.size(); t += 4) {
+            const uint8_t* q[4];
+            int32_t wt[4];
+            for (size_t k = 0; k < 4; ++k) {
+                q[k] = rowPtr[size_t(taps[t + k].dy + r)] + (inner0 + taps[t + k].dx) * 3;
+                wt[k] = taps[t + k].weight;
+            }
+            AddWeightedRows4(a, q, wt, innerBytes);
         }
+        for (; t < taps.size(); ++t)
+            AddWeightedRow(a, rowPtr[size_t(taps[t].dy + r)] + (inner0 + taps[t].dx) * 3, taps[t].weight, innerBytes);
         uint8_t* out = d + inner0 * 3;
         const uint8_t* keep = s + inner0 * 3;
-        for (size_t j = 0; j < innerBytes; j += 3)
-            for (int c = 0; c < 3; ++c) out[j + size_t(c)] = enabled[c] ? uint8_t(ClampReal(0, 255, Filtered(f, a[j + size_t(c)]))) : keep[j + size_t(c)];
+        StoreFiltered(out, a, innerBytes, double(f.Bias), double(f.Divisor));
+        if (!(enabled[0] && enabled[1] && enabled[2]))
+            for (size_t j = 0; j < innerBytes; j += 3)
+                for (size_t c = 0; c < 3; ++c)
+                    if (!enabled[c]) out[j + c] = keep[j + c];
         for (int x = inner1; x < w; ++x) edgePixel(x);
     }
 }

@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "imaging/icon_image.h"
+#include "imaging/row_sums.h"
 #include "platform/canvas_ops.h"
 
 TFloodFill::TFloodFill() : Visited_(size_t(MaxSide) * MaxSide, 0)
 {
     current_.reserve(4 * MaxSide);
-    next_.reserve(4 * MaxSide);
 }
 
 void TFloodFill::SetSource(const Bitmap24* source, int width, int height)
@@ -21,69 +20,87 @@ void TFloodFill::SetSource(const Bitmap24* source, int width, int height)
     FillHeight_ = std::clamp(height, 0, std::min(h, int(MaxSide)));
 }
 
+namespace {
+
+// The first index in from..to whose byte is not `value` (to when there is none), eight bytes at
+// a time over long runs.
+int EndOfRun(const uint8_t* bytes, int from, int to, uint8_t value)
+{
+    const uint64_t all = 0x0101010101010101ull * value;
+    while (to - from >= 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes + from, 8);
+        if (word != all) break;
+        from += 8;
+    }
+    while (from < to && bytes[from] == value) ++from;
+    return from;
+}
+
+} // namespace
+
 void TFloodFill::Fill(int x, int y, int tolerance)
 {
-    if (FillWidth_ > 0 && FillHeight_ > 0)
-        FillBitmapRect(ResultMask_, 0xFFFFFF, SizeRect(FillWidth_, FillHeight_));
-    std::memset(Visited_.data(), 0, size_t(FillWidth_) * size_t(FillHeight_));
-    if (!Source_ || x < 0 || y < 0 || x >= FillWidth_ || y >= FillHeight_) return;
+    for (int row = 0; row < FillHeight_; ++row) std::memset(ResultMask_.Row(row), 0xFF, size_t(FillWidth_) * 3);
+    if (!Source_ || x < 0 || y < 0 || x >= FillWidth_ || y >= FillHeight_) {
+        std::memset(Visited_.data(), Outside, size_t(FillWidth_) * size_t(FillHeight_));
+        return;
+    }
     const int t = std::clamp(tolerance, 0, 255);
     const uint8_t* seed = Source_->Row(y) + 3 * x;
-    auto low = [t](int v) { return uint8_t(std::max(v - t, 0)); };
-    auto high = [t](int v) { return uint8_t(std::min(v + t, 255)); };
-    LowB_ = low(seed[0]);
-    HighB_ = high(seed[0]);
-    LowG_ = low(seed[1]);
-    HighG_ = high(seed[1]);
-    LowR_ = low(seed[2]);
-    HighR_ = high(seed[2]);
+    uint8_t low[3], range[3];
+    for (int c = 0; c < 3; ++c) {
+        low[c] = uint8_t(std::max(seed[c] - t, 0));
+        range[c] = uint8_t(std::min(seed[c] + t, 255) - low[c]);
+    }
+    // Every pixel is tested once, up front, whole rows at a time; the search then reads one byte
+    // per pixel.
+    for (int row = 0; row < FillHeight_; ++row)
+        MarkPixelsInRange(Visited_.data() + size_t(row) * size_t(FillWidth_), Source_->Row(row), size_t(FillWidth_),
+                          low, range);
     FillFrom(x, y);
-}
-
-bool TFloodFill::Matches(int x, int y) const
-{
-    if (x < 0 || y < 0 || x >= FillWidth_ || y >= FillHeight_) return false;
-    if (Visited_[size_t(x) + size_t(y) * size_t(FillWidth_)]) return false;
-    const uint8_t* p = Source_->Row(y) + 3 * x;
-    return p[0] >= LowB_ && p[0] <= HighB_ && p[1] >= LowG_ && p[1] <= HighG_ && p[2] >= LowR_ && p[2] <= HighR_;
-}
-
-void TFloodFill::MarkPixel(int x, int y)
-{
-    Visited_[size_t(x) + size_t(y) * size_t(FillWidth_)] = 1;
-    uint8_t* m = ResultMask_.Row(y) + 3 * x;
-    m[0] = m[1] = m[2] = 0;
 }
 
 void TFloodFill::FillFrom(int x, int y)
 {
-    // Pixels travel as x + y * 256 so a generation is a flat list of ints.
-    current_.clear();
-    MarkPixel(x, y);
-    current_.push_back(x + y * MaxSide);
-    static constexpr int dx[4] = {0, 0, -1, 1};
-    static constexpr int dy[4] = {1, -1, 0, 0};
-    while (!current_.empty()) {
-        next_.clear();
-        for (const int32_t p : current_) {
-            const int px = p % MaxSide;
-            const int py = p / MaxSide;
-            for (int k = 0; k < 4; ++k) {
-                const int nx = px + dx[k];
-                const int ny = py + dy[k];
-                if (!Matches(nx, ny)) continue;
-                MarkPixel(nx, ny);
-                next_.push_back(nx + ny * MaxSide);
+    // Scan lines: a seed grows into the whole run of matching pixels on its row, and the rows
+    // above and below that run get one seed for each run of theirs that touches it. The region is
+    // the same 4-connected set a pixel-by-pixel search finds, with spans marked whole. Seeds
+    // travel as x + y * 256.
+    const int w = FillWidth_, h = FillHeight_;
+    std::vector<int32_t>& seeds = current_;
+    seeds.clear();
+    seeds.push_back(x + y * MaxSide);
+    while (!seeds.empty()) {
+        const int32_t s = seeds.back();
+        seeds.pop_back();
+        const int sx = s % MaxSide, sy = s / MaxSide;
+        uint8_t* state = Visited_.data() + size_t(sy) * size_t(w);
+        if (state[sx] != Open) continue;
+        int left = sx;
+        while (left > 0 && state[left - 1] == Open) --left;
+        const int right = EndOfRun(state, sx + 1, w, Open);
+        std::memset(state + left, Taken, size_t(right - left));
+        std::memset(ResultMask_.Row(sy) + 3 * left, 0, size_t(right - left) * 3);
+        for (const int ny : {sy - 1, sy + 1}) {
+            if (ny < 0 || ny >= h) continue;
+            const uint8_t* next = Visited_.data() + size_t(ny) * size_t(w);
+            for (int nx = left; nx < right;) {
+                if (next[nx] != Open) {
+                    ++nx;
+                    continue;
+                }
+                seeds.push_back(nx + ny * MaxSide);
+                nx = EndOfRun(next, nx + 1, right, Open);
             }
         }
-        current_.swap(next_);
     }
 }
 
 bool TFloodFill::Filled(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= FillWidth_ || y >= FillHeight_) return false;
-    return Visited_[size_t(x) + size_t(y) * size_t(FillWidth_)] != 0;
+    return Visited_[size_t(x) + size_t(y) * size_t(FillWidth_)] == Taken;
 }
 
 void TFloodFill::ApplyMask(Bitmap24& target) const

@@ -5,7 +5,7 @@
 // byte), compared as numbers; transparency takes no part.
 //
 // One instance lives as long as its document window: the visited map and the mask are kept
-// between fills, so a fill allocates nothing. The search is breadth-first by generations, never
+// between fills, so a fill allocates nothing. The search runs span by span along the rows, never
 // recursive, so a whole 256 x 256 picture of one colour costs one pass and no stack.
 #include <cstdint>
 #include <vector>
@@ -35,17 +35,18 @@ public:
     bool Filled(int x, int y) const;
 
 private:
-    bool Matches(int x, int y) const;
-    void MarkPixel(int x, int y);
     void FillFrom(int x, int y);
+
+    // What Visited_ holds for each pixel of the area.
+    static constexpr uint8_t Outside = 0;  // not within the tolerance
+    static constexpr uint8_t Open = 1;     // within it, not reached yet
+    static constexpr uint8_t Taken = 2;    // in the region
 
     const Bitmap24* Source_ = nullptr;
     Bitmap24 ResultMask_{MaxSide, MaxSide};
     int FillWidth_ = 0;
     int FillHeight_ = 0;
-    uint8_t LowR_ = 0, LowG_ = 0, LowB_ = 0;
-    uint8_t HighR_ = 0, HighG_ = 0, HighB_ = 0;
     std::vector<uint8_t> Visited_;
-    // The two generations of the search, kept to spare allocations.
-    std::vector<int32_t> current_, next_;
+    // The seeds still to grow, kept to spare allocations.
+    std::vector<int32_t> current_;
 };

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/row_sums.h"
 #include "platform/rounding.h"
 
 namespace {
@@ -17,14 +18,6 @@ void MakeIdentity(TGaussKernel& kernel)
     kernel.Radius = 1;
     kernel.Weights[M] = 1.0f;
     kernel.IntWeights[M] = TGaussKernel::Scale;
-}
-
-uint8_t ScaledToByte(int32_t sum)
-{
-    // Weights are never negative and sum to 1024, so the quotient stays in range; the clamp is
-    // there for kernels built elsewhere.
-    const int32_t v = sum >> 10;
-    return uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
 
 }  // namespace
@@ -115,6 +108,31 @@ bool GaussianBlurPixels24(const uint8_t* src, int srcStride, uint8_t* dst, int d
     for (int t = 0; t < taps; ++t) w[size_t(t)] = kernel.IntWeight(t - r);
     for (int t = 0; t < r; ++t) symmetric = symmetric && w[size_t(t)] == w[size_t(taps - 1 - t)];
 
+    // The pairs of taps t and taps - 1 - t (t < r) of non-zero weight, added four pairs per pass
+    // over the sums; `line(t)` is the line tap t reads.
+    std::vector<int> pairs;
+    for (int t = 0; t < r; ++t)
+        if (w[size_t(t)] != 0) pairs.push_back(t);
+    const auto AddPairs = [&](int32_t* sums, const auto& line, size_t n) {
+        size_t i = 0;
+        for (; i + 4 <= pairs.size(); i += 4) {
+            const uint8_t* lo[4];
+            const uint8_t* hi[4];
+            int32_t wt[4];
+            for (size_t k = 0; k < 4; ++k) {
+                const int t = pairs[i + k];
+                lo[k] = line(t);
+                hi[k] = line(taps - 1 - t);
+                wt[k] = w[size_t(t)];
+            }
+            AddWeightedPairs4(sums, lo, hi, wt, n);
+        }
+        for (; i < pairs.size(); ++i) {
+            const int t = pairs[i];
+            AddWeightedPair(sums, line(t), line(taps - 1 - t), w[size_t(t)], n);
+        }
+    };
+
     std::vector<uint8_t> rows(rowBytes * size_t(height));  // row-pass results
     std::vector<uint8_t> pad((size_t(width) + 2 * size_t(r)) * 3);
     std::vector<int32_t> acc(rowBytes);
@@ -131,26 +149,13 @@ bool GaussianBlurPixels24(const uint8_t* src, int srcStride, uint8_t* dst, int d
 
         std::fill(acc.begin(), acc.end(), 0);
         if (symmetric) {
-            for (int t = 0; t < r; ++t) {
-                const int32_t wt = w[size_t(t)];
-                if (wt == 0) continue;
-                const uint8_t* lo = p + size_t(t) * 3;
-                const uint8_t* hi = p + size_t(taps - 1 - t) * 3;
-                for (size_t j = 0; j < rowBytes; ++j) a[j] += wt * (int32_t(lo[j]) + int32_t(hi[j]));
-            }
-            const int32_t wc = w[size_t(r)];
-            const uint8_t* c = p + size_t(r) * 3;
-            for (size_t j = 0; j < rowBytes; ++j) a[j] += wc * int32_t(c[j]);
+            AddPairs(a, [&](int t) { return p + size_t(t) * 3; }, rowBytes);
+            AddWeightedRow(a, p + size_t(r) * 3, w[size_t(r)], rowBytes);
         } else {
-            for (int t = 0; t < taps; ++t) {
-                const int32_t wt = w[size_t(t)];
-                if (wt == 0) continue;
-                const uint8_t* q = p + size_t(t) * 3;
-                for (size_t j = 0; j < rowBytes; ++j) a[j] += wt * int32_t(q[j]);
-            }
+            for (int t = 0; t < taps; ++t)
+                if (const int32_t wt = w[size_t(t)]; wt != 0) AddWeightedRow(a, p + size_t(t) * 3, wt, rowBytes);
         }
-        uint8_t* out = rows.data() + size_t(y) * rowBytes;
-        for (size_t j = 0; j < rowBytes; ++j) out[j] = ScaledToByte(a[j]);
+        StoreShifted10(rows.data() + size_t(y) * rowBytes, a, rowBytes);
         if (hook && !hook(0, y + 1, height)) return false;
     }
 
@@ -161,26 +166,13 @@ bool GaussianBlurPixels24(const uint8_t* src, int srcStride, uint8_t* dst, int d
     for (int y = 0; y < height; ++y) {
         std::fill(acc.begin(), acc.end(), 0);
         if (symmetric) {
-            for (int t = 0; t < r; ++t) {
-                const int32_t wt = w[size_t(t)];
-                if (wt == 0) continue;
-                const uint8_t* lo = rowAt(y + t - r);
-                const uint8_t* hi = rowAt(y + r - t);
-                for (size_t j = 0; j < rowBytes; ++j) a[j] += wt * (int32_t(lo[j]) + int32_t(hi[j]));
-            }
-            const int32_t wc = w[size_t(r)];
-            const uint8_t* c = rowAt(y);
-            for (size_t j = 0; j < rowBytes; ++j) a[j] += wc * int32_t(c[j]);
+            AddPairs(a, [&](int t) { return rowAt(y + t - r); }, rowBytes);
+            AddWeightedRow(a, rowAt(y), w[size_t(r)], rowBytes);
         } else {
-            for (int t = 0; t < taps; ++t) {
-                const int32_t wt = w[size_t(t)];
-                if (wt == 0) continue;
-                const uint8_t* q = rowAt(y + t - r);
-                for (size_t j = 0; j < rowBytes; ++j) a[j] += wt * int32_t(q[j]);
-            }
+            for (int t = 0; t < taps; ++t)
+                if (const int32_t wt = w[size_t(t)]; wt != 0) AddWeightedRow(a, rowAt(y + t - r), wt, rowBytes);
         }
-        uint8_t* d = dst + size_t(y) * size_t(dstStride);
-        for (size_t j = 0; j < rowBytes; ++j) d[j] = ScaledToByte(a[j]);
+        StoreShifted10(dst + size_t(y) * size_t(dstStride), a, rowBytes);
         if (hook && !hook(1, y + 1, height)) return false;
     }
     return true;

@@ -319,7 +319,9 @@ void TGradientEllipse::Render()
 int TGradientEllipse::PixelRegion(int x, int y, int& t) const
 {
     t = 0;
-    if (SemiA <= 0 || SemiB <= 0) return rgBorder;
+    // Without a border there is no band on the curve either: a pixel is inside or not.
+    const bool border = BorderWidth > 0;
+    if (SemiA <= 0 || SemiB <= 0) return border ? rgBorder : rgInterior;
     const double h = HalfBorder;
     const double dx = x - EllipseCX;
     const double dy = y - EllipseCY;
@@ -335,7 +337,7 @@ int TGradientEllipse::PixelRegion(int x, int y, int& t) const
     double d = 0;
     bool inside = false;
     CurveDistance(dx, dy, ex, ey, d, inside);
-    if (d > h + 0.5) {
+    if (!border || d > h + 0.5) {
         if (inside && (ex != NoCrossing || ey != NoCrossing)) return rgInterior;
         t = 255;
         return rgOutside;

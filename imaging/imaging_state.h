@@ -19,13 +19,33 @@ public:
     static ImagingState& Current();
 
     TColor BackgroundColor = 0xFFFFFF;
-    Bitmap24 ScaleBufferBitmap{256, 256};
-    Bitmap24 ScratchBitmap1{800, 800};
-    Bitmap24 ScratchBitmap2{800, 800};
-    Bitmap24 TextScratchBitmap{800, 800};
+    // The working bitmaps come into being (white, at their standard size) on first use: most runs
+    // touch few of them, and making all four at start-up cost megabytes written before the first
+    // window showed. After that they keep whatever size their users grew them to.
+    Bitmap24& ScaleBufferBitmap() { return Made(scaleBuffer_, 256); }
+    Bitmap24& ScratchBitmap1() { return Made(scratch1_, 800); }
+    Bitmap24& ScratchBitmap2() { return Made(scratch2_, 800); }
+    Bitmap24& TextScratchBitmap() { return Made(textScratch_, 800); }
     // Polled by the cartoon passes and SelectKth; cleared when a cartoon run starts.
     uint8_t CancelRequested = 0;
 
+private:
+    struct LazyBitmap {
+        Bitmap24 bitmap;
+        bool made = false;
+    };
+    static Bitmap24& Made(LazyBitmap& lazy, int side)
+    {
+        if (!lazy.made) {
+            lazy.bitmap.SetSize(side, side);
+            lazy.made = true;
+        }
+        return lazy.bitmap;
+    }
+    LazyBitmap scaleBuffer_;
+    LazyBitmap scratch1_;
+    LazyBitmap scratch2_;
+    LazyBitmap textScratch_;
 };
 
 inline ImagingState& Imaging() { return ImagingState::Current(); }

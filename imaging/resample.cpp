@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
-#include "platform/small_routines.h"
+#include "imaging/row_sums.h"
 #include "platform/canvas_ops.h"
+#include "platform/small_routines.h"
 
 namespace {
 
@@ -21,6 +23,17 @@ inline void Weigh4(uint8_t* out, const std::array<double, 4>& w, const uint8_t* 
 inline std::array<double, 4> CubicWeights(double t)
 {
     return {CubicWeight(t + 1), CubicWeight(t), CubicWeight(t - 1), CubicWeight(t - 2)};
+}
+
+// The weights as whole numbers of 65536ths, when each is one and below 16 in size.
+bool Fixed16(const std::array<double, 4>& w, std::array<int32_t, 4>& fixed)
+{
+    for (size_t i = 0; i < 4; ++i) {
+        const double v = w[i] * 65536.0;  // exact: a power of two
+        if (!(std::abs(v) < 16.0 * 65536.0) || v != std::trunc(v)) return false;
+        fixed[i] = int32_t(v);
+    }
+    return true;
 }
 
 // A source that is also the destination is read from a copy, so no pixel is read after it was written.
@@ -70,43 +83,71 @@ void EnlargeBicubic(const Bitmap24& srcIn, Bitmap24& dst, Rect srcRect, Rect dst
 {
     ClipRectToBounds(srcRect, srcIn.Width(), srcIn.Height());
     ClipRectToBounds(dstRect, dst.Width(), dst.Height());
-    const int sw = srcRect.Width(), sh = srcRect.Height();
     const int dw = dstRect.Width(), dh = dstRect.Height();
+    if (srcRect.Width() <= 0 || srcRect.Height() <= 0 || dw <= 0 || dh <= 0) return;
+    EnlargeBicubicPart(srcIn, srcRect, dw, dh, SizeRect(dw, dh), dst, dstRect.Left, dstRect.Top);
+}
+
+void EnlargeBicubicPart(const Bitmap24& srcIn, Rect srcRect, int dw, int dh, Rect part, Bitmap24& dst, int dstX,
+                        int dstY)
+{
+    ClipRectToBounds(srcRect, srcIn.Width(), srcIn.Height());
+    const int sw = srcRect.Width(), sh = srcRect.Height();
     if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
+    part = LimitRect(part, dw, dh);
+    // Only what lands inside the destination is computed.
+    part = LimitRect(Rect{part.Left + dstX, part.Top + dstY, part.Right + dstX, part.Bottom + dstY}, dst.Width(),
+                     dst.Height());
+    part = Rect{part.Left - dstX, part.Top - dstY, part.Right - dstX, part.Bottom - dstY};
+    if (part.IsEmpty()) return;
     Bitmap24 copy;
     const Bitmap24& src = Unaliased(srcIn, dst, copy);
     const int lastCol = src.Width() - 1, lastRow = src.Height() - 1;
+    const int u0 = part.Left, pw = part.Width();
 
     // Columns: the four source columns and their weights, the same for every row.
     const double scaleX = double(dw) / double(sw);
-    std::vector<std::array<int, 4>> cols(static_cast<size_t>(dw));
-    std::vector<std::array<double, 4>> colW(static_cast<size_t>(dw));
-    for (int u = 0; u < dw; ++u) {
+    std::vector<std::array<int, 4>> cols(static_cast<size_t>(pw));
+    std::vector<std::array<double, 4>> colW(static_cast<size_t>(pw));
+    for (int i = 0; i < pw; ++i) {
+        const int u = u0 + i;
         const double x = u / scaleX + srcRect.Left;
         const int k = TruncForgiving(x);
         const double tx = std::max(0.0, x - k);
-        for (int i = 0; i < 4; ++i) cols[size_t(u)][size_t(i)] = std::clamp(k - 1 + i, 0, lastCol);
-        colW[size_t(u)] = CubicWeights(tx);
+        for (int j = 0; j < 4; ++j) cols[size_t(i)][size_t(j)] = std::clamp(k - 1 + j, 0, lastCol);
+        colW[size_t(i)] = CubicWeights(tx);
     }
+    // Across in whole numbers where that is exact for every column (see Fixed16).
+    std::vector<std::array<int32_t, 4>> colFixed(static_cast<size_t>(pw));
+    bool allFixed = true;
+    for (int i = 0; i < pw && allFixed; ++i) allFixed = Fixed16(colW[size_t(i)], colFixed[size_t(i)]);
 
     // Source rows interpolated across, four at a time: the rows in use are always four
     // consecutive indices, so a ring of four keyed by the row index serves them all. The
-    // truncated channel values are kept as reals, ready for the pass down.
-    std::array<std::vector<double>, 4> ring;
+    // truncated channel values are bytes, read as reals by the pass down.
+    std::array<std::vector<uint8_t>, 4> ring;
     std::array<int, 4> ringRow{-1, -1, -1, -1};
-    for (auto& r : ring) r.resize(size_t(dw) * 3);
-    const auto across = [&](int row) -> const double* {
+    for (auto& r : ring) r.resize(size_t(pw) * 3);
+    const auto across = [&](int row) -> const uint8_t* {
         const size_t slot = size_t(row & 3);
         if (ringRow[slot] != row) {
             const uint8_t* s = src.Row(row);
-            double* out = ring[slot].data();
-            uint8_t pixel[3];
-            for (int u = 0; u < dw; ++u) {
-                const auto& c = cols[size_t(u)];
-                Weigh4(pixel, colW[size_t(u)], s + c[0] * 3, s + c[1] * 3, s + c[2] * 3, s + c[3] * 3);
-                out[u * 3] = pixel[0];
-                out[u * 3 + 1] = pixel[1];
-                out[u * 3 + 2] = pixel[2];
+            uint8_t* out = ring[slot].data();
+            if (allFixed) {
+                for (int i = 0; i < pw; ++i) {
+                    const auto& c = cols[size_t(i)];
+                    const auto& f = colFixed[size_t(i)];
+                    const uint8_t *p0 = s + c[0] * 3, *p1 = s + c[1] * 3, *p2 = s + c[2] * 3, *p3 = s + c[3] * 3;
+                    for (int k = 0; k < 3; ++k) {
+                        const int32_t v = (p0[k] * f[0] + p1[k] * f[1] + p2[k] * f[2] + p3[k] * f[3]) >> 16;
+                        out[i * 3 + k] = uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
+                    }
+                }
+            } else {
+                for (int i = 0; i < pw; ++i) {
+                    const auto& c = cols[size_t(i)];
+                    Weigh4(out + i * 3, colW[size_t(i)], s + c[0] * 3, s + c[1] * 3, s + c[2] * 3, s + c[3] * 3);
+                }
             }
             ringRow[slot] = row;
         }
@@ -114,21 +155,25 @@ void EnlargeBicubic(const Bitmap24& srcIn, Bitmap24& dst, Rect srcRect, Rect dst
     };
 
     const double scaleY = double(dh) / double(sh);
-    for (int r = 0; r < dh; ++r) {
+    for (int r = part.Top; r < part.Bottom; ++r) {
         const double y = r / scaleY + srcRect.Top;
         const int c = TruncForgiving(y);
         const auto w = CubicWeights(std::max(0.0, y - c));
-        std::array<const double*, 4> rows;
+        std::array<const uint8_t*, 4> rows;
         for (int i = 0; i < 4; ++i) rows[size_t(i)] = across(std::clamp(c - 1 + i, 0, lastRow));
-        uint8_t* d = dst.Row(dstRect.Top + r) + dstRect.Left * 3;
-        // The same arithmetic as Weigh4, laid out flat so the compiler can vectorise it.
-        const double w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3];
-        const double *r0 = rows[0], *r1 = rows[1], *r2 = rows[2], *r3 = rows[3];
-        for (int i = 0; i < dw * 3; ++i) d[i] = TruncForgivingByte(r0[i] * w0 + r1[i] * w1 + r2[i] * w2 + r3[i] * w3);
+        uint8_t* d = dst.Row(dstY + r) + (dstX + u0) * 3;
+        // The same arithmetic as Weigh4; in whole numbers where that is exact (zooms by powers of two).
+        std::array<int32_t, 4> fixed;
+        if (Fixed16(w, fixed))
+            WeighFourRowsFixed16(d, rows[0], rows[1], rows[2], rows[3], fixed[0], fixed[1], fixed[2], fixed[3],
+                                 size_t(pw) * 3);
+        else
+            WeighFourRows(d, rows[0], rows[1], rows[2], rows[3], w[0], w[1], w[2], w[3], size_t(pw) * 3);
     }
 }
 
-void ShrinkAreaAverage(const Bitmap24& srcIn, Bitmap24& dst, Rect srcRect, Rect dstRect)
+// Built for AVX2 too (see row_sums.h): every sum is taken in the same order either way.
+TAVRIN_WIDE_VECTORS void ShrinkAreaAverage(const Bitmap24& srcIn, Bitmap24& dst, Rect srcRect, Rect dstRect)
 {
     ClipRectToBounds(srcRect, srcIn.Width(), srcIn.Height());
     ClipRectToBounds(dstRect, dst.Width(), dst.Height());
@@ -165,9 +210,15 @@ void ShrinkAreaAverage(const Bitmap24& srcIn, Bitmap24& dst, Rect srcRect, Rect 
     for (int X = dw - 1; X >= 0; --X) cellFirst[size_t(X)] = std::min(cellFirst[size_t(X)], cellFirst[size_t(X) + 1]);
     const double area = sx * sy;
 
+    // Writes destination row y from the sums gathered for it, and leaves those sums at zero for
+    // the row after next (whole, and part, which the caller swaps with spill).
     const auto writeRow = [&](int y) {
+        for (size_t k = 0; k < n; ++k) {
+            column[k] = whole[k] + part[k];
+            whole[k] = 0;
+            part[k] = 0.0;
+        }
         if (y < 0 || y >= dh) return;
-        for (size_t k = 0; k < n; ++k) column[k] = whole[k] + part[k];
         uint8_t* d = dst.Row(dstRect.Top + y) + dstRect.Left * 3;
         double carry[3] = {0, 0, 0};
         for (int X = 0; X < dw; ++X) {
@@ -193,9 +244,7 @@ void ShrinkAreaAverage(const Bitmap24& srcIn, Bitmap24& dst, Rect srcRect, Rect 
         const int Y = std::min(TruncForgiving(j / sy), dh - 1);
         while (curY < Y) {
             writeRow(curY);
-            std::fill(whole.begin(), whole.end(), 0);
             part.swap(spill);
-            std::fill(spill.begin(), spill.end(), 0.0);
             ++curY;
         }
         const uint8_t* p = src.Row(srcRect.Top + j) + srcRect.Left * 3;
@@ -213,7 +262,6 @@ void ShrinkAreaAverage(const Bitmap24& srcIn, Bitmap24& dst, Rect srcRect, Rect 
     }
     writeRow(curY);
     if (curY + 1 < dh) {
-        std::fill(whole.begin(), whole.end(), 0);
         part.swap(spill);
         writeRow(curY + 1);
     }

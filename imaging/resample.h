@@ -13,6 +13,11 @@ void ResampleRect(const Bitmap24& src, Bitmap24& dst, Rect srcRect, Rect dstRect
 void ResampleBitmap(const Bitmap24& src, Bitmap24& dst, int srcWidth, int srcHeight, int dstWidth, int dstHeight);
 
 void EnlargeBicubic(const Bitmap24& src, Bitmap24& dst, Rect srcRect, Rect dstRect);
+// Only the part (in the enlargement's own coordinates) of the bicubic enlargement of SrcRect to
+// Dw x Dh, written to Dst with the enlargement's origin at (DstX, DstY): the same pixels the whole
+// enlargement holds there, without computing the rest.
+void EnlargeBicubicPart(const Bitmap24& src, Rect srcRect, int dw, int dh, Rect part, Bitmap24& dst, int dstX,
+                        int dstY);
 void ShrinkAreaAverage(const Bitmap24& src, Bitmap24& dst, Rect srcRect, Rect dstRect);
 
 // The cubic convolution kernel with a = -1.

@@ -193,21 +193,42 @@ Rect TDocumentModel::RenderRect(Rect rect)
     const int ix0 = std::min(rect.Left / zoom, w - 1);
     const int ix1 = std::min((rect.Right - 1) / zoom, w - 1);
     const int spanCells = ix1 - ix0 + 1;
-    std::vector<std::array<uint8_t, 3>> onLight(static_cast<size_t>(spanCells)), onDark(static_cast<size_t>(spanCells));
+    // Each canvas column shows one of: the grid, its cell on the light check, its cell on the dark
+    // check. The colours of a row's cells go into one table (grid first, then light and dark of each
+    // cell), and every column gets, once per call, its index into that table for either checker
+    // phase: a row is then a plain table look-up per pixel.
+    std::vector<uint32_t> colours(1 + 2 * static_cast<size_t>(spanCells));
+    colours[0] = CanvasPixel(GridColor);
+    std::vector<uint32_t> columnIndex[2];
+    for (int phase = 0; phase < 2; ++phase) {
+        auto& index = columnIndex[phase];
+        index.resize(size_t(rect.Width()));
+        for (int x = rect.Left; x < rect.Right; ++x) {
+            const int cell = x / zoom;
+            uint32_t k = 0;
+            if (!(grid && x % zoom == 0)) {
+                const uint32_t i = uint32_t(std::min(cell, w - 1) - ix0);
+                // Light where bit 2 of x differs from bit 2 of y: 4 x 4 checks.
+                k = 1 + 2 * i + ((((x >> 2) & 1) != phase) ? 0 : 1);
+            }
+            index[size_t(x - rect.Left)] = k;
+        }
+    }
 
-    const int rowBytes = rect.Width() * 3;
+    const size_t rowBytes = size_t(rect.Width()) * 4;
+    const int width = rect.Width();
     int cachedImageRow = -1;
     // Last canvas row rendered for each checker phase of the current image row.
     int phaseRow[2] = {-1, -1};
     int gridRow = -1;
 
     for (int y = rect.Top; y < rect.Bottom; ++y) {
-        uint8_t* out = BackBuffer.Row(y) + rect.Left * 3;
+        uint32_t* out = BackBuffer.Row(y) + rect.Left;
         if (grid && y % zoom == 0) {
-            if (gridRow >= 0) {
-                std::memcpy(out, BackBuffer.Row(gridRow) + rect.Left * 3, size_t(rowBytes));
-            } else {
-                for (int x = rect.Left; x < rect.Right; ++x, out += 3) WritePixel(out, GridColor);
+            if (gridRow >= 0)
+                std::memcpy(out, BackBuffer.Row(gridRow) + rect.Left, rowBytes);
+            else {
+                std::fill_n(out, width, colours[0]);
                 gridRow = y;
             }
             continue;
@@ -223,36 +244,21 @@ Rect TDocumentModel::RenderRect(Rect rect)
                 const TColor c = PaletteColor(ReadPixel(colorRow + ix * 3), palette);
                 const int m = maskRow[ix * 3];
                 const int cb = ColorB(c), cg = ColorG(c), cr = ColorR(c);
-                onLight[size_t(i)] = {uint8_t(CompositeChannel(cb, 255, m)), uint8_t(CompositeChannel(cg, 255, m)),
-                                      uint8_t(CompositeChannel(cr, 255, m))};
-                onDark[size_t(i)] = {uint8_t(CompositeChannel(cb, 220, m)), uint8_t(CompositeChannel(cg, 220, m)),
-                                     uint8_t(CompositeChannel(cr, 220, m))};
+                colours[1 + 2 * size_t(i)] =
+                    CanvasPixel(CompositeChannel(cb, 255, m), CompositeChannel(cg, 255, m), CompositeChannel(cr, 255, m));
+                colours[2 + 2 * size_t(i)] =
+                    CanvasPixel(CompositeChannel(cb, 220, m), CompositeChannel(cg, 220, m), CompositeChannel(cr, 220, m));
             }
         }
         const int phase = (y >> 2) & 1;
         if (phaseRow[phase] >= 0) {
-            std::memcpy(out, BackBuffer.Row(phaseRow[phase]) + rect.Left * 3, size_t(rowBytes));
+            std::memcpy(out, BackBuffer.Row(phaseRow[phase]) + rect.Left, rowBytes);
             continue;
         }
         phaseRow[phase] = y;
-        int ix = rect.Left / zoom;
-        int sub = rect.Left % zoom; // position of x inside its cell
-        for (int x = rect.Left; x < rect.Right; ++x, out += 3) {
-            if (grid && sub == 0) {
-                WritePixel(out, GridColor);
-            } else {
-                const size_t i = size_t(std::min(ix, w - 1) - ix0);
-                // Light where bit 2 of x differs from bit 2 of y: 4 x 4 checks.
-                const auto& px = (((x >> 2) & 1) != phase) ? onLight[i] : onDark[i];
-                out[0] = px[0];
-                out[1] = px[1];
-                out[2] = px[2];
-            }
-            if (++sub == zoom) {
-                sub = 0;
-                ++ix;
-            }
-        }
+        const uint32_t* index = columnIndex[phase].data();
+        const uint32_t* table = colours.data();
+        for (int x = 0; x < width; ++x) out[x] = table[index[x]];
     }
     return rect;
 }

@@ -10,6 +10,7 @@
 
 #include "imaging/icon_image.h"
 #include "platform/bitmap24.h"
+#include "platform/canvas_buffer.h"
 #include "platform/rect.h"
 
 // Depth label of a colour type as strips and recycle rows show it: "1 ", "4 ", "8 ", "24", "32".
@@ -60,7 +61,7 @@ public:
     // ---- the canvas ----
     int32_t ZoomFactor = 1;
     uint8_t ShowGrid = 1;
-    Bitmap24 BackBuffer; // always the canvas size
+    CanvasBuffer BackBuffer; // always the canvas size
 
     // ---- state the tools keep between mouse events ----
     uint8_t ButtonDown = 0;

@@ -101,6 +101,14 @@ int THistoryModel::FindTrack(int32_t id) const
     return -1;
 }
 
+void THistoryModel::EnsureFolder(QString& dir, const QString& name)
+{
+    // The folder (or its lock) may have been deleted while the program runs, by hand or by a
+    // cleaner of old files; both are made again at the next write, so later edits keep their
+    // steps and no other run sweeps the folder as left behind. Two stat calls when all is well.
+    dir = AppPaths::WorkFolder(name);
+}
+
 void THistoryModel::DeleteStepFile(int32_t id, int32_t step) { QFile::remove(StepFile(id, step)); }
 
 void THistoryModel::MakeThumbnail(const TIconImageRec& format, Bitmap24& thumbnail) const
@@ -122,6 +130,7 @@ bool THistoryModel::AddSnapshot(TIconImageRec* format, const QString& caption)
     int t = FindTrack(format->Id);
     const int32_t step = t < 0 ? 0 : tracks_[size_t(t)].Current + 1;
 
+    EnsureFolder(historyDir_, HistoryFolderName);
     // The file is written before the track changes: a failed write (which leaves any file of a
     // redo step at that name as it was) keeps the track exactly as it was.
     if (!WriteSnapshot(*format, StepFile(format->Id, step), lastError_)) return false;
@@ -210,6 +219,7 @@ bool THistoryModel::AddToRecycle(TIconImageRec* format)
 {
     if (!format) return false;
     if (format->Id == -1) format->Id = nextId_++;
+    EnsureFolder(recycleDir_, RecycleFolderName);
     const QString path = RecycleFile(format->Id);
     if (!WriteSnapshot(*format, path, lastError_)) return false;
     TRecycleItem item;

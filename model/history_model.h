@@ -41,7 +41,8 @@ class THistoryModel {
 public:
     static constexpr int ThumbnailSide = 32;
 
-    // Uses this run's working folders "history" and "recycle", creating them.
+    // Uses this run's working folders "history" and "recycle", creating them, and again at a
+    // write when they have gone.
     THistoryModel();
     ~THistoryModel();
     THistoryModel(const THistoryModel&) = delete;
@@ -109,6 +110,7 @@ public:
 
 private:
     int FindTrack(int32_t id) const;
+    static void EnsureFolder(QString& dir, const QString& name);
     void DeleteStepFile(int32_t id, int32_t step);
     StepResult RestoreStep(int32_t step, TIconImageRec* format);
     void MakeThumbnail(const TIconImageRec& format, Bitmap24& thumbnail) const;

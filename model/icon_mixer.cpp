@@ -235,7 +235,7 @@ const TMixerLayerPicture& TIconMixer::LayerPicture(TMixerItem& item, int k, cons
         CopyBitmapRect(*f.Bitmap, r, *MixLayer.Bitmap, 0, 0);
         ExpandPaletteIndices(*MixLayer.Bitmap, r, IsPaletteColorType(f.ColorType) ? &f.Palette : nullptr);
         CopyBitmapRect(*f.Mask, r, *MixLayer.Mask, 0, 0);
-        TurnLayer(item, width, height);
+        TransformLayer(item, width, height);
         if (p.TurnedColour.Width() != width || p.TurnedColour.Height() != height) {
             p.TurnedColour.SetSize(width, height);
             p.TurnedMask.SetSize(width, height);
@@ -293,7 +293,7 @@ TIconImageRec TIconMixer::MixedFormat(int k)
     return out;
 }
 
-void TIconMixer::TurnLayer(const TMixerItem& item, int width, int height)
+void TIconMixer::TransformLayer(const TMixerItem& item, int width, int height)
 {
     const Rect r = SizeRect(width, height);
     Bitmap24& colour = *MixLayer.Bitmap;

@@ -159,9 +159,11 @@ private:
     uint64_t lastStamp_ = 0;
 
     TMixerItem* At(int item);
-    // Transforms the layer picture in MixLayer (W x H at the origin) by an item's settings, in the
-    // order flip vertical, flip horizontal, rotate, zoom; the shift comes after, on the kept copy.
-    void TurnLayer(const TMixerItem& item, int width, int height);
+    // The layer transform: the layer picture in MixLayer (W x H at the origin) by an item's
+    // settings, in the order flip vertical, flip horizontal, rotate, zoom. Its last step, the
+    // shift, is done where the layer is placed, on the kept copy, so that moving a layer does not
+    // transform it again.
+    void TransformLayer(const TMixerItem& item, int width, int height);
     void ZoomLayer(int zoom, int width, int height);
     // Item's picture of shared size K from format F, W x H, made again only where its settings
     // differ from the ones it was made with.

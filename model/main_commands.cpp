@@ -16,27 +16,51 @@ TEditCommandState EditCommandStates(bool documentActive, bool hasSelection, bool
     return s;
 }
 
-TToolWindowLayout LayOutToolWindows(const QRect& mainOuter, QSize tools, QSize colors, QSize history, QSize library)
+namespace {
+
+// Moves a rectangle into the area where it fits; one too large keeps its left or top edge on it.
+QRect InsideArea(QRect r, const QRect& area)
 {
-    for (QSize* s : {&tools, &colors, &history, &library})
+    r.moveLeft(qMax(qMin(r.left(), area.right() + 1 - r.width()), area.left()));
+    r.moveTop(qMax(qMin(r.top(), area.bottom() + 1 - r.height()), area.top()));
+    return r;
+}
+
+} // namespace
+
+TToolWindowLayout LayOutToolWindows(const QRect& mainOuter, const QRect& workArea, QSize tools, QSize colors,
+                                    QSize history, QSize library, QSize preview)
+{
+    for (QSize* s : {&tools, &colors, &history, &library, &preview})
         if (!s->isValid()) *s = QSize(0, 0);
-    const int L = mainOuter.x();
-    const int T = mainOuter.y();
-    const int W = mainOuter.width();
+    const QRect area = workArea.isValid() ? workArea : mainOuter;
+    // The frame may reach past the work area (a maximized frame covers it exactly, another may
+    // lie partly off screen): the windows go by the part of it that can be seen.
+    QRect frame = mainOuter.intersected(area);
+    if (frame.isEmpty()) frame = area;
+    const int L = frame.x();
+    const int T = frame.y();
+    const int R = frame.x() + frame.width();
+
     TToolWindowLayout out;
-    out.Tools.setY(T + 80);
-    out.Colors.setY(T + 80);
-    out.History.setY(out.Colors.y() + colors.height());
-    out.Library.setY(out.History.y());
-    out.Tools.setX(L + 5);
-    // The right-hand column is as wide as the colour window; without one, as the history window.
+    out.Tools = InsideArea(QRect(QPoint(L + 5, T + 80), tools), area);
+    // The right-hand column, as wide as the colour window (without one, as the history window),
+    // ends 5 pixels inside the frame's right edge; a wider history window comes in from the
+    // work area's edge.
     const int column = colors.isEmpty() ? history.width() : colors.width();
-    out.Colors.setX(L + W - column - 5);
-    out.History.setX(out.Colors.x());
-    out.Library.setX(out.History.x() - library.width());
-    out.LibraryHeight = history.height();
-    out.Preview.setX(L);
-    out.Preview.setY(out.Tools.y() + tools.height());
+    out.Colors = InsideArea(QRect(QPoint(R - 5 - column, T + 80), colors), area);
+    const int historyTop = colors.isEmpty() ? out.Colors.top() : out.Colors.bottom() + 1;
+    const int historyLeft = out.Colors.left();
+    const int below = qMax(0, area.bottom() + 1 - historyTop);
+    const int historyHeight = qMin(history.height(), below);
+    out.History = InsideArea(QRect(historyLeft, historyTop, history.width(), historyHeight), area);
+    out.Library = InsideArea(QRect(out.History.left() - library.width(), out.History.top(), library.width(),
+                                   library.isEmpty() ? 0 : out.History.height()),
+                             area);
+    // Under the tools window; where the work area ends too soon, beside it.
+    QRect previewPlace(QPoint(L, out.Tools.bottom() + 1), preview);
+    if (previewPlace.bottom() > area.bottom()) previewPlace.moveTopLeft(QPoint(out.Tools.right() + 1, out.Tools.top()));
+    out.Preview = InsideArea(previewPlace, area);
     return out;
 }
 

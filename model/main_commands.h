@@ -21,13 +21,19 @@ struct TEditCommandState {
 };
 TEditCommandState EditCommandStates(bool documentActive, bool hasSelection, bool clipboardHasPicture, bool textEditing);
 
-// Where the tool windows go on first show, from the main window's outer rectangle (left, top,
-// width) and the windows' outer sizes. A window that does not exist has an empty size.
+// Where the tool windows go on first show: their outer rectangles (frame included), from the
+// main window's outer rectangle, the work area and the windows' outer sizes. The tools window
+// and the colour window 80 pixels below the frame's top, at its left and right edges (5 pixels
+// in); the history window under the colour window, the library window at its left with the
+// same height, the preview window under the tools window. A window that does not exist has an
+// empty size. Everything stays inside the work area: the right-hand column comes in from the
+// work area's right edge, the history and library windows get shorter to end at its bottom;
+// only on a work area too small for them all may windows overlap.
 struct TToolWindowLayout {
-    QPoint Tools, Colors, History, Library, Preview;
-    int LibraryHeight = 0;
+    QRect Tools, Colors, History, Library, Preview;
 };
-TToolWindowLayout LayOutToolWindows(const QRect& mainOuter, QSize tools, QSize colors, QSize history, QSize library);
+TToolWindowLayout LayOutToolWindows(const QRect& mainOuter, const QRect& workArea, QSize tools, QSize colors,
+                                    QSize history, QSize library, QSize preview);
 
 // The direct effects of the Effect menu.
 enum class TDirectEffect { FlipHorizontal, FlipVertical, Rotate180, Rotate90CW, Rotate90CCW, InvertColor };

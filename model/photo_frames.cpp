@@ -6,19 +6,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 
+#include "iconfiles/picture_file.h"
 #include "imaging/quantizer_dither.h"
 #include "imaging/resample.h"
 
 bool TFrameLibrary::LoadFrameFile(const QString& path, Bitmap24& out)
 {
-    QImageReader reader(path, "bmp");
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() < 1 || size.height() < 1 || size.width() > MaxSide || size.height() > MaxSide)
-        return false;
     QImage image;
-    if (!reader.read(&image) || image.isNull()) return false;
+    if (!PictureFile::ReadBmpImage(path, MaxSide, (long long)MaxSide * MaxSide, image)) return false;
     out.FromQImage(image);
     return true;
 }

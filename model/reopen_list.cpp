@@ -9,17 +9,16 @@ const QString kSection = QStringLiteral("reopen");
 
 TReopenList::TReopenList() : TReopenList(AppPaths::SettingsFile(QStringLiteral("tavrin.cfg"))) {}
 
-TReopenList::TReopenList(const QString& configPath) : ConfigPath_(configPath) { Load(); }
+TReopenList::TReopenList(const QString& configPath) : ConfigPath_(configPath), Ini_(configPath) { Load(); }
 
 TReopenList::~TReopenList() { Write(); }
 
 void TReopenList::Load()
 {
-    const IniFile ini(ConfigPath_);
     Count_ = 0;
     // A gap ends the list: keys after the first missing or empty one are not read.
     for (int k = 0; k < Capacity; ++k) {
-        const QString path = ini.ReadString(kSection, QString::number(k));
+        const QString path = Ini_.ReadString(kSection, QString::number(k));
         if (path.isEmpty()) break;
         Items_[size_t(Count_++)] = path;
     }
@@ -50,9 +49,9 @@ QString TReopenList::Get(int index) const
     return Items_[size_t(index)];
 }
 
-bool TReopenList::Write() const
+bool TReopenList::Write()
 {
-    IniFile ini(ConfigPath_);
-    for (int k = 0; k < Capacity; ++k) ini.WriteString(kSection, QString::number(k), k < Count_ ? Items_[size_t(k)] : QString());
-    return ini.UpdateFile();
+    for (int k = 0; k < Capacity; ++k)
+        Ini_.WriteString(kSection, QString::number(k), k < Count_ ? Items_[size_t(k)] : QString());
+    return !Ini_.Modified() || Ini_.UpdateFile();
 }

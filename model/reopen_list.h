@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "platform/ini_file.h"
+
 class TReopenList {
 public:
     static constexpr int Capacity = 10;
@@ -27,12 +29,15 @@ public:
     const QString& ConfigPath() const { return ConfigPath_; }
 
     // Writes the list; keys beyond its length get empty values. False when the file could not be written.
-    bool Write() const;
+    bool Write();
 
 private:
     void Load();
 
     QString ConfigPath_;
+    // The file as read when the list was made: it is read once, and written back with its other
+    // lines kept.
+    IniFile Ini_;
     int Count_ = 0;
     std::array<QString, Capacity> Items_;
 };

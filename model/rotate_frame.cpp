@@ -13,9 +13,20 @@
 
 namespace {
 
-// Below this a sine or cosine counts as zero, and a frame as axis-parallel: float noise from a
-// turn of exactly 90 degrees must not send the hit test through a near-infinite slope.
-constexpr double AxisEpsilon = 1e-9;
+// Below this (relative to the lines' lengths) two lines count as parallel.
+constexpr double ParallelEpsilon = 1e-9;
+
+// A frame is axis-parallel only when its angle is a whole number of quarter turns. The angle is
+// compared, not its sine: a turn given in degrees or radians leaves float noise in the sine or
+// cosine of a quarter turn (cos 90 degrees is 6e-17), which this absorbs, while any real turn,
+// however small (0.0000001 degrees is 1.7e-9 radians), stays a turn.
+constexpr double QuarterTurnNoise = 1e-12;
+
+bool IsQuarterTurn(double sinA, double cosA)
+{
+    const double off = std::remainder(std::atan2(sinA, cosA), std::numbers::pi / 2);
+    return std::fabs(off) < QuarterTurnNoise;
+}
 
 TFramePoint Add(TFramePoint a, TFramePoint b) { return {a.X + b.X, a.Y + b.Y}; }
 TFramePoint Sub(TFramePoint a, TFramePoint b) { return {a.X - b.X, a.Y - b.Y}; }
@@ -129,7 +140,7 @@ int TRotateFrame::HitTest(Point p) const
             return i;
     }
     const double px = p.X, py = p.Y;
-    if (std::fabs(CosA) < AxisEpsilon || std::fabs(SinA) < AxisEpsilon) {
+    if (IsQuarterTurn(SinA, CosA)) {
         // Axis-parallel: strictly inside the box of the edge midpoints. Taking all four midpoints
         // (not only 6 and 8 across, 5 and 7 down) gives the same box unturned and the right one
         // at a quarter turn, where 6 and 8 share their x.
@@ -262,7 +273,7 @@ bool TRotateFrame::IntersectLines(TFramePoint p1, TFramePoint d1, TFramePoint p2
     // parallel ones are caught before the division.
     const double det = Cross(d1, d2);
     const double scale = std::hypot(d1.X, d1.Y) * std::hypot(d2.X, d2.Y);
-    if (!(scale > 0) || std::fabs(det) < AxisEpsilon * scale) return false;
+    if (!(scale > 0) || std::fabs(det) < ParallelEpsilon * scale) return false;
     const double t = Cross(Sub(p2, p1), d2) / det;
     at = Add(p1, Scale(d1, t));
     return true;

@@ -34,7 +34,7 @@ void PaintAndCompose(TPreviewWork& work, const Bitmap24& stamp, int32_t colorTyp
                      const TPalette* palette)
 {
     // PaintStamp reads the stamp from the rectangle's corner: hand it the stamp from there.
-    Bitmap24& shifted = Imaging().ScratchBitmap1;
+    Bitmap24& shifted = Imaging().ScratchBitmap1();
     CopyBitmapRect(stamp, StrokeInner, shifted, 0, 0);
     PaintStamp(shifted, work.Color, work.Mask, colorType, mode, color, StrokeInner);
     DrawPreviewChecker(work.Ground, StrokeInner);
@@ -104,12 +104,12 @@ void DrawFootprintPreview(TPreviewWork& work, int toolId, const TToolSettings& s
     FillBitmapRect(work.Mask, f.Eraser ? EraserGroundMask : White, StrokeInner);
 
     // The tip exactly as a dab of the tool makes it, then every tip pixel as a 3 x 3 block.
-    Bitmap24& tip = Imaging().ScratchBitmap2;
+    Bitmap24& tip = Imaging().ScratchBitmap2();
     FillBitmapRect(tip, White, SizeRect(f.Size, f.Size));
     MakeBrushTip(tip, f.Size, f.Softness);
     const int side = PreviewMagnification * f.Size;
     const int at = (StrokePreviewSize - side) / 2;
-    Bitmap24& stamp = Imaging().TextScratchBitmap;
+    Bitmap24& stamp = Imaging().TextScratchBitmap();
     FillBitmapRect(stamp, White, SizeRect(StrokePreviewSize, StrokePreviewSize));
     StretchCopyNearest(tip, SizeRect(f.Size, f.Size), stamp, Rect{at, at, at + side, at + side});
 
@@ -124,10 +124,10 @@ void DrawLinePreview(TPreviewWork& work, const TToolSettings& settings, const TP
     constexpr int Source = 36;
     constexpr int Side = Source * PreviewMagnification;
     constexpr int At = (StrokePreviewSize - Side) / 2;
-    Bitmap24& line = Imaging().TextScratchBitmap;
-    StampLine(line, Imaging().ScratchBitmap2, SizeRect(Source, Source), LinePreviewFrom, LinePreviewTo,
+    Bitmap24& line = Imaging().TextScratchBitmap();
+    StampLine(line, Imaging().ScratchBitmap2(), SizeRect(Source, Source), LinePreviewFrom, LinePreviewTo,
               ToolRange::LineSize.Clamp(settings.LineSize), settings.LineAntiAlias);
-    Bitmap24& stamp = Imaging().ScratchBitmap2;
+    Bitmap24& stamp = Imaging().ScratchBitmap2();
     FillBitmapRect(stamp, White, SizeRect(StrokePreviewSize, StrokePreviewSize));
     StretchCopyNearest(line, SizeRect(Source, Source), stamp, Rect{At, At, At + Side, At + Side});
 
@@ -140,7 +140,7 @@ void DrawLinePreview(TPreviewWork& work, const TToolSettings& settings, const TP
 void DrawTextPreview(TPreviewWork& work, const TToolSettings& settings, const TPreviewColors& colors, TColor face,
                      Bitmap24& image)
 {
-    Bitmap24& text = Imaging().TextScratchBitmap;
+    Bitmap24& text = Imaging().TextScratchBitmap();
     Rect stampRect;
     RenderTextStamp(text, settings.TextText, settings.TextFont, stampRect, settings.TextAntiAlias,
                     ToolRange::TextAngle.Clamp(settings.TextAngle), ToolRange::TextSize.Clamp(settings.TextW),
@@ -152,7 +152,7 @@ void DrawTextPreview(TPreviewWork& work, const TToolSettings& settings, const TP
     int side = rendered;
     if (rendered > PreviewWorkSize) {
         side = PreviewWorkSize;
-        Bitmap24& reduced = Imaging().ScratchBitmap1;
+        Bitmap24& reduced = Imaging().ScratchBitmap1();
         StretchCopyNearest(text, SizeRect(rendered, rendered), reduced, SizeRect(side, side));
         stamp = &reduced;
     }

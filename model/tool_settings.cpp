@@ -198,7 +198,9 @@ TShapePageLayout TToolSettings::RefreshShapePage(TShapePage page, int32_t panelC
         s.Gradient = false;
         s.AntiAlias = false;
         if (s.Type == stOutlineAndFill) s.Type = stOutline;
-        if (s.Type == stFill) s.FillColor = panelColor;
+        if (s.Type == stFill) SetPaletteFill(s, panelColor);
+    } else {
+        UseTrueColorFill(s);
     }
     if (!s.Gradient)
         GradientMode = gmSolid;
@@ -237,7 +239,21 @@ void TToolSettings::ApplyPaletteShapeRule(TShapeOptions& shape, TColor panelColo
     shape.Gradient = false;
     shape.AntiAlias = false;
     if (shape.Type == stOutlineAndFill) shape.Type = stOutline;
-    shape.FillColor = panelColor;
+    SetPaletteFill(shape, panelColor);
+}
+
+void TToolSettings::SetPaletteFill(TShapeOptions& shape, TColor index)
+{
+    if (!shape.FillIsIndex) shape.TrueColorFill = shape.FillColor;
+    shape.FillIsIndex = true;
+    shape.FillColor = index;
+}
+
+void TToolSettings::UseTrueColorFill(TShapeOptions& shape)
+{
+    if (!shape.FillIsIndex) return;
+    shape.FillColor = shape.TrueColorFill;
+    shape.FillIsIndex = false;
 }
 
 // ---- the current format ----
@@ -265,6 +281,9 @@ TImageChange TToolSettings::ActiveImageChanged(const void* document, int index, 
         ApplyPaletteShapeRule(Ellipse, index);
         GradientMode = gmSolid;
         out.PaletteRulesApplied = true;
+    } else {
+        UseTrueColorFill(Rect);
+        UseTrueColorFill(Ellipse);
     }
     if (ToolId == tiText) {
         ToolId = tiNone;

@@ -82,6 +82,10 @@ struct TShapeOptions {
     int Style = ToolRange::GradientStyle.Default;
     // A colour value; a palette index in the palette colour types.
     TColor FillColor = 0xFFFFFF;
+    // While FillColor holds a palette index, the true-colour fill it stands in for, which comes
+    // back when a true-colour format is current again.
+    TColor TrueColorFill = 0xFFFFFF;
+    bool FillIsIndex = false;
     // 512 x 1: the gradient of the page's gradient fills.
     Bitmap24 Strip{GradientStripWidth, 1};
 };
@@ -200,6 +204,11 @@ public:
     TImageChange ActiveImageChanged(const void* document, int index, int32_t colorType, TColor panelColor);
     // The document went away: a new document at the same address counts as another document.
     void ForgetDocument(const void* document);
+
+    // The fill of each colour type is kept apart: a palette index written into a shape's fill
+    // keeps the true-colour fill aside, and a true-colour type takes it back.
+    static void SetPaletteFill(TShapeOptions& shape, TColor index);
+    static void UseTrueColorFill(TShapeOptions& shape);
 
 private:
     // The palette rule of the shape pages, applied to one page.

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -20,6 +21,7 @@ QString& TestBase()
 
 struct WorkFolderState {
     QString path;
+    QString lockPath;
     std::unique_ptr<QLockFile> lock;
 };
 
@@ -36,7 +38,31 @@ bool IsWritableDir(const QString& dir)
     return probe.open();
 }
 
+// Lets go of a run folder's lock. QLockFile expects to find its file when it lets go, and the
+// file may have gone with a deleted folder.
+void ReleaseLock(WorkFolderState& state)
+{
+    if (!state.lock) return;
+    if (!QFileInfo::exists(state.lockPath)) QFile(state.lockPath).open(QIODevice::WriteOnly);
+    state.lock->unlock();
+    state.lock.reset();
+}
+
 QString RunTag() { return QStringLiteral("run-%1").arg(QCoreApplication::applicationPid()); }
+
+// Takes the lock of a run folder whose owner is gone. A lock file that cannot be parsed (cut
+// short by a crash or a full disk) counts as stale too; a run still alive keeps its lock file
+// natively locked, and such a file is never removed.
+bool TakeStaleLock(QLockFile& lock)
+{
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0)) return true;
+    if (lock.error() != QLockFile::LockFailedError) return false;
+    qint64 pid = 0;
+    QString host, app;
+    if (lock.getLockInfo(&pid, &host, &app)) return false;
+    return lock.removeStaleLockFile() && lock.tryLock(0);
+}
 
 // Removes run folders whose owner is gone (its lock can be taken).
 void SweepStaleRuns(const QString& base)
@@ -46,8 +72,7 @@ void SweepStaleRuns(const QString& base)
     for (const QString& run : runs) {
         if (run == RunTag()) continue;
         QLockFile lock(dir.filePath(run + QStringLiteral(".lock")));
-        lock.setStaleLockTime(0);
-        if (!lock.tryLock(0)) continue;
+        if (!TakeStaleLock(lock)) continue;
         QDir(dir.filePath(run)).removeRecursively();
         lock.unlock();
     }
@@ -90,19 +115,26 @@ QString WorkFolder(const QString& name)
     auto& folders = WorkFolders();
     const QString base = QDir(SettingsDir()).filePath(name);
     auto it = folders.find(base);
-    if (it != folders.end() && QFileInfo(it->second.path).isDir()) return it->second.path;
+    if (it != folders.end() && QFileInfo(it->second.path).isDir() && QFileInfo::exists(it->second.lockPath))
+        return it->second.path;
 
-    QDir().mkpath(base);
+    // First use, or the folder was deleted while the program ran: make it (again) and hold its
+    // lock, so that no other run sweeps it as left behind.
     WorkFolderState state;
-    if (it != folders.end()) state.lock = std::move(it->second.lock);
-    if (!state.lock) {
-        state.lock = std::make_unique<QLockFile>(QDir(base).filePath(RunTag() + QStringLiteral(".lock")));
-        state.lock->setStaleLockTime(0);
-        state.lock->tryLock(0);
-        SweepStaleRuns(base);
-    }
+    if (it != folders.end()) state = std::move(it->second);
+    const bool firstUse = !state.lock;
     state.path = QDir(base).filePath(RunTag());
-    QDir().mkpath(state.path);
+    state.lockPath = QDir(base).filePath(RunTag() + QStringLiteral(".lock"));
+    if (QDir().mkpath(base)) {
+        if (!state.lock || !QFileInfo::exists(state.lockPath)) {
+            ReleaseLock(state);
+            state.lock = std::make_unique<QLockFile>(state.lockPath);
+            state.lock->setStaleLockTime(0);
+            state.lock->tryLock(0);
+        }
+        if (firstUse) SweepStaleRuns(base);
+        QDir().mkpath(state.path);
+    }
     const QString path = state.path;
     folders[base] = std::move(state);
     return path;
@@ -115,7 +147,7 @@ void RemoveWorkFolder(const QString& name)
     auto it = folders.find(base);
     if (it == folders.end()) return;
     QDir(it->second.path).removeRecursively();
-    if (it->second.lock) it->second.lock->unlock();
+    ReleaseLock(it->second);
     folders.erase(it);
     QDir().rmdir(base); // only when no other run still uses it
 }

@@ -1,5 +1,10 @@
 #include "platform/ini_file.h"
 
+#include <map>
+#include <memory>
+
+#include <QFile>
+
 #include "platform/save_file.h"
 
 namespace {
@@ -39,11 +44,23 @@ QString OneLine(const QString& value)
 
 IniFile::IniFile(const QString& path) : path_(path)
 {
-    QByteArray data;
-    if (ReadWholeFile(path, data)) {
-        if (data.startsWith("\xEF\xBB\xBF")) data.remove(0, 3);
-        SetText(QString::fromUtf8(data));
+    if (path.isEmpty()) return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return;
+    // The size is checked before anything is read: a huge file costs nothing but the check.
+    if (file.size() > MaxFileSize) {
+        modified_ = true;
+        return;
     }
+    QByteArray data = file.read(MaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError) return;
+    if (data.size() > MaxFileSize) { // grew while we read it
+        modified_ = true;
+        return;
+    }
+    if (data.startsWith("\xEF\xBB\xBF")) data.remove(0, 3);
+    SetText(QString::fromUtf8(data));
+    modified_ = false;
 }
 
 void IniFile::SetText(const QString& text)
@@ -52,6 +69,7 @@ void IniFile::SetText(const QString& text)
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lines_ = t.split(QLatin1Char('\n'));
     while (!lines_.isEmpty() && lines_.last().trimmed().isEmpty()) lines_.removeLast();
+    modified_ = true;
 }
 
 QString IniFile::Text() const
@@ -121,14 +139,16 @@ bool IniFile::ReadBool(const QString& section, const QString& key, bool defaultV
 void IniFile::WriteString(const QString& section, const QString& key, const QString& value)
 {
     const QString entry = key.trimmed() + QLatin1Char('=') + OneLine(value);
-    int header = FindSection(section);
+    const int header = FindSection(section);
+    const int line = FindKey(header, key);
+    if (line >= 0 && lines_[line] == entry) return;
+    modified_ = true;
     if (header < 0) {
         if (!lines_.isEmpty()) lines_.append(QString());
         lines_.append(QLatin1Char('[') + section.trimmed() + QLatin1Char(']'));
         lines_.append(entry);
         return;
     }
-    const int line = FindKey(header, key);
     if (line >= 0) {
         lines_[line] = entry;
         return;
@@ -174,16 +194,37 @@ void IniFile::EraseSection(const QString& section)
     while ((header = FindSection(section)) >= 0) {
         const int end = SectionEnd(header);
         lines_.erase(lines_.begin() + header, lines_.begin() + end);
+        modified_ = true;
     }
 }
 
 void IniFile::DeleteKey(const QString& section, const QString& key)
 {
     const int line = FindKey(FindSection(section), key);
-    if (line >= 0) lines_.removeAt(line);
+    if (line < 0) return;
+    lines_.removeAt(line);
+    modified_ = true;
 }
 
-bool IniFile::UpdateFile(QString* error) const
+bool IniFile::UpdateFile(QString* error)
 {
-    return WriteFileAtomic(path_, Text().toUtf8(), error);
+    if (!WriteFileAtomic(path_, Text().toUtf8(), error)) return false;
+    modified_ = false;
+    return true;
 }
+
+namespace {
+std::map<QString, std::unique_ptr<IniFile>>& SharedFiles()
+{
+    static std::map<QString, std::unique_ptr<IniFile>> files;
+    return files;
+}
+} // namespace
+
+IniFile& SharedIniFile(const QString& path)
+{
+    std::unique_ptr<IniFile>& file = SharedFiles()[path];
+    if (!file) file = std::make_unique<IniFile>(path);
+    return *file;
+}
+

@@ -8,7 +8,11 @@
 
 class IniFile {
 public:
-    // Loads the file when it exists; a missing file is an empty one.
+    // Settings files we write stay far below this; a larger file was not written by us (or was
+    // damaged) and reads as an empty one, so the next write replaces it whole.
+    static constexpr qint64 MaxFileSize = 1024 * 1024;
+
+    // Loads the file when it exists; a missing or oversized file is an empty one.
     explicit IniFile(const QString& path);
 
     const QString& Path() const { return path_; }
@@ -29,7 +33,10 @@ public:
     void DeleteKey(const QString& section, const QString& key);
 
     // Writes the content back (atomically). False with a text when that failed.
-    bool UpdateFile(QString* error = nullptr) const;
+    bool UpdateFile(QString* error = nullptr);
+    // Whether the content differs from what the file held when read or last written (an
+    // oversized file counts as differing, so it gets rewritten).
+    bool Modified() const { return modified_; }
     QString Text() const;
     void SetText(const QString& text);
 
@@ -41,4 +48,10 @@ private:
 
     QString path_;
     QStringList lines_;
+    bool modified_ = false;
 };
+
+// A settings file that many windows read and write during a run ("position.cfg") is read once:
+// every user of a path shares this one in-memory copy, and its owner writes it back, once, when
+// the program ends (UpdateFile when Modified).
+IniFile& SharedIniFile(const QString& path);

@@ -233,6 +233,7 @@ struct Bucket {
 // and fresh pages for a few megabytes cost more than the work done in them.
 struct Workspace {
     std::vector<uint64_t> sortA, sortB;
+    std::vector<uint32_t> radixStart;
     Histogram histogram;
     std::vector<double> moments;
     Points points;
@@ -258,11 +259,14 @@ void BuildHistogram(const uint8_t* input, size_t pixels, Workspace& ws)
     a.resize(pixels);
     b.resize(pixels);
     for (size_t i = 0; i < pixels; ++i) a[i] = uint64_t(KeyOf(input + i * 3)) << 32 | uint64_t(i);
-    for (int shift = 32; shift < 56; shift += 8) {
-        std::array<size_t, 257> start{};
-        for (uint64_t v : a) ++start[size_t((v >> shift) & 0xFF) + 1];
+    // Two passes of 12 bits: one scatter over the pairs fewer than bytes would take, and the
+    // counts still fit the first-level cache.
+    std::vector<uint32_t>& start = ws.radixStart;
+    for (int shift = 32; shift < 56; shift += 12) {
+        start.assign(4097, 0);
+        for (uint64_t v : a) ++start[size_t((v >> shift) & 0xFFF) + 1];
         for (size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
-        for (uint64_t v : a) b[start[size_t((v >> shift) & 0xFF)]++] = v;
+        for (uint64_t v : a) b[start[size_t((v >> shift) & 0xFFF)]++] = v;
         a.swap(b);
     }
     Histogram& h = ws.histogram;

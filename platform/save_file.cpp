@@ -1,52 +1,127 @@
 #include "platform/save_file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
-#include <QFile>
-#include <QSaveFile>
-#include <QTemporaryFile>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error)
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+// Written on plain POSIX calls rather than QSaveFile: a buffered QSaveFile whose last flush fails
+// (a full disk) still renames the empty or cut temporary file over the original and reports
+// success, and it ignores a failing fsync. Here every step's result is checked, and the temporary
+// file is removed on any failure before the rename, so the target is either the complete new
+// content or untouched.
+namespace {
+
+QString FailureText(const QString& path, int err)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
+    return QStringLiteral("The file \"%1\" cannot be saved: %2.")
+        .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(err)));
+}
+
+// The file really written: a symbolic link keeps pointing at its target, which gets the content.
+QString ResolvedTarget(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink()) return path;
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+}
+
+// Creates a new file beside `target` that nobody else can have opened; -1 with errno on failure.
+int CreateSibling(const QString& target, QByteArray& name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = QFile::encodeName(target) + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        // 0666 under the umask: a new file gets the permissions any new file of this user gets.
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
     }
-    if (file.write(data) != data.size()) {
-        if (error) *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
+    errno = EEXIST;
+    return -1;
+}
+
+bool WriteAll(int fd, const QByteArray& data)
+{
+    const char* p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        p += n;
+        left -= n;
     }
     return true;
 }
 
+// Makes the rename itself durable. Some file systems refuse fsync on a folder; the new content is
+// in place by then either way, so this is only tried.
+void SyncFolderOf(const QByteArray& file)
+{
+    QByteArray folder = file;
+    const qsizetype slash = folder.lastIndexOf('/');
+    folder = slash < 0 ? QByteArray(".") : (slash == 0 ? QByteArray("/") : folder.left(slash));
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+bool ReplaceFile(const QString& path, const QByteArray& data, bool durable, QString* error)
+{
+    const QString target = ResolvedTarget(path);
+    const QByteArray targetName = QFile::encodeName(target);
+    // A file the person made read-only is not replaced behind their back.
+    if (::access(targetName.constData(), F_OK) == 0 && ::access(targetName.constData(), W_OK) != 0) {
+        if (error) *error = FailureText(path, errno);
+        return false;
+    }
+    QByteArray tempName;
+    const int fd = CreateSibling(target, tempName);
+    if (fd < 0) {
+        if (error) *error = FailureText(path, errno);
+        return false;
+    }
+    const auto fail = [&](int err, bool open) {
+        if (open) ::close(fd);
+        ::unlink(tempName.constData());
+        if (error) *error = FailureText(path, err);
+        return false;
+    };
+    // A replaced file keeps its permission bits.
+    struct stat old {};
+    if (::stat(targetName.constData(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0) return fail(errno, true);
+    if (!WriteAll(fd, data)) return fail(errno, true);
+    if (durable && ::fsync(fd) != 0) return fail(errno, true);
+    if (::close(fd) != 0) return fail(errno, false);
+    if (::rename(tempName.constData(), targetName.constData()) != 0) return fail(errno, false);
+    if (durable) SyncFolderOf(targetName);
+    return true;
+}
+
+} // namespace
+
+bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error)
+{
+    return ReplaceFile(path, data, true, error);
+}
+
 bool WriteWorkingFile(const QString& path, const QByteArray& data, QString* error)
 {
-    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
-    file.setAutoRemove(true);
-    if (!file.open()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    if (file.write(data) != data.size() || !file.flush()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    file.close();
-    // POSIX rename replaces the target in one step (QFile::rename refuses an existing target).
-    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
-        if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    file.setAutoRemove(false);
-    return true;
+    return ReplaceFile(path, data, false, error);
 }
 
 bool ReadWholeFile(const QString& path, QByteArray& data, QString* error)

@@ -4,10 +4,15 @@
 #include <QByteArray>
 #include <QString>
 
+// For files a person keeps (icons, libraries, exports, settings): the content goes to a new file
+// beside the target, which is forced to disk and then renamed over the target. On failure the
+// error text names the file and the system's reason, e.g.
+//   The file "/home/me/a.ico" cannot be saved: No space left on device.
 bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error = nullptr);
 // For working files that live for one run (undo snapshots, the recycle bin, library working
 // files): written under a temporary name beside the target and renamed over it, so a reader never
-// sees half a file, but not forced to disk, so an edit never waits for the disk.
+// sees half a file, but not forced to disk, so an edit never waits for the disk. Every step is
+// still checked and failures are reported as above.
 bool WriteWorkingFile(const QString& path, const QByteArray& data, QString* error = nullptr);
 // Reads a whole file; false (and an error text) when it cannot be opened or read.
 bool ReadWholeFile(const QString& path, QByteArray& data, QString* error = nullptr);

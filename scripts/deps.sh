@@ -4,7 +4,7 @@
 TAVRIN_BUILD_PACKAGES=(build-essential cmake pkg-config qt6-base-dev libgl-dev libpng-dev libjpeg-dev
   libgif-dev zlib1g-dev fonts-dejavu-core)
 TAVRIN_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev icoutils imagemagick llvm lld
-  python3 python3-pil xclip xvfb xauth)
+  python3 python3-pil xclip xvfb xauth libxtst6)
 
 tavrin_install_packages() {
   local missing=() pkg

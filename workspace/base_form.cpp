@@ -1,5 +1,7 @@
 #include "workspace/base_form.h"
 
+#include <QApplication>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -25,6 +27,49 @@ QSize FrameExtra(const QWidget* w)
     return QSize(outer.width() - inner.width(), outer.height() - inner.height());
 }
 
+// A modal window must stand above every window, but the window manager keeps the stay-on-top
+// tool windows above any ordinary window, modal or not. So while a modal window shows, the tool
+// windows lose their "above" state (on their native windows only: the widgets keep their flags,
+// and a later change of flags brings it back), and they get it back when the last modal one goes.
+class TModalWatch : public QObject {
+public:
+    using QObject::QObject;
+
+    static void Install()
+    {
+        static QPointer<TModalWatch> watch;
+        if (watch || !qApp) return;
+        watch = new TModalWatch(qApp);
+        qApp->installEventFilter(watch);
+    }
+
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::Show && type != QEvent::Hide) return false;
+        auto* widget = qobject_cast<QWidget*>(object);
+        if (!widget || !widget->isWindow()) return false;
+        Update();
+        // A window being hidden may still count as visible while its event is delivered.
+        QMetaObject::invokeMethod(this, &TModalWatch::Update, Qt::QueuedConnection);
+        return false;
+    }
+
+    static void Update()
+    {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        bool modalShowing = false;
+        for (QWidget* w : windows)
+            if (w->isVisible() && w->isModal()) modalShowing = true;
+        for (QWidget* w : windows) {
+            if (!(w->windowFlags() & Qt::WindowStaysOnTopHint) || w->isModal()) continue;
+            QWindow* native = w->windowHandle();
+            if (native && native->flags().testFlag(Qt::WindowStaysOnTopHint) == modalShowing)
+                native->setFlag(Qt::WindowStaysOnTopHint, !modalShowing);
+        }
+    }
+};
+
 } // namespace
 
 int ExecOver(QDialog& dialog, QWidget* owner)
@@ -43,7 +88,7 @@ QString PositionFilePath() { return AppPaths::SettingsFile(QStringLiteral("posit
 
 TPlacement ReadPlacement(const QString& file, const QString& section)
 {
-    const IniFile ini(file);
+    const IniFile& ini = SharedIniFile(file);
     TPlacement p;
     p.Left = ini.ReadInteger(section, kLeft, -1);
     p.Top = ini.ReadInteger(section, kTop, -1);
@@ -58,28 +103,36 @@ TPlacement ReadPlacement(const QString& file, const QString& section)
 
 bool WritePlacement(const QString& file, const QString& section, const TPlacement& placement)
 {
-    IniFile ini(file);
+    IniFile& ini = SharedIniFile(file);
     ini.WriteInteger(section, kLeft, placement.Left);
     ini.WriteInteger(section, kTop, placement.Top);
     ini.WriteInteger(section, kWidth, placement.Width);
     ini.WriteInteger(section, kHeight, placement.Height);
     ini.WriteInteger(section, kWindowState, placement.WindowState);
-    return ini.UpdateFile();
+    return true;
 }
 
 bool ReadShowing(const QString& file, const QString& section, bool defaultValue)
 {
-    return IniFile(file).ReadBool(section, kShowing, defaultValue);
+    return SharedIniFile(file).ReadBool(section, kShowing, defaultValue);
 }
 
 bool WriteShowing(const QString& file, const QString& section, bool showing)
 {
-    IniFile ini(file);
-    ini.WriteBool(section, kShowing, showing);
-    return ini.UpdateFile();
+    SharedIniFile(file).WriteBool(section, kShowing, showing);
+    return true;
 }
 
-TBaseFormCore::TBaseFormCore(QWidget* self) : PositionFile(PositionFilePath()), self_(self) {}
+bool SavePositionFile()
+{
+    IniFile& ini = SharedIniFile(PositionFilePath());
+    return !ini.Modified() || ini.UpdateFile();
+}
+
+TBaseFormCore::TBaseFormCore(QWidget* self) : PositionFile(PositionFilePath()), self_(self)
+{
+    if (self->windowFlags() & Qt::WindowStaysOnTopHint) TModalWatch::Install();
+}
 
 bool TBaseFormCore::IsSizeable() const { return self_->minimumSize() != self_->maximumSize(); }
 
@@ -104,6 +157,23 @@ TPlacement TBaseFormCore::CurrentPlacement() const
     p.Width = outer.width();
     p.Height = outer.height();
     return p;
+}
+
+void TBaseFormCore::SetOuterGeometry(const QRect& outer)
+{
+    const QSize extra = FrameExtra(self_);
+    adjusting_ = true;
+    if (outer.size() != self_->frameGeometry().size())
+        self_->resize(qMax(1, outer.width() - extra.width()), qMax(1, outer.height() - extra.height()));
+    self_->move(outer.topLeft());
+    adjusting_ = false;
+}
+
+bool TBaseFormCore::HasStoredPosition() const
+{
+    if (!RememberPlacement || PositionFile.isEmpty()) return false;
+    const TPlacement p = ReadPlacement(PositionFile, self_->objectName());
+    return p.Left != -1 || p.Top != -1;
 }
 
 void TBaseFormCore::SavePlacement()
@@ -134,14 +204,18 @@ void TBaseFormCore::RestorePlacement()
             self_->setWindowState(designed & ~(Qt::WindowMinimized | Qt::WindowMaximized));
         const QRect outer = self_->frameGeometry();
         const QSize extra = FrameExtra(self_);
-        int x = p.Left != -1 ? p.Left : outer.x();
-        int y = p.Top != -1 ? p.Top : outer.y();
-        int w = outer.width();
-        int h = outer.height();
-        if (sizeable && p.Width != -1) w = p.Width;
-        if (sizeable && p.Height != -1) h = p.Height;
+        // Whatever the file says, the title bar lands on the work area (a title bar at least 50
+        // pixels high while the window manager has not told its frame yet).
+        const int titleHeight = qMax(50, self_->geometry().y() - outer.y());
         const Rect area = WorkAreaOf(self_);
-        KeepOnWorkArea(x, y, w, h, area);
+        const QRect placed = PlaceOnWorkArea(p.Left != -1 ? p.Left : outer.x(), p.Top != -1 ? p.Top : outer.y(),
+                                             sizeable && p.Width != -1 ? p.Width : outer.width(),
+                                             sizeable && p.Height != -1 ? p.Height : outer.height(), titleHeight,
+                                             sizeable, area);
+        int x = placed.x();
+        int y = placed.y();
+        const int w = placed.width();
+        const int h = placed.height();
         if (SnapToEdges) SnapToWorkArea(x, y, w, h, area);
         adjusting_ = true;
         if (givesSize) self_->resize(qMax(1, w - extra.width()), qMax(1, h - extra.height()));

@@ -26,7 +26,8 @@ struct TPlacement {
     friend bool operator==(const TPlacement&, const TPlacement&) = default;
 };
 
-// Full path of "position.cfg".
+// Full path of "position.cfg". The file is read once per run, when a window first asks for it;
+// reads and writes below go to that copy, and SavePositionFile writes it when the program ends.
 QString PositionFilePath();
 // A missing file, section or key reads as absent; so does a width or height <= 0 and a state
 // other than 0, 1 or 2, which no window could have had.
@@ -36,6 +37,8 @@ bool WritePlacement(const QString& file, const QString& section, const TPlacemen
 // The key "showing" of a section, for the windows whose visibility is remembered.
 bool ReadShowing(const QString& file, const QString& section, bool defaultValue);
 bool WriteShowing(const QString& file, const QString& section, bool showing);
+// Writes "position.cfg" when the run changed it (once, at the end). False when that failed.
+bool SavePositionFile();
 
 // What every instantiation of the base shares.
 class TBaseFormCore {
@@ -45,6 +48,11 @@ public:
     bool SnapToEdges = false;      // the tool windows turn it on
 
     void SavePlacement();
+    // Puts the window's outer rectangle (frame included) where a layout that already keeps to the
+    // work area decided, without the moving rules (snapping would undo a chosen margin).
+    void SetOuterGeometry(const QRect& outer);
+    // Whether "position.cfg" holds a place of the user's for this window.
+    bool HasStoredPosition() const;
     // The window's placement now, as it would be saved (a maximized or minimized window gives its
     // normal rectangle).
     TPlacement CurrentPlacement() const;

@@ -41,7 +41,7 @@ protected:
     void paintEvent(QPaintEvent* event) override
     {
         QPainter p(this);
-        const Bitmap24& buffer = owner_->doc_.BackBuffer;
+        const CanvasBuffer& buffer = owner_->doc_.BackBuffer;
         const QRect area = event->rect() & QRect(0, 0, buffer.Width(), buffer.Height());
         if (!area.isEmpty()) p.drawImage(area.topLeft(), buffer.ConstImage(), area);
         SelectionController::PaintOutline(owner_->doc_, owner_->CurrentToolId(), p);
@@ -449,9 +449,9 @@ bool Tfrm_childwin::Save()
 
 // ---- closing ------------------------------------------------------------------------------
 
-bool Tfrm_childwin::ConfirmClose()
+Tfrm_childwin::TCloseAnswer Tfrm_childwin::AskToSave()
 {
-    if (!IsModified()) return true;
+    if (!IsModified()) return TCloseAnswer::Close;
     const QString name = doc_.LibIconName.isEmpty() ? doc_.FileName : doc_.LibIconName;
     const TMsgResult answer =
         MessageBox(this, QStringLiteral("The icon '%1' has been modified. Do you want to save it?").arg(name),
@@ -459,20 +459,25 @@ bool Tfrm_childwin::ConfirmClose()
     switch (answer) {
     case TMsgResult::Yes:
         // A save that fails or is cancelled keeps the window, so nothing is lost.
-        return Save();
+        return Save() ? TCloseAnswer::Close : TCloseAnswer::Keep;
     case TMsgResult::No:
-        SetModified(false);
-        return true;
+        return TCloseAnswer::Discard;
     default:
-        return false;
+        return TCloseAnswer::Keep;
     }
 }
 
 void Tfrm_childwin::closeEvent(QCloseEvent* event)
 {
-    if (!ConfirmClose()) {
+    switch (AskToSave()) {
+    case TCloseAnswer::Keep:
         event->ignore();
         return;
+    case TCloseAnswer::Discard:
+        SetModified(false);
+        break;
+    case TCloseAnswer::Close:
+        break;
     }
     event->accept();
 }

@@ -89,6 +89,15 @@ public:
     void UpdateCaption();
     // File > Save. True when the icon was written.
     bool Save();
+    // What the save question asked before closing decided.
+    enum class TCloseAnswer {
+        Close,   // nothing unsaved, or it was saved
+        Discard, // the person chose not to save
+        Keep,    // Cancel, or a Yes whose save failed or was cancelled: the window stays
+    };
+    // Asks the save question when the icon is modified (Yes saves); changes nothing else, so a
+    // shut-down can ask every document before it closes any.
+    TCloseAnswer AskToSave();
     // Copies the colour window's palette into the current format and repaints.
     void ApplyPanelPalette();
     // The tools window chose another tool (or the same again).
@@ -158,8 +167,6 @@ private:
     void TakePanelPalette();
     bool IsActiveDocument() const;
     int CurrentToolId() const;
-    // Asks the save question; false when the window must stay open.
-    bool ConfirmClose();
 
     TDocumentModel doc_;
     QPointer<QMdiSubWindow> subWindow_;

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
@@ -11,6 +12,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "model/font_families.h"
 #include "model/tool_settings.h"
 #include "platform/small_routines.h"
 #include "platform/ui/form_builder.h"
@@ -104,10 +106,19 @@ Tfrm_font::~Tfrm_font()
 
 QStringList Tfrm_font::ScreenFontFaces()
 {
-    QStringList faces;
+    QStringList families;
     for (const QString& family : QFontDatabase::families())
-        if (!QFontDatabase::isPrivateFamily(family)) faces << family;
-    faces.removeDuplicates();
+        if (!QFontDatabase::isPrivateFamily(family)) families << family;
+    QStringList faces;
+    for (const QString& face : PlainFontFamilies(families)) {
+        // The font system adds the generic names "Serif", "Sans Serif" and "Monospace" as
+        // stand-ins for whatever font it picks; they are listed only when a font of that name is
+        // installed, that is when the name finds a font of that family (of whichever foundry).
+        const bool generic = face == QLatin1String("Serif") || face == QLatin1String("Sans Serif") ||
+                             face == QLatin1String("Monospace");
+        if (generic && PlainFontFamilies({QFontInfo(QFont(face)).family()}).value(0) != face) continue;
+        faces << face;
+    }
     return faces;
 }
 
@@ -150,9 +161,8 @@ void Tfrm_font::FormShow()
 {
     const QFont f = edt_FontSample->font();
     syncing_ = true;
-    // A face that is not installed leaves the list as it was; the sample keeps its face.
-    const int index = FaceIndex(f.family());
-    if (index >= 0) cmb_TextFont->setCurrentIndex(index);
+    // A face that is not installed shows no entry selected; the sample keeps its face.
+    cmb_TextFont->setCurrentIndex(FaceIndex(f.family()));
     spn_TextSize->SetValue(f.pointSize());
     btn_TextB->setChecked(f.bold());
     btn_TextI->setChecked(f.italic());
@@ -178,8 +188,8 @@ void Tfrm_font::cmb_TextFontChange()
 void Tfrm_font::spn_TextSizeChange()
 {
     // Only a whole number is taken; it reads within 3..999.
-    if (syncing_ || !IsIntegerText(spn_TextSize->Text().trimmed())) return;
-    const int size = spn_TextSize->Value();
+    int size = 0;
+    if (syncing_ || !spn_TextSize->TypedValue(size)) return;
     ChangeSampleFont([&](QFont& f) { f.setPointSize(size); });
 }
 

@@ -23,7 +23,8 @@ public:
     explicit Tfrm_font(QWidget* parent = nullptr);
     ~Tfrm_font() override;
 
-    // The font families the screen offers, each once, private system families left out.
+    // The installed font families, each once by its plain name; private system families and the
+    // font system's generic stand-in names left out.
     static QStringList ScreenFontFaces();
     // Fills the face list with these faces, sorted as a sorted list box sorts (case-insensitive),
     // and selects the sample's face when it is among them (none otherwise).

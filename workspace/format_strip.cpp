@@ -1,7 +1,10 @@
 #include "workspace/format_strip.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
+#include <QApplication>
 #include <QFont>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -54,6 +57,12 @@ TFormatStrip::TFormatStrip(QWidget* parent)
     panel_->setObjectName(QStringLiteral("Panel1"));
     panel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel_->setLineWidth(1);
+    // White like the strip picture, so that where the picture stands clear of the panel's left edge
+    // (a tool window over that part) the strip still looks whole.
+    clip_->setAutoFillBackground(true);
+    QPalette ground = clip_->palette();
+    ground.setColor(QPalette::Window, Qt::white);
+    clip_->setPalette(ground);
 
     timer_.setInterval(TickMs);
     connect(&timer_, &QTimer::timeout, this, &TFormatStrip::TimerTick);
@@ -74,6 +83,7 @@ void TFormatStrip::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     LayoutChildren();
+    KeepSelectedInView();
 }
 
 void TFormatStrip::LayoutChildren()
@@ -87,6 +97,34 @@ void TFormatStrip::LayoutChildren()
 }
 
 int TFormatStrip::PanelWidth() const { return clip_->width(); }
+
+TFormatStrip::Span TFormatStrip::VisibleSpan() const
+{
+    const int width = PanelWidth();
+    const Span whole{0, width};
+    if (!clip_->isVisible() || width <= 0) return whole;
+    // The tool windows stay on top of the main window and its documents; in a maximized
+    // document the tools window sits over the strip's first cells and its left arrow.
+    const QRect panel(clip_->mapToGlobal(QPoint(0, 0)), clip_->size());
+    std::vector<std::pair<int, int>> covered;
+    const QWidget* own = window();
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == own || w->windowType() != Qt::Tool || !w->isVisible() || w->isMinimized()) continue;
+        const QRect over = w->frameGeometry() & panel;
+        if (!over.isEmpty()) covered.emplace_back(over.left() - panel.left(), over.right() + 1 - panel.left());
+    }
+    if (covered.empty()) return whole;
+    std::sort(covered.begin(), covered.end());
+    Span best{0, 0};
+    int from = 0;
+    for (const auto& [left, right] : covered) {
+        if (left - from > best.To - best.From) best = {from, left};
+        from = std::max(from, right);
+    }
+    if (width - from > best.To - best.From) best = {from, width};
+    // A stretch narrower than a cell shows none: the strip then ignores the windows over it.
+    return best.To - best.From >= CellWidth ? best : whole;
+}
 
 void TFormatStrip::SizeCanvas()
 {
@@ -136,6 +174,7 @@ void TFormatStrip::DrawFormats(const TIconImageArray& formats, int selected, boo
         }
     }
     for (int i = 0; i < formats.Count(); ++i) DrawFormatThumbnail(canvas_, formats, i);
+    selected_ = selected;
     Changed();
 }
 
@@ -145,14 +184,36 @@ void TFormatStrip::SetStripLeft(int left)
     image_->move(left_, image_->y());
 }
 
-int TFormatStrip::GlideTarget(int index, int count, int panelWidth)
+int TFormatStrip::GlideTarget(int index, int count, int panelWidth) { return GlideTarget(index, count, 0, panelWidth); }
+
+int TFormatStrip::GlideTarget(int index, int count, int from, int to)
 {
-    int target = panelWidth / 2 - index * CellWidth;
-    if (target + count * CellWidth < panelWidth) target = panelWidth - count * CellWidth;
-    return std::min(target, 0);
+    int target = from + (to - from) / 2 - index * CellWidth;
+    if (target + count * CellWidth < to) target = to - count * CellWidth;
+    return std::min(target, from);
 }
 
-void TFormatStrip::GlideToCell(int index) { GlideTo(GlideTarget(index, cellCount_, PanelWidth())); }
+void TFormatStrip::GlideToCell(int index)
+{
+    selected_ = index;
+    const Span span = VisibleSpan();
+    GlideTo(GlideTarget(index, cellCount_, span.From, span.To));
+}
+
+void TFormatStrip::KeepSelectedInView()
+{
+    if (mode_ == Gliding || selected_ < 0 || selected_ >= cellCount_) return;
+    const Span span = VisibleSpan();
+    // No blank beyond the last cell while earlier cells are scrolled out, and no gap before the
+    // first cell once nothing covers the panel's left part any more.
+    int left = std::clamp(left_, std::min(span.From, span.To - cellCount_ * CellWidth), span.From);
+    const int cell = left + selected_ * CellWidth;
+    if (cell < span.From || cell + CellWidth > span.To) left = GlideTarget(selected_, cellCount_, span.From, span.To);
+    if (left != left_) {
+        EndMode();
+        SetStripLeft(left);
+    }
+}
 
 void TFormatStrip::GlideTo(int target)
 {
@@ -178,16 +239,19 @@ void TFormatStrip::EndMode()
 void TFormatStrip::TimerTick()
 {
     switch (mode_) {
-    case ScrollingLeft:
+    case ScrollingLeft: {
         // Toward the first cell; never past it.
-        if (left_ < 0) {
-            SetStripLeft(std::min(left_ + ScrollStep, 0));
+        const int end = VisibleSpan().From;
+        if (left_ < end) {
+            SetStripLeft(std::min(left_ + ScrollStep, end));
             return;
         }
         break;
+    }
     case ScrollingRight: {
         // Toward the last cell, until its right end meets the panel's.
-        const int end = PanelWidth() - cellCount_ * CellWidth;
+        const Span span = VisibleSpan();
+        const int end = std::min(span.From, span.To - cellCount_ * CellWidth);
         if (left_ > end) {
             SetStripLeft(std::max(left_ - ScrollStep, end));
             return;

@@ -6,7 +6,8 @@
 // the cells into Canvas() (DrawFormats does the whole format strip) and listens to CellPressed.
 //
 // Layout: btn_ScrollLeft (17 px wide) | Panel1 (lowered, clips) holding img_preview | btn_ScrollRight.
-// img_preview's left edge is the scroll position, 0 or negative.
+// img_preview's left edge is the scroll position, 0 or negative; positive only while one of our
+// tool windows lies over the panel's left part, so that the selected cell is not hidden under it.
 #include <QFrame>
 #include <QTimer>
 #include <QToolButton>
@@ -54,10 +55,22 @@ public:
     int StripTarget() const { return target_; }
     // Visible width of the strip panel.
     int PanelWidth() const;
+    // The part of the panel a person can see, in panel x: [From, To). It is the whole panel
+    // unless tool windows of ours (which stay on top) lie over it; then it is the widest stretch
+    // they leave free, as long as a cell fits in it.
+    struct Span {
+        int From = 0;
+        int To = 0;
+    };
+    Span VisibleSpan() const;
     // Where the strip glides to show cell `index`: centred when possible, never past either end.
     static int GlideTarget(int index, int count, int panelWidth);
-    // Glides (mode 3) to show cell `index`.
+    // The same within the visible stretch [from, to) of the panel.
+    static int GlideTarget(int index, int count, int from, int to);
+    // Glides (mode 3) to show cell `index`, which the strip keeps in view from then on: a resize
+    // scrolls it back into view when it would leave it.
     void GlideToCell(int index);
+    int SelectedCell() const { return selected_; }
     void GlideTo(int target);
     // One timer tick (Timer1Timer).
     void TimerTick();
@@ -85,6 +98,8 @@ private:
     void LayoutChildren();
     void SizeCanvas();
     void EndMode();
+    // After a resize: the scroll position stays within its ends and the selected cell in view.
+    void KeepSelectedInView();
 
     QToolButton* btnLeft_;
     QToolButton* btnRight_;
@@ -97,4 +112,5 @@ private:
     int left_ = 0;
     int mode_ = Idle;
     int target_ = 0;
+    int selected_ = -1;
 };

@@ -367,15 +367,17 @@ void Tfrm_GradientColor::setVisible(bool visible)
 
 void Tfrm_GradientColor::spn_HandleNoChange()
 {
-    if (syncing_ || !IsIntegerText(spn_HandleNo->Text().trimmed())) return;
-    SelectHandle(spn_HandleNo->Value());
+    int handle = 0;
+    if (syncing_ || !spn_HandleNo->TypedValue(handle)) return;
+    SelectHandle(handle);
     Redraw();
 }
 
 void Tfrm_GradientColor::spn_PositionChange()
 {
-    if (syncing_ || !IsIntegerText(spn_Position->Text().trimmed())) return;
-    Model.SetSelectedPosition(spn_Position->Value());
+    int position = 0;
+    if (syncing_ || !spn_Position->TypedValue(position)) return;
+    Model.SetSelectedPosition(position);
     Redraw();
 }
 

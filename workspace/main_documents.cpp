@@ -184,6 +184,14 @@ void Tfrm_main::OpenFiles(const QStringList& paths)
             const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(given));
             if (ActivateIfOpen(path)) continue;
             const QString ext = UpperExtension(path);
+            const bool known = ext == QLatin1String(".ICO") || IsLibraryExtension(ext) || IsPictureExtension(ext);
+            // A pipe or a device named like an icon or a picture would block the read or never
+            // end it; such a path is refused before any reader opens it.
+            if (const QFileInfo kind(path); known && kind.exists() && !kind.isFile()) {
+                MessageBox(this, NotRegularFileText(path), QStringLiteral("Open Icon"));
+                if (!IsPictureExtension(ext)) RemoveRecentFile(path);
+                continue;
+            }
             if (ext == QLatin1String(".ICO")) {
                 TIconImageArray formats;
                 if (access.LoadIconFile(path, formats) != 0) {
@@ -223,6 +231,8 @@ void Tfrm_main::OpenPictureAsIcon(const QString& path)
     // Counted with the new window already in the frame.
     doc->Document().FileName = QStringLiteral("Icon%1").arg(DocumentCount() + 1);
     for (int i = 0; i < PhotoToIcon->Formats.Count(); ++i) doc->AddImageFormat(PhotoToIcon->Formats[i]);
+    // The icon exists in no file yet: closing it asks to save, as after an edit.
+    doc->SetModified(true);
     doc->UpdateCaption();
 }
 

@@ -9,6 +9,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QIcon>
+#include <QMargins>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -613,6 +614,7 @@ void Tfrm_main::FormShow()
     for (QWidget* w : {ToolsWindow.data(), ColorWindow.data()})
         if (w) w->show();
     RestoreToolWindowVisibility();
+    FollowToolWindowFrames();
 
     ReopenList = std::make_unique<TReopenList>();
     RebuildReopenMenu();
@@ -626,35 +628,83 @@ void Tfrm_main::OpenCommandLineFiles(const QStringList& arguments)
     OpenFiles(paths);
 }
 
-void Tfrm_main::LayOutToolWindowsNow()
-{
-    auto outerSize = [](QWidget* w) {
-        if (!w) return QSize(0, 0);
-        w->createWinId(); // so that the frame's size is known where the platform can tell it
-        return w->frameGeometry().size();
-    };
-    // A maximized frame covers the work area even before the window manager has said so.
-    QRect outer = frameGeometry();
-    if (isMaximized()) {
-        const Rect area = WorkAreaOf(this);
-        outer = QRect(area.Left, area.Top, area.Width(), area.Height());
-    }
-    const TToolWindowLayout l = LayOutToolWindows(outer, outerSize(ToolsWindow), outerSize(ColorWindow),
-                                                  outerSize(HistoryWindow), outerSize(LibraryWindow));
-    if (ToolsWindow) ToolsWindow->move(l.Tools);
-    if (ColorWindow) ColorWindow->move(l.Colors);
-    if (HistoryWindow) HistoryWindow->move(l.History);
-    if (LibraryWindow) {
-        LibraryWindow->move(l.Library);
-        if (l.LibraryHeight > 0) LibraryWindow->resize(LibraryWindow->width(), l.LibraryHeight);
-    }
-    if (PreviewWindow) PreviewWindow->move(l.Preview);
-}
-
 namespace {
 // The placement base of a tool window, when it has one.
 TBaseFormCore* BaseOf(QWidget* w) { return dynamic_cast<TBaseFormCore*>(w); }
+
+// What the window manager draws around a window's client area; null while it has not told.
+QMargins FrameMarginsOf(const QWidget* w)
+{
+    const QRect outer = w->frameGeometry();
+    const QRect inner = w->geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                    outer.bottom() - inner.bottom());
+}
 } // namespace
+
+void Tfrm_main::LayOutToolWindowsNow(bool onlyUnplaced)
+{
+    QWidget* const windows[] = {ToolsWindow, ColorWindow, HistoryWindow, LibraryWindow, PreviewWindow};
+    // A window not yet framed by the window manager is counted with the frame of one that is
+    // (the main window's at first), so the first layout already leaves room for the title bars.
+    QMargins known = FrameMarginsOf(this);
+    for (QWidget* w : windows) {
+        if (!w) continue;
+        w->createWinId(); // so that the frame is known where the platform can tell it
+        if (!FrameMarginsOf(w).isNull()) known = FrameMarginsOf(w);
+    }
+    auto margins = [&](QWidget* w) {
+        const QMargins m = FrameMarginsOf(w);
+        return m.isNull() ? known : m;
+    };
+    auto outerSize = [&](QWidget* w) { return w ? w->size().grownBy(margins(w)) : QSize(); };
+
+    const Rect a = WorkAreaOf(this);
+    const QRect area(a.Left, a.Top, a.Width(), a.Height());
+    // A maximized frame covers the work area even before the window manager has said so.
+    const QRect outer = isMaximized() ? area : frameGeometry();
+    const TToolWindowLayout l =
+        LayOutToolWindows(outer, area, outerSize(ToolsWindow), outerSize(ColorWindow), outerSize(HistoryWindow),
+                          outerSize(LibraryWindow), outerSize(PreviewWindow));
+    const QRect places[] = {l.Tools, l.Colors, l.History, l.Library, l.Preview};
+    for (int i = 0; i < 5; ++i) {
+        QWidget* w = windows[i];
+        if (!w) continue;
+        TBaseFormCore* base = BaseOf(w);
+        if (onlyUnplaced && (!base || base->HasStoredPosition())) continue;
+        // The window's own frame when known, else the estimate the layout counted with.
+        const QRect place = places[i];
+        const QMargins m = margins(w);
+        if (base && !FrameMarginsOf(w).isNull()) {
+            base->SetOuterGeometry(place);
+            continue;
+        }
+        const QSize client = place.size().shrunkBy(m);
+        if (client != w->size() && client.isValid()) w->resize(client);
+        w->move(place.topLeft()); // a window's position is its frame's
+
+    }
+}
+
+void Tfrm_main::FollowToolWindowFrames()
+{
+    // The window manager frames the windows some time after they are shown, with no event of its
+    // own: look for the frames for a short while, and lay the windows out again by them.
+    auto* timer = new QTimer(this);
+    timer->setInterval(25);
+    connect(timer, &QTimer::timeout, this, [this, timer, polls = 0]() mutable {
+        bool framed = true;
+        for (QWidget* w : {ToolsWindow.data(), ColorWindow.data(), HistoryWindow.data(), LibraryWindow.data(),
+                           PreviewWindow.data()})
+            if (w && w->isVisible() && FrameMarginsOf(w).isNull()) framed = false;
+        if (framed) LayOutToolWindowsNow(true);
+        if (framed || ++polls >= 80) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+}
 
 void Tfrm_main::RestoreToolWindowVisibility()
 {
@@ -678,26 +728,48 @@ void Tfrm_main::WriteToolWindowVisibility()
     }
 }
 
-void Tfrm_main::closeEvent(QCloseEvent* event)
+bool Tfrm_main::QueryShutDown()
 {
-    // Every document closes first, the most recent first; each may ask to save, and a refusal
-    // (Cancel, or a Yes whose save did not happen) keeps it open and stops the exit.
-    const QList<QMdiSubWindow*> windows = mdi_->subWindowList(QMdiArea::CreationOrder);
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-        if (!(*it)->close()) {
-            event->ignore();
-            return;
+    QList<QPointer<Tfrm_childwin>> documents;
+    for (Tfrm_childwin* doc : Documents()) documents.prepend(doc);
+    // Every document is asked before any closes, so a Cancel further down the list keeps them all;
+    // a No is only acted on once the whole shut-down goes on.
+    QList<QPointer<Tfrm_childwin>> discarded;
+    for (const QPointer<Tfrm_childwin>& doc : documents) {
+        if (!doc) continue;
+        switch (doc->AskToSave()) {
+        case Tfrm_childwin::TCloseAnswer::Keep: return false;
+        case Tfrm_childwin::TCloseAnswer::Discard: discarded << doc; break;
+        case Tfrm_childwin::TCloseAnswer::Close: break;
         }
     }
-    // The library's question comes once the documents, which may save into it, are closed; a
-    // Yes whose save did not happen keeps the program open.
-    if (IconLib && !IconLib->QueryEndSave()) {
+    // The library's question comes after the documents', whose saves may go into it.
+    if (IconLib && !IconLib->QueryEndSave()) return false;
+    for (const QPointer<Tfrm_childwin>& doc : discarded)
+        if (doc) doc->SetModified(false);
+    for (const QPointer<Tfrm_childwin>& doc : documents) {
+        if (!doc) continue;
+        auto* sub = qobject_cast<QMdiSubWindow*>(doc->parentWidget());
+        if (!(sub ? sub->close() : doc->close())) return false;
+    }
+    return true;
+}
+
+void Tfrm_main::SaveWindowState()
+{
+    SavePlacement();
+    WriteToolWindowVisibility();
+}
+
+void Tfrm_main::closeEvent(QCloseEvent* event)
+{
+    if (!QueryShutDown()) {
         event->ignore();
         return;
     }
-    SavePlacement();
-    WriteToolWindowVisibility();
+    SaveWindowState();
     event->accept();
+    emit ShutDownAccepted();
 }
 
 // ---- drops ----
@@ -758,7 +830,9 @@ void Tfrm_main::act_icon_mixerExecute()
     Tfrm_childwin* doc = CreateDocumentWindow();
     for (int i = 0; i < mixer.Result.Count(); ++i) doc->AddImageFormat(mixer.Result[i]);
     doc->Document().FileName = QString::fromLatin1(MixerFileName);
-    doc->setWindowTitle(mixer.ResultCaption);
+    // The mix exists in no file yet: closing it asks to save, and its caption says so.
+    doc->SetModified(true);
+    doc->setWindowTitle(mixer.ResultCaption + QStringLiteral(" *"));
 }
 
 QString Tfrm_main::HelpFilePath() { return QDir(AppPaths::ExecutableDir()).filePath(QStringLiteral("tavrin.chm")); }

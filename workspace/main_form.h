@@ -164,6 +164,20 @@ public:
     // The help file's path.
     static QString HelpFilePath();
 
+    // ---- shut-down ----
+    // Asks every modified document (the most recent first), then a modified library, and closes
+    // the documents once all have answered. False when one answer keeps the program running
+    // (Cancel, or a Yes whose save did not happen): then no window has closed, and an icon
+    // answered No before it is still marked modified.
+    bool QueryShutDown();
+    // Writes the main window's placement and which tool windows are showing ("position.cfg").
+    void SaveWindowState();
+
+signals:
+    // The main window has closed for good: every question was answered and the settings written;
+    // the run may end.
+    void ShutDownAccepted();
+
 protected:
     void setVisible(bool visible) override;
     void closeEvent(QCloseEvent* event) override;
@@ -182,7 +196,11 @@ private:
     void UpdateWindowMenu();
     bool ClipboardHasPicture() const;
     static bool DocumentHasSelection(Tfrm_childwin* document);
-    void LayOutToolWindowsNow();
+    // Lays the tool windows out by their outer rectangles; afterwards only those the user has no
+    // stored place for.
+    void LayOutToolWindowsNow(bool onlyUnplaced = false);
+    // Lays them out again once the window manager has framed them.
+    void FollowToolWindowFrames();
     void RestoreToolWindowVisibility();
     void WriteToolWindowVisibility();
 

@@ -37,6 +37,9 @@ void Tfrm_main::RegisterLibraryPeers()
         Tfrm_childwin* doc = CreateDocumentWindow();
         doc->Document().FileName = link.FileName;
         doc->AddImageFormats(formats);
+        // An icon of a read-only library is the library's, not the document's: until it is
+        // saved to a file of its own, closing it asks.
+        if (link.LibIconName.isEmpty()) doc->SetModified(true);
         ApplyLink(*doc, link);
         return doc;
     };

@@ -724,6 +724,8 @@ void Tfrm_tools_panel::ShowToolPage(int toolId)
 
 void Tfrm_tools_panel::ActiveImageChanged(const void* document, int index, int32_t colorType)
 {
+    // Making a format current drops the document's selection, also when it is the same format again.
+    ClearSelectionReadouts();
     const auto& getColor = ColorPeers().GetColor;
     const TImageChange change =
         ToolSettings().ActiveImageChanged(document, index, colorType, getColor ? getColor() : TColor(0));
@@ -820,11 +822,11 @@ void Tfrm_tools_panel::TrackChanged(TToolTrack track)
 
 void Tfrm_tools_panel::TrackSpinChanged(TToolTrack track)
 {
-    TSpinEdit* spin = TrackSpinOf(track);
-    // An empty text waits for the user; any other text that is no number counts as the minimum.
-    if (spin->Text().trimmed().isEmpty()) return;
+    // Letters or a lone sign on the way to a number change nothing and stay as typed.
+    int value = 0;
+    if (!TrackSpinOf(track)->TypedValue(value)) return;
     TTrackBar* bar = TrackBarOf(track);
-    if (spin->Value() != bar->Position()) bar->SetPosition(spin->Value());
+    if (value != bar->Position()) bar->SetPosition(value);
 }
 
 // ---- options ------------------------------------------------------------------------------
@@ -929,12 +931,13 @@ void Tfrm_tools_panel::ShapeOptionChanged(TShapePageControls& c, TOptionControl 
 void Tfrm_tools_panel::ShapeSpinChange(TShapePageControls& c, TSpinEdit* spin)
 {
     // A text that is no whole number changes nothing until it is one.
-    if (!IsIntegerText(spin->Text().trimmed())) return;
+    int value = 0;
+    if (!spin->TypedValue(value)) return;
     TShapeOptions& s = ToolSettings().Shape(c.Page);
     if (spin == c.Border)
-        s.BorderSize = spin->Value();
+        s.BorderSize = value;
     else
-        s.Round = spin->Value();
+        s.Round = value;
     RefreshShapePage(c);
 }
 
@@ -958,6 +961,7 @@ void Tfrm_tools_panel::ShapeSwatchClick(TShapePageControls& c)
         if (!edit || !edit(this, nodes)) return;
         ToolSettings().SetShapeGradient(c.Page, nodes);
     } else {
+        TToolSettings::UseTrueColorFill(s);
         TColor color = s.FillColor;
         if (!Dialogs().PickColor(this, color)) return;
         s.FillColor = color;

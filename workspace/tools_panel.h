@@ -252,6 +252,8 @@ private:
     void ShowShapeSettings(const TShapePageControls& c);
     void ShowSelection(QLabel* image, QLabel* const labels[4], const Rect& bounds, const Bitmap24* color,
                        const Bitmap24* mask);
+    // A format made current has no selection: the selection pages show none, numbers blank.
+    void ClearSelectionReadouts();
     TColor FaceColor() const;
 
     TShapePageControls rect_;

@@ -94,6 +94,18 @@ void Tfrm_tools_panel::ShowSelection(QLabel* image, QLabel* const labels[4], con
     SetPicture(image, thumb);
 }
 
+void Tfrm_tools_panel::ClearSelectionReadouts()
+{
+    QLabel* const labels[8] = {lbl_RectSelectX, lbl_RectSelectY, lbl_RectSelectW, lbl_RectSelectH,
+                               lbl_FreeSelectX, lbl_FreeSelectY, lbl_FreeSelectW, lbl_FreeSelectH};
+    for (int i = 0; i < 8; ++i) {
+        labels[i]->setText(QStringLiteral("%1:").arg(QLatin1Char("XYWH"[i % 4])));
+        labels[i]->adjustSize();
+    }
+    ShowRectSelection(Rect{}, nullptr, nullptr);
+    ShowFreeSelection(Rect{}, nullptr, nullptr);
+}
+
 void Tfrm_tools_panel::ShowRectSelection(const Rect& bounds, const Bitmap24* color, const Bitmap24* mask)
 {
     QLabel* const labels[4] = {lbl_RectSelectX, lbl_RectSelectY, lbl_RectSelectW, lbl_RectSelectH};

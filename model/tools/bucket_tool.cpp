@@ -15,7 +15,7 @@ bool ApplyBucketFill(TFloodFill& fill, Bitmap24& bitmap, Bitmap24& mask, const T
     const Rect area = SizeRect(format.Width, format.Height);
     fill.SetSource(&bitmap, format.Width, format.Height);
     fill.Fill(cell.X, cell.Y, tolerance);
-    Bitmap24& stamp = Imaging().ScratchBitmap1;
+    Bitmap24& stamp = Imaging().ScratchBitmap1();
     FillBitmapRect(stamp, 0xFFFFFF, area);
     fill.ApplyMask(stamp);
     PaintStamp(stamp, bitmap, mask, format.ColorType, colors.AlphaColor, colors.Color, area);

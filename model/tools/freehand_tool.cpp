@@ -32,7 +32,7 @@ TFreehandParams FreehandParams(int kind, const TPaintOptions& options, const TTo
 
 Rect PaintDab(TIconImageRec& format, Point cell, const TFreehandParams& p)
 {
-    Bitmap24& tip = Imaging().ScratchBitmap1;
+    Bitmap24& tip = Imaging().ScratchBitmap1();
     MakeBrushTip(tip, p.Size, p.Softness);
     const int r = (p.Size - 1) / 2;
     const Rect dab{cell.X - r, cell.Y - r, cell.X - r + p.Size, cell.Y - r + p.Size};

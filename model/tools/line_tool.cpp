@@ -15,8 +15,8 @@ void DrawLine(TDocumentModel& doc, Point from, Point to, int width, bool antiali
     if (!f || !f->Bitmap || !f->Mask) return;
     doc.RestoreBackups();
     const Rect area = SizeRect(f->Width, f->Height);
-    Bitmap24& stamp = Imaging().ScratchBitmap1;
-    StampLine(stamp, Imaging().ScratchBitmap2, area, from, to, width, antialias);
+    Bitmap24& stamp = Imaging().ScratchBitmap1();
+    StampLine(stamp, Imaging().ScratchBitmap2(), area, from, to, width, antialias);
     PaintStamp(stamp, *f->Bitmap, *f->Mask, f->ColorType, colors.AlphaColor, colors.Color, area);
 }
 

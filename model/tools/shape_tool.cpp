@@ -8,6 +8,9 @@
 #include "model/tool_ids.h"
 #include "model/tools/tool_canvas.h"
 
+namespace {
+
+// The two shapes differ only in their renderer and in which of the tools window's options they read.
 void DrawShape(TDocumentModel& doc, int toolId, Point from, Point to, const TPaintOptions& o, const TToolColors& colors)
 {
     TIconImageRec* f = doc.CurrentImage();
@@ -43,4 +46,28 @@ void ShapeTool(TToolSession& session, TDocumentModel& doc, TToolHost& host, int 
     DragFromStartCell(session, doc, host, toolId, e, options, [&](Point from, Point to) {
         DrawShape(doc, toolId, from, to, options, host.Colors());
     });
+}
+
+} // namespace
+
+void DrawRectangle(TDocumentModel& doc, Point from, Point to, const TPaintOptions& options, const TToolColors& colors)
+{
+    DrawShape(doc, tiRectangle, from, to, options, colors);
+}
+
+void DrawEllipse(TDocumentModel& doc, Point from, Point to, const TPaintOptions& options, const TToolColors& colors)
+{
+    DrawShape(doc, tiEllipse, from, to, options, colors);
+}
+
+void RectangleTool(TToolSession& session, TDocumentModel& doc, TToolHost& host, const TToolEvent& e,
+                   const TPaintOptions& options)
+{
+    ShapeTool(session, doc, host, tiRectangle, e, options);
+}
+
+void EllipseTool(TToolSession& session, TDocumentModel& doc, TToolHost& host, const TToolEvent& e,
+                 const TPaintOptions& options)
+{
+    ShapeTool(session, doc, host, tiEllipse, e, options);
 }

@@ -4,10 +4,12 @@
 // records "Rectangle" or "Ellipse".
 #include "model/tools/tool_session.h"
 
-void ShapeTool(TToolSession& session, TDocumentModel& doc, TToolHost& host, int toolId, const TToolEvent& e,
-               const TPaintOptions& options);
+void RectangleTool(TToolSession& session, TDocumentModel& doc, TToolHost& host, const TToolEvent& e,
+                   const TPaintOptions& options);
+void EllipseTool(TToolSession& session, TDocumentModel& doc, TToolHost& host, const TToolEvent& e,
+                 const TPaintOptions& options);
 
-// Draws the shape from the backups: the format restored, then the rectangle or ellipse of the
-// tool (tiRectangle or tiEllipse) with corners From and To (in either order) rendered into it.
-void DrawShape(TDocumentModel& doc, int toolId, Point from, Point to, const TPaintOptions& options,
-               const TToolColors& colors);
+// Draw the shape from the backups: the format restored, then the rectangle or ellipse with
+// corners From and To (in either order) rendered into it with the tool's options.
+void DrawRectangle(TDocumentModel& doc, Point from, Point to, const TPaintOptions& options, const TToolColors& colors);
+void DrawEllipse(TDocumentModel& doc, Point from, Point to, const TPaintOptions& options, const TToolColors& colors);

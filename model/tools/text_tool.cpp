@@ -88,7 +88,7 @@ void RenderText(TDocumentModel& doc, TToolHost& host, const TTextOptions& option
     doc.RestoreBackups();
     const int w = SideOf(doc.TextW), h = SideOf(doc.TextH);
     // The stamp is the square the turned box fits in; the scratch grows to hold it whole.
-    Bitmap24& stamp = Imaging().TextScratchBitmap;
+    Bitmap24& stamp = Imaging().TextScratchBitmap();
     const int side = std::max(w, h) + 4;
     if (stamp.Width() < side || stamp.Height() < side)
         stamp.SetSize(std::max(stamp.Width(), side), std::max(stamp.Height(), side));

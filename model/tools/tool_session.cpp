@@ -67,8 +67,8 @@ void TToolSession::Mouse(TDocumentModel& doc, TToolHost& host, int toolId, int p
     case tiLine: LineTool(*this, doc, host, e, options); break;
     case tiBucket: BucketTool(*this, doc, host, e, options); break;
     case tiPicker: PickerTool(doc, host, e); break;
-    case tiRectangle:
-    case tiEllipse: ShapeTool(*this, doc, host, toolId, e, options); break;
+    case tiRectangle: RectangleTool(*this, doc, host, e, options); break;
+    case tiEllipse: EllipseTool(*this, doc, host, e, options); break;
     default: break;
     }
 }

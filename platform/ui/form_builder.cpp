@@ -54,9 +54,8 @@ void PairTrackAndSpin(TTrackBar* track, TSpinEdit* spin)
         if (spin->Text().trimmed() != QString::number(track->Position())) spin->SetValue(track->Position());
     });
     QObject::connect(spin, &TSpinEdit::Changed, track, [track, spin] {
-        if (!IsIntegerText(spin->Text().trimmed())) return;
-        const int value = spin->Value();
-        if (value != track->Position()) track->SetPosition(value);
+        int value = 0;
+        if (spin->TypedValue(value) && value != track->Position()) track->SetPosition(value);
     });
 }
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/small_routines.h"
+
 TSpinEdit::TSpinEdit(QWidget* parent) : QAbstractSpinBox(parent)
 {
     setButtonSymbols(QAbstractSpinBox::UpDownArrows);
@@ -71,6 +73,13 @@ int TSpinEdit::Value() const
     long long v = 0;
     if (!ReadInteger(Text(), v)) v = min_;
     return int(std::clamp<long long>(v, Low(), High()));
+}
+
+bool TSpinEdit::TypedValue(int& value) const
+{
+    if (!IsIntegerText(Text().trimmed())) return false;
+    value = Value();
+    return true;
 }
 
 void TSpinEdit::SetValue(int value)

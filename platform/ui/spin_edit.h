@@ -2,8 +2,9 @@
 // The spin edit of every window: an edit field with up and down arrows whose text the user may
 // type freely. Its value is the text read as a whole number (blanks around it ignored), or the
 // minimum when the text is not one; a number beyond the range reads as the nearest limit, also
-// when it has more digits than any integer holds. A handler that wants to know whether the text
-// is a number at all asks IsIntegerText(Text()) (or the trimmed text, as its window decides).
+// when it has more digits than any integer holds. Handlers that move something from the field ask
+// TypedValue(), which answers only for a text that is a whole number: letters or a lone sign being
+// typed change nothing and are left in the field as typed.
 //
 // The arrows, the arrow keys and the wheel step the value by Increment within the range and
 // write it back as text. Leaving the field puts a number outside the range back to its limit;
@@ -34,6 +35,9 @@ public:
 
     // The text read as a number within the range (see above).
     int Value() const;
+    // True, with the value in `value`, when the trimmed text is a whole number (IsIntegerText);
+    // false for an empty text, letters, a lone sign and anything else.
+    bool TypedValue(int& value) const;
     // Writes the value, brought into the range, as the text.
     void SetValue(int value);
     QString Text() const;

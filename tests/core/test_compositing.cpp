@@ -5,6 +5,7 @@
 
 #include "imaging/compositing.h"
 #include "imaging/imaging_state.h"
+#include "imaging/resample.h"
 #include "support/bitmap_checks.h"
 #include "support/format_helpers.h"
 
@@ -43,6 +44,41 @@ TEST(Compositing, RoundingRuleMaskByteAndPalettes)
     // Without a palette the index is shown as the colour value it is.
     CompositeOnColor(*mono.Bitmap, *mono.Mask, nullptr, dst, 0, SizeRect(2, 1));
     EXPECT_EQ(dst.Pixel(1, 0), 1u);
+}
+
+TEST(Compositing, EveryColourAndMaskByteMatchesTheRoundingRuleInPlaceAndThroughPalettes)
+{
+    // All 65536 pairs of channel value and mask byte, the mask's other bytes differing, over a
+    // ground of three different channels; then in place; then through a 256-entry palette.
+    Bitmap24 color(256, 256), mask(256, 256), dst(256, 256);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            color.SetPixel(x, y, MakeColor(x, 255 - x, (x * 7) & 255));
+            mask.SetPixel(x, y, MakeColor(13, 200, y)); // the first (blue) byte counts
+        }
+    const TColor ground = MakeColor(250, 3, 128);
+    auto expected = [&](int x, int y, TColor c) {
+        const int m = y;
+        return MakeColor(CompositeChannel(ColorR(c), ColorR(ground), m), CompositeChannel(ColorG(c), ColorG(ground), m),
+                         CompositeChannel(ColorB(c), ColorB(ground), m));
+    };
+    CompositeOnColor(color, mask, nullptr, dst, ground, SizeRect(256, 256));
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) ASSERT_EQ(dst.Pixel(x, y), expected(x, y, color.Pixel(x, y))) << x << "," << y;
+    Bitmap24 inPlace = color;
+    CompositeOnColor(inPlace, mask, nullptr, inPlace, ground, Rect{3, 5, 250, 256});
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const bool inside = x >= 3 && x < 250 && y >= 5;
+            ASSERT_EQ(inPlace.Pixel(x, y), inside ? dst.Pixel(x, y) : color.Pixel(x, y)) << x << "," << y;
+        }
+    TIconImageRec indexed = SolidFormat(256, 256, ctColors256, 0, 0);
+    for (int i = 0; i < 256; ++i) indexed.Palette.palPalEntry[size_t(i)] = {uint8_t(i), uint8_t(255 - i), uint8_t((i * 7) & 255), 0};
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) indexed.Bitmap->SetPixel(x, y, MakeColor(x, 0, 0));
+    Bitmap24 viaPalette(256, 256);
+    CompositeOnColor(*indexed.Bitmap, mask, &indexed.Palette, viaPalette, ground, SizeRect(256, 256));
+    EXPECT_TRUE(viaPalette == dst);
 }
 
 TEST(Compositing, RectanglesAreClippedAndEmptyOnesChangeNothing)
@@ -120,13 +156,13 @@ TEST(DrawIconImage, TargetsLargerThanOrEqualToTheSharedBitmaps)
 
     // Drawing into the shared bitmaps themselves.
     const TIconImageRec small = SolidFormat(16, 16, ctTrueAlpha, MakeColor(1, 2, 3), 0);
-    state.ScaleBufferBitmap.Fill(Sentinel);
-    DrawIconImage(state.ScaleBufferBitmap, Rect{100, 100, 132, 132}, 0xFFFFFF, small);
-    EXPECT_EQ(ChangedRect(state.ScaleBufferBitmap, Sentinel), (Rect{100, 100, 132, 132}));
-    EXPECT_EQ(state.ScaleBufferBitmap.Pixel(131, 131), MakeColor(1, 2, 3));
-    state.ScratchBitmap1.Fill(Sentinel);
-    DrawIconImage(state.ScratchBitmap1, Rect{40, 40, 56, 56}, 0xFFFFFF, small);
-    EXPECT_EQ(ChangedRect(state.ScratchBitmap1, Sentinel), (Rect{40, 40, 56, 56}));
+    state.ScaleBufferBitmap().Fill(Sentinel);
+    DrawIconImage(state.ScaleBufferBitmap(), Rect{100, 100, 132, 132}, 0xFFFFFF, small);
+    EXPECT_EQ(ChangedRect(state.ScaleBufferBitmap(), Sentinel), (Rect{100, 100, 132, 132}));
+    EXPECT_EQ(state.ScaleBufferBitmap().Pixel(131, 131), MakeColor(1, 2, 3));
+    state.ScratchBitmap1().Fill(Sentinel);
+    DrawIconImage(state.ScratchBitmap1(), Rect{40, 40, 56, 56}, 0xFFFFFF, small);
+    EXPECT_EQ(ChangedRect(state.ScratchBitmap1(), Sentinel), (Rect{40, 40, 56, 56}));
 }
 
 TEST(DrawIconImage, PainterCanvasMatchesBitmapCanvas)
@@ -135,15 +171,20 @@ TEST(DrawIconImage, PainterCanvasMatchesBitmapCanvas)
     TIconImageRec rec = SolidFormat(16, 16, ctTrueAlpha, 0, 0);
     *rec.Bitmap = NoiseBitmap(16, 16, 5);
     *rec.Mask = NoiseBitmap(16, 16, 6);
-    Bitmap24 viaBitmap = FilledBitmap(40, 40, Sentinel);
-    DrawIconImage(viaBitmap, Rect{3, 4, 35, 28}, MakeColor(0, 128, 255), rec);
-    Bitmap24 viaPainter = FilledBitmap(40, 40, Sentinel);
-    {
-        QImage image = viaPainter.Image();
-        QPainter painter(&image);
-        DrawIconImage(painter, Rect{3, 4, 35, 28}, MakeColor(0, 128, 255), rec);
+    // Enlarged by uneven and by whole factors, and zoomed views that reach past the canvas on any
+    // side: the bitmap canvas computes only what lands inside it, the same pixels as the whole.
+    for (const Rect& r : {Rect{3, 4, 35, 28}, Rect{-50, -30, 78, 98}, Rect{20, 25, 148, 153}, Rect{-3, 8, 13, 24}}) {
+        SCOPED_TRACE(testing::Message() << r.Left << "," << r.Top);
+        Bitmap24 viaBitmap = FilledBitmap(40, 40, Sentinel);
+        DrawIconImage(viaBitmap, r, MakeColor(0, 128, 255), rec);
+        Bitmap24 viaPainter = FilledBitmap(40, 40, Sentinel);
+        {
+            QImage image = viaPainter.Image();
+            QPainter painter(&image);
+            DrawIconImage(painter, r, MakeColor(0, 128, 255), rec);
+        }
+        EXPECT_TRUE(viaBitmap == viaPainter);
     }
-    EXPECT_TRUE(viaBitmap == viaPainter);
 }
 
 TEST(DrawIconImageFitted, SmallFormatsCentredLargeOnesKeepTheirAspectRatio)
@@ -191,6 +232,39 @@ TEST(DrawFormatThumbnail, PositionsInTheStrip)
     DrawFormatThumbnail(none, formats, 3);
     DrawFormatThumbnail(none, TIconImageArray(), 0);
     EXPECT_EQ(ChangedRect(none, Sentinel), Unchanged(240, 90));
+}
+
+TEST(MergeIconImageOver, EveryPairOfMaskBytesMatchesThePlainFormula)
+{
+    // A's mask byte down, B's across, with colours that differ per pixel, at three opacities.
+    TIconImageRec b = SolidFormat(256, 256, ctTrueAlpha, 0, 0);
+    TIconImageRec a = SolidFormat(256, 256, ctTrueAlpha, 0, 0);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            a.Bitmap->SetPixel(x, y, MakeColor((x * 3) & 255, y, (x + y) & 255));
+            a.Mask->SetPixel(x, y, MakeColor(9, 9, y)); // only the first (blue) byte counts
+            b.Bitmap->SetPixel(x, y, MakeColor(255 - x, (x * y) & 255, 77));
+            b.Mask->SetPixel(x, y, MakeColor(x, x, x));
+        }
+    for (const int opacity : {255, 128, 1}) {
+        TIconImageRec merged = a.Clone();
+        MergeIconImageOver(merged, b, SizeRect(256, 256), opacity);
+        const double o = opacity / 255.0;
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) {
+                const uint8_t* ac = a.Bitmap->Row(y) + x * 3;
+                const uint8_t* bc = b.Bitmap->Row(y) + x * 3;
+                const double alphaA = (255 - a.Mask->Row(y)[x * 3]) / 255.0;
+                const double alphaB = (255 - b.Mask->Row(y)[x * 3]) / 255.0 * o;
+                const double f = 1 - (1 - alphaA) * (1 - alphaB);
+                const uint8_t mask = TruncForgivingByte(255 - f * 255);
+                ASSERT_EQ(merged.Mask->Pixel(x, y), GreyColor(mask)) << x << "," << y << " at " << opacity;
+                for (int c = 0; c < 3; ++c) {
+                    const uint8_t want = f <= 0 ? bc[c] : TruncForgivingByte((bc[c] * alphaB * (1 - alphaA) + ac[c] * alphaA) / f);
+                    ASSERT_EQ(merged.Bitmap->Row(y)[x * 3 + c], want) << x << "," << y << " channel " << c;
+                }
+            }
+    }
 }
 
 TEST(MergeIconImageOver, OpacityZeroAndTransparentBChangeNothing)

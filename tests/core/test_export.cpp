@@ -5,11 +5,19 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <jpeglib.h>
+
 #include "iconfiles/bmp_codec.h"
 #include "iconfiles/file_access.h"
 #include "iconfiles/gif_codec.h"
+#include "iconfiles/jpeg_codec.h"
 #include "support/bitmap_checks.h"
 #include "support/format_helpers.h"
+#include "support/test_support.h"
 
 TEST(Export, BmpIsFlattenedOnWhiteWithoutDarkening)
 {
@@ -108,4 +116,44 @@ TEST(Export, UnknownExtensionsAndFailuresWriteNothing)
     // A folder in the way of the file: the failure is reported.
     EXPECT_EQ(fa.ExportImage(dir.filePath(QStringLiteral("no/such.bmp")), f), -1);
     EXPECT_NE(fa.LastError, QStringLiteral("Unknown error"));
+}
+
+TEST(Export, JpegBytesAreThoseOfRedGreenBlueRowsAtQualityNinety)
+{
+    // The yardstick: libjpeg given plain red, green, blue rows with the same settings. Our rows
+    // are blue, green, red and may be handed over as they are; the file must not change by a byte.
+    const Bitmap24 picture = NoiseBitmap(53, 21, 8);
+    std::vector<uint8_t> ours;
+    ASSERT_TRUE(EncodeJpeg(picture, 90, ours));
+
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = 53;
+    cinfo.image_height = 21;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<uint8_t> rgb(53 * 3);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const uint8_t* bgr = picture.Row(int(cinfo.next_scanline));
+        for (int x = 0; x < 53; ++x) {
+            rgb[size_t(x) * 3] = bgr[x * 3 + 2];
+            rgb[size_t(x) * 3 + 1] = bgr[x * 3 + 1];
+            rgb[size_t(x) * 3 + 2] = bgr[x * 3];
+        }
+        JSAMPROW row = rgb.data();
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    const std::vector<uint8_t> reference(buffer, buffer + size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    EXPECT_TRUE(ours == reference);
 }

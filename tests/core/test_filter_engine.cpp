@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -187,5 +189,53 @@ TEST(FilterEngine, RankAndHueModesStayInRange)
     for (int mode : {fmHSV, fmHSL}) {
         EXPECT_EQ(Filtered(noise, Named("Trace Contour"), 3, mode).Width(), 2);
         EXPECT_EQ(Filtered(noise, rank, 3, mode).Height(), 3);
+    }
+}
+
+namespace {
+
+// The convolution the plain way, pixel by pixel: mirrored reads near the edges (held to the
+// ends where the line is short), Bias + sum / Divisor in double, truncated and held to 0..255.
+Bitmap24 ReferenceConvolve(const Bitmap24& src, const TFilterDef& f, int r, const bool on[3])
+{
+    const int w = src.Width(), h = src.Height();
+    auto at = [r](int i, int d, int n) {
+        const bool mirror = (i <= r && d < 0) || (i >= n - r - 1 && d >= 1);
+        return std::clamp(mirror ? i - d : i + d, 0, n - 1);
+    };
+    Bitmap24 out(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 3; ++c) {
+                long long sum = 0;
+                for (int dy = -r; dy <= r; ++dy)
+                    for (int dx = -r; dx <= r; ++dx)
+                        sum += (long long)f.Kernel[dy + 3][dx + 3] * src.Row(at(y, dy, h))[at(x, dx, w) * 3 + c];
+                const double v = double(f.Bias) + double(sum) / double(f.Divisor);
+                const double t = std::trunc(v);
+                const int byte = t > 255 ? 255 : (t < 0 ? 0 : int(t));
+                out.Row(y)[x * 3 + c] = on[2 - c] ? uint8_t(byte) : src.Row(y)[x * 3 + c];
+            }
+    return out;
+}
+
+} // namespace
+
+TEST(FilterEngine, EveryConvolutionPresetMatchesThePlainSumByteForByte)
+{
+    // Noise that reaches 0 and 255, an odd width so the rows' inner runs have ragged ends, and
+    // the channel switches in turn.
+    Bitmap24 src = NoiseBitmap(37, 23, 11);
+    for (int x = 0; x < 37; x += 3) src.SetPixel(x, 5, x % 2 ? 0xFFFFFF : 0);
+    const bool switches[][3] = {{true, true, true}, {true, false, true}, {false, true, false}};
+    for (const TFilterDef& f : FilterPresets) {
+        if (f.Kind != 1 || f.Divisor == 0) continue;
+        for (const auto& on : switches) {
+            SCOPED_TRACE(testing::Message() << f.Name << " " << on[0] << on[1] << on[2]);
+            Bitmap24 dst;
+            ApplyFilter(src, dst, f, f.SizeCode, fmRGB, on[0], on[1], on[2]);
+            const int r = f.SizeCode == 3 ? 3 : f.SizeCode == 2 ? 2 : 1;
+            EXPECT_TRUE(dst == ReferenceConvolve(src, f, r, on));
+        }
     }
 }

@@ -2,6 +2,9 @@
 // limits and what a second fill leaves of the first.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdlib>
+
 #include "imaging/flood_fill.h"
 
 namespace {
@@ -116,4 +119,71 @@ TEST(FloodFill, WholeLargestPictureAndTheMaskCopiedOntoATarget)
     fill.ApplyMask(whole);
     EXPECT_EQ(whole.Pixel(101, 0), 0u);
     EXPECT_EQ(whole.Pixel(99, 0), 0xFFFFFFu);
+}
+
+namespace {
+
+// The region as a plain pixel-by-pixel breadth-first search finds it: the yardstick the span fill
+// must match pixel for pixel.
+std::vector<uint8_t> ReferenceRegion(const Bitmap24& picture, int w, int h, int sx, int sy, int tolerance)
+{
+    std::vector<uint8_t> in(size_t(w) * size_t(h), 0);
+    if (sx < 0 || sy < 0 || sx >= w || sy >= h) return in;
+    const uint8_t* seed = picture.Row(sy) + sx * 3;
+    auto near = [&](int x, int y) {
+        const uint8_t* p = picture.Row(y) + x * 3;
+        for (int c = 0; c < 3; ++c)
+            if (std::abs(int(p[c]) - int(seed[c])) > tolerance) return false;
+        return true;
+    };
+    std::vector<std::pair<int, int>> queue{{sx, sy}};
+    in[size_t(sy) * size_t(w) + size_t(sx)] = 1;
+    for (size_t i = 0; i < queue.size(); ++i) {
+        const auto [x, y] = queue[i];
+        for (const auto& [nx, ny] : {std::pair{x + 1, y}, std::pair{x - 1, y}, std::pair{x, y + 1}, std::pair{x, y - 1}}) {
+            if (nx < 0 || ny < 0 || nx >= w || ny >= h || in[size_t(ny) * size_t(w) + size_t(nx)] || !near(nx, ny))
+                continue;
+            in[size_t(ny) * size_t(w) + size_t(nx)] = 1;
+            queue.push_back({nx, ny});
+        }
+    }
+    return in;
+}
+
+} // namespace
+
+TEST(FloodFill, SpanFillFindsExactlyThePixelByPixelRegionOnMazesAndNoise)
+{
+    // Few colours in small clumps make winding regions with holes, overhangs and U-turns, where a
+    // span fill must go back up and down; several tolerances and areas smaller than the picture.
+    unsigned seed = 2024;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 16;
+    };
+    for (int round = 0; round < 24; ++round) {
+        const int w = 1 + int(next() % 96), h = 1 + int(next() % 96);
+        Bitmap24 picture(w, h);
+        const int levels = 2 + round % 3;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const int v = int(next() % unsigned(levels)) * 40;
+                picture.SetPixel(x, y, MakeColor(v, v / 2 + int(next() % 8), 255 - v));
+            }
+        const int areaW = round % 4 == 3 ? std::max(1, w - 7) : w, areaH = round % 5 == 4 ? std::max(1, h - 5) : h;
+        TFloodFill fill;
+        fill.SetSource(&picture, areaW, areaH);
+        for (int probe = 0; probe < 6; ++probe) {
+            const int x = int(next() % unsigned(areaW)), y = int(next() % unsigned(areaH));
+            const int tolerance = std::array{0, 7, 40, 120}[size_t(probe % 4)];
+            fill.Fill(x, y, tolerance);
+            const std::vector<uint8_t> want = ReferenceRegion(picture, areaW, areaH, x, y, tolerance);
+            for (int yy = 0; yy < areaH; ++yy)
+                for (int xx = 0; xx < areaW; ++xx) {
+                    const bool in = want[size_t(yy) * size_t(areaW) + size_t(xx)] != 0;
+                    ASSERT_EQ(fill.Filled(xx, yy), in) << "round " << round << " at " << xx << "," << yy;
+                    ASSERT_EQ(fill.ResultMask().Pixel(xx, yy), in ? 0u : 0xFFFFFFu);
+                }
+        }
+    }
 }

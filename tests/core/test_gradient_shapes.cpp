@@ -98,6 +98,13 @@ TEST(GradientShapes, RegionsOfOpaqueShapes)
         // Semi-axes 3 and 2.5 around (3.5, 3): the outer band pixels at t <= 127 are painted.
         {"ellipse with its border on the curve", true, {0, 0, 8, 7}, stOutlineAndFill, 1, 0,
          {"........", "..BBBB..", ".BFFFFB.", "BBFFFFBB", ".BFFFFB.", "..BBBB..", "........"}},
+        // Border width 0 is no border at all, as on the rectangle: no ring along the curve.
+        {"ellipse outline without a border draws nothing", true, {0, 0, 8, 7}, stOutline, 0, 0,
+         {"........", "........", "........", "........", "........", "........", "........"}},
+        {"ellipse without a border is its fill alone", true, {0, 0, 8, 7}, stOutlineAndFill, 0, 0,
+         {"........", ".FFFFFF.", ".FFFFFF.", ".FFFFFF.", ".FFFFFF.", ".FFFFFF.", "........"}},
+        {"thin ellipse without a border is fill too", true, {0, 0, 1, 4}, stOutlineAndFill, 0, 0,
+         {"F.......", "F.......", "F.......", "F.......", "........", "........", "........"}},
     };
     for (const Case& c : cases) {
         Target t(8, 7);

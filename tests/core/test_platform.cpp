@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QPainter>
 
 #include "platform/app_paths.h"
@@ -205,6 +207,32 @@ TEST(IniFile, KeepsUnknownLinesAndParsesLikeTheProfileFunctions)
     EXPECT_FALSE(ini.SectionExists(QStringLiteral("a")));
 }
 
+TEST(IniFile, AFileOverOneMegabyteIsAbsentAndReplacedWholeByTheNextWrite)
+{
+    ScopedAppDir dir;
+    const QString path = dir.FilePath(QStringLiteral("position.cfg"));
+    const QByteArray section = "[frm_main]\nleft=7\n";
+    // Exactly at the limit the file is read; one byte more and it is taken as absent.
+    for (const qint64 size : {IniFile::MaxFileSize, IniFile::MaxFileSize + 1, qint64(8) * IniFile::MaxFileSize}) {
+        ASSERT_TRUE(WriteBytes(path, section + QByteArray(size - section.size(), ';')));
+        IniFile ini(path);
+        const bool read = size <= IniFile::MaxFileSize;
+        EXPECT_EQ(ini.ReadInteger(QStringLiteral("frm_main"), QStringLiteral("left"), -1), read ? 7 : -1) << size;
+        EXPECT_EQ(ini.Modified(), !read) << size;
+        if (read) continue;
+        ini.WriteInteger(QStringLiteral("frm_main"), QStringLiteral("top"), 3);
+        ASSERT_TRUE(ini.UpdateFile());
+        EXPECT_FALSE(ini.Modified());
+        EXPECT_EQ(QFileInfo(path).size(), QByteArray("[frm_main]\ntop=3\n").size());
+    }
+    // Writing a value a key already holds changes nothing.
+    IniFile same(path);
+    same.WriteInteger(QStringLiteral("FRM_MAIN"), QStringLiteral("top"), 3);
+    EXPECT_FALSE(same.Modified());
+    same.WriteInteger(QStringLiteral("frm_main"), QStringLiteral("top"), 4);
+    EXPECT_TRUE(same.Modified());
+}
+
 TEST(SaveFile, FailedWriteLeavesTheOldFile)
 {
     ScopedAppDir dir;
@@ -243,12 +271,50 @@ TEST(AppPaths, WorkFoldersArePerRunAndStaleOnesAreSwept)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
 
+    // Runs that died while writing their lock file leave one that cannot be parsed.
+    const QString garbled = dir.FilePath(QStringLiteral("history/run-999999998"));
+    const QString empty = dir.FilePath(QStringLiteral("history/run-999999997"));
+    QDir().mkpath(garbled);
+    QDir().mkpath(empty);
+    ASSERT_TRUE(WriteBytes(garbled + QStringLiteral(".lock"), QByteArray("\x01\xff garbage\n\n\n", 14)));
+    ASSERT_TRUE(WriteBytes(empty + QStringLiteral(".lock"), QByteArray()));
+    // A run still alive keeps its folder even when its lock file reads as garbage.
+    const QString alive = dir.FilePath(QStringLiteral("history/run-999999996"));
+    QDir().mkpath(alive);
+    QLockFile aliveLock(alive + QStringLiteral(".lock"));
+    ASSERT_TRUE(aliveLock.tryLock(0));
+    ASSERT_TRUE(WriteBytes(alive + QStringLiteral(".lock"), "garbage"));
+
     const QString mine = AppPaths::WorkFolder(QStringLiteral("history"));
     EXPECT_TRUE(QDir(mine).exists());
+    EXPECT_FALSE(QDir(garbled).exists());
+    EXPECT_FALSE(QDir(empty).exists());
+    EXPECT_TRUE(QDir(alive).exists());
     EXPECT_TRUE(mine.startsWith(dir.FilePath(QStringLiteral("history/"))));
     EXPECT_FALSE(QDir(stale).exists());
     EXPECT_EQ(AppPaths::WorkFolder(QStringLiteral("history")), mine);
     EXPECT_EQ(AppPaths::SettingsFile(QStringLiteral("position.cfg")), dir.FilePath(QStringLiteral("position.cfg")));
     AppPaths::RemoveWorkFolder(QStringLiteral("history"));
     EXPECT_FALSE(QDir(mine).exists());
+}
+
+TEST(AppPaths, AWorkFolderDeletedDuringTheRunIsMadeAgainAndLockedAgain)
+{
+    ScopedAppDir dir;
+    const QString mine = AppPaths::WorkFolder(QStringLiteral("history"));
+    const QString base = dir.FilePath(QStringLiteral("history"));
+    ASSERT_TRUE(QDir(base).removeRecursively());
+    EXPECT_EQ(AppPaths::WorkFolder(QStringLiteral("history")), mine);
+    EXPECT_TRUE(QDir(mine).exists());
+    // Held again: another run starting now must not sweep it as left behind.
+    const QStringList locks = QDir(base).entryList({QStringLiteral("run-*.lock")}, QDir::Files);
+    ASSERT_EQ(locks.size(), 1);
+    QLockFile other(QDir(base).filePath(locks[0]));
+    other.setStaleLockTime(0);
+    EXPECT_FALSE(other.tryLock(0));
+    // The lock file alone deleted: taken again too.
+    ASSERT_TRUE(QFile::remove(QDir(base).filePath(locks[0])));
+    EXPECT_EQ(AppPaths::WorkFolder(QStringLiteral("history")), mine);
+    EXPECT_FALSE(other.tryLock(0));
+    AppPaths::RemoveWorkFolder(QStringLiteral("history"));
 }

@@ -76,7 +76,7 @@ TEST(DocumentModel, RendersCheckerboardGridAndOpaqueWhite)
     ASSERT_EQ(doc.ZoomFactor, 8);
     EXPECT_EQ(doc.RenderAll(), doc.CanvasRect());
 
-    const Bitmap24& b = doc.BackBuffer;
+    const CanvasBuffer& b = doc.BackBuffer;
     // Grid lines on every eighth canvas pixel, the canvas's last row and column included.
     for (QPoint p : {QPoint(0, 5), QPoint(5, 8), QPoint(128, 60), QPoint(60, 128)})
         EXPECT_EQ(b.Pixel(p.x(), p.y()), GridColor) << p.x() << "," << p.y();
@@ -140,7 +140,7 @@ TEST(DocumentModel, PartialRendersMatchTheFullRender)
         doc.FitCanvas(23 * zoom + 10, 17 * zoom + 10);
         ASSERT_EQ(doc.ZoomFactor, zoom);
         doc.RenderAll();
-        const Bitmap24 full = doc.BackBuffer;
+        const CanvasBuffer full = doc.BackBuffer;
         for (int i = 0; i < 20; ++i) {
             doc.BackBuffer.Fill(0x123456);
             std::uniform_int_distribution<int> dx(-5, full.Width() + 5), dy(-5, full.Height() + 5);

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 #include "imaging/effect_dialog_ops.h"
 #include "imaging/imaging_state.h"
+#include "imaging/resample.h"
+#include "platform/canvas_ops.h"
 #include "support/bitmap_checks.h"
 #include "support/format_helpers.h"
 
@@ -287,3 +290,44 @@ TEST(EffectOps, TheFiltersAreListedInTheirOrder)
 }
 
 } // namespace
+
+TEST(EffectOps, ZoomComputesOnlyTheKeptCentreYetMatchesTheWholeEnlargementCropped)
+{
+    // The yardstick: the whole enlargement made first, as large as the zoomed picture, then its
+    // centre copied out.
+    auto reference = [](const TIconImageRec& f, int percent) {
+        const int W = f.Width, H = f.Height;
+        const int nW = std::max(1, ZoomedSide(W, percent)), nH = std::max(1, ZoomedSide(H, percent));
+        const int dx = (nW - W) / 2, dy = (nH - H) / 2;
+        Bitmap24 work(nW, nH), bitmap(W, H), mask(W, H);
+        if (IsPaletteColorType(f.ColorType))
+            StretchCopyNearest(*f.Bitmap, SizeRect(W, H), work, SizeRect(nW, nH));
+        else
+            ResampleBitmap(*f.Bitmap, work, W, H, nW, nH);
+        CopyBitmapRect(work, Rect{dx, dy, dx + W, dy + H}, bitmap, 0, 0);
+        StretchCopyNearest(*f.Mask, SizeRect(W, H), work, SizeRect(nW, nH));
+        CopyBitmapRect(work, Rect{dx, dy, dx + W, dy + H}, mask, 0, 0);
+        return std::pair(bitmap, mask);
+    };
+    unsigned seed = 99;
+    for (const auto& [w, h, type] : {std::tuple{256, 256, ctTrueAlpha}, std::tuple{37, 20, ctTrueColor},
+                                     std::tuple{1, 3, ctTrueAlpha}, std::tuple{48, 48, ctColors256}}) {
+        TIconImageRec f;
+        InitIconImage(f, w, h, type, 1);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                seed = seed * 1103515245u + 12345u;
+                const TColor c = IsPaletteColorType(type) ? TColor(seed >> 24) : TColor(seed >> 8 & 0xFFFFFF);
+                f.Bitmap->SetPixel(x, y, c);
+                f.Mask->SetPixel(x, y, (seed >> 3) % 3 ? 0 : 0xFFFFFF);
+            }
+        for (const int percent : {100, 101, 150, 233, 258, 259}) {
+            SCOPED_TRACE(testing::Message() << w << "x" << h << " type " << type << " at " << percent << "%");
+            EffectRun run(f);
+            ApplyZoomEffect(run.Sources(), run.Target, percent);
+            const auto [bitmap, mask] = reference(f, percent);
+            EXPECT_TRUE(*run.Target.Bitmap == bitmap);
+            EXPECT_TRUE(*run.Target.Mask == mask);
+        }
+    }
+}

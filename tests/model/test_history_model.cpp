@@ -141,6 +141,42 @@ TEST_F(HistoryModelTest, AFailedWriteKeepsTheTrackAsItWas)
     QFile::remove(dir);
 }
 
+TEST_F(HistoryModelTest, AHistoryFolderDeletedDuringTheRunIsMadeAgainAtTheNextEdit)
+{
+    TIconImageRec old = SolidFormat(8, 8, ctTrueAlpha);
+    Steps(old, {0x0000FF});
+    const QString base = QFileInfo(history.HistoryDir()).absolutePath();
+    ASSERT_TRUE(QDir(base).removeRecursively());
+
+    // A format made now, two edits, two undos: every step comes back.
+    TIconImageRec f = SolidFormat(8, 8, ctTrueAlpha);
+    history.ShowTrackOf(&f);
+    Steps(f, {0x00FF00, 0xFF0000});
+    EXPECT_TRUE(QFileInfo(history.HistoryDir()).isDir());
+    EXPECT_TRUE(history.FolderError().isEmpty());
+    history.ShowTrackOf(&f);
+    ASSERT_EQ(history.Undo(&f), Result::Restored);
+    EXPECT_EQ(f.Bitmap->Pixel(0, 0), 0x00FF00u);
+    ASSERT_EQ(history.Undo(&f), Result::Restored);
+    EXPECT_EQ(f.Bitmap->Pixel(0, 0), 0xFFFFFFu);
+
+    // The older format's edits get their steps again; only the steps whose files went with the
+    // folder cannot come back, and trying changes nothing.
+    history.ShowTrackOf(&old);
+    Paint(old, 0x123456);
+    ASSERT_TRUE(history.AddSnapshot(&old, QStringLiteral("Pencil 2")));
+    Paint(old, 0x654321);
+    ASSERT_TRUE(history.AddSnapshot(&old, QStringLiteral("Pencil 3")));
+    ASSERT_EQ(history.Undo(&old), Result::Restored);
+    EXPECT_EQ(old.Bitmap->Pixel(0, 0), 0x123456u);
+    EXPECT_EQ(history.Undo(&old), Result::Failed);
+    EXPECT_EQ(old.Bitmap->Pixel(0, 0), 0x123456u);
+
+    // Deleted formats still reach the recycle bin after its folder went too.
+    ASSERT_TRUE(QDir(QFileInfo(history.RecycleDir()).absolutePath()).removeRecursively());
+    EXPECT_TRUE(history.AddToRecycle(&old)) << history.LastError().toStdString();
+}
+
 TEST_F(HistoryModelTest, TrackNumbersGrowAndRemovedTracksKeepTheListedOne)
 {
     TIconImageRec a = SolidFormat(8, 8, ctTrueAlpha), b = a.Clone(), c = a.Clone();

@@ -80,21 +80,47 @@ TEST(DirectEffects, InvertingAPaletteFormatInvertsThePaletteNotTheIndices)
     EXPECT_TRUE(*f.Bitmap == *before.Bitmap);
 }
 
-TEST(MainCommands, ToolWindowLayout)
+TEST(MainCommands, ToolWindowLayoutKeepsTheWindowsApartAndOnTheWorkArea)
 {
-    const TToolWindowLayout l = LayOutToolWindows(QRect(100, 50, 1000, 700), QSize(60, 400), QSize(200, 300),
-                                                  QSize(220, 250), QSize(180, 500));
-    EXPECT_EQ(l.Tools, QPoint(105, 130));
-    EXPECT_EQ(l.Colors, QPoint(100 + 1000 - 200 - 5, 130));
-    EXPECT_EQ(l.History, QPoint(895, 430));
-    EXPECT_EQ(l.Library, QPoint(895 - 180, 430));
-    EXPECT_EQ(l.LibraryHeight, 250);
-    EXPECT_EQ(l.Preview, QPoint(100, 530));
+    const QRect area(0, 0, 1280, 1000);
+    // Outer sizes, title bars of 24 pixels included.
+    const QSize tools(60, 424), colors(200, 324), history(220, 274), library(180, 524), preview(150, 200);
+    const TToolWindowLayout l = LayOutToolWindows(QRect(100, 50, 1000, 700), area, tools, colors, history, library, preview);
+    EXPECT_EQ(l.Tools, QRect(QPoint(105, 130), tools));
+    EXPECT_EQ(l.Colors, QRect(QPoint(100 + 1000 - 200 - 5, 130), colors));
+    // Under the colour window's frame, at its left edge.
+    EXPECT_EQ(l.History, QRect(QPoint(895, 130 + 324), history));
+    EXPECT_EQ(l.Library, QRect(895 - 180, 454, 180, 274));
+    EXPECT_EQ(l.Preview, QRect(QPoint(100, 130 + 424), preview));
+
+    // A maximized frame on a small screen: the history and library windows end at its bottom,
+    // and no two windows overlap; all lie on the work area.
+    const QRect small(0, 0, 800, 600);
+    const TToolWindowLayout m = LayOutToolWindows(small, small, tools, colors, history, library, preview);
+    const QRect all[] = {m.Tools, m.Colors, m.History, m.Library, m.Preview};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(small.contains(all[i])) << i;
+        for (int j = i + 1; j < 5; ++j) EXPECT_FALSE(all[i].intersects(all[j])) << i << " " << j;
+    }
+    EXPECT_EQ(m.History.bottom(), 599);
+    EXPECT_EQ(m.Library.height(), m.History.height());
+
+    // A maximized frame: the history window, wider than the colour window, ends at the work
+    // area's right edge instead of past it.
+    const TToolWindowLayout full = LayOutToolWindows(area, area, tools, colors, history, library, preview);
+    EXPECT_EQ(full.History, QRect(QPoint(1280 - 220, 80 + 324), history));
+    EXPECT_EQ(full.Colors.right(), 1280 - 5 - 1);
+
+    // A frame far off to the right: the column comes back onto the work area.
+    const TToolWindowLayout off = LayOutToolWindows(QRect(1000, 0, 1000, 700), area, tools, colors, history, library, preview);
+    EXPECT_LE(off.History.right(), area.right());
+    EXPECT_LE(off.Colors.right(), area.right());
 
     // Without a colour window the column keeps the history window on the frame.
-    const TToolWindowLayout n = LayOutToolWindows(QRect(0, 0, 1000, 700), QSize(), QSize(), QSize(220, 250), QSize());
-    EXPECT_EQ(n.History, QPoint(1000 - 220 - 5, 80));
-    EXPECT_EQ(n.Preview, QPoint(0, 80));
+    const TToolWindowLayout n = LayOutToolWindows(QRect(0, 0, 1000, 700), area, QSize(), QSize(), QSize(220, 250),
+                                                  QSize(), QSize());
+    EXPECT_EQ(n.History.topLeft(), QPoint(1000 - 220 - 5, 80));
+    EXPECT_EQ(n.Preview.topLeft(), QPoint(0, 80));
 }
 
 TEST(MainCommands, SaveAsNames)

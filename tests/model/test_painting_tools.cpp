@@ -8,6 +8,7 @@
 #include "imaging/paint.h"
 #include "model/tool_ids.h"
 #include "model/tools/freehand_tool.h"
+#include "model/tools/shape_tool.h"
 #include "model/tools/stroke_raster.h"
 #include "model/tools/tool_session.h"
 #include "support/format_helpers.h"
@@ -368,5 +369,19 @@ TEST(PaintingTools, ShapesDrawBetweenStartAndMouseWithTheirOwnReleaseSteps)
         EXPECT_EQ(host.releases[1].Caption, "Ellipse");
         EXPECT_FALSE(host.releases[1].Preview);
         EXPECT_FALSE(host.releases[1].AddHistory);
+    }
+
+    // Each tool id reaches its own handler: the handlers called by hand draw the same pixels.
+    for (int tool : {tiRectangle, tiEllipse}) {
+        TDocumentModel viaSession = Document(16, 16, ctTrueColor, 3, 0, 0), byHand = Document(16, 16, ctTrueColor, 3, 0, 0);
+        RecordingHost host;
+        TToolSession s, t;
+        Drag(s, viaSession, host, tool, {{2, 3}, {13, 11}}, o);
+        const auto handler = tool == tiRectangle ? RectangleTool : EllipseTool;
+        handler(t, byHand, host, TToolEvent{tpPress, 2 * 3 + 1, 3 * 3 + 1, true}, o);
+        handler(t, byHand, host, TToolEvent{tpMove, 13 * 3 + 1, 11 * 3 + 1, true}, o);
+        handler(t, byHand, host, TToolEvent{tpRelease, 13 * 3, 11 * 3, false}, o);
+        EXPECT_EQ(*Format(byHand).Bitmap, *Format(viaSession).Bitmap) << tool;
+        EXPECT_NE(*Format(byHand).Bitmap, *Document(16, 16, ctTrueColor, 3, 0, 0).CurrentImage()->Bitmap) << tool;
     }
 }

@@ -2,6 +2,10 @@
 // colour type, frame overlays, and reading pictures of every supported kind and bad ones.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,6 +21,7 @@
 #include "model/photo_frames.h"
 #include "platform/bytes.h"
 #include "support/bitmap_checks.h"
+#include "support/hostile_files.h"
 #include "support/test_support.h"
 
 using namespace PhotoCrop;
@@ -396,6 +401,82 @@ TEST(PictureFile, OversizedPicturesAreRefusedFromTheHeader)
     Bitmap24 out;
     EXPECT_FALSE(PictureFile::LoadPicture(dir.filePath(QStringLiteral("huge.png")), out));
     EXPECT_TRUE(out.IsEmpty());
+}
+
+// Every pixel of the bitmap is the hostile-file maker's pattern (its alpha ignored).
+void ExpectMakersPattern(const Bitmap24& b, int width, int height)
+{
+    ASSERT_EQ(b.Width(), width);
+    ASSERT_EQ(b.Height(), height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t p[4];
+            HostileFiles::PixelAt(x, y, p);
+            ASSERT_EQ(b.Pixel(x, y), MakeColor(p[0], p[1], p[2])) << x << "," << y;
+        }
+}
+
+TEST(PictureFile, TopDownBmpsOpenAsPhotosAndAsFrames)
+{
+    QTemporaryDir photos, frameDir;
+    for (const int bits : {24, 32}) {
+        SCOPED_TRACE(bits);
+        const QString name = QStringLiteral("top%1.bmp").arg(bits);
+        const QByteArray bmp = HostileFiles::TopDownBmp(300, 200, bits);
+        ASSERT_TRUE(WriteBytes(photos.filePath(name), bmp));
+        ASSERT_TRUE(WriteBytes(frameDir.filePath(name), bmp));
+        Bitmap24 photo;
+        ASSERT_TRUE(PictureFile::LoadPicture(photos.filePath(name), photo));
+        ExpectMakersPattern(photo, 300, 200);
+    }
+    TFrameLibrary frames;
+    frames.Scan(frameDir.path());
+    ASSERT_EQ(frames.Count(), 2);
+    for (int i = 0; i < 2; ++i) ExpectMakersPattern(*frames.Frame(i), 300, 200);
+
+    // The bounds still hold for the height's absolute value, checked before anything is decoded.
+    QByteArray tall = HostileFiles::TopDownBmp(4, 4, 24);
+    const qint32 height = -100000;
+    tall.replace(22, 4, QByteArray(reinterpret_cast<const char*>(&height), 4));
+    ASSERT_TRUE(WriteBytes(photos.filePath(QStringLiteral("tall.bmp")), tall));
+    ASSERT_TRUE(WriteBytes(frameDir.filePath(QStringLiteral("tall.bmp")), tall));
+    Bitmap24 kept;
+    EXPECT_FALSE(PictureFile::LoadPicture(photos.filePath(QStringLiteral("tall.bmp")), kept));
+    EXPECT_TRUE(kept.IsEmpty());
+    frames.Scan(frameDir.path());
+    EXPECT_EQ(frames.Count(), 2);
+}
+
+TEST(PictureFile, DataAfterThePngRowsAndNonRegularFilesCostNothing)
+{
+    QTemporaryDir dir;
+    const QString healthy = dir.filePath(QStringLiteral("healthy.png"));
+    const QString tailed = dir.filePath(QStringLiteral("tailed.png"));
+    ASSERT_TRUE(WriteBytes(healthy, HostileFiles::PngWithTail(1000, 800, 0)));
+    ASSERT_TRUE(WriteBytes(tailed, HostileFiles::PngWithTail(1000, 800, uint64_t(512) << 20)));
+    const auto seconds = [](const QString& path, Bitmap24& out) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(PictureFile::LoadPicture(path, out));
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    Bitmap24 a, b;
+    const double healthySeconds = seconds(healthy, a);
+    const double tailedSeconds = seconds(tailed, b);
+    EXPECT_TRUE(a == b);
+    EXPECT_EQ(b.Width(), 1000);
+    EXPECT_LT(tailedSeconds, 10 * healthySeconds + 0.25) << healthySeconds;
+
+    // Pipes and devices named like pictures are refused without being opened.
+    const QString pipe = dir.filePath(QStringLiteral("pipe.png"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(pipe, dir.filePath(QStringLiteral("pipe.bmp"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("zero.jpg"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("zero.bmp"))));
+    for (const char* name : {"pipe.png", "pipe.bmp", "zero.jpg", "zero.bmp"}) {
+        SCOPED_TRACE(name);
+        Bitmap24 out;
+        EXPECT_FALSE(PictureFile::LoadPicture(dir.filePath(QString::fromLatin1(name)), out));
+    }
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // The recent-files list and its file "tavrin.cfg".
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+
 #include "platform/ini_file.h"
 #include "support/test_support.h"
 #include "model/reopen_list.h"
@@ -54,4 +56,18 @@ TEST(ReopenList, AGapEndsTheListAndEveryKeyIsWrittenBack)
         EXPECT_TRUE(ini.ValueExists(QStringLiteral("reopen"), QString::number(k))) << k;
         EXPECT_EQ(ini.ReadString(QStringLiteral("reopen"), QString::number(k)), QString()) << k;
     }
+}
+
+TEST(ReopenList, AnOversizedFileIsAnEmptyListAndIsRewrittenSound)
+{
+    ScopedAppDir dir;
+    const QString cfg = dir.FilePath(QStringLiteral("tavrin.cfg"));
+    ASSERT_TRUE(WriteBytes(cfg, "[reopen]\n0=/a.ico\n" + QByteArray(2 * IniFile::MaxFileSize, '\n')));
+    {
+        TReopenList list;
+        EXPECT_EQ(list.Count(), 0);
+        list.Add(QStringLiteral("/b.ico"));
+    }
+    EXPECT_LT(QFileInfo(cfg).size(), 1000);
+    EXPECT_EQ(Entries(TReopenList()), QStringList{"/b.ico"});
 }

@@ -107,6 +107,25 @@ TEST(RotateFrame, HitTest)
     EXPECT_NEAR(q.CosA, 0, 1e-12);
     EXPECT_EQ(q.HitTest({130, 50}), 0);
     EXPECT_EQ(q.HitTest({150, 50}), -1);
+
+    // However small a turn, it is a turn: a press left of the frame, between the lines of its long
+    // edges, is inside. Whole quarter turns given in radians stay axis-parallel.
+    for (double degrees : {0.0000001, -0.0000001, 0.00000001, 1e-10, 90.0000001}) {
+        TRotateFrame s;
+        s.SetFrameDegrees(100, 50, 200, 110, degrees);
+        const bool quarter = degrees > 45;
+        EXPECT_EQ(s.HitTest({quarter ? 150 : 20, quarter ? 5 : 80}), 0) << degrees;
+    }
+    for (int quarters = 0; quarters < 4; ++quarters) {
+        TRotateFrame s;
+        const double a = quarters * std::numbers::pi / 2;
+        s.SetFrame(false, 100, 50, 100 + 100 * std::cos(a) - 60 * std::sin(a), 50 + 100 * std::sin(a) + 60 * std::cos(a), a, 0);
+        const TFramePoint c = s.HandlePoint(TRotateFrame::fhCentre);
+        EXPECT_EQ(s.HitTest({int(std::lround(c.X)) + 1, int(std::lround(c.Y)) + 1}), 0) << quarters;
+        // Far along either axis from the centre is outside the box, whichever axis the long edges follow.
+        EXPECT_EQ(s.HitTest({int(std::lround(c.X)) + 400, int(std::lround(c.Y))}), -1) << quarters;
+        EXPECT_EQ(s.HitTest({int(std::lround(c.X)), int(std::lround(c.Y)) + 400}), -1) << quarters;
+    }
 }
 
 TEST(RotateFrame, DragHandles)

@@ -183,7 +183,7 @@ TEST(TextTool, PlacementFieldsMoveAndTurnTheTextOverTheBackups)
 
     // A box larger than the scratch: the scratch grows, nothing is written outside the format.
     SetTextFrame(t.doc, t.frame, t.host, t.options, 32, 32, 30, 900, 1000);
-    EXPECT_GE(Imaging().TextScratchBitmap.Width(), 1004);
+    EXPECT_GE(Imaging().TextScratchBitmap().Width(), 1004);
     EXPECT_EQ(t.doc.TextW, 1000);
     // Sizes beyond the fields' limit are rendered at the limit, and a collapsed box at 1 x 1.
     SetTextFrame(t.doc, t.frame, t.host, t.options, 32, 32, 0, 0, 5000);

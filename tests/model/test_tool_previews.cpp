@@ -423,8 +423,8 @@ TEST(ToolPreviews, ShapePreviewIsWhatTheShapeToolsDrawOverA70PixelFormat)
         o.RectRound = s.Rect.Round, o.GradientMode = s.GradientMode;
         o.RectFillColor = s.Rect.FillColor, o.EllipseFillColor = s.Ellipse.FillColor;
         o.RectGradientStrip = &s.Rect.Strip, o.EllipseGradientStrip = &s.Ellipse.Strip;
-        DrawShape(doc, c.page == spRect ? tiRectangle : tiEllipse, Point{0, 0}, Point{70, 70}, o,
-                  TToolColors{colors.Color, colors.AlphaColor});
+        (c.page == spRect ? DrawRectangle : DrawEllipse)(doc, Point{0, 0}, Point{70, 70}, o,
+                                                         TToolColors{colors.Color, colors.AlphaColor});
         const TIconImageRec& f = *doc.CurrentImage();
         for (int y = 0; y < 70; ++y)
             for (int x = 0; x < 70; ++x) {

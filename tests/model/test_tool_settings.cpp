@@ -5,6 +5,7 @@
 
 #include "imaging/icon_image.h"
 
+#include "model/font_families.h"
 #include "model/tool_settings.h"
 #include "model/tool_settings_gradient.h"
 
@@ -305,6 +306,43 @@ TEST(ToolSettings, ShapePageRefresh)
     EXPECT_EQ(s.Ellipse.Type, stOutline);
 }
 
+// A palette format's index never replaces the true-colour fill for good: each colour type keeps
+// its own, whether the switch comes from a format announced or from a page refreshed.
+TEST(ToolSettings, EachColourTypeKeepsItsOwnFill)
+{
+    TToolSettings s;
+    int docTrue = 0, docPalette = 0;
+    const TColor red = MakeColor(255, 0, 0);
+    s.Rect.Gradient = false;
+    s.Rect.FillColor = red; // chosen in the swatch, true colour; the ellipse keeps white
+    s.ActiveImageChanged(&docTrue, 0, ctTrueColor, 0);
+    s.ActiveImageChanged(&docPalette, 0, ctColors16, 0);
+    EXPECT_EQ(s.Rect.FillColor, 0u);
+    EXPECT_EQ(s.Ellipse.FillColor, 0u);
+    // Back to true colour: the fills come back before any page is shown.
+    s.ActiveImageChanged(&docTrue, 0, ctTrueColor, 0);
+    EXPECT_EQ(s.Rect.FillColor, red);
+    EXPECT_EQ(s.Ellipse.FillColor, 0xFFFFFFu);
+    s.Rect.Type = stOutlineAndFill;
+    s.RefreshShapePage(spRect, ctTrueColor, 0);
+    EXPECT_EQ(s.Rect.FillColor, red);
+
+    // Through the pages alone: a fill-only page refreshed under a palette takes the panel's index
+    // (again and again), and a true-colour refresh gives the colour back.
+    s.Rect.Type = stFill;
+    s.RefreshShapePage(spRect, ctColors256, 9);
+    s.RefreshShapePage(spRect, ctColors256, 4);
+    EXPECT_EQ(s.Rect.FillColor, 4u);
+    s.RefreshShapePage(spRect, ctTrueAlpha, 4);
+    EXPECT_EQ(s.Rect.FillColor, red);
+    // A colour chosen in true colour is the one kept from then on.
+    s.Rect.FillColor = MakeColor(0, 0, 200);
+    s.ActiveImageChanged(&docPalette, 0, ctColors2, 1);
+    EXPECT_EQ(s.Rect.FillColor, 1u);
+    s.ActiveImageChanged(&docTrue, 0, ctTrueAlpha, 1);
+    EXPECT_EQ(s.Rect.FillColor, MakeColor(0, 0, 200));
+}
+
 TEST(ToolSettings, ShapeGradientFromTheEditor)
 {
     TToolSettings s;
@@ -428,4 +466,20 @@ TEST(GradientEditor, MouseOnTheBar)
     EXPECT_EQ(m.SelectedIndex, 6);
     m.SetSelectedPosition(9999);
     EXPECT_EQ(m.Handles[6].Position, 511);
+}
+
+// The font system names a family once per foundry when several provide it; the text tool lists
+// each family once, by the name the person installed.
+TEST(ToolSettings, FontFamiliesByTheirPlainNames)
+{
+    const QStringList families = {
+        "C059 [UKWN]",         "C059 [urw]",          "DejaVu Sans",   "Nimbus Sans [URW ]", "Nimbus Sans [urw]",
+        "Nimbus Sans [UKWN]",  "Nimbus Sans Narrow [urw]", "DejaVu Sans", "Odd [Name] Sans", "[urw]",
+        "Bracket]",            "Two [a] [b]"};
+    EXPECT_EQ(PlainFontFamilies(families),
+              (QStringList{"C059", "DejaVu Sans", "Nimbus Sans", "Nimbus Sans Narrow", "Odd [Name] Sans", "[urw]",
+                           "Bracket]", "Two [a]"}));
+    EXPECT_TRUE(PlainFontFamilies({}).isEmpty());
+    // A tagged and a plain name of one family are one entry, in the place it first appears.
+    EXPECT_EQ(PlainFontFamilies({"Z003", "P052 [urw]", "Z003 [urw]", "P052"}), (QStringList{"Z003", "P052"}));
 }

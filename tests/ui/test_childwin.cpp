@@ -2,6 +2,7 @@
 // and deleting formats, caption, saving and closing.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
@@ -163,6 +164,73 @@ TEST_F(ChildwinTest, EveryOfManyFormatsCanBeReachedAndPicked)
     EXPECT_EQ(doc->FormatStrip->StripLeft(), 0);
     RunStrip(TFormatStrip::ScrollingRight);
     EXPECT_EQ(doc->FormatStrip->StripLeft(), panel - count * TFormatStrip::CellWidth);
+}
+
+// Where a strip cell lies on the screen.
+static QRect CellOnScreen(const TFormatStrip& strip, int index)
+{
+    return QRect(strip.StripImage()->mapToGlobal(QPoint(index * TFormatStrip::CellWidth, 0)),
+                 QSize(TFormatStrip::CellWidth, TFormatStrip::ImageHeight));
+}
+
+static QRect PanelOnScreen(const TFormatStrip& strip)
+{
+    const QWidget* clip = strip.StripImage()->parentWidget();
+    return QRect(clip->mapToGlobal(QPoint(0, 0)), clip->size());
+}
+
+TEST_F(ChildwinTest, TheCurrentCellStaysInViewAfterDeletingAddingAndResizing)
+{
+    doc->move(0, 0);
+    doc->resize(1000, 700);
+    // The tools window lies over the strip's left arrow and first two cells, as it does over a
+    // maximized document.
+    QWidget tools(nullptr, Qt::Tool);
+    const QRect panel = PanelOnScreen(*doc->FormatStrip);
+    tools.setGeometry(0, 0, panel.left() + 150, 500);
+    tools.show();
+    QApplication::processEvents();
+    auto inView = [&](int index) {
+        const QRect cell = CellOnScreen(*doc->FormatStrip, index);
+        return PanelOnScreen(*doc->FormatStrip).contains(cell) &&
+               !(tools.isVisible() && cell.intersects(tools.frameGeometry()));
+    };
+
+    TIconImageArray formats;
+    for (int size : {16, 48, 256}) formats.Add(SolidFormat(size, size, ctTrueAlpha));
+    doc->AddImageFormats(formats);
+    RunStrip();
+    EXPECT_TRUE(inView(2));
+    // Deleting the current 256 x 256 makes the 16 x 16 current; its cell comes out from under the
+    // tools window.
+    DocumentPeers().ConfirmDeleteFormat = [](QWidget*, const TIconImageRec&) { return true; };
+    QTest::mouseClick(doc->btn_deleImage, Qt::LeftButton);
+    ASSERT_EQ(doc->CurrentIndex(), 0);
+    RunStrip();
+    EXPECT_TRUE(inView(0));
+
+    // An added format shows too, however many there are.
+    TIconImageRec wanted;
+    DocumentPeers().AddFormatDialog = [&](QWidget*, TIconImageArray&, int) -> const TIconImageRec* { return &wanted; };
+    for (int i = 0; i < 14; ++i) {
+        wanted = SolidFormat(20 + i, 20 + i, ctTrueColor);
+        QTest::mouseClick(doc->btn_AddImage, Qt::LeftButton);
+    }
+    RunStrip();
+    ASSERT_EQ(doc->CurrentIndex(), 15);
+    EXPECT_TRUE(inView(15));
+
+    // Narrowing the window (a maximized document restored) keeps the last cell in view, and once
+    // the tools window is gone the strip no longer leaves room for it.
+    doc->resize(600, 700);
+    EXPECT_TRUE(inView(15));
+    tools.hide();
+    ClickStrip(0);
+    RunStrip();
+    EXPECT_EQ(doc->FormatStrip->StripLeft(), 0);
+    doc->resize(500, 700);
+    EXPECT_TRUE(inView(0));
+    EXPECT_EQ(doc->FormatStrip->StripLeft(), 0);
 }
 
 TEST_F(ChildwinTest, ASwatchRedrawsTheStripOnItsNewBackground)

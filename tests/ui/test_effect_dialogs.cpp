@@ -454,6 +454,68 @@ TEST_F(EffectDialogTest, ZoomTakesOnlyTenToTwoHundredFiftyNinePercent)
         *f, EffectResult(original, [](const TEffectSources& s, TIconImageRec& t) { ApplyZoomEffect(s, t, 200); })));
 }
 
+// Typed key by key, the zoom box takes each text as it stands: nothing is completed from the list,
+// so a refused "9%" leaves the picture as it was, also through Enter.
+TEST_F(EffectDialogTest, ZoomTakesTheTextAsTyped)
+{
+    const TIconImageRec original = PatternFormat(32, 32, ctTrueAlpha, 4);
+    TIconImageRec* f = Open(original);
+    QList<int> applied;
+    // Records the percentages applied and gives the zoom box the keyboard, its text selected.
+    const auto typeInto = [&](Tfrm_Zoom& d) {
+        d.OnPreview = [&, previous = d.OnPreview] {
+            applied << d.Percent;
+            if (previous) previous();
+        };
+        QLineEdit* edit = d.cbb_zoom->lineEdit();
+        edit->setFocus();
+        edit->selectAll();
+        return edit;
+    };
+    Run<Tfrm_Zoom>(main->act_effect_zoom, [&](Tfrm_Zoom& d) {
+        QLineEdit* edit = typeInto(d);
+        QTest::keyClicks(edit, QStringLiteral("9"));
+        EXPECT_EQ(edit->text(), QStringLiteral("9"));
+        QTest::keyClicks(edit, QStringLiteral("%"));
+        EXPECT_EQ(edit->text(), QStringLiteral("9%"));
+        Shot(&d, "zoom_typed_9");
+        EXPECT_TRUE(applied.isEmpty());
+        EXPECT_TRUE(SameFormat(*f, original));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    EXPECT_TRUE(SameFormat(*f, original));
+    EXPECT_EQ(snapshots, QStringList{"Zoom"}); // Enter is the dialog's OK
+
+    // "260%" goes through "26", which is a zoom of its own, and never through a completed "250%";
+    // once the text is refused the picture is back as it came, and OK stores it unchanged.
+    applied.clear();
+    Run<Tfrm_Zoom>(main->act_effect_zoom, [&](Tfrm_Zoom& d) {
+        QLineEdit* edit = typeInto(d);
+        QTest::keyClicks(edit, QStringLiteral("260%"));
+        EXPECT_EQ(edit->text(), QStringLiteral("260%"));
+        EXPECT_EQ(applied, (QList<int>{26, 0}));
+        EXPECT_TRUE(SameFormat(*f, original));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    EXPECT_TRUE(SameFormat(*f, original));
+
+    // After a choice from the list, a refused text falls back to that choice.
+    applied.clear();
+    Run<Tfrm_Zoom>(main->act_effect_zoom, [&](Tfrm_Zoom& d) {
+        QLineEdit* edit = typeInto(d);
+        d.cbb_zoom->setCurrentIndex(1);
+        emit d.cbb_zoom->activated(1);
+        EXPECT_EQ(d.Percent, 200);
+        const TIconImageRec at200 = f->Clone();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("30x"));
+        EXPECT_EQ(applied, (QList<int>{200, 30, 200}));
+        EXPECT_TRUE(SameFormat(*f, at200));
+        d.btn_Cancel->click();
+    });
+    EXPECT_TRUE(SameFormat(*f, original));
+}
+
 TEST_F(EffectDialogTest, DialogsOnTheSmallestAndLargestFormats)
 {
     for (int side : {1, 256}) {
@@ -572,7 +634,7 @@ TEST_F(EffectDialogTest, APreviewRedrawsCanvasStripAndPreviewButNotHistoryOrTool
         SCOPED_TRACE(type);
         const TIconImageRec original = PatternFormat(24, 24, type, 4);
         TIconImageRec* f = Open(original);
-        const Bitmap24 canvasBefore = doc_->Document().BackBuffer;
+        const CanvasBuffer canvasBefore = doc_->Document().BackBuffer;
         int tracks = 0, toolPreviews = 0, imageChanges = 0, shown = 0;
         TFramePeers& frame = FramePeers();
         TDocumentPeers& docs = DocumentPeers();

@@ -5,6 +5,9 @@
 
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QSet>
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -12,6 +15,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "model/font_families.h"
 #include "model/tool_settings.h"
 #include "platform/ui/spin_edit.h"
 #include "support/scripted_dialogs.h"
@@ -99,13 +103,25 @@ TEST_F(FontFormTest, LayoutAndTheSortedFaceList)
     form->hide();
     EXPECT_EQ(ReadPlacement(PositionFilePath(), QStringLiteral("frm_font")).Height, form->frameGeometry().height());
 
-    // Every screen family once, sorted without regard to case.
+    // Every installed family once by its plain name, sorted without regard to case: no foundry
+    // tags, and the generic names the font system stands in with only when such a font exists.
+    // A family is installed when its name finds a font of that family (of whichever foundry).
+    const auto installed = [](const QString& face) {
+        return PlainFontFamilies({QFontInfo(QFont(face)).family()}).value(0) == face;
+    };
     const QStringList items = Items();
-    QStringList expected;
-    for (const QString& f : QFontDatabase::families())
-        if (!QFontDatabase::isPrivateFamily(f) && !expected.contains(f)) expected << f;
-    EXPECT_EQ(items.size(), expected.size());
-    for (const QString& f : expected) EXPECT_TRUE(items.contains(f)) << f.toStdString();
+    EXPECT_FALSE(items.isEmpty());
+    EXPECT_EQ(items.size(), QSet<QString>(items.begin(), items.end()).size());
+    for (const QString& f : items) {
+        EXPECT_FALSE(f.contains(QLatin1Char('['))) << f.toStdString();
+        EXPECT_TRUE(installed(f)) << f.toStdString();
+    }
+    for (const QString& f : QFontDatabase::families()) {
+        if (QFontDatabase::isPrivateFamily(f)) continue;
+        const QString plain = PlainFontFamilies({f}).value(0);
+        if (installed(plain)) EXPECT_TRUE(items.contains(plain)) << plain.toStdString();
+    }
+    EXPECT_TRUE(items.contains(QStringLiteral("DejaVu Sans")));
     for (int i = 1; i < items.size(); ++i)
         EXPECT_LE(QString::compare(items[i - 1], items[i], Qt::CaseInsensitive), 0) << items[i].toStdString();
 
@@ -211,13 +227,13 @@ TEST_F(FontFormTest, AFaceThatIsNotInstalled)
     form->FillFontList({QStringLiteral("alpha"), QStringLiteral("Gamma")});
     EXPECT_EQ(form->cmb_TextFont->currentIndex(), -1);
 
-    // Showing: a face differing in case or only a prefix of an entry is no match; the list keeps
-    // its selection and the sample its face.
+    // Showing: a face differing in case or only a prefix of an entry is no match; no entry is
+    // selected and the sample keeps its face.
     form->cmb_TextFont->setCurrentIndex(1);
     QString text = QStringLiteral("T");
     QFont font = Font(QStringLiteral("gamma"), 14);
     WhenModal([this](QWidget*) {
-        EXPECT_EQ(form->cmb_TextFont->currentText(), QStringLiteral("Gamma"));
+        EXPECT_EQ(form->cmb_TextFont->currentIndex(), -1);
         EXPECT_EQ(Sample().family(), QStringLiteral("gamma"));
         EXPECT_EQ(form->spn_TextSize->Value(), 14);
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
@@ -228,7 +244,38 @@ TEST_F(FontFormTest, AFaceThatIsNotInstalled)
     WhenModal([this](QWidget*) { QTest::mouseClick(form->BitBtn1, Qt::LeftButton); });
     ASSERT_TRUE(form->Execute(nullptr, text, font));
     EXPECT_EQ(font.family(), QStringLiteral("Gam"));
-    EXPECT_EQ(form->cmb_TextFont->currentText(), QStringLiteral("Gamma"));
+    EXPECT_EQ(form->cmb_TextFont->currentIndex(), -1);
+    // An installed face shown after one that is not is selected again.
+    font.setFamily(QStringLiteral("alpha"));
+    WhenModal([this](QWidget*) {
+        EXPECT_EQ(form->cmb_TextFont->currentText(), QStringLiteral("alpha"));
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    });
+    ASSERT_TRUE(form->Execute(nullptr, text, font));
+}
+
+// The text tool starts with the toolkit's default font, whose generic family name ("Sans Serif")
+// is no installed font: the window shows no face selected until one is chosen.
+TEST_F(FontFormTest, TheDefaultFontShowsNoFaceUnlessInstalled)
+{
+    QString text = QStringLiteral("Abc");
+    QFont font;
+    const bool installed = QFontInfo(font).family() == font.family();
+    WhenModal([&](QWidget*) {
+        if (installed)
+            EXPECT_EQ(form->cmb_TextFont->currentText(), font.family());
+        else
+            EXPECT_EQ(form->cmb_TextFont->currentIndex(), -1);
+        form->cmb_TextFont->showPopup();
+        SaveShot(form->cmb_TextFont->view()->window(), "font_list");
+        form->cmb_TextFont->hidePopup();
+        SaveShot(form.get(), "font_window");
+        // Choosing the first face takes it.
+        QTest::keyClick(form->cmb_TextFont, Qt::Key_Home);
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    });
+    ASSERT_TRUE(form->Execute(nullptr, text, font));
+    EXPECT_EQ(font.family(), form->cmb_TextFont->itemText(0));
 }
 
 TEST_F(FontFormTest, NoFontsInstalled)

@@ -102,7 +102,7 @@ TEST_F(IconMixerTest, MixesTwoOpenIconsIntoANewOne)
 
     ASSERT_EQ(main->Documents().size(), 3);
     Tfrm_childwin* mixed = main->Documents().last();
-    EXPECT_EQ(mixed->windowTitle(), QStringLiteral("Mixer Icon(Icon1 Icon2 )"));
+    EXPECT_EQ(mixed->windowTitle(), QStringLiteral("Mixer Icon(Icon1 Icon2 ) *"));
     EXPECT_EQ(mixed->Document().FileName, QStringLiteral("qv mixer icon"));
     const TIconImageArray& formats = mixed->Document().Images;
     ASSERT_EQ(formats.Count(), 2);
@@ -115,6 +115,15 @@ TEST_F(IconMixerTest, MixesTwoOpenIconsIntoANewOne)
     EXPECT_NEAR(int(ColorR(blend)), 127, 2);
     // The documents mixed are untouched.
     EXPECT_EQ(main->Documents()[0]->Document().Images[1].Bitmap->Pixel(0, 0), Red);
+
+    // The mix is in no file yet: closing it asks, Cancel keeps it, No lets it go unsaved.
+    auto* sub = qobject_cast<QMdiSubWindow*>(mixed->parentWidget());
+    dialogs.Messages.clear();
+    dialogs.Answer({TMsgResult::Cancel, TMsgResult::No});
+    EXPECT_FALSE(sub->close());
+    EXPECT_TRUE(sub->close());
+    EXPECT_EQ(dialogs.Shown(), (QStringList(2, "Save Icon: The icon 'qv mixer icon' has been modified. Do you want to save it?")));
+    EXPECT_TRUE(dialogs.FileRequests.isEmpty());
 }
 
 TEST_F(IconMixerTest, ForwardOrderBringsALayerToTheFront)
@@ -135,7 +144,7 @@ TEST_F(IconMixerTest, ForwardOrderBringsALayerToTheFront)
         QTest::mouseClick(m.btn_Ok, Qt::LeftButton);
     });
     ASSERT_EQ(main->Documents().size(), 3);
-    EXPECT_EQ(main->Documents().last()->windowTitle(), QStringLiteral("Mixer Icon(Icon2 Icon1 )"));
+    EXPECT_EQ(main->Documents().last()->windowTitle(), QStringLiteral("Mixer Icon(Icon2 Icon1 ) *"));
 }
 
 TEST_F(IconMixerTest, TheAnglePickerTurnsTheLayerOnRelease)

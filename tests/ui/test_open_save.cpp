@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 #include "iconfiles/file_access.h"
 #include "platform/ui/work_area.h"
 #include "support/ui_helpers.h"
@@ -124,6 +126,25 @@ TEST_F(OpenSaveTest, FailedOpensSayWhyAndLeaveTheRecentList)
     EXPECT_EQ(Recent(), (QStringList{Path("other.ico")}));
     // The Reopen menu follows at once.
     EXPECT_EQ(ActionTexts(main->Mnu_Reopen->actions()), (QStringList{Path("other.ico")}));
+}
+
+TEST_F(OpenSaveTest, PipesAndDevicesAreRefusedAsNotRegularFilesWithoutBlocking)
+{
+    ASSERT_EQ(mkfifo(QFile::encodeName(Path("pipe.ico")).constData(), 0600), 0);
+    ASSERT_EQ(mkfifo(QFile::encodeName(Path("pipe.png")).constData(), 0600), 0);
+    ASSERT_EQ(mkfifo(QFile::encodeName(Path("pipe.icl")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Path("zero.ico")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Path("zero.bmp")));
+    for (const char* name : {"pipe.ico", "pipe.icl", "zero.ico", "other.ico"}) main->AddRecentFile(Path(name));
+
+    const QStringList paths{Path("pipe.ico"), Path("pipe.png"), Path("pipe.icl"), Path("zero.ico"), Path("zero.bmp")};
+    main->OpenFiles(paths);
+    QStringList said;
+    for (const QString& p : paths) said << QStringLiteral("Open Icon: %1 is not a regular file.").arg(p);
+    EXPECT_EQ(dialogs.Shown(), said);
+    EXPECT_EQ(main->DocumentCount(), 0);
+    // Icons and libraries that cannot be read leave the recent list, as unreadable files do.
+    EXPECT_EQ(Recent(), (QStringList{Path("other.ico")}));
 }
 
 TEST_F(OpenSaveTest, ReopenOpensTheEntryAndKeepsItsPlace)
@@ -313,25 +334,25 @@ TEST_F(OpenSaveTest, ExitAsksForEveryModifiedIconAndACancelledOrFailedSaveStopsI
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return closed;
     };
-    // m3 first: No; m2: Cancel. The exit stops, m1 and m2 stay.
+    // m3 first: No; m2: Cancel. The exit stops before any window closes, and m3 keeps its mark.
     EXPECT_FALSE(close({TMsgResult::No, TMsgResult::Cancel}));
     EXPECT_EQ(dialogs.Shown(), (QStringList{"Save Icon: The icon 'm3.ico' has been modified. Do you want to save it?",
                                             "Save Icon: The icon 'm2.ico' has been modified. Do you want to save it?"}));
-    EXPECT_EQ(Captions(), (QStringList{"m1.ico *", "m2.ico *"}));
+    EXPECT_EQ(Captions(), (QStringList{"m1.ico *", "m2.ico *", "m3.ico *"}));
     EXPECT_TRUE(main->isVisible());
 
-    // m2: Yes, but the file cannot be written: its window stays and the exit stops again.
+    // m3: No; m2: Yes, but the file cannot be written: every window stays and the exit stops again.
     QFile::remove(Path("m2.ico"));
     ASSERT_TRUE(QDir().mkdir(Path("m2.ico")));
-    EXPECT_FALSE(close({TMsgResult::Yes}));
-    ASSERT_EQ(dialogs.Messages.size(), 2);
-    EXPECT_EQ(dialogs.Messages[1].Caption, QStringLiteral("Save File"));
-    EXPECT_EQ(Captions(), (QStringList{"m1.ico *", "m2.ico *"}));
+    EXPECT_FALSE(close({TMsgResult::No, TMsgResult::Yes}));
+    ASSERT_EQ(dialogs.Messages.size(), 3);
+    EXPECT_EQ(dialogs.Messages[2].Caption, QStringLiteral("Save File"));
+    EXPECT_EQ(Captions(), (QStringList{"m1.ico *", "m2.ico *", "m3.ico *"}));
 
-    // Yes to both with a writable m2: everything is saved and the window closes.
+    // No to m3 and Yes to the others with a writable m2: they are saved and the window closes.
     QDir().rmdir(Path("m2.ico"));
-    EXPECT_TRUE(close({TMsgResult::Yes, TMsgResult::Yes}));
-    EXPECT_EQ(dialogs.Messages.size(), 2);
+    EXPECT_TRUE(close({TMsgResult::No, TMsgResult::Yes, TMsgResult::Yes}));
+    EXPECT_EQ(dialogs.Messages.size(), 3);
     EXPECT_EQ(main->DocumentCount(), 0);
     EXPECT_TRUE(QFileInfo(Path("m2.ico")).isFile());
 }
@@ -358,7 +379,8 @@ TEST(Startup, FirstStartLaysOutTheHistoryAndExitRemembersEveryWindow)
         EXPECT_EQ(colorsOuter.right() + 1, frame.right() + 1 - 5);
         EXPECT_EQ(colorsOuter.top(), frame.top() + 80);
         historyOuter = frm_history->frameGeometry();
-        EXPECT_EQ(historyOuter.left(), colorsOuter.left());
+        // At the colour window's left edge, unless that runs past the work area's right edge.
+        EXPECT_EQ(historyOuter.left(), qMin(colorsOuter.left(), area.Right - historyOuter.width()));
         EXPECT_EQ(historyOuter.top(), colorsOuter.bottom() + 1);
 
         // View > History Window closes and reopens it.

@@ -7,6 +7,7 @@
 #include "creators/cartoon_option_form.h"
 #include "creators/photo_to_icon_form.h"
 #include "iconfiles/bmp_codec.h"
+#include "iconfiles/file_access.h"
 #include "iconfiles/png_codec.h"
 #include "imaging/imaging_state.h"
 #include "platform/bytes.h"
@@ -90,6 +91,29 @@ TEST_F(PhotoToIconTest, APictureBecomesANewIconThroughTheDialog)
         EXPECT_EQ(formats[i].Bitmap->Pixel(s - 1 - s / 8, s / 2), MakeColor(255, 255, 255));
         EXPECT_EQ(formats[i].Bitmap->Pixel(s / 8, 1), MakeColor(255, 255, 255));
     }
+
+    // The icon is in no file yet, so it counts as modified: closing asks, Cancel keeps it, and Yes
+    // saves it under a name chosen in the save dialog.
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("Icon2 *"));
+    auto* sub = qobject_cast<QMdiSubWindow*>(doc->parentWidget());
+    dialogs.Messages.clear();
+    dialogs.Answer({TMsgResult::Cancel});
+    EXPECT_FALSE(sub->close());
+    EXPECT_EQ(dialogs.Shown(), (QStringList{"Save Icon: The icon 'Icon2' has been modified. Do you want to save it?"}));
+    // Yes, then Cancel in the save dialog: nothing is saved, so the window stays.
+    dialogs.Answer({TMsgResult::Yes});
+    EXPECT_FALSE(sub->close());
+    EXPECT_EQ(doc->windowTitle(), QStringLiteral("Icon2 *"));
+    const QString target = Path(QStringLiteral("from-photo.ico"));
+    dialogs.Answer({TMsgResult::Yes});
+    dialogs.FileAnswers.enqueue(ScriptedDialogs::Choose({target}));
+    EXPECT_TRUE(sub->close());
+    ASSERT_EQ(dialogs.FileRequests.size(), 2);
+    EXPECT_EQ(dialogs.FileRequests[1].FileName, QStringLiteral("Icon2"));
+    TIconImageArray saved;
+    TIconFileAccess access;
+    ASSERT_EQ(access.LoadIconFile(target, saved), 0);
+    EXPECT_EQ(saved.Count(), 4);
 }
 
 TEST_F(PhotoToIconTest, DraggingTheFrameMovesTheCropAndRendersOnRelease)
@@ -206,6 +230,58 @@ TEST_F(PhotoToIconTest, CartoonControlsFollowTheOptionsWindow)
     EXPECT_TRUE(photo->chk_DrawColor->isChecked());
     EXPECT_TRUE(photo->trc_ColorReducer->isEnabled());
     photo->reject();
+}
+
+// The decorative frame and the cartoon settings last through the options window and into the
+// next use: the options window renders the formats itself, and the frame must be on them again.
+TEST_F(PhotoToIconTest, FrameAndColourSurviveTheOptionsWindowAndTheNextUse)
+{
+    const QString path = WritePicture(QStringLiteral("photo.png"));
+    QDir(appDir.Path()).mkdir(QStringLiteral("frames"));
+    Bitmap24 frame(16, 16);
+    frame.Fill(MakeColor(255, 255, 0)); // the frame colour everywhere
+    ByteWriter w;
+    WriteBmp24(w, frame);
+    ASSERT_TRUE(WriteBytes(appDir.FilePath(QStringLiteral("frames/a.bmp")), w.ToByteArray()));
+    const TColor framed = MakeColor(194, 0, 0);
+
+    WhenModal([&](QWidget* modal) {
+        ASSERT_EQ(modal, photo.get());
+        QTest::mouseClick(photo->chk_PhotoFrame, Qt::LeftButton);
+        QTest::mouseClick(photo->chk_CartoonLike, Qt::LeftButton);
+        QTest::mouseClick(photo->chk_DrawColor, Qt::LeftButton);
+        ASSERT_EQ(photo->Formats[0].Bitmap->Pixel(5, 5), framed);
+        // The options window looked at and closed, nothing changed there.
+        WhenModal([this](QWidget* options) {
+            ASSERT_EQ(options, this->options.get());
+            EXPECT_TRUE(this->options->Chk_DrawColor->isChecked());
+            QTest::mouseClick(this->options->btn_OK, Qt::LeftButton);
+        });
+        QTest::mouseClick(photo->btn_CartoonMore, Qt::LeftButton);
+        EXPECT_TRUE(photo->chk_PhotoFrame->isChecked());
+        EXPECT_TRUE(photo->chk_DrawColor->isChecked());
+        SaveShot(photo.get(), "photo_after_options");
+        for (int i = 0; i < photo->Formats.Count(); ++i) EXPECT_EQ(photo->Formats[i].Bitmap->Pixel(5, 5), framed) << i;
+        QTest::mouseClick(photo->btn_OK, Qt::LeftButton);
+    });
+    main->OpenPictureAsIcon(path);
+    ASSERT_EQ(main->Documents().size(), 1);
+    const TIconImageArray& formats = main->Documents()[0]->Document().Images;
+    ASSERT_EQ(formats.Count(), 4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(formats[i].Bitmap->Pixel(5, 5), framed) << i;
+
+    // The next use shows the settings it left: cartoon-like in colour, framed.
+    WhenModal([this](QWidget*) {
+        EXPECT_TRUE(photo->chk_CartoonLike->isChecked());
+        EXPECT_TRUE(photo->chk_DrawColor->isChecked());
+        EXPECT_TRUE(options->Chk_DrawColor->isChecked());
+        EXPECT_TRUE(photo->trc_ColorReducer->isEnabled());
+        EXPECT_TRUE(photo->chk_PhotoFrame->isChecked());
+        EXPECT_EQ(photo->Formats[1].Bitmap->Pixel(5, 5), MakeColor(194, 0, 0));
+        QTest::mouseClick(photo->btn_Cancel, Qt::LeftButton);
+    });
+    main->OpenPictureAsIcon(path);
+    EXPECT_EQ(main->Documents().size(), 1);
 }
 
 TEST_F(PhotoToIconTest, PicturesThatFailAreReported)

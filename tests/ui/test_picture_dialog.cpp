@@ -20,6 +20,7 @@
 #include "iconfiles/jpeg_codec.h"
 #include "imaging/imaging_state.h"
 #include "platform/bytes.h"
+#include "support/hostile_files.h"
 #include "support/ui_helpers.h"
 #include "support/when_modal.h"
 #include "workspace/dialogs/picture_dialog.h"
@@ -287,6 +288,28 @@ TEST_F(PictureDialogTest, BadFilesStayBoundedAndShowNothing)
         picture.UpdatePreview(c.Path);
         ExpectNone();
     }
+}
+
+TEST_F(PictureDialogTest, TopDownBmpsPngTailsAndSparseIconsPreviewLikeHealthyOnes)
+{
+    for (const int bits : {24, 32}) {
+        picture.UpdatePreview(Write(QStringLiteral("top%1.bmp").arg(bits), HostileFiles::TopDownBmp(300, 200, bits)));
+        EXPECT_TRUE(picture.Preview().Ok) << bits;
+        EXPECT_EQ(picture.Preview().Width, 300);
+        EXPECT_EQ(picture.Preview().Height, 200);
+    }
+    picture.UpdatePreview(Write(QStringLiteral("tail.png"), HostileFiles::PngWithTail(300, 200, uint64_t(64) << 20)));
+    EXPECT_TRUE(picture.Preview().Ok);
+    EXPECT_EQ(picture.Preview().Width, 300);
+
+    // A 250 MB icon of which only the first kilobytes hold anything: its two images show.
+    const QByteArray png = HostileFiles::PngWithTail(64, 64, 0);
+    const QString sparse = Write(QStringLiteral("sparse.ico"), HostileFiles::IconOfCopies(png, 2, 64, 64));
+    ASSERT_TRUE(QFile(sparse).resize(qint64(250) << 20));
+    picture.UpdatePreview(sparse);
+    EXPECT_TRUE(picture.Preview().Ok);
+    EXPECT_EQ(picture.Preview().Width, 64);
+    EXPECT_EQ(picture.Preview().Height, 128);
 }
 
 TEST_F(PictureDialogTest, IconOf65535EntriesStaysWithinTheStackHeight)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -339,4 +340,30 @@ TEST_F(SessionTest, TheOpenTextFrameFollowsTheTextFieldAndTheColour)
     Tool(tools->btn_pencil, tiPencil);
     EXPECT_EQ(inked(red), typed);
     EXPECT_TRUE(doc->windowTitle().endsWith(" *"));
+}
+
+TEST_F(SessionTest, ANewIconShowsNoSelectionOfTheDocumentBefore)
+{
+    doc = NewIcon(ctTrueAlpha);
+    Tool(tools->btn_RectSelect, tiRectSelect);
+    Drag({2, 3}, {10, 11});
+    ASSERT_TRUE(doc->HasSelection());
+    ASSERT_EQ(tools->lbl_RectSelectX->text(), QStringLiteral("X: 2"));
+    const QImage selected = tools->img_RectSelect->grab().toImage();
+
+    doc = NewIcon(ctTrueAlpha);
+    EXPECT_FALSE(doc->HasSelection());
+    ShotAll("new_after_selection");
+    EXPECT_EQ(tools->lbl_RectSelectX->text(), QStringLiteral("X:"));
+    EXPECT_EQ(tools->lbl_RectSelectY->text(), QStringLiteral("Y:"));
+    EXPECT_EQ(tools->lbl_RectSelectW->text(), QStringLiteral("W:"));
+    EXPECT_EQ(tools->lbl_RectSelectH->text(), QStringLiteral("H:"));
+    // The thumbnail is gone: the picture is one colour.
+    const QImage none = tools->img_RectSelect->grab().toImage();
+    EXPECT_NE(none, selected);
+    const QRect inside = none.rect().adjusted(4, 4, -4, -4);
+    bool plain = true;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) plain = plain && none.pixel(x, y) == none.pixel(inside.center());
+    EXPECT_TRUE(plain);
 }

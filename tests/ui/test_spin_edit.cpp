@@ -38,6 +38,28 @@ TEST(SpinEdit, ReadsExactlyWhatIsIntegerTextAccepts)
     EXPECT_EQ(v, -42);
 }
 
+// The one rule every window's handlers take a field's value by: only a whole number counts;
+// letters, a lone sign or nothing leave the value where it was.
+TEST(SpinEdit, TypedValueAnswersOnlyForAWholeNumber)
+{
+    TSpinEdit spin(1, 15, 4);
+    int value = -1;
+    for (const char* t : {"", " ", "abc", "1bc", "x9", "-", "+", "1.5", "0x3", "9 9"}) {
+        spin.SetText(QString::fromLatin1(t));
+        EXPECT_FALSE(spin.TypedValue(value)) << t;
+        EXPECT_EQ(value, -1) << t;
+    }
+    const struct {
+        const char* text;
+        int value;
+    } numbers[] = {{"9", 9}, {" 12 ", 12}, {"+3", 3}, {"0", 1}, {"-40", 1}, {"400", 15}, {"99999999999999999999", 15}};
+    for (const auto& n : numbers) {
+        spin.SetText(QString::fromLatin1(n.text));
+        ASSERT_TRUE(spin.TypedValue(value)) << n.text;
+        EXPECT_EQ(value, n.value) << n.text;
+    }
+}
+
 TEST(SpinEdit, UnlimitedRangeStillStaysWithinItsBound)
 {
     TSpinEdit spin;

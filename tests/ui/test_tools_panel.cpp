@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -219,15 +220,14 @@ TEST_F(ToolsPanelTest, TrackBarsRedrawTheirPreviewsAndMirrorTheSpinEdits)
     const TColor c = panelColor;
     EXPECT_EQ(BoundsWhere(brush, [c](TColor p) { return p == c; }), (Rect{27, 27, 72, 72}));
     EXPECT_EQ(brush.Pixel(0, 0), 0u);
-    // The spin edit's text reaches the track bar; an empty text waits; a text that is no number
-    // counts as the minimum.
+    // The spin edit's text reaches the track bar; an empty text or one that is no number waits.
     w->spn_PencilSize->SetText(QStringLiteral("9"));
     EXPECT_EQ(w->trc_PencilSize->Position(), 9);
     EXPECT_EQ(ToolSettings().PencilSize, 9);
     w->spn_PencilSize->SetText(QString());
     EXPECT_EQ(w->trc_PencilSize->Position(), 9);
     w->spn_PencilSize->SetText(QStringLiteral("abc"));
-    EXPECT_EQ(w->trc_PencilSize->Position(), 1);
+    EXPECT_EQ(w->trc_PencilSize->Position(), 9);
     w->spn_PencilSize->SetText(QStringLiteral("99999999999999999999"));
     EXPECT_EQ(w->trc_PencilSize->Position(), 15);
     const Bitmap24& pencil = Shown(w->img_pencil);
@@ -239,6 +239,59 @@ TEST_F(ToolsPanelTest, TrackBarsRedrawTheirPreviewsAndMirrorTheSpinEdits)
     w->trc_BucketTolerance->SetPosition(100);
     EXPECT_EQ(ToolSettings().BucketTolerance, 100);
     EXPECT_EQ(w->spn_BucketTolerance->Value(), 100);
+}
+
+// Letters typed or pasted into the six size fields are no number: the value stays, the slider and
+// the tool keep it, and the field keeps what was typed until it is a number again.
+TEST_F(ToolsPanelTest, LettersInTheSizeFieldsChangeNothing)
+{
+    struct Field {
+        QToolButton* Tool;
+        TTrackBar* Track;
+        TSpinEdit* Spin;
+        int TToolSettings::*Setting;
+        int Start;
+    };
+    const Field fields[] = {
+        {w->btn_pencil, w->trc_PencilSize, w->spn_PencilSize, &TToolSettings::PencilSize, 4},
+        {w->btn_brush, w->trc_BrushSize, w->spn_BrushSize, &TToolSettings::BrushSize, 5},
+        {w->btn_brush, w->trc_BrushGradient, w->spn_BrushGradient, &TToolSettings::BrushGradient, 40},
+        {w->btn_eraser, w->trc_EraserSize, w->spn_EraserSize, &TToolSettings::EraserSize, 6},
+        {w->btn_bucket, w->trc_BucketTolerance, w->spn_BucketTolerance, &TToolSettings::BucketTolerance, 70},
+        {w->btn_Line, w->trc_LineSize, w->spn_LineSize, &TToolSettings::LineSize, 3},
+    };
+    for (const Field& f : fields) {
+        SCOPED_TRACE(f.Spin->objectName().toStdString());
+        if (!f.Tool->isChecked()) Click(f.Tool);
+        f.Track->SetPosition(f.Start);
+        f.Spin->setFocus();
+        QTest::keyClick(f.Spin, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(f.Spin, QStringLiteral("abc"));
+        EXPECT_EQ(f.Spin->Text(), QStringLiteral("abc"));
+        EXPECT_EQ(f.Track->Position(), f.Start);
+        EXPECT_EQ(ToolSettings().*f.Setting, f.Start);
+        // Leaving the field keeps the letters and the value.
+        w->edt_TextText->setFocus();
+        EXPECT_EQ(f.Spin->Text(), QStringLiteral("abc"));
+        EXPECT_EQ(f.Track->Position(), f.Start);
+        // A number typed over them is taken.
+        f.Spin->setFocus();
+        QTest::keyClick(f.Spin, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(f.Spin, QStringLiteral("2"));
+        EXPECT_EQ(f.Track->Position(), 2);
+        EXPECT_EQ(ToolSettings().*f.Setting, 2);
+    }
+    // Pasted text: "x9" is no number either.
+    Click(w->btn_pencil);
+    w->trc_PencilSize->SetPosition(4);
+    QApplication::clipboard()->setText(QStringLiteral("x9"));
+    w->spn_PencilSize->setFocus();
+    QTest::keyClick(w->spn_PencilSize, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w->spn_PencilSize, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w->spn_PencilSize->Text(), QStringLiteral("x9"));
+    SaveShot(w.get(), "tools_pencil_x9");
+    EXPECT_EQ(w->trc_PencilSize->Position(), 4);
+    EXPECT_EQ(ToolSettings().PencilSize, 4);
 }
 
 TEST_F(ToolsPanelTest, PaletteFormatsRefuseWithTheirMessages)
@@ -381,6 +434,43 @@ TEST_F(ToolsPanelTest, ShapeSwatchOpensTheGradientEditorOrTheColourDialog)
     EXPECT_TRUE(w->img_RectGradient->isVisible());
     EXPECT_FALSE(w->spn_RectBorderSize->isVisible());
     EXPECT_FALSE(w->lbl_RectBorderSize->isVisible());
+}
+
+// A shape's solid fill chosen in true colour survives a palette document made current meanwhile;
+// the palette document gets the colour window's index, the true-colour one its colour back.
+TEST_F(ToolsPanelTest, TrueColourFillSurvivesAPaletteDocument)
+{
+    int doc24 = 0, doc16 = 0;
+    const TColor red = MakeColor(255, 0, 0);
+    activeType = panelType = ctTrueColor;
+    DocumentPeers().ActiveImageChanged(reinterpret_cast<Tfrm_childwin*>(&doc24), 0, ctTrueColor);
+    Click(w->btn_Rect);
+    ClickBox(w->chk_RectGradient);
+    ASSERT_FALSE(w->chk_RectGradient->isChecked());
+    dialogs.ColorAnswers.enqueue(red);
+    QTest::mouseClick(w->img_RectGradient, Qt::LeftButton);
+    ASSERT_EQ(ToolSettings().Rect.FillColor, red);
+
+    // The 16-colour document becomes current, as the colour window follows it.
+    activeType = panelType = ctColors16;
+    LoadDefaultPalette(palette, ctColors16);
+    panelColor = 0;
+    DocumentPeers().ActiveImageChanged(reinterpret_cast<Tfrm_childwin*>(&doc16), 0, ctColors16);
+    EXPECT_EQ(ToolSettings().Rect.FillColor, 0u);
+
+    // Back to the 24-bit document; type 1 shows and uses red again, the ellipse its white.
+    activeType = panelType = ctTrueColor;
+    panelColor = MakeColor(10, 20, 30);
+    DocumentPeers().ActiveImageChanged(reinterpret_cast<Tfrm_childwin*>(&doc24), 0, ctTrueColor);
+    Choose(w->cmb_RectType, 1);
+    EXPECT_EQ(ToolSettings().Rect.FillColor, red);
+    EXPECT_EQ(Shown(w->img_Rect).Pixel(35, 35), red);
+    EXPECT_EQ(Shown(w->img_RectGradient).Pixel(4, 4), red);
+    EXPECT_EQ(ToolSettings().Ellipse.FillColor, 0xFFFFFFu);
+    // A colour chosen now is the one kept.
+    dialogs.ColorAnswers.enqueue(MakeColor(0, 128, 0));
+    QTest::mouseClick(w->img_RectGradient, Qt::LeftButton);
+    EXPECT_EQ(ToolSettings().Rect.FillColor, MakeColor(0, 128, 0));
 }
 
 TEST_F(ToolsPanelTest, OneGradientModeForBothShapes)

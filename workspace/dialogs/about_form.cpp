@@ -4,6 +4,7 @@
 #include "platform/ui/form_builder.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QIcon>
@@ -44,10 +45,17 @@ TLinkLabel::TLinkLabel(QWidget* parent) : QLabel(parent)
     setPalette(pal);
 }
 
+void TLinkLabel::SetLink(const QString& text, const QString& link)
+{
+    setText(text);
+    link_ = link;
+    setToolTip(link);
+}
+
 void TLinkLabel::mouseReleaseEvent(QMouseEvent* event)
 {
     QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) ShellOpen(text());
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) ShellOpen(Link());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -80,7 +88,8 @@ Tfrm_about::Tfrm_about(QWidget* parent)
 
     lab_Comments = new TLinkLabel(this);
     lab_Comments->setObjectName(QStringLiteral("lab_Comments"));
-    lab_Comments->setText(AppPaths::HomePagePath());
+    const QString homePage = AppPaths::HomePagePath();
+    lab_Comments->SetLink(QFileInfo(homePage).fileName(), homePage);
     lab_Comments->setGeometry(12, 96, ClientWidth - 24, 64);
     lab_Comments->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 

@@ -13,14 +13,20 @@ QString GetFileVersionText(bool shortForm);
 // "Version: %s (Build %s)" with the short and the full version.
 QString AboutVersionLine();
 
-// A label that opens its own text with the desktop's associated program when clicked.
+// A label that opens its link with the desktop's associated program when clicked: its own text
+// unless a link is set (a local page shows its name, not the path where it lies on this machine).
 class TLinkLabel : public QLabel {
     Q_OBJECT
 public:
     explicit TLinkLabel(QWidget* parent = nullptr);
+    void SetLink(const QString& text, const QString& link);
+    QString Link() const { return link_.isEmpty() ? text() : link_; }
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QString link_;
 };
 
 class Tfrm_about : public Tfrm_base {

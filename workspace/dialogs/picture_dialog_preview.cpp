@@ -3,11 +3,8 @@
 #include "workspace/dialogs/picture_dialog_preview.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <new>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,29 +30,16 @@ int CoverStep(int width, int height, int boxWidth, int boxHeight)
 // the mask as 255 - alpha).
 inline uint8_t Over(int c, int a, int g) { return uint8_t((c * a + g * (255 - a) + 127) / 255); }
 
-// Opens the file for reading only when what is opened is a regular file: the descriptor is opened
-// without waiting and checked itself, so a name swapped for a FIFO after the dialog looked at it
-// still cannot block.
-bool OpenRegularFile(const QString& fileName, QFile& file)
+// A regular file of a size worth previewing, opened without ever blocking.
+bool OpenPreviewFile(const QString& fileName, QFile& file)
 {
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 || st.st_size > MaxPreviewFileBytes) {
-        ::close(fd);
-        return false;
-    }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    return true;
+    return OpenRegularFile(fileName, file) && file.size() > 0 && file.size() <= MaxPreviewFileBytes;
 }
 
 bool ReadPreviewFile(const QString& fileName, QByteArray& data)
 {
     QFile file;
-    if (!OpenRegularFile(fileName, file)) return false;
+    if (!OpenPreviewFile(fileName, file)) return false;
     data = file.read(MaxPreviewFileBytes);
     return file.error() == QFileDevice::NoError && !data.isEmpty();
 }
@@ -143,10 +127,12 @@ bool LoadWithQt(const QString& fileName, const char* format, int boxWidth, int b
                 TPicturePreview& out)
 {
     QFile file;
-    if (!OpenRegularFile(fileName, file)) return false;
+    if (!OpenPreviewFile(fileName, file)) return false;
     QImageReader reader(&file, format);
+    // A top-down BMP states its height as negative, and the reader reports it as stated.
     const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty() || int64_t(size.width()) * size.height() > MaxPreviewWholePixels) return false;
+    const int64_t w = std::llabs(size.width()), h = std::llabs(size.height());
+    if (w < 1 || h < 1 || w * h > MaxPreviewWholePixels) return false;
     QImage image;
     if (!reader.read(&image) || image.isNull()) return false;
     image = image.convertToFormat(QImage::Format_ARGB32);
@@ -176,9 +162,10 @@ void LoadIcon(const QString& fileName, TColor ground, TPicturePreview& out)
 {
     TIconImageArray formats;
     TIconFileAccess access;
-    QByteArray data;
-    // An unreadable icon previews as an empty picture.
-    if (ReadPreviewFile(fileName, data)) access.LoadIconData(data, formats);
+    // An unreadable icon previews as an empty picture. Only the blocks the directory points at
+    // are read, so a huge file costs what its images do.
+    QFile file;
+    if (OpenPreviewFile(fileName, file)) access.LoadIconOpenFile(file, formats);
     int width = 0, height = 0, count = 0;
     for (int i = 0; i < formats.Count(); ++i) {
         const TIconImageRec& f = formats[i];
