@@ -24,6 +24,7 @@
 #include "iconfiles/icon_resources.h"
 #include "iconfiles/png_codec.h"
 #include "imaging/compositing.h"
+#include "platform/bytes.h"
 #include "platform/small_routines.h"
 
 namespace {
@@ -591,6 +592,12 @@ bool TIconLibrary::BuildIcon(const TIconImageArray& formats, TGroupIcon& icon)
             QFile::remove(f.TempFile);
             for (TIconFormat& done : built) QFile::remove(done.TempFile);
             return false;
+        }
+        // A large format is compressed now, once, as a save would: a library's save then knows
+        // every block's size before it writes anything, and refuses one too large at once.
+        if (IsWrittenAsPng(rec.Width, rec.Height)) {
+            ByteWriter png;
+            if (access.WriteIconImage(png, rec) == 0) f.KeptPng = png.ToByteArray();
         }
         shapes.push_back({f.Width, f.Height, f.BitCount});
         built.push_back(std::move(f));

@@ -46,10 +46,11 @@ struct TIconFormat {
     int32_t EntryBits = 0;
     // The module's bytes of an image that could not be read, written back unchanged on save.
     QByteArray RawImage;
-    // The PNG stream a large image was read from. A format's pixels never change in place (a
-    // document's save gives the icon new formats), so while this is set a save writes it back as
-    // it was: no pixels read back from the working file, no compression again. A document's save
-    // hands it on to a new format with the very same pixels.
+    // The PNG stream a large image was read from, or was compressed into when a document saved
+    // it into the library. A format's pixels never change in place (a document's save gives the
+    // icon new formats), so while this is set a save writes it back as it was: no pixels read
+    // back from the working file, no compression again. A document's save hands a stream read
+    // from a file on to a new format with the very same pixels.
     QByteArray KeptPng;
 };
 

@@ -486,7 +486,7 @@ TEST(IconLibrary, AnUneditedPngImageIsSavedByteIdenticalAndAnEditedOneEncodedAne
     // One pixel off, and the stream is not the image any more.
     oneChanged[1].Mask->SetPixel(5, 5, oneChanged[1].Mask->Pixel(5, 5) ^ 0x010101);
     ASSERT_EQ(f.lib.ReplaceIcon(QStringLiteral("Padded"), oneChanged, nullptr, f.lib.Serial), 2);
-    EXPECT_TRUE(f.lib.Icons[2].Formats[1].KeptPng.isEmpty());
+    EXPECT_NE(f.lib.Icons[2].Formats[1].KeptPng, png);
     ASSERT_EQ(f.lib.WriteLibraryFile(saved), 0);
     {
         TIconModuleReader again;
@@ -506,7 +506,7 @@ TEST(IconLibrary, AnUneditedPngImageIsSavedByteIdenticalAndAnEditedOneEncodedAne
     TIconImageArray editedFormats;
     editedFormats.Add(edited.Clone());
     ASSERT_EQ(f.lib.ReplaceIcon(QStringLiteral("Kept"), editedFormats, &editor, f.lib.Serial), 0);
-    EXPECT_TRUE(f.lib.Icons[0].Formats[0].KeptPng.isEmpty());
+    EXPECT_NE(f.lib.Icons[0].Formats[0].KeptPng, png);
     ASSERT_EQ(f.lib.WriteLibraryFile(saved), 0);
     const std::vector<TModuleImage> after = ImagesOf(saved, 0);
     ASSERT_EQ(after.size(), 1u);
@@ -751,4 +751,30 @@ TEST(IconLibrary, AModuleOpensWithoutWorkingFilesYetShowsSavesAndOpensAsThroughT
         EXPECT_EQ(ReadFileBytes(direct), ReadFileBytes(throughFiles));
         lib.Clear();
     }
+}
+
+TEST(IconLibrary, ALargeFormatIsCompressedWhenADocumentSavesItSoASaveKnowsItsSize)
+{
+    LibraryFixture f;
+    f.lib.NewLibrary();
+    TIconImageArray formats;
+    formats.Add(PatternFormat(32, 32, ctTrueAlpha, 1));
+    formats.Add(PatternFormat(256, 256, ctTrueAlpha, 2));
+    const int at = f.lib.AddIcon(QStringLiteral("Big"), formats);
+    ASSERT_GE(at, 0);
+    const TGroupIcon& icon = f.lib.Icons[size_t(at)];
+    EXPECT_TRUE(icon.Formats[0].KeptPng.isEmpty());
+    const QByteArray stream = icon.Formats[1].KeptPng;
+    ASSERT_FALSE(stream.isEmpty());
+    // The very bytes a save would have compressed, and those are what the file gets.
+    TIconFileAccess access;
+    ByteWriter expected;
+    ASSERT_EQ(access.WriteIconImage(expected, formats[1]), 0);
+    EXPECT_EQ(stream, expected.ToByteArray());
+    const QString saved = f.dir.filePath(QStringLiteral("big.icl"));
+    ASSERT_EQ(f.lib.WriteLibraryFile(saved), 0);
+    TIconModuleReader reader;
+    ASSERT_EQ(reader.ReadLibrary(saved), 0);
+    ASSERT_EQ(reader.Icons.size(), 2u);
+    EXPECT_EQ(reader.FormatBytes(reader.Icons[1].Formats[1]), stream);
 }
