@@ -1,6 +1,6 @@
 // The icon library window's two heavy paths, each with a yardstick run in the same process:
 // - opening a module of 2,000 images (500 icons of four formats, about 9 MB) into the window:
-//   reading every image, writing its working file, drawing each thumbnail and filling the list.
+//   decoding every image, drawing each thumbnail and filling the list.
 //   Goal: under 2 s. Yardstick: the reader alone decoding the same 2,000 images.
 // - scrolling the list of those 500 icons from top to bottom, a page at a time, every page drawn.
 //   Yardstick: the same list drawn with its captions only, no thumbnails: drawing from the cached

@@ -11,11 +11,12 @@
 #     one format against QImage::save, and the icon writer against libpng's encode of the
 #     256 x 256 image, and opening an icon of 256 formats of 256 x 256 (some 6 MB) to a shown
 #     window as a whole process against a Qt program reading every image with QImageReader (with
-#     both processes' peak memory and the bytes the open left in "history").
+#     both processes' peak memory and the bytes the open left in "history");
+#   - the icon library window started on a large module, beside wrestool -l (icoutils).
 # Needs a Release build with benchmarks:
 #   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=ON -DTAVRIN_TESTS=OFF
 #   cmake --build build/bench -j4 --target bench_quantizer bench_kernels bench_effect_dialogs \
-#     bench_painting bench_pixels bench_icofile bench_open_icon
+#     bench_painting bench_pixels bench_icofile bench_open_icon bench_modules
 # and the Debian packages pngquant and imagemagick.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -149,3 +150,11 @@ if opened:
     print(f"  open: peak memory {opened['ours_MB']:.0f} MB, Qt's read {opened['qt_MB']:.0f} MB; "
           f"history written {opened['history_MB']:.1f} MB for an icon of {opened['icon_MB']:.1f} MB (whole processes)")
 PY
+
+echo "== Icon library: the program started on a module of 400 groups / 2,000 images (10.5 MB) until the library"
+echo "   window shows every icon, beside listing the module ourselves and with wrestool -l (of_wrestool: ours / wrestool)"
+if command -v wrestool >/dev/null && command -v llvm-rc >/dev/null && command -v lld-link >/dev/null; then
+  "$bench_dir/bench_modules" --benchmark_filter='ListWrestool|ListOurs|StartOnModule' 2>/dev/null | grep BM_
+else
+  echo "needs wrestool, llvm-rc and lld-link (apt-get install icoutils llvm lld)"
+fi

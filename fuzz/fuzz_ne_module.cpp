@@ -38,5 +38,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                            m.Image.Height > MaxIconSide))
                 __builtin_trap();
     }
+    // The listing the library window takes (sizes without pixels, each shared image decoded once)
+    // must say what decoding every image says.
+    TIconModuleReader sizesOnly;
+    if (sizesOnly.ReadLibraryData(bytes) != 0 || sizesOnly.Icons.size() != reader.Icons.size()) __builtin_trap();
+    for (size_t k = 0; k < reader.Icons.size(); ++k) {
+        std::vector<TModuleImage> images;
+        sizesOnly.ReadIconImages(int(k), images, false);
+        for (size_t j = 0; j < images.size(); ++j) {
+            const TModuleFormat& a = sizesOnly.Icons[k].Formats[j];
+            const TModuleFormat& b = reader.Icons[k].Formats[j];
+            if (a.Width != b.Width || a.Height != b.Height || a.BitCount != b.BitCount || images[j].Image.Bitmap)
+                __builtin_trap();
+            TIconImageRec decoded;
+            if (images[j].Read != sizesOnly.DecodeFormat(a, decoded) && images[j].Raw.isEmpty()) __builtin_trap();
+        }
+    }
     return 0;
 }

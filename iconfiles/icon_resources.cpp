@@ -390,6 +390,42 @@ void TIconModuleReader::ReadPeResources(const ByteReader& file, uint32_t type, T
     }
 }
 
+namespace {
+
+// Walks the type records of an NE resource table (Table positioned after the alignment shift),
+// calling Visit(type number, records, count) with a reader over each type's 12-byte records.
+// Returns the position of the end of the table (after its zero type number), or 0 when the
+// table ends without one. A type that counts more records than its table can hold is damaged: its
+// records are taken while they point into the file (a resource never starts at the old header),
+// and the list of types goes on at the first that does not, so the types after it are found.
+template <typename Visit>
+int64_t WalkNeTypes(const ByteReader& file, ByteReader& table, uint64_t tableAt, uint16_t shift, Visit visit)
+{
+    const auto pointsIntoFile = [&](const ByteReader& record) {
+        ByteReader r = record;
+        const uint64_t offset = uint64_t(r.U16()) << std::min<uint16_t>(shift, 31);
+        return r.Ok() && offset > 0 && offset < file.Size();
+    };
+    for (;;) {
+        const uint16_t typeId = table.U16();
+        if (!table.Ok()) return 0;
+        if (typeId == 0) return int64_t(tableAt + table.Pos());
+        uint64_t count = table.U16();
+        if (!table.Skip(4)) return 0;
+        const uint64_t room = (table.Size() - table.Pos()) / 12;
+        if (count > room) {
+            uint64_t taken = 0;
+            while (taken < room && pointsIntoFile(table.Sub(table.Pos() + 12 * taken, 12))) ++taken;
+            count = taken;
+        }
+        ByteReader records = table.Sub(table.Pos(), 12 * count);
+        visit(typeId, records, count);
+        table.Skip(12 * count);
+    }
+}
+
+} // namespace
+
 void TIconModuleReader::ReadNeResources(const ByteReader& file, uint32_t type, TResourceList& list)
 {
     ByteReader table;
@@ -397,23 +433,15 @@ void TIconModuleReader::ReadNeResources(const ByteReader& file, uint32_t type, T
     if (!NeResourceTable(file, true, table, tableAt)) return;
     const uint16_t shift = table.U16();
     if (!table.Ok() || shift > 15) return;
-    for (;;) {
-        const uint16_t typeId = table.U16();
-        if (!table.Ok() || typeId == 0) return;
-        const uint16_t count = table.U16();
-        table.Skip(4);
-        if (!table.Ok()) return;
-        if ((typeId & 0x7FFF) != type) {
-            if (!table.Skip(12 * uint64_t(count))) return;
-            continue;
-        }
-        for (uint32_t i = 0; i < count; ++i) {
-            const uint64_t offset = uint64_t(table.U16()) << shift;
-            const uint64_t length = uint64_t(table.U16()) << shift;
-            table.U16();                          // flags
-            const uint16_t id = table.U16();
-            table.Skip(4);
-            if (!table.Ok()) return;
+    WalkNeTypes(file, table, tableAt, shift, [&](uint16_t typeId, ByteReader& records, uint64_t count) {
+        if ((typeId & 0x7FFF) != type) return;
+        for (uint64_t i = 0; i < count; ++i) {
+            const uint64_t offset = uint64_t(records.U16()) << shift;
+            const uint64_t length = uint64_t(records.U16()) << shift;
+            records.U16();                        // flags
+            const uint16_t id = records.U16();
+            records.Skip(4);
+            if (!records.Ok()) return;
             TResourceItem item;
             item.Name = QString::number(id & 0x7FFF);
             // The length is in whole units, so the last block may reach past a file that was not
@@ -424,7 +452,7 @@ void TIconModuleReader::ReadNeResources(const ByteReader& file, uint32_t type, T
             }
             list.push_back(std::move(item));
         }
-    }
+    });
 }
 
 int64_t TIconModuleReader::FindNeNamesTable(const ByteReader& file)
@@ -432,14 +460,9 @@ int64_t TIconModuleReader::FindNeNamesTable(const ByteReader& file)
     ByteReader table;
     uint64_t tableAt = 0;
     if (!NeResourceTable(file, false, table, tableAt)) return 0;
-    table.U16();
-    for (;;) {
-        const uint16_t typeId = table.U16();
-        if (!table.Ok()) return 0;
-        if (typeId == 0) return int64_t(tableAt + table.Pos());
-        const uint16_t count = table.U16();
-        if (!table.Skip(4 + 12 * uint64_t(count))) return 0;
-    }
+    const uint16_t shift = table.U16();
+    if (!table.Ok()) return 0;
+    return WalkNeTypes(file, table, tableAt, shift, [](uint16_t, ByteReader&, uint64_t) {});
 }
 
 void TIconModuleReader::ReadPascalStrings(const ByteReader& file, QList<QByteArray>& strings, int64_t start,

@@ -24,6 +24,7 @@
 #include "iconfiles/icon_resources.h"
 #include "iconfiles/png_codec.h"
 #include "imaging/compositing.h"
+#include "platform/bytes.h"
 #include "platform/small_routines.h"
 
 namespace {
@@ -232,7 +233,11 @@ int TIconLibrary::ChooseThumbnailFormat(const std::vector<TFormatShape>& formats
     return fallback;
 }
 
-Bitmap24 TIconLibrary::BlankThumbnail() { return Bitmap24(ThumbnailSide, ThumbnailSide); }
+std::shared_ptr<const Bitmap24> TIconLibrary::BlankThumbnail()
+{
+    static const auto blank = std::make_shared<const Bitmap24>(ThumbnailSide, ThumbnailSide);
+    return blank;
+}
 
 // ---- working files ----
 
@@ -352,7 +357,7 @@ void TIconLibrary::ReadImages(TIconModuleReader& reader)
         }
     }
 
-    std::map<ImageKey, Bitmap24> thumbnails;
+    std::map<ImageKey, std::shared_ptr<const Bitmap24>> thumbnails;
     QHash<int64_t, QByteArray> blocks, pngs;
     Icons.reserve(n);
     for (size_t i = 0; i < n; ++i) {
@@ -421,8 +426,8 @@ void TIconLibrary::ReadImages(TIconModuleReader& reader)
             if (done == thumbnails.end()) {
                 TIconImageRec source = std::move(d.pick);
                 if (!source.Bitmap) reader.DecodeFormat(m.Formats[size_t(pick)], source);
-                Bitmap24 thumbnail = BlankThumbnail();
-                DrawIconImageFitted(source, thumbnail);
+                auto thumbnail = std::make_shared<Bitmap24>(ThumbnailSide, ThumbnailSide);
+                DrawIconImageFitted(source, *thumbnail);
                 done = thumbnails.emplace(key, std::move(thumbnail)).first;
             }
             icon.Thumbnail = done->second;
@@ -588,14 +593,25 @@ bool TIconLibrary::BuildIcon(const TIconImageArray& formats, TGroupIcon& icon)
             for (TIconFormat& done : built) QFile::remove(done.TempFile);
             return false;
         }
+        // A large format is compressed now, once, as a save would: a library's save then knows
+        // every block's size before it writes anything, and refuses one too large at once.
+        if (IsWrittenAsPng(rec.Width, rec.Height)) {
+            ByteWriter png;
+            if (access.WriteIconImage(png, rec) == 0) f.KeptPng = png.ToByteArray();
+        }
         shapes.push_back({f.Width, f.Height, f.BitCount});
         built.push_back(std::move(f));
     }
     icon.Formats = std::move(built);
     icon.FormatCount = formats.Count();
-    icon.Thumbnail = BlankThumbnail();
     const int pick = ChooseThumbnailFormat(shapes);
-    if (pick >= 0) DrawIconImageFitted(formats[pick], icon.Thumbnail);
+    if (pick >= 0) {
+        auto thumbnail = std::make_shared<Bitmap24>(ThumbnailSide, ThumbnailSide);
+        DrawIconImageFitted(formats[pick], *thumbnail);
+        icon.Thumbnail = std::move(thumbnail);
+    } else {
+        icon.Thumbnail = BlankThumbnail();
+    }
     return true;
 }
 

@@ -17,6 +17,7 @@
 // and the library's serial, which changes with every open or new library, so a document of a
 // library that is gone can never save into its successor.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <QByteArray>
@@ -45,10 +46,11 @@ struct TIconFormat {
     int32_t EntryBits = 0;
     // The module's bytes of an image that could not be read, written back unchanged on save.
     QByteArray RawImage;
-    // The PNG stream a large image was read from. A format's pixels never change in place (a
-    // document's save gives the icon new formats), so while this is set a save writes it back as
-    // it was: no pixels read back from the working file, no compression again. A document's save
-    // hands it on to a new format with the very same pixels.
+    // The PNG stream a large image was read from, or was compressed into when a document saved
+    // it into the library. A format's pixels never change in place (a document's save gives the
+    // icon new formats), so while this is set a save writes it back as it was: no pixels read
+    // back from the working file, no compression again. A document's save hands a stream read
+    // from a file on to a new format with the very same pixels.
     QByteArray KeptPng;
 };
 
@@ -58,8 +60,9 @@ struct TGroupIcon {
     // The formats that count; a new library's icon has one placeholder slot that does not.
     int32_t FormatCount = 0;
     std::vector<TIconFormat> Formats;
-    // 32 x 32, drawn in the list.
-    Bitmap24 Thumbnail;
+    // 32 x 32, drawn in the list; never changed once made, so icons showing the same picture
+    // (every blank one, or the groups of a module that all name one image) share it.
+    std::shared_ptr<const Bitmap24> Thumbnail;
     // The document window that edits this icon, if any (owned by the main window).
     QPointer<QObject> Editor;
 };
@@ -195,5 +198,5 @@ private:
     // with the very same pixels.
     void KeepUnchangedPngs(const TGroupIcon& old, const TIconImageArray& formats, TGroupIcon& fresh) const;
     static void DeleteFiles(TGroupIcon& icon);
-    static Bitmap24 BlankThumbnail();
+    static std::shared_ptr<const Bitmap24> BlankThumbnail();
 };

@@ -205,12 +205,21 @@ void Tfrm_Icon_Lib::EnableEditing(bool editable)
     for (QAction* a : {act_Save, act_Insert, act_Delete, act_Rename}) a->setEnabled(editable);
 }
 
-QListWidgetItem* Tfrm_Icon_Lib::MakeItem(int index) const
+QListWidgetItem* Tfrm_Icon_Lib::MakeItem(int index, QHash<const Bitmap24*, QPixmap>* shared) const
 {
     auto* item = new QListWidgetItem;
     const TGroupIcon& icon = lib_.Icons[size_t(index)];
     item->setText(TIconLibrary::ItemCaption(icon));
-    if (!icon.Thumbnail.IsEmpty()) item->setData(Qt::DecorationRole, QPixmap::fromImage(icon.Thumbnail.ToQImage()));
+    if (icon.Thumbnail && !icon.Thumbnail->IsEmpty()) {
+        // Icons that share a thumbnail share its pixmap too.
+        QPixmap pixmap;
+        if (shared) pixmap = shared->value(icon.Thumbnail.get());
+        if (pixmap.isNull()) {
+            pixmap = QPixmap::fromImage(icon.Thumbnail->ToQImage());
+            if (shared) shared->insert(icon.Thumbnail.get(), pixmap);
+        }
+        item->setData(Qt::DecorationRole, pixmap);
+    }
     return item;
 }
 
@@ -218,7 +227,8 @@ void Tfrm_Icon_Lib::FillList()
 {
     lsv_Lib->setUpdatesEnabled(false);
     lsv_Lib->clear();
-    for (int i = 0; i < lib_.Count(); ++i) lsv_Lib->addItem(MakeItem(i));
+    QHash<const Bitmap24*, QPixmap> shared;
+    for (int i = 0; i < lib_.Count(); ++i) lsv_Lib->addItem(MakeItem(i, &shared));
     lsv_Lib->setUpdatesEnabled(true);
 }
 

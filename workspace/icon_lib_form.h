@@ -10,7 +10,9 @@
 // document is a plain QObject here.
 #include <cstdint>
 
+#include <QHash>
 #include <QIcon>
+#include <QPixmap>
 #include <QString>
 
 #include "imaging/icon_image.h"
@@ -100,7 +102,8 @@ private:
     void FillList();
     // One icon's list item: caption and cached thumbnail.
     void UpdateItem(int index);
-    QListWidgetItem* MakeItem(int index) const;
+    // With Shared, icons sharing a thumbnail share one pixmap.
+    QListWidgetItem* MakeItem(int index, QHash<const Bitmap24*, QPixmap>* shared = nullptr) const;
     // The link a document of icon Index gets.
     TLibraryLink LinkOf(int index) const;
     // Every linked document takes its icon's present name and the library's.

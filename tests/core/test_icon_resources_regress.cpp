@@ -204,7 +204,15 @@ TEST(IconResourcesRegress, WhatDamagedModulesStillGive)
         {"ne_name_longer_than_file.icl", 0, 0, 0},
         // A group of 65535 entries in a block of 1024 bytes holds what the block holds.
         {"ne_group_entries_65535.icl", 3, (1024 - 6) / 14 + 1 + 1, 4},
-        // The group type counts 65535 resources: the table ends at the file's end, nothing read past it.
+        // The group type counts 65535 resources: its records end where one points outside the
+        // file, and the image type after them is found.
+        {"ne_group_type_count_65535.icl", 3, 4, 4},
+        {"ne_first_type_count_65535.icl", 4, 13, 13},
+        // The same for the image type, the last in the table.
+        {"ne_image_type_count_65535.icl", 3, 4, 4},
+        // A PE group directory of 65535 entries: only the real groups are icons.
+        {"pe_group_directory_65535.dll", 3, 10, 10},
+        // The resource table past the end of the file: nothing.
         {"ne_table_past_end.icl", 0, 0, 0},
         {"ne_lfanew_past_end.icl", 0, 0, 0},
         // PE: entries pointing at their own directory find no data, so no icon.

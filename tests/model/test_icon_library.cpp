@@ -207,7 +207,7 @@ TEST(IconLibrary, AddAndReplaceWriteWorkingFilesNamedByCounter)
     EXPECT_EQ(back.ColorType, ctColors256);
     EXPECT_EQ(added.Formats[1].BitCount, 8);
     // The thumbnail shows the 32 x 32 format.
-    EXPECT_NE(added.Thumbnail.Width(), 0);
+    EXPECT_NE(added.Thumbnail->Width(), 0);
 
     // Replace: by name ignoring case; the old files go once the new ones are written.
     const QStringList old = {added.Formats[0].TempFile, added.Formats[1].TempFile};
@@ -486,7 +486,7 @@ TEST(IconLibrary, AnUneditedPngImageIsSavedByteIdenticalAndAnEditedOneEncodedAne
     // One pixel off, and the stream is not the image any more.
     oneChanged[1].Mask->SetPixel(5, 5, oneChanged[1].Mask->Pixel(5, 5) ^ 0x010101);
     ASSERT_EQ(f.lib.ReplaceIcon(QStringLiteral("Padded"), oneChanged, nullptr, f.lib.Serial), 2);
-    EXPECT_TRUE(f.lib.Icons[2].Formats[1].KeptPng.isEmpty());
+    EXPECT_NE(f.lib.Icons[2].Formats[1].KeptPng, png);
     ASSERT_EQ(f.lib.WriteLibraryFile(saved), 0);
     {
         TIconModuleReader again;
@@ -506,7 +506,7 @@ TEST(IconLibrary, AnUneditedPngImageIsSavedByteIdenticalAndAnEditedOneEncodedAne
     TIconImageArray editedFormats;
     editedFormats.Add(edited.Clone());
     ASSERT_EQ(f.lib.ReplaceIcon(QStringLiteral("Kept"), editedFormats, &editor, f.lib.Serial), 0);
-    EXPECT_TRUE(f.lib.Icons[0].Formats[0].KeptPng.isEmpty());
+    EXPECT_NE(f.lib.Icons[0].Formats[0].KeptPng, png);
     ASSERT_EQ(f.lib.WriteLibraryFile(saved), 0);
     const std::vector<TModuleImage> after = ImagesOf(saved, 0);
     ASSERT_EQ(after.size(), 1u);
@@ -572,9 +572,9 @@ TEST(IconLibrary, DirectoriesClaimingHugeCountsListOnlyTheIconsThatAreThere)
     const Case cases[] = {
         // The PE file's images are still found through their own directory: nothing is lost.
         {"pe_group_directory_65535.dll", "healthy_pe.dll", 3, 10, false},
-        // The NE table is one run of records, so the swallowed image records leave the four
-        // real groups without their images; the library says so and stays read-only.
-        {"ne_first_type_count_65535.icl", "healthy_ne.icl", 4, 0, false},
+        // The NE group records end where a record points outside the file: the image type
+        // after them is found, and the library is whole and editable.
+        {"ne_first_type_count_65535.icl", "healthy_ne.icl", 4, 13, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.damaged);
@@ -588,9 +588,14 @@ TEST(IconLibrary, DirectoriesClaimingHugeCountsListOnlyTheIconsThatAreThere)
             for (const TGroupIcon& icon : lib.Icons) n += icon.FormatCount;
             return n;
         }();
+        QStringList healthyNames;
+        for (const TGroupIcon& icon : lib.Icons) healthyNames << icon.Name;
         const double damaged = OpenTimed(lib, QLatin1String(c.damaged), warning);
         EXPECT_LT(damaged, Allowed(healthy));
         EXPECT_EQ(lib.Count(), c.icons);
+        QStringList names;
+        for (const TGroupIcon& icon : lib.Icons) names << icon.Name;
+        EXPECT_EQ(names, healthyNames);
         EXPECT_EQ(FormatsThatLoad(lib), c.loaded);
         EXPECT_EQ(lib.Editable, c.editable);
         int formats = 0;
@@ -726,7 +731,7 @@ TEST(IconLibrary, AModuleOpensWithoutWorkingFilesYetShowsSavesAndOpensAsThroughT
             Bitmap24 thumbnail(TIconLibrary::ThumbnailSide, TIconLibrary::ThumbnailSide);
             const int pick = TIconLibrary::ChooseThumbnailFormat(shapes);
             if (pick >= 0 && images[size_t(pick)].Read) DrawIconImageFitted(images[size_t(pick)].Image, thumbnail);
-            EXPECT_TRUE(thumbnail == icon.Thumbnail) << "thumbnail " << k;
+            EXPECT_TRUE(thumbnail == *icon.Thumbnail) << "thumbnail " << k;
         }
         // Saved from the module's bytes, and again with every read image in a working file.
         const QString direct = work.filePath(QStringLiteral("direct.icl"));
@@ -746,4 +751,30 @@ TEST(IconLibrary, AModuleOpensWithoutWorkingFilesYetShowsSavesAndOpensAsThroughT
         EXPECT_EQ(ReadFileBytes(direct), ReadFileBytes(throughFiles));
         lib.Clear();
     }
+}
+
+TEST(IconLibrary, ALargeFormatIsCompressedWhenADocumentSavesItSoASaveKnowsItsSize)
+{
+    LibraryFixture f;
+    f.lib.NewLibrary();
+    TIconImageArray formats;
+    formats.Add(PatternFormat(32, 32, ctTrueAlpha, 1));
+    formats.Add(PatternFormat(256, 256, ctTrueAlpha, 2));
+    const int at = f.lib.AddIcon(QStringLiteral("Big"), formats);
+    ASSERT_GE(at, 0);
+    const TGroupIcon& icon = f.lib.Icons[size_t(at)];
+    EXPECT_TRUE(icon.Formats[0].KeptPng.isEmpty());
+    const QByteArray stream = icon.Formats[1].KeptPng;
+    ASSERT_FALSE(stream.isEmpty());
+    // The very bytes a save would have compressed, and those are what the file gets.
+    TIconFileAccess access;
+    ByteWriter expected;
+    ASSERT_EQ(access.WriteIconImage(expected, formats[1]), 0);
+    EXPECT_EQ(stream, expected.ToByteArray());
+    const QString saved = f.dir.filePath(QStringLiteral("big.icl"));
+    ASSERT_EQ(f.lib.WriteLibraryFile(saved), 0);
+    TIconModuleReader reader;
+    ASSERT_EQ(reader.ReadLibrary(saved), 0);
+    ASSERT_EQ(reader.Icons.size(), 2u);
+    EXPECT_EQ(reader.FormatBytes(reader.Icons[1].Formats[1]), stream);
 }

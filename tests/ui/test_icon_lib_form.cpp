@@ -206,7 +206,7 @@ TEST_F(IconLibFormTest, ANewLibraryIsBuiltFromDocumentsRenamedSavedAndOpenedAgai
     EXPECT_EQ(doc->windowTitle(), QStringLiteral("Red square in my.icl library"));
     EXPECT_EQ(ItemTexts()[2], QStringLiteral("Red square|(2 Formats)"));
     EXPECT_EQ(lib->windowTitle(), QStringLiteral("Icon Library - my.icl *"));
-    EXPECT_EQ(lib->Library().Icons[2].Thumbnail.Pixel(16, 16), MakeColor(0, 200, 0));
+    EXPECT_EQ(lib->Library().Icons[2].Thumbnail->Pixel(16, 16), MakeColor(0, 200, 0));
     lib->act_Save->trigger();
     EXPECT_EQ(lib->windowTitle(), QStringLiteral("Icon Library - my.icl"));
 
