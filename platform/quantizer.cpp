@@ -25,6 +25,7 @@ double Dist2(const Colour3& a, double r, double g, double b)
 // a cell lists the entries that can be nearest to any point of it (those whose least distance to
 // the cell is within the smallest greatest distance of any entry), nearest first, and queries walk
 // that list only until the least distance alone exceeds the best found.
+template <int Side>
 class NearestFinder {
 public:
     NearestFinder() = default;
@@ -68,16 +69,17 @@ public:
     {
         const Candidate* cand;
         const int count = Candidates(r, g, b, cand);
-        int best = cand[0].index;
-        double bestD = Dist2(cand[0].at, r, g, b);
-        for (int i = 1; i < count && cand[i].nearest <= bestD; ++i) {
-            const double d = Dist2(cand[i].at, r, g, b);
-            if (d < bestD || (d == bestD && cand[i].index < best)) {
-                bestD = d;
-                best = cand[i].index;
-            }
-        }
-        return best;
+        return Walk(cand, 1, count, cand[0].index, Dist2(cand[0].at, r, g, b), r, g, b);
+    }
+
+    // As Find, starting from an entry that is likely nearest, at the given squared distance: the
+    // walk stops as soon as the list's least distances pass it. The guess is one more contestant
+    // under the same rule, so the winner is the same.
+    int FindFrom(double r, double g, double b, int guess, double guessD)
+    {
+        const Candidate* cand;
+        const int count = Candidates(r, g, b, cand);
+        return Walk(cand, 0, count, guess, guessD, r, g, b);
     }
 
     // As Find, and also a lower bound on the squared distance to every other entry: the walk goes
@@ -104,13 +106,25 @@ public:
     }
 
 private:
-    static constexpr int Side = 32;
     static constexpr int Cells = 256 / Side;
     struct Candidate {
         double nearest;  // least squared distance from the entry to the cell
         int index;
         Colour3 at;  // a copy of the entry: the walk reads nothing else
     };
+
+    // Entries past the first whose least distance exceeds the best found are farther than it.
+    static int Walk(const Candidate* cand, int from, int count, int best, double bestD, double r, double g, double b)
+    {
+        for (int i = from; i < count && cand[i].nearest <= bestD; ++i) {
+            const double d = Dist2(cand[i].at, r, g, b);
+            if (d < bestD || (d == bestD && cand[i].index < best)) {
+                bestD = d;
+                best = cand[i].index;
+            }
+        }
+        return best;
+    }
 
     static int Cell(double v) { return std::clamp(int(v), 0, 255) / Side; }
     static size_t CellOf(double r, double g, double b)
@@ -167,12 +181,17 @@ private:
             nearest_[i] = nr[i] + ng[i] + nb[i];
             limit = std::min(limit, fr[i] + fg[i] + fb[i]);
         }
-        const size_t first = pool_.size();
+        // The list is sorted as pairs of least distance and index, a third the size of candidates.
+        order_.clear();
         for (size_t i = 0; i < n; ++i)
-            if (nearest_[i] <= limit) pool_.push_back({nearest_[i], int(i), entries_[i]});
-        std::sort(pool_.begin() + ptrdiff_t(first), pool_.end(), [](const Candidate& a, const Candidate& b) {
+            if (nearest_[i] <= limit) order_.push_back({nearest_[i], int(i)});
+        std::sort(order_.begin(), order_.end(), [](const Ranked& a, const Ranked& b) {
             return a.nearest < b.nearest || (a.nearest == b.nearest && a.index < b.index);
         });
+        const size_t first = pool_.size();
+        pool_.resize(first + order_.size());
+        Candidate* out = pool_.data() + first;
+        for (const Ranked& o : order_) *out++ = {o.nearest, o.index, entries_[size_t(o.index)]};
         start_[cell] = int32_t(first);
         limit_[cell] = limit;
         if (moved_) {
@@ -205,9 +224,49 @@ private:
     std::vector<MostMoved> movedMost_;
     std::vector<double> limitRoot_;  // the square root of limit_, taken once per cell
     std::vector<Candidate> pool_;
+    struct Ranked {
+        double nearest;
+        int index;
+    };
+    std::vector<Ranked> order_;
     std::vector<double> nearest_;
     std::vector<double> slabNear_, slabFar_;  // [axis][cell along it][entry]
 };
+
+// For each of up to 256 colours, the least squared distance to any other (infinity when alone).
+// The colours are ordered by red, and the walk out from each one stops where the difference in red
+// alone reaches the least distance found so far: no colour beyond it can come nearer. A minimum
+// does not depend on the order its candidates come in, and a distance measured either way round
+// squares the same differences, so the result is the same as measuring every pair.
+void NearestOther(const std::vector<Colour3>& colours, double* least)
+{
+    const size_t n = colours.size();
+    std::array<int, 256> order;
+    std::iota(order.begin(), order.begin() + ptrdiff_t(n), 0);
+    std::sort(order.begin(), order.begin() + ptrdiff_t(n),
+              [&](int a, int b) { return colours[size_t(a)].r < colours[size_t(b)].r; });
+    std::fill(least, least + n, std::numeric_limits<double>::infinity());
+    for (size_t p = 0; p < n; ++p) {
+        const size_t k = size_t(order[p]);
+        const Colour3& a = colours[k];
+        double best = least[k];
+        const auto visit = [&](size_t q) {
+            const size_t j = size_t(order[q]);
+            const Colour3& b = colours[j];
+            const double dr = a.r - b.r;
+            if (dr * dr >= best) return false;
+            const double d = Dist2(a, b.r, b.g, b.b);
+            best = std::min(best, d);
+            least[j] = std::min(least[j], d);
+            return true;
+        };
+        for (size_t q = p + 1; q < n && visit(q); ++q) {
+        }
+        for (size_t q = p; q-- > 0 && visit(q);) {
+        }
+        least[k] = best;
+    }
+}
 
 // The distinct colours of a picture with their counts, and for every pixel the number of its colour.
 struct Histogram {
@@ -229,6 +288,8 @@ struct Bucket {
     uint64_t r = 0, g = 0, b = 0, count = 0;
 };
 
+constexpr int MapSide = 16;
+
 // Every buffer of one call, kept from call to call: the effect dialogs re-quantise on every change,
 // and fresh pages for a few megabytes cost more than the work done in them.
 struct Workspace {
@@ -246,7 +307,8 @@ struct Workspace {
     std::vector<double> lower;
     std::vector<size_t> worst;
     std::vector<uint8_t> indexOf;
-    NearestFinder rounds, mapping;
+    NearestFinder<32> rounds;
+    NearestFinder<MapSide> mapping;
 };
 
 uint32_t KeyOf(const uint8_t* p) { return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | uint32_t(p[0]); }
@@ -514,17 +576,11 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
         for (size_t k = 0; k < centres.size(); ++k)
             drift[k] = std::sqrt(Dist2(before[k], centres[k].r, centres[k].g, centres[k].b));
         before = centres;
-        NearestFinder& finder = ws.rounds;
+        NearestFinder<32>& finder = ws.rounds;
         finder.Reset(centres, &drift);
         // A point nearer to its centre than half the distance from that centre to any other
         // cannot have a nearer centre: no search needed.
-        std::fill(reach.begin(), reach.end(), std::numeric_limits<double>::infinity());
-        for (size_t k = 0; k < centres.size(); ++k)
-            for (size_t j = k + 1; j < centres.size(); ++j) {
-                const double d = Dist2(centres[k], centres[j].r, centres[j].g, centres[j].b);
-                reach[k] = std::min(reach[k], d);
-                reach[j] = std::min(reach[j], d);
-            }
+        NearestOther(centres, reach.data());
         gapBefore.swap(gap);
         for (size_t k = 0; k < centres.size(); ++k) {
             reach[k] /= 4;
@@ -701,7 +757,7 @@ uint8_t ToByte(double v)
 
 // `guess`, when given, names for every distinct colour the entry it is likely to go to: its
 // cluster in k-means' last round.
-void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFinder& finder, const int* guess,
+void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFinder<MapSide>& finder, const int* guess,
                 uint8_t* output, size_t pixels, std::vector<uint8_t>& indexOf)
 {
     // A quarter of the squared distance from each entry to its nearest other: a colour nearer to
@@ -710,23 +766,17 @@ void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFind
     std::array<double, 256> reach;
     reach.fill(0.0);
     if (guess) {
-        reach.fill(std::numeric_limits<double>::infinity());
-        for (size_t k = 0; k < pal.size(); ++k)
-            for (size_t j = k + 1; j < pal.size(); ++j) {
-                const double d = Dist2(pal[k], pal[j].r, pal[j].g, pal[j].b) / 4;
-                reach[k] = std::min(reach[k], d);
-                reach[j] = std::min(reach[j], d);
-            }
+        NearestOther(pal, reach.data());
+        for (size_t k = 0; k < pal.size(); ++k) reach[k] /= 4;
     }
     indexOf.resize(h.colour.size());
     for (size_t i = 0; i < h.colour.size(); ++i) {
         const Colour3 c = ToColour3(h.colour[i]);
         if (guess && guess[i] >= 0) {
             const size_t k = size_t(guess[i]);
-            if (Dist2(pal[k], c.r, c.g, c.b) < reach[k]) {
-                indexOf[i] = uint8_t(k);
-                continue;
-            }
+            const double d = Dist2(pal[k], c.r, c.g, c.b);
+            indexOf[i] = uint8_t(d < reach[k] ? int(k) : finder.FindFrom(c.r, c.g, c.b, int(k), d));
+            continue;
         }
         indexOf[i] = uint8_t(finder.Find(c.r, c.g, c.b));
     }
@@ -734,7 +784,7 @@ void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFind
 }
 
 void MapDithered(const uint8_t* input, uint8_t* output, int width, int height, const std::vector<Colour3>& pal,
-                 NearestFinder& finder)
+                 NearestFinder<MapSide>& finder)
 {
     // Errors in sixteenths, one spare slot at each end of the row.
     const size_t slots = (size_t(width) + 2) * 3;
@@ -809,7 +859,7 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
     }
 
     std::memset(output, 0, pixels * 3);
-    NearestFinder& finder = ws.mapping;
+    NearestFinder<MapSide>& finder = ws.mapping;
     finder.Reset(pal);
     if (dithered)
         MapDithered(input, output, width, height, pal, finder);
