@@ -25,7 +25,6 @@ double Dist2(const Colour3& a, double r, double g, double b)
 // a cell lists the entries that can be nearest to any point of it (those whose least distance to
 // the cell is within the smallest greatest distance of any entry), nearest first, and queries walk
 // that list only until the least distance alone exceeds the best found.
-template <int Side>
 class NearestFinder {
 public:
     NearestFinder() = default;
@@ -106,6 +105,7 @@ public:
     }
 
 private:
+    static constexpr int Side = 32;
     static constexpr int Cells = 256 / Side;
     struct Candidate {
         double nearest;  // least squared distance from the entry to the cell
@@ -163,6 +163,15 @@ private:
                     farOut[i] = fd * fd;
                 }
             }
+        byRed_.resize(n);
+        std::iota(byRed_.begin(), byRed_.end(), 0);
+        std::sort(byRed_.begin(), byRed_.end(), [&](int a, int b) { return entries_[size_t(a)].r < entries_[size_t(b)].r; });
+        for (int c = 0; c < Cells; ++c) {
+            const double mid = double(c * Side) + Side / 2;
+            split_[size_t(c)] = size_t(std::partition_point(byRed_.begin(), byRed_.end(), [&](int i) {
+                                           return entries_[size_t(i)].r < mid;
+                                       }) - byRed_.begin());
+        }
     }
 
     void Fill(size_t cell, int cr, int cg, int cb)
@@ -175,16 +184,35 @@ private:
         const double* fr = slabFar_.data() + size_t(cr) * n;
         const double* fg = slabFar_.data() + (size_t(Cells) + size_t(cg)) * n;
         const double* fb = slabFar_.data() + (size_t(2 * Cells) + size_t(cb)) * n;
+        // Entries are visited outwards along red from the middle of the cell's slab, each way in
+        // turn: both distances to the slab only grow on the way, and neither sum can fall below
+        // its red part, so each way stops where the red part alone rules the rest out. What is
+        // kept is sorted below into one order, whatever order it was found in.
+        const int* byRed = byRed_.data();
+        const size_t split = split_[size_t(cr)];
         double limit = std::numeric_limits<double>::infinity();
-        nearest_.resize(n);
-        for (size_t i = 0; i < n; ++i) {
-            nearest_[i] = nr[i] + ng[i] + nb[i];
+        const auto closer = [&](size_t j) {
+            const size_t i = size_t(byRed[j]);
+            if (fr[i] >= limit) return false;
             limit = std::min(limit, fr[i] + fg[i] + fb[i]);
+            return true;
+        };
+        for (size_t j = split; j < n && closer(j); ++j) {
         }
-        // The list is sorted as pairs of least distance and index, a third the size of candidates.
+        for (size_t j = split; j-- > 0 && closer(j);) {
+        }
         order_.clear();
-        for (size_t i = 0; i < n; ++i)
-            if (nearest_[i] <= limit) order_.push_back({nearest_[i], int(i)});
+        const auto keep = [&](size_t j) {
+            const size_t i = size_t(byRed[j]);
+            if (nr[i] > limit) return false;
+            const double nearest = nr[i] + ng[i] + nb[i];
+            if (nearest <= limit) order_.push_back({nearest, int(i)});
+            return true;
+        };
+        for (size_t j = split; j < n && keep(j); ++j) {
+        }
+        for (size_t j = split; j-- > 0 && keep(j);) {
+        }
         std::sort(order_.begin(), order_.end(), [](const Ranked& a, const Ranked& b) {
             return a.nearest < b.nearest || (a.nearest == b.nearest && a.index < b.index);
         });
@@ -229,7 +257,8 @@ private:
         int index;
     };
     std::vector<Ranked> order_;
-    std::vector<double> nearest_;
+    std::vector<int> byRed_;                 // the entries in order of red
+    std::array<size_t, Cells> split_{};      // the first in that order at or past each slab's middle
     std::vector<double> slabNear_, slabFar_;  // [axis][cell along it][entry]
 };
 
@@ -288,8 +317,6 @@ struct Bucket {
     uint64_t r = 0, g = 0, b = 0, count = 0;
 };
 
-constexpr int MapSide = 16;
-
 // Every buffer of one call, kept from call to call: the effect dialogs re-quantise on every change,
 // and fresh pages for a few megabytes cost more than the work done in them.
 struct Workspace {
@@ -302,13 +329,13 @@ struct Workspace {
     std::vector<Bucket> buckets;
     std::vector<int32_t> bucketTable;
     std::vector<int> assign;
+    std::vector<int16_t> owner;  // the first centre to try for each cell of 8 x 8 x 8 levels
     std::vector<int> guess;  // for every distinct colour, its cluster in k-means' last round
     std::vector<double> err;
     std::vector<double> lower;
     std::vector<size_t> worst;
     std::vector<uint8_t> indexOf;
-    NearestFinder<32> rounds;
-    NearestFinder<MapSide> mapping;
+    NearestFinder rounds, mapping;
 };
 
 uint32_t KeyOf(const uint8_t* p) { return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | uint32_t(p[0]); }
@@ -375,8 +402,9 @@ public:
         Cumulate();
     }
 
-    // At most `wanted` box means, weighted by the pixels inside.
-    std::vector<Colour3> Means(int wanted)
+    // At most `wanted` box means, weighted by the pixels inside. `owner` gets for every cell of
+    // 8 x 8 x 8 levels the mean of its box, -1 where the box is empty.
+    std::vector<Colour3> Means(int wanted, std::vector<int16_t>& owner)
     {
         std::vector<Box> boxes(size_t(std::max(wanted, 1)));
         std::vector<double> variance(boxes.size(), 0.0);
@@ -401,16 +429,26 @@ public:
             if (top <= 0.0) break;
         }
         std::vector<Colour3> means;
+        owner.assign(size_t(S - 1) * (S - 1) * (S - 1), -1);
         for (int i = 0; i < made; ++i) {
             const Box& box = boxes[size_t(i)];
             const double w = Vol(box, wt_);
-            if (w > 0) means.push_back({Vol(box, mr_) / w, Vol(box, mg_) / w, Vol(box, mb_) / w});
+            if (!(w > 0)) continue;
+            const auto mean = int16_t(means.size());
+            means.push_back({Vol(box, mr_) / w, Vol(box, mg_) / w, Vol(box, mb_) / w});
+            for (int r = box.r0; r < box.r1; ++r)
+                for (int g = box.g0; g < box.g1; ++g)
+                    for (int b = box.b0; b < box.b1; ++b) owner[OwnerIndex(r, g, b)] = mean;
         }
         return means;
     }
 
+    // The cell of `owner` that levels r, g, b fall in.
+    static size_t OwnerOf(int r, int g, int b) { return OwnerIndex(r >> 3, g >> 3, b >> 3); }
+
 private:
     static constexpr int S = 33;
+    static size_t OwnerIndex(int r, int g, int b) { return (size_t(r) * (S - 1) + size_t(g)) * (S - 1) + size_t(b); }
     enum Dir { Red, Green, Blue };
     struct Box {
         int r0, r1, g0, g1, b0, b1;  // lower bounds exclusive, upper inclusive
@@ -549,6 +587,7 @@ private:
 std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centres, int wanted, int maxRounds,
                                   double overshoot, Workspace& ws)
 {
+    const std::vector<int16_t>& owner = ws.owner;
     const std::vector<Colour3>& points = pts.at;
     const size_t n = points.size();
     std::vector<int>& assign = ws.assign;
@@ -576,7 +615,7 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
         for (size_t k = 0; k < centres.size(); ++k)
             drift[k] = std::sqrt(Dist2(before[k], centres[k].r, centres[k].g, centres[k].b));
         before = centres;
-        NearestFinder<32>& finder = ws.rounds;
+        NearestFinder& finder = ws.rounds;
         finder.Reset(centres, &drift);
         // A point nearer to its centre than half the distance from that centre to any other
         // cannot have a nearer centre: no search needed.
@@ -599,8 +638,11 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
                 continue;  // its centre stays
             } else if (k < 0) {
                 // The first round: most points pass one of the tests next round, so the
-                // runner-up is not worth its longer walk here.
-                k = finder.Find(p.r, p.g, p.b);
+                // runner-up is not worth its longer walk here. The search starts from the mean
+                // of the point's box, most often the nearest.
+                const int seed = owner[WuCuts::OwnerOf(int(p.r), int(p.g), int(p.b))];
+                k = seed < 0 ? finder.Find(p.r, p.g, p.b)
+                             : finder.FindFrom(p.r, p.g, p.b, seed, Dist2(centres[size_t(seed)], p.r, p.g, p.b));
                 d = Dist2(centres[size_t(k)], p.r, p.g, p.b);
                 lower[i] = 0;
             } else {
@@ -757,7 +799,7 @@ uint8_t ToByte(double v)
 
 // `guess`, when given, names for every distinct colour the entry it is likely to go to: its
 // cluster in k-means' last round.
-void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFinder<MapSide>& finder, const int* guess,
+void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFinder& finder, const int* guess,
                 uint8_t* output, size_t pixels, std::vector<uint8_t>& indexOf)
 {
     // A quarter of the squared distance from each entry to its nearest other: a colour nearer to
@@ -784,7 +826,7 @@ void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFind
 }
 
 void MapDithered(const uint8_t* input, uint8_t* output, int width, int height, const std::vector<Colour3>& pal,
-                 NearestFinder<MapSide>& finder)
+                 NearestFinder& finder)
 {
     // Errors in sixteenths, one spare slot at each end of the row.
     const size_t slots = (size_t(width) + 2) * 3;
@@ -843,7 +885,7 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
             // time. Buckets get 3 rounds, the first two overshooting the means: on photographs
             // that ends about as near to where they would settle as 5 plain rounds.
             const bool buckets = MakePoints(h, wanted, ws);
-            pal = RefineKMeans(ws.points, wu.Means(wanted), wanted, buckets ? 3 : 10, buckets ? 1.8 : 1.0, ws);
+            pal = RefineKMeans(ws.points, wu.Means(wanted, ws.owner), wanted, buckets ? 3 : 10, buckets ? 1.8 : 1.0, ws);
             for (Colour3& c : pal) c = {double(ToByte(c.r)), double(ToByte(c.g)), double(ToByte(c.b))};
             if (!dithered) {
                 ws.guess.resize(h.colour.size());
@@ -859,7 +901,7 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
     }
 
     std::memset(output, 0, pixels * 3);
-    NearestFinder<MapSide>& finder = ws.mapping;
+    NearestFinder& finder = ws.mapping;
     finder.Reset(pal);
     if (dithered)
         MapDithered(input, output, width, height, pal, finder);
