@@ -118,10 +118,10 @@ private:
     {
         for (int i = from; i < count && cand[i].nearest <= bestD; ++i) {
             const double d = Dist2(cand[i].at, r, g, b);
-            if (d < bestD || (d == bestD && cand[i].index < best)) {
-                bestD = d;
-                best = cand[i].index;
-            }
+            // Selected, not branched on: which entry wins is no better predicted than a coin.
+            const bool better = (d < bestD) | ((d == bestD) & (cand[i].index < best));
+            bestD = better ? d : bestD;
+            best = better ? cand[i].index : best;
         }
         return best;
     }
@@ -347,15 +347,22 @@ void BuildHistogram(const uint8_t* input, size_t pixels, Workspace& ws)
     std::vector<uint64_t>& b = ws.sortB;
     a.resize(pixels);
     b.resize(pixels);
-    for (size_t i = 0; i < pixels; ++i) a[i] = uint64_t(KeyOf(input + i * 3)) << 32 | uint64_t(i);
     // Two passes of 12 bits: one scatter over the pairs fewer than bytes would take, and the
-    // counts still fit the first-level cache.
+    // counts still fit the first-level cache. Both passes' counts are taken with the keys.
     std::vector<uint32_t>& start = ws.radixStart;
-    for (int shift = 32; shift < 56; shift += 12) {
-        start.assign(4097, 0);
-        for (uint64_t v : a) ++start[size_t((v >> shift) & 0xFFF) + 1];
-        for (size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
-        for (uint64_t v : a) b[start[size_t((v >> shift) & 0xFFF)]++] = v;
+    start.assign(2 * 4097, 0);
+    uint32_t* low = start.data();
+    uint32_t* high = low + 4097;
+    for (size_t i = 0; i < pixels; ++i) {
+        const uint32_t key = KeyOf(input + i * 3);
+        a[i] = uint64_t(key) << 32 | uint64_t(i);
+        ++low[(key & 0xFFF) + 1];
+        ++high[(key >> 12) + 1];
+    }
+    for (uint32_t* counts : {low, high}) {
+        for (size_t i = 1; i < 4097; ++i) counts[i] += counts[i - 1];
+        const int shift = counts == low ? 32 : 44;
+        for (uint64_t v : a) b[counts[size_t((v >> shift) & 0xFFF)]++] = v;
         a.swap(b);
     }
     Histogram& h = ws.histogram;
