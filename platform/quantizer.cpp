@@ -68,16 +68,17 @@ public:
     {
         const Candidate* cand;
         const int count = Candidates(r, g, b, cand);
-        int best = cand[0].index;
-        double bestD = Dist2(cand[0].at, r, g, b);
-        for (int i = 1; i < count && cand[i].nearest <= bestD; ++i) {
-            const double d = Dist2(cand[i].at, r, g, b);
-            if (d < bestD || (d == bestD && cand[i].index < best)) {
-                bestD = d;
-                best = cand[i].index;
-            }
-        }
-        return best;
+        return Walk(cand, 1, count, cand[0].index, Dist2(cand[0].at, r, g, b), r, g, b);
+    }
+
+    // As Find, starting from an entry that is likely nearest, at the given squared distance: the
+    // walk stops as soon as the list's least distances pass it. The guess is one more contestant
+    // under the same rule, so the winner is the same.
+    int FindFrom(double r, double g, double b, int guess, double guessD)
+    {
+        const Candidate* cand;
+        const int count = Candidates(r, g, b, cand);
+        return Walk(cand, 0, count, guess, guessD, r, g, b);
     }
 
     // As Find, and also a lower bound on the squared distance to every other entry: the walk goes
@@ -111,6 +112,19 @@ private:
         int index;
         Colour3 at;  // a copy of the entry: the walk reads nothing else
     };
+
+    // Entries past the first whose least distance exceeds the best found are farther than it.
+    static int Walk(const Candidate* cand, int from, int count, int best, double bestD, double r, double g, double b)
+    {
+        for (int i = from; i < count && cand[i].nearest <= bestD; ++i) {
+            const double d = Dist2(cand[i].at, r, g, b);
+            // Selected, not branched on: which entry wins is no better predicted than a coin.
+            const bool better = (d < bestD) | ((d == bestD) & (cand[i].index < best));
+            bestD = better ? d : bestD;
+            best = better ? cand[i].index : best;
+        }
+        return best;
+    }
 
     static int Cell(double v) { return std::clamp(int(v), 0, 255) / Side; }
     static size_t CellOf(double r, double g, double b)
@@ -149,6 +163,15 @@ private:
                     farOut[i] = fd * fd;
                 }
             }
+        byRed_.resize(n);
+        std::iota(byRed_.begin(), byRed_.end(), 0);
+        std::sort(byRed_.begin(), byRed_.end(), [&](int a, int b) { return entries_[size_t(a)].r < entries_[size_t(b)].r; });
+        for (int c = 0; c < Cells; ++c) {
+            const double mid = double(c * Side) + Side / 2;
+            split_[size_t(c)] = size_t(std::partition_point(byRed_.begin(), byRed_.end(), [&](int i) {
+                                           return entries_[size_t(i)].r < mid;
+                                       }) - byRed_.begin());
+        }
     }
 
     void Fill(size_t cell, int cr, int cg, int cb)
@@ -161,18 +184,42 @@ private:
         const double* fr = slabFar_.data() + size_t(cr) * n;
         const double* fg = slabFar_.data() + (size_t(Cells) + size_t(cg)) * n;
         const double* fb = slabFar_.data() + (size_t(2 * Cells) + size_t(cb)) * n;
+        // Entries are visited outwards along red from the middle of the cell's slab, each way in
+        // turn: both distances to the slab only grow on the way, and neither sum can fall below
+        // its red part, so each way stops where the red part alone rules the rest out. What is
+        // kept is sorted below into one order, whatever order it was found in.
+        const int* byRed = byRed_.data();
+        const size_t split = split_[size_t(cr)];
         double limit = std::numeric_limits<double>::infinity();
-        nearest_.resize(n);
-        for (size_t i = 0; i < n; ++i) {
-            nearest_[i] = nr[i] + ng[i] + nb[i];
+        const auto closer = [&](size_t j) {
+            const size_t i = size_t(byRed[j]);
+            if (fr[i] >= limit) return false;
             limit = std::min(limit, fr[i] + fg[i] + fb[i]);
+            return true;
+        };
+        for (size_t j = split; j < n && closer(j); ++j) {
         }
-        const size_t first = pool_.size();
-        for (size_t i = 0; i < n; ++i)
-            if (nearest_[i] <= limit) pool_.push_back({nearest_[i], int(i), entries_[i]});
-        std::sort(pool_.begin() + ptrdiff_t(first), pool_.end(), [](const Candidate& a, const Candidate& b) {
+        for (size_t j = split; j-- > 0 && closer(j);) {
+        }
+        order_.clear();
+        const auto keep = [&](size_t j) {
+            const size_t i = size_t(byRed[j]);
+            if (nr[i] > limit) return false;
+            const double nearest = nr[i] + ng[i] + nb[i];
+            if (nearest <= limit) order_.push_back({nearest, int(i)});
+            return true;
+        };
+        for (size_t j = split; j < n && keep(j); ++j) {
+        }
+        for (size_t j = split; j-- > 0 && keep(j);) {
+        }
+        std::sort(order_.begin(), order_.end(), [](const Ranked& a, const Ranked& b) {
             return a.nearest < b.nearest || (a.nearest == b.nearest && a.index < b.index);
         });
+        const size_t first = pool_.size();
+        pool_.resize(first + order_.size());
+        Candidate* out = pool_.data() + first;
+        for (const Ranked& o : order_) *out++ = {o.nearest, o.index, entries_[size_t(o.index)]};
         start_[cell] = int32_t(first);
         limit_[cell] = limit;
         if (moved_) {
@@ -205,9 +252,50 @@ private:
     std::vector<MostMoved> movedMost_;
     std::vector<double> limitRoot_;  // the square root of limit_, taken once per cell
     std::vector<Candidate> pool_;
-    std::vector<double> nearest_;
+    struct Ranked {
+        double nearest;
+        int index;
+    };
+    std::vector<Ranked> order_;
+    std::vector<int> byRed_;                 // the entries in order of red
+    std::array<size_t, Cells> split_{};      // the first in that order at or past each slab's middle
     std::vector<double> slabNear_, slabFar_;  // [axis][cell along it][entry]
 };
+
+// For each of up to 256 colours, the least squared distance to any other (infinity when alone).
+// The colours are ordered by red, and the walk out from each one stops where the difference in red
+// alone reaches the least distance found so far: no colour beyond it can come nearer. A minimum
+// does not depend on the order its candidates come in, and a distance measured either way round
+// squares the same differences, so the result is the same as measuring every pair.
+void NearestOther(const std::vector<Colour3>& colours, double* least)
+{
+    const size_t n = colours.size();
+    std::array<int, 256> order;
+    std::iota(order.begin(), order.begin() + ptrdiff_t(n), 0);
+    std::sort(order.begin(), order.begin() + ptrdiff_t(n),
+              [&](int a, int b) { return colours[size_t(a)].r < colours[size_t(b)].r; });
+    std::fill(least, least + n, std::numeric_limits<double>::infinity());
+    for (size_t p = 0; p < n; ++p) {
+        const size_t k = size_t(order[p]);
+        const Colour3& a = colours[k];
+        double best = least[k];
+        const auto visit = [&](size_t q) {
+            const size_t j = size_t(order[q]);
+            const Colour3& b = colours[j];
+            const double dr = a.r - b.r;
+            if (dr * dr >= best) return false;
+            const double d = Dist2(a, b.r, b.g, b.b);
+            best = std::min(best, d);
+            least[j] = std::min(least[j], d);
+            return true;
+        };
+        for (size_t q = p + 1; q < n && visit(q); ++q) {
+        }
+        for (size_t q = p; q-- > 0 && visit(q);) {
+        }
+        least[k] = best;
+    }
+}
 
 // The distinct colours of a picture with their counts, and for every pixel the number of its colour.
 struct Histogram {
@@ -241,6 +329,7 @@ struct Workspace {
     std::vector<Bucket> buckets;
     std::vector<int32_t> bucketTable;
     std::vector<int> assign;
+    std::vector<int16_t> owner;  // the first centre to try for each cell of 8 x 8 x 8 levels
     std::vector<int> guess;  // for every distinct colour, its cluster in k-means' last round
     std::vector<double> err;
     std::vector<double> lower;
@@ -258,15 +347,22 @@ void BuildHistogram(const uint8_t* input, size_t pixels, Workspace& ws)
     std::vector<uint64_t>& b = ws.sortB;
     a.resize(pixels);
     b.resize(pixels);
-    for (size_t i = 0; i < pixels; ++i) a[i] = uint64_t(KeyOf(input + i * 3)) << 32 | uint64_t(i);
     // Two passes of 12 bits: one scatter over the pairs fewer than bytes would take, and the
-    // counts still fit the first-level cache.
+    // counts still fit the first-level cache. Both passes' counts are taken with the keys.
     std::vector<uint32_t>& start = ws.radixStart;
-    for (int shift = 32; shift < 56; shift += 12) {
-        start.assign(4097, 0);
-        for (uint64_t v : a) ++start[size_t((v >> shift) & 0xFFF) + 1];
-        for (size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
-        for (uint64_t v : a) b[start[size_t((v >> shift) & 0xFFF)]++] = v;
+    start.assign(2 * 4097, 0);
+    uint32_t* low = start.data();
+    uint32_t* high = low + 4097;
+    for (size_t i = 0; i < pixels; ++i) {
+        const uint32_t key = KeyOf(input + i * 3);
+        a[i] = uint64_t(key) << 32 | uint64_t(i);
+        ++low[(key & 0xFFF) + 1];
+        ++high[(key >> 12) + 1];
+    }
+    for (uint32_t* counts : {low, high}) {
+        for (size_t i = 1; i < 4097; ++i) counts[i] += counts[i - 1];
+        const int shift = counts == low ? 32 : 44;
+        for (uint64_t v : a) b[counts[size_t((v >> shift) & 0xFFF)]++] = v;
         a.swap(b);
     }
     Histogram& h = ws.histogram;
@@ -313,8 +409,9 @@ public:
         Cumulate();
     }
 
-    // At most `wanted` box means, weighted by the pixels inside.
-    std::vector<Colour3> Means(int wanted)
+    // At most `wanted` box means, weighted by the pixels inside. `owner` gets for every cell of
+    // 8 x 8 x 8 levels the mean of its box, -1 where the box is empty.
+    std::vector<Colour3> Means(int wanted, std::vector<int16_t>& owner)
     {
         std::vector<Box> boxes(size_t(std::max(wanted, 1)));
         std::vector<double> variance(boxes.size(), 0.0);
@@ -339,16 +436,26 @@ public:
             if (top <= 0.0) break;
         }
         std::vector<Colour3> means;
+        owner.assign(size_t(S - 1) * (S - 1) * (S - 1), -1);
         for (int i = 0; i < made; ++i) {
             const Box& box = boxes[size_t(i)];
             const double w = Vol(box, wt_);
-            if (w > 0) means.push_back({Vol(box, mr_) / w, Vol(box, mg_) / w, Vol(box, mb_) / w});
+            if (!(w > 0)) continue;
+            const auto mean = int16_t(means.size());
+            means.push_back({Vol(box, mr_) / w, Vol(box, mg_) / w, Vol(box, mb_) / w});
+            for (int r = box.r0; r < box.r1; ++r)
+                for (int g = box.g0; g < box.g1; ++g)
+                    for (int b = box.b0; b < box.b1; ++b) owner[OwnerIndex(r, g, b)] = mean;
         }
         return means;
     }
 
+    // The cell of `owner` that levels r, g, b fall in.
+    static size_t OwnerOf(int r, int g, int b) { return OwnerIndex(r >> 3, g >> 3, b >> 3); }
+
 private:
     static constexpr int S = 33;
+    static size_t OwnerIndex(int r, int g, int b) { return (size_t(r) * (S - 1) + size_t(g)) * (S - 1) + size_t(b); }
     enum Dir { Red, Green, Blue };
     struct Box {
         int r0, r1, g0, g1, b0, b1;  // lower bounds exclusive, upper inclusive
@@ -487,6 +594,7 @@ private:
 std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centres, int wanted, int maxRounds,
                                   double overshoot, Workspace& ws)
 {
+    const std::vector<int16_t>& owner = ws.owner;
     const std::vector<Colour3>& points = pts.at;
     const size_t n = points.size();
     std::vector<int>& assign = ws.assign;
@@ -518,13 +626,7 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
         finder.Reset(centres, &drift);
         // A point nearer to its centre than half the distance from that centre to any other
         // cannot have a nearer centre: no search needed.
-        std::fill(reach.begin(), reach.end(), std::numeric_limits<double>::infinity());
-        for (size_t k = 0; k < centres.size(); ++k)
-            for (size_t j = k + 1; j < centres.size(); ++j) {
-                const double d = Dist2(centres[k], centres[j].r, centres[j].g, centres[j].b);
-                reach[k] = std::min(reach[k], d);
-                reach[j] = std::min(reach[j], d);
-            }
+        NearestOther(centres, reach.data());
         gapBefore.swap(gap);
         for (size_t k = 0; k < centres.size(); ++k) {
             reach[k] /= 4;
@@ -543,8 +645,11 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
                 continue;  // its centre stays
             } else if (k < 0) {
                 // The first round: most points pass one of the tests next round, so the
-                // runner-up is not worth its longer walk here.
-                k = finder.Find(p.r, p.g, p.b);
+                // runner-up is not worth its longer walk here. The search starts from the mean
+                // of the point's box, most often the nearest.
+                const int seed = owner[WuCuts::OwnerOf(int(p.r), int(p.g), int(p.b))];
+                k = seed < 0 ? finder.Find(p.r, p.g, p.b)
+                             : finder.FindFrom(p.r, p.g, p.b, seed, Dist2(centres[size_t(seed)], p.r, p.g, p.b));
                 d = Dist2(centres[size_t(k)], p.r, p.g, p.b);
                 lower[i] = 0;
             } else {
@@ -710,23 +815,17 @@ void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFind
     std::array<double, 256> reach;
     reach.fill(0.0);
     if (guess) {
-        reach.fill(std::numeric_limits<double>::infinity());
-        for (size_t k = 0; k < pal.size(); ++k)
-            for (size_t j = k + 1; j < pal.size(); ++j) {
-                const double d = Dist2(pal[k], pal[j].r, pal[j].g, pal[j].b) / 4;
-                reach[k] = std::min(reach[k], d);
-                reach[j] = std::min(reach[j], d);
-            }
+        NearestOther(pal, reach.data());
+        for (size_t k = 0; k < pal.size(); ++k) reach[k] /= 4;
     }
     indexOf.resize(h.colour.size());
     for (size_t i = 0; i < h.colour.size(); ++i) {
         const Colour3 c = ToColour3(h.colour[i]);
         if (guess && guess[i] >= 0) {
             const size_t k = size_t(guess[i]);
-            if (Dist2(pal[k], c.r, c.g, c.b) < reach[k]) {
-                indexOf[i] = uint8_t(k);
-                continue;
-            }
+            const double d = Dist2(pal[k], c.r, c.g, c.b);
+            indexOf[i] = uint8_t(d < reach[k] ? int(k) : finder.FindFrom(c.r, c.g, c.b, int(k), d));
+            continue;
         }
         indexOf[i] = uint8_t(finder.Find(c.r, c.g, c.b));
     }
@@ -793,7 +892,7 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
             // time. Buckets get 3 rounds, the first two overshooting the means: on photographs
             // that ends about as near to where they would settle as 5 plain rounds.
             const bool buckets = MakePoints(h, wanted, ws);
-            pal = RefineKMeans(ws.points, wu.Means(wanted), wanted, buckets ? 3 : 10, buckets ? 1.8 : 1.0, ws);
+            pal = RefineKMeans(ws.points, wu.Means(wanted, ws.owner), wanted, buckets ? 3 : 10, buckets ? 1.8 : 1.0, ws);
             for (Colour3& c : pal) c = {double(ToByte(c.r)), double(ToByte(c.g)), double(ToByte(c.b))};
             if (!dithered) {
                 ws.guess.resize(h.colour.size());
