@@ -56,7 +56,14 @@ bool EncodeSlot(const TLibrarySlot& slot, QByteArray& block, QString& error)
             return false;
         }
         block = out.ToByteArray();
-    } else if (!slot.TempFile.isEmpty() && QFile::exists(slot.TempFile)) {
+    } else if (!slot.TempFile.isEmpty()) {
+        // A working file is named only once it was written: one that has gone since (its folder
+        // deleted while the program ran) holds an edited icon, which must not be saved as empty.
+        if (!QFile::exists(slot.TempFile)) {
+            error = QStringLiteral("The working file \"%1\" of the library has gone: No such file or directory.")
+                        .arg(slot.TempFile);
+            return false;
+        }
         TIconImageRec rec;
         ByteWriter out;
         if (access.LoadSnapshot(rec, slot.TempFile) != 0 || access.WriteIconImage(out, rec) != 0) {
@@ -81,7 +88,7 @@ uint64_t LeastBlockSize(const TLibrarySlot& slot)
         bits = ColorTypeToBits(slot.Image->ColorType);
     } else if (!slot.RawImage.isEmpty()) {
         return uint64_t(slot.RawImage.size());
-    } else if (slot.ModuleImage.isEmpty() && (slot.TempFile.isEmpty() || !QFile::exists(slot.TempFile))) {
+    } else if (slot.ModuleImage.isEmpty() && slot.TempFile.isEmpty()) {
         return 0;
     }
     if (width <= 0 || height <= 0) return 1;

@@ -576,6 +576,10 @@ TIconLibrary::TRenameResult TIconLibrary::RenameIcon(int index, const QString& t
 
 bool TIconLibrary::BuildIcon(const TIconImageArray& formats, TGroupIcon& icon)
 {
+    if (TempDirSource) {
+        TempDir = TempDirSource();
+        if (!TempDir.isEmpty() && !TempDir.endsWith(QLatin1Char('/'))) TempDir += QLatin1Char('/');
+    }
     TIconFileAccess access;
     std::vector<TIconFormat> built;
     std::vector<TFormatShape> shapes;

@@ -17,6 +17,7 @@
 // and the library's serial, which changes with every open or new library, so a document of a
 // library that is gone can never save into its successor.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -85,6 +86,9 @@ public:
     std::vector<TGroupIcon> Icons;
     // Folder of the working files, with its trailing separator.
     QString TempDir;
+    // When set, gives the working folder again before working files are written, so a folder
+    // deleted while the program runs is made again instead of failing every later save.
+    std::function<QString()> TempDirSource;
     // True for ".icl" files and new libraries; executables are read-only.
     bool Editable = false;
     bool Modified = false;

@@ -72,6 +72,7 @@ Tfrm_Icon_Lib::Tfrm_Icon_Lib(QWidget* parent)
       lib_(AppPaths::WorkFolder(QStringLiteral("tmplib")))
 {
     setWindowTitle(QStringLiteral("Icon Library"));
+    lib_.TempDirSource = [] { return AppPaths::WorkFolder(QStringLiteral("tmplib")); };
     SnapToEdges = true;
     resize(230, 300);
     setSizeGripEnabled(false);

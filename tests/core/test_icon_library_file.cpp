@@ -313,7 +313,8 @@ TEST(IconLibraryFile, FailedSaveKeepsTheOldFile)
     const QString path = dir.filePath("lib.icl");
     ASSERT_TRUE(WriteBytes(path, "old content"));
     SampleLibrary lib;
-    // A working file that exists but is damaged fails the save; a missing one gives an empty record.
+    // A working file that is damaged, or named but gone, fails the save; a slot that names none
+    // gives an empty record.
     const QString broken = dir.filePath("broken.qvi");
     ASSERT_TRUE(WriteBytes(broken, "not a snapshot"));
     lib.icons[0].Slots[0].Image = nullptr;
@@ -325,6 +326,11 @@ TEST(IconLibraryFile, FailedSaveKeepsTheOldFile)
     ASSERT_TRUE(ReadWholeFile(path, now));
     EXPECT_EQ(now, QByteArray("old content"));
     lib.icons[0].Slots[0].TempFile = dir.filePath("missing.qvi");
+    EXPECT_EQ(w.WriteLibraryFile(path, lib.icons), -1);
+    EXPECT_TRUE(w.LastError.contains(QStringLiteral("missing.qvi"))) << w.LastError.toStdString();
+    ASSERT_TRUE(ReadWholeFile(path, now));
+    EXPECT_EQ(now, QByteArray("old content"));
+    lib.icons[0].Slots[0].TempFile.clear();
     EXPECT_EQ(w.WriteLibraryFile(dir.filePath("no/such/folder/lib.icl"), lib.icons), -1);
     EXPECT_FALSE(w.LastError.isEmpty());
     ASSERT_EQ(w.WriteLibraryFile(path, lib.icons), 0);

@@ -530,6 +530,34 @@ TEST(IconLibrary, DeletingAnIconRemovesItsWorkingFilesOnly)
     EXPECT_EQ(f.lib.Icons[1].Name, QStringLiteral("B"));
 }
 
+TEST(IconLibrary, AWorkingFolderDeletedDuringTheRunIsMadeAgainAndItsLostFilesFailTheSave)
+{
+    LibraryFixture f;
+    const QString run = f.dir.filePath(QStringLiteral("run"));
+    // As the window's source does: the folder is made (again) whenever it is asked for.
+    f.lib.TempDirSource = [&] {
+        QDir().mkpath(run);
+        return run;
+    };
+    f.lib.NewLibrary();
+    const TIconImageArray one = Formats({PatternFormat(16, 16, ctTrueAlpha, 3)});
+    ASSERT_EQ(f.lib.AddIcon(QStringLiteral("A"), one), 1);
+    const QString path = f.dir.filePath(QStringLiteral("kept.icl"));
+    ASSERT_EQ(f.lib.WriteLibraryFile(path), 0) << f.lib.MessageText.toStdString();
+    const QByteArray saved = ReadFileBytes(path);
+
+    ASSERT_TRUE(QDir(run).removeRecursively());
+    // The next edit still gets its working file.
+    ASSERT_EQ(f.lib.AddIcon(QStringLiteral("B"), one), 2) << f.lib.MessageText.toStdString();
+    EXPECT_TRUE(QFile::exists(f.lib.Icons[2].Formats[0].TempFile));
+    // A's edited pixels went with the folder: the save says so and the file stays as it was,
+    // instead of taking A back as an empty image.
+    EXPECT_EQ(f.lib.WriteLibraryFile(path), -1);
+    EXPECT_TRUE(f.lib.MessageText.contains(QStringLiteral("has gone"))) << f.lib.MessageText.toStdString();
+    EXPECT_TRUE(f.lib.Modified);
+    EXPECT_EQ(ReadFileBytes(path), saved);
+}
+
 namespace {
 
 // Opens a file of tests/data/modules/regress in a fresh library; the seconds it took.
