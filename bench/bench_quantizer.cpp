@@ -57,6 +57,18 @@ void BM_Quantize256(benchmark::State& state)
 }
 BENCHMARK(BM_Quantize256)->Args({0, 2})->Args({1, 2})->Args({1, 0})->Unit(benchmark::kMillisecond);
 
+// A computed palette of `colours` entries without dithering, as the effect previews ask for.
+void QuantizeEachRound(benchmark::State& state, const Bitmap24& src, int32_t colorType, int colours)
+{
+    Bitmap24 dst;
+    for (auto _ : state) {
+        TPalette pal;
+        LoadDefaultPalette(pal, colorType);
+        QuantizeToPalette(src, dst, pal, colours, 0, 2);
+        benchmark::DoNotOptimize(dst.Bits());
+    }
+}
+
 // What the effect previews hand over on a 256-colour format: the picture blurred, tens of
 // thousands of near colours, quantised with a computed palette and no dithering.
 void BM_QuantizePreview(benchmark::State& state)
@@ -77,27 +89,14 @@ void BM_QuantizePreview(benchmark::State& state)
                     }
                 blurred.Row(y)[x * 3 + c] = uint8_t((sum + count / 2) / count);
             }
-    Bitmap24 dst;
-    for (auto _ : state) {
-        TPalette pal;
-        LoadDefaultPalette(pal, ctColors256);
-        QuantizeToPalette(blurred, dst, pal, 256, 0, 2);
-        benchmark::DoNotOptimize(dst.Bits());
-    }
+    QuantizeEachRound(state, blurred, ctColors256, 256);
     state.SetLabel("blurred picture, computed palette");
 }
 BENCHMARK(BM_QuantizePreview)->Unit(benchmark::kMillisecond);
 
 void BM_Quantize16(benchmark::State& state)
 {
-    const Bitmap24 src = BenchPicture(g_image, 256, 256);
-    Bitmap24 dst;
-    for (auto _ : state) {
-        TPalette pal;
-        LoadDefaultPalette(pal, ctColors16);
-        QuantizeToPalette(src, dst, pal, 16, 0, 2);
-        benchmark::DoNotOptimize(dst.Bits());
-    }
+    QuantizeEachRound(state, BenchPicture(g_image, 256, 256), ctColors16, 16);
 }
 BENCHMARK(BM_Quantize16)->Unit(benchmark::kMillisecond);
 
