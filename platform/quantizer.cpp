@@ -470,17 +470,21 @@ private:
     static size_t Index(int r, int g, int b) { return (size_t(r) * S + size_t(g)) * S + size_t(b); }
     static int Volume(const Box& x) { return (x.r1 - x.r0) * (x.g1 - x.g0) * (x.b1 - x.b0); }
 
+    // The five moments go through one loop: five independent chains of additions keep the
+    // processor busy where one would wait on each sum. Each moment's sums are as before.
     void Cumulate()
     {
-        for (double* v : {wt_, mr_, mg_, mb_, m2_}) {
-            for (int r = 1; r < S; ++r) {
-                std::array<double, S> area{};
-                for (int g = 1; g < S; ++g) {
-                    double line = 0;
-                    for (int b = 1; b < S; ++b) {
-                        line += v[Index(r, g, b)];
-                        area[size_t(b)] += line;
-                        v[Index(r, g, b)] = v[Index(r - 1, g, b)] + area[size_t(b)];
+        double* const v[5] = {wt_, mr_, mg_, mb_, m2_};
+        for (int r = 1; r < S; ++r) {
+            std::array<std::array<double, 5>, S> area{};
+            for (int g = 1; g < S; ++g) {
+                std::array<double, 5> line{};
+                for (int b = 1; b < S; ++b) {
+                    const size_t at = Index(r, g, b), below = Index(r - 1, g, b);
+                    for (size_t m = 0; m < 5; ++m) {
+                        line[m] += v[m][at];
+                        area[size_t(b)][m] += line[m];
+                        v[m][at] = v[m][below] + area[size_t(b)][m];
                     }
                 }
             }
