@@ -57,16 +57,46 @@ void BM_Quantize256(benchmark::State& state)
 }
 BENCHMARK(BM_Quantize256)->Args({0, 2})->Args({1, 2})->Args({1, 0})->Unit(benchmark::kMillisecond);
 
-void BM_Quantize16(benchmark::State& state)
+// A computed palette of `colours` entries without dithering, as the effect previews ask for.
+void QuantizeEachRound(benchmark::State& state, const Bitmap24& src, int32_t colorType, int colours)
 {
-    const Bitmap24 src = BenchPicture(g_image, 256, 256);
     Bitmap24 dst;
     for (auto _ : state) {
         TPalette pal;
-        LoadDefaultPalette(pal, ctColors16);
-        QuantizeToPalette(src, dst, pal, 16, 0, 2);
+        LoadDefaultPalette(pal, colorType);
+        QuantizeToPalette(src, dst, pal, colours, 0, 2);
         benchmark::DoNotOptimize(dst.Bits());
     }
+}
+
+// What the effect previews hand over on a 256-colour format: the picture blurred, tens of
+// thousands of near colours, quantised with a computed palette and no dithering.
+void BM_QuantizePreview(benchmark::State& state)
+{
+    const Bitmap24 src = BenchPicture(g_image, 256, 256);
+    Bitmap24 blurred(src.Width(), src.Height());
+    constexpr int R = 2;
+    for (int y = 0; y < src.Height(); ++y)
+        for (int x = 0; x < src.Width(); ++x)
+            for (int c = 0; c < 3; ++c) {
+                int sum = 0, count = 0;
+                for (int dy = -R; dy <= R; ++dy)
+                    for (int dx = -R; dx <= R; ++dx) {
+                        const int sx = x + dx, sy = y + dy;
+                        if (sx < 0 || sy < 0 || sx >= src.Width() || sy >= src.Height()) continue;
+                        sum += src.Row(sy)[sx * 3 + c];
+                        ++count;
+                    }
+                blurred.Row(y)[x * 3 + c] = uint8_t((sum + count / 2) / count);
+            }
+    QuantizeEachRound(state, blurred, ctColors256, 256);
+    state.SetLabel("blurred picture, computed palette");
+}
+BENCHMARK(BM_QuantizePreview)->Unit(benchmark::kMillisecond);
+
+void BM_Quantize16(benchmark::State& state)
+{
+    QuantizeEachRound(state, BenchPicture(g_image, 256, 256), ctColors16, 16);
 }
 BENCHMARK(BM_Quantize16)->Unit(benchmark::kMillisecond);
 

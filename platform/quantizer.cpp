@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -29,7 +30,8 @@ class NearestFinder {
 public:
     NearestFinder() = default;
 
-    // Starts over with new entries. The buffers stay: k-means makes a finder every round and the
+    // Starts over with new entries, at most 256 of them (a list key keeps the index in 8 bits).
+    // The buffers stay: k-means makes a finder every round and the
     // effect dialogs quantise on every change, and fresh pages cost more than the lists in them.
     // `moved`, when given, holds how far each entry has moved since the caller's last search (see
     // OthersMoved).
@@ -108,7 +110,9 @@ private:
     static constexpr int Side = 32;
     static constexpr int Cells = 256 / Side;
     struct Candidate {
-        double nearest;  // least squared distance from the entry to the cell
+        // At most the least squared distance from the entry to the cell, and never less than the
+        // value of the candidates before it on the list.
+        double nearest;
         int index;
         Colour3 at;  // a copy of the entry: the walk reads nothing else
     };
@@ -201,25 +205,30 @@ private:
         }
         for (size_t j = split; j-- > 0 && closer(j);) {
         }
+        // The list is sorted on one number per entry: its least distance with the last 8 bits of
+        // the mantissa cleared and its index put there. Cleared, a non-negative distance can only
+        // fall, and it stays in order with the others, which is all a walk needs to stop early;
+        // the winner of a walk does not depend on the order of candidates at equal distances.
         order_.clear();
         const auto keep = [&](size_t j) {
             const size_t i = size_t(byRed[j]);
             if (nr[i] > limit) return false;
             const double nearest = nr[i] + ng[i] + nb[i];
-            if (nearest <= limit) order_.push_back({nearest, int(i)});
+            if (nearest <= limit) order_.push_back((std::bit_cast<uint64_t>(nearest) & ~uint64_t(0xFF)) | uint64_t(i));
             return true;
         };
         for (size_t j = split; j < n && keep(j); ++j) {
         }
         for (size_t j = split; j-- > 0 && keep(j);) {
         }
-        std::sort(order_.begin(), order_.end(), [](const Ranked& a, const Ranked& b) {
-            return a.nearest < b.nearest || (a.nearest == b.nearest && a.index < b.index);
-        });
+        std::sort(order_.begin(), order_.end());
         const size_t first = pool_.size();
         pool_.resize(first + order_.size());
         Candidate* out = pool_.data() + first;
-        for (const Ranked& o : order_) *out++ = {o.nearest, o.index, entries_[size_t(o.index)]};
+        for (const uint64_t key : order_) {
+            const auto index = int(key & 0xFF);
+            *out++ = {std::bit_cast<double>(key & ~uint64_t(0xFF)), index, entries_[size_t(index)]};
+        }
         start_[cell] = int32_t(first);
         limit_[cell] = limit;
         if (moved_) {
@@ -252,11 +261,7 @@ private:
     std::vector<MostMoved> movedMost_;
     std::vector<double> limitRoot_;  // the square root of limit_, taken once per cell
     std::vector<Candidate> pool_;
-    struct Ranked {
-        double nearest;
-        int index;
-    };
-    std::vector<Ranked> order_;
+    std::vector<uint64_t> order_;
     std::vector<int> byRed_;                 // the entries in order of red
     std::array<size_t, Cells> split_{};      // the first in that order at or past each slab's middle
     std::vector<double> slabNear_, slabFar_;  // [axis][cell along it][entry]
@@ -465,17 +470,21 @@ private:
     static size_t Index(int r, int g, int b) { return (size_t(r) * S + size_t(g)) * S + size_t(b); }
     static int Volume(const Box& x) { return (x.r1 - x.r0) * (x.g1 - x.g0) * (x.b1 - x.b0); }
 
+    // The five moments go through one loop: five independent chains of additions keep the
+    // processor busy where one would wait on each sum. Each moment's sums are as before.
     void Cumulate()
     {
-        for (double* v : {wt_, mr_, mg_, mb_, m2_}) {
-            for (int r = 1; r < S; ++r) {
-                std::array<double, S> area{};
-                for (int g = 1; g < S; ++g) {
-                    double line = 0;
-                    for (int b = 1; b < S; ++b) {
-                        line += v[Index(r, g, b)];
-                        area[size_t(b)] += line;
-                        v[Index(r, g, b)] = v[Index(r - 1, g, b)] + area[size_t(b)];
+        double* const v[5] = {wt_, mr_, mg_, mb_, m2_};
+        for (int r = 1; r < S; ++r) {
+            std::array<std::array<double, 5>, S> area{};
+            for (int g = 1; g < S; ++g) {
+                std::array<double, 5> line{};
+                for (int b = 1; b < S; ++b) {
+                    const size_t at = Index(r, g, b), below = Index(r - 1, g, b);
+                    for (size_t m = 0; m < 5; ++m) {
+                        line[m] += v[m][at];
+                        area[size_t(b)][m] += line[m];
+                        v[m][at] = v[m][below] + area[size_t(b)][m];
                     }
                 }
             }
