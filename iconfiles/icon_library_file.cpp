@@ -6,14 +6,13 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
-#include <system_error>
-#include <thread>
 
 #include <QFile>
 
 #include "iconfiles/file_access.h"
 #include "iconfiles/icon_resources.h"
 #include "platform/bytes.h"
+#include "platform/parallel.h"
 #include "platform/save_file.h"
 
 namespace {
@@ -147,41 +146,29 @@ bool EncodeBlocks(const std::vector<TLibrarySlot*>& slotList, const std::vector<
                   std::vector<QByteArray>& blocks, QString& error)
 {
     std::vector<QString> errors(slotList.size());
-    std::atomic<size_t> next {0};
     std::atomic<bool> failed {false};
     std::atomic<uint64_t> lastStart {leastStart};
-    const auto work = [&] {
-        for (size_t j = next++; j < slotList.size() && !failed; j = next++) {
-            try {
-                if (!EncodeSlot(*slotList[j], blocks[j], errors[j])) {
-                    failed = true;
-                    continue;
-                }
-            } catch (const std::exception&) {
-                errors[j] = QStringLiteral("Not enough memory to write the library.");
+    const auto work = [&](size_t j) {
+        if (failed) return;
+        try {
+            if (!EncodeSlot(*slotList[j], blocks[j], errors[j])) {
                 failed = true;
-                continue;
+                return;
             }
-            const uint64_t size = uint64_t(blocks[j].size());
-            // Blocks before the last move the last one's start by what they grew.
-            const uint64_t grown = j + 1 < slotList.size() ? AlignUp(size) - AlignUp(least[j]) : 0;
-            if (AlignUp(size) / LibraryAlignUnit > 0xFFFF || (lastStart += grown) / LibraryAlignUnit > 0xFFFF) {
-                errors[j] = TextTooLarge;
-                failed = true;
-            }
+        } catch (const std::exception&) {
+            errors[j] = QStringLiteral("Not enough memory to write the library.");
+            failed = true;
+            return;
+        }
+        const uint64_t size = uint64_t(blocks[j].size());
+        // Blocks before the last move the last one's start by what they grew.
+        const uint64_t grown = j + 1 < slotList.size() ? AlignUp(size) - AlignUp(least[j]) : 0;
+        if (AlignUp(size) / LibraryAlignUnit > 0xFFFF || (lastStart += grown) / LibraryAlignUnit > 0xFFFF) {
+            errors[j] = TextTooLarge;
+            failed = true;
         }
     };
-    const size_t threads = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()), 8, slotList.size() / 8 + 1});
-    std::vector<std::thread> pool;
-    for (size_t t = 1; t < threads; ++t) {
-        try {
-            pool.emplace_back(work);
-        } catch (const std::system_error&) {
-            break;                                // fewer threads; the calling one still works
-        }
-    }
-    work();
-    for (std::thread& t : pool) t.join();
+    ParallelFor(slotList.size(), ParallelThreads(slotList.size(), 8), work);
     // A library too large is too large whichever block showed it first.
     for (const QString& e : errors)
         if (e == TextTooLarge) {
