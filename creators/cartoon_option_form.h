@@ -78,5 +78,7 @@ private:
     void DrawPreview();
 
     int last_[RowCount] = {};
+    // Set while a preset is written into the controls: the icons follow once, from its last value.
+    bool loadingPreset_ = false;
     TCartoonRender render_;
 };

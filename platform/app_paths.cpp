@@ -3,12 +3,19 @@
 #include <map>
 #include <memory>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTemporaryFile>
 
 namespace {
@@ -19,10 +26,71 @@ QString& TestBase()
     return base;
 }
 
+// This run's lock of one of its folders: a file made only if absent, holding the lines Qt's lock
+// files hold (process id, program name, host name, machine and boot ids), so that another run
+// judges it with QLockFile, and locked natively for as long as the process lives, so that
+// nobody removes it meanwhile. Unlike QLockFile it is not forced to disk: a lock outlives only
+// its process, and one cut short by a crash of the system counts as stale anyway.
+class TRunLock {
+public:
+    explicit TRunLock(QString path) : path_(std::move(path)) {}
+    ~TRunLock() { Release(); }
+    TRunLock(const TRunLock&) = delete;
+    TRunLock& operator=(const TRunLock&) = delete;
+
+    bool TryLock()
+    {
+        if (fd_ >= 0) return true;
+        const QByteArray name = QFile::encodeName(path_);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) return false;
+        const QByteArray text = Contents();
+        qsizetype written = 0;
+        while (written < text.size()) {
+            const ssize_t n = ::write(fd, text.constData() + written, size_t(text.size() - written));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            written += n;
+        }
+        if (written != text.size() || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            ::unlink(name.constData());
+            return false;
+        }
+        fd_ = fd;
+        return true;
+    }
+
+    // Removes the lock file, when it is still the one this lock made, and lets go of it.
+    void Release()
+    {
+        if (fd_ < 0) return;
+        const QByteArray name = QFile::encodeName(path_);
+        struct stat held = {}, named = {};
+        if (::fstat(fd_, &held) == 0 && ::stat(name.constData(), &named) == 0 && held.st_dev == named.st_dev &&
+            held.st_ino == named.st_ino)
+            ::unlink(name.constData());
+        ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    static QByteArray Contents()
+    {
+        const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+        return QByteArray::number(QCoreApplication::applicationPid()) + '\n' + QFileInfo(exe).fileName().toUtf8() +
+               '\n' + QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() + '\n' +
+               QSysInfo::bootUniqueId() + '\n';
+    }
+
+    QString path_;
+    int fd_ = -1;
+};
+
 struct WorkFolderState {
     QString path;
     QString lockPath;
-    std::unique_ptr<QLockFile> lock;
+    std::unique_ptr<TRunLock> lock;
 };
 
 std::map<QString, WorkFolderState>& WorkFolders()
@@ -38,15 +106,8 @@ bool IsWritableDir(const QString& dir)
     return probe.open();
 }
 
-// Lets go of a run folder's lock. QLockFile expects to find its file when it lets go, and the
-// file may have gone with a deleted folder.
-void ReleaseLock(WorkFolderState& state)
-{
-    if (!state.lock) return;
-    if (!QFileInfo::exists(state.lockPath)) QFile(state.lockPath).open(QIODevice::WriteOnly);
-    state.lock->unlock();
-    state.lock.reset();
-}
+// Lets go of a run folder's lock; its file may have gone with a deleted folder.
+void ReleaseLock(WorkFolderState& state) { state.lock.reset(); }
 
 QString RunTag() { return QStringLiteral("run-%1").arg(QCoreApplication::applicationPid()); }
 
@@ -128,9 +189,8 @@ QString WorkFolder(const QString& name)
     if (QDir().mkpath(base)) {
         if (!state.lock || !QFileInfo::exists(state.lockPath)) {
             ReleaseLock(state);
-            state.lock = std::make_unique<QLockFile>(state.lockPath);
-            state.lock->setStaleLockTime(0);
-            state.lock->tryLock(0);
+            state.lock = std::make_unique<TRunLock>(state.lockPath);
+            state.lock->TryLock();
         }
         if (firstUse) SweepStaleRuns(base);
         QDir().mkpath(state.path);

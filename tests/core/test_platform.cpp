@@ -7,6 +7,10 @@
 #include <QLockFile>
 #include <QPainter>
 
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "platform/app_paths.h"
 #include "platform/bitmap24.h"
 #include "platform/bytes.h"
@@ -350,6 +354,69 @@ TEST(AppPaths, WorkFoldersArePerRunAndStaleOnesAreSwept)
     EXPECT_EQ(AppPaths::SettingsFile(QStringLiteral("position.cfg")), dir.FilePath(QStringLiteral("position.cfg")));
     AppPaths::RemoveWorkFolder(QStringLiteral("history"));
     EXPECT_FALSE(QDir(mine).exists());
+}
+
+// Another run of the program, as a process of its own: takes its history folder, says so through
+// the pipe and waits to be killed, as a crashed run that cleans nothing up.
+pid_t StartOtherRun(const QString& base, int& readyFd)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        AppPaths::SetBaseDirForTesting(base);
+        const bool made = QDir(AppPaths::WorkFolder(QStringLiteral("history"))).exists();
+        const char ready = made ? '1' : '0';
+        if (write(fds[1], &ready, 1) != 1) _exit(1);
+        for (;;) pause();
+    }
+    close(fds[1]);
+    readyFd = fds[0];
+    return pid;
+}
+
+TEST(AppPaths, AnotherRunJudgesTheLockWhileTheOwnerLivesAndAfterItIsKilled)
+{
+    ScopedAppDir dir;
+    int ready = -1;
+    const pid_t other = StartOtherRun(dir.Path(), ready);
+    ASSERT_GT(other, 0);
+    char answer = 0;
+    const bool started = read(ready, &answer, 1) == 1 && answer == '1';
+    close(ready);
+    const QString theirs = dir.FilePath(QStringLiteral("history/run-%1").arg(other));
+    const QString theirLock = theirs + QStringLiteral(".lock");
+    if (started) {
+        // Its lock says who holds it, in the lines Qt's lock files hold.
+        QLockFile judge(theirLock);
+        judge.setStaleLockTime(0);
+        qint64 pid = 0;
+        QString host, app;
+        EXPECT_TRUE(judge.getLockInfo(&pid, &host, &app));
+        EXPECT_EQ(pid, qint64(other));
+        EXPECT_FALSE(app.isEmpty());
+        EXPECT_FALSE(judge.tryLock(0));
+
+        // While it lives, its folder is not swept by this run.
+        const QString mine = AppPaths::WorkFolder(QStringLiteral("history"));
+        EXPECT_TRUE(QDir(theirs).exists());
+        EXPECT_TRUE(QFileInfo::exists(theirLock));
+        AppPaths::RemoveWorkFolder(QStringLiteral("history"));
+        EXPECT_FALSE(QDir(mine).exists());
+    }
+    kill(other, SIGKILL);
+    int status = 0;
+    waitpid(other, &status, 0);
+    ASSERT_TRUE(started);
+
+    // Killed, it leaves its folder and lock behind; the next run judges them stale and sweeps them.
+    EXPECT_TRUE(QDir(theirs).exists());
+    const QString mine = AppPaths::WorkFolder(QStringLiteral("history"));
+    EXPECT_FALSE(QDir(theirs).exists());
+    EXPECT_FALSE(QFileInfo::exists(theirLock));
+    EXPECT_TRUE(QDir(mine).exists());
+    AppPaths::RemoveWorkFolder(QStringLiteral("history"));
 }
 
 TEST(AppPaths, AWorkFolderDeletedDuringTheRunIsMadeAgainAndLockedAgain)
