@@ -179,8 +179,8 @@ void Tfrm_CartoonOption::LoadPreset(const QString& path)
     RowTrack[rGreen]->SetPosition(o.Green);
     RowTrack[rBlue]->SetPosition(o.Blue);
     RowTrack[rColorReducer]->SetPosition(o.ColorReducer);
+    // Read only while the window is made, before any picture is open: nothing to render yet.
     loadingPreset_ = false;
-    RequestUpdate();
 }
 
 void Tfrm_CartoonOption::TrackChanged(int row)

@@ -78,7 +78,7 @@ private:
     void DrawPreview();
 
     int last_[RowCount] = {};
-    // Set while a preset is written into the controls: the icons follow once, from its last value.
+    // Set while the preset is written into the controls, which then ask photo to icon for nothing.
     bool loadingPreset_ = false;
     TCartoonRender render_;
 };

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <csignal>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,8 +43,13 @@ public:
     {
         if (fd_ >= 0) return true;
         const QByteArray name = QFile::encodeName(path_);
+        // Locked before its lines are written, so that no other run takes it for stale meanwhile.
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) return false;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            return false;
+        }
         const QByteArray text = Contents();
         qsizetype written = 0;
         while (written < text.size()) {
@@ -52,7 +58,7 @@ public:
             if (n <= 0) break;
             written += n;
         }
-        if (written != text.size() || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (written != text.size()) {
             ::close(fd);
             ::unlink(name.constData());
             return false;
@@ -111,31 +117,39 @@ void ReleaseLock(WorkFolderState& state) { state.lock.reset(); }
 
 QString RunTag() { return QStringLiteral("run-%1").arg(QCoreApplication::applicationPid()); }
 
-// Takes the lock of a run folder whose owner is gone. A lock file that cannot be parsed (cut
-// short by a crash or a full disk) counts as stale too; a run still alive keeps its lock file
-// natively locked, and such a file is never removed.
-bool TakeStaleLock(QLockFile& lock)
+// Whether the run that wrote this lock file still lives, judged as QLockFile judges: a lock
+// written on another host, or naming a live process of the same program, is held. A lock file
+// that cannot be parsed (cut short by a crash or a full disk) names nobody.
+bool OwnerAlive(const QString& lockPath)
 {
-    lock.setStaleLockTime(0);
-    if (lock.tryLock(0)) return true;
-    if (lock.error() != QLockFile::LockFailedError) return false;
     qint64 pid = 0;
     QString host, app;
-    if (lock.getLockInfo(&pid, &host, &app)) return false;
-    return lock.removeStaleLockFile() && lock.tryLock(0);
+    if (!QLockFile(lockPath).getLockInfo(&pid, &host, &app)) return false;
+    if (!host.isEmpty() && host != QSysInfo::machineHostName()) return true;
+    if (pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno != EPERM)) return false;
+    const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
+    return app.isEmpty() || exe.isEmpty() || QFileInfo(exe).fileName() == app;
 }
 
-// Removes run folders whose owner is gone (its lock can be taken).
+// Removes run folders whose owner is gone. A run still alive keeps its lock file natively locked
+// (flock), so a lock that can be taken that way, and whose lines name no live run, is stale:
+// its folder and then the lock file go while it is held. A folder without a lock file has no owner.
 void SweepStaleRuns(const QString& base)
 {
     QDir dir(base);
     const QStringList runs = dir.entryList({QStringLiteral("run-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& run : runs) {
         if (run == RunTag()) continue;
-        QLockFile lock(dir.filePath(run + QStringLiteral(".lock")));
-        if (!TakeStaleLock(lock)) continue;
-        QDir(dir.filePath(run)).removeRecursively();
-        lock.unlock();
+        const QString lockPath = dir.filePath(run + QStringLiteral(".lock"));
+        const QByteArray name = QFile::encodeName(lockPath);
+        int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 && errno == ENOENT) fd = ::open(name.constData(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && !OwnerAlive(lockPath)) {
+            QDir(dir.filePath(run)).removeRecursively();
+            ::unlink(name.constData());
+        }
+        ::close(fd);
     }
 }
 

@@ -178,7 +178,7 @@ void Tfrm_main::FormCreate()
 {
     InitFormResources();
     setWindowTitle(QStringLiteral("Tavrin"));
-    setWindowIcon(QIcon(QStringLiteral(":/tavrin.ico")));
+    setWindowIcon(ProgramIcon());
     setMinimumSize(450, 530);
     // The rectangle the window returns to when it is first un-maximized: centred on the work area.
     const Rect area = WorkAreaOf(nullptr);

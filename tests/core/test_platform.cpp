@@ -343,8 +343,16 @@ TEST(AppPaths, WorkFoldersArePerRunAndStaleOnesAreSwept)
     ASSERT_TRUE(aliveLock.tryLock(0));
     ASSERT_TRUE(WriteBytes(alive + QStringLiteral(".lock"), "garbage"));
 
+    // A folder whose lock file has gone has no owner either.
+    const QString lockless = dir.FilePath(QStringLiteral("history/run-999999995"));
+    QDir().mkpath(lockless);
+
     const QString mine = AppPaths::WorkFolder(QStringLiteral("history"));
     EXPECT_TRUE(QDir(mine).exists());
+    EXPECT_FALSE(QDir(lockless).exists());
+    EXPECT_FALSE(QFileInfo::exists(lockless + QStringLiteral(".lock")));
+    EXPECT_FALSE(QFileInfo::exists(garbled + QStringLiteral(".lock")));
+    EXPECT_TRUE(QFileInfo::exists(alive + QStringLiteral(".lock")));
     EXPECT_FALSE(QDir(garbled).exists());
     EXPECT_FALSE(QDir(empty).exists());
     EXPECT_TRUE(QDir(alive).exists());

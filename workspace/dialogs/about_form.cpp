@@ -71,7 +71,7 @@ Tfrm_about::Tfrm_about(QWidget* parent)
     ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
     ProgramIcon->setGeometry(12, 12, 64, 64);
     QIcon icon = QApplication::windowIcon();
-    if (icon.isNull()) icon = QIcon(QStringLiteral(":/tavrin.ico"));
+    if (icon.isNull()) icon = ::ProgramIcon();
     ProgramIcon->setPixmap(icon.pixmap(64, 64));
 
     TFormBuilder form(this);
