@@ -594,10 +594,7 @@ void Tfrm_main::setVisible(bool visible)
         // A platform that maximizes the window as it shows it has told the new size by now; taken
         // before the first show's windows and documents are made, they are laid out and painted
         // once, at the size they keep (a document then opens centred on the maximized frame).
-        // Painted later, once, with what the first show adds.
-        setUpdatesEnabled(false);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        setUpdatesEnabled(true);
     }
     if (visible && !firstShowDone_) {
         firstShowDone_ = true;
