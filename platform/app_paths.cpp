@@ -1,11 +1,12 @@
 #include "platform/app_paths.h"
 
+#include <limits>
 #include <map>
 #include <memory>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QTemporaryFile>
@@ -117,16 +117,32 @@ void ReleaseLock(WorkFolderState& state) { state.lock.reset(); }
 
 QString RunTag() { return QStringLiteral("run-%1").arg(QCoreApplication::applicationPid()); }
 
-// Whether the run that wrote this lock file still lives, judged as QLockFile judges: a lock
-// written on another host, or naming a live process of the same program, is held. A lock file
-// that cannot be parsed (cut short by a crash or a full disk) names nobody.
-bool OwnerAlive(const QString& lockPath)
+// Whether the run that wrote this lock file still lives, judged by its lines as QLockFile judges
+// them: a lock of another machine is held; on this one, a lock written before the last boot is
+// stale, and otherwise it is held while its process id names a live process of the same program.
+// A lock file that cannot be parsed (cut short by a crash or a full disk) names nobody. Only its
+// first few kilobytes are read, whatever its size.
+bool OwnerAlive(int fd)
 {
-    qint64 pid = 0;
-    QString host, app;
-    if (!QLockFile(lockPath).getLockInfo(&pid, &host, &app)) return false;
-    if (!host.isEmpty() && host != QSysInfo::machineHostName()) return true;
-    if (pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno != EPERM)) return false;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return false;
+    const QList<QByteArray> lines = file.read(4096).split('\n');
+    if (lines.size() < 3) return false;
+    bool ok = false;
+    const qint64 pid = lines[0].toLongLong(&ok);
+    if (!ok || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return false;
+    const QString app = QString::fromUtf8(lines[1]);
+    const QString host = QString::fromUtf8(lines[2]);
+    const QByteArray hostId = lines.value(3);
+    const QByteArray bootId = lines.value(4);
+
+    bool sameHost = host.isEmpty() || host == QSysInfo::machineHostName();
+    const QByteArray ourHostId = QSysInfo::machineUniqueId();
+    if (!hostId.isEmpty() && !ourHostId.isEmpty()) sameHost = hostId == ourHostId;
+    if (!sameHost) return true;
+    const QByteArray ourBootId = QSysInfo::bootUniqueId();
+    if (!bootId.isEmpty() && !ourBootId.isEmpty() && bootId != ourBootId) return false;
+    if (::kill(pid_t(pid), 0) != 0 && errno != EPERM) return false;
     const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
     return app.isEmpty() || exe.isEmpty() || QFileInfo(exe).fileName() == app;
 }
@@ -145,7 +161,7 @@ void SweepStaleRuns(const QString& base)
         int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
         if (fd < 0 && errno == ENOENT) fd = ::open(name.constData(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && !OwnerAlive(lockPath)) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && !OwnerAlive(fd)) {
             QDir(dir.filePath(run)).removeRecursively();
             ::unlink(name.constData());
         }

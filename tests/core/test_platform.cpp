@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QPainter>
+#include <QSysInfo>
 
 #include <csignal>
 #include <sys/wait.h>
@@ -424,6 +426,47 @@ TEST(AppPaths, AnotherRunJudgesTheLockWhileTheOwnerLivesAndAfterItIsKilled)
     EXPECT_FALSE(QDir(theirs).exists());
     EXPECT_FALSE(QFileInfo::exists(theirLock));
     EXPECT_TRUE(QDir(mine).exists());
+    AppPaths::RemoveWorkFolder(QStringLiteral("history"));
+}
+
+// A lock that no process holds natively is judged by its lines: pid, program, host, machine id,
+// boot id.
+TEST(AppPaths, AnUnheldLockIsJudgedByItsLines)
+{
+    ScopedAppDir dir;
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    const QByteArray machine = QSysInfo::machineUniqueId();
+    const QByteArray boot = QSysInfo::bootUniqueId();
+    const QByteArray self = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).fileName().toUtf8();
+    const QByteArray me = QByteArray::number(QCoreApplication::applicationPid());
+    struct Case {
+        const char* run;
+        QByteArray lines;
+        bool kept;
+    };
+    const Case cases[] = {
+        // This very process, as another run's lock would name it: alive.
+        {"run-999999990", me + '\n' + self + '\n' + host + '\n' + machine + '\n' + boot + '\n', true},
+        // Another machine's run (a shared folder): never judged from here.
+        {"run-999999991", me + "\nprogram\nelsewhere\n0123456789abcdef0123456789abcdef\n" + boot + '\n', true},
+        // A live process, but written before the last boot.
+        {"run-999999992", me + '\n' + self + '\n' + host + '\n' + machine + "\nnot-this-boot\n", false},
+        // A live process of another program: the pid was given out again.
+        {"run-999999993", me + "\nsome-other-program\n" + host + '\n' + machine + '\n' + boot + '\n', false},
+        // A dead process, its lock padded out to megabytes: read no further than its lines.
+        {"run-999999994",
+         "999999999\nprogram\n" + host + '\n' + machine + '\n' + boot + '\n' + QByteArray(8 * 1024 * 1024, 'x'), false},
+    };
+    for (const Case& c : cases) {
+        QDir().mkpath(dir.FilePath(QStringLiteral("history/") + QLatin1String(c.run)));
+        ASSERT_TRUE(WriteBytes(dir.FilePath(QStringLiteral("history/%1.lock").arg(QLatin1String(c.run))), c.lines));
+    }
+    AppPaths::WorkFolder(QStringLiteral("history"));
+    for (const Case& c : cases) {
+        const QString run = dir.FilePath(QStringLiteral("history/") + QLatin1String(c.run));
+        EXPECT_EQ(QDir(run).exists(), c.kept) << c.run;
+        EXPECT_EQ(QFileInfo::exists(run + QStringLiteral(".lock")), c.kept) << c.run;
+    }
     AppPaths::RemoveWorkFolder(QStringLiteral("history"));
 }
 
