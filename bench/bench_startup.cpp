@@ -19,7 +19,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QTemporaryDir>
 
 #include "bench/bench_child.h"
@@ -59,6 +61,20 @@ int RunBare(int argc, char** argv)
     std::_Exit(0);
 }
 
+// The bare window shows no text, so it never sets up fonts; this one shows a menu bar and a line
+// of text, as any editor's window does, and so pays for fontconfig and a font engine too.
+int RunWithText(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("With text"));
+    for (const char* title : {"&File", "&Edit", "&View", "&Help"}) window.menuBar()->addMenu(QString::fromLatin1(title));
+    window.setCentralWidget(new QLabel(QStringLiteral("Ready")));
+    window.show();
+    WaitShown(window);
+    std::_Exit(0);
+}
+
 void Spawn(benchmark::State& state, const std::vector<std::string>& args)
 {
     for (auto _ : state) {
@@ -77,6 +93,9 @@ BENCHMARK(BM_StartTavrinWithSevenFormatIcon)->Unit(benchmark::kMillisecond)->Use
 
 void BM_StartBareQtMainWindow(benchmark::State& state) { Spawn(state, {g_self, "--child-bare"}); }
 BENCHMARK(BM_StartBareQtMainWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+
+void BM_StartQtMainWindowWithMenusAndText(benchmark::State& state) { Spawn(state, {g_self, "--child-text"}); }
+BENCHMARK(BM_StartQtMainWindowWithMenusAndText)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
 // A damaged or hostile "position.cfg" costs no more than a sound one.
 void BM_StartTavrinOver50MBPositionFile(benchmark::State& state)
@@ -127,6 +146,10 @@ int main(int argc, char** argv)
     if (argc >= 2 && std::strcmp(argv[1], "--child-bare") == 0) {
         int qtArgc = 1;
         return RunBare(qtArgc, argv);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--child-text") == 0) {
+        int qtArgc = 1;
+        return RunWithText(qtArgc, argv);
     }
 
     QTemporaryDir work;

@@ -98,7 +98,7 @@ im_convolve=$(im_op_ms -morphology Convolve "$kernel7")
   --benchmark_out="$work/ico.json" --benchmark_out_format=json >/dev/null 2>&1
 "$bench_dir/bench_open_icon" --benchmark_out="$work/open.json" --benchmark_out_format=json >/dev/null 2>&1
 "$bench_dir/bench_canvas" --benchmark_out="$work/canvas.json" --benchmark_out_format=json >/dev/null 2>&1
-"$bench_dir/bench_startup" --benchmark_filter='SevenFormat|Bare' \
+"$bench_dir/bench_startup" --benchmark_filter='SevenFormat|Bare|WithMenus' \
   --benchmark_out="$work/startup.json" --benchmark_out_format=json >/dev/null 2>&1
 python3 - "$work" "$im_blur" "$im_resize" "$im_convolve" <<'PY'
 import json, sys
@@ -140,6 +140,7 @@ rows = [
     ("One changed cell at zoom 16", "BM_OneCellRepaintAtZoom16", "BM_PeerQtWidgetRepaintOneCell"),
     ("  the same, against a bare QImage", "BM_OneCellRepaintAtZoom16", "BM_PeerQtScaledDrawOneCell"),
     ("Start-up with a 7-format icon, shown", "BM_StartTavrinWithSevenFormatIcon", "BM_StartBareQtMainWindow"),
+    ("  the same, against a window with text", "BM_StartTavrinWithSevenFormatIcon", "BM_StartQtMainWindowWithMenusAndText"),
 ]
 print(f"{'path':40} {'ours ms':>9} {'peer ms':>9} {'ratio':>6}  peer (wall time; cpu time in brackets)")
 for label, ours, peer in rows:
