@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <set>
 #include <new>
 #include <tuple>
 #include <unordered_map>
@@ -18,6 +19,7 @@
 #include "iconfiles/bmp_codec.h"
 #include "iconfiles/pixel_rows.h"
 #include "iconfiles/png_codec.h"
+#include "platform/parallel.h"
 #include "platform/save_file.h"
 
 namespace {
@@ -216,6 +218,15 @@ bool ReadDirectedIconBytes(QFile& file, QByteArray& data)
 
 } // namespace
 
+// One directory entry decoded ahead of the reader's walk over the directory.
+struct TDecodedEntry {
+    int Entry = -1;
+    TIconImageRec Image;
+    int32_t Result = -1;
+    QString Error;
+    bool OutOfMemory = false;
+};
+
 QString NotRegularFileText(const QString& path) { return QStringLiteral("%1 is not a regular file.").arg(path); }
 
 bool OpenRegularFile(const QString& fileName, QFile& file, QString* reason)
@@ -293,7 +304,9 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
     // size and bit count) are decoded once and copied.
     const int before = formats.Count();
     int64_t pixels = 0;
-    std::map<std::tuple<uint64_t, uint64_t, uint16_t>, int> decoded; // block -> format index, -1 failed
+    TBlockIndex decoded; // block -> format index, -1 failed
+    std::vector<TDecodedEntry> ahead;
+    size_t nextAhead = 0;
     QString lastFailure;
     for (int k = 0; k < count && pixels < MaxIconPixelsTotal; ++k) {
         ByteReader entry = file.Sub(6 + 16 * uint64_t(k), 16);
@@ -315,21 +328,27 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
                 continue;
             }
         }
-        TIconImageRec slot;
-        slot.Id = -1;
-        try {
-            LastError.clear();
-            if (ReadDirEntry(file, k, slot) != 0) {
-                // A reader that failed without a reason of its own fails as unreadable.
-                lastFailure = LastError.isEmpty() ? TextNotAvailable : LastError;
-                if (entry.Ok()) decoded[key] = -1;
-                continue;
-            }
-        } catch (const std::bad_alloc&) {
+        // Images are decoded a batch at a time on all cores; this walk then takes them in
+        // directory order, so the budget, the sharing and the failure said are as one by one.
+        while (nextAhead < ahead.size() && ahead[nextAhead].Entry < k) ++nextAhead;
+        if (nextAhead == ahead.size() || ahead[nextAhead].Entry != k) {
+            DecodeAhead(file, k, decoded, ahead);
+            nextAhead = 0;
+        }
+        TDecodedEntry& read = ahead[nextAhead++];
+        if (read.OutOfMemory) {
             LastError = TextNotAvailable;
             lastFailure = LastError;
             break;
         }
+        if (read.Result != 0) {
+            LastError = read.Error;
+            // A reader that failed without a reason of its own fails as unreadable.
+            lastFailure = LastError.isEmpty() ? TextNotAvailable : LastError;
+            if (entry.Ok()) decoded[key] = -1;
+            continue;
+        }
+        TIconImageRec slot = std::move(read.Image);
         // What was decoded counts in place of what the directory claimed.
         pixels += int64_t(slot.Width) * slot.Height - int64_t(dirWidth ? dirWidth : 256) * (dirHeight ? dirHeight : 256);
         if (pixels > MaxIconPixelsTotal) break;
@@ -345,6 +364,47 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
     }
     LastError = QStringLiteral("Unknown error.");
     return 0;
+}
+
+void TIconFileAccess::DecodeAhead(const ByteReader& file, int first, const TBlockIndex& decoded,
+                                  std::vector<TDecodedEntry>& ahead)
+{
+    ahead.clear();
+    const int count = file.Sub(4, 2).U16();
+    // Past the point where the pixel budget stops the walk, a batch's work is wasted: a few
+    // images per core keep that small while every core stays busy.
+    const size_t batch = 4 * ParallelThreads(size_t(count - first), 1);
+    std::set<std::tuple<uint64_t, uint64_t, uint16_t>> inBatch;
+    for (int k = first; k < count && ahead.size() < batch; ++k) {
+        ByteReader entry = file.Sub(6 + 16 * uint64_t(k), 16);
+        entry.Skip(6);
+        const uint16_t bits = entry.U16();
+        const uint64_t size = entry.U32();
+        const uint64_t offset = entry.U32();
+        // A block met before is decoded once; the walk copies it.
+        if (entry.Ok() && k != first) {
+            const auto key = std::tuple(offset, size, bits);
+            if (decoded.count(key) != 0 || !inBatch.insert(key).second) continue;
+        } else if (entry.Ok()) {
+            inBatch.insert(std::tuple(offset, size, bits));
+        }
+        TDecodedEntry& read = ahead.emplace_back();
+        read.Entry = k;
+        read.Image.Id = -1;
+    }
+    ParallelFor(ahead.size(), ParallelThreads(ahead.size(), 1), [&](size_t i) {
+        TDecodedEntry& read = ahead[i];
+        TIconFileAccess reader;
+        ByteReader view = file;
+        try {
+            read.Result = reader.ReadDirEntry(view, read.Entry, read.Image);
+            read.Error = reader.LastError;
+        } catch (const std::bad_alloc&) {
+            read.OutOfMemory = true;
+        } catch (...) {
+            read.Result = -1; // unreadable
+        }
+    });
 }
 
 int32_t TIconFileAccess::ReadIconImageSource(const TIconImageSource& source, TIconImageRec& format)
