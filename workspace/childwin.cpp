@@ -649,7 +649,7 @@ void Tfrm_childwin::SetTextFrame(int x, int y, int angle, int height, int width)
     if (const auto& set = DocumentPeers().SetTextFrame) set(*this, x, y, angle, height, width);
 }
 
-void Tfrm_childwin::DrawFormatThumbnails() { FormatStrip->DrawFormats(doc_.Images, doc_.CurrentIndex, true); }
+void Tfrm_childwin::DrawFormatThumbnails() { FormatStrip->ShowFormats(doc_.Images, doc_.CurrentIndex); }
 
 void Tfrm_childwin::DiscardText()
 {

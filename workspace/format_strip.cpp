@@ -27,6 +27,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override
     {
+        const int from = std::max(0, event->rect().left() / TFormatStrip::CellWidth);
+        strip_->DrawCells(from, event->rect().right() / TFormatStrip::CellWidth + 1);
         QPainter p(this);
         const QImage image = strip_->canvas_.ConstImage();
         p.drawImage(event->rect(), image, event->rect());
@@ -84,6 +86,7 @@ void TFormatStrip::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     LayoutChildren();
     KeepSelectedInView();
+    DrawCellsInView();
 }
 
 void TFormatStrip::LayoutChildren()
@@ -138,14 +141,37 @@ void TFormatStrip::SetCellCount(int count)
 {
     cellCount_ = std::max(count, 0);
     SizeCanvas();
+    cellDrawn_.resize(size_t(cellCount_), 0);
 }
 
 void TFormatStrip::Changed() { image_->update(); }
 
-void TFormatStrip::DrawFormats(const TIconImageArray& formats, int selected, bool paddedDepth)
+Bitmap24& TFormatStrip::Canvas()
+{
+    DrawCells(0, cellCount_);
+    return canvas_;
+}
+
+void TFormatStrip::BeginCells(const TIconImageArray& formats, int selected, bool paddedDepth)
 {
     SetCellCount(formats.Count());
     canvas_.Fill(0xFFFFFF);
+    cellFormats_ = &formats;
+    cellSelected_ = selected;
+    cellPaddedDepth_ = paddedDepth;
+    cellDrawn_.assign(size_t(cellCount_), 0);
+}
+
+void TFormatStrip::DrawCells(int from, int to)
+{
+    if (!cellFormats_) return;
+    const TIconImageArray& formats = *cellFormats_;
+    // Formats removed since they were shown leave their cells blank until the strip is drawn again.
+    to = std::min({to, cellCount_, formats.Count()});
+    std::vector<int> pending;
+    for (int i = std::max(from, 0); i < to; ++i)
+        if (!cellDrawn_[size_t(i)]) pending.push_back(i);
+    if (pending.empty()) return;
     {
         QImage image = canvas_.Image();
         QPainter p(&image);
@@ -154,17 +180,17 @@ void TFormatStrip::DrawFormats(const TIconImageArray& formats, int selected, boo
         font.setPixelSize(11); // 8 points at 96 dots per inch
         p.setFont(font);
         const QFontMetrics metrics(font);
-        for (int i = 0; i < formats.Count(); ++i) {
+        for (const int i : pending) {
             const TIconImageRec& f = formats[i];
             const int x0 = i * CellWidth;
             // GDI's rounded rectangle: right and bottom exclusive, a 15 x 15 corner ellipse.
-            QPen pen(ToQColor(i == selected ? 0x0000FF : 0x800000));
+            QPen pen(ToQColor(i == cellSelected_ ? 0x0000FF : 0x800000));
             pen.setWidth(3);
             p.setPen(pen);
             p.setBrush(ToQColor(Imaging().BackgroundColor));
             p.drawRoundedRect(QRectF(x0 + 5, 7, 64, 64), 7.5, 7.5);
 
-            const QString label = FormatSizeLabel(f, paddedDepth);
+            const QString label = FormatSizeLabel(f, cellPaddedDepth_);
             const int textWidth = metrics.horizontalAdvance(label);
             const QRect textRect(x0 + (CellWidth - textWidth) / 2, 77, textWidth, metrics.height());
             p.setPen(Qt::NoPen);
@@ -173,7 +199,31 @@ void TFormatStrip::DrawFormats(const TIconImageArray& formats, int selected, boo
             p.drawText(textRect, Qt::AlignLeft | Qt::AlignTop, label);
         }
     }
-    for (int i = 0; i < formats.Count(); ++i) DrawFormatThumbnail(canvas_, formats, i);
+    for (const int i : pending) {
+        DrawFormatThumbnail(canvas_, formats, i);
+        cellDrawn_[size_t(i)] = 1;
+    }
+}
+
+void TFormatStrip::DrawCellsInView()
+{
+    const int from = std::max(0, -left_);
+    DrawCells(from / CellWidth, (from + PanelWidth() + CellWidth - 1) / CellWidth + 1);
+}
+
+void TFormatStrip::DrawFormats(const TIconImageArray& formats, int selected, bool paddedDepth)
+{
+    BeginCells(formats, selected, paddedDepth);
+    DrawCells(0, cellCount_);
+    cellFormats_ = nullptr; // the caller's formats may go now
+    selected_ = selected;
+    Changed();
+}
+
+void TFormatStrip::ShowFormats(const TIconImageArray& formats, int selected)
+{
+    BeginCells(formats, selected, true);
+    DrawCellsInView();
     selected_ = selected;
     Changed();
 }
@@ -182,6 +232,7 @@ void TFormatStrip::SetStripLeft(int left)
 {
     left_ = left;
     image_->move(left_, image_->y());
+    DrawCellsInView();
 }
 
 int TFormatStrip::GlideTarget(int index, int count, int panelWidth) { return GlideTarget(index, count, 0, panelWidth); }

@@ -459,3 +459,44 @@ TEST_F(ChildwinTest, TextFrameCommitsBeforeSwitchingAndDiscardsOnEscape)
     EXPECT_EQ(history.Model().Tracks()[0].Count(), 1);
     EXPECT_FALSE(doc->IsModified());
 }
+
+TEST_F(ChildwinTest, ThumbnailsOfManyFormatsShowAsTheyAreScrolledIntoView)
+{
+    // Each format its own colour: what the panel shows at a cell's middle is that cell's thumbnail.
+    constexpr int count = 60;
+    const auto colourOf = [](int i) { return MakeColor(40 + 3 * i, 200 - 2 * i, (i * 53) & 0xFF); };
+    TIconImageArray formats;
+    for (int i = 0; i < count; ++i) formats.Add(SolidFormat(16 + i % 3, 16, ctTrueColor, colourOf(i), 0));
+    doc->AddImageFormats(formats);
+    TFormatStrip& strip = *doc->FormatStrip;
+    const auto expectShown = [&](const char* where) {
+        SCOPED_TRACE(where);
+        const QImage shown = strip.Panel()->grab().toImage();
+        const int panel = strip.PanelWidth();
+        int checked = 0;
+        for (int i = 0; i < count; ++i) {
+            const QPoint middle = strip.StripImage()->mapTo(strip.Panel(), QPoint(i * TFormatStrip::CellWidth + 37, 39));
+            const int x = middle.x() - strip.Panel()->contentsRect().left();
+            if (x < 0 || x >= panel) continue;
+            EXPECT_EQ(QColor(shown.pixel(middle)), ToQColor(colourOf(i))) << "cell " << i;
+            ++checked;
+        }
+        EXPECT_GE(checked, panel / TFormatStrip::CellWidth - 1);
+    };
+    RunStrip();
+    expectShown("at the last format");
+    // Held left arrow: back to the first cells, every cell in between passing through the panel.
+    QTest::mousePress(strip.ScrollLeftButton(), Qt::LeftButton);
+    for (int i = 0; i < 2000 && strip.StripLeft() < 0; ++i) strip.TimerTick();
+    QTest::mouseRelease(strip.ScrollLeftButton(), Qt::LeftButton);
+    EXPECT_EQ(strip.StripLeft(), 0);
+    expectShown("after scrolling to the first");
+    // A click far along glides there, showing each cell it passes.
+    ClickStrip(40);
+    RunStrip();
+    EXPECT_LT(strip.StripLeft(), -30 * TFormatStrip::CellWidth);
+    expectShown("after gliding to a far cell");
+    // Drawn whole on demand, the picture matches what the panel showed.
+    EXPECT_EQ(strip.Canvas().Pixel(0 * TFormatStrip::CellWidth + 37, 39), colourOf(0));
+    EXPECT_EQ(strip.Canvas().Pixel((count - 1) * TFormatStrip::CellWidth + 37, 39), colourOf(count - 1));
+}
