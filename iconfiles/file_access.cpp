@@ -181,30 +181,51 @@ bool ReadDirectedIconBytes(QFile& file, QByteArray& data)
     data += directory;
     // A directory cut short by the end of the file leaves nothing after it: data is the whole file.
     if (directory.size() < qsizetype(16) * count) return true;
+    // The block an entry points at, as (offset, length); length 0 for none.
+    const auto blockOf = [&](int k) -> std::pair<uint64_t, uint64_t> {
+        ByteReader entry(reinterpret_cast<const uint8_t*>(data.constData()) + 6 + 16 * k + 8, 8);
+        const uint64_t size = entry.U32();
+        const uint64_t offset = entry.U32();
+        if (offset >= fileSize) return {offset, 0};
+        // The reader's rule: the block ends where the entry says, or at the end of the file.
+        const uint64_t available = fileSize - offset;
+        return {offset, std::min((size > 0 && size <= available) ? size : available, MaxIconBlockBytes)};
+    };
+    // The copy is made at its final size at once: growing it block by block would move it
+    // again and again and could leave it holding far more memory than it uses, for as long as
+    // the formats read from it keep it.
+    {
+        std::set<std::pair<uint64_t, uint64_t>> counted;
+        uint64_t expected = 0;
+        for (int k = 0; k < count; ++k) {
+            const auto block = blockOf(k);
+            if (block.second > 0 && counted.insert(block).second && expected + block.second <= MaxIconBlocksTotal)
+                expected += block.second;
+        }
+        data.reserve(data.size() + qsizetype(expected));
+    }
     std::map<std::pair<uint64_t, uint64_t>, std::pair<uint32_t, uint64_t>> placed; // (offset, length) -> new place
     uint64_t total = 0;
     for (int k = 0; k < count; ++k) {
         const qsizetype at = 6 + qsizetype(16) * k;
-        ByteReader entry(reinterpret_cast<const uint8_t*>(data.constData()) + at + 8, 8);
-        const uint64_t size = entry.U32();
-        const uint64_t offset = entry.U32();
+        const auto [offset, wanted] = blockOf(k);
         uint32_t newOffset = OffsetNowhere;
         uint64_t length = 0;
-        if (offset < fileSize) {
-            // The reader's rule: the block ends where the entry says, or at the end of the file.
-            const uint64_t available = fileSize - offset;
-            const uint64_t wanted = std::min((size > 0 && size <= available) ? size : available, MaxIconBlockBytes);
+        if (wanted > 0) {
             if (auto seen = placed.find({offset, wanted}); seen != placed.end()) {
                 std::tie(newOffset, length) = seen->second;
             } else if (total + wanted <= MaxIconBlocksTotal) {
                 if (!file.seek(qint64(offset))) return false;
-                const QByteArray block = file.read(qint64(wanted));
-                if (file.error() != QFileDevice::NoError) return false;
+                // Read straight onto the end of the copy: no block passes through a buffer of its own.
+                const qsizetype end = data.size();
+                data.resize(end + qsizetype(wanted));
+                const qint64 got = file.read(data.data() + end, qint64(wanted));
+                if (got < 0 || file.error() != QFileDevice::NoError) return false;
+                data.resize(end + qsizetype(got));
                 // A file that shrank meanwhile gives fewer bytes; none at all is no block.
-                if (!block.isEmpty()) {
-                    newOffset = uint32_t(data.size());
-                    length = uint64_t(block.size());
-                    data += block;
+                if (got > 0) {
+                    newOffset = uint32_t(end);
+                    length = uint64_t(got);
                     total += length;
                 }
                 placed[{offset, wanted}] = {newOffset, length};
