@@ -1,6 +1,7 @@
 #include "workspace/format_strip.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -27,11 +28,12 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override
     {
-        const int from = std::max(0, event->rect().left() / TFormatStrip::CellWidth);
-        strip_->DrawCells(from, event->rect().right() / TFormatStrip::CellWidth + 1);
+        const QRect area = event->rect();
+        strip_->CoverStrip(area.left(), area.right() + 1);
+        strip_->DrawCells(std::max(0, area.left() / TFormatStrip::CellWidth), area.right() / TFormatStrip::CellWidth + 1);
         QPainter p(this);
         const QImage image = strip_->canvas_.ConstImage();
-        p.drawImage(event->rect(), image, event->rect());
+        p.drawImage(area, image, area.translated(-strip_->canvasFrom_, 0));
     }
     void mousePressEvent(QMouseEvent* event) override
     {
@@ -132,9 +134,43 @@ TFormatStrip::Span TFormatStrip::VisibleSpan() const
 void TFormatStrip::SizeCanvas()
 {
     const int width = std::max(PanelWidth(), cellCount_ * CellWidth);
-    if (canvas_.Width() != width || canvas_.Height() != ImageHeight) canvas_.SetSize(width, ImageHeight);
+    if (cellFormats_) {
+        const int from = std::max(0, -left_);
+        CoverStrip(from, from + PanelWidth());
+    } else if (canvasFrom_ != 0 || canvas_.Width() != width || canvas_.Height() != ImageHeight) {
+        if (canvasFrom_ != 0) canvas_ = Bitmap24();
+        canvasFrom_ = 0;
+        canvas_.SetSize(width, ImageHeight);
+    }
     const int top = std::max(0, (clip_->height() - ImageHeight) / 2);
     image_->setGeometry(left_, top, std::max(width, 1), ImageHeight);
+}
+
+void TFormatStrip::CoverStrip(int from, int to)
+{
+    if (!cellFormats_) return;
+    from = std::max(from, 0);
+    to = std::max(to, from);
+    const int first = std::max(0, from / CellWidth - 1);
+    const int cells = std::max((PanelWidth() + CellWidth - 1) / CellWidth + 4, (to + CellWidth - 1) / CellWidth - first + 1);
+    const int newFrom = first * CellWidth;
+    const int newWidth = cells * CellWidth;
+    if (canvas_.Height() == ImageHeight && canvas_.Width() == newWidth && canvasFrom_ <= from &&
+        to <= canvasFrom_ + canvas_.Width())
+        return;
+    Bitmap24 moved(newWidth, ImageHeight, Bitmap24::UnsetPixels{});
+    moved.Fill(0xFFFFFF);
+    // What both stretches hold is kept; cells leaving the picture are drawn again when they return.
+    const int keepFrom = std::max(newFrom, canvasFrom_);
+    const int keepTo = std::min(newFrom + newWidth, canvasFrom_ + canvas_.Width());
+    if (keepTo > keepFrom && canvas_.Height() == ImageHeight)
+        for (int y = 0; y < ImageHeight; ++y)
+            std::memcpy(moved.Row(y) + 3 * (keepFrom - newFrom), canvas_.Row(y) + 3 * (keepFrom - canvasFrom_),
+                        size_t(keepTo - keepFrom) * 3);
+    for (int i = 0; i < int(cellDrawn_.size()); ++i)
+        if (i * CellWidth < keepFrom || (i + 1) * CellWidth > keepTo) cellDrawn_[size_t(i)] = 0;
+    canvas_ = std::move(moved);
+    canvasFrom_ = newFrom;
 }
 
 void TFormatStrip::SetCellCount(int count)
@@ -148,12 +184,20 @@ void TFormatStrip::Changed() { image_->update(); }
 
 Bitmap24& TFormatStrip::Canvas()
 {
-    DrawCells(0, cellCount_);
+    // The whole picture, every cell drawn: cells drawn as they come into view no longer are.
+    if (cellFormats_) {
+        CoverStrip(0, std::max(PanelWidth(), cellCount_ * CellWidth));
+        DrawCells(0, cellCount_);
+        cellFormats_ = nullptr;
+        SizeCanvas();
+    }
     return canvas_;
 }
 
-void TFormatStrip::BeginCells(const TIconImageArray& formats, int selected, bool paddedDepth)
+void TFormatStrip::BeginCells(const TIconImageArray& formats, int selected, bool paddedDepth, bool inView)
 {
+    // Sized as the strip will be drawn: the whole picture, or only the stretch around the panel.
+    cellFormats_ = inView ? &formats : nullptr;
     SetCellCount(formats.Count());
     canvas_.Fill(0xFFFFFF);
     cellFormats_ = &formats;
@@ -167,9 +211,9 @@ void TFormatStrip::DrawCells(int from, int to)
     if (!cellFormats_) return;
     const TIconImageArray& formats = *cellFormats_;
     // Formats removed since they were shown leave their cells blank until the strip is drawn again.
-    to = std::min({to, cellCount_, formats.Count()});
+    to = std::min({to, cellCount_, formats.Count(), (canvasFrom_ + canvas_.Width()) / CellWidth});
     std::vector<int> pending;
-    for (int i = std::max(from, 0); i < to; ++i)
+    for (int i = std::max(from, canvasFrom_ / CellWidth); i < to; ++i)
         if (!cellDrawn_[size_t(i)]) pending.push_back(i);
     if (pending.empty()) return;
     {
@@ -182,7 +226,7 @@ void TFormatStrip::DrawCells(int from, int to)
         const QFontMetrics metrics(font);
         for (const int i : pending) {
             const TIconImageRec& f = formats[i];
-            const int x0 = i * CellWidth;
+            const int x0 = i * CellWidth - canvasFrom_;
             // GDI's rounded rectangle: right and bottom exclusive, a 15 x 15 corner ellipse.
             QPen pen(ToQColor(i == cellSelected_ ? 0x0000FF : 0x800000));
             pen.setWidth(3);
@@ -200,7 +244,10 @@ void TFormatStrip::DrawCells(int from, int to)
         }
     }
     for (const int i : pending) {
-        DrawFormatThumbnail(canvas_, formats, i);
+        Rect r = FormatThumbnailRect(formats, i);
+        r.Left -= canvasFrom_;
+        r.Right -= canvasFrom_;
+        if (!r.IsEmpty()) DrawIconImage(canvas_, r, Imaging().BackgroundColor, formats[i]);
         cellDrawn_[size_t(i)] = 1;
     }
 }
@@ -208,12 +255,13 @@ void TFormatStrip::DrawCells(int from, int to)
 void TFormatStrip::DrawCellsInView()
 {
     const int from = std::max(0, -left_);
+    CoverStrip(from, from + PanelWidth());
     DrawCells(from / CellWidth, (from + PanelWidth() + CellWidth - 1) / CellWidth + 1);
 }
 
 void TFormatStrip::DrawFormats(const TIconImageArray& formats, int selected, bool paddedDepth)
 {
-    BeginCells(formats, selected, paddedDepth);
+    BeginCells(formats, selected, paddedDepth, false);
     DrawCells(0, cellCount_);
     cellFormats_ = nullptr; // the caller's formats may go now
     selected_ = selected;
@@ -222,7 +270,7 @@ void TFormatStrip::DrawFormats(const TIconImageArray& formats, int selected, boo
 
 void TFormatStrip::ShowFormats(const TIconImageArray& formats, int selected)
 {
-    BeginCells(formats, selected, true);
+    BeginCells(formats, selected, true, true);
     DrawCellsInView();
     selected_ = selected;
     Changed();

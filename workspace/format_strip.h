@@ -51,8 +51,9 @@ public:
     void DrawFormats(const TIconImageArray& formats, int selected, bool paddedDepth = true);
     // The same strip (padded depths), but only the cells in view are drawn now and the others
     // as they come into view, from the formats as they are then: an icon of hundreds of formats
-    // costs a handful of thumbnails. The strip keeps reading formats, so they must live as long
-    // as the strip or until the next DrawFormats or ShowFormats.
+    // costs a handful of thumbnails, and the picture kept covers little more than the panel.
+    // The strip keeps reading formats, so they must live as long as the strip or until the
+    // next DrawFormats or ShowFormats.
     void ShowFormats(const TIconImageArray& formats, int selected);
 
     // ---- scrolling ----
@@ -104,12 +105,16 @@ private:
     friend class TStripImage;
     void LayoutChildren();
     void SizeCanvas();
-    // A white picture whose cells are all still to be drawn from formats.
-    void BeginCells(const TIconImageArray& formats, int selected, bool paddedDepth);
+    // A white picture whose cells are all still to be drawn from formats, in view or all at once.
+    void BeginCells(const TIconImageArray& formats, int selected, bool paddedDepth, bool inView);
     // Draws the cells in [from, to) that are still to be drawn.
     void DrawCells(int from, int to);
     // The cells the panel shows at the current scroll position.
     void DrawCellsInView();
+    // While cells are drawn as they come into view, the picture holds only a stretch of whole
+    // cells from strip x canvasFrom_ on: this moves it (keeping what is drawn in both) so that
+    // it covers strip x [from, to), and to the panel's width plus a few cells.
+    void CoverStrip(int from, int to);
     void EndMode();
     // After a resize: the scroll position stays within its ends and the selected cell in view.
     void KeepSelectedInView();
@@ -132,4 +137,5 @@ private:
     int cellSelected_ = -1;
     bool cellPaddedDepth_ = true;
     std::vector<char> cellDrawn_;
+    int canvasFrom_ = 0; // strip x of the picture's first column
 };
