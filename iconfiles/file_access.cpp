@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
-#include <set>
 #include <new>
+#include <set>
 #include <tuple>
 #include <unordered_map>
 
@@ -403,11 +403,10 @@ void TIconFileAccess::DecodeAhead(const ByteReader& file, int first, const TBloc
         const uint64_t size = entry.U32();
         const uint64_t offset = entry.U32();
         // A block met before is decoded once; the walk copies it.
-        if (entry.Ok() && k != first) {
+        if (entry.Ok()) {
             const auto key = std::tuple(offset, size, bits);
-            if (decoded.count(key) != 0 || !inBatch.insert(key).second) continue;
-        } else if (entry.Ok()) {
-            inBatch.insert(std::tuple(offset, size, bits));
+            const bool met = decoded.count(key) != 0 || !inBatch.insert(key).second;
+            if (met && k != first) continue;
         }
         TDecodedEntry& read = ahead.emplace_back();
         read.Entry = k;
