@@ -154,7 +154,9 @@ void TFormatStrip::CoverStrip(int from, int to)
     const int first = std::max(0, from / CellWidth - 1);
     const int cells = std::max((PanelWidth() + CellWidth - 1) / CellWidth + 4, (to + CellWidth - 1) / CellWidth - first + 1);
     const int newFrom = first * CellWidth;
-    const int newWidth = cells * CellWidth;
+    // No wider than a bitmap can be: the part of a larger request past it is drawn once the
+    // view moves there.
+    const int newWidth = std::min(cells, Bitmap24::MaxSide / CellWidth) * CellWidth;
     if (canvas_.Height() == ImageHeight && canvas_.Width() == newWidth && canvasFrom_ <= from &&
         to <= canvasFrom_ + canvas_.Width())
         return;

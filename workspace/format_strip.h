@@ -41,7 +41,8 @@ public:
     void SetCellCount(int count);
     int CellCount() const { return cellCount_; }
     // The picture to draw cells into: cell i spans x = i * 80 .. i * 80 + 79, 100 pixels high.
-    // Call Changed() after drawing. Cells ShowFormats has not drawn yet are drawn first.
+    // Call Changed() after drawing. Cells ShowFormats has not drawn yet are drawn first, and the
+    // strip keeps the whole picture from then on.
     Bitmap24& Canvas();
     void Changed();
     // The whole strip of an icon's formats: a white picture; per format a rounded frame (red

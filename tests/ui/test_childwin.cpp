@@ -502,3 +502,24 @@ TEST_F(ChildwinTest, ThumbnailsOfManyFormatsShowAsTheyAreScrolledIntoView)
     EXPECT_TRUE(strip.Canvas() == whole.Canvas());
     EXPECT_EQ(strip.Canvas().Pixel((count - 1) * TFormatStrip::CellWidth + 37, 39), colourOf(count - 1));
 }
+
+TEST(FormatStripTest, AStripWiderThanABitmapCanBeDrawnShowsEveryCellItScrollsTo)
+{
+    // 900 cells: 72000 pixels, more than one bitmap may be wide.
+    ImagingState imaging;
+    TIconImageArray formats;
+    for (int i = 0; i < 900; ++i) formats.Add(SolidFormat(40, 40, ctTrueColor, MakeColor(i & 0xFF, 7, 9), 0));
+    TFormatStrip strip;
+    strip.resize(600, 106);
+    strip.show();
+    strip.ShowFormats(formats, 899);
+    // Painting the whole picture at once draws what fits and nothing outside the bitmap.
+    const QImage whole = strip.StripImage()->grab().toImage();
+    EXPECT_EQ(whole.width(), 900 * TFormatStrip::CellWidth);
+    for (const int cell : {0, 850, 899}) {
+        strip.SetStripLeft(-cell * TFormatStrip::CellWidth);
+        const QImage shown = strip.Panel()->grab().toImage();
+        const QPoint middle = strip.StripImage()->mapTo(strip.Panel(), QPoint(cell * TFormatStrip::CellWidth + 37, 39));
+        EXPECT_EQ(QColor(shown.pixel(middle)), ToQColor(MakeColor(cell & 0xFF, 7, 9))) << cell;
+    }
+}
