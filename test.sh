@@ -23,7 +23,7 @@ echo "== Pixel paths in a Release build"
 # The sanitizer build leaves out the AVX2 copies of the inner loops (picked when the program loads),
 # so the tests that pin those paths byte for byte run once more in a plain optimised build.
 pixel_tests=(test_compositing test_export test_filter_engine test_flood_fill test_resample_transforms
-  test_effect_kernels test_effect_ops test_quantizer_reference)
+  test_effect_kernels test_effect_ops test_quantizer_reference test_document_model)
 cmake -S . -B build/release-tests -DCMAKE_BUILD_TYPE=Release -DTAVRIN_TESTS=ON >/dev/null
 cmake --build build/release-tests -j"$jobs" --target "${pixel_tests[@]}"
 for t in "${pixel_tests[@]}"; do

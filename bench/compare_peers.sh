@@ -12,11 +12,13 @@
 #     256 x 256 image, and opening an icon of 256 formats of 256 x 256 (some 6 MB) to a shown
 #     window as a whole process against a Qt program reading every image with QImageReader (with
 #     both processes' peak memory and the bytes the open left in "history");
+#   - the canvas repaints against Qt drawing the magnified image, and the start-up with an icon
+#     against a bare QMainWindow;
 #   - the icon library window started on a large module, beside wrestool -l (icoutils).
 # Needs a Release build with benchmarks:
 #   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=ON -DTAVRIN_TESTS=OFF
 #   cmake --build build/bench -j4 --target bench_quantizer bench_kernels bench_effect_dialogs \
-#     bench_painting bench_pixels bench_icofile bench_open_icon bench_modules
+#     bench_painting bench_pixels bench_icofile bench_open_icon bench_modules bench_canvas bench_startup
 # and the Debian packages pngquant and imagemagick.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -95,14 +97,18 @@ im_convolve=$(im_op_ms -morphology Convolve "$kernel7")
 "$bench_dir/bench_icofile" --benchmark_filter='Write|Peer_Libpng|Export|QImageSave' \
   --benchmark_out="$work/ico.json" --benchmark_out_format=json >/dev/null 2>&1
 "$bench_dir/bench_open_icon" --benchmark_out="$work/open.json" --benchmark_out_format=json >/dev/null 2>&1
+"$bench_dir/bench_canvas" --benchmark_out="$work/canvas.json" --benchmark_out_format=json >/dev/null 2>&1
+"$bench_dir/bench_startup" --benchmark_filter='SevenFormat|Bare' \
+  --benchmark_out="$work/startup.json" --benchmark_out_format=json >/dev/null 2>&1
 python3 - "$work" "$im_blur" "$im_resize" "$im_convolve" <<'PY'
 import json, sys
 work, im = sys.argv[1], {"blur": float(sys.argv[2]), "resize": float(sys.argv[3]), "convolve": float(sys.argv[4])}
 ms = {}
-for name in ("dialogs", "fill", "pixels", "ico"):
+for name in ("dialogs", "fill", "pixels", "ico", "canvas", "startup"):
     for b in json.load(open(f"{work}/{name}.json"))["benchmarks"]:
         scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0}[b["time_unit"]]
-        ms[b["name"]] = (b["real_time"] * scale, b["cpu_time"] * scale)
+        # Fixed iteration counts add "/iterations:N/real_time" to the name.
+        ms[b["name"].split("/iterations")[0]] = (b["real_time"] * scale, b["cpu_time"] * scale)
 # The open runs two processes in turn and reports both medians as counters.
 opened = next((b for b in json.load(open(f"{work}/open.json"))["benchmarks"] if b["name"].startswith("BM_OpenIcon")), None)
 if opened:
@@ -123,11 +129,17 @@ rows = [
     ("Smooth zoom x8 of 256 x 256", "BM_Ours_DrawIconImageZoom8", "BM_Qt_SmoothZoom8"),
     ("Export 256 x 256 as BMP", "BM_ExportOurs/bmp", "BM_Peer_QImageSave/bmp"),
     ("Export 256 x 256 as JPEG", "BM_ExportOurs/jpg", "BM_Peer_QImageSave/jpg"),
+    ("  BMP, against QImage::save synced as ours", "BM_ExportOurs/bmp", "BM_Peer_QImageSaveDurable/bmp"),
+    ("  JPEG, against QImage::save synced as ours", "BM_ExportOurs/jpg", "BM_Peer_QImageSaveDurable/jpg"),
     ("  the same, flattened and encoded (BMP)", "BM_ExportOursInMemory/bmp", "BM_Peer_QImageSaveInMemory/bmp"),
     ("  the same, flattened and encoded (JPEG)", "BM_ExportOursInMemory/jpg", "BM_Peer_QImageSaveInMemory/jpg"),
     ("Icon of 7 formats, encoded in memory", "BM_WriteOursInMemory", "BM_Peer_LibpngEncode256"),
     ("Icon of 7 formats, written to disk", "BM_WriteOurs", "BM_Peer_LibpngEncode256"),
     ("Open 256 formats of 256 x 256, shown", "BM_OpenIcon256Formats", ("Qt QImageReader, every image", im["qt_open"])),
+    ("Canvas repaint, 256 x 256 at zoom 3", "BM_FullRepaint256AtLargestZoom", "BM_PeerQtScaledDraw256"),
+    ("One changed cell at zoom 16", "BM_OneCellRepaintAtZoom16", "BM_PeerQtWidgetRepaintOneCell"),
+    ("  the same, against a bare QImage", "BM_OneCellRepaintAtZoom16", "BM_PeerQtScaledDrawOneCell"),
+    ("Start-up with a 7-format icon, shown", "BM_StartTavrinWithSevenFormatIcon", "BM_StartBareQtMainWindow"),
 ]
 print(f"{'path':40} {'ours ms':>9} {'peer ms':>9} {'ratio':>6}  peer (wall time; cpu time in brackets)")
 for label, ours, peer in rows:

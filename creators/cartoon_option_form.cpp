@@ -159,6 +159,7 @@ void Tfrm_CartoonOption::LoadPreset(const QString& path)
         return;
     }
     render_.Preset = preset;
+    loadingPreset_ = true;
     render_.Preset.DrawSketch = 1;
     render_.Preset.DrawColor = 0;
     Chk_DrawSketch->setChecked(true);
@@ -178,6 +179,8 @@ void Tfrm_CartoonOption::LoadPreset(const QString& path)
     RowTrack[rGreen]->SetPosition(o.Green);
     RowTrack[rBlue]->SetPosition(o.Blue);
     RowTrack[rColorReducer]->SetPosition(o.ColorReducer);
+    // Read only while the window is made, before any picture is open: nothing to render yet.
+    loadingPreset_ = false;
 }
 
 void Tfrm_CartoonOption::TrackChanged(int row)
@@ -234,6 +237,7 @@ void Tfrm_CartoonOption::Chk_DrawColorClick()
 void Tfrm_CartoonOption::RequestUpdate()
 {
     // Before photo to icon exists (during start-up) there is nothing to render.
+    if (loadingPreset_) return;
     if (const auto& update = CartoonPeers().UpdateIconImages) update();
 }
 

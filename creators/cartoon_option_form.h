@@ -78,5 +78,7 @@ private:
     void DrawPreview();
 
     int last_[RowCount] = {};
+    // Set while the preset is written into the controls, which then ask photo to icon for nothing.
+    bool loadingPreset_ = false;
     TCartoonRender render_;
 };

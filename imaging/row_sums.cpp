@@ -74,6 +74,28 @@ TAVRIN_WIDE_VECTORS void CompositeRow(uint8_t* __restrict out, const uint8_t* __
     }
 }
 
+TAVRIN_WIDE_VECTORS void CompositeCanvasChecks(uint32_t* __restrict light, uint32_t* __restrict dark,
+                                               const uint8_t* __restrict colour, const uint8_t* __restrict mask,
+                                               size_t cells)
+{
+    // The same 16-bit division as CompositeRow; the colour's share is worked out once for both grounds.
+    const auto div255 = [](uint16_t v) { return uint32_t(uint16_t(v + 1u + (v >> 8)) >> 8); };
+    for (size_t i = 0; i < cells; ++i) {
+        const uint16_t a = mask[i * 3], na = uint16_t(255 - a);
+        const uint16_t b = uint16_t(colour[i * 3] * na), g = uint16_t(colour[i * 3 + 1] * na),
+                       r = uint16_t(colour[i * 3 + 2] * na);
+        const uint16_t hi = uint16_t(255u * a + 127u), lo = uint16_t(220u * a + 127u);
+        light[i] = 0xFF000000u | div255(uint16_t(r + hi)) << 16 | div255(uint16_t(g + hi)) << 8 | div255(uint16_t(b + hi));
+        dark[i] = 0xFF000000u | div255(uint16_t(r + lo)) << 16 | div255(uint16_t(g + lo)) << 8 | div255(uint16_t(b + lo));
+    }
+}
+
+TAVRIN_WIDE_VECTORS void LookUpPixels(uint32_t* __restrict out, const uint32_t* __restrict table,
+                                      const uint32_t* __restrict index, size_t n)
+{
+    for (size_t j = 0; j < n; ++j) out[j] = table[index[j]];
+}
+
 TAVRIN_WIDE_VECTORS void MarkPixelsInRange(uint8_t* state, const uint8_t* pixels, size_t count, const uint8_t low[3],
                                            const uint8_t range[3])
 {

@@ -38,6 +38,12 @@ void WeighFourRowsFixed16(uint8_t* out, const uint8_t* r0, const uint8_t* r1, co
 // per channel (CompositeChannel), m being the first byte of the pixel's mask. Out overlaps neither
 // colour nor mask.
 void CompositeRow(uint8_t* out, const uint8_t* colour, const uint8_t* mask, const uint8_t ground[3], size_t pixels);
+// The two checks of the canvas behind `cells` pixels (3 bytes each, blue first): light[i] is pixel i
+// composited over 255 grey and dark[i] over 220 grey, as CompositeChannel does, each as a
+// 0xFFrrggbb canvas pixel.
+void CompositeCanvasChecks(uint32_t* light, uint32_t* dark, const uint8_t* colour, const uint8_t* mask, size_t cells);
+// out[j] = table[index[j]] for j < n.
+void LookUpPixels(uint32_t* out, const uint32_t* table, const uint32_t* index, size_t n);
 // state[i] = 1 where every channel of pixel i (3 bytes) lies in low[c]..low[c] + range[c], else 0.
 void MarkPixelsInRange(uint8_t* state, const uint8_t* pixels, size_t count, const uint8_t low[3],
                        const uint8_t range[3]);

@@ -1,5 +1,7 @@
 #include "model/document_model.h"
 
+#include "imaging/row_sums.h"
+
 #include <QFileInfo>
 
 #include "iconfiles/file_access.h"
@@ -219,12 +221,16 @@ Rect TDocumentModel::RenderRect(Rect rect)
     const int ix1 = std::min((rect.Right - 1) / zoom, w - 1);
     const int spanCells = ix1 - ix0 + 1;
     // Each canvas column shows one of: the grid, its cell on the light check, its cell on the dark
-    // check. The colours of a row's cells go into one table (grid first, then light and dark of each
-    // cell), and every column gets, once per call, its index into that table for either checker
-    // phase: a row is then a plain table look-up per pixel.
-    std::vector<uint32_t> colours(1 + 2 * static_cast<size_t>(spanCells));
+    // check. The colours of a row's cells go into one table (grid first, then every cell on the light
+    // check, then every cell on the dark one), and every column gets, once per call, its index into
+    // that table for either checker phase: a row is then a plain table look-up per pixel.
+    const size_t cells = size_t(spanCells);
+    std::vector<uint32_t>& colours = renderColours_;
+    colours.resize(1 + 2 * cells);
     colours[0] = CanvasPixel(GridColor);
-    std::vector<uint32_t> columnIndex[2];
+    uint32_t* const light = colours.data() + 1;
+    uint32_t* const dark = light + cells;
+    std::vector<uint32_t>* const columnIndex = renderColumns_;
     for (int phase = 0; phase < 2; ++phase) {
         auto& index = columnIndex[phase];
         index.resize(size_t(rect.Width()));
@@ -234,11 +240,14 @@ Rect TDocumentModel::RenderRect(Rect rect)
             if (!(grid && x % zoom == 0)) {
                 const uint32_t i = uint32_t(std::min(cell, w - 1) - ix0);
                 // Light where bit 2 of x differs from bit 2 of y: 4 x 4 checks.
-                k = 1 + 2 * i + ((((x >> 2) & 1) != phase) ? 0 : 1);
+                k = 1 + i + ((((x >> 2) & 1) != phase) ? 0 : uint32_t(cells));
             }
             index[size_t(x - rect.Left)] = k;
         }
     }
+    // A palette format's row is turned into colours first, so one routine composites both kinds.
+    std::vector<uint8_t>& paletteColours = renderPalette_;
+    if (palette) paletteColours.resize(3 * cells);
 
     const size_t rowBytes = size_t(rect.Width()) * 4;
     const int width = rect.Width();
@@ -262,18 +271,13 @@ Rect TDocumentModel::RenderRect(Rect rect)
         if (iy != cachedImageRow) {
             cachedImageRow = iy;
             phaseRow[0] = phaseRow[1] = -1;
-            const uint8_t* colorRow = f->Bitmap->Row(iy);
-            const uint8_t* maskRow = f->Mask->Row(iy);
-            for (int i = 0; i < spanCells; ++i) {
-                const int ix = ix0 + i;
-                const TColor c = PaletteColor(ReadPixel(colorRow + ix * 3), palette);
-                const int m = maskRow[ix * 3];
-                const int cb = ColorB(c), cg = ColorG(c), cr = ColorR(c);
-                colours[1 + 2 * size_t(i)] =
-                    CanvasPixel(CompositeChannel(cb, 255, m), CompositeChannel(cg, 255, m), CompositeChannel(cr, 255, m));
-                colours[2 + 2 * size_t(i)] =
-                    CanvasPixel(CompositeChannel(cb, 220, m), CompositeChannel(cg, 220, m), CompositeChannel(cr, 220, m));
+            const uint8_t* colorRow = f->Bitmap->Row(iy) + size_t(ix0) * 3;
+            if (palette) {
+                for (size_t i = 0; i < cells; ++i)
+                    WritePixel(paletteColours.data() + 3 * i, PaletteColor(ReadPixel(colorRow + 3 * i), palette));
+                colorRow = paletteColours.data();
             }
+            CompositeCanvasChecks(light, dark, colorRow, f->Mask->Row(iy) + size_t(ix0) * 3, cells);
         }
         const int phase = (y >> 2) & 1;
         if (phaseRow[phase] >= 0) {
@@ -281,9 +285,7 @@ Rect TDocumentModel::RenderRect(Rect rect)
             continue;
         }
         phaseRow[phase] = y;
-        const uint32_t* index = columnIndex[phase].data();
-        const uint32_t* table = colours.data();
-        for (int x = 0; x < width; ++x) out[x] = table[index[x]];
+        LookUpPixels(out, colours.data(), columnIndex[phase].data(), size_t(width));
     }
     return rect;
 }

@@ -141,4 +141,11 @@ public:
     void TakeBackups();
     // Puts the backups back into the current format (when their size still matches).
     void RestoreBackups();
+
+private:
+    // RenderRect's scratch rows, kept between calls: the small repaints of a brush stroke then
+    // allocate nothing.
+    std::vector<uint32_t> renderColours_;
+    std::vector<uint32_t> renderColumns_[2];
+    std::vector<uint8_t> renderPalette_;
 };

@@ -67,12 +67,11 @@ Tfrm_font::Tfrm_font(QWidget* parent)
     form.Label(QStringLiteral("Label2"), QStringLiteral("Size:"), 184, 8);
     spn_TextSize = form.Spin(QStringLiteral("spn_TextSize"), ToolRange::FontSize.Min, ToolRange::FontSize.Max,
                              ToolRange::FontSize.Default, QRect(184, 26, 66, 24));
-    btn_TextB = form.ToolButton(QStringLiteral("btn_TextB"), QStringLiteral("Bold"),
-                                StyleGlyph(QStringLiteral("B"), true, false, false), QRect(9, 56, 23, 22));
-    btn_TextI = form.ToolButton(QStringLiteral("btn_TextI"), QStringLiteral("Italic"),
-                                StyleGlyph(QStringLiteral("I"), false, true, false), QRect(34, 56, 23, 22));
-    btn_TextU = form.ToolButton(QStringLiteral("btn_TextU"), QStringLiteral("Underline"),
-                                StyleGlyph(QStringLiteral("U"), false, false, true), QRect(59, 56, 23, 22));
+    // The glyphs are drawn when the window first shows: their bold and italic faces would
+    // otherwise be loaded at every start, for a window most runs never open.
+    btn_TextB = form.ToolButton(QStringLiteral("btn_TextB"), QStringLiteral("Bold"), QIcon(), QRect(9, 56, 23, 22));
+    btn_TextI = form.ToolButton(QStringLiteral("btn_TextI"), QStringLiteral("Italic"), QIcon(), QRect(34, 56, 23, 22));
+    btn_TextU = form.ToolButton(QStringLiteral("btn_TextU"), QStringLiteral("Underline"), QIcon(), QRect(59, 56, 23, 22));
     // Each is a toggle of its own.
     for (QToolButton* b : {btn_TextB, btn_TextI, btn_TextU}) b->setCheckable(true);
 
@@ -92,8 +91,7 @@ Tfrm_font::Tfrm_font(QWidget* parent)
     connect(btn_TextI, &QToolButton::clicked, this, &Tfrm_font::btn_TextIClick);
     connect(btn_TextU, &QToolButton::clicked, this, &Tfrm_font::btn_TextUClick);
 
-    FillFontList(ScreenFontFaces());
-
+    // The face list is filled on first show too (asking every installed family is slow).
     ToolsPeers().ChooseFont = [this](QWidget* owner, QString& text, QFont& font) { return Execute(owner, text, font); };
 }
 
@@ -126,6 +124,7 @@ void Tfrm_font::FillFontList(const QStringList& faces)
 {
     QStringList sorted = faces;
     std::stable_sort(sorted.begin(), sorted.end(), FaceBefore);
+    facesFilled_ = true;
     syncing_ = true;
     cmb_TextFont->clear();
     cmb_TextFont->addItems(sorted);
@@ -159,6 +158,12 @@ void Tfrm_font::setVisible(bool visible)
 
 void Tfrm_font::FormShow()
 {
+    if (btn_TextB->icon().isNull()) {
+        btn_TextB->setIcon(StyleGlyph(QStringLiteral("B"), true, false, false));
+        btn_TextI->setIcon(StyleGlyph(QStringLiteral("I"), false, true, false));
+        btn_TextU->setIcon(StyleGlyph(QStringLiteral("U"), false, false, true));
+    }
+    if (!facesFilled_) FillFontList(ScreenFontFaces());
     const QFont f = edt_FontSample->font();
     syncing_ = true;
     // A face that is not installed shows no entry selected; the sample keeps its face.

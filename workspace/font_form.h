@@ -1,7 +1,7 @@
 #pragma once
 // The text tool's font window: face, size, bold, italic and underline, shown on a sample field
 // the user may also edit. The sample's font and text are the result; the window keeps nothing
-// else. Made once at start-up; the tools window runs it modally through ToolsPeers().ChooseFont,
+// else. Made once at start-up (its face list and style glyphs wait for its first show); the tools window runs it modally through ToolsPeers().ChooseFont,
 // loading the sample with the text tool's text and font first and taking both back after OK.
 #include <QStringList>
 
@@ -63,6 +63,8 @@ private:
 
     // Set while the window itself writes its controls, so their handlers stay quiet.
     bool syncing_ = false;
+    // The installed faces are listed on first show unless a list was given before.
+    bool facesFilled_ = false;
 };
 
 // The one font window while it exists.

@@ -178,7 +178,7 @@ void Tfrm_main::FormCreate()
 {
     InitFormResources();
     setWindowTitle(QStringLiteral("Tavrin"));
-    setWindowIcon(QIcon(QStringLiteral(":/tavrin.ico")));
+    setWindowIcon(ProgramIcon());
     setMinimumSize(450, 530);
     // The rectangle the window returns to when it is first un-maximized: centred on the work area.
     const Rect area = WorkAreaOf(nullptr);
@@ -590,6 +590,12 @@ void Tfrm_main::UpdateEditCommands()
 void Tfrm_main::setVisible(bool visible)
 {
     TBaseForm<QMainWindow>::setVisible(visible);
+    if (visible && !firstShowDone_ && isMaximized()) {
+        // A platform that maximizes the window as it shows it has told the new size by now; taken
+        // before the first show's windows and documents are made, they are laid out and painted
+        // once, at the size they keep (a document then opens centred on the maximized frame).
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
     if (visible && !firstShowDone_) {
         firstShowDone_ = true;
         FormShow();

@@ -443,7 +443,7 @@ void Tfrm_tools_panel::CreateWelcomePage()
     img_welcome = new QLabel(tab_welcome);
     img_welcome->setObjectName(QStringLiteral("img_welcome"));
     img_welcome->setGeometry(8, 64, 160, 160);
-    img_welcome->setPixmap(QIcon(QStringLiteral(":/tavrin.ico")).pixmap(160, 160));
+    img_welcome->setPixmap(ProgramIcon().pixmap(160, 160));
 }
 
 // ---- peers --------------------------------------------------------------------------------

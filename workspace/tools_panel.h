@@ -14,6 +14,7 @@
 // tools_panel_previews.cpp (previews, shape pages, readouts).
 #include <QComboBox>
 #include <utility>
+#include <memory>
 #include <vector>
 
 #include "model/tool_previews.h"
@@ -258,7 +259,9 @@ private:
 
     TShapePageControls rect_;
     TShapePageControls ellipse_;
-    TPreviewWork work_;
+    // The previews' working bitmaps, made by the first preview drawn (none is drawn at start).
+    std::unique_ptr<TPreviewWork> work_;
+    TPreviewWork& Work();
     // What each picture shows, by picture.
     std::vector<std::pair<const QLabel*, Bitmap24>> pictures_;
     bool peersRegistered_ = false;

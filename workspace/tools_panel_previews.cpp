@@ -26,24 +26,30 @@ void Tfrm_tools_panel::RefreshToolPreview()
     }
 }
 
+TPreviewWork& Tfrm_tools_panel::Work()
+{
+    if (!work_) work_ = std::make_unique<TPreviewWork>();
+    return *work_;
+}
+
 void Tfrm_tools_panel::DrawFootprintPreview(int toolId)
 {
     Bitmap24 image;
-    ::DrawFootprintPreview(work_, toolId, ToolSettings(), PreviewColors(), image);
+    ::DrawFootprintPreview(Work(), toolId, ToolSettings(), PreviewColors(), image);
     SetPicture(toolId == tiBrush ? img_Brush : (toolId == tiEraser ? img_Eraser : img_pencil), image);
 }
 
 void Tfrm_tools_panel::DrawLinePreview()
 {
     Bitmap24 image;
-    ::DrawLinePreview(work_, ToolSettings(), PreviewColors(), image);
+    ::DrawLinePreview(Work(), ToolSettings(), PreviewColors(), image);
     SetPicture(img_Line, image);
 }
 
 void Tfrm_tools_panel::DrawTextPreview()
 {
     Bitmap24 image;
-    ::DrawTextPreview(work_, ToolSettings(), PreviewColors(), FaceColor(), image);
+    ::DrawTextPreview(Work(), ToolSettings(), PreviewColors(), FaceColor(), image);
     SetPicture(img_text, image);
 }
 
@@ -64,9 +70,9 @@ void Tfrm_tools_panel::RefreshShapePage(TShapePageControls& c)
     c.BorderLabel->setVisible(layout.BorderVisible);
 
     Bitmap24 swatch, preview;
-    DrawShapeSwatch(work_, c.Page, ToolSettings(), colors, font(), swatch);
+    DrawShapeSwatch(Work(), c.Page, ToolSettings(), colors, font(), swatch);
     SetPicture(c.Swatch, swatch);
-    DrawShapePreview(work_, c.Page, ToolSettings(), colors, preview);
+    DrawShapePreview(Work(), c.Page, ToolSettings(), colors, preview);
     SetPicture(c.Preview, preview);
 }
 
@@ -84,7 +90,7 @@ void Tfrm_tools_panel::ShowSelection(QLabel* image, QLabel* const labels[4], con
     Bitmap24 thumb;
     // The selection bitmaps hold display colours already: no palette.
     const Rect source = SizeRect(bounds.Right - bounds.Left, bounds.Bottom - bounds.Top);
-    if (!DrawThumbnail(work_, *color, *mask, source, nullptr, FaceColor(), thumb)) return;
+    if (!DrawThumbnail(Work(), *color, *mask, source, nullptr, FaceColor(), thumb)) return;
     const TSelectionLabels text = SelectionLabels(bounds);
     labels[0]->setText(text.X);
     labels[1]->setText(text.Y);
@@ -121,7 +127,7 @@ void Tfrm_tools_panel::ShowFreeSelection(const Rect& bounds, const Bitmap24* col
 void Tfrm_tools_panel::ShowBucketPreview(const Bitmap24& color, const Bitmap24& mask, const Rect& rect)
 {
     Bitmap24 thumb;
-    if (DrawThumbnail(work_, color, mask, rect, PreviewColors().Palette, FaceColor(), thumb)) SetPicture(img_bucket, thumb);
+    if (DrawThumbnail(Work(), color, mask, rect, PreviewColors().Palette, FaceColor(), thumb)) SetPicture(img_bucket, thumb);
 }
 
 void Tfrm_tools_panel::ShowPickedColour(TColor color, int alpha)

@@ -214,6 +214,14 @@ void SetActionHint(QAction* action, const QString& hint)
     action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
 }
 
+QIcon ProgramIcon()
+{
+    // Kept for the whole run (never freed, so never after the application object): its five
+    // images are decoded once instead of by each window at start.
+    static const QIcon* icon = new QIcon(QStringLiteral(":/tavrin.ico"));
+    return *icon;
+}
+
 QIcon ToolGlyph(const char* themeName, const char* ownName)
 {
     return QIcon::fromTheme(QLatin1String(themeName), QIcon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(ownName))));

@@ -70,6 +70,9 @@ struct TButtonRow {
     QPushButton* Help = nullptr;
 };
 
+// The program's own icon (":/tavrin.ico"), read once for every window that shows it.
+QIcon ProgramIcon();
+
 // A tool-bar glyph: the desktop theme's icon of that name, else our own ":/glyphs/<own>.png".
 QIcon ToolGlyph(const char* themeName, const char* ownName);
 

@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QPainter>
+#include <QSysInfo>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/app_paths.h"
 #include "platform/bitmap24.h"
@@ -339,8 +345,16 @@ TEST(AppPaths, WorkFoldersArePerRunAndStaleOnesAreSwept)
     ASSERT_TRUE(aliveLock.tryLock(0));
     ASSERT_TRUE(WriteBytes(alive + QStringLiteral(".lock"), "garbage"));
 
+    // A folder whose lock file has gone has no owner either.
+    const QString lockless = dir.FilePath(QStringLiteral("history/run-999999995"));
+    QDir().mkpath(lockless);
+
     const QString mine = AppPaths::WorkFolder(QStringLiteral("history"));
     EXPECT_TRUE(QDir(mine).exists());
+    EXPECT_FALSE(QDir(lockless).exists());
+    EXPECT_FALSE(QFileInfo::exists(lockless + QStringLiteral(".lock")));
+    EXPECT_FALSE(QFileInfo::exists(garbled + QStringLiteral(".lock")));
+    EXPECT_TRUE(QFileInfo::exists(alive + QStringLiteral(".lock")));
     EXPECT_FALSE(QDir(garbled).exists());
     EXPECT_FALSE(QDir(empty).exists());
     EXPECT_TRUE(QDir(alive).exists());
@@ -350,6 +364,110 @@ TEST(AppPaths, WorkFoldersArePerRunAndStaleOnesAreSwept)
     EXPECT_EQ(AppPaths::SettingsFile(QStringLiteral("position.cfg")), dir.FilePath(QStringLiteral("position.cfg")));
     AppPaths::RemoveWorkFolder(QStringLiteral("history"));
     EXPECT_FALSE(QDir(mine).exists());
+}
+
+// Another run of the program, as a process of its own: takes its history folder, says so through
+// the pipe and waits to be killed, as a crashed run that cleans nothing up.
+pid_t StartOtherRun(const QString& base, int& readyFd)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        AppPaths::SetBaseDirForTesting(base);
+        const bool made = QDir(AppPaths::WorkFolder(QStringLiteral("history"))).exists();
+        const char ready = made ? '1' : '0';
+        if (write(fds[1], &ready, 1) != 1) _exit(1);
+        for (;;) pause();
+    }
+    close(fds[1]);
+    readyFd = fds[0];
+    return pid;
+}
+
+TEST(AppPaths, AnotherRunJudgesTheLockWhileTheOwnerLivesAndAfterItIsKilled)
+{
+    ScopedAppDir dir;
+    int ready = -1;
+    const pid_t other = StartOtherRun(dir.Path(), ready);
+    ASSERT_GT(other, 0);
+    char answer = 0;
+    const bool started = read(ready, &answer, 1) == 1 && answer == '1';
+    close(ready);
+    const QString theirs = dir.FilePath(QStringLiteral("history/run-%1").arg(other));
+    const QString theirLock = theirs + QStringLiteral(".lock");
+    if (started) {
+        // Its lock says who holds it, in the lines Qt's lock files hold.
+        QLockFile judge(theirLock);
+        judge.setStaleLockTime(0);
+        qint64 pid = 0;
+        QString host, app;
+        EXPECT_TRUE(judge.getLockInfo(&pid, &host, &app));
+        EXPECT_EQ(pid, qint64(other));
+        EXPECT_FALSE(app.isEmpty());
+        EXPECT_FALSE(judge.tryLock(0));
+
+        // While it lives, its folder is not swept by this run.
+        const QString mine = AppPaths::WorkFolder(QStringLiteral("history"));
+        EXPECT_TRUE(QDir(theirs).exists());
+        EXPECT_TRUE(QFileInfo::exists(theirLock));
+        AppPaths::RemoveWorkFolder(QStringLiteral("history"));
+        EXPECT_FALSE(QDir(mine).exists());
+    }
+    kill(other, SIGKILL);
+    int status = 0;
+    waitpid(other, &status, 0);
+    ASSERT_TRUE(started);
+
+    // Killed, it leaves its folder and lock behind; the next run judges them stale and sweeps them.
+    EXPECT_TRUE(QDir(theirs).exists());
+    const QString mine = AppPaths::WorkFolder(QStringLiteral("history"));
+    EXPECT_FALSE(QDir(theirs).exists());
+    EXPECT_FALSE(QFileInfo::exists(theirLock));
+    EXPECT_TRUE(QDir(mine).exists());
+    AppPaths::RemoveWorkFolder(QStringLiteral("history"));
+}
+
+// A lock that no process holds natively is judged by its lines: pid, program, host, machine id,
+// boot id.
+TEST(AppPaths, AnUnheldLockIsJudgedByItsLines)
+{
+    ScopedAppDir dir;
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    const QByteArray machine = QSysInfo::machineUniqueId();
+    const QByteArray boot = QSysInfo::bootUniqueId();
+    const QByteArray self = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).fileName().toUtf8();
+    const QByteArray me = QByteArray::number(QCoreApplication::applicationPid());
+    struct Case {
+        const char* run;
+        QByteArray lines;
+        bool kept;
+    };
+    const Case cases[] = {
+        // This very process, as another run's lock would name it: alive.
+        {"run-999999990", me + '\n' + self + '\n' + host + '\n' + machine + '\n' + boot + '\n', true},
+        // Another machine's run (a shared folder): never judged from here.
+        {"run-999999991", me + "\nprogram\nelsewhere\n0123456789abcdef0123456789abcdef\n" + boot + '\n', true},
+        // A live process, but written before the last boot.
+        {"run-999999992", me + '\n' + self + '\n' + host + '\n' + machine + "\nnot-this-boot\n", false},
+        // A live process of another program: the pid was given out again.
+        {"run-999999993", me + "\nsome-other-program\n" + host + '\n' + machine + '\n' + boot + '\n', false},
+        // A dead process, its lock padded out to megabytes: read no further than its lines.
+        {"run-999999994",
+         "999999999\nprogram\n" + host + '\n' + machine + '\n' + boot + '\n' + QByteArray(8 * 1024 * 1024, 'x'), false},
+    };
+    for (const Case& c : cases) {
+        QDir().mkpath(dir.FilePath(QStringLiteral("history/") + QLatin1String(c.run)));
+        ASSERT_TRUE(WriteBytes(dir.FilePath(QStringLiteral("history/%1.lock").arg(QLatin1String(c.run))), c.lines));
+    }
+    AppPaths::WorkFolder(QStringLiteral("history"));
+    for (const Case& c : cases) {
+        const QString run = dir.FilePath(QStringLiteral("history/") + QLatin1String(c.run));
+        EXPECT_EQ(QDir(run).exists(), c.kept) << c.run;
+        EXPECT_EQ(QFileInfo::exists(run + QStringLiteral(".lock")), c.kept) << c.run;
+    }
+    AppPaths::RemoveWorkFolder(QStringLiteral("history"));
 }
 
 TEST(AppPaths, AWorkFolderDeletedDuringTheRunIsMadeAgainAndLockedAgain)

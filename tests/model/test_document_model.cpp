@@ -156,6 +156,56 @@ TEST(DocumentModel, PartialRendersMatchTheFullRender)
     }
 }
 
+// Every canvas pixel worked out on its own, the slow way: the grid, else the cell's colour (through
+// the palette) over the check under it. Wide rows and odd widths go through every lane and tail of
+// the row routines, whichever vector width the processor gives them.
+TEST(DocumentModel, EveryCanvasPixelIsItsCellOverItsCheck)
+{
+    struct Case {
+        int width, height, zoom;
+        int32_t type;
+        int grid;
+    };
+    for (const Case c : {Case{256, 40, 3, ctTrueAlpha, 1}, Case{37, 11, 5, ctColors256, 1}, Case{61, 7, 2, ctTrueAlpha, 1},
+                         Case{19, 23, 7, ctColors16, 0}, Case{33, 5, 1, ctColors256, 0}}) {
+        TIconImageRec f = SolidFormat(c.width, c.height, c.type);
+        *f.Bitmap = NoiseBitmap(c.width, c.height, 11);
+        *f.Mask = NoiseBitmap(c.width, c.height, 12);
+        // Whole opaque and whole transparent cells besides the blends.
+        for (int x = 0; x < c.width; x += 5) f.Mask->SetPixel(x, 0, x % 2 ? 0xFFFFFF : 0);
+        if (c.type != ctTrueAlpha) {
+            std::mt19937 rng(uint32_t(c.width));
+            for (int i = 0; i < f.Palette.palNumEntries; ++i)
+                f.Palette.palPalEntry[size_t(i)] =
+                    TPaletteEntry{uint8_t(rng()), uint8_t(rng()), uint8_t(rng()), 0};
+        }
+        const Bitmap24 colours = *f.Bitmap, masks = *f.Mask;
+        const TPalette shown = f.Palette;
+        const TPalette* palette = c.type != ctTrueAlpha ? &shown : nullptr;
+        TDocumentModel doc = DocumentWith(std::move(f));
+        doc.ShowGrid = c.grid;
+        doc.FitCanvas(c.width * c.zoom + 10, c.height * c.zoom + 10);
+        ASSERT_EQ(doc.ZoomFactor, c.zoom);
+        doc.RenderAll();
+        const bool grid = c.grid == 1 && c.zoom > 2;
+        for (int y = 0; y < doc.BackBuffer.Height(); ++y)
+            for (int x = 0; x < doc.BackBuffer.Width(); ++x) {
+                TColor want = GridColor;
+                if (!(grid && (x % c.zoom == 0 || y % c.zoom == 0))) {
+                    const int ix = std::min(x / c.zoom, c.width - 1), iy = std::min(y / c.zoom, c.height - 1);
+                    const TColor colour = PaletteColor(colours.Pixel(ix, iy), palette);
+                    const int m = ColorB(masks.Pixel(ix, iy)); // the first byte of the mask pixel
+                    const int ground = ((x >> 2) & 1) != ((y >> 2) & 1) ? 255 : 220;
+                    want = MakeColor(CompositeChannel(ColorR(colour), ground, m),
+                                     CompositeChannel(ColorG(colour), ground, m),
+                                     CompositeChannel(ColorB(colour), ground, m));
+                }
+                ASSERT_EQ(doc.BackBuffer.Pixel(x, y), want)
+                    << c.width << " x " << c.height << " at zoom " << c.zoom << ", canvas " << x << "," << y;
+            }
+    }
+}
+
 TEST(DocumentModel, CaptionShowsTheModifiedMarkAndTheLibraryForm)
 {
     TDocumentModel doc;

@@ -10,13 +10,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
 #include "app/app_windows.h"
+#include "iconfiles/file_access.h"
 #include "platform/ini_file.h"
 #include "platform/ui/work_area.h"
+#include "support/format_helpers.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_support.h"
 #include "workspace/base_form.h"
@@ -357,6 +363,56 @@ TEST(FirstLayout, ToolWindowsNeitherOverlapNorLeaveTheWorkArea)
             EXPECT_FALSE(places[i].second.intersects(places[j].second))
                 << name << " and " << places[j].first->objectName().toStdString();
     }
+    EXPECT_TRUE(main->close());
+    AppWindows::FreeAll();
+}
+
+// Counts how often the watched widgets are shown.
+class ShowCounter : public QObject {
+public:
+    int shows = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) ++shows;
+        return false;
+    }
+};
+
+TEST(FirstLayout, AnIconOpenedAtStartLandsCentredInTheMaximizedFrame)
+{
+    ScopedAppDir dir;
+    ScriptedDialogs dialogs;
+    const QString icon = dir.FilePath(QStringLiteral("start.ico"));
+    {
+        TIconImageArray formats;
+        formats.Add() = SolidFormat(32, 32, ctTrueAlpha, 0x3050A0, 0);
+        TIconFileAccess access;
+        ASSERT_EQ(access.SaveIconFile(icon, formats), 0);
+    }
+    Tfrm_main* main = AppWindows::CreateApplicationWindows({icon});
+    const QRect designedNormal = main->normalGeometry();
+    ShowCounter scrollBarShows;
+    for (QScrollBar* bar : main->MdiArea()->findChildren<QScrollBar*>()) bar->installEventFilter(&scrollBarShows);
+    main->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    QTest::qWait(50);
+
+    ASSERT_EQ(main->DocumentCount(), 1);
+    EXPECT_TRUE(main->isMaximized());
+    // The frame's normal rectangle, the one it returns to, is still the designed one.
+    EXPECT_EQ(main->normalGeometry(), designedNormal);
+    // The document was placed in the frame at the size it keeps: centred, and the frame's area
+    // never needed a scroll bar.
+    const QMdiSubWindow* sub = main->MdiArea()->subWindowList().value(0);
+    ASSERT_TRUE(sub);
+    const QSize area = main->MdiArea()->size();
+    ASSERT_GE(area.width(), sub->width());
+    ASSERT_GE(area.height(), sub->height());
+    EXPECT_LE(std::abs(sub->x() - (area.width() - sub->width()) / 2), 2);
+    EXPECT_LE(std::abs(sub->y() - (area.height() - sub->height()) / 2), 2);
+    EXPECT_EQ(scrollBarShows.shows, 0);
+    for (QWidget* w : {main->ToolsWindow.data(), main->ColorWindow.data(), main->HistoryWindow.data()})
+        EXPECT_TRUE(w && w->isVisible());
     EXPECT_TRUE(main->close());
     AppWindows::FreeAll();
 }

@@ -100,6 +100,8 @@ TEST_F(FontFormTest, LayoutAndTheSortedFaceList)
     EXPECT_EQ(form->BitBtn2->text(), QStringLiteral("Cancel"));
     // Its place is kept in its own section of "position.cfg".
     form->show();
+    // Each style button shows its letter in its style once the window has been shown.
+    for (QToolButton* b : {form->btn_TextB, form->btn_TextI, form->btn_TextU}) EXPECT_FALSE(b->icon().isNull());
     form->hide();
     EXPECT_EQ(ReadPlacement(PositionFilePath(), QStringLiteral("frm_font")).Height, form->frameGeometry().height());
 

@@ -391,6 +391,9 @@ TEST_F(PaintingCanvasTest, HoverReadoutsOfPickerAndBucketReachTheToolsWindowAndL
     const int steps = Track().Count();
 
     Choose(tiPicker);
+    // The pencil's click left the mouse on this cell, and tools see only moves that change the
+    // cell: come from the next one.
+    Hover(At(7, 6));
     Hover(At(6, 6));
     EXPECT_EQ(tools->lbl_dropperR->text(), QStringLiteral("R:220"));
     EXPECT_EQ(tools->lbl_dropperG->text(), QStringLiteral("G:20"));

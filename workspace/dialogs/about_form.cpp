@@ -69,10 +69,7 @@ Tfrm_about::Tfrm_about(QWidget* parent)
 
     ProgramIcon = new QLabel(this);
     ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
-    ProgramIcon->setGeometry(12, 12, 64, 64);
-    QIcon icon = QApplication::windowIcon();
-    if (icon.isNull()) icon = QIcon(QStringLiteral(":/tavrin.ico"));
-    ProgramIcon->setPixmap(icon.pixmap(64, 64));
+    ProgramIcon->setGeometry(12, 12, 64, 64); // its picture is scaled on first show
 
     TFormBuilder form(this);
     lab_ProductName = form.Label(QStringLiteral("lab_ProductName"), QStringLiteral("Tavrin"), QRect(92, 18, 196, 24),
@@ -119,4 +116,12 @@ void Tfrm_about::setVisible(bool visible)
     Tfrm_base::setVisible(visible);
 }
 
-void Tfrm_about::FormShow() { lab_Version->setText(AboutVersionLine()); }
+void Tfrm_about::FormShow()
+{
+    lab_Version->setText(AboutVersionLine());
+    if (ProgramIcon->pixmap().isNull()) {
+        QIcon icon = QApplication::windowIcon();
+        if (icon.isNull()) icon = ::ProgramIcon();
+        ProgramIcon->setPixmap(icon.pixmap(64, 64));
+    }
+}
