@@ -350,7 +350,8 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
             }
         }
         // Images are decoded a batch at a time on all cores; this walk then takes them in
-        // directory order, so the budget, the sharing and the failure said are as one by one.
+        // directory order, so the budget, the shared blocks and the failure reported are those
+        // of a read one image at a time.
         while (nextAhead < ahead.size() && ahead[nextAhead].Entry < k) ++nextAhead;
         if (nextAhead == ahead.size() || ahead[nextAhead].Entry != k) {
             DecodeAhead(file, k, decoded, ahead);
