@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 #include <new>
+#include <set>
 #include <tuple>
 #include <unordered_map>
 
@@ -18,6 +19,7 @@
 #include "iconfiles/bmp_codec.h"
 #include "iconfiles/pixel_rows.h"
 #include "iconfiles/png_codec.h"
+#include "platform/parallel.h"
 #include "platform/save_file.h"
 
 namespace {
@@ -179,30 +181,51 @@ bool ReadDirectedIconBytes(QFile& file, QByteArray& data)
     data += directory;
     // A directory cut short by the end of the file leaves nothing after it: data is the whole file.
     if (directory.size() < qsizetype(16) * count) return true;
+    // The block an entry points at, as (offset, length); length 0 for none.
+    const auto blockOf = [&](int k) -> std::pair<uint64_t, uint64_t> {
+        ByteReader entry(reinterpret_cast<const uint8_t*>(data.constData()) + 6 + 16 * k + 8, 8);
+        const uint64_t size = entry.U32();
+        const uint64_t offset = entry.U32();
+        if (offset >= fileSize) return {offset, 0};
+        // The reader's rule: the block ends where the entry says, or at the end of the file.
+        const uint64_t available = fileSize - offset;
+        return {offset, std::min((size > 0 && size <= available) ? size : available, MaxIconBlockBytes)};
+    };
+    // The copy is made at its final size at once: growing it block by block would move it
+    // again and again and could leave it holding far more memory than it uses, for as long as
+    // the formats read from it keep it.
+    {
+        std::set<std::pair<uint64_t, uint64_t>> counted;
+        uint64_t expected = 0;
+        for (int k = 0; k < count; ++k) {
+            const auto block = blockOf(k);
+            if (block.second > 0 && counted.insert(block).second && expected + block.second <= MaxIconBlocksTotal)
+                expected += block.second;
+        }
+        data.reserve(data.size() + qsizetype(expected));
+    }
     std::map<std::pair<uint64_t, uint64_t>, std::pair<uint32_t, uint64_t>> placed; // (offset, length) -> new place
     uint64_t total = 0;
     for (int k = 0; k < count; ++k) {
         const qsizetype at = 6 + qsizetype(16) * k;
-        ByteReader entry(reinterpret_cast<const uint8_t*>(data.constData()) + at + 8, 8);
-        const uint64_t size = entry.U32();
-        const uint64_t offset = entry.U32();
+        const auto [offset, wanted] = blockOf(k);
         uint32_t newOffset = OffsetNowhere;
         uint64_t length = 0;
-        if (offset < fileSize) {
-            // The reader's rule: the block ends where the entry says, or at the end of the file.
-            const uint64_t available = fileSize - offset;
-            const uint64_t wanted = std::min((size > 0 && size <= available) ? size : available, MaxIconBlockBytes);
+        if (wanted > 0) {
             if (auto seen = placed.find({offset, wanted}); seen != placed.end()) {
                 std::tie(newOffset, length) = seen->second;
             } else if (total + wanted <= MaxIconBlocksTotal) {
                 if (!file.seek(qint64(offset))) return false;
-                const QByteArray block = file.read(qint64(wanted));
-                if (file.error() != QFileDevice::NoError) return false;
+                // Read straight onto the end of the copy: no block passes through a buffer of its own.
+                const qsizetype end = data.size();
+                data.resize(end + qsizetype(wanted));
+                const qint64 got = file.read(data.data() + end, qint64(wanted));
+                if (got < 0 || file.error() != QFileDevice::NoError) return false;
+                data.resize(end + qsizetype(got));
                 // A file that shrank meanwhile gives fewer bytes; none at all is no block.
-                if (!block.isEmpty()) {
-                    newOffset = uint32_t(data.size());
-                    length = uint64_t(block.size());
-                    data += block;
+                if (got > 0) {
+                    newOffset = uint32_t(end);
+                    length = uint64_t(got);
                     total += length;
                 }
                 placed[{offset, wanted}] = {newOffset, length};
@@ -215,6 +238,15 @@ bool ReadDirectedIconBytes(QFile& file, QByteArray& data)
 }
 
 } // namespace
+
+// One directory entry decoded ahead of the reader's walk over the directory.
+struct TDecodedEntry {
+    int Entry = -1;
+    TIconImageRec Image;
+    int32_t Result = -1;
+    QString Error;
+    bool OutOfMemory = false;
+};
 
 QString NotRegularFileText(const QString& path) { return QStringLiteral("%1 is not a regular file.").arg(path); }
 
@@ -293,7 +325,9 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
     // size and bit count) are decoded once and copied.
     const int before = formats.Count();
     int64_t pixels = 0;
-    std::map<std::tuple<uint64_t, uint64_t, uint16_t>, int> decoded; // block -> format index, -1 failed
+    TBlockIndex decoded; // block -> format index, -1 failed
+    std::vector<TDecodedEntry> ahead;
+    size_t nextAhead = 0;
     QString lastFailure;
     for (int k = 0; k < count && pixels < MaxIconPixelsTotal; ++k) {
         ByteReader entry = file.Sub(6 + 16 * uint64_t(k), 16);
@@ -315,21 +349,28 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
                 continue;
             }
         }
-        TIconImageRec slot;
-        slot.Id = -1;
-        try {
-            LastError.clear();
-            if (ReadDirEntry(file, k, slot) != 0) {
-                // A reader that failed without a reason of its own fails as unreadable.
-                lastFailure = LastError.isEmpty() ? TextNotAvailable : LastError;
-                if (entry.Ok()) decoded[key] = -1;
-                continue;
-            }
-        } catch (const std::bad_alloc&) {
+        // Images are decoded a batch at a time on all cores; this walk then takes them in
+        // directory order, so the budget, the shared blocks and the failure reported are those
+        // of a read one image at a time.
+        while (nextAhead < ahead.size() && ahead[nextAhead].Entry < k) ++nextAhead;
+        if (nextAhead == ahead.size() || ahead[nextAhead].Entry != k) {
+            DecodeAhead(file, k, decoded, ahead);
+            nextAhead = 0;
+        }
+        TDecodedEntry& read = ahead[nextAhead++];
+        if (read.OutOfMemory) {
             LastError = TextNotAvailable;
             lastFailure = LastError;
             break;
         }
+        if (read.Result != 0) {
+            LastError = read.Error;
+            // A reader that failed without a reason of its own fails as unreadable.
+            lastFailure = LastError.isEmpty() ? TextNotAvailable : LastError;
+            if (entry.Ok()) decoded[key] = -1;
+            continue;
+        }
+        TIconImageRec slot = std::move(read.Image);
         // What was decoded counts in place of what the directory claimed.
         pixels += int64_t(slot.Width) * slot.Height - int64_t(dirWidth ? dirWidth : 256) * (dirHeight ? dirHeight : 256);
         if (pixels > MaxIconPixelsTotal) break;
@@ -345,6 +386,46 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
     }
     LastError = QStringLiteral("Unknown error.");
     return 0;
+}
+
+void TIconFileAccess::DecodeAhead(const ByteReader& file, int first, const TBlockIndex& decoded,
+                                  std::vector<TDecodedEntry>& ahead)
+{
+    ahead.clear();
+    const int count = file.Sub(4, 2).U16();
+    // Past the point where the pixel budget stops the walk, a batch's work is wasted: a few
+    // images per core keep that small while every core stays busy.
+    const size_t batch = 4 * ParallelThreads(size_t(count - first), 1);
+    std::set<std::tuple<uint64_t, uint64_t, uint16_t>> inBatch;
+    for (int k = first; k < count && ahead.size() < batch; ++k) {
+        ByteReader entry = file.Sub(6 + 16 * uint64_t(k), 16);
+        entry.Skip(6);
+        const uint16_t bits = entry.U16();
+        const uint64_t size = entry.U32();
+        const uint64_t offset = entry.U32();
+        // A block met before is decoded once; the walk copies it.
+        if (entry.Ok()) {
+            const auto key = std::tuple(offset, size, bits);
+            const bool met = decoded.count(key) != 0 || !inBatch.insert(key).second;
+            if (met && k != first) continue;
+        }
+        TDecodedEntry& read = ahead.emplace_back();
+        read.Entry = k;
+        read.Image.Id = -1;
+    }
+    ParallelFor(ahead.size(), ParallelThreads(ahead.size(), 1), [&](size_t i) {
+        TDecodedEntry& read = ahead[i];
+        TIconFileAccess reader;
+        ByteReader view = file;
+        try {
+            read.Result = reader.ReadDirEntry(view, read.Entry, read.Image);
+            read.Error = reader.LastError;
+        } catch (const std::bad_alloc&) {
+            read.OutOfMemory = true;
+        } catch (...) {
+            read.Result = -1; // unreadable
+        }
+    });
 }
 
 int32_t TIconFileAccess::ReadIconImageSource(const TIconImageSource& source, TIconImageRec& format)

@@ -6,6 +6,8 @@
 // Every operation returns 0 on success or -1 on failure and never throws. Every file is written
 // through an atomic replace: a failed save leaves the old file byte-identical.
 #include <cstdint>
+#include <map>
+#include <tuple>
 #include <vector>
 
 #include <QByteArray>
@@ -39,6 +41,8 @@ QString NotRegularFileText(const QString& path);
 // it was looked at still cannot block. False (file closed) otherwise; reason, when given, then
 // holds the system's text if the name could not be opened at all, else stays empty.
 bool OpenRegularFile(const QString& fileName, QFile& file, QString* reason = nullptr);
+
+struct TDecodedEntry;
 
 class TIconFileAccess {
 public:
@@ -110,6 +114,11 @@ public:
     static void FlattenOnWhite(const TIconImageRec& format, Bitmap24& target);
 
 private:
+    // Image blocks by place, size and bit count: the format read from each, -1 when it failed.
+    using TBlockIndex = std::map<std::tuple<uint64_t, uint64_t, uint16_t>, int>;
+    // Decodes, on all cores, a batch of the directory's entries from `first` on: `first` itself
+    // and the following ones whose block is neither in `decoded` nor met before in the batch.
+    void DecodeAhead(const ByteReader& file, int first, const TBlockIndex& decoded, std::vector<TDecodedEntry>& ahead);
     int32_t ReadDirEntry(ByteReader& file, int index, TIconImageRec& format);
     int32_t ReadDibImage(ByteReader& block, TIconImageRec& format);
     int32_t ReadPngImage(ByteReader& block, int entryBits, TIconImageRec& format);

@@ -95,6 +95,9 @@ Tfrm_childwin::Tfrm_childwin(QWidget* parent) : QWidget(parent)
     Panel5 = new QWidget(this);
     Panel5->setObjectName(QStringLiteral("Panel5"));
     FormatStrip = new TFormatStrip(Panel5);
+    // Shown as they come into view from the first format on: an icon of hundreds of formats
+    // never has every cell drawn, nor a picture as wide as all of them.
+    FormatStrip->ShowFormats(doc_.Images, doc_.CurrentIndex);
 
     btn_ShowGrid = TFormBuilder(Panel5).ToolButton(QStringLiteral("btn_ShowGrid"), QStringLiteral("Show Grid"), Glyph([](QPainter& p) {
         p.setPen(QColor(0x40, 0x40, 0x40));
@@ -649,7 +652,7 @@ void Tfrm_childwin::SetTextFrame(int x, int y, int angle, int height, int width)
     if (const auto& set = DocumentPeers().SetTextFrame) set(*this, x, y, angle, height, width);
 }
 
-void Tfrm_childwin::DrawFormatThumbnails() { FormatStrip->DrawFormats(doc_.Images, doc_.CurrentIndex, true); }
+void Tfrm_childwin::DrawFormatThumbnails() { FormatStrip->ShowFormats(doc_.Images, doc_.CurrentIndex); }
 
 void Tfrm_childwin::DiscardText()
 {

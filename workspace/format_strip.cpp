@@ -1,6 +1,7 @@
 #include "workspace/format_strip.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -27,9 +28,12 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override
     {
+        const QRect area = event->rect();
+        strip_->CoverStrip(area.left(), area.right() + 1);
+        strip_->DrawCells(std::max(0, area.left() / TFormatStrip::CellWidth), area.right() / TFormatStrip::CellWidth + 1);
         QPainter p(this);
         const QImage image = strip_->canvas_.ConstImage();
-        p.drawImage(event->rect(), image, event->rect());
+        p.drawImage(area, image, area.translated(-strip_->canvasFrom_, 0));
     }
     void mousePressEvent(QMouseEvent* event) override
     {
@@ -84,6 +88,7 @@ void TFormatStrip::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     LayoutChildren();
     KeepSelectedInView();
+    DrawCellsInView();
 }
 
 void TFormatStrip::LayoutChildren()
@@ -129,23 +134,90 @@ TFormatStrip::Span TFormatStrip::VisibleSpan() const
 void TFormatStrip::SizeCanvas()
 {
     const int width = std::max(PanelWidth(), cellCount_ * CellWidth);
-    if (canvas_.Width() != width || canvas_.Height() != ImageHeight) canvas_.SetSize(width, ImageHeight);
+    if (cellFormats_) {
+        const int from = std::max(0, -left_);
+        CoverStrip(from, from + PanelWidth());
+    } else if (canvasFrom_ != 0 || canvas_.Width() != width || canvas_.Height() != ImageHeight) {
+        if (canvasFrom_ != 0) canvas_ = Bitmap24();
+        canvasFrom_ = 0;
+        canvas_.SetSize(width, ImageHeight);
+    }
     const int top = std::max(0, (clip_->height() - ImageHeight) / 2);
     image_->setGeometry(left_, top, std::max(width, 1), ImageHeight);
+}
+
+void TFormatStrip::CoverStrip(int from, int to)
+{
+    if (!cellFormats_) return;
+    from = std::max(from, 0);
+    to = std::max(to, from);
+    const int first = std::max(0, from / CellWidth - 1);
+    const int cells = std::max((PanelWidth() + CellWidth - 1) / CellWidth + 4, (to + CellWidth - 1) / CellWidth - first + 1);
+    const int newFrom = first * CellWidth;
+    // No wider than a bitmap can be: the part of a larger request past it is drawn once the
+    // view moves there.
+    const int newWidth = std::min(cells, Bitmap24::MaxSide / CellWidth) * CellWidth;
+    if (canvas_.Height() == ImageHeight && canvas_.Width() == newWidth && canvasFrom_ <= from &&
+        to <= canvasFrom_ + canvas_.Width())
+        return;
+    Bitmap24 moved(newWidth, ImageHeight, Bitmap24::UnsetPixels{});
+    moved.Fill(0xFFFFFF);
+    // What both stretches hold is kept; cells leaving the picture are drawn again when they return.
+    const int keepFrom = std::max(newFrom, canvasFrom_);
+    const int keepTo = std::min(newFrom + newWidth, canvasFrom_ + canvas_.Width());
+    if (keepTo > keepFrom && canvas_.Height() == ImageHeight)
+        for (int y = 0; y < ImageHeight; ++y)
+            std::memcpy(moved.Row(y) + 3 * (keepFrom - newFrom), canvas_.Row(y) + 3 * (keepFrom - canvasFrom_),
+                        size_t(keepTo - keepFrom) * 3);
+    for (int i = 0; i < int(cellDrawn_.size()); ++i)
+        if (i * CellWidth < keepFrom || (i + 1) * CellWidth > keepTo) cellDrawn_[size_t(i)] = 0;
+    canvas_ = std::move(moved);
+    canvasFrom_ = newFrom;
 }
 
 void TFormatStrip::SetCellCount(int count)
 {
     cellCount_ = std::max(count, 0);
     SizeCanvas();
+    cellDrawn_.resize(size_t(cellCount_), 0);
 }
 
 void TFormatStrip::Changed() { image_->update(); }
 
-void TFormatStrip::DrawFormats(const TIconImageArray& formats, int selected, bool paddedDepth)
+Bitmap24& TFormatStrip::Canvas()
 {
+    // The whole picture, every cell drawn: cells drawn as they come into view no longer are.
+    if (cellFormats_) {
+        CoverStrip(0, std::max(PanelWidth(), cellCount_ * CellWidth));
+        DrawCells(0, cellCount_);
+        cellFormats_ = nullptr;
+        SizeCanvas();
+    }
+    return canvas_;
+}
+
+void TFormatStrip::BeginCells(const TIconImageArray& formats, int selected, bool paddedDepth, bool inView)
+{
+    // Sized as the strip will be drawn: the whole picture, or only the stretch around the panel.
+    cellFormats_ = inView ? &formats : nullptr;
     SetCellCount(formats.Count());
     canvas_.Fill(0xFFFFFF);
+    cellFormats_ = &formats;
+    cellSelected_ = selected;
+    cellPaddedDepth_ = paddedDepth;
+    cellDrawn_.assign(size_t(cellCount_), 0);
+}
+
+void TFormatStrip::DrawCells(int from, int to)
+{
+    if (!cellFormats_) return;
+    const TIconImageArray& formats = *cellFormats_;
+    // Formats removed since they were shown leave their cells blank until the strip is drawn again.
+    to = std::min({to, cellCount_, formats.Count(), (canvasFrom_ + canvas_.Width()) / CellWidth});
+    std::vector<int> pending;
+    for (int i = std::max(from, canvasFrom_ / CellWidth); i < to; ++i)
+        if (!cellDrawn_[size_t(i)]) pending.push_back(i);
+    if (pending.empty()) return;
     {
         QImage image = canvas_.Image();
         QPainter p(&image);
@@ -154,17 +226,17 @@ void TFormatStrip::DrawFormats(const TIconImageArray& formats, int selected, boo
         font.setPixelSize(11); // 8 points at 96 dots per inch
         p.setFont(font);
         const QFontMetrics metrics(font);
-        for (int i = 0; i < formats.Count(); ++i) {
+        for (const int i : pending) {
             const TIconImageRec& f = formats[i];
-            const int x0 = i * CellWidth;
+            const int x0 = i * CellWidth - canvasFrom_;
             // GDI's rounded rectangle: right and bottom exclusive, a 15 x 15 corner ellipse.
-            QPen pen(ToQColor(i == selected ? 0x0000FF : 0x800000));
+            QPen pen(ToQColor(i == cellSelected_ ? 0x0000FF : 0x800000));
             pen.setWidth(3);
             p.setPen(pen);
             p.setBrush(ToQColor(Imaging().BackgroundColor));
             p.drawRoundedRect(QRectF(x0 + 5, 7, 64, 64), 7.5, 7.5);
 
-            const QString label = FormatSizeLabel(f, paddedDepth);
+            const QString label = FormatSizeLabel(f, cellPaddedDepth_);
             const int textWidth = metrics.horizontalAdvance(label);
             const QRect textRect(x0 + (CellWidth - textWidth) / 2, 77, textWidth, metrics.height());
             p.setPen(Qt::NoPen);
@@ -173,7 +245,35 @@ void TFormatStrip::DrawFormats(const TIconImageArray& formats, int selected, boo
             p.drawText(textRect, Qt::AlignLeft | Qt::AlignTop, label);
         }
     }
-    for (int i = 0; i < formats.Count(); ++i) DrawFormatThumbnail(canvas_, formats, i);
+    for (const int i : pending) {
+        Rect r = FormatThumbnailRect(formats, i);
+        r.Left -= canvasFrom_;
+        r.Right -= canvasFrom_;
+        if (!r.IsEmpty()) DrawIconImage(canvas_, r, Imaging().BackgroundColor, formats[i]);
+        cellDrawn_[size_t(i)] = 1;
+    }
+}
+
+void TFormatStrip::DrawCellsInView()
+{
+    const int from = std::max(0, -left_);
+    CoverStrip(from, from + PanelWidth());
+    DrawCells(from / CellWidth, (from + PanelWidth() + CellWidth - 1) / CellWidth + 1);
+}
+
+void TFormatStrip::DrawFormats(const TIconImageArray& formats, int selected, bool paddedDepth)
+{
+    BeginCells(formats, selected, paddedDepth, false);
+    DrawCells(0, cellCount_);
+    cellFormats_ = nullptr; // the caller's formats may go now
+    selected_ = selected;
+    Changed();
+}
+
+void TFormatStrip::ShowFormats(const TIconImageArray& formats, int selected)
+{
+    BeginCells(formats, selected, true, true);
+    DrawCellsInView();
     selected_ = selected;
     Changed();
 }
@@ -182,6 +282,7 @@ void TFormatStrip::SetStripLeft(int left)
 {
     left_ = left;
     image_->move(left_, image_->y());
+    DrawCellsInView();
 }
 
 int TFormatStrip::GlideTarget(int index, int count, int panelWidth) { return GlideTarget(index, count, 0, panelWidth); }

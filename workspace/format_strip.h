@@ -8,6 +8,8 @@
 // Layout: btn_ScrollLeft (17 px wide) | Panel1 (lowered, clips) holding img_preview | btn_ScrollRight.
 // img_preview's left edge is the scroll position, 0 or negative; positive only while one of our
 // tool windows lies over the panel's left part, so that the selected cell is not hidden under it.
+#include <vector>
+
 #include <QFrame>
 #include <QTimer>
 #include <QToolButton>
@@ -39,14 +41,21 @@ public:
     void SetCellCount(int count);
     int CellCount() const { return cellCount_; }
     // The picture to draw cells into: cell i spans x = i * 80 .. i * 80 + 79, 100 pixels high.
-    // Call Changed() after drawing.
-    Bitmap24& Canvas() { return canvas_; }
+    // Call Changed() after drawing. Cells ShowFormats has not drawn yet are drawn first, and the
+    // strip keeps the whole picture from then on.
+    Bitmap24& Canvas();
     void Changed();
     // The whole strip of an icon's formats: a white picture; per format a rounded frame (red
     // for the selected one, navy otherwise) filled with the background colour, the label
     // "W x H : depth" and the thumbnail. With paddedDepth the depth reads "1 ", "4 ", "8 ", else
     // "1", "4", "8".
     void DrawFormats(const TIconImageArray& formats, int selected, bool paddedDepth = true);
+    // The same strip (padded depths), but only the cells in view are drawn now and the others
+    // as they come into view, from the formats as they are then: an icon of hundreds of formats
+    // costs a handful of thumbnails, and the picture kept covers little more than the panel.
+    // The strip keeps reading formats, so they must live as long as the strip or until the
+    // next DrawFormats or ShowFormats.
+    void ShowFormats(const TIconImageArray& formats, int selected);
 
     // ---- scrolling ----
     int StripLeft() const { return left_; } // img_preview.Left
@@ -97,6 +106,16 @@ private:
     friend class TStripImage;
     void LayoutChildren();
     void SizeCanvas();
+    // A white picture whose cells are all still to be drawn from formats, in view or all at once.
+    void BeginCells(const TIconImageArray& formats, int selected, bool paddedDepth, bool inView);
+    // Draws the cells in [from, to) that are still to be drawn.
+    void DrawCells(int from, int to);
+    // The cells the panel shows at the current scroll position.
+    void DrawCellsInView();
+    // While cells are drawn as they come into view, the picture holds only a stretch of whole
+    // cells from strip x canvasFrom_ on: this moves it (keeping what is drawn in both) so that
+    // it covers strip x [from, to), and to the panel's width plus a few cells.
+    void CoverStrip(int from, int to);
     void EndMode();
     // After a resize: the scroll position stays within its ends and the selected cell in view.
     void KeepSelectedInView();
@@ -113,4 +132,11 @@ private:
     int mode_ = Idle;
     int target_ = 0;
     int selected_ = -1;
+    // What the cells not drawn yet are drawn from; null once every cell is drawn or the owner
+    // draws the canvas itself.
+    const TIconImageArray* cellFormats_ = nullptr;
+    int cellSelected_ = -1;
+    bool cellPaddedDepth_ = true;
+    std::vector<char> cellDrawn_;
+    int canvasFrom_ = 0; // strip x of the picture's first column
 };

@@ -694,3 +694,125 @@ TEST(IconFileReader, EachFormatsSourceDecodesToTheSameFormatAgain)
     EXPECT_EQ(fa.ReadIconImageSource(TIconImageSource{QByteArray(), 0}, rec), -1);
     EXPECT_EQ(rec.Width, 4);
 }
+
+namespace {
+
+// The blocks of a built icon file, in directory order.
+std::vector<QByteArray> BlocksOf(const QByteArray& built)
+{
+    ByteReader dir(built);
+    std::vector<QByteArray> blocks;
+    for (int k = 0; k < U16At(built, 4); ++k) {
+        ByteReader entry = dir.Sub(6 + 16 * uint64_t(k) + 8, 8);
+        const uint32_t size = entry.U32();
+        blocks.push_back(built.mid(entry.U32(), size));
+    }
+    return blocks;
+}
+
+// Makes entry `to` point where entry `from` points (same offset and size).
+void ShareBlock(QByteArray& data, int to, int from)
+{
+    for (int i = 8; i < 16; ++i) data[6 + 16 * to + i] = data[6 + 16 * from + i];
+}
+
+} // namespace
+
+TEST(IconFileReader, ManyImagesReadTogetherMatchEachEntryReadAlone)
+{
+    // 100 entries, far more than the images decoded at once: DIBs and PNGs of every kind, damaged
+    // blocks among them, and entries sharing a block with an earlier good or damaged one, both
+    // close by and far back.
+    TIconImageArray made;
+    const int types[] = {ctTrueAlpha, ctTrueColor, ctColors256, ctColors16, ctColors2};
+    const int sides[] = {16, 48, 130, 200, 256};
+    for (int i = 0; i < 25; ++i) made.Add(PatternFormat(sides[i % 5], sides[(i + 2) % 5], types[i % 5], unsigned(i)));
+    const std::vector<QByteArray> good = BlocksOf(Built(made));
+    const QByteArray broken = QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(40, 'x');
+    const QByteArray cutPng = good[2].left(good[2].size() / 2);
+    std::vector<QByteArray> blocks;
+    std::vector<int> bits;
+    for (int k = 0; k < 100; ++k) {
+        const int bitsOf[] = {32, 24, 8, 4, 1};
+        if (k % 7 == 3)
+            blocks.push_back(k % 2 ? broken : QByteArray(30, '\0'));
+        else if (k % 11 == 5)
+            blocks.push_back(cutPng);
+        else
+            blocks.push_back(good[size_t(k) % good.size()]);
+        bits.push_back(bitsOf[k % 5]);
+    }
+    QByteArray data = IconWithBlocks(blocks, bits);
+    const std::vector<std::pair<int, int>> shared = {{1, 0}, {9, 8}, {40, 3}, {41, 5}, {70, 2}, {71, 70}, {99, 10}};
+    for (const auto& [to, from] : shared) {
+        ShareBlock(data, to, from);
+        data[6 + 16 * to + 6] = data[6 + 16 * from + 6]; // and its bit count, so the block is the same image
+    }
+
+    // What one entry at a time gives: every entry that reads, in directory order.
+    TIconFileAccess alone;
+    std::vector<int> expected;
+    std::vector<TIconImageRec> expectedFormats;
+    for (int k = 0; k < 100; ++k) {
+        TIconImageRec rec;
+        rec.Id = -1;
+        if (alone.ReadIconImageSource(TIconImageSource{data, k}, rec) != 0) continue;
+        expected.push_back(k);
+        expectedFormats.push_back(std::move(rec));
+    }
+    ASSERT_GT(expected.size(), 60u);
+    ASSERT_LT(expected.size(), 95u);
+
+    TIconFileAccess fa;
+    TIconImageArray formats;
+    std::vector<TIconImageSource> sources;
+    ASSERT_EQ(fa.LoadIconData(data, formats, &sources), 0);
+    ASSERT_EQ(formats.Count(), int(expected.size()));
+    ASSERT_EQ(sources.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        // An entry sharing a block is the first entry of that block again.
+        int first = expected[i];
+        for (auto link = shared.rbegin(); link != shared.rend(); ++link)
+            if (link->first == first) first = link->second;
+        EXPECT_EQ(sources[i].Entry, first) << "entry " << expected[i];
+        EXPECT_TRUE(SameFormat(formats[int(i)], expectedFormats[i])) << "entry " << expected[i];
+    }
+
+    // An icon none of whose many images reads says the last one's failure.
+    std::vector<QByteArray> allBad(70, broken);
+    allBad.back() = QByteArray(30, '\0');
+    TIconImageArray none;
+    EXPECT_EQ(fa.LoadIconData(IconWithBlocks(allBad, std::vector<int>(70, 32)), none), -1);
+    EXPECT_EQ(none.Count(), 0);
+    EXPECT_EQ(fa.LastError, QStringLiteral("The file format is not available."));
+}
+
+TEST(IconFileReader, ThePixelBudgetCountsDecodedSizesInDirectoryOrder)
+{
+    // 300 entries claim 1 x 1 but each holds 256 x 256: distinct blocks (every entry claims a
+    // different size over the same bytes), so each is decoded, and the read stops at the 256th,
+    // where the decoded pixels meet the budget, whatever was decoded ahead of it.
+    TIconImageArray one;
+    one.Add(SolidFormat(256, 256, ctTrueColor, 0x336699));
+    const QByteArray png = BlocksOf(Built(one)).front();
+    const int count = 300;
+    QByteArray data = IconWithBlocks(std::vector<QByteArray>(size_t(count), QByteArray()), std::vector<int>(count, 24));
+    const uint32_t at = uint32_t(data.size());
+    data += png + QByteArray(count, '\0');
+    for (int k = 0; k < count; ++k) {
+        data[6 + 16 * k] = 1;
+        data[6 + 16 * k + 1] = 1;
+        ByteWriter w;
+        w.U32(uint32_t(png.size() + k));
+        w.U32(at);
+        const QByteArray place = w.ToByteArray();
+        for (int i = 0; i < 8; ++i) data[6 + 16 * k + 8 + i] = place[i];
+    }
+    TIconFileAccess fa;
+    TIconImageArray formats;
+    std::vector<TIconImageSource> sources;
+    ASSERT_EQ(fa.LoadIconData(data, formats, &sources), 0);
+    ASSERT_EQ(formats.Count(), int(MaxIconPixelsTotal / (256 * 256)));
+    EXPECT_EQ(sources.back().Entry, formats.Count() - 1);
+    EXPECT_TRUE(SameFormat(formats[formats.Count() - 1], one[0]));
+}

@@ -459,3 +459,67 @@ TEST_F(ChildwinTest, TextFrameCommitsBeforeSwitchingAndDiscardsOnEscape)
     EXPECT_EQ(history.Model().Tracks()[0].Count(), 1);
     EXPECT_FALSE(doc->IsModified());
 }
+
+TEST_F(ChildwinTest, ThumbnailsOfManyFormatsShowAsTheyAreScrolledIntoView)
+{
+    // Each format its own colour: what the panel shows at a cell's middle is that cell's thumbnail.
+    constexpr int count = 60;
+    const auto colourOf = [](int i) { return MakeColor(40 + 3 * i, 200 - 2 * i, (i * 53) & 0xFF); };
+    TIconImageArray formats;
+    for (int i = 0; i < count; ++i) formats.Add(SolidFormat(16 + i % 3, 16, ctTrueColor, colourOf(i), 0));
+    doc->AddImageFormats(formats);
+    TFormatStrip& strip = *doc->FormatStrip;
+    const auto expectShown = [&](const char* where) {
+        SCOPED_TRACE(where);
+        const QImage shown = strip.Panel()->grab().toImage();
+        const int panel = strip.PanelWidth();
+        int checked = 0;
+        for (int i = 0; i < count; ++i) {
+            const QPoint middle = strip.StripImage()->mapTo(strip.Panel(), QPoint(i * TFormatStrip::CellWidth + 37, 39));
+            const int x = middle.x() - strip.Panel()->contentsRect().left();
+            if (x < 0 || x >= panel) continue;
+            EXPECT_EQ(QColor(shown.pixel(middle)), ToQColor(colourOf(i))) << "cell " << i;
+            ++checked;
+        }
+        EXPECT_GE(checked, panel / TFormatStrip::CellWidth - 1);
+    };
+    RunStrip();
+    expectShown("at the last format");
+    // Held left arrow: back to the first cells, every cell in between passing through the panel.
+    QTest::mousePress(strip.ScrollLeftButton(), Qt::LeftButton);
+    for (int i = 0; i < 2000 && strip.StripLeft() < 0; ++i) strip.TimerTick();
+    QTest::mouseRelease(strip.ScrollLeftButton(), Qt::LeftButton);
+    EXPECT_EQ(strip.StripLeft(), 0);
+    expectShown("after scrolling to the first");
+    // A click far along glides there, showing each cell it passes.
+    ClickStrip(40);
+    RunStrip();
+    EXPECT_LT(strip.StripLeft(), -30 * TFormatStrip::CellWidth);
+    expectShown("after gliding to a far cell");
+    // Drawn whole on demand, the picture is the one a strip drawing every cell at once makes.
+    TFormatStrip whole;
+    whole.DrawFormats(doc->Document().Images, doc->CurrentIndex(), true);
+    EXPECT_TRUE(strip.Canvas() == whole.Canvas());
+    EXPECT_EQ(strip.Canvas().Pixel((count - 1) * TFormatStrip::CellWidth + 37, 39), colourOf(count - 1));
+}
+
+TEST(FormatStripTest, AStripWiderThanABitmapCanBeDrawnShowsEveryCellItScrollsTo)
+{
+    // 900 cells: 72000 pixels, more than one bitmap may be wide.
+    ImagingState imaging;
+    TIconImageArray formats;
+    for (int i = 0; i < 900; ++i) formats.Add(SolidFormat(40, 40, ctTrueColor, MakeColor(i & 0xFF, 7, 9), 0));
+    TFormatStrip strip;
+    strip.resize(600, 106);
+    strip.show();
+    strip.ShowFormats(formats, 899);
+    // Painting the whole picture at once draws what fits and nothing outside the bitmap.
+    const QImage whole = strip.StripImage()->grab().toImage();
+    EXPECT_EQ(whole.width(), 900 * TFormatStrip::CellWidth);
+    for (const int cell : {0, 850, 899}) {
+        strip.SetStripLeft(-cell * TFormatStrip::CellWidth);
+        const QImage shown = strip.Panel()->grab().toImage();
+        const QPoint middle = strip.StripImage()->mapTo(strip.Panel(), QPoint(cell * TFormatStrip::CellWidth + 37, 39));
+        EXPECT_EQ(QColor(shown.pixel(middle)), ToQColor(MakeColor(cell & 0xFF, 7, 9))) << cell;
+    }
+}
