@@ -2,13 +2,19 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <memory>
 #include <numeric>
+#include <thread>
 #include <vector>
+
+#include "platform/parallel.h"
 
 namespace {
 
@@ -25,7 +31,9 @@ double Dist2(const Colour3& a, double r, double g, double b)
 // Exact nearest-colour search. Colour space is split into cells of 32 x 32 x 32; the first query in
 // a cell lists the entries that can be nearest to any point of it (those whose least distance to
 // the cell is within the smallest greatest distance of any entry), nearest first, and queries walk
-// that list only until the least distance alone exceeds the best found.
+// that list only until the least distance alone exceeds the best found. Queries may come from
+// several threads at once: whichever comes first to a cell makes its list, and the others wait
+// for it; a list depends on the cell and the entries alone.
 class NearestFinder {
 public:
     NearestFinder() = default;
@@ -38,18 +46,19 @@ public:
     void Reset(const std::vector<Colour3>& entries, const std::vector<double>* moved = nullptr)
     {
         entries_.assign(entries.begin(), entries.end());
-        const size_t cells = size_t(Cells) * Cells * Cells;
-        start_.assign(cells, -1);
-        count_.assign(cells, 0);
-        limit_.assign(cells, 0.0);
+        constexpr size_t cells = size_t(Cells) * Cells * Cells;
+        if (!state_) {
+            state_ = std::make_unique<std::atomic<uint8_t>[]>(cells);
+            lists_.resize(cells);
+        }
+        for (size_t c = 0; c < cells; ++c) state_[c].store(Empty, std::memory_order_relaxed);
+        limit_.resize(cells);
         moved_ = moved;
         if (moved_) {
             movedMost_.resize(cells);
             limitRoot_.resize(cells);
         }
-        pool_.clear();
-        slabNear_.clear();
-        slabFar_.clear();
+        MakeSlabs();
     }
 
     // For a query point and the entry `own` it went to: the farthest any other entry of the
@@ -109,6 +118,7 @@ public:
 private:
     static constexpr int Side = 32;
     static constexpr int Cells = 256 / Side;
+    enum : uint8_t { Empty, Filling, Ready };
     struct Candidate {
         // At most the least squared distance from the entry to the cell, and never less than the
         // value of the candidates before it on the list.
@@ -140,9 +150,19 @@ private:
     int Candidates(double r, double g, double b, const Candidate*& cand)
     {
         const size_t cell = CellOf(r, g, b);
-        if (start_[cell] < 0) Fill(cell, Cell(r), Cell(g), Cell(b));
-        cand = pool_.data() + start_[cell];
-        return count_[cell];
+        std::atomic<uint8_t>& state = state_[cell];
+        if (state.load(std::memory_order_acquire) != Ready) {
+            uint8_t expected = Empty;
+            if (state.compare_exchange_strong(expected, Filling, std::memory_order_acquire)) {
+                Fill(cell, Cell(r), Cell(g), Cell(b));
+                state.store(Ready, std::memory_order_release);
+            } else {
+                while (state.load(std::memory_order_acquire) != Ready) std::this_thread::yield();
+            }
+        }
+        const std::vector<Candidate>& list = lists_[cell];
+        cand = list.data();
+        return int(list.size());
     }
 
     // The least and greatest squared distance from every entry to every slab of cells along each
@@ -181,7 +201,6 @@ private:
     void Fill(size_t cell, int cr, int cg, int cb)
     {
         const size_t n = entries_.size();
-        if (slabNear_.empty()) MakeSlabs();
         const double* nr = slabNear_.data() + size_t(cr) * n;
         const double* ng = slabNear_.data() + (size_t(Cells) + size_t(cg)) * n;
         const double* nb = slabNear_.data() + (size_t(2 * Cells) + size_t(cb)) * n;
@@ -209,49 +228,47 @@ private:
         // the mantissa cleared and its index put there. Cleared, a non-negative distance can only
         // fall, and it stays in order with the others, which is all a walk needs to stop early;
         // the winner of a walk does not depend on the order of candidates at equal distances.
-        order_.clear();
+        std::array<uint64_t, 256> order;
+        size_t kept = 0;
         const auto keep = [&](size_t j) {
             const size_t i = size_t(byRed[j]);
             if (nr[i] > limit) return false;
             const double nearest = nr[i] + ng[i] + nb[i];
-            if (nearest <= limit) order_.push_back((std::bit_cast<uint64_t>(nearest) & ~uint64_t(0xFF)) | uint64_t(i));
+            if (nearest <= limit) order[kept++] = (std::bit_cast<uint64_t>(nearest) & ~uint64_t(0xFF)) | uint64_t(i);
             return true;
         };
         for (size_t j = split; j < n && keep(j); ++j) {
         }
         for (size_t j = split; j-- > 0 && keep(j);) {
         }
-        std::sort(order_.begin(), order_.end());
-        const size_t first = pool_.size();
-        pool_.resize(first + order_.size());
-        Candidate* out = pool_.data() + first;
-        for (const uint64_t key : order_) {
-            const auto index = int(key & 0xFF);
-            *out++ = {std::bit_cast<double>(key & ~uint64_t(0xFF)), index, entries_[size_t(index)]};
+        std::sort(order.begin(), order.begin() + ptrdiff_t(kept));
+        std::vector<Candidate>& list = lists_[cell];
+        list.resize(kept);
+        for (size_t k = 0; k < kept; ++k) {
+            const auto index = int(order[k] & 0xFF);
+            list[k] = {std::bit_cast<double>(order[k] & ~uint64_t(0xFF)), index, entries_[size_t(index)]};
         }
-        start_[cell] = int32_t(first);
         limit_[cell] = limit;
         if (moved_) {
             limitRoot_[cell] = std::sqrt(limit);
             MostMoved& m = movedMost_[cell];
             m = MostMoved{};
-            for (size_t i = first; i < pool_.size(); ++i) {
-                const double v = (*moved_)[size_t(pool_[i].index)];
+            for (const Candidate& c : list) {
+                const double v = (*moved_)[size_t(c.index)];
                 if (v > m.most) {
                     m.next = m.most;
                     m.most = v;
-                    m.who = pool_[i].index;
+                    m.who = c.index;
                 } else {
                     m.next = std::max(m.next, v);
                 }
             }
         }
-        count_[cell] = int32_t(pool_.size() - first);
     }
 
     std::vector<Colour3> entries_;
-    std::vector<int32_t> start_;
-    std::vector<int32_t> count_;
+    std::unique_ptr<std::atomic<uint8_t>[]> state_;
+    std::vector<std::vector<Candidate>> lists_;  // kept with their pages from one entry set to the next
     std::vector<double> limit_;
     struct MostMoved {
         double most = 0, next = 0;  // the greatest move on the cell's list, and the greatest of the rest
@@ -260,12 +277,21 @@ private:
     const std::vector<double>* moved_ = nullptr;
     std::vector<MostMoved> movedMost_;
     std::vector<double> limitRoot_;  // the square root of limit_, taken once per cell
-    std::vector<Candidate> pool_;
-    std::vector<uint64_t> order_;
     std::vector<int> byRed_;                 // the entries in order of red
     std::array<size_t, Cells> split_{};      // the first in that order at or past each slab's middle
     std::vector<double> slabNear_, slabFar_;  // [axis][cell along it][entry]
 };
+
+// Calls work(from, end) on spans that together cover 0..n once, shared out over the cores when
+// there is enough to pay for starting threads. Which thread takes a span changes nothing: each
+// index is worked on alone.
+void ForEachSpan(size_t n, const std::function<void(size_t, size_t)>& work)
+{
+    constexpr size_t Span = 512, PerThread = 4096;
+    const size_t spans = (n + Span - 1) / Span;
+    ParallelFor(spans, ParallelThreads(n, PerThread),
+                [&](size_t s) { work(s * Span, std::min(n, (s + 1) * Span)); });
+}
 
 // For each of up to 256 colours, the least squared distance to any other (infinity when alone).
 // The colours are ordered by red, and the walk out from each one stops where the difference in red
@@ -334,6 +360,7 @@ struct Workspace {
     std::vector<Bucket> buckets;
     std::vector<int32_t> bucketTable;
     std::vector<int> assign;
+    std::vector<int> to;
     std::vector<int16_t> owner;  // the first centre to try for each cell of 8 x 8 x 8 levels
     std::vector<int> guess;  // for every distinct colour, its cluster in k-means' last round
     std::vector<double> err;
@@ -627,6 +654,8 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
     // Set where lower[] holds the squared distance to the point's centre in the last round and
     // the bound still has to be made from it with that round's gaps.
     std::vector<uint8_t> pending(n, 0);
+    std::vector<int>& to = ws.to;  // each point's cluster found this round
+    to.resize(n);
     for (int round = 0; round < maxRounds; ++round) {
         for (size_t k = 0; k < centres.size(); ++k)
             drift[k] = std::sqrt(Dist2(before[k], centres[k].r, centres[k].g, centres[k].b));
@@ -641,8 +670,12 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
             reach[k] /= 4;
             gap[k] = 2 * std::sqrt(reach[k]);  // to the nearest other centre
         }
-        size_t changed = 0;
-        for (size_t i = 0; i < n; ++i) {
+        // Overshooting centres move too far for a bound to clear a point again: the bounds pay
+        // only for plain steps with a round to come.
+        const bool bounds = overshoot == 1.0 && round + 1 < maxRounds;
+        // Each point's search reads this round's centres and writes its own slots only, so the
+        // points are shared out over the cores; the sums are then moved in the order of the points.
+        const auto search = [&](size_t i) {
             const Colour3& p = points[i];
             int k = assign[i];
             double d = k >= 0 ? Dist2(centres[size_t(k)], p.r, p.g, p.b) : 0.0;
@@ -651,7 +684,8 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
                 // later round needs it: most points pass this test again.
                 lower[i] = d;
                 pending[i] = 1;
-                continue;  // its centre stays
+                to[i] = k;  // its centre stays
+                return;
             } else if (k < 0) {
                 // The first round: most points pass one of the tests next round, so the
                 // runner-up is not worth its longer walk here. The search starts from the mean
@@ -659,7 +693,11 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
                 const int seed = owner[WuCuts::OwnerOf(int(p.r), int(p.g), int(p.b))];
                 k = seed < 0 ? finder.Find(p.r, p.g, p.b)
                              : finder.FindFrom(p.r, p.g, p.b, seed, Dist2(centres[size_t(seed)], p.r, p.g, p.b));
-                d = Dist2(centres[size_t(k)], p.r, p.g, p.b);
+                lower[i] = 0;
+            } else if (!bounds) {
+                // No later round can use a bound: the search starts from the point's own centre
+                // and stops without looking for the runner-up. Nought is a bound that skips nothing.
+                k = finder.FindFrom(p.r, p.g, p.b, k, d);
                 lower[i] = 0;
             } else {
                 if (pending[i]) {
@@ -674,11 +712,18 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
                 if (!(clear > 0 && d < clear * clear)) {
                     double otherD;
                     k = finder.FindWithRunnerUp(p.r, p.g, p.b, otherD);
-                    d = Dist2(centres[size_t(k)], p.r, p.g, p.b);
                     lower[i] = std::sqrt(otherD);
                 }
             }
             pending[i] = 0;
+            to[i] = k;
+        };
+        ForEachSpan(n, [&](size_t from, size_t end) {
+            for (size_t i = from; i < end; ++i) search(i);
+        });
+        size_t changed = 0;
+        for (size_t i = 0; i < n; ++i) {
+            const int k = to[i];
             if (k == assign[i]) continue;
             ++changed;
             const Colour3& s = pts.sum[i];
@@ -828,16 +873,18 @@ void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFind
         for (size_t k = 0; k < pal.size(); ++k) reach[k] /= 4;
     }
     indexOf.resize(h.colour.size());
-    for (size_t i = 0; i < h.colour.size(); ++i) {
-        const Colour3 c = ToColour3(h.colour[i]);
-        if (guess && guess[i] >= 0) {
-            const size_t k = size_t(guess[i]);
-            const double d = Dist2(pal[k], c.r, c.g, c.b);
-            indexOf[i] = uint8_t(d < reach[k] ? int(k) : finder.FindFrom(c.r, c.g, c.b, int(k), d));
-            continue;
+    ForEachSpan(h.colour.size(), [&](size_t from, size_t end) {
+        for (size_t i = from; i < end; ++i) {
+            const Colour3 c = ToColour3(h.colour[i]);
+            if (guess && guess[i] >= 0) {
+                const size_t k = size_t(guess[i]);
+                const double d = Dist2(pal[k], c.r, c.g, c.b);
+                indexOf[i] = uint8_t(d < reach[k] ? int(k) : finder.FindFrom(c.r, c.g, c.b, int(k), d));
+                continue;
+            }
+            indexOf[i] = uint8_t(finder.Find(c.r, c.g, c.b));
         }
-        indexOf[i] = uint8_t(finder.Find(c.r, c.g, c.b));
-    }
+    });
     for (size_t i = 0; i < pixels; ++i) output[i * 3 + 2] = indexOf[h.ofPixel[i]];
 }
 
