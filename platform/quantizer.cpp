@@ -11,7 +11,6 @@
 #include <limits>
 #include <memory>
 #include <numeric>
-#include <thread>
 #include <vector>
 
 #include "platform/parallel.h"
@@ -32,8 +31,9 @@ double Dist2(const Colour3& a, double r, double g, double b)
 // a cell lists the entries that can be nearest to any point of it (those whose least distance to
 // the cell is within the smallest greatest distance of any entry), nearest first, and queries walk
 // that list only until the least distance alone exceeds the best found. Queries may come from
-// several threads at once: whichever comes first to a cell makes its list, and the others wait
-// for it; a list depends on the cell and the entries alone.
+// several threads at once: whichever comes first to a cell makes its list for all; one that
+// comes while the list is being made makes its own copy rather than wait. A list depends on the
+// cell and the entries alone.
 class NearestFinder {
 public:
     NearestFinder() = default;
@@ -49,15 +49,10 @@ public:
         constexpr size_t cells = size_t(Cells) * Cells * Cells;
         if (!state_) {
             state_ = std::make_unique<std::atomic<uint8_t>[]>(cells);
-            lists_.resize(cells);
+            cells_.resize(cells);
         }
         for (size_t c = 0; c < cells; ++c) state_[c].store(Empty, std::memory_order_relaxed);
-        limit_.resize(cells);
         moved_ = moved;
-        if (moved_) {
-            movedMost_.resize(cells);
-            limitRoot_.resize(cells);
-        }
         MakeSlabs();
     }
 
@@ -66,20 +61,17 @@ public:
     // the list are farther from the point than the limit, moved or not.
     double OthersMoved(double r, double g, double b, int own, double& limitDistance)
     {
-        const Candidate* cand;
-        Candidates(r, g, b, cand);
-        const size_t cell = CellOf(r, g, b);
-        limitDistance = limitRoot_[cell];
-        const MostMoved& m = movedMost_[cell];
+        const CellList& cell = Candidates(r, g, b);
+        limitDistance = cell.limitRoot;
+        const MostMoved& m = cell.moved;
         return own == m.who ? m.next : m.most;
     }
 
     // The index of the nearest entry; ties go to the lower index. Queries lie in 0..255.
     int Find(double r, double g, double b)
     {
-        const Candidate* cand;
-        const int count = Candidates(r, g, b, cand);
-        return Walk(cand, 1, count, cand[0].index, Dist2(cand[0].at, r, g, b), r, g, b);
+        const std::vector<Candidate>& cand = Candidates(r, g, b).list;
+        return Walk(cand.data(), 1, int(cand.size()), cand[0].index, Dist2(cand[0].at, r, g, b), r, g, b);
     }
 
     // As Find, starting from an entry that is likely nearest, at the given squared distance: the
@@ -87,17 +79,17 @@ public:
     // under the same rule, so the winner is the same.
     int FindFrom(double r, double g, double b, int guess, double guessD)
     {
-        const Candidate* cand;
-        const int count = Candidates(r, g, b, cand);
-        return Walk(cand, 0, count, guess, guessD, r, g, b);
+        const std::vector<Candidate>& cand = Candidates(r, g, b).list;
+        return Walk(cand.data(), 0, int(cand.size()), guess, guessD, r, g, b);
     }
 
     // As Find, and also a lower bound on the squared distance to every other entry: the walk goes
     // on to the second nearest, and entries the cell's list leaves out are farther than its limit.
     int FindWithRunnerUp(double r, double g, double b, double& otherD)
     {
-        const Candidate* cand;
-        const int count = Candidates(r, g, b, cand);
+        const CellList& cell = Candidates(r, g, b);
+        const Candidate* cand = cell.list.data();
+        const int count = int(cell.list.size());
         int best = cand[0].index;
         double bestD = Dist2(cand[0].at, r, g, b);
         double second = std::numeric_limits<double>::infinity();
@@ -111,7 +103,7 @@ public:
                 second = std::min(second, d);
             }
         }
-        otherD = std::min(second, limit_[CellOf(r, g, b)]);
+        otherD = std::min(second, cell.limit);
         return best;
     }
 
@@ -125,6 +117,16 @@ private:
         double nearest;
         int index;
         Colour3 at;  // a copy of the entry: the walk reads nothing else
+    };
+    struct MostMoved {
+        double most = 0, next = 0;  // the greatest move on the cell's list, and the greatest of the rest
+        int who = -1;               // the entry that made the greatest
+    };
+    struct CellList {
+        std::vector<Candidate> list;
+        double limit = 0;      // every entry off the list is farther than this from the whole cell
+        double limitRoot = 0;  // its square root, when the entries' moves are given
+        MostMoved moved;       // likewise
     };
 
     // Entries past the first whose least distance exceeds the best found are farther than it.
@@ -147,22 +149,23 @@ private:
     }
 
     // The cell's list of candidates, nearest first; it is made on the first query in the cell.
-    int Candidates(double r, double g, double b, const Candidate*& cand)
+    const CellList& Candidates(double r, double g, double b)
     {
         const size_t cell = CellOf(r, g, b);
         std::atomic<uint8_t>& state = state_[cell];
-        if (state.load(std::memory_order_acquire) != Ready) {
-            uint8_t expected = Empty;
-            if (state.compare_exchange_strong(expected, Filling, std::memory_order_acquire)) {
-                Fill(cell, Cell(r), Cell(g), Cell(b));
-                state.store(Ready, std::memory_order_release);
-            } else {
-                while (state.load(std::memory_order_acquire) != Ready) std::this_thread::yield();
-            }
+        if (state.load(std::memory_order_acquire) == Ready) return cells_[cell];
+        uint8_t expected = Empty;
+        if (state.compare_exchange_strong(expected, Filling, std::memory_order_acquire)) {
+            Fill(cells_[cell], Cell(r), Cell(g), Cell(b));
+            state.store(Ready, std::memory_order_release);
+            return cells_[cell];
         }
-        const std::vector<Candidate>& list = lists_[cell];
-        cand = list.data();
-        return int(list.size());
+        if (expected == Ready) return cells_[cell];
+        // Another thread is making it: a copy of one's own is sooner than waiting. It lasts until
+        // the thread's next query.
+        thread_local CellList spare;
+        Fill(spare, Cell(r), Cell(g), Cell(b));
+        return spare;
     }
 
     // The least and greatest squared distance from every entry to every slab of cells along each
@@ -198,7 +201,7 @@ private:
         }
     }
 
-    void Fill(size_t cell, int cr, int cg, int cb)
+    void Fill(CellList& cell, int cr, int cg, int cb) const
     {
         const size_t n = entries_.size();
         const double* nr = slabNear_.data() + size_t(cr) * n;
@@ -242,16 +245,16 @@ private:
         for (size_t j = split; j-- > 0 && keep(j);) {
         }
         std::sort(order.begin(), order.begin() + ptrdiff_t(kept));
-        std::vector<Candidate>& list = lists_[cell];
+        std::vector<Candidate>& list = cell.list;
         list.resize(kept);
         for (size_t k = 0; k < kept; ++k) {
             const auto index = int(order[k] & 0xFF);
             list[k] = {std::bit_cast<double>(order[k] & ~uint64_t(0xFF)), index, entries_[size_t(index)]};
         }
-        limit_[cell] = limit;
+        cell.limit = limit;
         if (moved_) {
-            limitRoot_[cell] = std::sqrt(limit);
-            MostMoved& m = movedMost_[cell];
+            cell.limitRoot = std::sqrt(limit);
+            MostMoved& m = cell.moved;
             m = MostMoved{};
             for (const Candidate& c : list) {
                 const double v = (*moved_)[size_t(c.index)];
@@ -268,15 +271,8 @@ private:
 
     std::vector<Colour3> entries_;
     std::unique_ptr<std::atomic<uint8_t>[]> state_;
-    std::vector<std::vector<Candidate>> lists_;  // kept with their pages from one entry set to the next
-    std::vector<double> limit_;
-    struct MostMoved {
-        double most = 0, next = 0;  // the greatest move on the cell's list, and the greatest of the rest
-        int who = -1;               // the entry that made the greatest
-    };
+    std::vector<CellList> cells_;  // kept with their pages from one entry set to the next
     const std::vector<double>* moved_ = nullptr;
-    std::vector<MostMoved> movedMost_;
-    std::vector<double> limitRoot_;  // the square root of limit_, taken once per cell
     std::vector<int> byRed_;                 // the entries in order of red
     std::array<size_t, Cells> split_{};      // the first in that order at or past each slab's middle
     std::vector<double> slabNear_, slabFar_;  // [axis][cell along it][entry]
@@ -885,7 +881,11 @@ void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFind
             indexOf[i] = uint8_t(finder.Find(c.r, c.g, c.b));
         }
     });
-    for (size_t i = 0; i < pixels; ++i) output[i * 3 + 2] = indexOf[h.ofPixel[i]];
+    for (size_t i = 0; i < pixels; ++i) {
+        output[i * 3] = 0;
+        output[i * 3 + 1] = 0;
+        output[i * 3 + 2] = indexOf[h.ofPixel[i]];
+    }
 }
 
 void MapDithered(const uint8_t* input, uint8_t* output, int width, int height, const std::vector<Colour3>& pal,
@@ -942,13 +942,23 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
         if (h.colour.size() <= size_t(wanted)) {
             for (uint32_t key : h.colour) pal.push_back(ToColour3(key));
         } else {
-            WuCuts wu(h, ws.moments);
+            // Wu's cuts and the gathering of the points both read the histogram alone and write
+            // apart, so with many colours they go side by side.
+            // (The buffers are named here: inside the task, `ws` would be the helper's own.)
+            std::vector<Colour3> start;
+            bool buckets = false;
+            Workspace& mine = ws;
+            ParallelFor(2, h.colour.size() > 4096 ? 2 : 1, [&](size_t task) {
+                if (task == 0)
+                    start = WuCuts(h, mine.moments).Means(wanted, mine.owner);
+                else
+                    buckets = MakePoints(h, wanted, mine);
+            });
             // Colours are refined until they settle, or for 10 rounds: later rounds move the
             // palette less and less, and the last few hundredths of a decibel are not worth their
             // time. Buckets get 3 rounds, the first two overshooting the means: on photographs
             // that ends about as near to where they would settle as 5 plain rounds.
-            const bool buckets = MakePoints(h, wanted, ws);
-            pal = RefineKMeans(ws.points, wu.Means(wanted, ws.owner), wanted, buckets ? 3 : 10, buckets ? 1.8 : 1.0, ws);
+            pal = RefineKMeans(ws.points, std::move(start), wanted, buckets ? 3 : 10, buckets ? 1.8 : 1.0, ws);
             for (Colour3& c : pal) c = {double(ToByte(c.r)), double(ToByte(c.g)), double(ToByte(c.b))};
             if (!dithered) {
                 ws.guess.resize(h.colour.size());
@@ -963,12 +973,12 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
         }
     }
 
-    std::memset(output, 0, pixels * 3);
     NearestFinder& finder = ws.mapping;
     finder.Reset(pal);
-    if (dithered)
+    if (dithered) {
+        std::memset(output, 0, pixels * 3);
         MapDithered(input, output, width, height, pal, finder);
-    else
+    } else
         MapNearest(h, pal, finder, guess, output, pixels, ws.indexOf);
     // Keep the buffers for icon-sized pictures only.
     if (pixels > (size_t(1) << 20)) ws = Workspace{};
