@@ -171,9 +171,13 @@ private:
     // The least and greatest squared distance from every entry to every slab of cells along each
     // axis, so that filling a cell adds three numbers per entry instead of measuring the box again.
     // The sums below are taken in the same order as a direct measurement would take them.
+    // They are kept in order of red, the order in which a cell's list visits the entries.
     void MakeSlabs()
     {
         const size_t n = entries_.size();
+        byRed_.resize(n);
+        std::iota(byRed_.begin(), byRed_.end(), 0);
+        std::sort(byRed_.begin(), byRed_.end(), [&](int a, int b) { return entries_[size_t(a)].r < entries_[size_t(b)].r; });
         slabNear_.resize(3 * Cells * n);
         slabFar_.resize(3 * Cells * n);
         for (int a = 0; a < 3; ++a)
@@ -182,7 +186,8 @@ private:
                 double* nearOut = slabNear_.data() + (size_t(a) * Cells + size_t(c)) * n;
                 double* farOut = slabFar_.data() + (size_t(a) * Cells + size_t(c)) * n;
                 for (size_t i = 0; i < n; ++i) {
-                    const double v = a == 0 ? entries_[i].r : a == 1 ? entries_[i].g : entries_[i].b;
+                    const Colour3& e = entries_[size_t(byRed_[i])];
+                    const double v = a == 0 ? e.r : a == 1 ? e.g : e.b;
                     const double below = lo - v, above = v - hi;
                     const double nd = below > 0 ? below : above > 0 ? above : 0.0;
                     const double fd = std::max(std::abs(v - lo), std::abs(v - hi));
@@ -190,9 +195,6 @@ private:
                     farOut[i] = fd * fd;
                 }
             }
-        byRed_.resize(n);
-        std::iota(byRed_.begin(), byRed_.end(), 0);
-        std::sort(byRed_.begin(), byRed_.end(), [&](int a, int b) { return entries_[size_t(a)].r < entries_[size_t(b)].r; });
         for (int c = 0; c < Cells; ++c) {
             const double mid = double(c * Side) + Side / 2;
             split_[size_t(c)] = size_t(std::partition_point(byRed_.begin(), byRed_.end(), [&](int i) {
@@ -218,9 +220,8 @@ private:
         const size_t split = split_[size_t(cr)];
         double limit = std::numeric_limits<double>::infinity();
         const auto closer = [&](size_t j) {
-            const size_t i = size_t(byRed[j]);
-            if (fr[i] >= limit) return false;
-            limit = std::min(limit, fr[i] + fg[i] + fb[i]);
+            if (fr[j] >= limit) return false;
+            limit = std::min(limit, fr[j] + fg[j] + fb[j]);
             return true;
         };
         for (size_t j = split; j < n && closer(j); ++j) {
@@ -234,10 +235,9 @@ private:
         std::array<uint64_t, 256> order;
         size_t kept = 0;
         const auto keep = [&](size_t j) {
-            const size_t i = size_t(byRed[j]);
-            if (nr[i] > limit) return false;
-            const double nearest = nr[i] + ng[i] + nb[i];
-            if (nearest <= limit) order[kept++] = (std::bit_cast<uint64_t>(nearest) & ~uint64_t(0xFF)) | uint64_t(i);
+            if (nr[j] > limit) return false;
+            const double nearest = nr[j] + ng[j] + nb[j];
+            if (nearest <= limit) order[kept++] = (std::bit_cast<uint64_t>(nearest) & ~uint64_t(0xFF)) | uint64_t(byRed[j]);
             return true;
         };
         for (size_t j = split; j < n && keep(j); ++j) {
@@ -275,7 +275,7 @@ private:
     const std::vector<double>* moved_ = nullptr;
     std::vector<int> byRed_;                 // the entries in order of red
     std::array<size_t, Cells> split_{};      // the first in that order at or past each slab's middle
-    std::vector<double> slabNear_, slabFar_;  // [axis][cell along it][entry]
+    std::vector<double> slabNear_, slabFar_;  // [axis][cell along it][entry in order of red]
 };
 
 // Calls work(from, end) on spans that together cover 0..n once, shared out over the cores when
