@@ -325,11 +325,11 @@ void NearestOther(const std::vector<Colour3>& colours, double* least)
     }
 }
 
-// The distinct colours of a picture with their counts, and for every pixel the number of its colour.
+// The distinct colours of a picture with their counts, and its pixels in order of colour.
 struct Histogram {
     std::vector<uint32_t> colour;  // r << 16 | g << 8 | b
     std::vector<uint32_t> count;
-    std::vector<uint32_t> ofPixel;
+    std::vector<uint64_t> byColour;  // colour << 32 | the pixel's number
 };
 
 // What k-means clusters: each point stands for some pixels, by their number and the sums of their
@@ -397,7 +397,6 @@ void BuildHistogram(const uint8_t* input, size_t pixels, Workspace& ws)
     Histogram& h = ws.histogram;
     h.colour.clear();
     h.count.clear();
-    h.ofPixel.resize(pixels);
     for (size_t i = 0; i < pixels; ++i) {
         const uint32_t key = uint32_t(a[i] >> 32);
         if (h.colour.empty() || h.colour.back() != key) {
@@ -405,8 +404,8 @@ void BuildHistogram(const uint8_t* input, size_t pixels, Workspace& ws)
             h.count.push_back(0);
         }
         ++h.count.back();
-        h.ofPixel[size_t(uint32_t(a[i]))] = uint32_t(h.colour.size() - 1);
     }
+    h.byColour.swap(a);  // the sort takes the last call's buffer next time
 }
 
 Colour3 ToColour3(uint32_t key) { return {double(key >> 16 & 0xFF), double(key >> 8 & 0xFF), double(key & 0xFF)}; }
@@ -858,7 +857,7 @@ uint8_t ToByte(double v)
 // `guess`, when given, names for every distinct colour the entry it is likely to go to: its
 // cluster in k-means' last round.
 void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFinder& finder, const int* guess,
-                uint8_t* output, size_t pixels, std::vector<uint8_t>& indexOf)
+                uint8_t* output, std::vector<uint8_t>& indexOf)
 {
     // A quarter of the squared distance from each entry to its nearest other: a colour nearer to
     // the entry than that is nearer to it than to any other, by the triangle inequality. Entries
@@ -882,10 +881,14 @@ void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFind
             indexOf[i] = uint8_t(finder.Find(c.r, c.g, c.b));
         }
     });
-    for (size_t i = 0; i < pixels; ++i) {
-        output[i * 3] = 0;
-        output[i * 3 + 1] = 0;
-        output[i * 3 + 2] = indexOf[h.ofPixel[i]];
+    // The pixels come in order of colour: the colour's number goes up where the key changes.
+    size_t colour = 0;
+    for (const uint64_t v : h.byColour) {
+        colour += uint32_t(v >> 32) != h.colour[colour];
+        uint8_t* px = output + size_t(uint32_t(v)) * 3;
+        px[0] = 0;
+        px[1] = 0;
+        px[2] = indexOf[colour];
     }
 }
 
@@ -980,7 +983,7 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
         std::memset(output, 0, pixels * 3);
         MapDithered(input, output, width, height, pal, finder);
     } else
-        MapNearest(h, pal, finder, guess, output, pixels, ws.indexOf);
+        MapNearest(h, pal, finder, guess, output, ws.indexOf);
     // Keep the buffers for icon-sized pictures only.
     if (pixels > (size_t(1) << 20)) ws = Workspace{};
     return 0;
