@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
-#include <vector>
 
 size_t ParallelThreads(size_t n, size_t perThread)
 {
@@ -15,18 +17,31 @@ size_t ParallelThreads(size_t n, size_t perThread)
 
 void ParallelFor(size_t n, size_t threads, const std::function<void(size_t)>& work)
 {
-    std::atomic<size_t> next {0};
-    const auto run = [&] {
-        for (size_t i = next++; i < n; i = next++) work(i);
+    // The helpers are not waited for, only the indices: on a busy machine a helper may get its
+    // first turn long after the others have done everything, and then it finds nothing left and
+    // ends. So it holds the counters, never `work`, once the last index is handed out.
+    struct Shared {
+        std::atomic<size_t> next {0};
+        size_t done = 0;
+        std::mutex lock;
+        std::condition_variable allDone;
     };
-    std::vector<std::thread> pool;
+    const auto shared = std::make_shared<Shared>();
+    const auto run = [n, &work](Shared& s) {
+        for (size_t i = s.next++; i < n; i = s.next++) {
+            work(i);
+            const std::lock_guard<std::mutex> hold(s.lock);
+            if (++s.done == n) s.allDone.notify_all();
+        }
+    };
     for (size_t t = 1; t < std::min(threads, n); ++t) {
         try {
-            pool.emplace_back(run);
+            std::thread([shared, run] { run(*shared); }).detach();
         } catch (const std::system_error&) {
             break; // fewer threads; the calling one still works
         }
     }
-    run();
-    for (std::thread& t : pool) t.join();
+    run(*shared);
+    std::unique_lock<std::mutex> hold(shared->lock);
+    shared->allDone.wait(hold, [&] { return shared->done == n; });
 }

@@ -10,5 +10,6 @@
 size_t ParallelThreads(size_t n, size_t perThread);
 
 // Calls work(i) once for every i < n, on up to `threads` threads, and returns when every call has
-// returned. work must not throw.
+// returned; a helper the system has not yet run by then is not waited for, and ends without
+// calling work. work must not throw.
 void ParallelFor(size_t n, size_t threads, const std::function<void(size_t)>& work);

@@ -2,13 +2,18 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <memory>
 #include <numeric>
 #include <vector>
+
+#include "platform/parallel.h"
 
 namespace {
 
@@ -25,7 +30,10 @@ double Dist2(const Colour3& a, double r, double g, double b)
 // Exact nearest-colour search. Colour space is split into cells of 32 x 32 x 32; the first query in
 // a cell lists the entries that can be nearest to any point of it (those whose least distance to
 // the cell is within the smallest greatest distance of any entry), nearest first, and queries walk
-// that list only until the least distance alone exceeds the best found.
+// that list only until the least distance alone exceeds the best found. Queries may come from
+// several threads at once: whichever comes first to a cell makes its list for all; one that
+// comes while the list is being made makes its own copy rather than wait. A list depends on the
+// cell and the entries alone.
 class NearestFinder {
 public:
     NearestFinder() = default;
@@ -38,18 +46,14 @@ public:
     void Reset(const std::vector<Colour3>& entries, const std::vector<double>* moved = nullptr)
     {
         entries_.assign(entries.begin(), entries.end());
-        const size_t cells = size_t(Cells) * Cells * Cells;
-        start_.assign(cells, -1);
-        count_.assign(cells, 0);
-        limit_.assign(cells, 0.0);
-        moved_ = moved;
-        if (moved_) {
-            movedMost_.resize(cells);
-            limitRoot_.resize(cells);
+        constexpr size_t cells = size_t(Cells) * Cells * Cells;
+        if (!state_) {
+            state_ = std::make_unique<std::atomic<uint8_t>[]>(cells);
+            cells_.resize(cells);
         }
-        pool_.clear();
-        slabNear_.clear();
-        slabFar_.clear();
+        for (size_t c = 0; c < cells; ++c) state_[c].store(Empty, std::memory_order_relaxed);
+        moved_ = moved;
+        MakeSlabs();
     }
 
     // For a query point and the entry `own` it went to: the farthest any other entry of the
@@ -57,20 +61,17 @@ public:
     // the list are farther from the point than the limit, moved or not.
     double OthersMoved(double r, double g, double b, int own, double& limitDistance)
     {
-        const Candidate* cand;
-        Candidates(r, g, b, cand);
-        const size_t cell = CellOf(r, g, b);
-        limitDistance = limitRoot_[cell];
-        const MostMoved& m = movedMost_[cell];
+        const CellList& cell = Candidates(r, g, b);
+        limitDistance = cell.limitRoot;
+        const MostMoved& m = cell.moved;
         return own == m.who ? m.next : m.most;
     }
 
     // The index of the nearest entry; ties go to the lower index. Queries lie in 0..255.
     int Find(double r, double g, double b)
     {
-        const Candidate* cand;
-        const int count = Candidates(r, g, b, cand);
-        return Walk(cand, 1, count, cand[0].index, Dist2(cand[0].at, r, g, b), r, g, b);
+        const std::vector<Candidate>& cand = Candidates(r, g, b).list;
+        return Walk(cand.data(), 1, int(cand.size()), cand[0].index, Dist2(cand[0].at, r, g, b), r, g, b);
     }
 
     // As Find, starting from an entry that is likely nearest, at the given squared distance: the
@@ -78,17 +79,17 @@ public:
     // under the same rule, so the winner is the same.
     int FindFrom(double r, double g, double b, int guess, double guessD)
     {
-        const Candidate* cand;
-        const int count = Candidates(r, g, b, cand);
-        return Walk(cand, 0, count, guess, guessD, r, g, b);
+        const std::vector<Candidate>& cand = Candidates(r, g, b).list;
+        return Walk(cand.data(), 0, int(cand.size()), guess, guessD, r, g, b);
     }
 
     // As Find, and also a lower bound on the squared distance to every other entry: the walk goes
     // on to the second nearest, and entries the cell's list leaves out are farther than its limit.
     int FindWithRunnerUp(double r, double g, double b, double& otherD)
     {
-        const Candidate* cand;
-        const int count = Candidates(r, g, b, cand);
+        const CellList& cell = Candidates(r, g, b);
+        const Candidate* cand = cell.list.data();
+        const int count = int(cell.list.size());
         int best = cand[0].index;
         double bestD = Dist2(cand[0].at, r, g, b);
         double second = std::numeric_limits<double>::infinity();
@@ -102,19 +103,30 @@ public:
                 second = std::min(second, d);
             }
         }
-        otherD = std::min(second, limit_[CellOf(r, g, b)]);
+        otherD = std::min(second, cell.limit);
         return best;
     }
 
 private:
     static constexpr int Side = 32;
     static constexpr int Cells = 256 / Side;
+    enum : uint8_t { Empty, Filling, Ready };
     struct Candidate {
         // At most the least squared distance from the entry to the cell, and never less than the
         // value of the candidates before it on the list.
         double nearest;
         int index;
         Colour3 at;  // a copy of the entry: the walk reads nothing else
+    };
+    struct MostMoved {
+        double most = 0, next = 0;  // the greatest move on the cell's list, and the greatest of the rest
+        int who = -1;               // the entry that made the greatest
+    };
+    struct CellList {
+        std::vector<Candidate> list;
+        double limit = 0;      // every entry off the list is farther than this from the whole cell
+        double limitRoot = 0;  // its square root, when the entries' moves are given
+        MostMoved moved;       // likewise
     };
 
     // Entries past the first whose least distance exceeds the best found are farther than it.
@@ -137,20 +149,35 @@ private:
     }
 
     // The cell's list of candidates, nearest first; it is made on the first query in the cell.
-    int Candidates(double r, double g, double b, const Candidate*& cand)
+    const CellList& Candidates(double r, double g, double b)
     {
         const size_t cell = CellOf(r, g, b);
-        if (start_[cell] < 0) Fill(cell, Cell(r), Cell(g), Cell(b));
-        cand = pool_.data() + start_[cell];
-        return count_[cell];
+        std::atomic<uint8_t>& state = state_[cell];
+        if (state.load(std::memory_order_acquire) == Ready) return cells_[cell];
+        uint8_t expected = Empty;
+        if (state.compare_exchange_strong(expected, Filling, std::memory_order_acquire)) {
+            Fill(cells_[cell], Cell(r), Cell(g), Cell(b));
+            state.store(Ready, std::memory_order_release);
+            return cells_[cell];
+        }
+        if (expected == Ready) return cells_[cell];
+        // Another thread is making it: a copy of one's own is sooner than waiting. It lasts until
+        // the thread's next query.
+        thread_local CellList spare;
+        Fill(spare, Cell(r), Cell(g), Cell(b));
+        return spare;
     }
 
     // The least and greatest squared distance from every entry to every slab of cells along each
     // axis, so that filling a cell adds three numbers per entry instead of measuring the box again.
     // The sums below are taken in the same order as a direct measurement would take them.
+    // They are kept in order of red, the order in which a cell's list visits the entries.
     void MakeSlabs()
     {
         const size_t n = entries_.size();
+        byRed_.resize(n);
+        std::iota(byRed_.begin(), byRed_.end(), 0);
+        std::sort(byRed_.begin(), byRed_.end(), [&](int a, int b) { return entries_[size_t(a)].r < entries_[size_t(b)].r; });
         slabNear_.resize(3 * Cells * n);
         slabFar_.resize(3 * Cells * n);
         for (int a = 0; a < 3; ++a)
@@ -159,7 +186,8 @@ private:
                 double* nearOut = slabNear_.data() + (size_t(a) * Cells + size_t(c)) * n;
                 double* farOut = slabFar_.data() + (size_t(a) * Cells + size_t(c)) * n;
                 for (size_t i = 0; i < n; ++i) {
-                    const double v = a == 0 ? entries_[i].r : a == 1 ? entries_[i].g : entries_[i].b;
+                    const Colour3& e = entries_[size_t(byRed_[i])];
+                    const double v = a == 0 ? e.r : a == 1 ? e.g : e.b;
                     const double below = lo - v, above = v - hi;
                     const double nd = below > 0 ? below : above > 0 ? above : 0.0;
                     const double fd = std::max(std::abs(v - lo), std::abs(v - hi));
@@ -167,9 +195,6 @@ private:
                     farOut[i] = fd * fd;
                 }
             }
-        byRed_.resize(n);
-        std::iota(byRed_.begin(), byRed_.end(), 0);
-        std::sort(byRed_.begin(), byRed_.end(), [&](int a, int b) { return entries_[size_t(a)].r < entries_[size_t(b)].r; });
         for (int c = 0; c < Cells; ++c) {
             const double mid = double(c * Side) + Side / 2;
             split_[size_t(c)] = size_t(std::partition_point(byRed_.begin(), byRed_.end(), [&](int i) {
@@ -178,10 +203,9 @@ private:
         }
     }
 
-    void Fill(size_t cell, int cr, int cg, int cb)
+    void Fill(CellList& cell, int cr, int cg, int cb) const
     {
         const size_t n = entries_.size();
-        if (slabNear_.empty()) MakeSlabs();
         const double* nr = slabNear_.data() + size_t(cr) * n;
         const double* ng = slabNear_.data() + (size_t(Cells) + size_t(cg)) * n;
         const double* nb = slabNear_.data() + (size_t(2 * Cells) + size_t(cb)) * n;
@@ -196,9 +220,8 @@ private:
         const size_t split = split_[size_t(cr)];
         double limit = std::numeric_limits<double>::infinity();
         const auto closer = [&](size_t j) {
-            const size_t i = size_t(byRed[j]);
-            if (fr[i] >= limit) return false;
-            limit = std::min(limit, fr[i] + fg[i] + fb[i]);
+            if (fr[j] >= limit) return false;
+            limit = std::min(limit, fr[j] + fg[j] + fb[j]);
             return true;
         };
         for (size_t j = split; j < n && closer(j); ++j) {
@@ -209,63 +232,63 @@ private:
         // the mantissa cleared and its index put there. Cleared, a non-negative distance can only
         // fall, and it stays in order with the others, which is all a walk needs to stop early;
         // the winner of a walk does not depend on the order of candidates at equal distances.
-        order_.clear();
+        std::array<uint64_t, 256> order;
+        size_t kept = 0;
         const auto keep = [&](size_t j) {
-            const size_t i = size_t(byRed[j]);
-            if (nr[i] > limit) return false;
-            const double nearest = nr[i] + ng[i] + nb[i];
-            if (nearest <= limit) order_.push_back((std::bit_cast<uint64_t>(nearest) & ~uint64_t(0xFF)) | uint64_t(i));
+            if (nr[j] > limit) return false;
+            const double nearest = nr[j] + ng[j] + nb[j];
+            if (nearest <= limit) order[kept++] = (std::bit_cast<uint64_t>(nearest) & ~uint64_t(0xFF)) | uint64_t(byRed[j]);
             return true;
         };
         for (size_t j = split; j < n && keep(j); ++j) {
         }
         for (size_t j = split; j-- > 0 && keep(j);) {
         }
-        std::sort(order_.begin(), order_.end());
-        const size_t first = pool_.size();
-        pool_.resize(first + order_.size());
-        Candidate* out = pool_.data() + first;
-        for (const uint64_t key : order_) {
-            const auto index = int(key & 0xFF);
-            *out++ = {std::bit_cast<double>(key & ~uint64_t(0xFF)), index, entries_[size_t(index)]};
+        std::sort(order.begin(), order.begin() + ptrdiff_t(kept));
+        std::vector<Candidate>& list = cell.list;
+        list.resize(kept);
+        for (size_t k = 0; k < kept; ++k) {
+            const auto index = int(order[k] & 0xFF);
+            list[k] = {std::bit_cast<double>(order[k] & ~uint64_t(0xFF)), index, entries_[size_t(index)]};
         }
-        start_[cell] = int32_t(first);
-        limit_[cell] = limit;
+        cell.limit = limit;
         if (moved_) {
-            limitRoot_[cell] = std::sqrt(limit);
-            MostMoved& m = movedMost_[cell];
+            cell.limitRoot = std::sqrt(limit);
+            MostMoved& m = cell.moved;
             m = MostMoved{};
-            for (size_t i = first; i < pool_.size(); ++i) {
-                const double v = (*moved_)[size_t(pool_[i].index)];
+            for (const Candidate& c : list) {
+                const double v = (*moved_)[size_t(c.index)];
                 if (v > m.most) {
                     m.next = m.most;
                     m.most = v;
-                    m.who = pool_[i].index;
+                    m.who = c.index;
                 } else {
                     m.next = std::max(m.next, v);
                 }
             }
         }
-        count_[cell] = int32_t(pool_.size() - first);
     }
 
     std::vector<Colour3> entries_;
-    std::vector<int32_t> start_;
-    std::vector<int32_t> count_;
-    std::vector<double> limit_;
-    struct MostMoved {
-        double most = 0, next = 0;  // the greatest move on the cell's list, and the greatest of the rest
-        int who = -1;               // the entry that made the greatest
-    };
+    std::unique_ptr<std::atomic<uint8_t>[]> state_;
+    std::vector<CellList> cells_;  // kept with their pages from one entry set to the next
     const std::vector<double>* moved_ = nullptr;
-    std::vector<MostMoved> movedMost_;
-    std::vector<double> limitRoot_;  // the square root of limit_, taken once per cell
-    std::vector<Candidate> pool_;
-    std::vector<uint64_t> order_;
     std::vector<int> byRed_;                 // the entries in order of red
     std::array<size_t, Cells> split_{};      // the first in that order at or past each slab's middle
-    std::vector<double> slabNear_, slabFar_;  // [axis][cell along it][entry]
+    std::vector<double> slabNear_, slabFar_;  // [axis][cell along it][entry in order of red]
 };
+
+// Calls work(from, end) on spans that together cover 0..n once, shared out over the cores when
+// there is enough to pay for starting threads. Which thread takes a span changes nothing: each
+// index is worked on alone. Starting a thread costs the caller some tens of microseconds, about
+// what a quarter of a k-means round on a 256 x 256 picture takes, so no more than 4 are started.
+void ForEachSpan(size_t n, const std::function<void(size_t, size_t)>& work)
+{
+    constexpr size_t Span = 512, PerThread = 2048, MostThreads = 4;
+    const size_t spans = (n + Span - 1) / Span;
+    ParallelFor(spans, std::min(MostThreads, ParallelThreads(n, PerThread)),
+                [&](size_t s) { work(s * Span, std::min(n, (s + 1) * Span)); });
+}
 
 // For each of up to 256 colours, the least squared distance to any other (infinity when alone).
 // The colours are ordered by red, and the walk out from each one stops where the difference in red
@@ -302,11 +325,11 @@ void NearestOther(const std::vector<Colour3>& colours, double* least)
     }
 }
 
-// The distinct colours of a picture with their counts, and for every pixel the number of its colour.
+// The distinct colours of a picture with their counts, and its pixels in order of colour.
 struct Histogram {
     std::vector<uint32_t> colour;  // r << 16 | g << 8 | b
     std::vector<uint32_t> count;
-    std::vector<uint32_t> ofPixel;
+    std::vector<uint64_t> byColour;  // colour << 32 | the pixel's number
 };
 
 // What k-means clusters: each point stands for some pixels, by their number and the sums of their
@@ -334,6 +357,7 @@ struct Workspace {
     std::vector<Bucket> buckets;
     std::vector<int32_t> bucketTable;
     std::vector<int> assign;
+    std::vector<int> to;
     std::vector<int16_t> owner;  // the first centre to try for each cell of 8 x 8 x 8 levels
     std::vector<int> guess;  // for every distinct colour, its cluster in k-means' last round
     std::vector<double> err;
@@ -373,7 +397,6 @@ void BuildHistogram(const uint8_t* input, size_t pixels, Workspace& ws)
     Histogram& h = ws.histogram;
     h.colour.clear();
     h.count.clear();
-    h.ofPixel.resize(pixels);
     for (size_t i = 0; i < pixels; ++i) {
         const uint32_t key = uint32_t(a[i] >> 32);
         if (h.colour.empty() || h.colour.back() != key) {
@@ -381,8 +404,8 @@ void BuildHistogram(const uint8_t* input, size_t pixels, Workspace& ws)
             h.count.push_back(0);
         }
         ++h.count.back();
-        h.ofPixel[size_t(uint32_t(a[i]))] = uint32_t(h.colour.size() - 1);
     }
+    h.byColour.swap(a);  // the sort takes the last call's buffer next time
 }
 
 Colour3 ToColour3(uint32_t key) { return {double(key >> 16 & 0xFF), double(key >> 8 & 0xFF), double(key & 0xFF)}; }
@@ -627,6 +650,8 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
     // Set where lower[] holds the squared distance to the point's centre in the last round and
     // the bound still has to be made from it with that round's gaps.
     std::vector<uint8_t> pending(n, 0);
+    std::vector<int>& to = ws.to;  // each point's cluster found this round
+    to.resize(n);
     for (int round = 0; round < maxRounds; ++round) {
         for (size_t k = 0; k < centres.size(); ++k)
             drift[k] = std::sqrt(Dist2(before[k], centres[k].r, centres[k].g, centres[k].b));
@@ -641,8 +666,12 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
             reach[k] /= 4;
             gap[k] = 2 * std::sqrt(reach[k]);  // to the nearest other centre
         }
-        size_t changed = 0;
-        for (size_t i = 0; i < n; ++i) {
+        // Overshooting centres move too far for a bound to clear a point again: the bounds pay
+        // only for plain steps with a round to come.
+        const bool bounds = overshoot == 1.0 && round + 1 < maxRounds;
+        // Each point's search reads this round's centres and writes its own slots only, so the
+        // points are shared out over the cores; the sums are then moved in the order of the points.
+        const auto search = [&](size_t i) {
             const Colour3& p = points[i];
             int k = assign[i];
             double d = k >= 0 ? Dist2(centres[size_t(k)], p.r, p.g, p.b) : 0.0;
@@ -651,7 +680,8 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
                 // later round needs it: most points pass this test again.
                 lower[i] = d;
                 pending[i] = 1;
-                continue;  // its centre stays
+                to[i] = k;  // its centre stays
+                return;
             } else if (k < 0) {
                 // The first round: most points pass one of the tests next round, so the
                 // runner-up is not worth its longer walk here. The search starts from the mean
@@ -659,7 +689,11 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
                 const int seed = owner[WuCuts::OwnerOf(int(p.r), int(p.g), int(p.b))];
                 k = seed < 0 ? finder.Find(p.r, p.g, p.b)
                              : finder.FindFrom(p.r, p.g, p.b, seed, Dist2(centres[size_t(seed)], p.r, p.g, p.b));
-                d = Dist2(centres[size_t(k)], p.r, p.g, p.b);
+                lower[i] = 0;
+            } else if (!bounds) {
+                // No later round can use a bound: the search starts from the point's own centre
+                // and stops without looking for the runner-up. Nought is a bound that skips nothing.
+                k = finder.FindFrom(p.r, p.g, p.b, k, d);
                 lower[i] = 0;
             } else {
                 if (pending[i]) {
@@ -674,11 +708,18 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
                 if (!(clear > 0 && d < clear * clear)) {
                     double otherD;
                     k = finder.FindWithRunnerUp(p.r, p.g, p.b, otherD);
-                    d = Dist2(centres[size_t(k)], p.r, p.g, p.b);
                     lower[i] = std::sqrt(otherD);
                 }
             }
             pending[i] = 0;
+            to[i] = k;
+        };
+        ForEachSpan(n, [&](size_t from, size_t end) {
+            for (size_t i = from; i < end; ++i) search(i);
+        });
+        size_t changed = 0;
+        for (size_t i = 0; i < n; ++i) {
+            const int k = to[i];
             if (k == assign[i]) continue;
             ++changed;
             const Colour3& s = pts.sum[i];
@@ -816,7 +857,7 @@ uint8_t ToByte(double v)
 // `guess`, when given, names for every distinct colour the entry it is likely to go to: its
 // cluster in k-means' last round.
 void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFinder& finder, const int* guess,
-                uint8_t* output, size_t pixels, std::vector<uint8_t>& indexOf)
+                uint8_t* output, std::vector<uint8_t>& indexOf)
 {
     // A quarter of the squared distance from each entry to its nearest other: a colour nearer to
     // the entry than that is nearer to it than to any other, by the triangle inequality. Entries
@@ -828,17 +869,27 @@ void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFind
         for (size_t k = 0; k < pal.size(); ++k) reach[k] /= 4;
     }
     indexOf.resize(h.colour.size());
-    for (size_t i = 0; i < h.colour.size(); ++i) {
-        const Colour3 c = ToColour3(h.colour[i]);
-        if (guess && guess[i] >= 0) {
-            const size_t k = size_t(guess[i]);
-            const double d = Dist2(pal[k], c.r, c.g, c.b);
-            indexOf[i] = uint8_t(d < reach[k] ? int(k) : finder.FindFrom(c.r, c.g, c.b, int(k), d));
-            continue;
+    ForEachSpan(h.colour.size(), [&](size_t from, size_t end) {
+        for (size_t i = from; i < end; ++i) {
+            const Colour3 c = ToColour3(h.colour[i]);
+            if (guess && guess[i] >= 0) {
+                const size_t k = size_t(guess[i]);
+                const double d = Dist2(pal[k], c.r, c.g, c.b);
+                indexOf[i] = uint8_t(d < reach[k] ? int(k) : finder.FindFrom(c.r, c.g, c.b, int(k), d));
+                continue;
+            }
+            indexOf[i] = uint8_t(finder.Find(c.r, c.g, c.b));
         }
-        indexOf[i] = uint8_t(finder.Find(c.r, c.g, c.b));
+    });
+    // The pixels come in order of colour: the colour's number goes up where the key changes.
+    size_t colour = 0;
+    for (const uint64_t v : h.byColour) {
+        colour += uint32_t(v >> 32) != h.colour[colour];
+        uint8_t* px = output + size_t(uint32_t(v)) * 3;
+        px[0] = 0;
+        px[1] = 0;
+        px[2] = indexOf[colour];
     }
-    for (size_t i = 0; i < pixels; ++i) output[i * 3 + 2] = indexOf[h.ofPixel[i]];
 }
 
 void MapDithered(const uint8_t* input, uint8_t* output, int width, int height, const std::vector<Colour3>& pal,
@@ -895,13 +946,23 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
         if (h.colour.size() <= size_t(wanted)) {
             for (uint32_t key : h.colour) pal.push_back(ToColour3(key));
         } else {
-            WuCuts wu(h, ws.moments);
+            // Wu's cuts and the gathering of the points both read the histogram alone and write
+            // apart, so with many colours they go side by side.
+            // (The buffers are named here: inside the task, `ws` would be the helper's own.)
+            std::vector<Colour3> start;
+            bool buckets = false;
+            Workspace& mine = ws;
+            ParallelFor(2, h.colour.size() > 4096 ? 2 : 1, [&](size_t task) {
+                if (task == 0)
+                    start = WuCuts(h, mine.moments).Means(wanted, mine.owner);
+                else
+                    buckets = MakePoints(h, wanted, mine);
+            });
             // Colours are refined until they settle, or for 10 rounds: later rounds move the
             // palette less and less, and the last few hundredths of a decibel are not worth their
             // time. Buckets get 3 rounds, the first two overshooting the means: on photographs
             // that ends about as near to where they would settle as 5 plain rounds.
-            const bool buckets = MakePoints(h, wanted, ws);
-            pal = RefineKMeans(ws.points, wu.Means(wanted, ws.owner), wanted, buckets ? 3 : 10, buckets ? 1.8 : 1.0, ws);
+            pal = RefineKMeans(ws.points, std::move(start), wanted, buckets ? 3 : 10, buckets ? 1.8 : 1.0, ws);
             for (Colour3& c : pal) c = {double(ToByte(c.r)), double(ToByte(c.g)), double(ToByte(c.b))};
             if (!dithered) {
                 ws.guess.resize(h.colour.size());
@@ -916,13 +977,13 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
         }
     }
 
-    std::memset(output, 0, pixels * 3);
     NearestFinder& finder = ws.mapping;
     finder.Reset(pal);
-    if (dithered)
+    if (dithered) {
+        std::memset(output, 0, pixels * 3);
         MapDithered(input, output, width, height, pal, finder);
-    else
-        MapNearest(h, pal, finder, guess, output, pixels, ws.indexOf);
+    } else
+        MapNearest(h, pal, finder, guess, output, ws.indexOf);
     // Keep the buffers for icon-sized pictures only.
     if (pixels > (size_t(1) << 20)) ws = Workspace{};
     return 0;

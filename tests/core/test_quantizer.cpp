@@ -307,3 +307,37 @@ TEST(Quantizer, ComputedPaletteDependsOnThePictureAlone)
     EXPECT_EQ(elsewhere, first);
     EXPECT_EQ(elsewhereOut, firstOut);
 }
+
+TEST(Quantizer, CallsFromSeveralThreadsAtOnceMatchCallsAlone)
+{
+    // Each call shares its searches out over the cores; calls made at the same time from
+    // different threads (each with buffers of its own) must neither meet nor change a result.
+    // Smooth pictures of many colours take the buckets and every shared step.
+    std::vector<Bitmap24> pictures;
+    for (int p = 0; p < 4; ++p) {
+        Bitmap24 b(256, 256);
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x)
+                b.SetPixel(x, y, MakeColor((x + p * 40) % 256, (y * (p + 1)) % 256, (x * y / 128 + p * 17) % 256));
+        pictures.push_back(b);
+    }
+    std::vector<TPalette> alonePal(pictures.size());
+    std::vector<Bitmap24> aloneOut(pictures.size());
+    for (size_t p = 0; p < pictures.size(); ++p) {
+        alonePal[p] = DefaultPalette(ctColors256);
+        QuantizeToPalette(pictures[p], aloneOut[p], alonePal[p], 256, 0, 2);
+    }
+    std::vector<int> same(pictures.size(), 0);
+    std::vector<std::thread> callers;
+    for (size_t p = 0; p < pictures.size(); ++p)
+        callers.emplace_back([&, p] {
+            for (int again = 0; again < 3; ++again) {
+                TPalette pal = DefaultPalette(ctColors256);
+                Bitmap24 out;
+                QuantizeToPalette(pictures[p], out, pal, 256, 0, 2);
+                same[p] += pal == alonePal[p] && out == aloneOut[p];
+            }
+        });
+    for (std::thread& t : callers) t.join();
+    for (size_t p = 0; p < pictures.size(); ++p) EXPECT_EQ(same[p], 3) << "picture " << p;
+}
