@@ -1,7 +1,8 @@
 #pragma once
 // Work shared out over the processor's cores. Indices are handed out one at a time, so uneven
-// items balance themselves; the calling thread works too, so a machine that refuses new threads
-// still gets everything done, just on one core.
+// items balance themselves; the calling thread works too, so a machine that refuses new threads,
+// or whose threads are all busy, still gets everything done, just on fewer cores. The threads are
+// started once and sleep between calls.
 #include <cstddef>
 #include <functional>
 
@@ -10,6 +11,6 @@
 size_t ParallelThreads(size_t n, size_t perThread);
 
 // Calls work(i) once for every i < n, on up to `threads` threads, and returns when every call has
-// returned; a helper the system has not yet run by then is not waited for, and ends without
-// calling work. work must not throw.
+// returned; a thread that joins late finds nothing left and is not waited for. Calls may come
+// from several threads at once and from within work. work must not throw.
 void ParallelFor(size_t n, size_t threads, const std::function<void(size_t)>& work);

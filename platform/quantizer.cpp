@@ -280,11 +280,11 @@ private:
 
 // Calls work(from, end) on spans that together cover 0..n once, shared out over the cores when
 // there is enough to pay for starting threads. Which thread takes a span changes nothing: each
-// index is worked on alone. Starting a thread costs the caller some tens of microseconds, about
-// what a quarter of a k-means round on a 256 x 256 picture takes, so no more than 4 are started.
+// index is worked on alone. The runner's threads are parked between rounds and watch for the next
+// one, so even a k-means round of a 256 x 256 picture is worth sharing over every core.
 void ForEachSpan(size_t n, const std::function<void(size_t, size_t)>& work)
 {
-    constexpr size_t Span = 512, PerThread = 2048, MostThreads = 4;
+    constexpr size_t Span = 512, PerThread = 2048, MostThreads = 8;
     const size_t spans = (n + Span - 1) / Span;
     ParallelFor(spans, std::min(MostThreads, ParallelThreads(n, PerThread)),
                 [&](size_t s) { work(s * Span, std::min(n, (s + 1) * Span)); });

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/parallel.h"
@@ -42,6 +45,36 @@ TEST(ParallelFor, ShortCallsInARowAndCallsWithinCalls)
     std::vector<std::atomic<int>> cells(16 * 16);
     ParallelFor(16, 4, [&](size_t row) { ParallelFor(16, 4, [&](size_t col) { ++cells[row * 16 + col]; }); });
     for (const auto& c : cells) EXPECT_EQ(c.load(), 1);
+}
+
+// A child of fork() has none of the parent's threads, and may have been forked while one of them
+// held the runner's lock: its calls must still finish, on its own threads or on itself.
+TEST(ParallelFor, AForkedChildStillGetsItsWorkDone)
+{
+    std::atomic<int> warm {0};
+    ParallelFor(64, 8, [&](size_t) { ++warm; });
+    ASSERT_EQ(warm.load(), 64);
+    for (int round = 0; round < 5; ++round) {
+        // Keep the parent's threads busy taking and leaving work while it forks.
+        std::atomic<bool> stop {false};
+        std::thread busy([&] {
+            while (!stop) ParallelFor(32, 8, [](size_t) {});
+        });
+        const pid_t child = fork();
+        if (child == 0) {
+            alarm(20); // a child stuck on a lock dies instead of hanging the test
+            std::atomic<int> count {0};
+            ParallelFor(1000, 8, [&](size_t) { ++count; });
+            _exit(count.load() == 1000 ? 0 : 1);
+        }
+        stop = true;
+        busy.join();
+        ASSERT_GT(child, 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << "the child was killed by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
 }
 
 } // namespace
