@@ -148,7 +148,7 @@ for label, ours, peer in rows:
         continue
     o, oc = ms[ours]
     if peer is None:
-        print(f"{label:40} {o:9.3f} {'':>9} {'':>6}  (cpu {oc:.3f}; goal: at most 5 ms)")
+        print(f"{label:40} {o:9.4g} {'':>9} {'':>6}  (cpu {oc:.4g}; goal: at most 5 ms)")
         continue
     if isinstance(peer, tuple):
         pname, p = peer
@@ -158,7 +158,7 @@ for label, ours, peer in rows:
             continue
         pname, (p, pc) = peer, ms[peer]
     ratio = o / p if p > 0 else float("nan")
-    print(f"{label:40} {o:9.3f} {p:9.3f} {ratio:6.2f}  {pname} (cpu {oc:.3f} / {pc:.3f})")
+    print(f"{label:40} {o:9.4g} {p:9.4g} {ratio:6.2f}  {pname} (cpu {oc:.4g} / {pc:.4g})")
 if opened:
     print(f"  open: peak memory {opened['ours_MB']:.0f} MB, Qt's read {opened['qt_MB']:.0f} MB; "
           f"history written {opened['history_MB']:.1f} MB for an icon of {opened['icon_MB']:.1f} MB (whole processes)")
