@@ -74,6 +74,26 @@ TEST(Resample, ReductionMatchesTheAreaAverage)
     }
 }
 
+// Tall reductions gather many whole rows into one cell row: up to some 200 of them the sums are
+// kept in 16 bits, beyond in 32. White must stay white and noise must average right on both sides.
+TEST(Resample, TallReductionsSumEveryRowWithoutOverflow)
+{
+    for (auto [sh, dh] : {std::array{200, 1}, std::array{201, 1}, std::array{300, 1}, std::array{1000, 3}}) {
+        Bitmap24 white(3, sh);
+        white.Fill(0xFFFFFF);
+        Bitmap24 out(2, dh);
+        ResampleBitmap(white, out, 3, sh, 2, dh);
+        for (int y = 0; y < dh; ++y)
+            for (int x = 0; x < 2; ++x) ASSERT_EQ(out.Pixel(x, y), TColor(0xFFFFFF)) << sh << " rows to " << dh;
+        const Bitmap24 noise = NoiseBitmap(3, sh, unsigned(sh));
+        ResampleBitmap(noise, out, 3, sh, 2, dh);
+        for (int y = 0; y < dh; ++y)
+            for (int x = 0; x < 2; ++x)
+                for (int c = 0; c < 3; ++c)
+                    ASSERT_EQ(out.Row(y)[3 * x + c], ReferenceAverage(noise, 2, dh, x, y, c)) << sh << " rows to " << dh;
+    }
+}
+
 TEST(Resample, EnlargingSamplesWithoutHalfPixelOffsetAndMixedDirectionsGoBicubic)
 {
     const Bitmap24 src = NoiseBitmap(16, 16, 4);
