@@ -135,6 +135,7 @@ rows = [
     ("  the same, flattened and encoded (JPEG)", "BM_ExportOursInMemory/jpg", "BM_Peer_QImageSaveInMemory/jpg"),
     ("Icon of 7 formats, encoded in memory", "BM_WriteOursInMemory", "BM_Peer_LibpngEncode256"),
     ("Icon of 7 formats, written to disk", "BM_WriteOurs", "BM_Peer_LibpngEncode256"),
+    ("  the same, against that encode written as durably", "BM_WriteOurs", "BM_Peer_LibpngEncode256ToDisk"),
     ("Open 256 formats of 256 x 256, shown", "BM_OpenIcon256Formats", ("Qt QImageReader, every image", im["qt_open"])),
     ("Canvas repaint, 256 x 256 at zoom 3", "BM_FullRepaint256AtLargestZoom", "BM_PeerQtScaledDraw256"),
     ("One changed cell at zoom 16", "BM_OneCellRepaintAtZoom16", "BM_PeerQtWidgetRepaintOneCell"),
