@@ -224,13 +224,19 @@ void BM_ExportOurs(benchmark::State& state, const char* suffix)
     }
 }
 
+// The 256 x 256 format flattened on white, as the export writes it, as Qt's fastest image.
+QImage FlatPeerImage()
+{
+    Bitmap24 flat;
+    TIconFileAccess::FlattenOnWhite(Shared().formats[6], flat);
+    return flat.ToQImage(QImage::Format_RGB32);
+}
+
 void BM_Peer_QImageSave(benchmark::State& state, const char* suffix)
 {
     const Fixture& f = Shared();
     const QString path = f.dir.filePath(QStringLiteral("peer.") + QLatin1String(suffix));
-    Bitmap24 flat;
-    TIconFileAccess::FlattenOnWhite(f.formats[6], flat);
-    const QImage image = flat.ToQImage(QImage::Format_RGB32);
+    const QImage image = FlatPeerImage();
     const int quality = QLatin1String(suffix) == QLatin1String("jpg") ? 90 : -1;
     for (auto _ : state)
         if (!image.save(path, nullptr, quality)) state.SkipWithError("QImage::save failed");
@@ -240,9 +246,7 @@ void BM_Peer_QImageSaveDurable(benchmark::State& state, const char* suffix)
 {
     const Fixture& f = Shared();
     const QString path = f.dir.filePath(QStringLiteral("durable.") + QLatin1String(suffix));
-    Bitmap24 flat;
-    TIconFileAccess::FlattenOnWhite(f.formats[6], flat);
-    const QImage image = flat.ToQImage(QImage::Format_RGB32);
+    const QImage image = FlatPeerImage();
     const bool jpeg = QLatin1String(suffix) == QLatin1String("jpg");
     for (auto _ : state)
         if (!SaveDurably(path, [&](QIODevice& out) { return image.save(&out, jpeg ? "JPG" : "BMP", jpeg ? 90 : -1); })) {
@@ -274,9 +278,7 @@ void BM_ExportOursInMemory(benchmark::State& state, const char* suffix)
 
 void BM_Peer_QImageSaveInMemory(benchmark::State& state, const char* suffix)
 {
-    Bitmap24 flat;
-    TIconFileAccess::FlattenOnWhite(Shared().formats[6], flat);
-    const QImage image = flat.ToQImage(QImage::Format_RGB32);
+    const QImage image = FlatPeerImage();
     const bool jpeg = QLatin1String(suffix) == QLatin1String("jpg");
     for (auto _ : state) {
         QByteArray bytes;
