@@ -218,11 +218,9 @@ TAVRIN_WIDE_VECTORS void ShrinkAreaAverage(const Bitmap24& srcIn, Bitmap24& dst,
     // A pixel's three channels side by side in one vector, the fourth lane unused: each lane
     // takes exactly the operations, in the order, that its channel took alone.
     using Lanes = double __attribute__((vector_size(32)));
-    const auto pixelAt = [&](int i) {
-        Lanes v;
-        std::memcpy(&v, column.data() + size_t(i) * 3, sizeof v);
-        return v;
-    };
+    // Passed by reference: a vector returned by value would change the calling convention between
+    // the plain and the AVX2 build of this routine.
+    const auto loadPixel = [&](Lanes& v, int i) { std::memcpy(&v, column.data() + size_t(i) * 3, sizeof v); };
 
     // Writes destination row y from the sums gathered for it, and leaves those sums at zero for
     // the row after next (whole, and part, which the caller swaps with spill).
@@ -248,9 +246,13 @@ TAVRIN_WIDE_VECTORS void ShrinkAreaAverage(const Bitmap24& srcIn, Bitmap24& dst,
             carry = Lanes{0, 0, 0, 0};
             const int first = cellFirst[size_t(X)], last = cellFirst[size_t(X) + 1] - 1;
             if (last >= first) {
-                for (int i = first; i < last; ++i) sum += pixelAt(i);
+                Lanes v;
+                for (int i = first; i < last; ++i) {
+                    loadPixel(v, i);
+                    sum += v;
+                }
                 const double fx = fracX[size_t(last)];
-                const Lanes v = pixelAt(last);
+                loadPixel(v, last);
                 sum += v * fx;
                 carry = v * (1 - fx);
             }
