@@ -473,6 +473,9 @@ bool Tfrm_childwin::Save()
 
 Tfrm_childwin::TCloseAnswer Tfrm_childwin::AskToSave()
 {
+    // A text frame still open is placed first, as another tool would place it: the question then
+    // knows about the text, and a Yes saves it.
+    CommitText();
     if (!IsModified()) return TCloseAnswer::Close;
     const QString name = doc_.LibIconName.isEmpty() ? doc_.FileName : doc_.LibIconName;
     const TMsgResult answer =

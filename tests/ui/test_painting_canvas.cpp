@@ -16,6 +16,7 @@
 #include "model/tools/tool_options.h"
 #include "platform/ui/spin_edit.h"
 #include "support/bitmap_checks.h"
+#include "support/scripted_dialogs.h"
 #include "support/ui_helpers.h"
 #include "workspace/color_panel.h"
 #include "workspace/format_strip.h"
@@ -249,6 +250,26 @@ TEST_F(PaintingCanvasTest, ATextCommittedWithoutTouchingItsFrameReachesTheStripT
     Choose(tiPencil);
     EXPECT_EQ(LastStep(), QStringLiteral("Text"));
     EXPECT_GT(CountPixels(doc->FormatStrip->Canvas(), Red), 0);
+}
+
+TEST_F(PaintingCanvasTest, ClosingWithATextFrameOpenPlacesTheTextAndAsks)
+{
+    // The icon was untouched: only the open frame holds the person's text.
+    ScriptedDialogs dialogs;
+    ToolSettings().TextText = QStringLiteral("Ab");
+    Choose(tiText);
+    ASSERT_FALSE(doc->IsModified());
+    const std::vector<uint8_t> typed = PackedPixels(*Format().Bitmap);
+
+    dialogs.Answer({TMsgResult::Cancel});
+    EXPECT_FALSE(doc->close());
+    ASSERT_EQ(dialogs.Shown(),
+              QStringList{QStringLiteral("Save Icon: The icon 'paint.ico' has been modified. Do you want to save it?")});
+    // Cancel keeps the window with the text placed as one step, as another tool would place it.
+    EXPECT_EQ(doc->Document().LastTool, tiNone);
+    EXPECT_EQ(LastStep(), QStringLiteral("Text"));
+    EXPECT_EQ(PackedPixels(*Format().Bitmap), typed);
+    EXPECT_TRUE(doc->IsModified());
 }
 
 TEST_F(PaintingCanvasTest, DelDiscardsAnOpenTextFrameBeforeTheMenusShortcutSeesIt)
