@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <new>
 #include <set>
 #include <tuple>
@@ -239,6 +240,53 @@ bool ReadDirectedIconBytes(QFile& file, QByteArray& data)
 
 } // namespace
 
+namespace {
+
+// The two bitmaps of one parked image. One decode makes both, so whichever is reached second
+// takes what the first left behind.
+class TIconEntryPixels final : public Bitmap24Source {
+public:
+    explicit TIconEntryPixels(TIconImageSource source) : source_(std::move(source)) {}
+
+    Bitmap24 Produce(int role) const override
+    {
+        std::lock_guard lock(mutex_);
+        const int other = 1 - role;
+        if (spare_[role]) {
+            const std::unique_ptr<Bitmap24> kept = std::move(spare_[role]);
+            return std::move(*kept);
+        }
+        TIconImageRec decoded;
+        TIconFileAccess reader;
+        if (reader.ReadIconImageSource(source_, decoded) != 0 || !decoded.Bitmap || !decoded.Mask) return {};
+        std::unique_ptr<Bitmap24>& wanted = role == 0 ? decoded.Bitmap : decoded.Mask;
+        spare_[other] = std::move(role == 0 ? decoded.Mask : decoded.Bitmap);
+        return std::move(*wanted);
+    }
+
+private:
+    TIconImageSource source_;
+    mutable std::mutex mutex_;
+    mutable std::unique_ptr<Bitmap24> spare_[2];
+};
+
+void ParkFormat(TIconImageRec& format, const QByteArray& data, int entry)
+{
+    if (!format.Bitmap || !format.Mask) return;
+    auto pixels = std::make_shared<const TIconEntryPixels>(TIconImageSource{data, entry});
+    format.Bitmap->Park(pixels, 0);
+    format.Mask->Park(pixels, 1);
+}
+
+} // namespace
+
+bool IconBytesWorthKeeping(qint64 fileBytes, const TIconImageArray& formats, int from)
+{
+    qint64 pixelBytes = 0;
+    for (int i = std::max(from, 0); i < formats.Count(); ++i) pixelBytes += qint64(6) * formats[i].Width * formats[i].Height;
+    return fileBytes <= pixelBytes;
+}
+
 // One directory entry decoded ahead of the reader's walk over the directory.
 struct TDecodedEntry {
     int Entry = -1;
@@ -354,7 +402,7 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
         // of a read one image at a time.
         while (nextAhead < ahead.size() && ahead[nextAhead].Entry < k) ++nextAhead;
         if (nextAhead == ahead.size() || ahead[nextAhead].Entry != k) {
-            DecodeAhead(file, k, decoded, ahead);
+            DecodeAhead(file, k, decoded, ahead, sources ? &data : nullptr);
             nextAhead = 0;
         }
         TDecodedEntry& read = ahead[nextAhead++];
@@ -384,12 +432,19 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
         LastError = lastFailure.isEmpty() ? TextNotAvailable : lastFailure;
         return -1;
     }
+    // Bytes outweighing the pixels are not kept for them: the formats get their pixels now.
+    if (sources && !IconBytesWorthKeeping(data.size(), formats, before)) {
+        for (int i = before; i < formats.Count(); ++i) {
+            if (formats[i].Bitmap) formats[i].Bitmap->Bits();
+            if (formats[i].Mask) formats[i].Mask->Bits();
+        }
+    }
     LastError = QStringLiteral("Unknown error.");
     return 0;
 }
 
 void TIconFileAccess::DecodeAhead(const ByteReader& file, int first, const TBlockIndex& decoded,
-                                  std::vector<TDecodedEntry>& ahead)
+                                  std::vector<TDecodedEntry>& ahead, const QByteArray* parkOn)
 {
     ahead.clear();
     const int count = file.Sub(4, 2).U16();
@@ -420,6 +475,8 @@ void TIconFileAccess::DecodeAhead(const ByteReader& file, int first, const TBloc
         try {
             read.Result = reader.ReadDirEntry(view, read.Entry, read.Image);
             read.Error = reader.LastError;
+            // Parked at once, so a batch never holds more than one image's pixels per core.
+            if (read.Result == 0 && parkOn) ParkFormat(read.Image, *parkOn, read.Entry);
         } catch (const std::bad_alloc&) {
             read.OutOfMemory = true;
         } catch (...) {
@@ -752,7 +809,9 @@ bool TIconFileAccess::BuildIconData(const TIconImageArray& formats, QByteArray& 
     if (WriteDirectory(out, formats) != 0) return false;
     for (int i = 0; i < formats.Count(); ++i) {
         const size_t start = out.Size();
-        if (WriteIconImage(out, formats[i]) != 0) return false;
+        // Saving a large icon leaves the formats nobody looked at parked.
+        const TIconImageRec read = formats[i].IsParked() ? formats[i].ReadingCopy() : TIconImageRec{};
+        if (WriteIconImage(out, formats[i].IsParked() ? read : formats[i]) != 0) return false;
         const size_t entry = 6 + 16 * size_t(i);
         out.PatchU32(entry + 8, uint32_t(out.Size() - start));
         out.PatchU32(entry + 12, uint32_t(start));

@@ -34,6 +34,11 @@ struct TIconImageSource {
     int Entry = -1;
 };
 
+// Whether an icon file's bytes are worth keeping to decode its formats again: only while they are
+// smaller than the pixels they stand for (6 bytes a pixel, colour and mask), as any real icon's
+// are. A file padded with blocks that could not be read is not.
+bool IconBytesWorthKeeping(qint64 fileBytes, const TIconImageArray& formats, int from = 0);
+
 // The message for a path that names a pipe, a device or a folder instead of a file.
 QString NotRegularFileText(const QString& path);
 // Opens the file for reading only when what is opened is a regular file (links followed): the
@@ -56,7 +61,9 @@ public:
     // order. -1 with "File not found.", NotRegularFileText or "The file format is not available."
     // (or the system's text when the file cannot be read). Only the header, the directory and
     // the blocks it points at are read, each block up to a few megabytes.
-    // With sources given, it receives one source per format added, in the same order.
+    // With sources given, it receives one source per format added, in the same order, and the
+    // formats' bitmaps come parked on their sources while the file's bytes are worth keeping
+    // (IconBytesWorthKeeping): decoded once to be checked, then made again on first use.
     int32_t LoadIconFile(const QString& fileName, TIconImageArray& formats,
                          std::vector<TIconImageSource>* sources = nullptr);
     // The same on a file the caller opened for reading (and checked to be a regular file).
@@ -118,7 +125,9 @@ private:
     using TBlockIndex = std::map<std::tuple<uint64_t, uint64_t, uint16_t>, int>;
     // Decodes, on all cores, a batch of the directory's entries from `first` on: `first` itself
     // and the following ones whose block is neither in `decoded` nor met before in the batch.
-    void DecodeAhead(const ByteReader& file, int first, const TBlockIndex& decoded, std::vector<TDecodedEntry>& ahead);
+    // With parkOn given (the bytes `file` reads), each image read is parked on its entry there.
+    void DecodeAhead(const ByteReader& file, int first, const TBlockIndex& decoded, std::vector<TDecodedEntry>& ahead,
+                     const QByteArray* parkOn);
     int32_t ReadDirEntry(ByteReader& file, int index, TIconImageRec& format);
     int32_t ReadDibImage(ByteReader& block, TIconImageRec& format);
     int32_t ReadPngImage(ByteReader& block, int entryBits, TIconImageRec& format);

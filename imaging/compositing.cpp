@@ -158,6 +158,11 @@ void CompositeOnBitmap(const Bitmap24& bitmap, const Bitmap24& mask, const Bitma
 
 void DrawIconImage(Bitmap24& canvas, const Rect& rect, TColor ground, const TIconImageRec& rec)
 {
+    // A thumbnail of a parked format leaves it parked.
+    if (rec.IsParked()) {
+        DrawIconImage(canvas, rect, ground, rec.ReadingCopy());
+        return;
+    }
     if (HasPixels(rec) && rect.Width() > 0 && rect.Height() > 0 &&
         (rec.Width < rect.Width() || rec.Height < rect.Height())) {
         // Enlarged (the zoomed views): straight onto the canvas, and only what lands inside it.
@@ -174,6 +179,11 @@ void DrawIconImage(Bitmap24& canvas, const Rect& rect, TColor ground, const TIco
 
 void DrawIconImage(QPainter& canvas, const Rect& rect, TColor ground, const TIconImageRec& rec)
 {
+    // A thumbnail of a parked format leaves it parked.
+    if (rec.IsParked()) {
+        DrawIconImage(canvas, rect, ground, rec.ReadingCopy());
+        return;
+    }
     Bitmap24 tempScratch, tempBuffer;
     const Bitmap24* scaled = ScaledComposite(rect, ground, rec, nullptr, tempScratch, tempBuffer);
     if (scaled) canvas.drawImage(rect.Left, rect.Top, scaled->ConstImage(), 0, 0, rect.Width(), rect.Height());

@@ -15,6 +15,16 @@ TIconImageRec TIconImageRec::Clone() const
     return copy;
 }
 
+bool TIconImageRec::IsParked() const { return (Bitmap && Bitmap->IsParked()) || (Mask && Mask->IsParked()); }
+
+TIconImageRec TIconImageRec::ReadingCopy() const
+{
+    TIconImageRec copy = Clone();
+    if (copy.Bitmap) copy.Bitmap->Bits();
+    if (copy.Mask) copy.Mask->Bits();
+    return copy;
+}
+
 TIconImageRec& TIconImageArray::Add()
 {
     items_.push_back(std::make_unique<TIconImageRec>());

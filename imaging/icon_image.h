@@ -52,6 +52,12 @@ struct TIconImageRec {
 
     // A deep copy with bitmaps of its own (missing bitmaps stay missing).
     TIconImageRec Clone() const;
+    // Whether either bitmap waits parked (Bitmap24::Park), as the formats of a large icon that
+    // nobody has looked at yet do.
+    bool IsParked() const;
+    // A deep copy with its pixels made: a parked format is read once (drawn, written) without
+    // its own pixels coming back for good.
+    TIconImageRec ReadingCopy() const;
 };
 
 // The formats of one icon in order. Formats keep their addresses while the array grows or shrinks

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 Bitmap24::Bitmap24(int width, int height, UnsetPixels)
@@ -14,18 +15,45 @@ Bitmap24::Bitmap24(int width, int height, UnsetPixels)
     for (int y = 0; y < height_; ++y) std::memset(Row(y) + rowBytes, 0xFF, size_t(stride_) - rowBytes);
 }
 
-Bitmap24::Bitmap24(const Bitmap24& other)
-    : width_(other.width_), height_(other.height_), stride_(other.stride_), size_(other.size_)
+namespace {
+
+// Unparking takes a lock of a few shared by all bitmaps, picked by address: a bitmap costs
+// nothing more, and two threads reaching one parked bitmap make its pixels once.
+std::mutex& LockOf(const Bitmap24* bitmap)
 {
-    if (size_ == 0) return;
-    data_ = std::make_unique_for_overwrite<uint8_t[]>(size_);
-    std::memcpy(data_.get(), other.data_.get(), size_);
+    static std::mutex locks[64];
+    return locks[(reinterpret_cast<uintptr_t>(bitmap) >> 6) % 64];
 }
+
+} // namespace
+
+Bitmap24::Bitmap24(const Bitmap24& other) { CopyFrom(other); }
 
 Bitmap24& Bitmap24::operator=(const Bitmap24& other)
 {
-    if (this == &other) return *this;
-    if (size_ != other.size_) {
+    if (this != &other) CopyFrom(other);
+    return *this;
+}
+
+void Bitmap24::CopyFrom(const Bitmap24& other)
+{
+    if (other.parked_.load(std::memory_order_acquire)) {
+        std::lock_guard lock(LockOf(&other));
+        if (other.parked_.load(std::memory_order_relaxed)) {
+            width_ = other.width_;
+            height_ = other.height_;
+            stride_ = other.stride_;
+            size_ = other.size_;
+            data_.reset();
+            source_ = other.source_;
+            role_ = other.role_;
+            parked_.store(true, std::memory_order_release);
+            return;
+        }
+    }
+    source_.reset();
+    parked_.store(false, std::memory_order_release);
+    if (size_ != other.size_ || !data_) {
         data_ = other.size_ > 0 ? std::make_unique_for_overwrite<uint8_t[]>(other.size_) : nullptr;
         size_ = other.size_;
     }
@@ -33,12 +61,13 @@ Bitmap24& Bitmap24::operator=(const Bitmap24& other)
     width_ = other.width_;
     height_ = other.height_;
     stride_ = other.stride_;
-    return *this;
 }
 
 Bitmap24::Bitmap24(Bitmap24&& other) noexcept
     : width_(std::exchange(other.width_, 0)), height_(std::exchange(other.height_, 0)),
-      stride_(std::exchange(other.stride_, 0)), data_(std::move(other.data_)), size_(std::exchange(other.size_, 0))
+      stride_(std::exchange(other.stride_, 0)), data_(std::move(other.data_)), size_(std::exchange(other.size_, 0)),
+      source_(std::move(other.source_)), role_(other.role_),
+      parked_(other.parked_.exchange(false, std::memory_order_acq_rel))
 {
 }
 
@@ -50,7 +79,32 @@ Bitmap24& Bitmap24::operator=(Bitmap24&& other) noexcept
     stride_ = std::exchange(other.stride_, 0);
     data_ = std::move(other.data_);
     size_ = std::exchange(other.size_, 0);
+    source_ = std::move(other.source_);
+    role_ = other.role_;
+    parked_.store(other.parked_.exchange(false, std::memory_order_acq_rel), std::memory_order_release);
     return *this;
+}
+
+void Bitmap24::Park(std::shared_ptr<const Bitmap24Source> source, int role)
+{
+    if (!source || IsEmpty()) return;
+    data_.reset();
+    source_ = std::move(source);
+    role_ = role;
+    parked_.store(true, std::memory_order_release);
+}
+
+void Bitmap24::UnparkSlow() const
+{
+    std::lock_guard lock(LockOf(this));
+    if (!parked_.load(std::memory_order_relaxed)) return;
+    Bitmap24 made = source_->Produce(role_);
+    // Sources are made from bytes that decoded once to this very size; should one still differ,
+    // white pixels keep every reader inside the bitmap.
+    if (made.width_ != width_ || made.height_ != height_ || made.IsParked()) made = Bitmap24(width_, height_);
+    data_ = std::move(made.data_);
+    source_.reset();
+    parked_.store(false, std::memory_order_release);
 }
 
 void Bitmap24::SetSize(int width, int height)
@@ -82,6 +136,13 @@ void Bitmap24::SetPixel(int x, int y, TColor c)
 void Bitmap24::Fill(TColor c)
 {
     if (IsEmpty()) return;
+    // Every pixel is written next: parked pixels need not be made first.
+    if (IsParked()) {
+        Bitmap24 fresh(width_, height_, UnsetPixels{});
+        data_ = std::move(fresh.data_);
+        source_.reset();
+        parked_.store(false, std::memory_order_release);
+    }
     uint8_t* first = Row(0);
     for (int x = 0; x < width_; ++x) WritePixel(first + x * 3, c);
     for (int y = 1; y < height_; ++y) std::memcpy(Row(y), first, size_t(width_) * 3);

@@ -2,6 +2,7 @@
 // The one working bitmap of the program: 24 bits per pixel, rows top to bottom, each row blue,
 // green, red bytes padded to a multiple of four. A new bitmap is white. For drawing it hands out a
 // QImage (Format_BGR888) over the same memory, so QPainter writes straight into our bytes.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -11,6 +12,18 @@
 
 #include "platform/color.h"
 #include "platform/rect.h"
+
+class Bitmap24;
+
+// Makes again the pixels of a bitmap that was parked (see Bitmap24::Park): e.g. one image of an
+// icon file, decoded once when the file was read and dropped until someone looks at it.
+class Bitmap24Source {
+public:
+    virtual ~Bitmap24Source() = default;
+    // The pixels of the bitmap with this role, of exactly the size the parked bitmap has. Called
+    // from any thread, at most once per parked bitmap.
+    virtual Bitmap24 Produce(int role) const = 0;
+};
 
 class Bitmap24 {
 public:
@@ -42,10 +55,10 @@ public:
     // Negative sizes count as 0; sides above MaxSide are clamped.
     void SetSize(int width, int height);
 
-    uint8_t* Row(int y) { return data_.get() + size_t(y) * size_t(stride_); }
-    const uint8_t* Row(int y) const { return data_.get() + size_t(y) * size_t(stride_); }
-    uint8_t* Bits() { return data_.get(); }
-    const uint8_t* Bits() const { return data_.get(); }
+    uint8_t* Row(int y) { Unpark(); return data_.get() + size_t(y) * size_t(stride_); }
+    const uint8_t* Row(int y) const { Unpark(); return data_.get() + size_t(y) * size_t(stride_); }
+    uint8_t* Bits() { Unpark(); return data_.get(); }
+    const uint8_t* Bits() const { Unpark(); return data_.get(); }
     size_t ByteCount() const { return size_; }
 
     // Pixel as a colour value (r + g*256 + b*65536); outside the bitmap reads 0 and writes nothing.
@@ -67,13 +80,31 @@ public:
 
     friend bool operator==(const Bitmap24& a, const Bitmap24& b);
 
+    // Drops the pixels, keeping the size: the source makes them again the first time anyone
+    // reaches them, from any thread. A large icon holds only the images a person has looked at.
+    // Copies of a parked bitmap share its source and stay parked.
+    void Park(std::shared_ptr<const Bitmap24Source> source, int role);
+    bool IsParked() const { return parked_.load(std::memory_order_acquire); }
+
 private:
+    void Unpark() const
+    {
+        if (parked_.load(std::memory_order_acquire)) UnparkSlow();
+    }
+    void UnparkSlow() const;
+    // Takes the other bitmap's pixels or its parking.
+    void CopyFrom(const Bitmap24& other);
+
     int width_ = 0;
     int height_ = 0;
     int stride_ = 0;
     // Plain new[] memory (std::vector would zero it first), size_ bytes.
-    std::unique_ptr<uint8_t[]> data_;
+    // Written by the one thread that unparks, under its lock, before parked_ is cleared.
+    mutable std::unique_ptr<uint8_t[]> data_;
     size_t size_ = 0;
+    mutable std::shared_ptr<const Bitmap24Source> source_;
+    int role_ = 0;
+    mutable std::atomic<bool> parked_{false};
 };
 
 inline int Bitmap24Stride(int width) { return ((width * 3) + 3) & ~3; }

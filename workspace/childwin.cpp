@@ -339,13 +339,10 @@ void Tfrm_childwin::AddImageFormats(const TIconImageArray& formats)
 
 void Tfrm_childwin::AddOpenedFormats(TIconImageArray&& formats, const std::vector<TIconImageSource>& sources)
 {
-    // The file's bytes are kept only while they are smaller than the pixels they stand for, as
-    // any real icon's are; a file padded with blocks that could not be read gets written steps.
-    qint64 pixelBytes = 0;
-    for (int i = 0; i < formats.Count(); ++i) pixelBytes += qint64(6) * formats[i].Width * formats[i].Height;
+    // A file whose bytes are not worth keeping (IconBytesWorthKeeping) gets written steps.
     qint64 keptBytes = 0;
     for (const TIconImageSource& source : sources) keptBytes = std::max<qint64>(keptBytes, source.Data.size());
-    const bool withSources = sources.size() == size_t(formats.Count()) && keptBytes <= pixelBytes;
+    const bool withSources = sources.size() == size_t(formats.Count()) && IconBytesWorthKeeping(keptBytes, formats);
     AddFormats(formats.Count(), [&](int i) { return doc_.AppendFormat(std::move(formats[i])); },
                withSources ? &sources : nullptr);
 }

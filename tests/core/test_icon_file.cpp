@@ -684,10 +684,37 @@ TEST(IconFileReader, EachFormatsSourceDecodesToTheSameFormatAgain)
         ASSERT_EQ(fa.ReadIconImageSource(sources[size_t(i)], again), 0) << i;
         EXPECT_TRUE(SameFormat(again, formats[i])) << i;
     }
-    // Reading without sources is unchanged.
-    TIconImageArray plain;
+    // Read with sources, the formats come parked and are made again to the same pixels, also
+    // the one sharing another's block; read without, they are not parked.
+    TIconImageArray parked, plain;
+    sources.clear();
+    ASSERT_EQ(fa.LoadIconData(data, parked, &sources), 0);
     ASSERT_EQ(fa.LoadIconData(data, plain), 0);
-    EXPECT_EQ(plain.Count(), 3);
+    ASSERT_EQ(plain.Count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(parked[i].Bitmap->IsParked() && parked[i].Mask->IsParked()) << i;
+        EXPECT_FALSE(plain[i].Bitmap->IsParked() || plain[i].Mask->IsParked()) << i;
+        const TIconImageRec copy = parked[i].Clone();
+        EXPECT_TRUE(copy.Bitmap->IsParked()) << i;
+        EXPECT_TRUE(SameFormat(parked[i], plain[i])) << i;
+        EXPECT_TRUE(SameFormat(copy, plain[i])) << i;
+    }
+    // Written, they give the same bytes and stay parked.
+    TIconImageArray written;
+    ASSERT_EQ(fa.LoadIconData(data, written, &sources), 0);
+    QByteArray fromParked, fromPlain;
+    ASSERT_TRUE(fa.BuildIconData(written, fromParked));
+    ASSERT_TRUE(fa.BuildIconData(plain, fromPlain));
+    EXPECT_EQ(fromParked, fromPlain);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(written[i].IsParked()) << i;
+    // Bytes outweighing the pixels they stand for are not kept for them.
+    const QByteArray padded = IconWithBlocks({block(0), QByteArray(64 * 1024, 'x')}, {4, 32});
+    TIconImageArray unparked;
+    sources.clear();
+    ASSERT_EQ(fa.LoadIconData(padded, unparked, &sources), 0);
+    ASSERT_EQ(unparked.Count(), 1);
+    EXPECT_FALSE(unparked[0].Bitmap->IsParked() || unparked[0].Mask->IsParked());
+    EXPECT_TRUE(SameFormat(unparked[0], plain[0]));
     // A source that names no entry fails without touching the record.
     TIconImageRec rec = SolidFormat(4, 4, ctTrueColor);
     EXPECT_EQ(fa.ReadIconImageSource(TIconImageSource{data, 4}, rec), -1);

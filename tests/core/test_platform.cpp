@@ -9,7 +9,10 @@
 #include <QPainter>
 #include <QSysInfo>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
+#include <vector>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -55,6 +58,74 @@ TEST(Bitmap24, ResizeKeepsOverlapAndWhitensTheRest)
     b.SetSize(-3, 7);
     EXPECT_TRUE(b.IsEmpty());
     EXPECT_TRUE(b.Image().isNull());
+}
+
+namespace {
+
+// Makes a bitmap whose pixel (x, y) is x + 3y + role, counting its calls.
+class CountingSource final : public Bitmap24Source {
+public:
+    Bitmap24 Produce(int role) const override
+    {
+        ++calls;
+        Bitmap24 b(7, 5);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 7; ++x) b.SetPixel(x, y, TColor(x + 3 * y + role));
+        return b;
+    }
+    mutable std::atomic<int> calls{0};
+};
+
+} // namespace
+
+TEST(Bitmap24, AParkedBitmapIsMadeOnceWhenReachedAndItsCopiesShareTheParking)
+{
+    auto source = std::make_shared<CountingSource>();
+    Bitmap24 b(7, 5);
+    b.Park(source, 1);
+    EXPECT_TRUE(b.IsParked());
+    EXPECT_EQ(b.Width(), 7);
+    EXPECT_EQ(b.ByteCount(), size_t(b.Stride()) * 5);
+
+    // Copies and moves keep the parking; nothing is made until pixels are reached.
+    Bitmap24 copy = b;
+    Bitmap24 assigned(2, 2);
+    assigned = copy;
+    Bitmap24 moved = std::move(assigned);
+    EXPECT_TRUE(copy.IsParked());
+    EXPECT_TRUE(moved.IsParked());
+    EXPECT_EQ(source->calls, 0);
+
+    // Eight threads reaching one parked bitmap at once get it made once, all the same.
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 8; ++t)
+        threads.emplace_back([&] {
+            if (b.Pixel(6, 4) != TColor(6 + 12 + 1) || b.Row(1)[2] != 4) ++wrong; // blue, green, red
+        });
+    for (std::thread& t : threads) t.join();
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(source->calls, 1);
+    EXPECT_FALSE(b.IsParked());
+    EXPECT_EQ(b.Row(0)[7 * 3], 0xFF); // the row padding is white, as in every bitmap
+
+    // Each copy makes its own pixels; writing to one leaves the others alone.
+    moved.SetPixel(0, 0, 0x123456);
+    EXPECT_EQ(copy.Pixel(0, 0), TColor(1));
+    EXPECT_EQ(source->calls, 3);
+    // Filling, or resizing to the same size, makes nothing; a resize keeps the pixels made.
+    Bitmap24 filled = b;
+    Bitmap24 parked(7, 5);
+    parked.Park(source, 0);
+    filled = parked;
+    filled.Fill(0xABCDEF);
+    parked.SetSize(7, 5);
+    EXPECT_EQ(source->calls, 3);
+    EXPECT_EQ(filled.Pixel(3, 3), TColor(0xABCDEF));
+    parked.SetSize(9, 5);
+    EXPECT_EQ(parked.Pixel(6, 4), TColor(6 + 12));
+    EXPECT_EQ(parked.Pixel(8, 4), TColor(0xFFFFFF));
+    EXPECT_EQ(source->calls, 4);
 }
 
 TEST(CopyBitmapRect, ClipsOnBothSidesAndOverlapsWithinOneBitmap)

@@ -509,10 +509,17 @@ TEST_F(OpenSaveTest, AManyFormatIconOpensWithoutUndoFilesAndUndoesToItsFormatsAs
     for (const QString& file : QviFilesUnder(model.HistoryDir())) historyBytes += QFileInfo(file).size();
     EXPECT_LE(historyBytes, 2 * iconBytes);
 
+    // Only the format shown has its pixels; the others, their thumbnails drawn, wait parked.
+    QTest::qWait(50);
+    for (int i = 0; i < 39; ++i) EXPECT_TRUE(doc->Images()[i].Bitmap->IsParked()) << i;
+    EXPECT_FALSE(doc->Images()[39].Bitmap->IsParked());
+    ExpectSameImage(doc->Images()[39], asOpened[39], "shown");
+
     // The format before the last, edited through the window; the file on disk is then replaced.
     doc->setFocus();
     QTest::keyClick(doc, Qt::Key_Left);
     ASSERT_EQ(main->ActiveImage(), &doc->Images()[38]);
+    ExpectSameImage(doc->Images()[38], asOpened[38], "shown second");
     main->act_effect_InvertColor->trigger();
     EXPECT_EQ(StepCaptions(), (QStringList{"New", "Invert Color"}));
     WriteIcon(path, {16});
