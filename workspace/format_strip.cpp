@@ -15,6 +15,7 @@
 #include "imaging/compositing.h"
 #include "imaging/imaging_state.h"
 #include "model/document_model.h"
+#include "platform/parallel.h"
 
 // The strip picture itself: shows the canvas and reports presses and left-button drags.
 class TStripImage : public QWidget {
@@ -245,12 +246,27 @@ void TFormatStrip::DrawCells(int from, int to)
             p.drawText(textRect, Qt::AlignLeft | Qt::AlignTop, label);
         }
     }
-    for (const int i : pending) {
-        Rect r = FormatThumbnailRect(formats, i);
-        r.Left -= canvasFrom_;
-        r.Right -= canvasFrom_;
-        if (!r.IsEmpty()) DrawIconImage(canvas_, r, Imaging().BackgroundColor, formats[i]);
-        cellDrawn_[size_t(i)] = 1;
+    // Parked formats (a large icon's, not looked at yet) are decoded on all cores a few at a time,
+    // into copies that go once drawn; the drawing itself shares one scale buffer.
+    const size_t batch = 2 * ParallelThreads(pending.size(), 1);
+    std::vector<TIconImageRec> read;
+    for (size_t start = 0; start < pending.size(); start += batch) {
+        const size_t count = std::min(batch, pending.size() - start);
+        read.clear();
+        read.resize(count);
+        ParallelFor(count, ParallelThreads(count, 1), [&](size_t k) {
+            const TIconImageRec& f = formats[pending[start + k]];
+            if (f.IsParked()) read[k] = f.ReadingCopy();
+        });
+        for (size_t k = 0; k < count; ++k) {
+            const int i = pending[start + k];
+            Rect r = FormatThumbnailRect(formats, i);
+            r.Left -= canvasFrom_;
+            r.Right -= canvasFrom_;
+            const TIconImageRec& f = formats[i].IsParked() ? read[k] : formats[i];
+            if (!r.IsEmpty()) DrawIconImage(canvas_, r, Imaging().BackgroundColor, f);
+            cellDrawn_[size_t(i)] = 1;
+        }
     }
 }
 

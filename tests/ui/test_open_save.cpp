@@ -17,6 +17,7 @@
 #include "platform/bytes.h"
 #include "platform/ui/work_area.h"
 #include "support/ui_helpers.h"
+#include "workspace/format_strip.h"
 #include "workspace/history_form.h"
 
 namespace {
@@ -514,6 +515,12 @@ TEST_F(OpenSaveTest, AManyFormatIconOpensWithoutUndoFilesAndUndoesToItsFormatsAs
     for (int i = 0; i < 39; ++i) EXPECT_TRUE(doc->Images()[i].Bitmap->IsParked()) << i;
     EXPECT_FALSE(doc->Images()[39].Bitmap->IsParked());
     ExpectSameImage(doc->Images()[39], asOpened[39], "shown");
+    // A strip of every cell, drawn from the parked formats, is the one drawn from decoded ones.
+    TFormatStrip fromParked, fromDecoded;
+    fromParked.DrawFormats(doc->Images(), 39, false);
+    fromDecoded.DrawFormats(asOpened, 39, false);
+    EXPECT_TRUE(fromParked.Canvas() == fromDecoded.Canvas());
+    EXPECT_TRUE(doc->Images()[0].IsParked());
 
     // The format before the last, edited through the window; the file on disk is then replaced.
     doc->setFocus();
