@@ -186,10 +186,12 @@ void TGradientBox::mouseDoubleClickEvent(QMouseEvent* event)
 
 // ---- the preset list ----
 
-TPresetCombo::TPresetCombo(Bitmap24* presetBitmap, QWidget* parent) : QComboBox(parent), presetBitmap_(presetBitmap)
+TPresetCombo::TPresetCombo(Bitmap24* presetBitmap, QWidget* parent)
+    : TOwnerDrawnCombo(parent), presetBitmap_(presetBitmap)
 {
-    setItemDelegate(new TPresetDelegate(presetBitmap, this));
 }
+
+QAbstractItemDelegate* TPresetCombo::MakeItemDelegate() { return new TPresetDelegate(presetBitmap_, this); }
 
 void TPresetCombo::DrawItem(QPainter& painter, const QRect& rect, int index, bool focused, Bitmap24& presetBitmap)
 {

@@ -12,6 +12,7 @@
 #include "imaging/paint.h"
 #include "model/tool_settings_gradient.h"
 #include "platform/bitmap24.h"
+#include "platform/ui/owner_drawn_combo.h"
 #include "workspace/base_form.h"
 
 class QCheckBox;
@@ -47,7 +48,7 @@ private:
 };
 
 // The preset list: every item, and the closed box, shows its preset's gradient instead of a text.
-class TPresetCombo : public QComboBox {
+class TPresetCombo : public TOwnerDrawnCombo {
     Q_OBJECT
 public:
     static constexpr int ItemHeight = 15;
@@ -58,6 +59,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    QAbstractItemDelegate* MakeItemDelegate() override;
 
 private:
     Bitmap24* presetBitmap_;

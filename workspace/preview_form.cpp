@@ -35,8 +35,6 @@ Tfrm_preview::Tfrm_preview(QWidget* parent)
     Image2->move(56, 259);
     connect(Image2, &TSwatchBar::Picked, this, &Tfrm_preview::Redraw);
 
-    ShowPicture();
-
     DocumentPeers().PreviewShowImage = [this](const TIconImageArray* formats, int index) { ShowImage(formats, index); };
     DocumentPeers().PreviewForgetFormats = [this](const TIconImageArray* formats) { ForgetFormats(formats); };
 }
@@ -59,11 +57,27 @@ void Tfrm_preview::ShowImage(const TIconImageArray* formats, int index)
 void Tfrm_preview::Redraw()
 {
     if (!ShownFormats_ || ShownFormats_->IsEmpty()) return;
+    // Every edit of the active format lands here; while the window is hidden the picture is only
+    // drawn when someone looks at it.
+    pictureStale_ = true;
+    labelStale_ = true;
+    if (isVisible()) ShowPicture();
+}
+
+void Tfrm_preview::DrawPicture() const
+{
+    pictureStale_ = false;
+    if (!ShownFormats_ || ShownFormats_->IsEmpty()) return;
     const TIconImageRec* f = ShownFormats_->At(ShownIndex_);
     if (!f) return;
     picture_.Fill(0xFFFFFF);
     DrawIconImage(picture_, PreviewTarget(f->Width, f->Height), Imaging().BackgroundColor, *f);
-    ShowPicture();
+}
+
+const Bitmap24& Tfrm_preview::Picture() const
+{
+    if (pictureStale_) DrawPicture();
+    return picture_;
 }
 
 void Tfrm_preview::PickBackground(int x)
@@ -80,14 +94,21 @@ void Tfrm_preview::ForgetFormats(const TIconImageArray* formats)
     ShownFormats_ = nullptr;
     ShownIndex_ = 0;
     // What stays on screen must not be a picture of an icon that is no longer open.
+    pictureStale_ = false;
     picture_.Fill(0xFFFFFF);
-    ShowPicture();
+    labelStale_ = true;
+    if (isVisible()) ShowPicture();
 }
 
-void Tfrm_preview::ShowPicture() { Image1->setPixmap(QPixmap::fromImage(picture_.ToQImage())); }
+void Tfrm_preview::ShowPicture()
+{
+    labelStale_ = false;
+    Image1->setPixmap(QPixmap::fromImage(Picture().ToQImage()));
+}
 
 void Tfrm_preview::setVisible(bool visible)
 {
+    if (visible && labelStale_) ShowPicture();
     Tfrm_base::setVisible(visible);
     if (const auto& shown = FramePeers().PreviewShown) shown(isVisible());
 }

@@ -34,8 +34,8 @@ public:
 
     const TIconImageArray* ShownFormats() const { return ShownFormats_; }
     int ShownIndex() const { return ShownIndex_; }
-    // The picture as last drawn.
-    const Bitmap24& Picture() const { return picture_; }
+    // The picture of the stored format as it is now (drawn here when the hidden window put it off).
+    const Bitmap24& Picture() const;
 
     void setVisible(bool visible) override;
 
@@ -43,11 +43,14 @@ public:
     TSwatchBar* Image2 = nullptr;
 
 private:
+    void DrawPicture() const;
     void ShowPicture();
 
     const TIconImageArray* ShownFormats_ = nullptr;
     int ShownIndex_ = 0;
-    Bitmap24 picture_{PictureSize, PictureSize};
+    mutable Bitmap24 picture_{PictureSize, PictureSize};
+    mutable bool pictureStale_ = false; // a redraw put off while hidden
+    bool labelStale_ = true;            // the picture on screen is not yet picture_
 };
 
 // The one preview window while it exists.

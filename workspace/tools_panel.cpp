@@ -85,11 +85,12 @@ QIcon StyleGlyph(int mode, bool ellipse)
 
 // ---- TShapeTypeCombo ----------------------------------------------------------------------
 
-TShapeTypeCombo::TShapeTypeCombo(bool ellipse, QWidget* parent) : QComboBox(parent), ellipse_(ellipse)
+TShapeTypeCombo::TShapeTypeCombo(bool ellipse, QWidget* parent) : TOwnerDrawnCombo(parent), ellipse_(ellipse)
 {
     addItems({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")});
-    setItemDelegate(new TShapeTypeDelegate(this));
 }
+
+QAbstractItemDelegate* TShapeTypeCombo::MakeItemDelegate() { return new TShapeTypeDelegate(this); }
 
 void TShapeTypeCombo::DrawItem(QPainter& painter, const QRect& rect, int index, bool focused) const
 {

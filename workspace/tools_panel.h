@@ -20,6 +20,7 @@
 #include "model/tool_previews.h"
 #include "model/tool_settings.h"
 #include "platform/bitmap24.h"
+#include "platform/ui/owner_drawn_combo.h"
 #include "workspace/base_form.h"
 
 class QButtonGroup;
@@ -34,7 +35,7 @@ class TSpinEdit;
 class TTrackBar;
 
 // The shape-type combo of a shape page: items "0", "1", "2" drawn as the shape they stand for.
-class TShapeTypeCombo : public QComboBox {
+class TShapeTypeCombo : public TOwnerDrawnCombo {
     Q_OBJECT
 public:
     static constexpr int ItemHeight = 30;
@@ -46,6 +47,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    QAbstractItemDelegate* MakeItemDelegate() override;
 
 private:
     bool ellipse_;

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QAbstractItemView>
 #include <QPushButton>
 #include <QPainter>
 #include <QTest>
@@ -262,6 +263,24 @@ TEST_F(GradientColorTest, EveryHandleOnOnePosition)
     QTest::mousePress(form->PaintBox1, Qt::LeftButton, {}, Body(3));
     EXPECT_EQ(form->Model.SelectedIndex, 0);
     QTest::mouseRelease(form->PaintBox1, Qt::LeftButton, {}, Body(3));
+}
+
+// Opened, the list draws every preset as its gradient, 15 pixels high.
+TEST_F(GradientColorTest, PresetListDrawsGradientsWhenOpened)
+{
+    QTest::mouseClick(form->ComboBox1, Qt::LeftButton);
+    QAbstractItemView* list = form->ComboBox1->view();
+    ASSERT_TRUE(list->isVisible());
+    EXPECT_EQ(list->sizeHintForRow(0), TPresetCombo::ItemHeight);
+    const QImage shown = list->viewport()->grab().toImage();
+    // Preset 1 runs through the hue circle: red at its left end, cyan half-way.
+    const QRect item = list->visualRect(form->ComboBox1->model()->index(1, 0));
+    EXPECT_EQ(item.height(), TPresetCombo::ItemHeight);
+    EXPECT_EQ(FromQRgb(shown.pixel(item.left() + 4, item.top() + 7)), MakeColor(255, 0, 0));
+    const int half = (item.width() - 8) / 2;
+    EXPECT_EQ(ColorR(FromQRgb(shown.pixel(item.left() + 4 + half, item.top() + 7))), 0);
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_FALSE(list->isVisible());
 }
 
 TEST_F(GradientColorTest, PresetsAndInverse)

@@ -57,9 +57,45 @@ TEST_F(PreviewTest, FormatShowsCentredAtItsOwnSize)
     EXPECT_EQ(p.Pixel(120, 120), 0x00FF00u);
     EXPECT_EQ(PreviewTarget(255, 1), MakeRect(0, 127, 255, 128));
 
-    // What is on screen is the picture.
+    // What is on screen once shown is the picture.
+    preview.show();
     const QImage shown = preview.Image1->pixmap().toImage();
     EXPECT_EQ(QColor(shown.pixel(121, 121)), QColor(255, 0, 0));
+}
+
+// Hidden, the window draws nothing until it is shown or asked for its picture; shown, it shows
+// the last format it was given, and from then on every change at once.
+TEST_F(PreviewTest, HiddenItDrawsOnlyWhenShown)
+{
+    TIconImageArray formats;
+    formats.Add(RedFormat());
+    formats.Add(SolidFormat(16, 16, ctTrueAlpha, 0x00FF00, 0)).Mask->SetPixel(0, 0, 0xFFFFFF);
+    imaging.BackgroundColor = 0x123456;
+    for (int i = 0; i < 6; ++i) preview.ShowImage(&formats, i % 2);
+    ASSERT_FALSE(preview.isVisible());
+
+    preview.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+    const auto onScreen = [&](int x, int y) {
+        const QRgb c = preview.Image1->grab().toImage().pixel(x, y);
+        return MakeColor(qRed(c), qGreen(c), qBlue(c));
+    };
+    EXPECT_EQ(onScreen(128, 128), 0x00FF00u);
+    EXPECT_EQ(onScreen(120, 120), 0x123456u); // the transparent corner shows the background
+    EXPECT_EQ(onScreen(119, 130), 0xFFFFFFu);
+    EXPECT_EQ(preview.Picture().Pixel(128, 128), 0x00FF00u);
+
+    preview.ShowImage(&formats, 0);
+    EXPECT_EQ(onScreen(128, 128), Red);
+    ClickSwatch(0);
+    EXPECT_EQ(onScreen(120, 120), 0xFFFFFFu);
+
+    // Hidden again, a closing document still leaves a blank picture behind when it is next shown.
+    preview.hide();
+    preview.ShowImage(&formats, 1);
+    preview.ForgetFormats(&formats);
+    preview.show();
+    EXPECT_EQ(onScreen(128, 128), 0xFFFFFFu);
 }
 
 TEST_F(PreviewTest, SwatchesSetTheBackgroundAndRedrawAtOnce)

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPainter>
 #include <QPushButton>
 #include <QTabBar>
@@ -623,6 +624,29 @@ TEST_F(MainWindowTest, ToolsWindowIsMadeOnFirstShowBesideTheMainWindow)
     QObject* window = doc->parentWidget() ? static_cast<QObject*>(doc->parentWidget()) : doc;
     delete window;
     EXPECT_EQ(ToolSettings().LastDocument, nullptr);
+}
+
+// The open list draws the same shapes as the closed box, each item 30 pixels high.
+TEST_F(ToolsPanelTest, ShapeTypeListDrawsShapesWhenOpened)
+{
+    QTest::mouseClick(w->btn_Rect, Qt::LeftButton);
+    ASSERT_EQ(w->CurrentPage(), w->tab_rect);
+    TShapeTypeCombo* combo = w->cmb_RectType;
+    combo->setCurrentIndex(0);
+    QTest::mouseClick(combo, Qt::LeftButton);
+    QAbstractItemView* list = combo->view();
+    ASSERT_TRUE(list->isVisible());
+    EXPECT_EQ(list->sizeHintForRow(0), TShapeTypeCombo::ItemHeight);
+    const QImage shown = list->viewport()->grab().toImage();
+    const QRect filled = list->visualRect(combo->model()->index(2, 0));
+    const QRect empty = list->visualRect(combo->model()->index(0, 0));
+    EXPECT_EQ(filled.height(), TShapeTypeCombo::ItemHeight);
+    EXPECT_EQ(shown.pixel(filled.center()), qRgb(0x99, 0x99, 0xFF));
+    EXPECT_NE(shown.pixel(empty.center()), qRgb(0x99, 0x99, 0xFF));
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_EQ(combo->currentIndex(), 1);
 }
 
 TEST_F(ToolsPanelTest, ShapeTypeCombosDrawTheirItemsAsShapes)
