@@ -9,20 +9,24 @@
 
 #include "platform/small_routines.h"
 
-TSpinEdit::TSpinEdit(QWidget* parent) : QAbstractSpinBox(parent)
+TSpinEdit::TSpinEdit(QWidget* parent) : QAbstractSpinBox(parent) { Init(0); }
+
+TSpinEdit::TSpinEdit(int minValue, int maxValue, int value, QWidget* parent) : QAbstractSpinBox(parent)
+{
+    min_ = minValue;
+    max_ = std::max(minValue, maxValue);
+    Init(std::clamp(value, Low(), High()));
+}
+
+void TSpinEdit::Init(int value)
 {
     setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     setAccelerated(false);
     setKeyboardTracking(true);
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
-    lineEdit()->setText(QStringLiteral("0"));
+    // Laid out once, with the value it starts with: setting a text shapes it.
+    lineEdit()->setText(QString::number(value));
     connect(lineEdit(), &QLineEdit::textChanged, this, &TSpinEdit::Changed);
-}
-
-TSpinEdit::TSpinEdit(int minValue, int maxValue, int value, QWidget* parent) : TSpinEdit(parent)
-{
-    SetRange(minValue, maxValue);
-    SetValue(value);
 }
 
 void TSpinEdit::SetRange(int minValue, int maxValue)

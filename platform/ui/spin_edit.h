@@ -65,6 +65,8 @@ private:
     int Low() const;
     int High() const;
 
+    void Init(int value);
+
     int min_ = 0;
     int max_ = 0;
     int increment_ = 1;
