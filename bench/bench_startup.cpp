@@ -1,7 +1,8 @@
 // Start-up time: from process start to the main window shown with one 7-format icon open,
 // against a bare Qt program that shows an empty QMainWindow, and the same start over a 50 MB
 // "position.cfg" full of impossible values. All run offscreen as fresh processes of this same
-// executable, so all pay the same loading of the program's libraries.
+// executable, so all pay the same loading of the program's libraries. The last rows give what
+// each window made hidden at every start costs to make, in this process.
 //
 //     build/bench/bench_startup
 //
@@ -25,11 +26,21 @@
 #include <QTemporaryDir>
 
 #include "bench/bench_child.h"
+#include "creators/cartoon_option_form.h"
+#include "creators/photo_to_icon_form.h"
 #include "iconfiles/file_access.h"
 #include "imaging/icon_image.h"
 #include "platform/app_paths.h"
 #include "app/app_windows.h"
+#include "workspace/dialogs/about_form.h"
+#include "workspace/dialogs/add_new_image_form.h"
+#include "workspace/dialogs/dele_icon_image_form.h"
+#include "workspace/font_form.h"
+#include "workspace/gradient_color.h"
+#include "workspace/icon_lib_form.h"
 #include "workspace/main_form.h"
+#include "workspace/paste_form.h"
+#include "workspace/preview_form.h"
 
 
 namespace {
@@ -38,6 +49,8 @@ std::string g_self;
 std::string g_icon;
 std::string g_settings;
 std::string g_hostileSettings;
+std::string g_windowSettings;
+char* g_argv0 = nullptr;
 
 int RunTavrin(int argc, char** argv, const char* settings, const char* icon)
 {
@@ -104,6 +117,40 @@ void BM_StartTavrinOver50MBPositionFile(benchmark::State& state)
 }
 BENCHMARK(BM_StartTavrinOver50MBPositionFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
+// The windows hidden at start, each made and freed again and again in this process; the first one
+// made (untimed) pays for the style, the fonts and the shared tables.
+template <class Window>
+void BM_MakeHiddenWindow(benchmark::State& state)
+{
+    static int argc = 1;
+    static QApplication* app = [] {
+        auto* a = new QApplication(argc, &g_argv0);
+        AppPaths::SetBaseDirForTesting(QString::fromStdString(g_windowSettings));
+        return a;
+    }();
+    (void)app;
+    delete new Window;
+    for (auto _ : state) {
+        auto* window = new Window;
+        state.PauseTiming();
+        delete window;
+        state.ResumeTiming();
+    }
+}
+#define HIDDEN_WINDOW_ROW(Window) \
+    BENCHMARK(BM_MakeHiddenWindow<Window>)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(40)
+// In the order the program makes them.
+HIDDEN_WINDOW_ROW(Tfrm_about);
+HIDDEN_WINDOW_ROW(Tfrm_add_new_image);
+HIDDEN_WINDOW_ROW(Tfrm_GradientColor);
+HIDDEN_WINDOW_ROW(Tfrm_font);
+HIDDEN_WINDOW_ROW(Tfrm_Icon_Lib);
+HIDDEN_WINDOW_ROW(Tfrm_Paste);
+HIDDEN_WINDOW_ROW(Tfrm_DeleIconImage);
+HIDDEN_WINDOW_ROW(Tfrm_preview);
+HIDDEN_WINDOW_ROW(Tfrm_PhotoToIcon);
+HIDDEN_WINDOW_ROW(Tfrm_CartoonOption);
+
 // 50 MB: every window's section with the largest values, then junk.
 bool WriteHostilePositionFile(const QString& path)
 {
@@ -158,13 +205,17 @@ int main(int argc, char** argv)
     if (g_self.empty()) return 1;
     const QString sound = QDir(work.path()).filePath(QStringLiteral("sound"));
     const QString hostile = QDir(work.path()).filePath(QStringLiteral("hostile"));
+    const QString windows = QDir(work.path()).filePath(QStringLiteral("windows"));
     g_settings = sound.toStdString();
     g_hostileSettings = hostile.toStdString();
+    g_windowSettings = windows.toStdString();
+    g_argv0 = argv[0];
     g_icon = QDir(work.path()).filePath(QStringLiteral("seven.ico")).toStdString();
     {
         int qtArgc = 1;
         QGuiApplication app(qtArgc, argv);
-        if (!QDir().mkpath(sound) || !QDir().mkpath(hostile) || !CopyAssets(sound) || !CopyAssets(hostile)) return 1;
+        for (const QString& folder : {sound, hostile, windows})
+            if (!QDir().mkpath(folder) || !CopyAssets(folder)) return 1;
         if (!WriteHostilePositionFile(QDir(hostile).filePath(QStringLiteral("position.cfg")))) return 1;
         if (!WriteSevenFormatIcon(QString::fromStdString(g_icon))) return 1;
     }
