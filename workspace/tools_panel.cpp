@@ -240,7 +240,9 @@ QWidget* Tfrm_tools_panel::AddPage(const QString& name, const QString& title)
 {
     auto* page = new QWidget;
     page->setObjectName(name);
-    pgc_Tools->addTab(page, title);
+    // The page selectors are never seen, so they go untitled: each page added lays all of them
+    // out again, measuring every title.
+    pgc_Tools->addTab(page, QString());
     if (name != QLatin1String("tab_welcome")) {
         TFormBuilder p(page);
         p.Label(QStringLiteral("lbl_") + name.mid(4) + QStringLiteral("Title"), title, 8, 6, true);
