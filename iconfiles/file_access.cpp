@@ -452,6 +452,7 @@ void TIconFileAccess::DecodeAhead(const ByteReader& file, int first, const TBloc
     // images per core keep that small while every core stays busy.
     const size_t batch = 4 * ParallelThreads(size_t(count - first), 1);
     std::set<std::tuple<uint64_t, uint64_t, uint16_t>> inBatch;
+    int64_t batchPixels = 0;
     for (int k = first; k < count && ahead.size() < batch; ++k) {
         ByteReader entry = file.Sub(6 + 16 * uint64_t(k), 16);
         entry.Skip(6);
@@ -467,8 +468,12 @@ void TIconFileAccess::DecodeAhead(const ByteReader& file, int first, const TBloc
         TDecodedEntry& read = ahead.emplace_back();
         read.Entry = k;
         read.Image.Id = -1;
+        const int w = entry.Sub(0, 1).U8(), h = entry.Sub(1, 1).U8();
+        batchPixels += int64_t(w ? w : 256) * (h ? h : 256);
     }
-    ParallelFor(ahead.size(), ParallelThreads(ahead.size(), 1), [&](size_t i) {
+    // A few small images (a usual icon) decode faster than threads wake up for them.
+    const size_t threads = batchPixels < 256 * 256 ? 1 : ParallelThreads(ahead.size(), 1);
+    ParallelFor(ahead.size(), threads, [&](size_t i) {
         TDecodedEntry& read = ahead[i];
         TIconFileAccess reader;
         ByteReader view = file;
