@@ -2,6 +2,7 @@
 // the size and pixel bounds, and never crash.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include <QByteArray>
 
@@ -21,5 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Whatever was read can be written again.
     QByteArray out;
     if (!formats.IsEmpty() && !fa.BuildIconData(formats, out)) __builtin_trap();
+    // Read again with its pixels parked, each format is made again exactly as read.
+    TIconImageArray parked;
+    std::vector<TIconImageSource> sources;
+    fa.LoadIconData(bytes, parked, &sources);
+    if (parked.Count() != formats.Count() || sources.size() != size_t(formats.Count())) __builtin_trap();
+    for (int i = 0; i < parked.Count(); ++i)
+        if (!(*parked[i].Bitmap == *formats[i].Bitmap) || !(*parked[i].Mask == *formats[i].Mask)) __builtin_trap();
     return 0;
 }
