@@ -285,9 +285,7 @@ private:
 void ForEachSpan(size_t n, const std::function<void(size_t, size_t)>& work)
 {
     constexpr size_t Span = 512, PerThread = 2048, MostThreads = 8;
-    const size_t spans = (n + Span - 1) / Span;
-    ParallelFor(spans, std::min(MostThreads, ParallelThreads(n, PerThread)),
-                [&](size_t s) { work(s * Span, std::min(n, (s + 1) * Span)); });
+    ParallelForSpans(n, Span, std::min(MostThreads, ParallelThreads(n, PerThread)), work);
 }
 
 // For each of up to 256 colours, the least squared distance to any other (infinity when alone).
@@ -330,6 +328,7 @@ struct Histogram {
     std::vector<uint32_t> colour;  // r << 16 | g << 8 | b
     std::vector<uint32_t> count;
     std::vector<uint64_t> byColour;  // colour << 32 | the pixel's number
+    std::vector<uint32_t> first;     // where each colour's pixels start in byColour, and the end
 };
 
 // What k-means clusters: each point stands for some pixels, by their number and the sums of their
@@ -350,6 +349,7 @@ struct Bucket {
 struct Workspace {
     std::vector<uint64_t> sortA, sortB;
     std::vector<uint32_t> radixStart;
+    std::vector<uint32_t> groupStart;
     Histogram histogram;
     std::vector<double> moments;
     Points points;
@@ -363,7 +363,6 @@ struct Workspace {
     std::vector<double> err;
     std::vector<double> lower;
     std::vector<size_t> worst;
-    std::vector<uint8_t> indexOf;
     NearestFinder rounds, mapping;
 };
 
@@ -371,41 +370,80 @@ uint32_t KeyOf(const uint8_t* p) { return uint32_t(p[2]) << 16 | uint32_t(p[1]) 
 
 void BuildHistogram(const uint8_t* input, size_t pixels, Workspace& ws)
 {
-    // A stable radix sort of (colour, pixel) pairs on the 24 colour bits.
+    // The (colour, pixel) pairs are sorted: first spread by the upper 12 bits of the colour, each
+    // share of the pixels into its own places after the shares before it, then each of the 4096
+    // groups sorted on its own. The pairs are all different, so there is one sorted order, however
+    // the work is shared out.
+    constexpr size_t Groups = 4096, GroupsPerTask = 64;
     std::vector<uint64_t>& a = ws.sortA;
     std::vector<uint64_t>& b = ws.sortB;
     a.resize(pixels);
     b.resize(pixels);
-    // Two passes of 12 bits: one scatter over the pairs fewer than bytes would take, and the
-    // counts still fit the first-level cache. Both passes' counts are taken with the keys.
-    std::vector<uint32_t>& start = ws.radixStart;
-    start.assign(2 * 4097, 0);
-    uint32_t* low = start.data();
-    uint32_t* high = low + 4097;
-    for (size_t i = 0; i < pixels; ++i) {
-        const uint32_t key = KeyOf(input + i * 3);
-        a[i] = uint64_t(key) << 32 | uint64_t(i);
-        ++low[(key & 0xFFF) + 1];
-        ++high[(key >> 12) + 1];
-    }
-    for (uint32_t* counts : {low, high}) {
-        for (size_t i = 1; i < 4097; ++i) counts[i] += counts[i - 1];
-        const int shift = counts == low ? 32 : 44;
-        for (uint64_t v : a) b[counts[size_t((v >> shift) & 0xFFF)]++] = v;
-        a.swap(b);
-    }
-    Histogram& h = ws.histogram;
-    h.colour.clear();
-    h.count.clear();
-    for (size_t i = 0; i < pixels; ++i) {
-        const uint32_t key = uint32_t(a[i] >> 32);
-        if (h.colour.empty() || h.colour.back() != key) {
-            h.colour.push_back(key);
-            h.count.push_back(0);
+    const size_t threads = ParallelThreads(pixels, 8192);
+    const size_t share = (pixels + threads - 1) / threads;
+    const size_t shares = (pixels + share - 1) / share;
+    std::vector<uint32_t>& place = ws.radixStart;  // [share][group]
+    place.assign(shares * Groups, 0);
+    ParallelForSpans(pixels, share, threads, [&](size_t from, size_t end) {
+        uint32_t* counts = place.data() + from / share * Groups;
+        for (size_t i = from; i < end; ++i) {
+            const uint32_t key = KeyOf(input + i * 3);
+            a[i] = uint64_t(key) << 32 | uint64_t(i);
+            ++counts[key >> 12];
         }
-        ++h.count.back();
+    });
+    std::vector<uint32_t>& groupStart = ws.groupStart;
+    groupStart.resize(Groups + 1);
+    uint32_t at = 0;
+    for (size_t g = 0; g < Groups; ++g) {
+        groupStart[g] = at;
+        for (size_t s = 0; s < shares; ++s) {
+            const uint32_t n = place[s * Groups + g];
+            place[s * Groups + g] = at;
+            at += n;
+        }
     }
-    h.byColour.swap(a);  // the sort takes the last call's buffer next time
+    groupStart[Groups] = at;
+    ParallelForSpans(pixels, share, threads, [&](size_t from, size_t end) {
+        uint32_t* next = place.data() + from / share * Groups;
+        for (size_t i = from; i < end; ++i) b[next[a[i] >> 44]++] = a[i];
+    });
+    // Each task sorts its groups and counts their distinct colours; a colour never spans groups.
+    constexpr size_t Tasks = Groups / GroupsPerTask;
+    std::array<uint32_t, Tasks + 1> distinct {};
+    ParallelForSpans(Groups, GroupsPerTask, threads, [&](size_t from, size_t end) {
+        uint32_t found = 0;
+        for (size_t g = from; g < end; ++g) {
+            uint64_t* first = b.data() + groupStart[g];
+            uint64_t* last = b.data() + groupStart[g + 1];
+            if (last - first > 32) {
+                std::sort(first, last);
+            } else {
+                for (uint64_t* p = first + 1; p < last; ++p)
+                    for (uint64_t* q = p; q > first && q[0] < q[-1]; --q) std::swap(q[0], q[-1]);
+            }
+            for (uint64_t* p = first; p < last; ++p) found += p == first || p[0] >> 32 != p[-1] >> 32;
+        }
+        distinct[from / GroupsPerTask + 1] = found;
+    });
+    for (size_t t = 0; t < Tasks; ++t) distinct[t + 1] += distinct[t];
+    Histogram& h = ws.histogram;
+    h.colour.resize(distinct[Tasks]);
+    h.count.resize(distinct[Tasks]);
+    h.first.resize(distinct[Tasks] + 1);
+    h.first[distinct[Tasks]] = uint32_t(pixels);
+    ParallelForSpans(Groups, GroupsPerTask, threads, [&](size_t from, size_t end) {
+        size_t k = distinct[from / GroupsPerTask];
+        for (uint32_t i = groupStart[from]; i < groupStart[end]; ++i) {
+            const auto key = uint32_t(b[i] >> 32);
+            if (i == groupStart[from] || key != uint32_t(b[i - 1] >> 32)) {
+                h.colour[k] = key;
+                h.first[k++] = i;
+            }
+        }
+    });
+    for (size_t k = 0; k < h.colour.size(); ++k) h.count[k] = h.first[k + 1] - h.first[k];
+    h.byColour.swap(b);  // the sort takes the last call's buffer next time
 }
 
 Colour3 ToColour3(uint32_t key) { return {double(key >> 16 & 0xFF), double(key >> 8 & 0xFF), double(key & 0xFF)}; }
@@ -857,7 +895,7 @@ uint8_t ToByte(double v)
 // `guess`, when given, names for every distinct colour the entry it is likely to go to: its
 // cluster in k-means' last round.
 void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFinder& finder, const int* guess,
-                uint8_t* output, std::vector<uint8_t>& indexOf)
+                uint8_t* output)
 {
     // A quarter of the squared distance from each entry to its nearest other: a colour nearer to
     // the entry than that is nearer to it than to any other, by the triangle inequality. Entries
@@ -868,28 +906,27 @@ void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFind
         NearestOther(pal, reach.data());
         for (size_t k = 0; k < pal.size(); ++k) reach[k] /= 4;
     }
-    indexOf.resize(h.colour.size());
+    // Each colour's pixels are written with its entry as soon as it is found: no two colours
+    // share a pixel.
     ForEachSpan(h.colour.size(), [&](size_t from, size_t end) {
         for (size_t i = from; i < end; ++i) {
             const Colour3 c = ToColour3(h.colour[i]);
+            uint8_t index;
             if (guess && guess[i] >= 0) {
                 const size_t k = size_t(guess[i]);
                 const double d = Dist2(pal[k], c.r, c.g, c.b);
-                indexOf[i] = uint8_t(d < reach[k] ? int(k) : finder.FindFrom(c.r, c.g, c.b, int(k), d));
-                continue;
+                index = uint8_t(d < reach[k] ? int(k) : finder.FindFrom(c.r, c.g, c.b, int(k), d));
+            } else {
+                index = uint8_t(finder.Find(c.r, c.g, c.b));
             }
-            indexOf[i] = uint8_t(finder.Find(c.r, c.g, c.b));
+            for (uint32_t j = h.first[i]; j < h.first[i + 1]; ++j) {
+                uint8_t* px = output + size_t(uint32_t(h.byColour[j])) * 3;
+                px[0] = 0;
+                px[1] = 0;
+                px[2] = index;
+            }
         }
     });
-    // The pixels come in order of colour: the colour's number goes up where the key changes.
-    size_t colour = 0;
-    for (const uint64_t v : h.byColour) {
-        colour += uint32_t(v >> 32) != h.colour[colour];
-        uint8_t* px = output + size_t(uint32_t(v)) * 3;
-        px[0] = 0;
-        px[1] = 0;
-        px[2] = indexOf[colour];
-    }
 }
 
 void MapDithered(const uint8_t* input, uint8_t* output, int width, int height, const std::vector<Colour3>& pal,
@@ -983,7 +1020,7 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
         std::memset(output, 0, pixels * 3);
         MapDithered(input, output, width, height, pal, finder);
     } else
-        MapNearest(h, pal, finder, guess, output, ws.indexOf);
+        MapNearest(h, pal, finder, guess, output);
     // Keep the buffers for icon-sized pictures only.
     if (pixels > (size_t(1) << 20)) ws = Workspace{};
     return 0;
