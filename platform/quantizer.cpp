@@ -282,10 +282,25 @@ private:
 // there is enough to pay for starting threads. Which thread takes a span changes nothing: each
 // index is worked on alone. The runner's threads are parked between rounds and watch for the next
 // one, so even a k-means round of a 256 x 256 picture is worth sharing over every core.
+// The items come in order of colour, and the spans are handed out in strides through them, so
+// threads that start together work in different parts of colour space: a finder's cell list is
+// then rarely asked for by a second thread while the first is still making it.
 void ForEachSpan(size_t n, const std::function<void(size_t, size_t)>& work)
 {
     constexpr size_t Span = 512, PerThread = 2048, MostThreads = 8;
-    ParallelForSpans(n, Span, std::min(MostThreads, ParallelThreads(n, PerThread)), work);
+    const size_t spans = (n + Span - 1) / Span;
+    const size_t threads = std::min(MostThreads, ParallelThreads(n, PerThread));
+    if (threads <= 1 || spans <= 1) {
+        ParallelForSpans(n, Span, 1, work);
+        return;
+    }
+    // A stride near spans / threads that shares no factor with the count visits every span once.
+    size_t stride = std::max<size_t>(1, spans / threads);
+    while (std::gcd(stride, spans) != 1) ++stride;
+    ParallelFor(spans, threads, [&](size_t i) {
+        const size_t s = i * stride % spans;
+        work(s * Span, std::min(n, (s + 1) * Span));
+    });
 }
 
 // For each of up to 256 colours, the least squared distance to any other (infinity when alone).
@@ -349,7 +364,6 @@ struct Bucket {
 struct Workspace {
     std::vector<uint64_t> sortA, sortB;
     std::vector<uint32_t> radixStart;
-    std::vector<uint32_t> groupStart;
     Histogram histogram;
     std::vector<double> moments;
     Points points;
@@ -370,80 +384,44 @@ uint32_t KeyOf(const uint8_t* p) { return uint32_t(p[2]) << 16 | uint32_t(p[1]) 
 
 void BuildHistogram(const uint8_t* input, size_t pixels, Workspace& ws)
 {
-    // The (colour, pixel) pairs are sorted: first spread by the upper 12 bits of the colour, each
-    // share of the pixels into its own places after the shares before it, then each of the 4096
-    // groups sorted on its own. The pairs are all different, so there is one sorted order, however
-    // the work is shared out.
-    constexpr size_t Groups = 4096, GroupsPerTask = 64;
+    // A stable radix sort of (colour, pixel) pairs on the 24 colour bits.
     std::vector<uint64_t>& a = ws.sortA;
     std::vector<uint64_t>& b = ws.sortB;
     a.resize(pixels);
     b.resize(pixels);
-    const size_t threads = ParallelThreads(pixels, 8192);
-    const size_t share = (pixels + threads - 1) / threads;
-    const size_t shares = (pixels + share - 1) / share;
-    std::vector<uint32_t>& place = ws.radixStart;  // [share][group]
-    place.assign(shares * Groups, 0);
-    ParallelForSpans(pixels, share, threads, [&](size_t from, size_t end) {
-        uint32_t* counts = place.data() + from / share * Groups;
-        for (size_t i = from; i < end; ++i) {
-            const uint32_t key = KeyOf(input + i * 3);
-            a[i] = uint64_t(key) << 32 | uint64_t(i);
-            ++counts[key >> 12];
-        }
-    });
-    std::vector<uint32_t>& groupStart = ws.groupStart;
-    groupStart.resize(Groups + 1);
-    uint32_t at = 0;
-    for (size_t g = 0; g < Groups; ++g) {
-        groupStart[g] = at;
-        for (size_t s = 0; s < shares; ++s) {
-            const uint32_t n = place[s * Groups + g];
-            place[s * Groups + g] = at;
-            at += n;
-        }
+    // Two passes of 12 bits: one scatter over the pairs fewer than bytes would take, and the
+    // counts still fit the first-level cache. Both passes' counts are taken with the keys.
+    std::vector<uint32_t>& start = ws.radixStart;
+    start.assign(2 * 4097, 0);
+    uint32_t* low = start.data();
+    uint32_t* high = low + 4097;
+    for (size_t i = 0; i < pixels; ++i) {
+        const uint32_t key = KeyOf(input + i * 3);
+        a[i] = uint64_t(key) << 32 | uint64_t(i);
+        ++low[(key & 0xFFF) + 1];
+        ++high[(key >> 12) + 1];
     }
-    groupStart[Groups] = at;
-    ParallelForSpans(pixels, share, threads, [&](size_t from, size_t end) {
-        uint32_t* next = place.data() + from / share * Groups;
-        for (size_t i = from; i < end; ++i) b[next[a[i] >> 44]++] = a[i];
-    });
-    // Each task sorts its groups and counts their distinct colours; a colour never spans groups.
-    constexpr size_t Tasks = Groups / GroupsPerTask;
-    std::array<uint32_t, Tasks + 1> distinct {};
-    ParallelForSpans(Groups, GroupsPerTask, threads, [&](size_t from, size_t end) {
-        uint32_t found = 0;
-        for (size_t g = from; g < end; ++g) {
-            uint64_t* first = b.data() + groupStart[g];
-            uint64_t* last = b.data() + groupStart[g + 1];
-            if (last - first > 32) {
-                std::sort(first, last);
-            } else {
-                for (uint64_t* p = first + 1; p < last; ++p)
-                    for (uint64_t* q = p; q > first && q[0] < q[-1]; --q) std::swap(q[0], q[-1]);
-            }
-            for (uint64_t* p = first; p < last; ++p) found += p == first || p[0] >> 32 != p[-1] >> 32;
-        }
-        distinct[from / GroupsPerTask + 1] = found;
-    });
-    for (size_t t = 0; t < Tasks; ++t) distinct[t + 1] += distinct[t];
+    for (uint32_t* counts : {low, high}) {
+        for (size_t i = 1; i < 4097; ++i) counts[i] += counts[i - 1];
+        const int shift = counts == low ? 32 : 44;
+        for (uint64_t v : a) b[counts[size_t((v >> shift) & 0xFFF)]++] = v;
+        a.swap(b);
+    }
     Histogram& h = ws.histogram;
-    h.colour.resize(distinct[Tasks]);
-    h.count.resize(distinct[Tasks]);
-    h.first.resize(distinct[Tasks] + 1);
-    h.first[distinct[Tasks]] = uint32_t(pixels);
-    ParallelForSpans(Groups, GroupsPerTask, threads, [&](size_t from, size_t end) {
-        size_t k = distinct[from / GroupsPerTask];
-        for (uint32_t i = groupStart[from]; i < groupStart[end]; ++i) {
-            const auto key = uint32_t(b[i] >> 32);
-            if (i == groupStart[from] || key != uint32_t(b[i - 1] >> 32)) {
-                h.colour[k] = key;
-                h.first[k++] = i;
-            }
+    h.colour.clear();
+    h.count.clear();
+    h.first.clear();
+    for (size_t i = 0; i < pixels; ++i) {
+        const uint32_t key = uint32_t(a[i] >> 32);
+        if (h.colour.empty() || h.colour.back() != key) {
+            h.colour.push_back(key);
+            h.count.push_back(0);
+            h.first.push_back(uint32_t(i));
         }
-    });
-    for (size_t k = 0; k < h.colour.size(); ++k) h.count[k] = h.first[k + 1] - h.first[k];
-    h.byColour.swap(b);  // the sort takes the last call's buffer next time
+        ++h.count.back();
+    }
+    h.first.push_back(uint32_t(pixels));
+    h.byColour.swap(a);  // the sort takes the last call's buffer next time
 }
 
 Colour3 ToColour3(uint32_t key) { return {double(key >> 16 & 0xFF), double(key >> 8 & 0xFF), double(key & 0xFF)}; }
