@@ -234,10 +234,14 @@ private:
         // the winner of a walk does not depend on the order of candidates at equal distances.
         std::array<uint64_t, 256> order;
         size_t kept = 0;
+        // Each visited entry is written to the next free slot, and the slot is taken only when the
+        // entry is near enough: no branch on a test that goes either way at random. Fewer than
+        // 256 entries come before any one, so the slot always exists.
         const auto keep = [&](size_t j) {
             if (nr[j] > limit) return false;
             const double nearest = nr[j] + ng[j] + nb[j];
-            if (nearest <= limit) order[kept++] = (std::bit_cast<uint64_t>(nearest) & ~uint64_t(0xFF)) | uint64_t(byRed[j]);
+            order[kept] = (std::bit_cast<uint64_t>(nearest) & ~uint64_t(0xFF)) | uint64_t(byRed[j]);
+            kept += nearest <= limit;
             return true;
         };
         for (size_t j = split; j < n && keep(j); ++j) {
