@@ -307,10 +307,6 @@ void ForEachSpan(size_t n, const std::function<void(size_t, size_t)>& work)
     });
 }
 
-// How many threads are worth it for two tasks over `entries` colours each: handing one to
-// another thread costs about as much as either task over a few dozen colours.
-size_t SideBySide(size_t entries) { return entries >= 64 ? 2 : 1; }
-
 // For each of up to 256 colours, the least squared distance to any other (infinity when alone).
 // The colours are ordered by red, and the walk out from each one stops where the difference in red
 // alone reaches the least distance found so far: no colour beyond it can come nearer. A minimum
@@ -694,15 +690,10 @@ std::vector<Colour3> RefineKMeans(const Points& pts, std::vector<Colour3> centre
             drift[k] = std::sqrt(Dist2(before[k], centres[k].r, centres[k].g, centres[k].b));
         before = centres;
         NearestFinder& finder = ws.rounds;
+        finder.Reset(centres, &drift);
         // A point nearer to its centre than half the distance from that centre to any other
-        // cannot have a nearer centre: no search needed. Those distances and the finder's tables
-        // are made side by side; both read the centres alone.
-        ParallelFor(2, SideBySide(centres.size()), [&](size_t task) {
-            if (task == 0)
-                finder.Reset(centres, &drift);
-            else
-                NearestOther(centres, reach.data());
-        });
+        // cannot have a nearer centre: no search needed.
+        NearestOther(centres, reach.data());
         gapBefore.swap(gap);
         for (size_t k = 0; k < centres.size(); ++k) {
             reach[k] /= 4;
@@ -897,7 +888,7 @@ uint8_t ToByte(double v)
 }
 
 // `guess`, when given, names for every distinct colour the entry it is likely to go to: its
-// cluster in k-means' last round. `finder` is set up here for the palette.
+// cluster in k-means' last round.
 void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFinder& finder, const int* guess,
                 uint8_t* output)
 {
@@ -906,15 +897,10 @@ void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFind
     // and colours are whole numbers, so the comparison is exact, and strict, so there is no tie.
     std::array<double, 256> reach;
     reach.fill(0.0);
-    // The finder's tables are made beside these: both read the palette alone.
-    ParallelFor(2, guess ? SideBySide(pal.size()) : 1, [&](size_t task) {
-        if (task == 0) {
-            finder.Reset(pal);
-        } else if (guess) {
-            NearestOther(pal, reach.data());
-            for (size_t k = 0; k < pal.size(); ++k) reach[k] /= 4;
-        }
-    });
+    if (guess) {
+        NearestOther(pal, reach.data());
+        for (size_t k = 0; k < pal.size(); ++k) reach[k] /= 4;
+    }
     // Each colour's pixels are written with its entry as soon as it is found: no two colours
     // share a pixel.
     ForEachSpan(h.colour.size(), [&](size_t from, size_t end) {
@@ -1024,8 +1010,8 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
     }
 
     NearestFinder& finder = ws.mapping;
+    finder.Reset(pal);
     if (dithered) {
-        finder.Reset(pal);
         std::memset(output, 0, pixels * 3);
         MapDithered(input, output, width, height, pal, finder);
     } else
