@@ -128,7 +128,7 @@ void ConvolveRgb(const Bitmap24& src, Bitmap24& dst, const TFilterDef& f, int r,
     const size_t innerBytes = fast ? size_t(inner1 - inner0) * 3 : 0;
     // Every output row depends on the source alone, so without a callback that must see the rows
     // in order they are shared out over the cores, a block at a time.
-    const size_t threads = callback ? 1 : ParallelThreads(size_t(w) * size_t(h), 4096);
+    const size_t threads = callback ? 1 : KernelThreads(size_t(w) * size_t(h), taps.size());
     ParallelForSpans(size_t(h), threads > 1 ? 8 : size_t(h), threads, [&](size_t from, size_t end) {
         std::vector<int32_t> acc(innerBytes);
         std::vector<const uint8_t*> rowPtr(span);

@@ -139,7 +139,7 @@ bool GaussianBlurPixels24(const uint8_t* src, int srcStride, uint8_t* dst, int d
     // Each row result depends on its source row alone, and each output row on the row results
     // alone, so without a hook that must see the lines in order the rows are shared out over the
     // cores, a block at a time; the source is read only before the first output row is written.
-    const size_t threads = hook ? 1 : ParallelThreads(size_t(width) * size_t(height), 4096);
+    const size_t threads = hook ? 1 : KernelThreads(size_t(width) * size_t(height), size_t(taps));
     const size_t block = threads > 1 ? 8 : size_t(height);
     std::atomic<bool> stopped {false};
 

@@ -10,6 +10,7 @@
 #include "imaging/gauss_kernel.h"
 #include "imaging/imaging_state.h"
 #include "imaging/point_lookups.h"
+#include "imaging/row_sums.h"
 #include "support/bitmap_checks.h"
 #include "support/test_support.h"
 
@@ -169,11 +170,13 @@ TEST(GaussKernel, HookSeesEveryLineAndCanStop)
     EXPECT_EQ(untouched, Bitmap24(5, 4));
 }
 
-// Pictures large enough to be shared over the cores, of odd sizes so the last block of rows is
-// short: the same bytes as the definition and as the one-thread run a hook forces, apart or in place.
+// Pictures and kernels large enough to be shared over the cores, of odd sizes so the last block
+// of rows is short: the same bytes as the definition and as the one-thread run a hook forces,
+// apart or in place.
 TEST(GaussKernel, SharedOverTheCoresAsOnOneThread)
 {
-    for (auto [w, h, sigma] : {std::tuple{301, 157, 10.0}, std::tuple{97, 1031, 2.5}, std::tuple{4099, 3, 40.0}}) {
+    for (auto [w, h, sigma] : {std::tuple{301, 157, 10.0}, std::tuple{97, 1031, 6.0}, std::tuple{4099, 9, 40.0}}) {
+        ASSERT_GT(KernelThreads(size_t(w) * size_t(h), size_t(2 * BuildGaussKernel(sigma).Radius + 1)), 1u);
         const Bitmap24 src = NoiseBitmap(w, h, unsigned(w + h));
         const TGaussKernel k = BuildGaussKernel(sigma);
         Bitmap24 shared(w, h), alone(w, h), same = src;
