@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "imaging/row_sums.h"
+#include "platform/parallel.h"
 #include "platform/small_routines.h"
 #include "platform/rounding.h"
 
@@ -125,53 +126,58 @@ void ConvolveRgb(const Bitmap24& src, Bitmap24& dst, const TFilterDef& f, int r,
     const int inner0 = r + 1, inner1 = w - r - 1;
     const bool fast = reach <= INT32_MAX && inner1 > inner0;
     const size_t innerBytes = fast ? size_t(inner1 - inner0) * 3 : 0;
-    std::vector<int32_t> acc(innerBytes);
-    std::vector<const uint8_t*> rowPtr(span);
-    for (int y = 0; y < h; ++y) {
-        Report(callback, y, h);
-        for (size_t t = 0; t < span; ++t) rowPtr[t] = src.Row(rowsAt[size_t(y) * span + t]);
-        const uint8_t* s = src.Row(y);
-        uint8_t* d = dst.Row(y);
-        auto edgePixel = [&](int x) {
-            const int* cx = &colsAt[size_t(x) * span];
-            long long sum[3] = {0, 0, 0};
-            for (const Tap& tap : taps) {
-                const uint8_t* p = rowPtr[size_t(tap.dy + r)] + cx[tap.dx + r] * 3;
-                sum[0] += (long long)tap.weight * p[0];
-                sum[1] += (long long)tap.weight * p[1];
-                sum[2] += (long long)tap.weight * p[2];
+    // Every output row depends on the source alone, so without a callback that must see the rows
+    // in order they are shared out over the cores, a block at a time.
+    const size_t threads = callback ? 1 : KernelThreads(size_t(w) * size_t(h), taps.size());
+    ParallelForSpans(size_t(h), threads > 1 ? 8 : size_t(h), threads, [&](size_t from, size_t end) {
+        std::vector<int32_t> acc(innerBytes);
+        std::vector<const uint8_t*> rowPtr(span);
+        for (int y = int(from); y < int(end); ++y) {
+            Report(callback, y, h);
+            for (size_t t = 0; t < span; ++t) rowPtr[t] = src.Row(rowsAt[size_t(y) * span + t]);
+            const uint8_t* s = src.Row(y);
+            uint8_t* d = dst.Row(y);
+            auto edgePixel = [&](int x) {
+                const int* cx = &colsAt[size_t(x) * span];
+                long long sum[3] = {0, 0, 0};
+                for (const Tap& tap : taps) {
+                    const uint8_t* p = rowPtr[size_t(tap.dy + r)] + cx[tap.dx + r] * 3;
+                    sum[0] += (long long)tap.weight * p[0];
+                    sum[1] += (long long)tap.weight * p[1];
+                    sum[2] += (long long)tap.weight * p[2];
+                }
+                for (int c = 0; c < 3; ++c) d[x * 3 + c] = enabled[c] ? uint8_t(ClampReal(0, 255, Filtered(f, sum[c]))) : s[x * 3 + c];
+            };
+            if (!fast) {
+                for (int x = 0; x < w; ++x) edgePixel(x);
+                continue;
             }
-            for (int c = 0; c < 3; ++c) d[x * 3 + c] = enabled[c] ? uint8_t(ClampReal(0, 255, Filtered(f, sum[c]))) : s[x * 3 + c];
-        };
-        if (!fast) {
-            for (int x = 0; x < w; ++x) edgePixel(x);
-            continue;
-        }
-        for (int x = 0; x < inner0; ++x) edgePixel(x);
-        std::fill(acc.begin(), acc.end(), 0);
-        int32_t* a = acc.data();
-        // Four taps per pass over the sums, the rest one at a time; integer sums in any order.
-        size_t t = 0;
-        for (; t + 4 <= taps.size(); t += 4) {
-            const uint8_t* q[4];
-            int32_t wt[4];
-            for (size_t k = 0; k < 4; ++k) {
-                q[k] = rowPtr[size_t(taps[t + k].dy + r)] + (inner0 + taps[t + k].dx) * 3;
-                wt[k] = taps[t + k].weight;
+            for (int x = 0; x < inner0; ++x) edgePixel(x);
+            std::fill(acc.begin(), acc.end(), 0);
+            int32_t* a = acc.data();
+            // Four taps per pass over the sums, the rest one at a time; integer sums in any order.
+            size_t t = 0;
+            for (; t + 4 <= taps.size(); t += 4) {
+                const uint8_t* q[4];
+                int32_t wt[4];
+                for (size_t k = 0; k < 4; ++k) {
+                    q[k] = rowPtr[size_t(taps[t + k].dy + r)] + (inner0 + taps[t + k].dx) * 3;
+                    wt[k] = taps[t + k].weight;
+                }
+                AddWeightedRows4(a, q, wt, innerBytes);
             }
-            AddWeightedRows4(a, q, wt, innerBytes);
+            for (; t < taps.size(); ++t)
+                AddWeightedRow(a, rowPtr[size_t(taps[t].dy + r)] + (inner0 + taps[t].dx) * 3, taps[t].weight, innerBytes);
+            uint8_t* out = d + inner0 * 3;
+            const uint8_t* keep = s + inner0 * 3;
+            StoreFiltered(out, a, innerBytes, double(f.Bias), double(f.Divisor));
+            if (!(enabled[0] && enabled[1] && enabled[2]))
+                for (size_t j = 0; j < innerBytes; j += 3)
+                    for (size_t c = 0; c < 3; ++c)
+                        if (!enabled[c]) out[j + c] = keep[j + c];
+            for (int x = inner1; x < w; ++x) edgePixel(x);
         }
-        for (; t < taps.size(); ++t)
-            AddWeightedRow(a, rowPtr[size_t(taps[t].dy + r)] + (inner0 + taps[t].dx) * 3, taps[t].weight, innerBytes);
-        uint8_t* out = d + inner0 * 3;
-        const uint8_t* keep = s + inner0 * 3;
-        StoreFiltered(out, a, innerBytes, double(f.Bias), double(f.Divisor));
-        if (!(enabled[0] && enabled[1] && enabled[2]))
-            for (size_t j = 0; j < innerBytes; j += 3)
-                for (size_t c = 0; c < 3; ++c)
-                    if (!enabled[c]) out[j + c] = keep[j + c];
-        for (int x = inner1; x < w; ++x) edgePixel(x);
-    }
+    });
 }
 
 // Hue, saturation and value (or lightness) filtered like channels; R, G, B switch the three

@@ -1,11 +1,13 @@
 #include "imaging/gauss_kernel.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "imaging/row_sums.h"
+#include "platform/parallel.h"
 #include "platform/rounding.h"
 
 namespace {
@@ -134,46 +136,60 @@ bool GaussianBlurPixels24(const uint8_t* src, int srcStride, uint8_t* dst, int d
     };
 
     std::vector<uint8_t> rows(rowBytes * size_t(height));  // row-pass results
-    std::vector<uint8_t> pad((size_t(width) + 2 * size_t(r)) * 3);
-    std::vector<int32_t> acc(rowBytes);
-    int32_t* a = acc.data();
+    // Each row result depends on its source row alone, and each output row on the row results
+    // alone, so without a hook that must see the lines in order the rows are shared out over the
+    // cores, a block at a time; the source is read only before the first output row is written.
+    const size_t threads = hook ? 1 : KernelThreads(size_t(width) * size_t(height), size_t(taps));
+    const size_t block = threads > 1 ? 8 : size_t(height);
+    std::atomic<bool> stopped {false};
 
     // Row pass: each row is widened by r replicated pixels at both ends, then every tap is one
     // multiply-add over the whole row, which the compiler turns into vector code.
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* s = src + size_t(y) * size_t(srcStride);
-        uint8_t* p = pad.data();
-        for (int i = 0; i < r; ++i) std::memcpy(p + size_t(i) * 3, s, 3);
-        std::memcpy(p + size_t(r) * 3, s, rowBytes);
-        for (int i = 0; i < r; ++i) std::memcpy(p + (size_t(r) + size_t(width) + size_t(i)) * 3, s + rowBytes - 3, 3);
+    ParallelForSpans(size_t(height), block, threads, [&](size_t from, size_t end) {
+        std::vector<uint8_t> pad((size_t(width) + 2 * size_t(r)) * 3);
+        std::vector<int32_t> acc(rowBytes);
+        int32_t* a = acc.data();
+        for (int y = int(from); y < int(end) && !stopped; ++y) {
+            const uint8_t* s = src + size_t(y) * size_t(srcStride);
+            uint8_t* p = pad.data();
+            for (int i = 0; i < r; ++i) std::memcpy(p + size_t(i) * 3, s, 3);
+            std::memcpy(p + size_t(r) * 3, s, rowBytes);
+            for (int i = 0; i < r; ++i) std::memcpy(p + (size_t(r) + size_t(width) + size_t(i)) * 3, s + rowBytes - 3, 3);
 
-        std::fill(acc.begin(), acc.end(), 0);
-        if (symmetric) {
-            AddPairs(a, [&](int t) { return p + size_t(t) * 3; }, rowBytes);
-            AddWeightedRow(a, p + size_t(r) * 3, w[size_t(r)], rowBytes);
-        } else {
-            for (int t = 0; t < taps; ++t)
-                if (const int32_t wt = w[size_t(t)]; wt != 0) AddWeightedRow(a, p + size_t(t) * 3, wt, rowBytes);
+            std::fill(acc.begin(), acc.end(), 0);
+            if (symmetric) {
+                AddPairs(a, [&](int t) { return p + size_t(t) * 3; }, rowBytes);
+                AddWeightedRow(a, p + size_t(r) * 3, w[size_t(r)], rowBytes);
+            } else {
+                for (int t = 0; t < taps; ++t)
+                    if (const int32_t wt = w[size_t(t)]; wt != 0) AddWeightedRow(a, p + size_t(t) * 3, wt, rowBytes);
+            }
+            StoreShifted10(rows.data() + size_t(y) * rowBytes, a, rowBytes);
+            if (hook && !hook(0, y + 1, height)) stopped = true;
         }
-        StoreShifted10(rows.data() + size_t(y) * rowBytes, a, rowBytes);
-        if (hook && !hook(0, y + 1, height)) return false;
-    }
+    });
+    if (stopped) return false;
 
     // Column pass, one output row at a time over whole rows of the row results.
     auto rowAt = [&](int yy) {
         return rows.data() + size_t(std::clamp(yy, 0, height - 1)) * rowBytes;
     };
-    for (int y = 0; y < height; ++y) {
-        std::fill(acc.begin(), acc.end(), 0);
-        if (symmetric) {
-            AddPairs(a, [&](int t) { return rowAt(y + t - r); }, rowBytes);
-            AddWeightedRow(a, rowAt(y), w[size_t(r)], rowBytes);
-        } else {
-            for (int t = 0; t < taps; ++t)
-                if (const int32_t wt = w[size_t(t)]; wt != 0) AddWeightedRow(a, rowAt(y + t - r), wt, rowBytes);
+    ParallelForSpans(size_t(height), block, threads, [&](size_t from, size_t end) {
+        std::vector<int32_t> acc(rowBytes);
+        int32_t* a = acc.data();
+        for (int y = int(from); y < int(end) && !stopped; ++y) {
+            std::fill(acc.begin(), acc.end(), 0);
+            if (symmetric) {
+                AddPairs(a, [&](int t) { return rowAt(y + t - r); }, rowBytes);
+                AddWeightedRow(a, rowAt(y), w[size_t(r)], rowBytes);
+            } else {
+                for (int t = 0; t < taps; ++t)
+                    if (const int32_t wt = w[size_t(t)]; wt != 0) AddWeightedRow(a, rowAt(y + t - r), wt, rowBytes);
+            }
+            StoreShifted10(dst + size_t(y) * size_t(dstStride), a, rowBytes);
+            if (hook && !hook(1, y + 1, height)) stopped = true;
         }
-        StoreShifted10(dst + size_t(y) * size_t(dstStride), a, rowBytes);
-        if (hook && !hook(1, y + 1, height)) return false;
-    }
+    });
+    if (stopped) return false;
     return true;
 }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "platform/quantizer.h"
 
@@ -11,13 +11,30 @@ void QuantizeToPalette(const Bitmap24& Src, Bitmap24& Dst, TPalette& Palette, in
 {
     const int width = Src.Width(), height = Src.Height();
     const size_t rowBytes = size_t(std::max(width, 0)) * 3;
-    // The pixels are copied out first, so Src and Dst may be the same bitmap.
-    std::vector<uint8_t> input(rowBytes * size_t(std::max(height, 0)));
-    for (int y = 0; y < height; ++y) std::memcpy(input.data() + size_t(y) * rowBytes, Src.Row(y), rowBytes);
+    const size_t bytes = rowBytes * size_t(std::max(height, 0));
+    // The quantizer takes rows without padding. Src is read where it lies when its rows have none
+    // and it is not also Dst; otherwise its pixels are copied out first, so Src and Dst may be
+    // the same bitmap.
+    std::unique_ptr<uint8_t[]> copy;
+    const uint8_t* input = nullptr;
+    if (&Src != &Dst && size_t(Src.Stride()) == rowBytes && height > 0) {
+        input = Src.Row(0);
+    } else {
+        copy = std::make_unique_for_overwrite<uint8_t[]>(bytes);
+        for (int y = 0; y < height; ++y) std::memcpy(copy.get() + size_t(y) * rowBytes, Src.Row(y), rowBytes);
+        input = copy.get();
+    }
     Dst.SetSize(width, height);
     if (width <= 0 || height <= 0) return;
 
-    std::vector<uint8_t> output(input.size(), 0);
+    // Every pixel comes out as (0, 0, palette index), so that pixels compare equal as colour
+    // values whenever their indices do: straight into Dst when its rows have no padding.
+    std::unique_ptr<uint8_t[]> spare;
+    uint8_t* output = Dst.Row(0);
+    if (size_t(Dst.Stride()) != rowBytes) {
+        spare = std::make_unique_for_overwrite<uint8_t[]>(bytes);
+        output = spare.get();
+    }
     uint8_t buffer[768] = {};
     const int entries = std::clamp<int>(Palette.palNumEntries, 1, 256);
     for (int i = 0; i < entries; ++i) {
@@ -26,22 +43,13 @@ void QuantizeToPalette(const Bitmap24& Src, Bitmap24& Dst, TPalette& Palette, in
         buffer[i * 3 + 2] = Palette.palPalEntry[size_t(i)].peBlue;
     }
     const int colors = std::clamp<int32_t>(Colors, 1, 256);
-    quantizer(input.data(), output.data(), width, height, buffer, colors, Dither, PaletteMode);
+    quantizer(input, output, width, height, buffer, colors, Dither, PaletteMode);
 
     for (int i = 0; i < colors; ++i) {
         Palette.palPalEntry[size_t(i)].peRed = buffer[i * 3];
         Palette.palPalEntry[size_t(i)].peGreen = buffer[i * 3 + 1];
         Palette.palPalEntry[size_t(i)].peBlue = buffer[i * 3 + 2];
     }
-    // Only the index is meaningful; the other two bytes are written as 0 so that pixels compare
-    // equal as colour values whenever their indices do.
-    for (int y = 0; y < height; ++y) {
-        uint8_t* d = Dst.Row(y);
-        const uint8_t* s = output.data() + size_t(y) * rowBytes;
-        for (int x = 0; x < width; ++x) {
-            d[x * 3] = 0;
-            d[x * 3 + 1] = 0;
-            d[x * 3 + 2] = s[x * 3 + 2];
-        }
-    }
+    if (spare)
+        for (int y = 0; y < height; ++y) std::memcpy(Dst.Row(y), spare.get() + size_t(y) * rowBytes, rowBytes);
 }

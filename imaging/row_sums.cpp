@@ -1,6 +1,7 @@
 #include "imaging/row_sums.h"
 
 #include "imaging/resample.h"
+#include "platform/parallel.h"
 
 TAVRIN_WIDE_VECTORS void AddWeightedRow(int32_t* acc, const uint8_t* q, int32_t w, size_t n)
 {
@@ -116,4 +117,11 @@ TAVRIN_WIDE_VECTORS void StoreFiltered(uint8_t* out, const int32_t* acc, size_t 
         v = v <= 255.0 ? v : 255.0;
         out[j] = uint8_t(int32_t(v));
     }
+}
+
+size_t KernelThreads(size_t pixels, size_t taps)
+{
+    constexpr size_t Least = size_t(1) << 21, PerThread = size_t(1) << 18;
+    const size_t reads = pixels * taps;
+    return reads < Least ? 1 : ParallelThreads(reads, PerThread);
 }

@@ -50,3 +50,7 @@ void MarkPixelsInRange(uint8_t* state, const uint8_t* pixels, size_t count, cons
 // out[j] = bias + acc[j] / divisor in double, truncated toward zero and held to 0..255 (NaN gives
 // 0): ClampReal(0, 255, ...) of the filter engine's quotient, for j < n.
 void StoreFiltered(uint8_t* out, const int32_t* acc, size_t n, double bias, double divisor);
+// How many threads a whole-picture kernel reading `taps` pixels for each of `pixels` is worth
+// sharing its rows over: one below some two million reads (a few hundred microseconds), where
+// waking parked threads and handing them rows costs about as much as it saves.
+size_t KernelThreads(size_t pixels, size_t taps);

@@ -148,3 +148,15 @@ void ParallelFor(size_t n, size_t threads, const std::function<void(size_t)>& wo
     std::unique_lock<std::mutex> hold(job->lock);
     job->allDone.wait(hold, [&] { return job->done == n; });
 }
+
+void ParallelForSpans(size_t n, size_t span, size_t threads, const std::function<void(size_t, size_t)>& work)
+{
+    if (n == 0) return;
+    span = std::max<size_t>(span, 1);
+    const size_t spans = (n - 1) / span + 1;
+    if (std::min(threads, spans) <= 1) {
+        for (size_t from = 0; from < n; from += span) work(from, std::min(n, from + span));
+        return;
+    }
+    ParallelFor(spans, threads, [&](size_t s) { work(s * span, std::min(n, (s + 1) * span)); });
+}

@@ -14,3 +14,7 @@ size_t ParallelThreads(size_t n, size_t perThread);
 // returned; a thread that joins late finds nothing left and is not waited for. Calls may come
 // from several threads at once and from within work. work must not throw.
 void ParallelFor(size_t n, size_t threads, const std::function<void(size_t)>& work);
+
+// Calls work(from, end) on consecutive spans of `span` indices (the last may be shorter) that
+// together cover 0..n once, on up to `threads` threads. On one thread the spans come in order.
+void ParallelForSpans(size_t n, size_t span, size_t threads, const std::function<void(size_t, size_t)>& work);

@@ -234,10 +234,14 @@ private:
         // the winner of a walk does not depend on the order of candidates at equal distances.
         std::array<uint64_t, 256> order;
         size_t kept = 0;
+        // Each visited entry is written to the next free slot, and the slot is taken only when the
+        // entry is near enough: no branch on a test that goes either way at random. Fewer than
+        // 256 entries come before any one, so the slot always exists.
         const auto keep = [&](size_t j) {
             if (nr[j] > limit) return false;
             const double nearest = nr[j] + ng[j] + nb[j];
-            if (nearest <= limit) order[kept++] = (std::bit_cast<uint64_t>(nearest) & ~uint64_t(0xFF)) | uint64_t(byRed[j]);
+            order[kept] = (std::bit_cast<uint64_t>(nearest) & ~uint64_t(0xFF)) | uint64_t(byRed[j]);
+            kept += nearest <= limit;
             return true;
         };
         for (size_t j = split; j < n && keep(j); ++j) {
@@ -282,12 +286,25 @@ private:
 // there is enough to pay for starting threads. Which thread takes a span changes nothing: each
 // index is worked on alone. The runner's threads are parked between rounds and watch for the next
 // one, so even a k-means round of a 256 x 256 picture is worth sharing over every core.
+// The items come in order of colour, and the spans are handed out in strides through them, so
+// threads that start together work in different parts of colour space: a finder's cell list is
+// then rarely asked for by a second thread while the first is still making it.
 void ForEachSpan(size_t n, const std::function<void(size_t, size_t)>& work)
 {
     constexpr size_t Span = 512, PerThread = 2048, MostThreads = 8;
     const size_t spans = (n + Span - 1) / Span;
-    ParallelFor(spans, std::min(MostThreads, ParallelThreads(n, PerThread)),
-                [&](size_t s) { work(s * Span, std::min(n, (s + 1) * Span)); });
+    const size_t threads = std::min(MostThreads, ParallelThreads(n, PerThread));
+    if (threads <= 1 || spans <= 1) {
+        ParallelForSpans(n, Span, 1, work);
+        return;
+    }
+    // A stride near spans / threads that shares no factor with the count visits every span once.
+    size_t stride = std::max<size_t>(1, spans / threads);
+    while (std::gcd(stride, spans) != 1) ++stride;
+    ParallelFor(spans, threads, [&](size_t i) {
+        const size_t s = i * stride % spans;
+        work(s * Span, std::min(n, (s + 1) * Span));
+    });
 }
 
 // For each of up to 256 colours, the least squared distance to any other (infinity when alone).
@@ -330,6 +347,7 @@ struct Histogram {
     std::vector<uint32_t> colour;  // r << 16 | g << 8 | b
     std::vector<uint32_t> count;
     std::vector<uint64_t> byColour;  // colour << 32 | the pixel's number
+    std::vector<uint32_t> first;     // where each colour's pixels start in byColour, and the end
 };
 
 // What k-means clusters: each point stands for some pixels, by their number and the sums of their
@@ -350,6 +368,8 @@ struct Bucket {
 struct Workspace {
     std::vector<uint64_t> sortA, sortB;
     std::vector<uint32_t> radixStart;
+    std::unique_ptr<uint32_t[]> scanColour, scanFirst;  // the histogram's scan: colours and starts
+    size_t scanSize = 0;
     Histogram histogram;
     std::vector<double> moments;
     Points points;
@@ -363,7 +383,6 @@ struct Workspace {
     std::vector<double> err;
     std::vector<double> lower;
     std::vector<size_t> worst;
-    std::vector<uint8_t> indexOf;
     NearestFinder rounds, mapping;
 };
 
@@ -394,17 +413,31 @@ void BuildHistogram(const uint8_t* input, size_t pixels, Workspace& ws)
         for (uint64_t v : a) b[counts[size_t((v >> shift) & 0xFFF)]++] = v;
         a.swap(b);
     }
-    Histogram& h = ws.histogram;
-    h.colour.clear();
-    h.count.clear();
-    for (size_t i = 0; i < pixels; ++i) {
-        const uint32_t key = uint32_t(a[i] >> 32);
-        if (h.colour.empty() || h.colour.back() != key) {
-            h.colour.push_back(key);
-            h.count.push_back(0);
-        }
-        ++h.count.back();
+    // Every pair is written as a new colour and the slot taken only where the colour changes:
+    // in a picture of near colours that is as good as a coin toss, no branch to predict.
+    // (The slots are bare memory: zeroing a slot per pixel would cost as much as the scan.)
+    if (ws.scanSize < pixels + 1) {
+        ws.scanSize = pixels + 1;
+        ws.scanColour = std::make_unique_for_overwrite<uint32_t[]>(ws.scanSize);
+        ws.scanFirst = std::make_unique_for_overwrite<uint32_t[]>(ws.scanSize);
     }
+    uint32_t* colour = ws.scanColour.get();
+    uint32_t* first = ws.scanFirst.get();
+    size_t colours = 0;
+    uint64_t last = ~uint64_t(0);
+    for (size_t i = 0; i < pixels; ++i) {
+        const uint64_t key = a[i] >> 32;
+        colour[colours] = uint32_t(key);
+        first[colours] = uint32_t(i);
+        colours += key != last;
+        last = key;
+    }
+    first[colours] = uint32_t(pixels);
+    Histogram& h = ws.histogram;
+    h.colour.assign(colour, colour + colours);
+    h.first.assign(first, first + colours + 1);
+    h.count.resize(colours);
+    for (size_t k = 0; k < colours; ++k) h.count[k] = first[k + 1] - first[k];
     h.byColour.swap(a);  // the sort takes the last call's buffer next time
 }
 
@@ -857,7 +890,7 @@ uint8_t ToByte(double v)
 // `guess`, when given, names for every distinct colour the entry it is likely to go to: its
 // cluster in k-means' last round.
 void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFinder& finder, const int* guess,
-                uint8_t* output, std::vector<uint8_t>& indexOf)
+                uint8_t* output)
 {
     // A quarter of the squared distance from each entry to its nearest other: a colour nearer to
     // the entry than that is nearer to it than to any other, by the triangle inequality. Entries
@@ -868,28 +901,27 @@ void MapNearest(const Histogram& h, const std::vector<Colour3>& pal, NearestFind
         NearestOther(pal, reach.data());
         for (size_t k = 0; k < pal.size(); ++k) reach[k] /= 4;
     }
-    indexOf.resize(h.colour.size());
+    // Each colour's pixels are written with its entry as soon as it is found: no two colours
+    // share a pixel.
     ForEachSpan(h.colour.size(), [&](size_t from, size_t end) {
         for (size_t i = from; i < end; ++i) {
             const Colour3 c = ToColour3(h.colour[i]);
+            uint8_t index;
             if (guess && guess[i] >= 0) {
                 const size_t k = size_t(guess[i]);
                 const double d = Dist2(pal[k], c.r, c.g, c.b);
-                indexOf[i] = uint8_t(d < reach[k] ? int(k) : finder.FindFrom(c.r, c.g, c.b, int(k), d));
-                continue;
+                index = uint8_t(d < reach[k] ? int(k) : finder.FindFrom(c.r, c.g, c.b, int(k), d));
+            } else {
+                index = uint8_t(finder.Find(c.r, c.g, c.b));
             }
-            indexOf[i] = uint8_t(finder.Find(c.r, c.g, c.b));
+            for (uint32_t j = h.first[i]; j < h.first[i + 1]; ++j) {
+                uint8_t* px = output + size_t(uint32_t(h.byColour[j])) * 3;
+                px[0] = 0;
+                px[1] = 0;
+                px[2] = index;
+            }
         }
     });
-    // The pixels come in order of colour: the colour's number goes up where the key changes.
-    size_t colour = 0;
-    for (const uint64_t v : h.byColour) {
-        colour += uint32_t(v >> 32) != h.colour[colour];
-        uint8_t* px = output + size_t(uint32_t(v)) * 3;
-        px[0] = 0;
-        px[1] = 0;
-        px[2] = indexOf[colour];
-    }
 }
 
 void MapDithered(const uint8_t* input, uint8_t* output, int width, int height, const std::vector<Colour3>& pal,
@@ -983,7 +1015,7 @@ int32_t quantizer(const uint8_t* input, uint8_t* output, int32_t width, int32_t 
         std::memset(output, 0, pixels * 3);
         MapDithered(input, output, width, height, pal, finder);
     } else
-        MapNearest(h, pal, finder, guess, output, ws.indexOf);
+        MapNearest(h, pal, finder, guess, output);
     // Keep the buffers for icon-sized pictures only.
     if (pixels > (size_t(1) << 20)) ws = Workspace{};
     return 0;

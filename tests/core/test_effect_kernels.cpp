@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "imaging/effect_kernels.h"
 #include "imaging/gauss_kernel.h"
 #include "imaging/imaging_state.h"
 #include "imaging/point_lookups.h"
+#include "imaging/row_sums.h"
 #include "support/bitmap_checks.h"
 #include "support/test_support.h"
 
@@ -166,6 +168,26 @@ TEST(GaussKernel, HookSeesEveryLineAndCanStop)
     EXPECT_FALSE(GaussianBlurPixels24(src.Row(0), src.Stride(), untouched.Row(0), untouched.Stride(), 5, 4, k,
                                       [](int pass, int line, int) { return !(pass == 0 && line == 2); }));
     EXPECT_EQ(untouched, Bitmap24(5, 4));
+}
+
+// Pictures and kernels large enough to be shared over the cores, of odd sizes so the last block
+// of rows is short: the same bytes as the definition and as the one-thread run a hook forces,
+// apart or in place.
+TEST(GaussKernel, SharedOverTheCoresAsOnOneThread)
+{
+    for (auto [w, h, sigma] : {std::tuple{301, 157, 10.0}, std::tuple{97, 1031, 6.0}, std::tuple{4099, 9, 40.0}}) {
+        ASSERT_GT(KernelThreads(size_t(w) * size_t(h), size_t(2 * BuildGaussKernel(sigma).Radius + 1)), 1u);
+        const Bitmap24 src = NoiseBitmap(w, h, unsigned(w + h));
+        const TGaussKernel k = BuildGaussKernel(sigma);
+        Bitmap24 shared(w, h), alone(w, h), same = src;
+        ASSERT_TRUE(GaussianBlurPixels24(src.Row(0), src.Stride(), shared.Row(0), shared.Stride(), w, h, k));
+        ASSERT_TRUE(GaussianBlurPixels24(src.Row(0), src.Stride(), alone.Row(0), alone.Stride(), w, h, k,
+                                         [](int, int, int) { return true; }));
+        ASSERT_TRUE(GaussianBlurPixels24(same.Row(0), same.Stride(), same.Row(0), same.Stride(), w, h, k));
+        EXPECT_EQ(shared, alone) << w << "x" << h;
+        EXPECT_EQ(same, alone) << "in place " << w << "x" << h;
+        if (w == 301) EXPECT_EQ(PackedPixels(shared), ReferenceBlur(PackedPixels(src), w, h, k));
+    }
 }
 
 TEST(EffectKernels, ChannelOffsetsClampWorkInPlaceAndTouchOnlyPaletteEntriesInUse)

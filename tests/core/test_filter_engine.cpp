@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imaging/filter_engine.h"
+#include "imaging/row_sums.h"
 #include "support/bitmap_checks.h"
 #include "support/test_support.h"
 
@@ -121,6 +122,25 @@ TEST(FilterEngine, EdgesReflectWithinTheRadius)
     right.Kernel[3][4] = 1;
     EXPECT_EQ(Reds(Filtered(ramp, left, 1)), (std::vector<int>{10, 20, 10, 20, 30, 40}));
     EXPECT_EQ(Reds(Filtered(ramp, right, 1)), (std::vector<int>{10, 20, 30, 40, 30, 40}));
+}
+
+// Large pictures of odd sizes are shared over the cores; a progress callback keeps them on one
+// thread, in order. Both give the same bytes, for every size of kernel and with channels off.
+TEST(FilterEngine, SharedOverTheCoresAsOnOneThread)
+{
+    ASSERT_GT(KernelThreads(511 * 509, 9), 1u);
+    for (auto [w, h] : {std::pair{511, 509}, std::pair{61, 1201}, std::pair{3001, 23}}) {
+        const Bitmap24 src = NoiseBitmap(w, h, unsigned(w * 3 + h));
+        for (const char* name : {"Gaussian Blur", "Blur More", "Edge Enhance", "Trace Contour"})
+            for (const bool green : {true, false}) {
+                Bitmap24 shared, alone;
+                int reports = 0;
+                ApplyFilter(src, shared, Named(name), 0, 0, true, green, true);
+                ApplyFilter(src, alone, Named(name), 0, 0, true, green, true, [&](int, int, int) { ++reports; });
+                EXPECT_EQ(reports, h) << name;
+                EXPECT_EQ(shared, alone) << name << " " << w << "x" << h << (green ? "" : " without green");
+            }
+    }
 }
 
 TEST(FilterEngine, ImagesSmallerThanTheKernelStayInside)

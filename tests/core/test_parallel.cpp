@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <sys/wait.h>
 #include <thread>
@@ -27,6 +28,28 @@ TEST(ParallelFor, EveryIndexOnceAndDoneOnReturn)
                 ASSERT_EQ(written[i], i + 1) << "n " << n << ", threads " << threads << ", index " << i;
             }
         }
+}
+
+// Spans cover every index once, each no longer than asked and starting on a multiple of it,
+// however many threads; on one thread they come in order.
+TEST(ParallelForSpans, CoverEveryIndexOnceAndComeInOrderOnOneThread)
+{
+    for (const size_t n : {size_t(0), size_t(1), size_t(8), size_t(1001)})
+        for (const size_t span : {size_t(0), size_t(1), size_t(7), size_t(2000)})
+            for (const size_t threads : {size_t(1), size_t(3), size_t(8)}) {
+                std::vector<std::atomic<int>> calls(n);
+                std::atomic<bool> wellFormed {true};
+                std::vector<size_t> order;  // written on one thread only
+                ParallelForSpans(n, span, threads, [&](size_t from, size_t end) {
+                    const size_t step = std::max<size_t>(span, 1);
+                    if (from >= end || end > n || end - from > step || from % step != 0) wellFormed = false;
+                    for (size_t i = from; i < end && i < n; ++i) ++calls[i];
+                    if (threads == 1) order.push_back(from);
+                });
+                ASSERT_TRUE(wellFormed) << "n " << n << ", span " << span << ", threads " << threads;
+                for (size_t i = 0; i < n; ++i) ASSERT_EQ(calls[i].load(), 1) << "n " << n << ", span " << span;
+                if (threads == 1) EXPECT_TRUE(std::is_sorted(order.begin(), order.end())) << "n " << n << ", span " << span;
+            }
 }
 
 // The runner returns as soon as the indices are done, and may leave helpers that have not yet

@@ -139,13 +139,20 @@ TEST(Quantizer, ComputedPaletteFitsClustersAndGradients)
 
 TEST(Quantizer, SameBitmapInAndOutAndModeOneNeverDithers)
 {
+    // Rows with and without padding; a destination of the right size that holds other pixels
+    // is written over entirely.
+    for (const int width : {33, 32})
+        for (const int dither : {1, 0}) {
+            const Bitmap24 src = NoiseBitmap(width, 17, 2);
+            TPalette a = DefaultPalette(ctColors16), b = a;
+            Bitmap24 apart = FilledBitmap(width, 17, 0xFFFFFF), same = src;
+            QuantizeToPalette(src, apart, a, 16, dither, 2);
+            QuantizeToPalette(same, same, b, 16, dither, 2);
+            EXPECT_TRUE(IndexPixels(apart, 16)) << width;
+            EXPECT_EQ(same, apart) << width;
+            EXPECT_EQ(a, b) << width;
+        }
     const Bitmap24 src = NoiseBitmap(33, 17, 2);
-    TPalette a = DefaultPalette(ctColors16), b = a;
-    Bitmap24 apart, same = src;
-    QuantizeToPalette(src, apart, a, 16, 1, 2);
-    QuantizeToPalette(same, same, b, 16, 1, 2);
-    EXPECT_EQ(same, apart);
-    EXPECT_EQ(a, b);
 
     // Mode 1 computes the palette as mode 2 and maps without dither, whatever Dither says.
     TPalette p1 = DefaultPalette(ctColors16), p2 = p1;
