@@ -434,10 +434,7 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
     }
     // Bytes outweighing the pixels are not kept for them: the formats get their pixels now.
     if (sources && !IconBytesWorthKeeping(data.size(), formats, before)) {
-        for (int i = before; i < formats.Count(); ++i) {
-            if (formats[i].Bitmap) formats[i].Bitmap->Bits();
-            if (formats[i].Mask) formats[i].Mask->Bits();
-        }
+        for (int i = before; i < formats.Count(); ++i) formats[i].Unpark();
     }
     LastError = QStringLiteral("Unknown error.");
     return 0;
@@ -815,8 +812,9 @@ bool TIconFileAccess::BuildIconData(const TIconImageArray& formats, QByteArray& 
     for (int i = 0; i < formats.Count(); ++i) {
         const size_t start = out.Size();
         // Saving a large icon leaves the formats nobody looked at parked.
-        const TIconImageRec read = formats[i].IsParked() ? formats[i].ReadingCopy() : TIconImageRec{};
-        if (WriteIconImage(out, formats[i].IsParked() ? read : formats[i]) != 0) return false;
+        const bool parked = formats[i].IsParked();
+        const TIconImageRec read = parked ? formats[i].ReadingCopy() : TIconImageRec{};
+        if (WriteIconImage(out, parked ? read : formats[i]) != 0) return false;
         const size_t entry = 6 + 16 * size_t(i);
         out.PatchU32(entry + 8, uint32_t(out.Size() - start));
         out.PatchU32(entry + 12, uint32_t(start));

@@ -1,6 +1,7 @@
 #include "imaging/icon_image.h"
 
 #include <algorithm>
+#include <utility>
 
 TIconImageRec TIconImageRec::Clone() const
 {
@@ -17,11 +18,16 @@ TIconImageRec TIconImageRec::Clone() const
 
 bool TIconImageRec::IsParked() const { return (Bitmap && Bitmap->IsParked()) || (Mask && Mask->IsParked()); }
 
+void TIconImageRec::Unpark() const
+{
+    if (Bitmap) std::as_const(*Bitmap).Bits();
+    if (Mask) std::as_const(*Mask).Bits();
+}
+
 TIconImageRec TIconImageRec::ReadingCopy() const
 {
     TIconImageRec copy = Clone();
-    if (copy.Bitmap) copy.Bitmap->Bits();
-    if (copy.Mask) copy.Mask->Bits();
+    copy.Unpark();
     return copy;
 }
 

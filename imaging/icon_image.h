@@ -55,6 +55,8 @@ struct TIconImageRec {
     // Whether either bitmap waits parked (Bitmap24::Park), as the formats of a large icon that
     // nobody has looked at yet do.
     bool IsParked() const;
+    // Makes the pixels of parked bitmaps now.
+    void Unpark() const;
     // A deep copy with its pixels made: a parked format is read once (drawn, written) without
     // its own pixels coming back for good.
     TIconImageRec ReadingCopy() const;
