@@ -25,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Read again with its pixels parked, each format is made again exactly as read.
     TIconImageArray parked;
     std::vector<TIconImageSource> sources;
+    fa.KeepDecodedPixels = 0;
     fa.LoadIconData(bytes, parked, &sources);
     if (parked.Count() != formats.Count() || sources.size() != size_t(formats.Count())) __builtin_trap();
     for (int i = 0; i < parked.Count(); ++i)

@@ -291,6 +291,7 @@ bool IconBytesWorthKeeping(qint64 fileBytes, const TIconImageArray& formats, int
 struct TDecodedEntry {
     int Entry = -1;
     TIconImageRec Image;
+    int64_t ClaimedPixels = 0; // as the directory entry has it
     int32_t Result = -1;
     QString Error;
     bool OutOfMemory = false;
@@ -372,6 +373,15 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
     // that all fail must not decode 65535 times. Entries that share one image block (same place,
     // size and bit count) are decoded once and copied.
     const int before = formats.Count();
+    // Whether to park is decided on what the whole directory claims, so that it is the same
+    // whatever the batches; an entry that lies is caught by its decoded size.
+    int64_t claimed = 0;
+    for (int k = 0; k < count && sources && claimed <= KeepDecodedPixels; ++k) {
+        ByteReader entry = file.Sub(6 + 16 * uint64_t(k), 2);
+        const int w = entry.U8(), h = entry.U8();
+        claimed += int64_t(w ? w : 256) * (h ? h : 256);
+    }
+    const bool parkAll = claimed > KeepDecodedPixels;
     int64_t pixels = 0;
     TBlockIndex decoded; // block -> format index, -1 failed
     std::vector<TDecodedEntry> ahead;
@@ -402,7 +412,7 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
         // of a read one image at a time.
         while (nextAhead < ahead.size() && ahead[nextAhead].Entry < k) ++nextAhead;
         if (nextAhead == ahead.size() || ahead[nextAhead].Entry != k) {
-            DecodeAhead(file, k, decoded, ahead, sources ? &data : nullptr);
+            DecodeAhead(file, k, decoded, ahead, sources ? &data : nullptr, parkAll);
             nextAhead = 0;
         }
         TDecodedEntry& read = ahead[nextAhead++];
@@ -441,7 +451,7 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
 }
 
 void TIconFileAccess::DecodeAhead(const ByteReader& file, int first, const TBlockIndex& decoded,
-                                  std::vector<TDecodedEntry>& ahead, const QByteArray* parkOn)
+                                  std::vector<TDecodedEntry>& ahead, const QByteArray* parkOn, bool parkAll)
 {
     ahead.clear();
     const int count = file.Sub(4, 2).U16();
@@ -466,7 +476,8 @@ void TIconFileAccess::DecodeAhead(const ByteReader& file, int first, const TBloc
         read.Entry = k;
         read.Image.Id = -1;
         const int w = entry.Sub(0, 1).U8(), h = entry.Sub(1, 1).U8();
-        batchPixels += int64_t(w ? w : 256) * (h ? h : 256);
+        read.ClaimedPixels = int64_t(w ? w : 256) * (h ? h : 256);
+        batchPixels += read.ClaimedPixels;
     }
     // A few small images (a usual icon) decode faster than threads wake up for them.
     const size_t threads = batchPixels < 256 * 256 ? 1 : ParallelThreads(ahead.size(), 1);
@@ -478,7 +489,8 @@ void TIconFileAccess::DecodeAhead(const ByteReader& file, int first, const TBloc
             read.Result = reader.ReadDirEntry(view, read.Entry, read.Image);
             read.Error = reader.LastError;
             // Parked at once, so a batch never holds more than one image's pixels per core.
-            if (read.Result == 0 && parkOn) ParkFormat(read.Image, *parkOn, read.Entry);
+            const bool larger = int64_t(read.Image.Width) * read.Image.Height > read.ClaimedPixels;
+            if (read.Result == 0 && parkOn && (parkAll || larger)) ParkFormat(read.Image, *parkOn, read.Entry);
         } catch (const std::bad_alloc&) {
             read.OutOfMemory = true;
         } catch (...) {

@@ -54,6 +54,8 @@ public:
     // Text of the last failure. LoadIconFile, SaveIconFile and ExportImage first set a starting
     // text; the other operations only write it on failure.
     QString LastError;
+    // See LoadIconFile: below this many pixels an icon read with sources is not parked.
+    int64_t KeepDecodedPixels = int64_t(1) << 19;
 
     // ---- Icon files
     // Reads an icon file into Formats (expected empty; the caller owns what is added). The result
@@ -63,7 +65,10 @@ public:
     // the blocks it points at are read, each block up to a few megabytes.
     // With sources given, it receives one source per format added, in the same order, and the
     // formats' bitmaps come parked on their sources while the file's bytes are worth keeping
-    // (IconBytesWorthKeeping): decoded once to be checked, then made again on first use.
+    // (IconBytesWorthKeeping): decoded once to be checked, then made again on first use. Only
+    // an icon whose directory claims more than KeepDecodedPixels in all is parked (and any image
+    // found larger than its entry claims): a usual icon keeps what it decoded, since each format
+    // made again costs a decode the first time it is drawn.
     int32_t LoadIconFile(const QString& fileName, TIconImageArray& formats,
                          std::vector<TIconImageSource>* sources = nullptr);
     // The same on a file the caller opened for reading (and checked to be a regular file).
@@ -125,9 +130,10 @@ private:
     using TBlockIndex = std::map<std::tuple<uint64_t, uint64_t, uint16_t>, int>;
     // Decodes, on all cores, a batch of the directory's entries from `first` on: `first` itself
     // and the following ones whose block is neither in `decoded` nor met before in the batch.
-    // With parkOn given (the bytes `file` reads), each image read is parked on its entry there.
+    // With parkOn given (the bytes `file` reads), an image read is parked on its entry there when
+    // parkAll is set or it is larger than its entry claims.
     void DecodeAhead(const ByteReader& file, int first, const TBlockIndex& decoded, std::vector<TDecodedEntry>& ahead,
-                     const QByteArray* parkOn);
+                     const QByteArray* parkOn, bool parkAll);
     int32_t ReadDirEntry(ByteReader& file, int index, TIconImageRec& format);
     int32_t ReadDibImage(ByteReader& block, TIconImageRec& format);
     int32_t ReadPngImage(ByteReader& block, int entryBits, TIconImageRec& format);

@@ -155,6 +155,9 @@ bool THistoryModel::AddOpenedSnapshot(TIconImageRec* format, const QString& capt
     item.Caption = caption;
     item.Time = FormatTime(fixedTime_.isValid() ? fixedTime_ : QTime::currentTime());
     item.Source = std::make_shared<const TIconImageSource>(source);
+    // A format that kept its pixels from the read shows exactly what the source decodes to: its
+    // thumbnail costs no decode. A parked one waits until its thumbnail is first shown.
+    if (!format->IsParked()) MakeThumbnail(*format, item.Thumbnail);
     THistoryTrack& track = tracks_.back();
     track.Steps.push_back(std::move(item));
     track.Current = 0;

@@ -22,7 +22,8 @@ struct THistoryStepItem {
     uint64_t Serial = 0; // unique within the run: tells a step from one that replaced it
     QString Caption;
     QString Time; // "hh:mm am" / "hh:mm pm"
-    // Empty until first asked for (THistoryModel::StepThumbnail) for a step kept in memory.
+    // For a step kept in memory whose format was parked, empty until first asked for
+    // (THistoryModel::StepThumbnail).
     Bitmap24 Thumbnail;
     // Set for a step kept in memory: it has no file and is decoded from here.
     std::shared_ptr<const TIconImageSource> Source;

@@ -684,10 +684,11 @@ TEST(IconFileReader, EachFormatsSourceDecodesToTheSameFormatAgain)
         ASSERT_EQ(fa.ReadIconImageSource(sources[size_t(i)], again), 0) << i;
         EXPECT_TRUE(SameFormat(again, formats[i])) << i;
     }
-    // Read with sources, the formats come parked and are made again to the same pixels, also
-    // the one sharing another's block; read without, they are not parked.
+    // Read with sources past the budget, the formats come parked and are made again to the same
+    // pixels, also the one sharing another's block; read without, they are not parked.
     TIconImageArray parked, plain;
     sources.clear();
+    fa.KeepDecodedPixels = 0;
     ASSERT_EQ(fa.LoadIconData(data, parked, &sources), 0);
     ASSERT_EQ(fa.LoadIconData(data, plain), 0);
     ASSERT_EQ(plain.Count(), 3);
@@ -707,6 +708,27 @@ TEST(IconFileReader, EachFormatsSourceDecodesToTheSameFormatAgain)
     ASSERT_TRUE(fa.BuildIconData(plain, fromPlain));
     EXPECT_EQ(fromParked, fromPlain);
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(written[i].IsParked()) << i;
+    // The budget goes by what the whole directory claims (four entries of 256 x 256 here),
+    // whatever the batches: within it nothing is parked, past it everything is.
+    for (const int64_t budget : {int64_t(4) * 256 * 256, int64_t(4) * 256 * 256 - 1}) {
+        TIconImageArray read;
+        sources.clear();
+        fa.KeepDecodedPixels = budget;
+        ASSERT_EQ(fa.LoadIconData(data, read, &sources), 0);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(read[i].IsParked(), budget < 4 * 256 * 256) << budget << " " << i;
+    }
+    // An entry claiming less than its image holds is parked all the same.
+    QByteArray lying = data;
+    for (int k = 0; k < 4; ++k) lying[6 + 16 * k] = lying[6 + 16 * k + 1] = 16;
+    TIconImageArray read;
+    sources.clear();
+    fa.KeepDecodedPixels = int64_t(1) << 19;
+    ASSERT_EQ(fa.LoadIconData(lying, read, &sources), 0);
+    ASSERT_EQ(read.Count(), 3);
+    EXPECT_FALSE(read[0].IsParked());
+    EXPECT_TRUE(read[1].IsParked());
+    EXPECT_TRUE(SameFormat(read[1], plain[1]));
+    fa.KeepDecodedPixels = 0;
     // Bytes outweighing the pixels they stand for are not kept for them.
     const QByteArray padded = IconWithBlocks({block(0), QByteArray(64 * 1024, 'x')}, {4, 32});
     TIconImageArray unparked;

@@ -261,7 +261,8 @@ namespace {
 
 // Formats of every colour type, the largest stored as PNG, read back from an icon file.
 struct OpenedIcon {
-    explicit OpenedIcon(const QString& path)
+    // Parked, the formats come without their pixels, as those of a large icon do.
+    explicit OpenedIcon(const QString& path, bool parked = false)
     {
         TIconImageArray made;
         made.Add(PatternFormat(16, 16, ctColors2, 1));
@@ -271,6 +272,7 @@ struct OpenedIcon {
         made.Add(PatternFormat(256, 256, ctTrueAlpha, 5));
         TIconFileAccess access;
         EXPECT_EQ(access.SaveIconFile(path, made), 0);
+        if (parked) access.KeepDecodedPixels = 0;
         EXPECT_EQ(access.LoadIconFile(path, Formats, &Sources), 0);
         EXPECT_EQ(access.LoadIconFile(path, Copies), 0);
     }
@@ -341,6 +343,30 @@ TEST_F(HistoryModelTest, OpenedFormatsKeepTheirFirstStepInMemoryAndUndoToItAsOpe
     EXPECT_EQ(history.Tracks().size(), 5u);
     EXPECT_EQ(QviFilesUnder(history.HistoryDir()).size(), before + 5);
     EXPECT_TRUE(history.StepThumbnail(7, 0).IsEmpty());
+}
+
+TEST_F(HistoryModelTest, AnOpenedStepsThumbnailIsMadeFromItsPixelsOrOnFirstShowWhenParked)
+{
+    OpenedIcon kept(appDir.FilePath(QStringLiteral("kept.ico")));
+    OpenedIcon parked(appDir.FilePath(QStringLiteral("parked.ico")), true);
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        TIconImageRec written = kept.Copies[i].Clone();
+        ASSERT_TRUE(history.AddSnapshot(&written, QStringLiteral("New")));
+        const Bitmap24 expected = history.Tracks().back().Steps[0].Thumbnail;
+        ASSERT_FALSE(expected.IsEmpty());
+
+        ASSERT_FALSE(kept.Formats[i].IsParked());
+        ASSERT_TRUE(history.AddOpenedSnapshot(&kept.Formats[i], QStringLiteral("New"), kept.Sources[size_t(i)]));
+        EXPECT_EQ(history.Tracks().back().Steps[0].Thumbnail, expected);
+
+        ASSERT_TRUE(parked.Formats[i].IsParked());
+        ASSERT_TRUE(history.AddOpenedSnapshot(&parked.Formats[i], QStringLiteral("New"), parked.Sources[size_t(i)]));
+        EXPECT_TRUE(history.Tracks().back().Steps[0].Thumbnail.IsEmpty());
+        EXPECT_TRUE(parked.Formats[i].IsParked());
+        EXPECT_EQ(history.StepThumbnail(int(history.Tracks().size()) - 1, 0), expected);
+        EXPECT_TRUE(parked.Formats[i].IsParked());
+    }
 }
 
 TEST_F(HistoryModelTest, AnOpenedFormatThatAlreadyHasATrackGetsAnOrdinaryStep)

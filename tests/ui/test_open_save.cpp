@@ -479,9 +479,10 @@ TEST(Startup, MainShortcutsWorkWhileThePreviewWindowIsActive)
 
 TEST_F(OpenSaveTest, AManyFormatIconOpensWithoutUndoFilesAndUndoesToItsFormatsAsOpened)
 {
-    // Forty formats from 16 x 16 to 172 x 172, the larger ones stored as PNG.
+    // Forty formats from 16 x 16 to 250 x 250, the larger ones stored as PNG: more pixels than
+    // an icon keeps decoded as it opens.
     TIconImageArray made;
-    for (int i = 0; i < 40; ++i) made.Add(GradientFormat(16 + 4 * i, 16 + 4 * i));
+    for (int i = 0; i < 40; ++i) made.Add(GradientFormat(16 + 6 * i, 16 + 6 * i));
     const QString path = Path("many.ico");
     WriteIcon(path, std::move(made));
     TIconImageArray asOpened;
