@@ -22,10 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Whatever was read can be written again.
     QByteArray out;
     if (!formats.IsEmpty() && !fa.BuildIconData(formats, out)) __builtin_trap();
-    // Read again with its pixels parked, each format is made again exactly as read.
+    // Read again with its pixels parked (all of them, or, as an icon within the budget is read,
+    // only those larger than their entries claim), each format is made again exactly as read.
     TIconImageArray parked;
     std::vector<TIconImageSource> sources;
-    fa.KeepDecodedPixels = 0;
+    fa.KeepDecodedPixels = size % 2 ? int64_t(1) << 19 : 0;
     fa.LoadIconData(bytes, parked, &sources);
     if (parked.Count() != formats.Count() || sources.size() != size_t(formats.Count())) __builtin_trap();
     for (int i = 0; i < parked.Count(); ++i)
