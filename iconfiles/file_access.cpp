@@ -395,14 +395,25 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
         const uint16_t bits = entry.U16();
         const uint64_t size = entry.U32();
         const uint64_t offset = entry.U32();
-        pixels += int64_t(dirWidth ? dirWidth : 256) * (dirHeight ? dirHeight : 256);
+        const int64_t claimedHere = int64_t(dirWidth ? dirWidth : 256) * (dirHeight ? dirHeight : 256);
+        pixels += claimedHere;
         const auto key = std::tuple(offset, size, bits);
         if (entry.Ok()) {
             if (auto seen = decoded.find(key); seen != decoded.end()) {
                 if (seen->second >= 0) {
+                    // A copy costs what it holds, not what its entry claims: entries claiming
+                    // 1 x 1 that all point at one 256 x 256 block must not make 65535 of them.
+                    const int64_t holds = int64_t(formats[seen->second].Width) * formats[seen->second].Height;
+                    pixels += holds - claimedHere;
                     if (pixels > MaxIconPixelsTotal) break;
-                    formats.Add(formats[seen->second].Clone());
-                    if (sources) sources->push_back(sources->at(size_t(seen->second - before)));
+                    TIconImageRec copy = formats[seen->second].Clone();
+                    if (sources) {
+                        // Parked as an image read for this entry would have been.
+                        const TIconImageSource source = sources->at(size_t(seen->second - before));
+                        if (!copy.IsParked() && holds > claimedHere) ParkFormat(copy, source.Data, source.Entry);
+                        sources->push_back(source);
+                    }
+                    formats.Add(std::move(copy));
                 }
                 continue;
             }

@@ -649,6 +649,53 @@ TEST(IconFileReader, ShapesThatBrokeOtherReaders)
     EXPECT_EQ(formats[0].Width, 256);
 }
 
+TEST(IconFileReader, EntriesSharingABlockCostWhatTheyHoldNotWhatTheyClaim)
+{
+    // A thousand entries at one 256 x 256 PNG, each claiming 1 x 1 but the first: counted by their
+    // claims they would make a thousand formats of 256 x 256 (and 65535 of them ran out of memory).
+    TIconImageArray made;
+    made.Add(PatternFormat(256, 256, ctTrueAlpha, 4));
+    const QByteArray built = Built(made);
+    ByteReader dir(built);
+    ByteReader first = dir.Sub(6 + 8, 8);
+    const uint32_t size = first.U32();
+    const QByteArray block = built.mid(first.U32(), size);
+    constexpr int entries = 1000;
+    ByteWriter w;
+    w.U16(0);
+    w.U16(1);
+    w.U16(entries);
+    for (int k = 0; k < entries; ++k) {
+        w.U8(k == 0 ? 0 : 1);
+        w.U8(k == 0 ? 0 : 1);
+        w.Zeros(2);
+        w.U16(1);
+        w.U16(32);
+        w.U32(uint32_t(block.size()));
+        w.U32(uint32_t(6 + 16 * entries));
+    }
+    const QByteArray data = w.ToByteArray() + block;
+    const int64_t cap = MaxIconPixelsTotal / (256 * 256);
+
+    TIconFileAccess fa;
+    TIconImageArray plain;
+    ASSERT_EQ(fa.LoadIconData(data, plain), 0);
+    EXPECT_EQ(plain.Count(), cap);
+    // Read with sources, the honest first entry keeps its pixels (the directory claims little);
+    // the copies hold more than their entries claim and are parked, and made again exactly.
+    TIconImageArray read;
+    std::vector<TIconImageSource> sources;
+    ASSERT_EQ(fa.LoadIconData(data, read, &sources), 0);
+    ASSERT_EQ(read.Count(), cap);
+    ASSERT_EQ(sources.size(), size_t(cap));
+    EXPECT_FALSE(read[0].IsParked());
+    for (const int i : {1, int(cap) - 1}) {
+        EXPECT_TRUE(read[i].IsParked()) << i;
+        EXPECT_EQ(sources[size_t(i)].Entry, 0) << i;
+        EXPECT_TRUE(SameFormat(read[i], plain[0])) << i;
+    }
+}
+
 TEST(IconFileReader, EachFormatsSourceDecodesToTheSameFormatAgain)
 {
     // An icon of a palette DIB, a failing entry, a true-colour PNG and an entry sharing the
