@@ -270,6 +270,9 @@ private:
     mutable std::unique_ptr<Bitmap24> spare_[2];
 };
 
+// The pixels a directory entry claims from its width and height bytes (0 stands for 256).
+int64_t ClaimedPixels(int width, int height) { return int64_t(width ? width : 256) * (height ? height : 256); }
+
 void ParkFormat(TIconImageRec& format, const QByteArray& data, int entry)
 {
     if (!format.Bitmap || !format.Mask) return;
@@ -379,7 +382,7 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
     for (int k = 0; k < count && sources && claimed <= KeepDecodedPixels; ++k) {
         ByteReader entry = file.Sub(6 + 16 * uint64_t(k), 2);
         const int w = entry.U8(), h = entry.U8();
-        claimed += int64_t(w ? w : 256) * (h ? h : 256);
+        claimed += ClaimedPixels(w, h);
     }
     const bool parkAll = claimed > KeepDecodedPixels;
     int64_t pixels = 0;
@@ -395,7 +398,7 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
         const uint16_t bits = entry.U16();
         const uint64_t size = entry.U32();
         const uint64_t offset = entry.U32();
-        const int64_t claimedHere = int64_t(dirWidth ? dirWidth : 256) * (dirHeight ? dirHeight : 256);
+        const int64_t claimedHere = ClaimedPixels(dirWidth, dirHeight);
         pixels += claimedHere;
         const auto key = std::tuple(offset, size, bits);
         if (entry.Ok()) {
@@ -441,7 +444,7 @@ int32_t TIconFileAccess::LoadIconData(const QByteArray& data, TIconImageArray& f
         }
         TIconImageRec slot = std::move(read.Image);
         // What was decoded counts in place of what the directory claimed.
-        pixels += int64_t(slot.Width) * slot.Height - int64_t(dirWidth ? dirWidth : 256) * (dirHeight ? dirHeight : 256);
+        pixels += int64_t(slot.Width) * slot.Height - claimedHere;
         if (pixels > MaxIconPixelsTotal) break;
         if (entry.Ok()) decoded[key] = formats.Count();
         formats.Add(std::move(slot));
@@ -487,7 +490,7 @@ void TIconFileAccess::DecodeAhead(const ByteReader& file, int first, const TBloc
         read.Entry = k;
         read.Image.Id = -1;
         const int w = entry.Sub(0, 1).U8(), h = entry.Sub(1, 1).U8();
-        read.ClaimedPixels = int64_t(w ? w : 256) * (h ? h : 256);
+        read.ClaimedPixels = ClaimedPixels(w, h);
         batchPixels += read.ClaimedPixels;
     }
     // A few small images (a usual icon) decode faster than threads wake up for them.
