@@ -283,11 +283,21 @@ void ParkFormat(TIconImageRec& format, const QByteArray& data, int entry)
 
 } // namespace
 
+// The bytes of the snapshot (TIconFileAccess::BuildSnapshotData) that would keep the format's
+// first step instead: its header and palette, and colour and mask as 24-bit BMP files.
+qint64 SnapshotBytes(const TIconImageRec& format)
+{
+    const qint64 palette = format.ColorType <= ctColors256 ? 4 + qint64(4) * std::min<int>(format.Palette.palNumEntries, 256) : 0;
+    const qint64 bmp = 14 + 40 + qint64(Bitmap24Stride(std::max(format.Width, 0))) * std::max(format.Height, 0);
+    return 16 + palette + 2 * bmp;
+}
+
 bool IconBytesWorthKeeping(qint64 fileBytes, const TIconImageArray& formats, int from)
 {
-    qint64 pixelBytes = 0;
-    for (int i = std::max(from, 0); i < formats.Count(); ++i) pixelBytes += qint64(6) * formats[i].Width * formats[i].Height;
-    return fileBytes <= pixelBytes;
+    qint64 snapshotBytes = 0;
+    for (int i = std::max(from, 0); i < formats.Count() && snapshotBytes < fileBytes; ++i)
+        snapshotBytes += SnapshotBytes(formats[i]);
+    return fileBytes <= snapshotBytes;
 }
 
 // One directory entry decoded ahead of the reader's walk over the directory.

@@ -35,8 +35,9 @@ struct TIconImageSource {
 };
 
 // Whether an icon file's bytes are worth keeping to decode its formats again: only while they are
-// smaller than the pixels they stand for (6 bytes a pixel, colour and mask), as any real icon's
-// are. A file padded with blocks that could not be read is not.
+// no more than the snapshots that would keep the formats' first steps instead (about 6 bytes a
+// pixel, colour and mask, and a header for each format), as any real icon's are. A file padded
+// with blocks that could not be read is not.
 bool IconBytesWorthKeeping(qint64 fileBytes, const TIconImageArray& formats, int from = 0);
 
 // The message for a path that names a pipe, a device or a folder instead of a file.

@@ -1,5 +1,7 @@
 #include "model/history_model.h"
 
+#include <unordered_set>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -117,9 +119,20 @@ const THistoryTrack* THistoryModel::ListedTrack() const
 
 int THistoryModel::FindTrack(int32_t id) const
 {
-    for (size_t i = 0; i < tracks_.size(); ++i)
-        if (tracks_[i].Id == id) return int(i);
-    return -1;
+    const auto it = trackOf_.find(id);
+    return it == trackOf_.end() ? -1 : it->second;
+}
+
+void THistoryModel::IndexTracks()
+{
+    trackOf_.clear();
+    for (size_t i = 0; i < tracks_.size(); ++i) trackOf_.emplace(tracks_[i].Id, int(i));
+}
+
+void THistoryModel::DeleteTrackFiles(const THistoryTrack& track)
+{
+    for (int32_t i = track.Count() - 1; i >= 0; --i)
+        if (!track.Steps[size_t(i)].Source) DeleteStepFile(track.Id, i);
 }
 
 void THistoryModel::EnsureFolder(QString& dir, const QString& name)
@@ -150,14 +163,17 @@ bool THistoryModel::AddOpenedSnapshot(TIconImageRec* format, const QString& capt
     if (format->Id != -1 && FindTrack(format->Id) >= 0) return AddSnapshot(format, caption);
     if (format->Id == -1) format->Id = nextId_++;
     tracks_.push_back(THistoryTrack{format->Id, 0, {}});
+    trackOf_.emplace(format->Id, int(tracks_.size()) - 1);
     THistoryStepItem item;
     item.Serial = nextSerial_++;
     item.Caption = caption;
     item.Time = FormatTime(fixedTime_.isValid() ? fixedTime_ : QTime::currentTime());
     item.Source = std::make_shared<const TIconImageSource>(source);
     // A format that kept its pixels from the read shows exactly what the source decodes to: its
-    // thumbnail costs no decode. A parked one waits until its thumbnail is first shown.
-    if (!format->IsParked()) MakeThumbnail(*format, item.Thumbnail);
+    // thumbnail costs no decode. A parked one waits until its thumbnail is first shown, and so
+    // does every one past the first few hundred tracks: an icon of thousands of formats would
+    // otherwise hold some 3 KB a format of thumbnails that may never be looked at.
+    if (!format->IsParked() && tracks_.size() <= ThumbnailsMadeAtOpen) MakeThumbnail(*format, item.Thumbnail);
     THistoryTrack& track = tracks_.back();
     track.Steps.push_back(std::move(item));
     track.Current = 0;
@@ -202,6 +218,7 @@ bool THistoryModel::AddSnapshot(TIconImageRec* format, const QString& caption)
     if (t < 0) {
         tracks_.push_back(THistoryTrack{format->Id, 0, {}});
         t = int(tracks_.size()) - 1;
+        trackOf_.emplace(format->Id, t);
     }
     THistoryTrack& track = tracks_[size_t(t)];
     // Cut the undone steps; the file of the first of them now holds the new step.
@@ -266,17 +283,29 @@ void THistoryModel::ShowTrackOf(const TIconImageRec* format)
 
 void THistoryModel::RemoveTrack(const TIconImageRec* format)
 {
-    if (!format) return;
-    const int t = FindTrack(format->Id);
-    if (t < 0) return;
-    const THistoryTrack& track = tracks_[size_t(t)];
-    for (int32_t i = track.Count() - 1; i >= 0; --i) DeleteStepFile(track.Id, i);
-    tracks_.erase(tracks_.begin() + t);
-    // Keep the listed track the same track; none when it was the one removed.
-    if (activeTrack_ == t)
-        activeTrack_ = -1;
-    else if (activeTrack_ > t)
-        --activeTrack_;
+    if (format) RemoveTracks({format->Id});
+}
+
+void THistoryModel::RemoveTracks(const std::vector<int32_t>& ids)
+{
+    std::unordered_set<int32_t> gone;
+    for (int32_t id : ids)
+        if (FindTrack(id) >= 0) gone.insert(id);
+    if (gone.empty()) return;
+    const int32_t listedId = activeTrack_ >= 0 ? tracks_[size_t(activeTrack_)].Id : -1;
+    size_t kept = 0;
+    for (size_t i = 0; i < tracks_.size(); ++i) {
+        if (gone.count(tracks_[i].Id)) {
+            DeleteTrackFiles(tracks_[i]);
+            continue;
+        }
+        if (kept != i) tracks_[kept] = std::move(tracks_[i]);
+        ++kept;
+    }
+    tracks_.resize(kept);
+    IndexTracks();
+    // Keep the listed track the same track; none when it was one of those removed.
+    activeTrack_ = listedId == -1 ? -1 : FindTrack(listedId);
 }
 
 bool THistoryModel::AddToRecycle(TIconImageRec* format)
@@ -326,9 +355,9 @@ void THistoryModel::RemoveRecycled(int index)
 
 void THistoryModel::RemoveEverything()
 {
-    for (const THistoryTrack& track : tracks_)
-        for (int32_t i = track.Count() - 1; i >= 0; --i) DeleteStepFile(track.Id, i);
+    for (const THistoryTrack& track : tracks_) DeleteTrackFiles(track);
     tracks_.clear();
+    trackOf_.clear();
     activeTrack_ = -1;
     for (int i = int(recycle_.size()) - 1; i >= 0; --i) QFile::remove(recycle_[size_t(i)].FileName);
     recycle_.clear();

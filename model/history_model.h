@@ -9,6 +9,7 @@
 // deleted when the model goes away.
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include <QString>
@@ -49,6 +50,8 @@ struct TRecycleItem {
 class THistoryModel {
 public:
     static constexpr int ThumbnailSide = 32;
+    // Opened steps past this many tracks get their thumbnails when first shown.
+    static constexpr size_t ThumbnailsMadeAtOpen = 256;
 
     // Uses this run's working folders "history" and "recycle", creating them, and again at a
     // write when they have gone.
@@ -104,6 +107,9 @@ public:
     // Deletes the format's track and its files. The listed track stays listed (or becomes none
     // when it was the one removed).
     void RemoveTrack(const TIconImageRec* format);
+    // The same for the tracks of these format Ids at once, in one pass over the tracks: a closing
+    // icon of thousands of formats would otherwise move the tracks after each one, once a format.
+    void RemoveTracks(const std::vector<int32_t>& ids);
 
     // Keeps a deleted format in the recycle bin. False (and LastError) when it cannot be written.
     bool AddToRecycle(TIconImageRec* format);
@@ -126,6 +132,9 @@ public:
 
 private:
     int FindTrack(int32_t id) const;
+    void IndexTracks();
+    // Deletes the files of a track's steps; steps kept in memory have none.
+    void DeleteTrackFiles(const THistoryTrack& track);
     static void EnsureFolder(QString& dir, const QString& name);
     void DeleteStepFile(int32_t id, int32_t step);
     StepResult RestoreStep(int32_t step, TIconImageRec* format);
@@ -137,6 +146,9 @@ private:
     QString historyDir_;
     QString recycleDir_;
     std::vector<THistoryTrack> tracks_;
+    // Where each format's track is in tracks_: an icon of thousands of formats looks up a track
+    // for every one of them as it opens.
+    std::unordered_map<int32_t, int> trackOf_;
     int activeTrack_ = -1;
     int32_t nextId_ = 0;
     uint64_t nextSerial_ = 1;

@@ -163,8 +163,11 @@ Tfrm_childwin::~Tfrm_childwin()
     // A later document made at this address is another document for the tools' announcements.
     ToolSettings().ForgetDocument(this);
     // The history keeps no track of a format that no longer exists.
-    for (int i = 0; i < doc_.Images.Count(); ++i)
-        if (const auto& remove = FramePeers().RemoveTrack) remove(&doc_.Images[i]);
+    if (const auto& remove = FramePeers().RemoveTracks) {
+        std::vector<int32_t> ids;
+        for (int i = 0; i < doc_.Images.Count(); ++i) ids.push_back(doc_.Images[i].Id);
+        remove(ids);
+    }
     if (const auto& forget = DocumentPeers().PreviewForgetFormats) forget(&doc_.Images);
     doc_.Images.Clear();
     doc_.CurrentIndex = -1;

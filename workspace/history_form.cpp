@@ -41,7 +41,7 @@ Tfrm_history::Tfrm_history(QWidget* parent)
         AddOpenedSnapshot(format, source);
     };
     peers.ShowTrackOf = [this](TIconImageRec* format) { ShowTrackOf(format); };
-    peers.RemoveTrack = [this](TIconImageRec* format) { RemoveTrack(format); };
+    peers.RemoveTracks = [this](const std::vector<int32_t>& ids) { RemoveTracks(ids); };
     peers.AddToRecycle = [this](TIconImageRec* format) { return AddToRecycle(format); };
     setWindowTitle(HistoryCaption);
     SnapToEdges = true;
@@ -121,7 +121,7 @@ Tfrm_history::~Tfrm_history()
     peers.AddSnapshot = nullptr;
     peers.AddOpenedSnapshot = nullptr;
     peers.ShowTrackOf = nullptr;
-    peers.RemoveTrack = nullptr;
+    peers.RemoveTracks = nullptr;
     peers.AddToRecycle = nullptr;
 }
 
@@ -241,10 +241,9 @@ void Tfrm_history::ShowTrackOf(const TIconImageRec* format)
     UpdateUndoRedo();
 }
 
-void Tfrm_history::RemoveTrack(const TIconImageRec* format)
+void Tfrm_history::RemoveTracks(const std::vector<int32_t>& ids)
 {
-    if (!format) return;
-    model_.RemoveTrack(format);
+    model_.RemoveTracks(ids);
     SyncHistoryList();
     UpdateUndoRedo();
 }

@@ -3,6 +3,7 @@
 // and jumps to any step, and the recycle bin of deleted formats with Restore. The history itself
 // lives in THistoryModel; this window shows it and carries out what it decides.
 #include <cstdint>
+#include <vector>
 
 #include <QString>
 
@@ -37,7 +38,7 @@ public:
     bool CanRedo() const { return model_.CanRedo(); }
     // Lists the format's track (none: the list empties). Null changes nothing.
     void ShowTrackOf(const TIconImageRec* format);
-    void RemoveTrack(const TIconImageRec* format);
+    void RemoveTracks(const std::vector<int32_t>& ids);
     // Keeps a format that is being deleted; false (after saying why) when it could not be kept.
     bool AddToRecycle(TIconImageRec* format);
     // The main window's Undo and Redo commands follow CanUndo and CanRedo.

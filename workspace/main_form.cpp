@@ -169,7 +169,7 @@ Tfrm_main::~Tfrm_main()
         // The history window's entries are its own; it may outlive the frame in tests.
         peers.AddSnapshot = history.AddSnapshot;
         peers.ShowTrackOf = history.ShowTrackOf;
-        peers.RemoveTrack = history.RemoveTrack;
+        peers.RemoveTracks = history.RemoveTracks;
         peers.AddToRecycle = history.AddToRecycle;
     }
 }

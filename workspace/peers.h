@@ -5,6 +5,7 @@
 // window's command table know concrete window classes.
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include <QString>
 #include <Qt>
@@ -160,7 +161,8 @@ struct TFramePeers {
     // The step "New" of a format just read from an icon file, given where it was read from.
     std::function<void(TIconImageRec* format, const TIconImageSource& source)> AddOpenedSnapshot;
     std::function<void(TIconImageRec* format)> ShowTrackOf;
-    std::function<void(TIconImageRec* format)> RemoveTrack;
+    // Forgets the tracks of these formats (by Id), all at once: an icon is closing.
+    std::function<void(const std::vector<int32_t>& ids)> RemoveTracks;
     // False when the format could not be kept for undoing its deletion.
     std::function<bool(TIconImageRec* format)> AddToRecycle;
 };

@@ -208,6 +208,33 @@ TEST_F(HistoryModelTest, TrackNumbersGrowAndRemovedTracksKeepTheListedOne)
     TIconImageRec e = SolidFormat(8, 8, ctTrueAlpha);
     history.ShowTrackOf(&e);
     EXPECT_EQ(history.ListedTrack(), nullptr);
+
+    // A closing icon's tracks go at once; the others keep their order, files and lookups.
+    std::vector<TIconImageRec> more;
+    for (int i = 0; i < 6; ++i) more.push_back(SolidFormat(8, 8, ctTrueAlpha, MakeColor(i, 0, 0)));
+    for (TIconImageRec& f : more) ASSERT_TRUE(history.AddSnapshot(&f, QStringLiteral("New")));
+    history.ShowTrackOf(&more[3]);
+    Paint(more[3], 0x0A0B0C);
+    ASSERT_TRUE(history.AddSnapshot(&more[3], QStringLiteral("Pencil")));
+    history.RemoveTracks({more[0].Id, more[2].Id, d.Id, 999});
+    QList<int> left;
+    for (const THistoryTrack& t : history.Tracks()) left << t.Id;
+    EXPECT_EQ(left, QList<int>({b.Id, more[1].Id, more[3].Id, more[4].Id, more[5].Id}));
+    EXPECT_FALSE(QFileInfo::exists(history.StepFile(more[2].Id, 0)));
+    EXPECT_TRUE(QFileInfo::exists(history.StepFile(more[4].Id, 0)));
+    ASSERT_NE(history.ListedTrack(), nullptr);
+    EXPECT_EQ(history.ListedTrack()->Id, more[3].Id);
+    ASSERT_EQ(history.Undo(&more[3]), Result::Restored);
+    EXPECT_EQ(more[3].Bitmap->Pixel(0, 0), MakeColor(3, 0, 0));
+    history.ShowTrackOf(&more[5]);
+    ASSERT_TRUE(history.AddSnapshot(&more[5], QStringLiteral("Pencil")));
+    EXPECT_EQ(history.Tracks()[4].Count(), 2);
+    // A removed format that is edited again starts a new track at the end.
+    ASSERT_TRUE(history.AddSnapshot(&more[0], QStringLiteral("Pencil")));
+    EXPECT_EQ(history.Tracks().back().Id, more[0].Id);
+    EXPECT_EQ(history.Tracks().back().Count(), 1);
+    history.RemoveTracks({more[5].Id});
+    EXPECT_EQ(history.ListedTrack(), nullptr);
 }
 
 TEST_F(HistoryModelTest, RecycledFormatsComeBackWhole)

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QTableWidget>
 #include <QTest>
 #include <QUrl>
@@ -535,6 +536,54 @@ TEST_F(OpenSaveTest, AManyFormatIconOpensWithoutUndoFilesAndUndoesToItsFormatsAs
     main->act_EditUndo->trigger();
     ExpectSameImage(doc->Images()[38], asOpened[38], "after undo");
     EXPECT_TRUE(main->act_EditRedo->isEnabled());
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+}
+
+TEST_F(OpenSaveTest, AnIconOfHundredsOfTinyFormatsKeepsItsBytesForUndoAndClosesWithItsTracks)
+{
+    // 300 formats of 1 x 1: the file's headers outweigh the pixels, but not the snapshots that
+    // would be written instead, one file each.
+    TIconImageArray made;
+    for (int i = 0; i < 300; ++i) made.Add(SolidFormat(1, 1, ctTrueAlpha, MakeColor(i % 256, i / 256, 7), 0));
+    const QString path = Path("tiny.ico");
+    WriteIcon(path, std::move(made));
+
+    main->OpenFiles({path});
+    Tfrm_childwin* doc = main->ActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->Images().Count(), 300);
+    THistoryModel& model = frm_history->Model();
+    ASSERT_EQ(model.Tracks().size(), 300u);
+    EXPECT_TRUE(QviFilesUnder(model.HistoryDir()).isEmpty());
+    // The listed track is the last format's, past those given a thumbnail at once: its picture
+    // was made as it was shown.
+    // (A 1 x 1 format is drawn at its size, in the middle of the thumbnail.)
+    EXPECT_EQ(model.Tracks()[0].Steps[0].Thumbnail.Pixel(15, 15), MakeColor(0, 0, 7));
+    EXPECT_EQ(model.Tracks()[299].Steps[0].Thumbnail.Pixel(15, 15), MakeColor(299 % 256, 1, 7));
+    EXPECT_TRUE(model.Tracks()[298].Steps[0].Thumbnail.IsEmpty());
+    EXPECT_EQ(model.StepThumbnail(298, 0).Pixel(15, 15), MakeColor(298 % 256, 1, 7));
+
+    // An edit and its undo still come back to the format as opened.
+    main->act_effect_InvertColor->trigger();
+    EXPECT_EQ(doc->Images()[299].Bitmap->Pixel(0, 0), MakeColor(255 - 299 % 256, 254, 248));
+    main->act_EditUndo->trigger();
+    EXPECT_EQ(doc->Images()[299].Bitmap->Pixel(0, 0), MakeColor(299 % 256, 1, 7));
+
+    // Another icon stays open with its track listed while this one closes.
+    Tfrm_childwin* other = NewDocument(QStringLiteral("other.ico"), {SolidFormat(4, 4, ctTrueAlpha, 0x123456)});
+    const int32_t otherId = other->Images()[0].Id;
+    doc->Document().Modified = 0;
+    QPointer<Tfrm_childwin> guard(doc);
+    Activate(doc);
+    main->MdiArea()->closeActiveSubWindow();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(guard.isNull());
+    ASSERT_EQ(model.Tracks().size(), 1u);
+    EXPECT_EQ(model.Tracks()[0].Id, otherId);
+    EXPECT_EQ(QviFilesUnder(model.HistoryDir()), QStringList{model.StepFile(otherId, 0)});
+    Activate(other);
+    ASSERT_NE(model.ListedTrack(), nullptr);
+    EXPECT_EQ(model.ListedTrack()->Id, otherId);
     EXPECT_TRUE(dialogs.Messages.isEmpty());
 }
 
