@@ -406,6 +406,9 @@ void Tfrm_icon_mixer::RelayItems()
         row->setToolTip(item.Name);
         row->setIcon(QIcon(ThumbnailPixmap(item.Thumbnail.get())));
     }
+    // The view repaints only where each row's new caption lies, and a shorter caption than the
+    // one before would leave the old one's last line on screen.
+    lsv_Icon->viewport()->update();
 }
 
 void Tfrm_icon_mixer::ListSelectionChanged()

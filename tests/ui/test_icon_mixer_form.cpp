@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTest>
 
 #include "creators/icon_mixer_form.h"
@@ -145,6 +146,36 @@ TEST_F(IconMixerTest, ForwardOrderBringsALayerToTheFront)
     });
     ASSERT_EQ(main->Documents().size(), 3);
     EXPECT_EQ(main->Documents().last()->windowTitle(), QStringLiteral("Mixer Icon(Icon2 Icon1 ) *"));
+}
+
+TEST_F(IconMixerTest, AReorderedListShowsOnScreenWhatItHolds)
+{
+    // Captions of different lengths take different heights: what the screen keeps of the list
+    // after a move must still be the list as freshly drawn.
+    NewDocument(QStringLiteral("a long icon file name.ico"), {HalfRed()});
+    NewDocument(QStringLiteral("Icon2"), {SolidFormat(32, 32, ctTrueAlpha, Blue, 0)});
+    RunMixer([&](Tfrm_icon_mixer& m) {
+        QWidget* list = m.lsv_Icon->viewport();
+        const auto onScreenAsDrawn = [&] {
+            const QPoint at = list->mapTo(&m, QPoint(0, 0));
+            const QImage onScreen = m.screen()->grabWindow(m.winId(), at.x(), at.y(), list->width(), list->height()).toImage();
+            return onScreen.convertToFormat(QImage::Format_RGB32) == list->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        for (int row : {1, 0}) {
+            SCOPED_TRACE(row);
+            Select(m, row);
+            QTest::mouseClick(row == 1 ? m.btn_orderUp : m.btn_orverDown, Qt::LeftButton);
+            // Painting is left to the event loop: given time, a stale row would stay stale.
+            bool same = false;
+            for (int wait = 0; wait < 100 && !same; ++wait) {
+                QTest::qWait(20);
+                same = onScreenAsDrawn();
+            }
+            EXPECT_TRUE(same);
+        }
+        EXPECT_EQ(Layers(m), (QStringList{QStringLiteral("a long icon file name.ico"), QStringLiteral("Icon2")}));
+        QTest::mouseClick(m.Btn_Cancel, Qt::LeftButton);
+    });
 }
 
 TEST_F(IconMixerTest, TheAnglePickerTurnsTheLayerOnRelease)
