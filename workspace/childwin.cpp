@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include "iconfiles/file_access.h"
@@ -187,7 +188,33 @@ QMdiSubWindow* Tfrm_childwin::AttachTo(QMdiArea* area)
     connect(area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* activated) {
         if (activated && activated == subWindow_ && g_lastActivated != this) FormActivate();
     });
+    watchedFrame_ = sub;
+    sub->installEventFilter(this);
     return sub;
+}
+
+bool Tfrm_childwin::eventFilter(QObject* watched, QEvent* event)
+{
+    // The strip keeps its current cell clear of the tool windows over it, which it can judge only
+    // where the window has settled on screen: a maximized, restored, moved or newly shown document
+    // looks again once the frame has laid it out.
+    if (watched == watchedFrame_ && !stripCheckQueued_) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::WindowStateChange:
+            stripCheckQueued_ = true;
+            QTimer::singleShot(0, this, [this] {
+                stripCheckQueued_ = false;
+                FormatStrip->KeepSelectedInView();
+            });
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QString Tfrm_childwin::FilePath() const

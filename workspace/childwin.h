@@ -156,6 +156,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Append(i) adds the i-th format and returns its index.
@@ -175,6 +176,9 @@ private:
 
     TDocumentModel doc_;
     QPointer<QMdiSubWindow> subWindow_;
+    // The same frame, only compared with: its events still come while it is being destroyed.
+    const QObject* watchedFrame_ = nullptr;
+    bool stripCheckQueued_ = false;
     bool tooSmallShown_ = false;
     // The button whose press started the drag in progress; only its release ends it.
     Qt::MouseButton dragButton_ = Qt::NoButton;

@@ -319,8 +319,13 @@ void TFormatStrip::GlideToCell(int index)
 
 void TFormatStrip::KeepSelectedInView()
 {
-    if (mode_ == Gliding || selected_ < 0 || selected_ >= cellCount_) return;
+    if (selected_ < 0 || selected_ >= cellCount_) return;
     const Span span = VisibleSpan();
+    // A glide on its way to the selected cell heads for where the cell is clear now.
+    if (mode_ == Gliding) {
+        target_ = GlideTarget(selected_, cellCount_, span.From, span.To);
+        return;
+    }
     // No blank beyond the last cell while earlier cells are scrolled out, and no gap before the
     // first cell once nothing covers the panel's left part any more.
     int left = std::clamp(left_, std::min(span.From, span.To - cellCount_ * CellWidth), span.From);

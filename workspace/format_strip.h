@@ -80,6 +80,9 @@ public:
     // scrolls it back into view when it would leave it.
     void GlideToCell(int index);
     int SelectedCell() const { return selected_; }
+    // After a resize, or the window moved on screen: the scroll position stays within its ends
+    // and the selected cell in view, clear of the tool windows over the strip.
+    void KeepSelectedInView();
     void GlideTo(int target);
     // One timer tick (Timer1Timer).
     void TimerTick();
@@ -117,8 +120,6 @@ private:
     // it covers strip x [from, to), and to the panel's width plus a few cells.
     void CoverStrip(int from, int to);
     void EndMode();
-    // After a resize: the scroll position stays within its ends and the selected cell in view.
-    void KeepSelectedInView();
 
     QToolButton* btnLeft_;
     QToolButton* btnRight_;

@@ -382,6 +382,43 @@ TEST_F(ChildwinTest, ClosingAModifiedIconAsksAndAFailedSaveKeepsTheWindow)
     EXPECT_EQ(history.Model().Tracks().size(), 0u);
 }
 
+class StripInFrameTest : public MainWindowTest {};
+
+TEST_F(StripInFrameTest, AMaximizedOrNewlyActiveDocumentShowsItsCurrentCellBesideTheToolsWindow)
+{
+    main->setGeometry(40, 40, 1200, 800);
+    QApplication::processEvents();
+    Tfrm_childwin* a = NewDocument(QStringLiteral("a.ico"), {SolidFormat(16, 16, ctTrueAlpha), SolidFormat(32, 32, ctTrueAlpha)});
+    Tfrm_childwin* b = NewDocument(QStringLiteral("b.ico"), {SolidFormat(16, 16, ctTrueAlpha), SolidFormat(32, 32, ctTrueAlpha)});
+    // The tools window over the frame's left part, where it starts out.
+    QWidget tools(nullptr, Qt::Tool);
+    tools.setGeometry(QRect(main->MdiArea()->mapToGlobal(QPoint(0, 0)), QSize(184, 600)));
+    tools.show();
+    const auto shown = [&](Tfrm_childwin* doc) {
+        // The strip glides on its timer: give it time, and it ends up where it will stay.
+        for (int i = 0; i < 200 && doc->FormatStrip->StripMode() != TFormatStrip::Idle; ++i) QTest::qWait(10);
+        QApplication::processEvents();
+        const QRect cell = CellOnScreen(*doc->FormatStrip, doc->CurrentIndex());
+        return PanelOnScreen(*doc->FormatStrip).contains(cell) && !cell.intersects(tools.frameGeometry());
+    };
+    ASSERT_EQ(a->CurrentIndex(), 1);
+    ASSERT_EQ(b->CurrentIndex(), 1);
+
+    auto* subA = qobject_cast<QMdiSubWindow*>(a->parentWidget());
+    Activate(a);
+    subA->showMaximized();
+    QTest::qWait(20);
+    EXPECT_TRUE(shown(a));
+    // The other document, maximized in its turn as it comes to the front.
+    Activate(b);
+    QTest::qWait(20);
+    ASSERT_TRUE(qobject_cast<QMdiSubWindow*>(b->parentWidget())->isMaximized());
+    EXPECT_TRUE(shown(b));
+    Activate(a);
+    QTest::qWait(20);
+    EXPECT_TRUE(shown(a));
+}
+
 TEST_F(ChildwinTest, ToolEventsReachTheCurrentToolOnCellChanges)
 {
     doc->AddImageFormat(SolidFormat(16, 16, ctTrueAlpha));
