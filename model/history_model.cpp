@@ -41,6 +41,16 @@ bool ReadSnapshot(TIconImageRec& into, const QString& path, QString& error)
     return false;
 }
 
+bool ReadKept(TIconImageRec& into, const QByteArray& snapshot, QString& error)
+{
+    into.Bitmap = NewBitmap24(1, 1);
+    into.Mask = NewBitmap24(1, 1);
+    TIconFileAccess access;
+    if (access.ParseSnapshotData(snapshot, into) == 0) return true;
+    error = access.LastError.isEmpty() ? QStringLiteral("The first step cannot be read again.") : access.LastError;
+    return false;
+}
+
 // Decodes a step kept in memory into a record of its own, exactly as its snapshot file would
 // have read back: the snapshot's bytes are made and parsed, so what is kept and what is dropped
 // (the palette of a true-colour format, say) is the same either way.
@@ -132,7 +142,7 @@ void THistoryModel::IndexTracks()
 void THistoryModel::DeleteTrackFiles(const THistoryTrack& track)
 {
     for (int32_t i = track.Count() - 1; i >= 0; --i)
-        if (!track.Steps[size_t(i)].Source) DeleteStepFile(track.Id, i);
+        if (!track.Steps[size_t(i)].InMemory()) DeleteStepFile(track.Id, i);
 }
 
 void THistoryModel::EnsureFolder(QString& dir, const QString& name)
@@ -168,7 +178,17 @@ bool THistoryModel::AddOpenedSnapshot(TIconImageRec* format, const QString& capt
     item.Serial = nextSerial_++;
     item.Caption = caption;
     item.Time = FormatTime(fixedTime_.isValid() ? fixedTime_ : QTime::currentTime());
-    item.Source = std::make_shared<const TIconImageSource>(source);
+    if (source.Data.isEmpty()) {
+        TIconFileAccess access;
+        if (!access.BuildSnapshotData(*format, item.Kept)) {
+            tracks_.pop_back();
+            trackOf_.erase(format->Id);
+            lastError_ = access.LastError;
+            return false;
+        }
+    } else {
+        item.Source = std::make_shared<const TIconImageSource>(source);
+    }
     // A format that kept its pixels from the read shows exactly what the source decodes to: its
     // thumbnail costs no decode. A parked one waits until its thumbnail is first shown, and so
     // does every one past the first few hundred tracks: an icon of thousands of formats would
@@ -188,19 +208,20 @@ const Bitmap24& THistoryModel::StepThumbnail(int t, int step)
     THistoryTrack& track = tracks_[size_t(t)];
     if (step < 0 || step >= track.Count()) return none;
     THistoryStepItem& item = track.Steps[size_t(step)];
-    if (item.Thumbnail.IsEmpty() && item.Source) {
+    if (item.Thumbnail.IsEmpty() && item.InMemory()) {
         TIconImageRec decoded;
         QString error;
-        if (ReadSource(decoded, *item.Source, track.Id, error)) MakeThumbnail(decoded, item.Thumbnail);
+        if (ReadStep(track, step, decoded, error)) MakeThumbnail(decoded, item.Thumbnail);
     }
     return item.Thumbnail;
 }
 
-bool THistoryModel::ReadStep(const THistoryTrack& track, int32_t step, TIconImageRec& into)
+bool THistoryModel::ReadStep(const THistoryTrack& track, int32_t step, TIconImageRec& into, QString& error)
 {
     const THistoryStepItem& item = track.Steps[size_t(step)];
-    if (item.Source) return ReadSource(into, *item.Source, track.Id, lastError_);
-    return ReadSnapshot(into, StepFile(track.Id, step), lastError_);
+    if (item.Source) return ReadSource(into, *item.Source, track.Id, error);
+    if (!item.Kept.isEmpty()) return ReadKept(into, item.Kept, error);
+    return ReadSnapshot(into, StepFile(track.Id, step), error);
 }
 
 bool THistoryModel::AddSnapshot(TIconImageRec* format, const QString& caption)
@@ -255,7 +276,7 @@ THistoryModel::StepResult THistoryModel::RestoreStep(int32_t step, TIconImageRec
     if (!track || !format || format->Id != track->Id) return StepResult::Nothing;
     if (step < 0 || step >= track->Count() || step == track->Current) return StepResult::Nothing;
     TIconImageRec loaded;
-    if (!ReadStep(*track, step, loaded)) return StepResult::Failed;
+    if (!ReadStep(*track, step, loaded, lastError_)) return StepResult::Failed;
     TakeLoaded(*format, loaded);
     track->Current = step;
     return StepResult::Restored;

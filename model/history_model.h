@@ -4,8 +4,9 @@
 // format in a file of this run's "history" folder, with a caption, a time and a 32 x 32
 // thumbnail in memory. The first step of a format just read from an icon file is the one
 // exception: it stays in memory as the image block it was read from (the icon's own compressed
-// bytes, shared by the file's formats), so opening a large icon writes nothing, and the step is
-// decoded again only when it is restored or its thumbnail is first shown. Deleted formats go to files of this run's "recycle" folder. Every file is
+// bytes, shared by the file's formats), or as its snapshot's bytes when the file's bytes are not
+// worth keeping, so opening an icon writes nothing, and the step is decoded again only when it
+// is restored or its thumbnail is first shown. Deleted formats go to files of this run's "recycle" folder. Every file is
 // deleted when the model goes away.
 #include <cstdint>
 #include <memory>
@@ -28,6 +29,11 @@ struct THistoryStepItem {
     Bitmap24 Thumbnail;
     // Set for a step kept in memory: it has no file and is decoded from here.
     std::shared_ptr<const TIconImageSource> Source;
+    // Or the bytes its snapshot file would hold, for the first step of a format read from a file
+    // whose own bytes are not worth keeping (IconBytesWorthKeeping): kept in memory, never more
+    // than that file's bytes in all.
+    QByteArray Kept;
+    bool InMemory() const { return Source || !Kept.isEmpty(); }
 };
 
 struct THistoryTrack {
@@ -81,8 +87,8 @@ public:
     // the snapshot cannot be written the track is left as it was and false is returned.
     bool AddSnapshot(TIconImageRec* format, const QString& caption);
     // The first step of a format read from an icon file, given the format's source: the step
-    // "New" of a new track, kept in memory instead of a file. A format that already has a track
-    // gets an ordinary step.
+    // "New" of a new track, kept in memory instead of a file. A source without bytes keeps the
+    // snapshot's bytes instead. A format that already has a track gets an ordinary step.
     bool AddOpenedSnapshot(TIconImageRec* format, const QString& caption, const TIconImageSource& source);
     // The thumbnail of a step of a track, made on first use for a step kept in memory; an empty
     // bitmap for a step that does not exist (or whose source cannot be decoded).
@@ -139,7 +145,7 @@ private:
     void DeleteStepFile(int32_t id, int32_t step);
     StepResult RestoreStep(int32_t step, TIconImageRec* format);
     // Reads a step, from its file or its source, into a record of its own.
-    bool ReadStep(const THistoryTrack& track, int32_t step, TIconImageRec& into);
+    bool ReadStep(const THistoryTrack& track, int32_t step, TIconImageRec& into, QString& error);
     void MakeThumbnail(const TIconImageRec& format, Bitmap24& thumbnail) const;
     void RemoveEverything();
 

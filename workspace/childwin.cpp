@@ -369,12 +369,14 @@ void Tfrm_childwin::AddImageFormats(const TIconImageArray& formats)
 
 void Tfrm_childwin::AddOpenedFormats(TIconImageArray&& formats, const std::vector<TIconImageSource>& sources)
 {
-    // A file whose bytes are not worth keeping (IconBytesWorthKeeping) gets written steps.
+    // A file whose bytes are not worth keeping (IconBytesWorthKeeping) keeps each first step as
+    // its snapshot's bytes instead: sources without bytes.
     qint64 keptBytes = 0;
     for (const TIconImageSource& source : sources) keptBytes = std::max<qint64>(keptBytes, source.Data.size());
     const bool withSources = sources.size() == size_t(formats.Count()) && IconBytesWorthKeeping(keptBytes, formats);
+    const std::vector<TIconImageSource> bare(withSources ? 0 : size_t(formats.Count()));
     AddFormats(formats.Count(), [&](int i) { return doc_.AppendFormat(std::move(formats[i])); },
-               withSources ? &sources : nullptr);
+               withSources ? &sources : &bare);
 }
 
 void Tfrm_childwin::AddFormats(int count, const std::function<int(int)>& append,

@@ -372,6 +372,41 @@ TEST_F(HistoryModelTest, OpenedFormatsKeepTheirFirstStepInMemoryAndUndoToItAsOpe
     EXPECT_TRUE(history.StepThumbnail(7, 0).IsEmpty());
 }
 
+TEST_F(HistoryModelTest, AnOpenedStepWithoutSourceBytesKeepsItsSnapshotInMemory)
+{
+    // What a file whose bytes are not worth keeping gives its formats: no file, and undo and
+    // thumbnails exactly as a written first step gives them.
+    TIconImageRec palette = SolidFormat(16, 16, ctColors16, 3, 0);
+    palette.Palette.palVersion = 0x300;
+    TIconImageRec truecolour = SolidFormat(32, 32, ctTrueAlpha, MakeColor(9, 8, 7), 0);
+    for (TIconImageRec* f : {&palette, &truecolour}) {
+        SCOPED_TRACE(f->Width);
+        const TIconImageRec asOpened = f->Clone();
+        TIconImageRec written = f->Clone();
+        ASSERT_TRUE(history.AddSnapshot(&written, QStringLiteral("New")));
+        const Bitmap24 thumbnail = history.Tracks().back().Steps[0].Thumbnail;
+        const int files = QviFilesUnder(history.HistoryDir()).size();
+
+        ASSERT_TRUE(history.AddOpenedSnapshot(f, QStringLiteral("New"), TIconImageSource{}));
+        EXPECT_EQ(QviFilesUnder(history.HistoryDir()).size(), files);
+        EXPECT_FALSE(history.Tracks().back().Steps[0].Kept.isEmpty());
+        EXPECT_EQ(history.StepThumbnail(int(history.Tracks().size()) - 1, 0), thumbnail);
+        for (TIconImageRec* g : {f, &written}) {
+            history.ShowTrackOf(g);
+            Paint(*g, 0x000001);
+            g->Palette.palVersion = 0x123;
+            ASSERT_TRUE(history.AddSnapshot(g, QStringLiteral("Pencil")));
+            ASSERT_EQ(history.Undo(g), Result::Restored);
+        }
+        EXPECT_TRUE(SameFormat(*f, written));
+        EXPECT_EQ(f->Palette.palVersion, written.Palette.palVersion);
+        ExpectSameImage(*f, asOpened, "undo to New");
+        // Closing the icon deletes the edit's file and nothing else.
+        history.RemoveTracks({f->Id});
+        EXPECT_EQ(QviFilesUnder(history.HistoryDir()).size(), files + 1);
+    }
+}
+
 TEST_F(HistoryModelTest, AnOpenedStepsThumbnailIsMadeFromItsPixelsOrOnFirstShowWhenParked)
 {
     OpenedIcon kept(appDir.FilePath(QStringLiteral("kept.ico")));

@@ -590,7 +590,7 @@ TEST_F(OpenSaveTest, AnIconOfHundredsOfTinyFormatsKeepsItsBytesForUndoAndClosesW
 TEST_F(OpenSaveTest, AnIconPaddedWithUnreadableBlocksKeepsNoCopyOfThemForUndo)
 {
     // One 16 x 16 format and an entry pointing at 300 KB that is no image: the bytes read are
-    // far more than the format's pixels, so its first step is written instead of kept.
+    // far more than the format's snapshot, so the step keeps the snapshot's bytes, not the file's.
     TIconImageArray one;
     one.Add(GradientFormat(16, 16));
     TIconFileAccess access;
@@ -615,7 +615,10 @@ TEST_F(OpenSaveTest, AnIconPaddedWithUnreadableBlocksKeepsNoCopyOfThemForUndo)
     ASSERT_NE(doc, nullptr);
     ASSERT_EQ(doc->Images().Count(), 1);
     EXPECT_EQ(StepCaptions(), QStringList{QStringLiteral("New")});
-    EXPECT_EQ(QviFilesUnder(frm_history->Model().HistoryDir()).size(), 1);
+    EXPECT_TRUE(QviFilesUnder(frm_history->Model().HistoryDir()).isEmpty());
+    const THistoryStepItem& step = frm_history->Model().Tracks()[0].Steps[0];
+    EXPECT_EQ(step.Source, nullptr);
+    EXPECT_LT(step.Kept.size(), 4 * 1024);
     main->act_effect_InvertColor->trigger();
     main->act_EditUndo->trigger();
     EXPECT_EQ(doc->Images()[0].Bitmap->Pixel(3, 2), MakeColor(26, 2, 200));
