@@ -186,7 +186,14 @@ QMdiSubWindow* Tfrm_childwin::AttachTo(QMdiArea* area)
     sub->resize(DesignWidth, DesignHeight);
     sub->move(std::max(0, (area->width() - DesignWidth) / 2), std::max(0, (area->height() - DesignHeight) / 2));
     connect(area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* activated) {
-        if (activated && activated == subWindow_ && g_lastActivated != this) FormActivate();
+        if (activated && activated == subWindow_) {
+            if (g_lastActivated != this) FormActivate();
+        } else if (!doc_.OutlineRect.IsEmpty()) {
+            // The brush outline follows the mouse over the active document only: one left here
+            // would come back at every repaint, at the tool's last place and size elsewhere.
+            RenderRect(doc_.OutlineRect);
+            doc_.OutlineRect = Rect{};
+        }
     });
     watchedFrame_ = sub;
     sub->installEventFilter(this);

@@ -344,6 +344,30 @@ TEST_F(PaintingCanvasTest, TheBrushOutlineFollowsTheMouseWithoutAButton)
     EXPECT_TRUE(doc->Document().OutlineRect.IsEmpty());
 }
 
+TEST_F(PaintingCanvasTest, AnOutlineLeftOnADocumentGoesWhenAnotherIsActivated)
+{
+    Choose(tiBrush);
+    ToolSettings().BrushSize = 2;
+    Hover(At(10, 10));
+    ASSERT_FALSE(doc->Document().OutlineRect.IsEmpty());
+    const QImage before = Canvas()->grab().toImage();
+    // Another icon comes to the front and the tool changes there; back on the first icon, its
+    // canvas shows the format alone, as it does once the outline is erased.
+    Tfrm_childwin* other = NewDocument(QStringLiteral("other.ico"), {SolidFormat(32, 32, ctTrueColor, 0xFFFFFF, 0)});
+    ASSERT_EQ(main->ActiveDocument(), other);
+    ToolSettings().ToolId = tiRectangle;
+    other->ToolChanged();
+    Activate(doc);
+    ASSERT_EQ(main->ActiveDocument(), doc);
+    EXPECT_TRUE(doc->Document().OutlineRect.IsEmpty());
+    const QImage after = Canvas()->grab().toImage();
+    EXPECT_FALSE(after == before);
+    int dark = 0;
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x) dark += qGray(after.pixel(x, y)) < 128;
+    EXPECT_EQ(dark, 0);
+}
+
 TEST_F(PaintingCanvasTest, AFinishedBrushStrokeEqualsTheStrokeRedrawnWhole)
 {
     Choose(tiBrush);
