@@ -73,6 +73,8 @@ public:
     int Position(TChannel channel) const;
     static int ChannelMax(TChannel channel);
     TColor Rgb() const { return MakeColor(LastRed, LastGreen, LastBlue); }
+    // Whether the HTML code, read as ParseHtmlColor reads it, is the colour now shown.
+    bool HtmlCodeShowsColor(const QString& text) const { return ParseHtmlColor(text) == Rgb(); }
     // Sets red, then green, then blue, as setting the three track bars in turn does.
     void LoadRgb(TColor color);
     void RequestRedraw() { RedrawPending = true; }

@@ -349,7 +349,9 @@ void Tfrm_color_panel::ColorChanged(const TColorPanelModel::TTick& tick)
     paletteEdited_ = tick.EditedEntry >= 0;
     CallPaletteChanged();
     paletteEdited_ = false;
-    if (!edt_htmlCode->hasFocus())
+    // The code is left as typed while it stands for the colour shown; a change from anywhere else
+    // rewrites it even where it keeps the focus, as presses on the square and the bars leave it there.
+    if (!edt_htmlCode->hasFocus() || !model_.HtmlCodeShowsColor(edt_htmlCode->text()))
         edt_htmlCode->setText(FormatHtmlColor(model_.LastRed, model_.LastGreen, model_.LastBlue));
 }
 

@@ -109,6 +109,15 @@ TEST_F(ColorPanelTest, TrueColourSourcesReachTheServices)
     panel->tmr_reDrawTimer();
     EXPECT_EQ(ColorPeers().GetColor(), MakeColor(0, 0, 3));
     EXPECT_EQ(panel->edt_htmlCode->text(), QStringLiteral("3")); // not rewritten while typed in
+    // A press on the square leaves the focus in the field, which follows the new colour all the same.
+    Press(panel->img_svArea, QPoint(86, 100));
+    panel->tmr_reDrawTimer();
+    ASSERT_TRUE(panel->edt_htmlCode->hasFocus());
+    EXPECT_NE(ColorPeers().GetColor(), MakeColor(0, 0, 3));
+    EXPECT_EQ(panel->edt_htmlCode->text(), FormatHtmlColor(panel->spn_R->Value(), panel->spn_G->Value(), panel->spn_B->Value()));
+    panel->edt_htmlCode->selectAll();
+    QTest::keyClicks(panel->edt_htmlCode, QStringLiteral("3"));
+    panel->tmr_reDrawTimer();
     panel->edt_htmlCode->clearFocus();
 
     // Alpha shows over the checkerboard; a typed spin value beyond the range clamps.
