@@ -19,11 +19,12 @@
 // content or untouched.
 namespace {
 
-QString FailureText(const QString& path, int err)
+QString FailureText(const QString& path, const QString& reason)
 {
-    return QStringLiteral("The file \"%1\" cannot be saved: %2.")
-        .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(err)));
+    return QStringLiteral("The file \"%1\" cannot be saved: %2.").arg(QDir::toNativeSeparators(path), reason);
 }
+
+QString FailureText(const QString& path, int err) { return FailureText(path, QString::fromLocal8Bit(std::strerror(err))); }
 
 // The file really written: a symbolic link keeps pointing at its target, which gets the content.
 QString ResolvedTarget(const QString& path)
@@ -87,6 +88,13 @@ bool ReplaceFile(const QString& path, const QByteArray& data, bool durable, QStr
     // A file the person made read-only is not replaced behind their back.
     if (::access(targetName.constData(), F_OK) == 0 && ::access(targetName.constData(), W_OK) != 0) {
         if (error) *error = FailureText(path, errno);
+        return false;
+    }
+    // Nor is a pipe, a device or a folder, or a link to one: the rename would put a file in its
+    // place (a settings file linked to /dev/null would take the device's place for every program).
+    struct stat existing {};
+    if (::stat(targetName.constData(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        if (error) *error = FailureText(path, QStringLiteral("it is not a regular file"));
         return false;
     }
     QByteArray tempName;

@@ -13,6 +13,7 @@
 #include <csignal>
 #include <thread>
 #include <vector>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -375,6 +376,27 @@ TEST(SaveFile, FailedWriteLeavesTheOldFile)
     QByteArray back;
     ASSERT_TRUE(ReadWholeFile(path, back));
     EXPECT_EQ(back, QByteArray("old"));
+}
+
+TEST(SaveFile, APipeOrALinkToOneIsNeverReplaced)
+{
+    // As a device would be: replaced by a file, it would be gone for every program.
+    ScopedAppDir dir;
+    const QString pipe = dir.FilePath(QStringLiteral("pipe.cfg"));
+    const QString link = dir.FilePath(QStringLiteral("position.cfg"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(pipe, link));
+    for (const QString& path : {pipe, link}) {
+        QString error;
+        EXPECT_FALSE(WriteFileAtomic(path, "[frm_main]", &error));
+        EXPECT_EQ(error, QStringLiteral("The file \"%1\" cannot be saved: it is not a regular file.").arg(path));
+        EXPECT_FALSE(WriteWorkingFile(path, "x"));
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(pipe).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files | QDir::System), (QStringList{"pipe.cfg", "position.cfg"}));
 }
 
 TEST(SaveFile, WorkingFilesReplaceTheOldOneWholeAndLeaveNothingBehind)
