@@ -312,21 +312,6 @@ struct TDecodedEntry {
 
 QString NotRegularFileText(const QString& path) { return QStringLiteral("%1 is not a regular file.").arg(path); }
 
-bool OpenRegularFile(const QString& fileName, QFile& file, QString* reason)
-{
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (reason) *reason = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    return true;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Reading icon files
 

@@ -42,11 +42,6 @@ bool IconBytesWorthKeeping(qint64 fileBytes, const TIconImageArray& formats, int
 
 // The message for a path that names a pipe, a device or a folder instead of a file.
 QString NotRegularFileText(const QString& path);
-// Opens the file for reading only when what is opened is a regular file (links followed): the
-// descriptor is opened without waiting and checked itself, so a name swapped for a pipe after
-// it was looked at still cannot block. False (file closed) otherwise; reason, when given, then
-// holds the system's text if the name could not be opened at all, else stays empty.
-bool OpenRegularFile(const QString& fileName, QFile& file, QString* reason = nullptr);
 
 struct TDecodedEntry;
 

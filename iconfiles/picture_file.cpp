@@ -15,6 +15,7 @@
 #include "iconfiles/gif_codec.h"
 #include "iconfiles/jpeg_codec.h"
 #include "iconfiles/png_codec.h"
+#include "platform/save_file.h"
 
 namespace PictureFile {
 

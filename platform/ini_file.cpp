@@ -51,8 +51,10 @@ QString OneLine(const QString& value)
 IniFile::IniFile(const QString& path) : path_(path)
 {
     if (path.isEmpty()) return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return;
+    // A pipe or a device named as a settings file would block the start or never end: it counts
+    // as no file at all.
+    QFile file;
+    if (!OpenRegularFile(path, file)) return;
     // The size is checked before anything is read: a huge file costs nothing but the check.
     if (file.size() > MaxFileSize) {
         modified_ = true;

@@ -132,6 +132,21 @@ bool WriteWorkingFile(const QString& path, const QByteArray& data, QString* erro
     return ReplaceFile(path, data, false, error);
 }
 
+bool OpenRegularFile(const QString& fileName, QFile& file, QString* reason)
+{
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (reason) *reason = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
 bool ReadWholeFile(const QString& path, QByteArray& data, QString* error)
 {
     QFile file(path);

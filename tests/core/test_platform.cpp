@@ -8,6 +8,7 @@
 #include <QLockFile>
 #include <QPainter>
 #include <QSysInfo>
+#include <QThread>
 
 #include <atomic>
 #include <csignal>
@@ -310,6 +311,28 @@ TEST(IniFile, AFileOverOneMegabyteIsAbsentAndReplacedWholeByTheNextWrite)
     EXPECT_FALSE(same.Modified());
     same.WriteInteger(QStringLiteral("frm_main"), QStringLiteral("top"), 4);
     EXPECT_TRUE(same.Modified());
+}
+
+TEST(IniFile, APipeNamedAsASettingsFileIsNoFileAndNeverBlocks)
+{
+    ScopedAppDir dir;
+    const QString path = dir.FilePath(QStringLiteral("position.cfg"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    // Read in a child, so that a read that blocks fails the test instead of hanging it.
+    const pid_t child = fork();
+    if (child == 0) {
+        IniFile ini(path);
+        _exit(ini.ReadInteger(QStringLiteral("frm_main"), QStringLiteral("left"), -1) == -1 ? 0 : 1);
+    }
+    ASSERT_GT(child, 0);
+    int status = -1;
+    for (int i = 0; i < 200 && waitpid(child, &status, WNOHANG) == 0; ++i) QThread::msleep(50);
+    if (waitpid(child, &status, WNOHANG) == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        FAIL() << "reading the settings blocked on a pipe";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(IniFile, LookupsStayRightAsLinesComeAndGoAndCostLittleInAFullMegabyte)

@@ -14,6 +14,7 @@
 #include "iconfiles/file_access.h"
 #include "iconfiles/jpeg_codec.h"
 #include "iconfiles/png_codec.h"
+#include "platform/save_file.h"
 #include "imaging/compositing.h"
 #include "imaging/icon_image.h"
 
