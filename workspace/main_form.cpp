@@ -566,7 +566,12 @@ void Tfrm_main::RebuildReopenMenu()
 void Tfrm_main::reopenClick(int position)
 {
     const QString path = ReopenList ? ReopenList->Get(position) : QString();
-    OpenFiles(path.isEmpty() ? QStringList() : QStringList{path});
+    if (path.isEmpty()) return;
+    OpenFiles({path});
+    // The open knows a file by its absolute name alone, which it adds on success and removes on
+    // failure: an entry stored under another (a hand-edited list's) goes either way, or a failed
+    // one would stay for good.
+    if (QDir::cleanPath(QDir::current().absoluteFilePath(path)) != path) RemoveRecentFile(path);
 }
 
 bool Tfrm_main::ClipboardHasPicture() const { return clipboardHasPicture_; }

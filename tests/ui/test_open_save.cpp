@@ -167,6 +167,11 @@ TEST_F(OpenSaveTest, ReopenOpensTheEntryAndKeepsItsPlace)
     main->Mnu_Reopen->actions()[1]->trigger();
     EXPECT_EQ(Recent(), (QStringList{Path("r3.ico"), Path("r1.ico")}));
     EXPECT_EQ(main->Mnu_Reopen->actions().size(), 2);
+    // So does one stored under another name for the file, as a hand-edited list may hold.
+    main->AddRecentFile(QStringLiteral("gone/../relative.ico"));
+    main->Mnu_Reopen->actions()[0]->trigger();
+    EXPECT_EQ(dialogs.Shown().last(), QStringLiteral("Open Icon: File not found."));
+    EXPECT_EQ(Recent(), (QStringList{Path("r3.ico"), Path("r1.ico")}));
 }
 
 TEST_F(OpenSaveTest, OpenDialogsHandTheChosenFilesOverAndRememberTheFilter)
