@@ -129,13 +129,19 @@ void FreeAll()
 {
     // Windows closed during the run may still wait for their deferred deletion.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // The settings are written as the run ends; a failed write loses them, and says so.
+    QStringList unsaved;
+    QString error;
+    if (frm_main && frm_main->Reopen() && !frm_main->Reopen()->Write(&error)) unsaved << error;
     if (frm_main) {
         const QList<QMdiSubWindow*> documents = frm_main->MdiArea()->subWindowList(QMdiArea::CreationOrder);
         for (auto it = documents.rbegin(); it != documents.rend(); ++it) delete *it;
     }
     while (AnyRegistered()) delete TakeLast();
     // Every window has saved its placement into the one copy of "position.cfg": written once.
-    SavePositionFile();
+    if (!SavePositionFile(&error)) unsaved << error;
+    for (const QString& text : unsaved)
+        MessageBox(nullptr, text, QStringLiteral("Tavrin"), TMsgButtons::Ok, TMsgIcon::Error);
 }
 
 } // namespace AppWindows

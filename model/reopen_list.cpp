@@ -49,9 +49,9 @@ QString TReopenList::Get(int index) const
     return Items_[size_t(index)];
 }
 
-bool TReopenList::Write()
+bool TReopenList::Write(QString* error)
 {
     for (int k = 0; k < Capacity; ++k)
         Ini_.WriteString(kSection, QString::number(k), k < Count_ ? Items_[size_t(k)] : QString());
-    return !Ini_.Modified() || Ini_.UpdateFile();
+    return !Ini_.Modified() || Ini_.UpdateFile(error);
 }

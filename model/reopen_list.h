@@ -28,8 +28,9 @@ public:
     int Count() const { return Count_; }
     const QString& ConfigPath() const { return ConfigPath_; }
 
-    // Writes the list; keys beyond its length get empty values. False when the file could not be written.
-    bool Write();
+    // Writes the list; keys beyond its length get empty values. False (and the error text) when the
+    // file could not be written.
+    bool Write(QString* error = nullptr);
 
 private:
     void Load();

@@ -123,10 +123,10 @@ bool WriteShowing(const QString& file, const QString& section, bool showing)
     return true;
 }
 
-bool SavePositionFile()
+bool SavePositionFile(QString* error)
 {
     IniFile& ini = SharedIniFile(PositionFilePath());
-    return !ini.Modified() || ini.UpdateFile();
+    return !ini.Modified() || ini.UpdateFile(error);
 }
 
 TBaseFormCore::TBaseFormCore(QWidget* self) : PositionFile(PositionFilePath()), self_(self)

@@ -37,8 +37,9 @@ bool WritePlacement(const QString& file, const QString& section, const TPlacemen
 // The key "showing" of a section, for the windows whose visibility is remembered.
 bool ReadShowing(const QString& file, const QString& section, bool defaultValue);
 bool WriteShowing(const QString& file, const QString& section, bool showing);
-// Writes "position.cfg" when the run changed it (once, at the end). False when that failed.
-bool SavePositionFile();
+// Writes "position.cfg" when the run changed it (once, at the end). False (and the error text)
+// when that failed.
+bool SavePositionFile(QString* error = nullptr);
 
 // What every instantiation of the base shares.
 class TBaseFormCore {

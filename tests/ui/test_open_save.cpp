@@ -174,6 +174,22 @@ TEST_F(OpenSaveTest, ReopenOpensTheEntryAndKeepsItsPlace)
     EXPECT_EQ(Recent(), (QStringList{Path("r3.ico"), Path("r1.ico")}));
 }
 
+TEST_F(OpenSaveTest, SettingsThatCannotBeWrittenAtTheEndSaySo)
+{
+    WriteIcon(Path("r.ico"), {16});
+    main->OpenFiles({Path("r.ico")});
+    main->ActiveDocument()->move(40, 30); // a placement to keep
+    // Both settings files' names now belong to folders.
+    ASSERT_TRUE(QDir().mkpath(Path("tavrin.cfg")));
+    ASSERT_TRUE(QDir().mkpath(Path("position.cfg")));
+    dialogs.Messages.clear();
+    AppWindows::FreeAll();
+    QStringList said;
+    for (const char* name : {"tavrin.cfg", "position.cfg"})
+        said << QStringLiteral("Tavrin: The file \"%1\" cannot be saved: it is not a regular file.").arg(Path(name));
+    EXPECT_EQ(dialogs.Shown(), said);
+}
+
 TEST_F(OpenSaveTest, OpenDialogsHandTheChosenFilesOverAndRememberTheFilter)
 {
     // Load from Icon Library starts at the icon filter; cancelled, File > Open starts from it.
