@@ -85,7 +85,21 @@ struct DecodeJob {
     int fullWidth;
     int fullHeight;
     Bitmap24* target; // sized here once the scaled size is known, see below
+    std::vector<uint8_t>* inkRow; // one row of a CMYK picture, before it becomes colours
 };
+
+// A CMYK picture's row as blue, green, red. Pictures with an Adobe marker (those of Photoshop and
+// most other programs) store their inks inverted, 255 for none; others store them plainly.
+void InksToColours(const uint8_t* ink, uint8_t* bgr, int width, bool inverted)
+{
+    for (int x = 0; x < width; ++x, ink += 4, bgr += 3) {
+        const int k = inverted ? ink[3] : 255 - ink[3];
+        for (int c = 0; c < 3; ++c) {
+            const int v = inverted ? ink[c] : 255 - ink[c];
+            bgr[2 - c] = uint8_t((v * k + 127) / 255);
+        }
+    }
+}
 
 // The scale denominator (1, 2, 4 or 8) that still covers the box.
 unsigned ScaleDenominator(int width, int height, int minWidth, int minHeight)
@@ -119,19 +133,24 @@ bool DecompressWithLibjpeg(jpeg_decompress_struct* cinfo, DecodeJob* job)
     if (int64_t(job->fullWidth) * job->fullHeight > job->maxPixels) return false;
     cinfo->scale_num = 1;
     cinfo->scale_denom = ScaleDenominator(job->fullWidth, job->fullHeight, job->minWidth, job->minHeight);
-    // libjpeg-turbo writes blue, green, red itself, straight into our rows: no swizzle pass.
-    cinfo->out_color_space = JCS_EXT_BGR;
+    // libjpeg-turbo writes blue, green, red itself, straight into our rows: no swizzle pass. Print
+    // pictures come in inks, which it hands over as they are.
+    const bool inks = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+    cinfo->out_color_space = inks ? JCS_CMYK : JCS_EXT_BGR;
     cinfo->dct_method = JDCT_ISLOW;
     jpeg_start_decompress(cinfo);
     const int w = int(cinfo->output_width);
     const int h = int(cinfo->output_height);
-    if (w <= 0 || h <= 0 || w > Bitmap24::MaxSide || h > Bitmap24::MaxSide || cinfo->output_components != 3)
+    if (w <= 0 || h <= 0 || w > Bitmap24::MaxSide || h > Bitmap24::MaxSide || cinfo->output_components != (inks ? 4 : 3))
         return false;
     // Every pixel is written below and a failed decode drops the bitmap, so it is not whitened first.
     *job->target = Bitmap24(w, h, Bitmap24::UnsetPixels{});
+    if (inks) job->inkRow->resize(size_t(w) * 4);
     while (cinfo->output_scanline < cinfo->output_height) {
-        JSAMPROW rows[1] = {job->target->Row(int(cinfo->output_scanline))};
+        const int y = int(cinfo->output_scanline);
+        JSAMPROW rows[1] = {inks ? job->inkRow->data() : job->target->Row(y)};
         if (jpeg_read_scanlines(cinfo, rows, 1) != 1) return false;
+        if (inks) InksToColours(job->inkRow->data(), job->target->Row(y), w, cinfo->saw_Adobe_marker);
     }
     jpeg_finish_decompress(cinfo);
     return true;
@@ -162,7 +181,7 @@ bool RunDecode(DecodeJob& job)
 
 bool ReadJpegSize(const uint8_t* data, size_t size, int& width, int& height)
 {
-    DecodeJob job{data, size, 0, 0, 0, true, 0, 0, nullptr};
+    DecodeJob job{data, size, 0, 0, 0, true, 0, 0, nullptr, nullptr};
     if (!RunDecode(job)) return false;
     width = job.fullWidth;
     height = job.fullHeight;
@@ -173,7 +192,8 @@ bool DecodeJpegScaled(const uint8_t* data, size_t size, int minWidth, int minHei
                       Bitmap24& target, int& fullWidth, int& fullHeight)
 {
     Bitmap24 decoded;
-    DecodeJob job{data, size, minWidth, minHeight, maxPixels, false, 0, 0, &decoded};
+    std::vector<uint8_t> inkRow;
+    DecodeJob job{data, size, minWidth, minHeight, maxPixels, false, 0, 0, &decoded, &inkRow};
     if (!RunDecode(job)) return false;
     fullWidth = job.fullWidth;
     fullHeight = job.fullHeight;

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 #include <jpeglib.h>
@@ -156,4 +157,51 @@ TEST(Export, JpegBytesAreThoseOfRedGreenBlueRowsAtQualityNinety)
     jpeg_destroy_compress(&cinfo);
     std::free(buffer);
     EXPECT_TRUE(ours == reference);
+}
+
+TEST(JpegRead, PrintPicturesInInksReadAsTheirColours)
+{
+    // Red on the left, blue on the right, in inks: with an Adobe marker stored inverted (255 for
+    // no ink) as Photoshop writes them, without one stored plainly.
+    for (const bool adobe : {true, false}) {
+        SCOPED_TRACE(adobe);
+        jpeg_compress_struct cinfo{};
+        jpeg_error_mgr err{};
+        cinfo.err = jpeg_std_error(&err);
+        jpeg_create_compress(&cinfo);
+        unsigned char* buffer = nullptr;
+        unsigned long size = 0;
+        jpeg_mem_dest(&cinfo, &buffer, &size);
+        cinfo.image_width = 16;
+        cinfo.image_height = 8;
+        cinfo.input_components = 4;
+        cinfo.in_color_space = JCS_CMYK;
+        jpeg_set_defaults(&cinfo);
+        jpeg_set_colorspace(&cinfo, JCS_CMYK);
+        cinfo.write_Adobe_marker = adobe;
+        jpeg_set_quality(&cinfo, 100, TRUE);
+        jpeg_start_compress(&cinfo, TRUE);
+        std::vector<uint8_t> row(16 * 4);
+        for (int x = 0; x < 16; ++x) {
+            const uint8_t ink[4] = {uint8_t(x < 8 ? 0 : 255), 255, uint8_t(x < 8 ? 255 : 0), 0}; // C, M, Y, K
+            for (int c = 0; c < 4; ++c) row[size_t(x * 4 + c)] = adobe ? uint8_t(255 - ink[c]) : ink[c];
+        }
+        while (cinfo.next_scanline < cinfo.image_height) {
+            JSAMPROW rows[1] = {row.data()};
+            jpeg_write_scanlines(&cinfo, rows, 1);
+        }
+        jpeg_finish_compress(&cinfo);
+        jpeg_destroy_compress(&cinfo);
+        Bitmap24 out;
+        int w = 0, h = 0;
+        const bool read = DecodeJpegScaled(buffer, size, 0, 0, 1 << 20, out, w, h);
+        std::free(buffer);
+        ASSERT_TRUE(read);
+        ASSERT_EQ(out.Width(), 16);
+        for (const auto& [x, r, b] : {std::tuple{2, 255, 0}, std::tuple{13, 0, 255}}) {
+            EXPECT_NEAR(int(ColorR(out.Pixel(x, 4))), r, 3) << x;
+            EXPECT_NEAR(int(ColorG(out.Pixel(x, 4))), 0, 3) << x;
+            EXPECT_NEAR(int(ColorB(out.Pixel(x, 4))), b, 3) << x;
+        }
+    }
 }
