@@ -118,6 +118,9 @@ void Tfrm_CartoonOption::MakeControls()
         RowTrack[def.Row] = row.Track;
         RowSpin[def.Row] = row.Spin;
         const int r = def.Row;
+        // The bar's own start, not 0: a preset value the bar clamps to 0 must still reach the
+        // number box, which a change to the value already recorded skips.
+        last_[r] = row.Track->Position();
         connect(row.Track, &TTrackBar::Changed, this, [this, r] { TrackChanged(r); });
         connect(row.Spin, &TSpinEdit::Changed, this, [this, r] { SpinChanged(r); });
         y += RowStep;

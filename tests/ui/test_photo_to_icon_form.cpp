@@ -300,6 +300,24 @@ TEST_F(PhotoToIconTest, PicturesThatFailAreReported)
     EXPECT_EQ(dialogs.Shown().last(), QStringLiteral("Tavrin: The configuration file cartoon3.set cann't be opened."));
     EXPECT_EQ(lonely.RowTrack[Tfrm_CartoonOption::rDetail]->Position(), 115);
     EXPECT_EQ(lonely.Renderer().Preset.SketchType, 0);
+
+    // A preset value beyond a bar's range shows in the number box as the bar takes it, below the
+    // range as above it.
+    QFile shipped(TestDataPath(QStringLiteral("../../assets/cartoon3.set")));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    QByteArray preset = shipped.readAll();
+    ASSERT_EQ(size_t(preset.size()), CartoonOptionsSize);
+    const auto put = [&](size_t at, int32_t v) {
+        for (size_t i = 0; i < 4; ++i) preset[qsizetype(at + i)] = char(uint32_t(v) >> (8 * i));
+    };
+    put(CartoonOffset::SketchSmooth, -3); // the pre-blur, 0..100
+    put(CartoonOffset::Detail, 5000);     // the edge multiplier, 0..1024
+    ASSERT_TRUE(WriteBytes(Path(QStringLiteral("odd.set")), preset));
+    Tfrm_CartoonOption odd(nullptr, Path(QStringLiteral("odd.set")));
+    for (const auto& [row, value] : {std::pair{Tfrm_CartoonOption::rSketchSmooth, 0}, std::pair{Tfrm_CartoonOption::rDetail, 1024}}) {
+        EXPECT_EQ(odd.RowTrack[row]->Position(), value) << row;
+        EXPECT_EQ(odd.RowSpin[row]->Value(), value) << row;
+    }
 }
 
 } // namespace
