@@ -122,6 +122,18 @@ QString RunTag() { return QStringLiteral("run-%1").arg(QCoreApplication::applica
 // stale, and otherwise it is held while its process id names a live process of the same program.
 // A lock file that cannot be parsed (cut short by a crash or a full disk) names nobody. Only its
 // first few kilobytes are read, whatever its size.
+// A process that has ended but not yet been reaped by its parent: a run killed a moment ago
+// lingers so, holding nothing.
+bool Ended(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return false;
+    const QByteArray line = stat.read(512);
+    // "pid (name) state ...": the name may itself hold parentheses.
+    const qsizetype close = line.lastIndexOf(')');
+    return close >= 0 && line.size() > close + 2 && (line[close + 2] == 'Z' || line[close + 2] == 'X');
+}
+
 bool OwnerAlive(int fd)
 {
     QFile file;
@@ -143,6 +155,7 @@ bool OwnerAlive(int fd)
     const QByteArray ourBootId = QSysInfo::bootUniqueId();
     if (!bootId.isEmpty() && !ourBootId.isEmpty() && bootId != ourBootId) return false;
     if (::kill(pid_t(pid), 0) != 0 && errno != EPERM) return false;
+    if (Ended(pid)) return false;
     const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
     return app.isEmpty() || exe.isEmpty() || QFileInfo(exe).fileName() == app;
 }

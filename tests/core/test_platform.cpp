@@ -532,8 +532,9 @@ TEST(AppPaths, AnotherRunJudgesTheLockWhileTheOwnerLivesAndAfterItIsKilled)
         EXPECT_FALSE(QDir(mine).exists());
     }
     kill(other, SIGKILL);
-    int status = 0;
-    waitpid(other, &status, 0);
+    // Not reaped yet, as a run killed a moment ago may still be: it has ended all the same.
+    siginfo_t info{};
+    ASSERT_EQ(waitid(P_PID, id_t(other), &info, WEXITED | WNOWAIT), 0);
     ASSERT_TRUE(started);
 
     // Killed, it leaves its folder and lock behind; the next run judges them stale and sweeps them.
@@ -543,6 +544,8 @@ TEST(AppPaths, AnotherRunJudgesTheLockWhileTheOwnerLivesAndAfterItIsKilled)
     EXPECT_FALSE(QFileInfo::exists(theirLock));
     EXPECT_TRUE(QDir(mine).exists());
     AppPaths::RemoveWorkFolder(QStringLiteral("history"));
+    int status = 0;
+    waitpid(other, &status, 0);
 }
 
 // A lock that no process holds natively is judged by its lines: pid, program, host, machine id,
