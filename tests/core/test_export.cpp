@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <tuple>
 #include <vector>
 
@@ -119,6 +120,39 @@ TEST(Export, UnknownExtensionsAndFailuresWriteNothing)
     EXPECT_NE(fa.LastError, QStringLiteral("Unknown error"));
 }
 
+// A JPEG as libjpeg itself writes it, each row filled by `row`; with an Adobe marker or without.
+std::vector<uint8_t> LibjpegFile(int width, int height, J_COLOR_SPACE space, int components, int quality, bool adobe,
+                                 const std::function<void(int y, uint8_t* row)>& row)
+{
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = components;
+    cinfo.in_color_space = space;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, space == JCS_RGB ? JCS_YCbCr : space);
+    cinfo.write_Adobe_marker = adobe;
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<uint8_t> line(size_t(width) * size_t(components));
+    while (cinfo.next_scanline < cinfo.image_height) {
+        row(int(cinfo.next_scanline), line.data());
+        JSAMPROW rows[1] = {line.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<uint8_t> out(buffer, buffer + size);
+    std::free(buffer);
+    return out;
+}
+
 TEST(Export, JpegBytesAreThoseOfRedGreenBlueRowsAtQualityNinety)
 {
     // The yardstick: libjpeg given plain red, green, blue rows with the same settings. Our rows
@@ -127,35 +161,14 @@ TEST(Export, JpegBytesAreThoseOfRedGreenBlueRowsAtQualityNinety)
     std::vector<uint8_t> ours;
     ASSERT_TRUE(EncodeJpeg(picture, 90, ours));
 
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = 53;
-    cinfo.image_height = 21;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<uint8_t> rgb(53 * 3);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const uint8_t* bgr = picture.Row(int(cinfo.next_scanline));
+    const std::vector<uint8_t> reference = LibjpegFile(53, 21, JCS_RGB, 3, 90, false, [&](int y, uint8_t* rgb) {
+        const uint8_t* bgr = picture.Row(y);
         for (int x = 0; x < 53; ++x) {
             rgb[size_t(x) * 3] = bgr[x * 3 + 2];
             rgb[size_t(x) * 3 + 1] = bgr[x * 3 + 1];
             rgb[size_t(x) * 3 + 2] = bgr[x * 3];
         }
-        JSAMPROW row = rgb.data();
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    const std::vector<uint8_t> reference(buffer, buffer + size);
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
+    });
     EXPECT_TRUE(ours == reference);
 }
 
@@ -165,38 +178,15 @@ TEST(JpegRead, PrintPicturesInInksReadAsTheirColours)
     // no ink) as Photoshop writes them, without one stored plainly.
     for (const bool adobe : {true, false}) {
         SCOPED_TRACE(adobe);
-        jpeg_compress_struct cinfo{};
-        jpeg_error_mgr err{};
-        cinfo.err = jpeg_std_error(&err);
-        jpeg_create_compress(&cinfo);
-        unsigned char* buffer = nullptr;
-        unsigned long size = 0;
-        jpeg_mem_dest(&cinfo, &buffer, &size);
-        cinfo.image_width = 16;
-        cinfo.image_height = 8;
-        cinfo.input_components = 4;
-        cinfo.in_color_space = JCS_CMYK;
-        jpeg_set_defaults(&cinfo);
-        jpeg_set_colorspace(&cinfo, JCS_CMYK);
-        cinfo.write_Adobe_marker = adobe;
-        jpeg_set_quality(&cinfo, 100, TRUE);
-        jpeg_start_compress(&cinfo, TRUE);
-        std::vector<uint8_t> row(16 * 4);
-        for (int x = 0; x < 16; ++x) {
-            const uint8_t ink[4] = {uint8_t(x < 8 ? 0 : 255), 255, uint8_t(x < 8 ? 255 : 0), 0}; // C, M, Y, K
-            for (int c = 0; c < 4; ++c) row[size_t(x * 4 + c)] = adobe ? uint8_t(255 - ink[c]) : ink[c];
-        }
-        while (cinfo.next_scanline < cinfo.image_height) {
-            JSAMPROW rows[1] = {row.data()};
-            jpeg_write_scanlines(&cinfo, rows, 1);
-        }
-        jpeg_finish_compress(&cinfo);
-        jpeg_destroy_compress(&cinfo);
+        const std::vector<uint8_t> file = LibjpegFile(16, 8, JCS_CMYK, 4, 100, adobe, [&](int, uint8_t* row) {
+            for (int x = 0; x < 16; ++x) {
+                const uint8_t ink[4] = {uint8_t(x < 8 ? 0 : 255), 255, uint8_t(x < 8 ? 255 : 0), 0}; // C, M, Y, K
+                for (int c = 0; c < 4; ++c) row[x * 4 + c] = adobe ? uint8_t(255 - ink[c]) : ink[c];
+            }
+        });
         Bitmap24 out;
         int w = 0, h = 0;
-        const bool read = DecodeJpegScaled(buffer, size, 0, 0, 1 << 20, out, w, h);
-        std::free(buffer);
-        ASSERT_TRUE(read);
+        ASSERT_TRUE(DecodeJpegScaled(file.data(), file.size(), 0, 0, 1 << 20, out, w, h));
         ASSERT_EQ(out.Width(), 16);
         for (const auto& [x, r, b] : {std::tuple{2, 255, 0}, std::tuple{13, 0, 255}}) {
             EXPECT_NEAR(int(ColorR(out.Pixel(x, 4))), r, 3) << x;
