@@ -165,7 +165,7 @@ Tfrm_childwin::~Tfrm_childwin()
     ToolSettings().ForgetDocument(this);
     // The history keeps no track of a format that no longer exists.
     if (const auto& remove = FramePeers().RemoveTracks) {
-        std::vector<int32_t> ids;
+        std::vector<int32_t> ids = deletedIds_;
         for (int i = 0; i < doc_.Images.Count(); ++i) ids.push_back(doc_.Images[i].Id);
         remove(ids);
     }
@@ -437,6 +437,7 @@ void Tfrm_childwin::btn_deleImageClick()
     // An open text frame belongs to the format: it is committed before the format goes.
     CommitText();
     if (const auto& recycle = FramePeers().AddToRecycle; recycle && !recycle(f)) return;
+    deletedIds_.push_back(f->Id);
     doc_.RemoveFormat(doc_.CurrentIndex);
     // No format is current until the first is selected, so the selection always activates it
     // (and draws the strip).

@@ -179,6 +179,9 @@ private:
     // The same frame, only compared with: its events still come while it is being destroyed.
     const QObject* watchedFrame_ = nullptr;
     bool stripCheckQueued_ = false;
+    // Formats deleted from this icon: their steps stay until it closes, and go with it. (One
+    // restored from the recycle bin comes back as a new format, with a track of its own.)
+    std::vector<int32_t> deletedIds_;
     bool tooSmallShown_ = false;
     // The button whose press started the drag in progress; only its release ends it.
     Qt::MouseButton dragButton_ = Qt::NoButton;

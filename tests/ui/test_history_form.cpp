@@ -194,7 +194,14 @@ TEST_F(HistoryFormTest, RecycleAndRestoreIntoTheActiveIcon)
 
 TEST_F(HistoryFormTest, ClosingTheLastDocumentDisablesUndoAndCtrlZDoesNothing)
 {
-    Edit(Doc(), 0x000001);
+    // A format deleted from the icon before it closes: its steps go with the icon too; the
+    // deleted format itself stays in the recycle bin.
+    Tfrm_childwin* doc = Doc({SolidFormat(16, 16, ctTrueAlpha), SolidFormat(32, 32, ctTrueColor)});
+    Edit(doc, 0x000002);
+    DocumentPeers().ConfirmDeleteFormat = [](QWidget*, const TIconImageRec&) { return true; };
+    QTest::mouseClick(doc->btn_deleImage, Qt::LeftButton);
+    ASSERT_EQ(doc->Images().Count(), 1);
+    Edit(doc, 0x000001);
     EXPECT_TRUE(main->act_EditUndo->isEnabled());
     dialogs.Answer({TMsgResult::No});
     main->MdiArea()->closeActiveSubWindow();
@@ -207,6 +214,8 @@ TEST_F(HistoryFormTest, ClosingTheLastDocumentDisablesUndoAndCtrlZDoesNothing)
     QTest::keyClick(main.get(), Qt::Key_Z, Qt::ControlModifier);
     main->act_EditUndo->trigger();
     EXPECT_TRUE(history->Model().Tracks().empty());
+    EXPECT_TRUE(QviFilesUnder(history->Model().HistoryDir()).isEmpty());
+    EXPECT_EQ(QviFilesUnder(history->Model().RecycleDir()).size(), 1);
 }
 
 TEST_F(HistoryFormTest, NoSnapshotFileIsLeftAfterExit)
