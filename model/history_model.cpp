@@ -41,6 +41,7 @@ bool ReadSnapshot(TIconImageRec& into, const QString& path, QString& error)
     return false;
 }
 
+// Parses a snapshot's bytes kept in memory into a record of its own.
 bool ReadKept(TIconImageRec& into, const QByteArray& snapshot, QString& error)
 {
     into.Bitmap = NewBitmap24(1, 1);
@@ -62,11 +63,7 @@ bool ReadSource(TIconImageRec& into, const TIconImageSource& source, int32_t id,
     QByteArray data;
     if (access.ReadIconImageSource(source, decoded) == 0) {
         decoded.Id = id;
-        if (access.BuildSnapshotData(decoded, data)) {
-            into.Bitmap = NewBitmap24(1, 1);
-            into.Mask = NewBitmap24(1, 1);
-            if (access.ParseSnapshotData(data, into) == 0) return true;
-        }
+        if (access.BuildSnapshotData(decoded, data)) return ReadKept(into, data, error);
     }
     error = access.LastError.isEmpty() ? QStringLiteral("The first step cannot be read again.") : access.LastError;
     return false;

@@ -117,11 +117,6 @@ void ReleaseLock(WorkFolderState& state) { state.lock.reset(); }
 
 QString RunTag() { return QStringLiteral("run-%1").arg(QCoreApplication::applicationPid()); }
 
-// Whether the run that wrote this lock file still lives, judged by its lines as QLockFile judges
-// them: a lock of another machine is held; on this one, a lock written before the last boot is
-// stale, and otherwise it is held while its process id names a live process of the same program.
-// A lock file that cannot be parsed (cut short by a crash or a full disk) names nobody. Only its
-// first few kilobytes are read, whatever its size.
 // A process that has ended but not yet been reaped by its parent: a run killed a moment ago
 // lingers so, holding nothing.
 bool Ended(qint64 pid)
@@ -134,6 +129,11 @@ bool Ended(qint64 pid)
     return close >= 0 && line.size() > close + 2 && (line[close + 2] == 'Z' || line[close + 2] == 'X');
 }
 
+// Whether the run that wrote this lock file still lives, judged by its lines as QLockFile judges
+// them: a lock of another machine is held; on this one, a lock written before the last boot is
+// stale, and otherwise it is held while its process id names a live process of the same program.
+// A lock file that cannot be parsed (cut short by a crash or a full disk) names nobody. Only its
+// first few kilobytes are read, whatever its size.
 bool OwnerAlive(int fd)
 {
     QFile file;

@@ -93,7 +93,8 @@ bool ReplaceFile(const QString& path, const QByteArray& data, bool durable, QStr
     // Nor is a pipe, a device or a folder, or a link to one: the rename would put a file in its
     // place (a settings file linked to /dev/null would take the device's place for every program).
     struct stat existing {};
-    if (::stat(targetName.constData(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    const bool exists = ::stat(targetName.constData(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
         if (error) *error = FailureText(path, QStringLiteral("it is not a regular file"));
         return false;
     }
@@ -110,8 +111,7 @@ bool ReplaceFile(const QString& path, const QByteArray& data, bool durable, QStr
         return false;
     };
     // A replaced file keeps its permission bits.
-    struct stat old {};
-    if (::stat(targetName.constData(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0) return fail(errno, true);
+    if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0) return fail(errno, true);
     if (!WriteAll(fd, data)) return fail(errno, true);
     if (durable && ::fsync(fd) != 0) return fail(errno, true);
     if (::close(fd) != 0) return fail(errno, false);
